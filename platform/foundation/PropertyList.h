@@ -1,0 +1,34 @@
+#pragma once
+// Property lists as QVariant trees.
+//
+// Mapping: dict <-> QVariantMap, array <-> QVariantList, string <-> QString,
+// integer <-> qint64, real <-> double, true/false <-> bool, date <-> QDateTime
+// (UTC, whole seconds), data <-> QByteArray. XML and binary lists are read;
+// lists are written as XML.
+//
+// Failures: an unreadable or malformed file, or a value that has no property
+// list form, logs one "Error: " line and gives an invalid QVariant / false.
+// Writing is atomic: the target is either the old file or the whole new one.
+// Thread: any thread; no shared state.
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+
+namespace PropertyList {
+
+// The tree of the list at `path`; invalid when it cannot be read or parsed.
+QVariant read(const QString& path);
+
+// The tree of XML or binary list data; invalid when malformed.
+// `origin` names the data in the log line (a path, or empty).
+QVariant fromData(const QByteArray& data, const QString& origin = {});
+
+// XML list data for `value`; empty when some part of `value` has no list form
+// (an invalid QVariant, a QObject, ...).
+QByteArray toXml(const QVariant& value);
+
+// Writes `value` as an XML list to `path`, atomically. False on failure.
+bool write(const QVariant& value, const QString& path);
+
+} // namespace PropertyList

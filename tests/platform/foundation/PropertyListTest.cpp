@@ -1,0 +1,124 @@
+#include "platform/foundation/PropertyList.h"
+#include "tests/support/LogCapture.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+QVariantMap sampleTree()
+{
+    return QVariantMap{
+        {"name", QStringLiteral("Wood – Light Knots")},
+        {"count", qint64(-42)},
+        {"big", qint64(1) << 40},
+        {"ratio", 0.25},
+        {"on", true},
+        {"off", false},
+        {"when", QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5), Qt::UTC)},
+        {"bytes", QByteArray("\x00\x01\xFFzz", 5)},
+        {"list", QVariantList{qint64(1), QStringLiteral("two"), QVariantMap{{"three", 3.5}}}},
+        {"empty", QVariantMap{}},
+    };
+}
+
+} // namespace
+
+TEST(PropertyList, RoundTripsEveryTypeThroughAFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("tree.plist");
+    ASSERT_TRUE(PropertyList::write(sampleTree(), path));
+    const QVariant back = PropertyList::read(path);
+    EXPECT_EQ(back.toMap(), sampleTree());
+    // Integers come back as 64-bit integers, not reals or strings.
+    EXPECT_EQ(back.toMap().value("count").typeId(), QMetaType::LongLong);
+    EXPECT_EQ(back.toMap().value("when").toDateTime().toUTC(),
+              QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5), Qt::UTC));
+    EXPECT_TRUE(readAll(path).startsWith("<?xml"));
+}
+
+TEST(PropertyList, ReadsBinaryLists)
+{
+    // A binary list of {"a": 1, "b": "x"} as the other desktop's tools write it.
+    const QByteArray binary = QByteArray::fromHex(
+        "62706c6973743030" "d201020304" "5161" "5162" "1001" "5178" // header, objects
+        "080d0f1113"                                                 // offset table
+        "000000000000" "01" "01" "0000000000000005" "0000000000000000" "0000000000000015");
+    const QVariant tree = PropertyList::fromData(binary);
+    EXPECT_EQ(tree.toMap(), (QVariantMap{{"a", qint64(1)}, {"b", QStringLiteral("x")}}));
+}
+
+TEST(PropertyList, AcceptsPlainXmlWrittenByHand)
+{
+    const QByteArray xml = "<plist version=\"1.0\"><array><string>TextWhite0px</string>"
+                           "<real>-1.5</real><true/><integer>7</integer></array></plist>";
+    EXPECT_EQ(PropertyList::fromData(xml).toList(),
+              (QVariantList{QStringLiteral("TextWhite0px"), -1.5, true, qint64(7)}));
+}
+
+TEST(PropertyList, MalformedOrMissingFilesLogAndGiveNil)
+{
+    QTemporaryDir dir;
+    const QString broken = dir.filePath("broken.plist");
+    writeAll(broken, "<plist><dict><key>a</key><string>x</dict>");
+    {
+        LogCapture log;
+        EXPECT_FALSE(PropertyList::read(broken).isValid());
+        ASSERT_EQ(log.lines().size(), 1);
+        EXPECT_TRUE(log.lines().first().startsWith("Error: "));
+        EXPECT_TRUE(log.lines().first().contains(broken));
+    }
+    {
+        LogCapture log;
+        EXPECT_FALSE(PropertyList::read(dir.filePath("missing.plist")).isValid());
+        ASSERT_EQ(log.lines().size(), 1);
+        EXPECT_TRUE(log.lines().first().contains("missing.plist"));
+    }
+    {
+        LogCapture log;
+        const QString empty = dir.filePath("empty.plist");
+        writeAll(empty, "");
+        EXPECT_FALSE(PropertyList::read(empty).isValid());
+        EXPECT_EQ(log.lines().size(), 1);
+    }
+    {
+        LogCapture log;
+        const QByteArray truncated = PropertyList::toXml(sampleTree()).left(200);
+        EXPECT_FALSE(PropertyList::fromData(truncated).isValid());
+    }
+}
+
+TEST(PropertyList, AFailedWriteLeavesTheOldFileWhole)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("keep.plist");
+    ASSERT_TRUE(PropertyList::write(QVariantMap{{"v", qint64(1)}}, path));
+    const QByteArray before = readAll(path);
+
+    LogCapture log;
+    // A value with no list form: nothing is written.
+    EXPECT_FALSE(PropertyList::write(QVariantMap{{"bad", QVariant()}}, path));
+    EXPECT_EQ(readAll(path), before);
+    EXPECT_TRUE(log.contains("Error: "));
+
+    // A folder that cannot be written.
+    EXPECT_FALSE(PropertyList::write(QVariantMap{}, dir.filePath("no/such/folder/x.plist")));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.plist"});
+}
