@@ -1,0 +1,83 @@
+#include "platform/foundation/MainQueue.h"
+#include "platform/foundation/Timer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <thread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs the event loop until `done` or a generous limit (a guard, not a timing).
+template <typename Pred>
+bool spinUntil(Pred done, int limitMs = 5000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < limitMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+} // namespace
+
+TEST(MainQueue, RunsBlocksInOrderOnTheMainThreadAfterReturningToTheLoop)
+{
+    QStringList order;
+    MainQueue::async([&] { order << "first"; });
+    std::thread worker([&] { MainQueue::async([&] { order << (MainQueue::isMainThread() ? "main" : "other"); }); });
+    worker.join();
+    order << "queued";
+    EXPECT_TRUE(spinUntil([&] { return order.size() == 3; }));
+    EXPECT_EQ(order, (QStringList{"queued", "first", "main"}));
+}
+
+TEST(Timer, AOneShotTimerFiresOnceEvenWithoutAnOwner)
+{
+    int fired = 0;
+    Timer::scheduled(0.01, false, [&](Timer&) { ++fired; }); // result dropped at once
+    EXPECT_EQ(Timer::scheduledCount(), 1u);
+    EXPECT_TRUE(spinUntil([&] { return fired == 1; }));
+    spinUntil([] { return false; }, 60);
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(Timer::scheduledCount(), 0u);
+}
+
+TEST(Timer, ARepeatingTimerRunsUntilItsBlockInvalidatesIt)
+{
+    int fired = 0;
+    std::weak_ptr<Timer> weak = Timer::scheduled(0.005, true, [&](Timer& t) {
+        if (++fired == 3)
+            t.invalidate();
+    });
+    EXPECT_TRUE(spinUntil([&] { return fired == 3; }));
+    spinUntil([] { return false; }, 50);
+    EXPECT_EQ(fired, 3);
+    EXPECT_TRUE(weak.expired()); // the loop let go of it
+}
+
+TEST(Timer, AnInvalidatedTimerNeverFires)
+{
+    int fired = 0;
+    auto timer = Timer::scheduled(0.01, false, [&](Timer&) { ++fired; });
+    EXPECT_TRUE(timer->isValid());
+    EXPECT_DOUBLE_EQ(timer->interval(), 0.01);
+    timer->invalidate();
+    timer->invalidate(); // twice is harmless
+    EXPECT_FALSE(timer->isValid());
+    spinUntil([] { return false; }, 50);
+    timer->fire();
+    EXPECT_EQ(fired, 0);
+}
+
+TEST(Timer, FiringByHandEndsAOneShotTimer)
+{
+    int fired = 0;
+    auto timer = Timer::scheduled(60, false, [&](Timer&) { ++fired; });
+    timer->fire();
+    EXPECT_EQ(fired, 1);
+    EXPECT_FALSE(timer->isValid());
+}
