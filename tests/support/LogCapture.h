@@ -2,6 +2,8 @@
 // Records the log lines written while it lives (and still prints nothing), so
 // a test can assert the exact messages. One at a time; main thread.
 
+#include "tests/support/Printers.h"
+
 #include <QStringList>
 #include <QtMessageHandler>
 
