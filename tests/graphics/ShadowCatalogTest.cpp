@@ -1,0 +1,58 @@
+#include "graphics/LXShadowCatalog.h"
+#include "platform/foundation/PropertyList.h"
+#include "tests/support/LogCapture.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+TEST(ShadowCatalog, ReadsNamedShadowsWithDefaultsForMissingKeys)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Shadows.plist");
+    ASSERT_TRUE(PropertyList::write(
+        QVariantMap{
+            {"OnlyColor", QVariantMap{{"color", "0 0 0 0.5"}}},
+            {"Full", QVariantMap{{"color", "1 1 1"}, {"offset.x", 2.0}, {"offset.y", -1.5}, {"radius", 3.0},
+                                 {"textColor", "0.5 0.5 0.5"}}},
+        },
+        path));
+    LXShadowCatalog catalog(path);
+
+    const std::optional<Shadow> only = catalog.shadowWithName("OnlyColor");
+    ASSERT_TRUE(only);
+    EXPECT_EQ(only->offset, QSizeF(0, 0));
+    EXPECT_EQ(only->blurRadius, 0);
+    EXPECT_NEAR(only->color.alphaF(), 0.5, 1e-3);
+    EXPECT_FALSE(catalog.textColorForShadowWithName("OnlyColor").isValid());
+
+    const std::optional<Shadow> full = catalog.shadowWithName("Full");
+    ASSERT_TRUE(full);
+    EXPECT_EQ(full->offset, QSizeF(2, -1.5));
+    EXPECT_EQ(full->blurRadius, 3);
+    EXPECT_NEAR(catalog.textColorForShadowWithName("Full").greenF(), 0.5, 1e-3);
+
+    EXPECT_FALSE(catalog.shadowWithName("Unknown"));
+    EXPECT_FALSE(catalog.textColorForShadowWithName("Unknown").isValid());
+    EXPECT_FALSE(LXShadowCatalog::shadowWithDescritption(QVariant()));
+}
+
+TEST(ShadowCatalog, AMissingListKnowsNoNames)
+{
+    LogCapture log;
+    LXShadowCatalog catalog(QString{});
+    EXPECT_FALSE(catalog.shadowWithName("TextWhite0px"));
+    LXShadowCatalog unreadable("/nonexistent/Shadows.plist");
+    EXPECT_FALSE(unreadable.shadowWithName("TextWhite0px"));
+}
+
+TEST(ShadowCatalog, TheApplicationsListHasTheSkinsShadows)
+{
+    LXShadowCatalog& shared = LXShadowCatalog::sharedShadowCatalog();
+    for (const char* name : {"TextWhite0px", "TextWhite0pxHover", "TextWhite0pxDown", "TextWhite0pxDisabled",
+                             "TextBlack1px", "TextBlack1pxHover", "TextBlack1pxDown", "TextBlack1pxDisabled"}) {
+        EXPECT_TRUE(shared.shadowWithName(name)) << name;
+        EXPECT_TRUE(shared.textColorForShadowWithName(name).isValid()) << name;
+    }
+    EXPECT_EQ(shared.textColorForShadowWithName("TextWhite0px"), QColor(Qt::white));
+}

@@ -1,0 +1,92 @@
+#include "platform/ui/Picture.h"
+#include "tests/support/LogCapture.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage solid(int w, int h, QColor color)
+{
+    QImage image(w, h, QImage::Format_ARGB32);
+    image.fill(color);
+    return image;
+}
+
+} // namespace
+
+TEST(Picture, DoubleSizeFilesArePicturesOfHalfTheirPixels)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(solid(40, 20, Qt::red).save(dir.filePath("Logo@2x.png")));
+    ASSERT_TRUE(solid(40, 20, Qt::red).save(dir.filePath("Logo.png")));
+    const Picture sharp = Picture::fromFile(dir.filePath("Logo@2x.png"));
+    EXPECT_EQ(sharp.size(), QSizeF(20, 10));
+    EXPECT_EQ(sharp.pixelSize(), QSize(40, 20));
+    EXPECT_EQ(sharp.path(), dir.filePath("Logo@2x.png"));
+    EXPECT_EQ(Picture::fromFile(dir.filePath("Logo.png")).size(), QSizeF(40, 20));
+}
+
+TEST(Picture, VectorArtworkRendersAtAnySize)
+{
+    QTemporaryDir dir;
+    QFile svg(dir.filePath("sun.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::WriteOnly));
+    svg.write(R"(<svg xmlns="http://www.w3.org/2000/svg" width="10" height="10">)"
+              R"(<rect x="0" y="0" width="5" height="10" fill="#0000ff"/></svg>)");
+    svg.close();
+    const Picture picture = Picture::fromFile(svg.fileName());
+    ASSERT_TRUE(picture.isVector());
+    EXPECT_EQ(picture.size(), QSizeF(10, 10));
+    const QImage big = picture.toImage(QSize(100, 100));
+    EXPECT_EQ(big.size(), QSize(100, 100));
+    EXPECT_EQ(big.pixelColor(20, 50), QColor(Qt::blue));
+    EXPECT_EQ(big.pixelColor(80, 50).alpha(), 0);
+}
+
+TEST(Picture, DrawsASourcePartIntoATarget)
+{
+    QImage halves = solid(20, 10, Qt::red);
+    QPainter(&halves).fillRect(10, 0, 10, 10, Qt::green);
+    const Picture picture(halves);
+    QImage canvas = solid(10, 10, Qt::black);
+    {
+        QPainter painter(&canvas);
+        picture.draw(painter, QRectF(0, 0, 10, 10), QRectF(10, 0, 10, 10));
+    }
+    EXPECT_EQ(canvas.pixelColor(5, 5), QColor(Qt::green));
+    {
+        QPainter painter(&canvas);
+        picture.draw(painter, QRectF(0, 0, 10, 10), QRectF(0, 0, 10, 10), 0.5);
+    }
+    EXPECT_NEAR(canvas.pixelColor(5, 5).red(), 128, 2);
+}
+
+TEST(Picture, UnreadableFilesGiveNilWithAWarning)
+{
+    QTemporaryDir dir;
+    QFile text(dir.filePath("notes.jpg"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("this is not a picture");
+    text.close();
+    // A PNG header that claims 100000 x 100000 pixels: refused, not allocated.
+    QFile huge(dir.filePath("huge.png"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    huge.write(QByteArray::fromHex("89504e470d0a1a0a" "0000000d49484452000186a0000186a00806000000a8520bc8") + QByteArray(64, '\0'));
+    huge.close();
+
+    for (const QString& path : {text.fileName(), huge.fileName(), dir.filePath("missing.png"), dir.filePath("bad.svg")}) {
+        LogCapture log;
+        EXPECT_TRUE(Picture::fromFile(path).isNull()) << path.toStdString();
+        // Qt's image readers may add lines of their own; ours is the one "Warning: ".
+        const QStringList ours = log.lines().filter(QRegularExpression("^(Warning|Error): "));
+        ASSERT_EQ(ours.size(), 1);
+        EXPECT_TRUE(ours[0].startsWith("Warning: cannot read the picture " + path));
+    }
+    EXPECT_TRUE(Picture(QImage()).isNull());
+    EXPECT_TRUE(Picture().toImage().isNull());
+}
