@@ -1,0 +1,79 @@
+#include "platform/desktop/Command.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace {
+int g_timeoutMs = Command::defaultTimeoutMs;
+}
+
+namespace Command {
+
+bool isInstalled(const QString& program)
+{
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+int setTimeoutMs(int timeoutMs)
+{
+    const int previous = g_timeoutMs;
+    g_timeoutMs = timeoutMs;
+    return previous;
+}
+
+int timeoutMs()
+{
+    return g_timeoutMs;
+}
+
+CommandResult run(const QString& program, const QStringList& arguments)
+{
+    const int limitMs = g_timeoutMs;
+    CommandResult result;
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty()) {
+        result.errorText = QStringLiteral("%1 is not installed").arg(program);
+        return result;
+    }
+
+    QProcess process;
+    process.setProgram(path);
+    process.setArguments(arguments);
+    process.setStandardInputFile(QProcess::nullDevice());
+    // English messages (the "No such key" test, the alert's text), the user's character set.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (environment.contains(QStringLiteral("LC_ALL"))) {
+        environment.insert(QStringLiteral("LC_CTYPE"), environment.value(QStringLiteral("LC_ALL")));
+        environment.remove(QStringLiteral("LC_ALL"));
+    }
+    environment.insert(QStringLiteral("LC_MESSAGES"), QStringLiteral("C"));
+    process.setProcessEnvironment(environment);
+    process.start();
+    if (!process.waitForStarted(limitMs)) {
+        result.errorText = QStringLiteral("%1 could not be started: %2").arg(program, process.errorString());
+        return result;
+    }
+    if (!process.waitForFinished(limitMs)) {
+        process.kill();
+        process.waitForFinished(1000);
+        result.errorText = QStringLiteral("%1 did not finish within %2 seconds")
+                               .arg(program, QString::number(limitMs / 1000.0, 'g', 3));
+        return result;
+    }
+
+    result.standardOutput = QString::fromLocal8Bit(process.readAllStandardOutput());
+    const QString errors = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    if (process.exitStatus() != QProcess::NormalExit) {
+        result.errorText = QStringLiteral("%1 crashed").arg(program);
+    } else if (process.exitCode() != 0) {
+        result.errorText = QStringLiteral("%1 failed with exit status %2").arg(program).arg(process.exitCode());
+    } else {
+        result.ok = true;
+        return result;
+    }
+    if (!errors.isEmpty())
+        result.errorText += QStringLiteral(": ") + errors;
+    return result;
+}
+
+} // namespace Command

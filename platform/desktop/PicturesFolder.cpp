@@ -1,0 +1,31 @@
+#include "platform/desktop/PicturesFolder.h"
+
+#include "platform/foundation/Log.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+PicturesFolderResult fail(const QString& text)
+{
+    Log::line(lcDesktop, QStringLiteral("Error: no Pictures folder: %1").arg(text));
+    return {QString(), text};
+}
+
+} // namespace
+
+PicturesFolderResult picturesFolder()
+{
+    const QString path = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (path.isEmpty())
+        return fail(QStringLiteral("the system names no Pictures folder"));
+
+    const QFileInfo info(path);
+    if (info.exists() && !info.isDir())
+        return fail(QStringLiteral("%1 exists and is not a folder").arg(path));
+    if (!info.exists() && !QDir().mkpath(path))
+        return fail(QStringLiteral("the folder %1 could not be created").arg(path));
+    return {QDir(path).absolutePath(), QString()};
+}

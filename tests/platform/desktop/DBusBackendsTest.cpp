@@ -1,0 +1,217 @@
+#include "DesktopTestKit.h"
+#include "tests/support/LogCapture.h"
+
+#include "platform/desktop/DBusBackends.h"
+
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusUnixFileDescriptor>
+#include <QFile>
+#include <QUrl>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Stands for Plasma's shell: records the scripts, or answers with an error.
+class FakePlasmaShell : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.PlasmaShell")
+public:
+    QStringList scripts;
+    QString error; // when set, every script fails with it
+
+public slots:
+    void evaluateScript(const QString& script)
+    {
+        scripts << script;
+        if (!error.isEmpty())
+            sendErrorReply(QDBusError::Failed, error);
+    }
+};
+
+// Stands for the desktop portal's Wallpaper interface: records what it was
+// given and answers the request with `response` (or not at all).
+class FakePortal : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Wallpaper")
+public:
+    explicit FakePortal(QDBusConnection bus) : m_bus(std::move(bus)) {}
+
+    bool answers = true;
+    uint response = 0;
+    int calls = 0;
+    QString parentWindow;
+    QByteArray fileContent;
+    QString filePath;
+    QVariantMap options;
+
+public slots:
+    QDBusObjectPath SetWallpaperFile(const QString& parent, const QDBusUnixFileDescriptor& fd, const QVariantMap& givenOptions)
+    {
+        ++calls;
+        parentWindow = parent;
+        options = givenOptions;
+        filePath = QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd.fileDescriptor()));
+        char buffer[4096];
+        ssize_t got = 0;
+        fileContent.clear();
+        while ((got = ::pread(fd.fileDescriptor(), buffer, sizeof buffer, fileContent.size())) > 0)
+            fileContent.append(buffer, got);
+
+        QString sender = message().service().mid(1);
+        sender.replace('.', '_');
+        const QString path = "/org/freedesktop/portal/desktop/request/" + sender + "/" + givenOptions.value("handle_token").toString();
+        if (answers) {
+            // Sent before the reply, as a fast portal may: the caller must already listen.
+            QDBusMessage signal = QDBusMessage::createSignal(path, "org.freedesktop.portal.Request", "Response");
+            signal << response << QVariantMap();
+            m_bus.send(signal);
+        }
+        return QDBusObjectPath(path);
+    }
+
+private:
+    QDBusConnection m_bus;
+};
+
+class DBusBackends : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(bus.isRunning()) << "dbus-daemon did not start";
+        ASSERT_TRUE(service.isConnected());
+        ASSERT_TRUE(client.isConnected());
+    }
+
+    TestBus bus;
+    QDBusConnection service = bus.connect();
+    QDBusConnection client = bus.connect();
+    QTemporaryDir pictures;
+    const QString picture = makePictureFile(pictures, QStringLiteral("Beach \"at\" noon's.jpg"), "the written JPEG");
+    LogCapture log;
+};
+
+} // namespace
+
+TEST_F(DBusBackends, PlasmaGetsAScriptForTheScreenOfTheConnectorName)
+{
+    FakePlasmaShell shell;
+    ASSERT_TRUE(service.registerObject("/PlasmaShell", &shell, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(service.registerService("org.kde.plasmashell"));
+
+    PlasmaBackend plasma(client, {"eDP-1", "HDMI-A-1", "DP-2"});
+    const DesktopResult result = plasma.setImage(picture, "HDMI-A-1");
+    EXPECT_TRUE(result.ok) << result.errorText.toStdString();
+    ASSERT_EQ(shell.scripts.size(), 1);
+    const QString script = shell.scripts.first();
+    const QString url = QUrl::fromLocalFile(picture).toString(QUrl::FullyEncoded);
+    EXPECT_TRUE(script.contains("var image = \"" + url + "\";")) << script.toStdString();
+    EXPECT_TRUE(url.contains("%22") && url.contains("'"));
+    EXPECT_TRUE(script.contains("var screen = 1;")) << script.toStdString();
+    EXPECT_TRUE(script.contains("d.screen != screen"));
+    EXPECT_TRUE(script.contains("writeConfig(\"Image\", image)"));
+    EXPECT_TRUE(log.lines().isEmpty());
+
+    // No name: every desktop.
+    EXPECT_TRUE(plasma.setImage(picture, QString()).ok);
+    ASSERT_EQ(shell.scripts.size(), 2);
+    EXPECT_TRUE(shell.scripts[1].contains("var screen = -1;"));
+}
+
+TEST_F(DBusBackends, PlasmaFailuresReachTheErrorText)
+{
+    FakePlasmaShell shell;
+    shell.error = "Error: Plasma has no desktop on screen 0";
+    ASSERT_TRUE(service.registerObject("/PlasmaShell", &shell, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(service.registerService("org.kde.plasmashell"));
+    PlasmaBackend plasma(client, {"eDP-1"});
+
+    DesktopResult result = plasma.setImage(picture, "eDP-1");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorText, "Plasma did not take the picture: Error: Plasma has no desktop on screen 0 "
+                                "(org.freedesktop.DBus.Error.Failed)");
+    EXPECT_EQ(log.lines(), QStringList{"Error: could not set the desktop picture through KDE Plasma: " + result.errorText});
+
+    // A screen Qt does not know is refused before asking Plasma.
+    result = plasma.setImage(picture, "VGA-7");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorText, "there is no screen named VGA-7");
+    EXPECT_EQ(shell.scripts.size(), 1);
+}
+
+TEST_F(DBusBackends, PlasmaNotRunningIsAFailure)
+{
+    PlasmaBackend plasma(client, {"eDP-1"});
+    const DesktopResult result = plasma.setImage(picture, "eDP-1");
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.errorText.contains("org.kde.plasmashell")) << result.errorText.toStdString();
+    EXPECT_TRUE(result.errorText.contains("ServiceUnknown")) << result.errorText.toStdString();
+}
+
+TEST_F(DBusBackends, ThePortalGetsTheOpenFileForTheBackgroundWithoutPreview)
+{
+    FakePortal portal(service);
+    ASSERT_TRUE(service.registerObject("/org/freedesktop/portal/desktop", &portal, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(service.registerService("org.freedesktop.portal.Desktop"));
+
+    PortalBackend backend(client, 5000);
+    const DesktopResult result = backend.setImage(picture, "DP-1");
+    EXPECT_TRUE(result.ok) << result.errorText.toStdString();
+    EXPECT_EQ(portal.calls, 1);
+    EXPECT_EQ(portal.fileContent, "the written JPEG");
+    EXPECT_EQ(portal.filePath, picture);
+    EXPECT_EQ(portal.parentWindow, "");
+    EXPECT_EQ(portal.options.value("set-on").toString(), "background");
+    EXPECT_EQ(portal.options.value("show-preview").metaType(), QMetaType::fromType<bool>());
+    EXPECT_FALSE(portal.options.value("show-preview").toBool());
+    EXPECT_TRUE(log.lines().isEmpty());
+}
+
+TEST_F(DBusBackends, ThePortalsOtherAnswersAreFailures)
+{
+    FakePortal portal(service);
+    ASSERT_TRUE(service.registerObject("/org/freedesktop/portal/desktop", &portal, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(service.registerService("org.freedesktop.portal.Desktop"));
+    PortalBackend backend(client, 300);
+
+    portal.response = 1;
+    DesktopResult result = backend.setImage(picture, QString());
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorText, "the change was cancelled in the desktop portal");
+
+    portal.response = 2;
+    result = backend.setImage(picture, QString());
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorText, "the desktop portal could not set the picture");
+
+    portal.answers = false;
+    result = backend.setImage(picture, QString());
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorText, "the desktop portal did not answer within 0.3 seconds");
+
+    EXPECT_EQ(log.lines().size(), 3);
+}
+
+TEST_F(DBusBackends, NoPortalOrNoFileIsAFailure)
+{
+    PortalBackend backend(client, 300);
+    DesktopResult result = backend.setImage(picture, QString());
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.errorText.startsWith("the desktop portal refused the picture: ")) << result.errorText.toStdString();
+    EXPECT_TRUE(result.errorText.contains("ServiceUnknown"));
+
+    result = backend.setImage(pictures.filePath("gone.jpg"), QString());
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.errorText.startsWith(pictures.filePath("gone.jpg") + " could not be opened"));
+
+    PortalBackend unconnected(QDBusConnection(QString()), 300);
+    result = unconnected.setImage(picture, QString());
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorText, "there is no D-Bus session bus for the desktop portal");
+}
+
+#include "DBusBackendsTest.moc"

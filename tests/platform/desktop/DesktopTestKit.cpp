@@ -1,0 +1,162 @@
+#include "DesktopTestKit.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+
+namespace {
+
+const char* const sessionVariables[] = {
+    "XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "XDG_SESSION_TYPE",
+    "SWAYSOCK", "HYPRLAND_INSTANCE_SIGNATURE", "KDE_FULL_SESSION", "MATE_DESKTOP_SESSION_ID",
+    "GNOME_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY", "DISPLAY",
+};
+
+int g_connectionCount = 0;
+
+} // namespace
+
+SessionEnvironment::SessionEnvironment()
+{
+    for (const char* name : sessionVariables) {
+        m_saved.insert(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+        qunsetenv(name);
+    }
+    for (const char* name : {"PATH", "HOME"})
+        m_saved.insert(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+}
+
+SessionEnvironment::~SessionEnvironment()
+{
+    for (auto it = m_saved.cbegin(); it != m_saved.cend(); ++it) {
+        if (it.value())
+            qputenv(it.key().constData(), *it.value());
+        else
+            qunsetenv(it.key().constData());
+    }
+}
+
+void SessionEnvironment::set(const char* name, const QString& value)
+{
+    qputenv(name, value.toLocal8Bit());
+}
+
+FakeCommands::FakeCommands()
+    : m_savedPath(qgetenv("PATH"))
+{
+    qputenv("PATH", m_dir.path().toLocal8Bit());
+}
+
+FakeCommands::~FakeCommands()
+{
+    qputenv("PATH", m_savedPath);
+}
+
+void FakeCommands::install(const QString& name, const QString& body)
+{
+    const QString log = m_dir.filePath(name + QStringLiteral(".calls"));
+    QFile script(m_dir.filePath(name));
+    if (!script.open(QIODevice::WriteOnly))
+        return;
+    // Only shell built-ins: PATH holds nothing else.
+    script.write(QStringLiteral("#!/bin/sh\n"
+                                "for a in \"$@\"; do printf '%s\\n' \"$a\"; done >> '%1'\n"
+                                "printf '%s\\n' '<end of call>' >> '%1'\n"
+                                "%2\n")
+                     .arg(log, body)
+                     .toLocal8Bit());
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+}
+
+QList<QStringList> FakeCommands::calls(const QString& name) const
+{
+    QFile log(m_dir.filePath(name + QStringLiteral(".calls")));
+    QList<QStringList> calls;
+    if (!log.open(QIODevice::ReadOnly))
+        return calls;
+    QStringList current;
+    const QStringList lines = QString::fromLocal8Bit(log.readAll()).split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        if (line == u"<end of call>") {
+            calls << current;
+            current.clear();
+        } else if (!line.isEmpty()) {
+            current << line;
+        }
+    }
+    return calls;
+}
+
+TestBus::TestBus()
+{
+    const QString configPath = m_dir.filePath(QStringLiteral("bus.conf"));
+    QFile config(configPath);
+    if (!config.open(QIODevice::WriteOnly))
+        return;
+    // No <servicedir>: a name nobody owns fails at once instead of starting a real service.
+    config.write(QStringLiteral(
+                     "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                     " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                     "<busconfig>\n"
+                     "  <type>session</type>\n"
+                     "  <listen>unix:dir=%1</listen>\n"
+                     "  <auth>EXTERNAL</auth>\n"
+                     "  <policy context=\"default\">\n"
+                     "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                     "    <allow eavesdrop=\"true\"/>\n"
+                     "    <allow own=\"*\"/>\n"
+                     "  </policy>\n"
+                     "</busconfig>\n")
+                     .arg(m_dir.path())
+                     .toUtf8());
+    config.close();
+
+    m_daemon.setProgram(QStringLiteral("dbus-daemon"));
+    m_daemon.setArguments({QStringLiteral("--config-file=") + configPath, QStringLiteral("--print-address"),
+                           QStringLiteral("--nofork")});
+    // Its chatter (e.g. about file limits it may not raise) is shown only when it fails.
+    const QString errors = m_dir.filePath(QStringLiteral("dbus-daemon.log"));
+    m_daemon.setStandardErrorFile(errors);
+    m_daemon.start();
+    if (m_daemon.waitForStarted(5000)) {
+        while (!m_daemon.canReadLine() && m_daemon.waitForReadyRead(5000)) {
+        }
+        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+    }
+    if (m_address.isEmpty()) {
+        QFile log(errors);
+        log.open(QIODevice::ReadOnly);
+        std::fprintf(stderr, "dbus-daemon did not start: %s %s\n", qPrintable(m_daemon.errorString()), log.readAll().constData());
+    }
+}
+
+TestBus::~TestBus()
+{
+    for (const QString& name : std::as_const(m_connections))
+        QDBusConnection::disconnectFromBus(name);
+    if (m_daemon.state() != QProcess::NotRunning) {
+        m_daemon.terminate();
+        if (!m_daemon.waitForFinished(5000)) {
+            m_daemon.kill();
+            m_daemon.waitForFinished(5000);
+        }
+    }
+}
+
+QDBusConnection TestBus::connect()
+{
+    const QString name = QStringLiteral("desktop-test-%1").arg(++g_connectionCount);
+    m_connections << name;
+    return QDBusConnection::connectToBus(m_address, name);
+}
+
+QString makePictureFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(content);
+    return path;
+}

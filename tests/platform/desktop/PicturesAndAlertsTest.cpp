@@ -1,0 +1,162 @@
+#include "DesktopTestKit.h"
+#include "tests/support/LogCapture.h"
+
+#include "platform/desktop/Alert.h"
+#include "platform/desktop/DesktopPicture.h"
+#include "platform/desktop/PicturesFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// What the code writes to standard error while `action` runs.
+template <typename Action>
+QByteArray standardErrorOf(Action action)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("stderr");
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    FILE* file = std::fopen(path.toLocal8Bit().constData(), "w");
+    ::dup2(::fileno(file), 2);
+    action();
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    std::fclose(file);
+    QFile written(path);
+    written.open(QIODevice::ReadOnly);
+    return written.readAll();
+}
+
+} // namespace
+
+TEST(PicturesFolder, IsCreatedInTheHomeWhenMissing)
+{
+    SessionEnvironment environment;
+    QTemporaryDir home;
+    environment.set("HOME", home.path());
+
+    LogCapture log;
+    const PicturesFolderResult result = picturesFolder();
+    ASSERT_TRUE(result.ok()) << result.errorText.toStdString();
+    EXPECT_EQ(result.path, QDir(home.path()).filePath("Pictures"));
+    EXPECT_TRUE(QFileInfo(result.path).isDir());
+    EXPECT_TRUE(result.errorText.isEmpty());
+
+    // Found again as it is.
+    EXPECT_EQ(picturesFolder().path, result.path);
+    EXPECT_TRUE(log.lines().isEmpty());
+}
+
+TEST(PicturesFolder, FollowsTheUsersFolderSettings)
+{
+    SessionEnvironment environment;
+    QTemporaryDir home;
+    environment.set("HOME", home.path());
+    QDir(home.path()).mkpath(".config");
+    QFile dirs(home.filePath(".config/user-dirs.dirs"));
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+    dirs.write("XDG_PICTURES_DIR=\"$HOME/Bilder/Fotos\"\n");
+    dirs.close();
+
+    const PicturesFolderResult result = picturesFolder();
+    EXPECT_EQ(result.path, home.filePath("Bilder/Fotos"));
+    EXPECT_TRUE(QFileInfo(result.path).isDir());
+}
+
+TEST(PicturesFolder, AFileInTheWayIsAFailureWithItsReason)
+{
+    SessionEnvironment environment;
+    QTemporaryDir home;
+    environment.set("HOME", home.path());
+    QFile blocker(home.filePath("Pictures"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    LogCapture log;
+    const PicturesFolderResult result = picturesFolder();
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.errorText, home.filePath("Pictures") + " exists and is not a folder");
+    EXPECT_EQ(log.lines(), QStringList{"Error: no Pictures folder: " + result.errorText});
+}
+
+TEST(Alert, AnInstalledPresenterReceivesEveryAlertUntilItGoes)
+{
+    QList<std::pair<QString, QString>> shown;
+    {
+        Alert::ScopedPresenter capture([&](const QString& title, const QString& text) { shown.append({title, text}); });
+        const QByteArray written = standardErrorOf([] {
+            Alert::show("Problem creating Wallpaper", "Could not set Desktop for this reason: no desktop session was found");
+        });
+        EXPECT_TRUE(written.isEmpty());
+        {
+            Alert::ScopedPresenter inner([&](const QString& title, const QString&) { shown.append({"inner", title}); });
+            Alert::show("Problem creating Wallpaper Folder", "text");
+        }
+        Alert::show("Second", "again");
+    }
+    EXPECT_EQ(shown, (QList<std::pair<QString, QString>>{
+                         {"Problem creating Wallpaper", "Could not set Desktop for this reason: no desktop session was found"},
+                         {"inner", "Problem creating Wallpaper Folder"},
+                         {"Second", "again"},
+                     }));
+}
+
+TEST(Alert, WithoutAGuiTheTitleAndTextGoToStandardError)
+{
+    // The tests run a QGuiApplication on the offscreen platform: no dialog can show.
+    EXPECT_FALSE(Alert::hasGui());
+    const QByteArray written = standardErrorOf([] {
+        Alert::show("Problem creating Wallpaper", "Picture Folder could not be found because: ünreadable");
+    });
+    EXPECT_EQ(QString::fromUtf8(written), "Problem creating Wallpaper\n"
+                                          "Picture Folder could not be found because: ünreadable\n");
+}
+
+TEST(DesktopPicture, UsesTheBackendOfTheSessionWithTheAbsolutePath)
+{
+    SessionEnvironment environment;
+    FakeCommands fakes;
+    fakes.install("swaymsg");
+    environment.set("XDG_CURRENT_DESKTOP", "sway");
+    environment.set("WAYLAND_DISPLAY", "wayland-1");
+    QTemporaryDir pictures;
+    makePictureFile(pictures, "Beach.jpg");
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(pictures.path());
+
+    const DesktopResult result = setDesktopImage("Beach.jpg", "DP-3");
+    QDir::setCurrent(saved);
+    EXPECT_TRUE(result.ok) << result.errorText.toStdString();
+    EXPECT_TRUE(result.errorText.isEmpty());
+    EXPECT_EQ(fakes.calls("swaymsg"),
+              (QList<QStringList>{{"output", "DP-3", "bg", "\"" + pictures.filePath("Beach.jpg") + "\"", "fill"}}));
+}
+
+TEST(DesktopPicture, NoSessionOrNoFileIsAFailureForTheAlert)
+{
+    SessionEnvironment environment;
+    FakeCommands fakes;
+    QTemporaryDir pictures;
+    const QString picture = makePictureFile(pictures, "Beach.jpg");
+
+    LogCapture log;
+    DesktopResult result = setDesktopImage(picture, QString());
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorText, "no desktop session was found");
+    EXPECT_EQ(log.lines(), QStringList{"Error: could not set the desktop picture: no desktop session was found"});
+
+    environment.set("XDG_CURRENT_DESKTOP", "GNOME");
+    fakes.install("gsettings");
+    result = setDesktopImage(pictures.filePath("Missing.jpg"), QString());
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorText, "the picture file " + pictures.filePath("Missing.jpg") + " does not exist");
+    EXPECT_TRUE(fakes.calls("gsettings").isEmpty());
+}
