@@ -1,0 +1,29 @@
+#pragma once
+// Process-wide application events and folders.
+//
+// applicationWillTerminateNotification() is posted on the default
+// notification centre (object: nullptr) once, when the event loop is about to
+// quit (QCoreApplication::aboutToQuit) or when postApplicationWillTerminate()
+// is called first; registries that clean up at quit observe it.
+// Thread: main thread.
+
+#include <QString>
+
+namespace Application {
+
+QString willTerminateNotification();
+
+// Connects the notification to the running QCoreApplication's quit. Called
+// by main() after the application object exists.
+void installTerminationNotice();
+
+// Posts the notification now, at most once per process (command-line runs
+// that end without an event loop call this themselves).
+void postWillTerminate();
+
+// The per-user temporary folder, "<system temp>/sunnyside-<uid>", made with
+// owner-only permissions when missing; the system temp folder itself when it
+// cannot be made.
+QString temporaryDirectory();
+
+} // namespace Application

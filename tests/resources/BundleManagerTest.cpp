@@ -1,0 +1,230 @@
+#include "platform/desktop/Alert.h"
+#include "resources/LXBundleManager.h"
+#include "resources/LXTempCleaner.h"
+#include "tests/support/LogCapture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QCoreApplication>
+#include <QImageReader>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+QImage opaque(int w = 8, int h = 6)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(QColor(200, 100, 50));
+    return image;
+}
+
+QImage withAlpha(int w = 8, int h = 6)
+{
+    QImage image(w, h, QImage::Format_ARGB32);
+    image.fill(QColor(0, 0, 255, 128));
+    return image;
+}
+
+QByteArray formatOf(const QString& path)
+{
+    return QImageReader(path).format();
+}
+
+struct AlertLog {
+    QStringList titles, texts;
+    Alert::ScopedPresenter presenter{[this](const QString& title, const QString& text) {
+        titles << title;
+        texts << text;
+    }};
+};
+
+class BundleManagerTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QUrl url(const QString& name) const { return QUrl::fromLocalFile(dir.filePath(name)); }
+    QStringList files() const { return QDir(dir.path()).entryList(QDir::Files, QDir::Name); }
+};
+
+} // namespace
+
+TEST_F(BundleManagerTest, TheExtensionThenAlphaChooseTheTypeAndTheLowerCaseName)
+{
+    AlertLog alerts;
+    EXPECT_TRUE(LXBundleManager::saveBitmapRep(opaque(), url("a.jpeg")));
+    EXPECT_TRUE(LXBundleManager::saveBitmapRep(opaque(), url("b.JPG")));
+    EXPECT_TRUE(LXBundleManager::saveBitmapRep(opaque(), url("c.PNG")));
+    EXPECT_TRUE(LXBundleManager::saveBitmapRep(withAlpha(), url("d.tiff")));
+    EXPECT_TRUE(LXBundleManager::saveBitmapRep(opaque(), url("e.tiff")));
+    EXPECT_TRUE(LXBundleManager::saveBitmapRep(withAlpha(), url("f")));
+    EXPECT_TRUE(LXBundleManager::saveBitmapRep(opaque(), url("g")));
+    EXPECT_TRUE(LXBundleManager::saveBitmapRep(withAlpha(), url("h.jpg"))); // the extension wins over alpha
+    EXPECT_EQ(files(), (QStringList{"a.jpg", "b.jpg", "c.png", "d.png", "e.jpg", "f.png", "g.jpg", "h.jpg"}));
+    for (const char* jpeg : {"a.jpg", "b.jpg", "e.jpg", "g.jpg", "h.jpg"})
+        EXPECT_EQ(formatOf(dir.filePath(jpeg)), "jpeg") << jpeg;
+    for (const char* png : {"c.png", "d.png", "f.png"})
+        EXPECT_EQ(formatOf(dir.filePath(png)), "png") << png;
+    EXPECT_TRUE(alerts.titles.isEmpty());
+
+    // The pixels survive: PNG exactly, JPEG closely.
+    EXPECT_EQ(QImage(dir.filePath("d.png")).pixelColor(3, 3), QColor(0, 0, 255, 128));
+    const QColor jpeg = QImage(dir.filePath("a.jpg")).pixelColor(3, 3);
+    EXPECT_NEAR(jpeg.red(), 200, 4);
+    EXPECT_NEAR(jpeg.green(), 100, 4);
+}
+
+TEST_F(BundleManagerTest, AFailedWriteAlertsOnceAndLeavesNoFile)
+{
+    QString locked = dir.filePath("locked");
+    ASSERT_TRUE(QDir().mkdir(locked));
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
+    if (::access(locked.toLocal8Bit().constData(), W_OK) == 0)
+        locked = "/proc"; // root ignores permission bits, but not a read-only file system
+    const QStringList before = QDir(locked).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    AlertLog alerts;
+    EXPECT_FALSE(LXBundleManager::saveBitmapRep(opaque(), QUrl::fromLocalFile(locked + "/x.jpg")));
+    ASSERT_EQ(alerts.titles, QStringList{"Could not save File"});
+    EXPECT_TRUE(alerts.texts[0].contains("'" + locked + "/x.jpg'"));
+    EXPECT_FALSE(QFileInfo::exists(locked + "/x.jpg"));
+    if (locked != "/proc")
+        EXPECT_EQ(QDir(locked).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
+
+    // A folder that is a file fails the same way.
+    { QFile f(dir.filePath("plain")); ASSERT_TRUE(f.open(QIODevice::WriteOnly)); }
+    EXPECT_FALSE(LXBundleManager::saveBitmapRep(opaque(), url("plain/x.png")));
+    EXPECT_EQ(alerts.titles.size(), 2);
+}
+
+TEST_F(BundleManagerTest, AFailedWriteKeepsTheOldFileWhole)
+{
+    ASSERT_TRUE(LXBundleManager::saveBitmapRep(opaque(), url("keep.png")));
+    const QByteArray before = [&] { QFile f(dir.filePath("keep.png")); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    AlertLog alerts;
+    EXPECT_FALSE(LXBundleManager::saveBitmapRep(QImage(), url("keep.png"))); // nothing to encode
+    EXPECT_EQ(alerts.titles.size(), 1);
+    QFile f(dir.filePath("keep.png"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    EXPECT_FALSE(LXBundleManager::saveImage(Picture(), url("nil.png"))); // nil: no alert
+    EXPECT_EQ(alerts.titles.size(), 1);
+}
+
+TEST_F(BundleManagerTest, UniqueNamesCountUpAndFillGaps)
+{
+    const QUrl folder = QUrl::fromLocalFile(dir.path());
+    auto unique = [&](const QString& name) { return LXBundleManager::uniqueFileURL(name, folder).toLocalFile(); };
+    auto touch = [&](const QString& name) { QFile f(dir.filePath(name)); ASSERT_TRUE(f.open(QIODevice::WriteOnly)); };
+
+    EXPECT_EQ(unique("Beach.jpg"), dir.filePath("Beach.jpg"));
+    touch("Beach.jpg");
+    EXPECT_EQ(unique("Beach.jpg"), dir.filePath("Beach 1.jpg"));
+    touch("Beach 2.jpg");
+    EXPECT_EQ(unique("Beach.jpg"), dir.filePath("Beach 1.jpg")); // the gap first
+    touch("Beach 1.jpg");
+    EXPECT_EQ(unique("Beach.jpg"), dir.filePath("Beach 3.jpg"));
+
+    touch("Notes");
+    EXPECT_EQ(unique("Notes"), dir.filePath("Notes 1"));
+    touch("archive.tar.gz");
+    EXPECT_EQ(unique("archive.tar.gz"), dir.filePath("archive.tar 1.gz"));
+    QDir().mkdir(dir.filePath("Folder.jpg")); // a folder counts as taken
+    EXPECT_EQ(unique("Folder.jpg"), dir.filePath("Folder 1.jpg"));
+}
+
+TEST(BundleManager, RandomStringsUseTheAlphabetAndAvoidTheGivenOnes)
+{
+    const QRegularExpression alphabet("^[a-zA-Z0-9]{10}$");
+    const QString first = LXBundleManager::randomStringWithLength(10);
+    EXPECT_TRUE(alphabet.match(first).hasMatch()) << first.toStdString();
+    EXPECT_NE(LXBundleManager::randomStringWithLength(10, {first}), first);
+    EXPECT_EQ(LXBundleManager::randomStringWithLength(0), "");
+    EXPECT_EQ(LXBundleManager::randomStringWithLength(-3), "");
+    // With two characters of 62 and the most likely ones excluded, it still ends.
+    QStringList taken;
+    for (int i = 0; i < 3000; ++i)
+        taken << LXBundleManager::randomStringWithLength(2);
+    EXPECT_FALSE(taken.contains(LXBundleManager::randomStringWithLength(2, taken)));
+}
+
+// Run by the test below in fresh processes of this executable.
+TEST(BundleManager, PrintsOneRandomName)
+{
+    if (qEnvironmentVariableIsEmpty("SUNNYSIDE_PRINT_RANDOM_NAME"))
+        GTEST_SKIP() << "helper of RandomNamesDifferBetweenProcesses";
+    printf("name=%s\n", qPrintable(LXBundleManager::randomStringWithLength(10)));
+}
+
+TEST(BundleManager, RandomNamesDifferBetweenProcesses)
+{
+    // Processes started in the same second must not share temporary names.
+    QStringList names;
+    for (int i = 0; i < 2; ++i) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("SUNNYSIDE_PRINT_RANDOM_NAME", "1");
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=BundleManager.PrintsOneRandomName"});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        const QRegularExpressionMatch m = QRegularExpression("name=(\\w{10})").match(child.readAllStandardOutput());
+        ASSERT_TRUE(m.hasMatch());
+        names << m.captured(1);
+    }
+    EXPECT_NE(names[0], names[1]);
+}
+
+TEST(TempFiles, ImagesGoToTheTemporaryFolderAndAreDeletedAtQuit)
+{
+    const Picture picture(withAlpha());
+    const QUrl plain = LXBundleManager::tempFileForImage(picture);
+    const QFileInfo plainInfo(plain.toLocalFile());
+    EXPECT_TRUE(QRegularExpression("^[a-zA-Z0-9]{10}\\.jpg$").match(plainInfo.fileName()).hasMatch());
+    EXPECT_TRUE(plainInfo.exists());
+
+    const QUrl named = LXBundleManager::tempFileForImage(picture, "a.png");
+    const QFileInfo namedInfo(named.toLocalFile());
+    EXPECT_EQ(namedInfo.fileName(), "a.png");
+    EXPECT_EQ(namedInfo.dir().dirName().size(), 10);
+    EXPECT_EQ(QImageReader(namedInfo.filePath()).format(), "png");
+    EXPECT_EQ(namedInfo.dir().absolutePath().section('/', 0, -2), plainInfo.absolutePath());
+
+    EXPECT_TRUE(LXBundleManager::tempFileForImage(picture, "pic.gif").toLocalFile().endsWith("/pic.gif.jpg"));
+    EXPECT_TRUE(LXBundleManager::tempFileForImage(picture, "pic.JPG").toLocalFile().endsWith("/pic.JPG.jpg"));
+
+    // A file someone else put into a registered folder keeps that folder.
+    const QString stranger = QFileInfo(LXTempCleaner::sharedTempCleaner().registered().last().toLocalFile()).absolutePath()
+                           + "/stranger.txt";
+    { QFile f(stranger); ASSERT_TRUE(f.open(QIODevice::WriteOnly)); }
+
+    LXTempCleaner::sharedTempCleaner().flush();
+    EXPECT_FALSE(QFileInfo::exists(plainInfo.filePath()));
+    EXPECT_FALSE(QFileInfo::exists(named.toLocalFile()));
+    EXPECT_FALSE(QFileInfo::exists(namedInfo.absolutePath())); // emptied folder removed
+    EXPECT_TRUE(QFileInfo::exists(stranger));
+    EXPECT_TRUE(LXTempCleaner::sharedTempCleaner().registered().isEmpty());
+}
+
+TEST(SupportDirectory, IsCreatedUnderTheDataFolder)
+{
+    const QString path = LXBundleManager::applicationSupportDirectory();
+    ASSERT_FALSE(path.isNull());
+    EXPECT_TRUE(path.endsWith("/sunnyside"));
+    EXPECT_TRUE(QFileInfo(path).isDir());
+    EXPECT_TRUE(path.startsWith(QDir::homePath()) || path.startsWith(qEnvironmentVariable("XDG_DATA_HOME")));
+
+    QString error = "stale";
+    EXPECT_TRUE(LXBundleManager::directoryPath(99, 1, "x", &error).isNull());
+    EXPECT_EQ(error, "stale"); // unknown kinds leave the error alone
+
+    // A file where the folder should be: creation fails, the reason comes back.
+    QTemporaryDir dir;
+    { QFile f(dir.filePath("file")); ASSERT_TRUE(f.open(QIODevice::WriteOnly)); }
+    EXPECT_FALSE(createDirectoryAtURL(QUrl::fromLocalFile(dir.filePath("file")), true, &error));
+    EXPECT_TRUE(error.contains("not a folder"));
+    EXPECT_TRUE(createDirectoryAtURL(QUrl::fromLocalFile(dir.filePath("a/b/c")), true, &error));
+    EXPECT_TRUE(QFileInfo(dir.filePath("a/b/c")).isDir());
+}
