@@ -1,0 +1,138 @@
+#include "platform/image/CIContext.h"
+
+#include "platform/image/EngineNodes.h"
+#include "platform/foundation/Log.h"
+
+#include <QColorSpace>
+#include <QPainter>
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// The rendered texture covering exactly `rect` at one texel per pixel.
+Engine::Rendered renderExactly(Engine::GL& gl, const CIImage& image, const QRect& rect)
+{
+    Engine::Rendered r = Engine::renderImage(gl, image, rect, 1.0);
+    if (!r.isEmpty() && r.area == QRectF(rect) && r.texture->width == rect.width()
+        && r.texture->height == rect.height())
+        return r;
+    if (r.isEmpty()) {
+        static const std::array<float, 4> clear{0, 0, 0, 0};
+        return Engine::ColorNode(clear).render(gl, rect, 1.0);
+    }
+    // Bring what was rendered to exactly the rectangle.
+    return Engine::copyToArea(gl, r, rect);
+}
+
+} // namespace
+
+bool CIContext::render(const CIImage& image, float* buffer, qsizetype rowFloats, const QRectF& rectF) const
+{
+    const QRect rect = CIGeometry::integral(rectF);
+    if (rect.isEmpty() || !buffer)
+        return false;
+    Engine::GL* gl = Engine::GL::instance();
+    if (!gl)
+        return false;
+    if (rowFloats <= 0)
+        rowFloats = qsizetype(rect.width()) * 4;
+    Engine::Rendered r = renderExactly(*gl, image, rect);
+    if (r.isEmpty())
+        return false;
+    gl->bindTarget(*r.texture);
+    std::vector<float> rows(size_t(rect.width()) * size_t(rect.height()) * 4);
+    glReadPixels(0, 0, rect.width(), rect.height(), GL_RGBA, GL_FLOAT, rows.data());
+    const size_t rowSize = size_t(rect.width()) * 4;
+    for (int y = 0; y < rect.height(); ++y)
+        std::memcpy(buffer + qsizetype(y) * rowFloats, rows.data() + size_t(rect.height() - 1 - y) * rowSize,
+                    rowSize * sizeof(float));
+    return true;
+}
+
+std::vector<float> CIContext::renderToFloats(const CIImage& image, const QRectF& rectF) const
+{
+    const QRect rect = CIGeometry::integral(rectF);
+    std::vector<float> out(size_t(std::max(rect.width(), 0)) * size_t(std::max(rect.height(), 0)) * 4);
+    if (out.empty() || !render(image, out.data(), 0, rectF))
+        return {};
+    return out;
+}
+
+QImage CIContext::createCGImage(const CIImage& image, const QRectF& rectF) const
+{
+    const QRect rect = CIGeometry::integral(rectF);
+    if (image.isNull() || rect.isEmpty())
+        return {};
+    Engine::GL* gl = Engine::GL::instance();
+    if (!gl)
+        return {};
+    Engine::Rendered r = renderExactly(*gl, image, rect);
+    if (r.isEmpty())
+        return {};
+    static GLuint program = 0;
+    if (!program)
+        program = Engine::passProgram(*gl, 1, R"(
+void main() {
+    vec4 c = _ci_texel(0, gl_FragCoord.xy);
+    float a = clamp(c.a, 0.0, 1.0);
+    vec3 rgb = a > 0.0 ? _ci_toSRGB(c.rgb / c.a) : vec3(0.0);
+    // Rounded to the nearest byte on store; premultiplied in sRGB like the bitmap.
+    _ci_out = vec4(rgb * a, a);
+}
+)");
+    Engine::TexturePtr target = gl->byteTexture(rect.width(), rect.height());
+    if (!program || !target)
+        return {};
+    // Run the conversion into the byte texture.
+    glUseProgram(program);
+    gl->bindTexture(0, *r.texture, false);
+    glUniform1i(gl->uniform(program, "_ci_tex0"), 0);
+    const float map[4] = {1, 1, 0, 0};
+    const float size[2] = {float(rect.width()), float(rect.height())};
+    glUniform4fv(gl->uniform(program, "_ci_map"), 1, map);
+    glUniform2fv(gl->uniform(program, "_ci_size"), 1, size);
+    glUniform1i(gl->uniform(program, "_ci_mode"), 0);
+    gl->bindTarget(*target);
+    gl->drawQuad();
+    QImage out(rect.width(), rect.height(), QImage::Format_RGBA8888_Premultiplied);
+    if (out.isNull()) {
+        Log::line(lcImage, QStringLiteral("Error: cannot allocate a %1 x %2 bitmap").arg(rect.width()).arg(rect.height()));
+        return {};
+    }
+    std::vector<uchar> rows(size_t(rect.width()) * size_t(rect.height()) * 4);
+    glReadPixels(0, 0, rect.width(), rect.height(), GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+    const size_t rowSize = size_t(rect.width()) * 4;
+    for (int y = 0; y < rect.height(); ++y)
+        std::memcpy(out.scanLine(y), rows.data() + size_t(rect.height() - 1 - y) * rowSize, rowSize);
+    out.setColorSpace(QColorSpace(QColorSpace::SRgb));
+    return out;
+}
+
+void CIContext::drawImage(const CIImage& image, QPainter* painter, const QRectF& inRect, const QRectF& fromRect) const
+{
+    if (image.isNull() || !painter || CIGeometry::isEmpty(inRect) || CIGeometry::isEmpty(fromRect))
+        return;
+    // The destination's size in device pixels.
+    const QRectF device = painter->deviceTransform().mapRect(inRect);
+    const int w = std::max(1, int(std::lround(device.width())));
+    const int h = std::max(1, int(std::lround(device.height())));
+    QTransform fit = QTransform::fromTranslate(-fromRect.x(), -fromRect.y());
+    fit *= QTransform::fromScale(w / fromRect.width(), h / fromRect.height());
+    const QImage bitmap = createCGImage(image.imageByApplyingTransform(fit), QRectF(0, 0, w, h));
+    if (!bitmap.isNull())
+        painter->drawImage(inRect, bitmap);
+}
+
+double CIContext::startupMilliseconds()
+{
+    Engine::GL* gl = Engine::GL::instance();
+    return gl ? gl->startupMilliseconds() : 0.0;
+}
+
+QString CIContext::rendererName()
+{
+    Engine::GL* gl = Engine::GL::instance();
+    return gl ? gl->renderer() : QString();
+}

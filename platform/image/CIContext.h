@@ -1,0 +1,48 @@
+#pragma once
+// Renders images. All contexts share the process's one OpenGL context
+// (made on first use); a CIContext is a cheap handle. Main thread only.
+//
+// Rectangles are in image coordinates (origin bottom left, y up), rounded
+// outwards to whole pixels. Pixels outside an image's extent are transparent.
+// Without a working EGL the calls log one "Error: " line (once per process)
+// and give null results; a nil image renders as transparent.
+
+#include "platform/image/CIImage.h"
+
+#include <QImage>
+
+#include <vector>
+
+class QPainter;
+
+// The one float format of render(): RGBA, 32-bit float, premultiplied.
+inline const QString kCIFormatRGBAf = QStringLiteral("RGBAf");
+
+class CIContext {
+public:
+    CIContext() = default;
+    static CIContext context() { return CIContext(); }
+
+    // Renders `rect` of the image into `buffer` as RGBA floats in the working
+    // space (linear-light sRGB primaries, premultiplied alpha), the row of
+    // the rectangle's top (largest y) first, `rowFloats` floats a row apart
+    // (0: width * 4). false when nothing could be rendered.
+    bool render(const CIImage& image, float* buffer, qsizetype rowFloats, const QRectF& rect) const;
+    // The same into a new vector (width * height * 4 floats, top row first).
+    std::vector<float> renderToFloats(const CIImage& image, const QRectF& rect) const;
+
+    // `rect` of the image as an 8-bit sRGB bitmap (Format_RGBA8888_Premultiplied,
+    // colour space sRGB), top row first. Null QImage for a nil image, an
+    // empty rectangle or a failure (logged).
+    QImage createCGImage(const CIImage& image, const QRectF& rect) const;
+
+    // Draws `fromRect` of the image into `inRect` (the painter's coordinates)
+    // rendering at the destination's size in device pixels, so that a large
+    // photo is never rendered larger than it is shown.
+    void drawImage(const CIImage& image, QPainter* painter, const QRectF& inRect, const QRectF& fromRect) const;
+
+    // Milliseconds the process spent starting EGL (0 before the first use).
+    static double startupMilliseconds();
+    // The OpenGL renderer's name ("llvmpipe ..."), empty without EGL.
+    static QString rendererName();
+};

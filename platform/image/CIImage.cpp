@@ -1,0 +1,124 @@
+#include "platform/image/CIImage.h"
+
+#include "platform/image/EngineNodes.h"
+#include "platform/image/CIKernel.h"
+#include "platform/foundation/Log.h"
+
+#include <cmath>
+
+namespace {
+
+float toLinear(double c)
+{
+    return float(c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+}
+
+} // namespace
+
+CIImage::CIImage(std::shared_ptr<const Engine::ImageNode> node) : m_node(std::move(node)) {}
+
+CIImage CIImage::imageWithContentsOfURL(const QUrl& url)
+{
+    if (!url.isLocalFile()) {
+        Log::line(lcImage, QStringLiteral("Error: cannot read image at '%1': not a local file").arg(url.toString()));
+        return {};
+    }
+    return imageWithContentsOfFile(url.toLocalFile());
+}
+
+CIImage CIImage::imageWithContentsOfFile(const QString& path)
+{
+    auto node = Engine::SourceNode::fromFile(path);
+    return node ? CIImage(node) : CIImage();
+}
+
+CIImage CIImage::imageWithQImage(const QImage& image)
+{
+    if (image.isNull())
+        return {};
+    return CIImage(Engine::SourceNode::fromImage(image));
+}
+
+CIImage CIImage::imageWithColor(const CIColor& color)
+{
+    if (color.isNull())
+        return {};
+    const float a = float(color.alpha());
+    return CIImage(std::make_shared<Engine::ColorNode>(std::array<float, 4>{
+        toLinear(color.red()) * a, toLinear(color.green()) * a, toLinear(color.blue()) * a, a}));
+}
+
+CIImage CIImage::emptyImage()
+{
+    return imageWithColor(CIColor(0, 0, 0, 0)).imageByCroppingToRect(QRectF());
+}
+
+QRectF CIImage::extent() const
+{
+    return m_node ? m_node->extent() : QRectF();
+}
+
+CIFilterShape CIImage::definition() const
+{
+    return m_node ? m_node->definition() : CIFilterShape();
+}
+
+CIImage CIImage::imageByApplyingTransform(const QTransform& transform) const
+{
+    if (!m_node || transform.isIdentity())
+        return *this;
+    if (transform.type() > QTransform::TxShear) {
+        Log::line(lcImage, QStringLiteral("Error: image transforms must be affine"));
+        return {};
+    }
+    // Two transforms in a row are one resampling, not two.
+    if (auto inner = std::dynamic_pointer_cast<const Engine::TransformNode>(m_node))
+        return inner->input.imageByApplyingTransform(inner->transform * transform);
+    return CIImage(std::make_shared<Engine::TransformNode>(*this, transform));
+}
+
+CIImage CIImage::imageByCroppingToRect(const QRectF& rect) const
+{
+    if (!m_node)
+        return *this;
+    const QRectF e = extent();
+    if (!CIGeometry::isInfinite(rect) && !CIGeometry::isEmpty(e) && !CIGeometry::isInfinite(e)
+        && QRectF(CIGeometry::integral(rect)).contains(e))
+        return *this;
+    if (CIGeometry::isInfinite(rect))
+        return *this;
+    if (auto inner = std::dynamic_pointer_cast<const Engine::CropNode>(m_node))
+        return CIImage(std::make_shared<Engine::CropNode>(
+            inner->input, CIGeometry::intersect(QRectF(inner->rect), QRectF(CIGeometry::integral(rect)))));
+    return CIImage(std::make_shared<Engine::CropNode>(*this, rect));
+}
+
+CIImage CIImage::imageByClampingToExtent() const
+{
+    if (!m_node || CIGeometry::isInfinite(extent()))
+        return *this;
+    return CIImage(std::make_shared<Engine::ClampNode>(*this));
+}
+
+CIImage CIImage::imageByCompositingOverImage(const CIImage& background) const
+{
+    if (!m_node)
+        return background;
+    if (!background.m_node)
+        return *this;
+    static std::shared_ptr<CIKernel> kernel;
+    if (!kernel)
+        kernel = CIKernel::kernelWithString(QStringLiteral(
+            "kernel vec4 sourceOver(sampler fg, sampler bg) {\n"
+            "    vec4 a = sample(fg, samplerCoord(fg));\n"
+            "    vec4 b = sample(bg, samplerCoord(bg));\n"
+            "    return a + b * (1.0 - a.a);\n"
+            "}\n"));
+    if (!kernel)
+        return {};
+    const CIFilterShape shape = definition().unionWith(background.definition());
+    return kernel->apply({QVariant::fromValue(*this), QVariant::fromValue(background)},
+                         {{kCIApplyOptionDefinition, QVariant::fromValue(shape)},
+                          {kCIApplyOptionExtent,
+                           QVariant::fromValue(CIGeometry::unite(extent(), background.extent()))}});
+}

@@ -1,0 +1,403 @@
+#include "platform/image/CIKernel.h"
+
+#include "platform/image/CIColor.h"
+#include "platform/image/CISampler.h"
+#include "platform/image/CIVector.h"
+#include "platform/image/EngineNodes.h"
+#include "platform/foundation/Log.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace {
+
+// The dialect's built-ins on top of the engine's sampler slots.
+const char* const kBuiltins = R"(
+struct _ciSampler { int i; };
+vec4 _ci_sample(_ciSampler s, vec2 p) { return _ci_texel(s.i, p); }
+vec2 samplerTransform(_ciSampler s, vec2 p) { return _ci_toTexel(s.i, p); }
+vec2 samplerCoord(_ciSampler s) { return _ci_toTexel(s.i, _ci_dc); }
+vec4 samplerExtent(_ciSampler s) { return _ci_ext[s.i]; }
+vec2 samplerOrigin(_ciSampler s) { return _ci_ext[s.i].xy; }
+vec2 samplerSize(_ciSampler s) { return _ci_ext[s.i].zw; }
+vec2 destCoord() { return _ci_dc; }
+vec4 premultiply(vec4 c) { return vec4(c.rgb * c.a, c.a); }
+vec4 unpremultiply(vec4 c) { return c.a > 0.0 ? vec4(c.rgb / c.a, c.a) : vec4(0.0); }
+float compare(float x, float a, float b) { return x < 0.0 ? a : b; }
+vec2 compare(vec2 x, vec2 a, vec2 b) { return mix(b, a, vec2(lessThan(x, vec2(0.0)))); }
+vec3 compare(vec3 x, vec3 a, vec3 b) { return mix(b, a, vec3(lessThan(x, vec3(0.0)))); }
+vec4 compare(vec4 x, vec4 a, vec4 b) { return mix(b, a, vec4(lessThan(x, vec4(0.0)))); }
+)";
+
+// The text with comments blanked out (line breaks kept, so that compiler
+// line numbers stay those of the text).
+QString withoutComments(const QString& text)
+{
+    QString out = text;
+    const qsizetype n = out.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (out[i] == u'/' && i + 1 < n && out[i + 1] == u'/') {
+            while (i < n && out[i] != u'\n')
+                out[i++] = u' ';
+        } else if (out[i] == u'/' && i + 1 < n && out[i + 1] == u'*') {
+            out[i] = out[i + 1] = u' ';
+            i += 2;
+            while (i < n && !(out[i] == u'*' && i + 1 < n && out[i + 1] == u'/')) {
+                if (out[i] != u'\n')
+                    out[i] = u' ';
+                ++i;
+            }
+            if (i < n)
+                out[i] = u' ';
+            if (i + 1 < n)
+                out[i + 1] = u' ';
+            ++i;
+        }
+    }
+    return out;
+}
+
+struct Routine {
+    QString name;
+    QString parameterText;
+    qsizetype start = 0;   // of "kernel"
+    qsizetype keywordLength = 0;
+    qsizetype end = 0;     // after the closing brace
+};
+
+QList<Routine> findRoutines(const QString& code)
+{
+    static const QRegularExpression header(
+        QStringLiteral(R"(\bkernel\s+vec4\s+([A-Za-z_]\w*)\s*\(([^)]*)\)\s*\{)"));
+    QList<Routine> routines;
+    auto it = header.globalMatch(code);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        Routine r;
+        r.name = m.captured(1);
+        r.parameterText = m.captured(2);
+        r.start = m.capturedStart(0);
+        r.keywordLength = 6;
+        qsizetype depth = 1;
+        qsizetype i = m.capturedEnd(0);
+        while (i < code.size() && depth > 0) {
+            if (code[i] == u'{')
+                ++depth;
+            else if (code[i] == u'}')
+                --depth;
+            ++i;
+        }
+        r.end = i;
+        routines.append(r);
+    }
+    return routines;
+}
+
+bool parseParameters(const QString& text, QList<CIKernel::Parameter>& out, QString& error)
+{
+    const QStringList parts = text.split(u',', Qt::SkipEmptyParts);
+    for (const QString& part : parts) {
+        QStringList words = part.simplified().split(u' ', Qt::SkipEmptyParts);
+        words.removeAll(QStringLiteral("const"));
+        words.removeAll(QStringLiteral("__table"));
+        if (words.isEmpty())
+            continue;
+        if (words.size() != 2) {
+            error = QStringLiteral("cannot read parameter '%1'").arg(part.simplified());
+            return false;
+        }
+        const QString& type = words[0];
+        CIKernel::ParameterType t;
+        if (type == QLatin1String("sampler"))
+            t = CIKernel::ParameterType::Sampler;
+        else if (type == QLatin1String("float"))
+            t = CIKernel::ParameterType::Float;
+        else if (type == QLatin1String("vec2"))
+            t = CIKernel::ParameterType::Vec2;
+        else if (type == QLatin1String("vec3"))
+            t = CIKernel::ParameterType::Vec3;
+        else if (type == QLatin1String("vec4"))
+            t = CIKernel::ParameterType::Vec4;
+        else if (type == QLatin1String("__color"))
+            t = CIKernel::ParameterType::Color;
+        else {
+            error = QStringLiteral("parameter '%1' has the unknown type '%2'").arg(words[1], type);
+            return false;
+        }
+        out.append({t, words[1]});
+    }
+    return true;
+}
+
+QString glslType(CIKernel::ParameterType t)
+{
+    switch (t) {
+    case CIKernel::ParameterType::Float: return QStringLiteral("float");
+    case CIKernel::ParameterType::Vec2: return QStringLiteral("vec2");
+    case CIKernel::ParameterType::Vec3: return QStringLiteral("vec3");
+    case CIKernel::ParameterType::Sampler: return QStringLiteral("_ciSampler");
+    default: return QStringLiteral("vec4");
+    }
+}
+
+// Dialect words to GLSL, whole words only.
+QString translateWords(QString code)
+{
+    static const QRegularExpression sampler(QStringLiteral(R"(\bsampler\b)"));
+    static const QRegularExpression color(QStringLiteral(R"(\b__color\b|\b__sample\b)"));
+    static const QRegularExpression table(QStringLiteral(R"(\b__table\b)"));
+    static const QRegularExpression sample(QStringLiteral(R"(\bsample(\s*\())"));
+    code.replace(sampler, QStringLiteral("_ciSampler"));
+    code.replace(color, QStringLiteral("vec4"));
+    code.replace(table, QString());
+    code.replace(sample, QStringLiteral("_ci_sample\\1"));
+    return code;
+}
+
+float toLinear(double c)
+{
+    return float(c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+}
+
+bool toNumber(const QVariant& v, double& out)
+{
+    if (!v.isValid())
+        return false;
+    const int id = v.metaType().id();
+    if (id == QMetaType::Double || id == QMetaType::Float || id == QMetaType::Int || id == QMetaType::UInt
+        || id == QMetaType::LongLong || id == QMetaType::ULongLong || id == QMetaType::Bool
+        || id == QMetaType::Long || id == QMetaType::Short) {
+        out = v.toDouble();
+        return true;
+    }
+    return false;
+}
+
+bool toVector(const QVariant& v, std::array<float, 4>& out)
+{
+    out = {0, 0, 0, 0};
+    if (v.metaType() == QMetaType::fromType<CIVector>()) {
+        const CIVector vec = v.value<CIVector>();
+        if (vec.isNull())
+            return false;
+        for (int i = 0; i < 4; ++i)
+            out[size_t(i)] = float(vec.valueAtIndex(i));
+        return true;
+    }
+    if (v.metaType() == QMetaType::fromType<CIColor>()) {
+        const CIColor c = v.value<CIColor>();
+        if (c.isNull())
+            return false;
+        out = {float(c.red()), float(c.green()), float(c.blue()), float(c.alpha())};
+        return true;
+    }
+    if (v.metaType() == QMetaType::fromType<QPointF>() || v.metaType() == QMetaType::fromType<QPoint>()) {
+        const QPointF p = v.toPointF();
+        out = {float(p.x()), float(p.y()), 0, 0};
+        return true;
+    }
+    if (v.metaType() == QMetaType::fromType<QRectF>()) {
+        const QRectF r = v.toRectF();
+        out = {float(r.x()), float(r.y()), float(r.width()), float(r.height())};
+        return true;
+    }
+    if (v.metaType() == QMetaType::fromType<QVariantList>()) {
+        const QVariantList list = v.toList();
+        if (list.isEmpty() || list.size() > 4)
+            return false;
+        for (int i = 0; i < list.size(); ++i) {
+            double d = 0;
+            if (!toNumber(list[i], d))
+                return false;
+            out[size_t(i)] = float(d);
+        }
+        return true;
+    }
+    return false;
+}
+
+bool toRect(const QVariant& v, QRectF& out)
+{
+    std::array<float, 4> a{};
+    if (v.metaType() == QMetaType::fromType<QVariantList>()) {
+        const QVariantList list = v.toList();
+        if (list.size() != 4)
+            return false;
+        double d[4];
+        for (int i = 0; i < 4; ++i)
+            if (!toNumber(list[i], d[i]))
+                return false;
+        out = QRectF(d[0], d[1], d[2], d[3]);
+        return true;
+    }
+    if (v.metaType() == QMetaType::fromType<CIVector>()) {
+        out = v.value<CIVector>().CGRectValue();
+        return true;
+    }
+    if (v.metaType() == QMetaType::fromType<QRectF>() || v.metaType() == QMetaType::fromType<QRect>()) {
+        out = v.toRectF();
+        return true;
+    }
+    (void)a;
+    return false;
+}
+
+} // namespace
+
+QList<std::shared_ptr<CIKernel>> CIKernel::kernelsWithString(const QString& text)
+{
+    QList<std::shared_ptr<CIKernel>> result;
+    Engine::GL* gl = Engine::GL::instance();
+    if (!gl)
+        return result;
+    const QString code = withoutComments(text);
+    const QList<Routine> routines = findRoutines(code);
+    for (const Routine& routine : routines) {
+        auto kernel = std::make_shared<CIKernel>();
+        kernel->m_name = routine.name;
+        QString error;
+        if (!parseParameters(routine.parameterText, kernel->m_parameters, error)) {
+            Log::line(lcImage, QStringLiteral("Error: kernel routine '%1' does not compile: %2").arg(routine.name, error));
+            continue;
+        }
+        // This routine's program keeps the helpers and blanks the other routines.
+        QString body = code;
+        for (const Routine& other : routines) {
+            const qsizetype from = other.start;
+            const qsizetype length = (&other == &routine) ? other.keywordLength : other.end - other.start;
+            for (qsizetype i = from; i < from + length; ++i)
+                if (body[i] != u'\n')
+                    body[i] = u' ';
+        }
+        int samplers = 0;
+        QString uniforms, call;
+        for (int i = 0; i < kernel->m_parameters.size(); ++i) {
+            const Parameter& p = kernel->m_parameters[i];
+            if (!call.isEmpty())
+                call += QStringLiteral(", ");
+            if (p.type == ParameterType::Sampler) {
+                call += QStringLiteral("_ciSampler(%1)").arg(samplers++);
+            } else {
+                uniforms += QStringLiteral("uniform %1 _ci_arg%2;\n").arg(glslType(p.type)).arg(i);
+                call += QStringLiteral("_ci_arg%1").arg(i);
+            }
+        }
+        kernel->m_samplerCount = samplers;
+        QString source = QStringLiteral("#version 300 es\nprecision highp float;\nprecision highp int;\nprecision highp sampler2D;\n")
+            + QString::fromLatin1(Engine::kShaderPrelude) + Engine::samplerDeclarations(samplers)
+            + QString::fromLatin1(kBuiltins) + uniforms
+            + QStringLiteral("layout(location = 0) out vec4 _ci_out;\n#line 1\n") + translateWords(body)
+            + QStringLiteral("\nvoid main() {\n    _ci_dc = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;\n"
+                             "    _ci_out = %1(%2);\n}\n")
+                  .arg(routine.name, call);
+        QString log;
+        kernel->m_program = gl->program(source, &log);
+        kernel->m_source = source;
+        if (!kernel->m_program) {
+            Log::line(lcImage, QStringLiteral("Error: kernel routine '%1' does not compile: %2")
+                                   .arg(routine.name, log.simplified()));
+            continue;
+        }
+        result.append(kernel);
+    }
+    return result;
+}
+
+std::shared_ptr<CIKernel> CIKernel::kernelWithString(const QString& text)
+{
+    const auto all = kernelsWithString(text);
+    return all.isEmpty() ? nullptr : all.first();
+}
+
+CIImage CIKernel::apply(const QVariantList& arguments, const QVariantMap& options) const
+{
+    return applyInternal(nullptr, m_roi, arguments, options);
+}
+
+CIImage CIKernel::applyWithExtent(const QRectF& extent, ROICallback roi, const QVariantList& arguments,
+                                  const QVariantMap& options) const
+{
+    return applyInternal(&extent, roi, arguments, options);
+}
+
+CIImage CIKernel::applyInternal(const QRectF* extentArgument, const ROICallback& roi, const QVariantList& arguments,
+                                const QVariantMap& options) const
+{
+    if (arguments.size() != m_parameters.size()) {
+        Log::line(lcImage, QStringLiteral("Error: kernel '%1' takes %2 arguments, not %3")
+                               .arg(m_name).arg(m_parameters.size()).arg(arguments.size()));
+        return {};
+    }
+    std::vector<CISampler> samplers;
+    std::vector<std::array<float, 4>> values;
+    for (int i = 0; i < m_parameters.size(); ++i) {
+        const Parameter& p = m_parameters[i];
+        const QVariant& a = arguments[i];
+        auto wrong = [&](const char* what) {
+            Log::line(lcImage, QStringLiteral("Error: kernel '%1' argument '%2' is not %3")
+                                   .arg(m_name, p.name, QLatin1String(what)));
+            return CIImage();
+        };
+        std::array<float, 4> value{0, 0, 0, 0};
+        double number = 0;
+        switch (p.type) {
+        case ParameterType::Sampler:
+            if (a.metaType() == QMetaType::fromType<CISampler>())
+                samplers.push_back(a.value<CISampler>());
+            else if (a.metaType() == QMetaType::fromType<CIImage>())
+                samplers.push_back(CISampler(a.value<CIImage>()));
+            else if (!a.isValid())
+                samplers.push_back(CISampler());
+            else
+                return wrong("a sampler or an image");
+            continue;
+        case ParameterType::Float:
+            if (!toNumber(a, number))
+                return wrong("a number");
+            value[0] = float(number);
+            break;
+        case ParameterType::Color:
+            if (a.metaType() == QMetaType::fromType<CIColor>() && !a.value<CIColor>().isNull()) {
+                const CIColor c = a.value<CIColor>();
+                const float alpha = float(c.alpha());
+                value = {toLinear(c.red()) * alpha, toLinear(c.green()) * alpha, toLinear(c.blue()) * alpha, alpha};
+            } else {
+                return wrong("a colour");
+            }
+            break;
+        default:
+            if (!toVector(a, value))
+                return wrong("a vector");
+            break;
+        }
+        values.push_back(value);
+    }
+    CIFilterShape definition;
+    const QVariant d = options.value(kCIApplyOptionDefinition);
+    if (d.metaType() == QMetaType::fromType<CIFilterShape>())
+        definition = d.value<CIFilterShape>();
+    else if (d.metaType() == QMetaType::fromType<CIImage>())
+        definition = d.value<CIImage>().definition();
+    const bool definitionGiven = !definition.isNull();
+    if (!definitionGiven) {
+        // Where any sampler is defined (without samplers: everywhere).
+        definition = CIFilterShape::shapeWithRect(samplers.empty() ? CIGeometry::infiniteRect() : QRectF());
+        for (const CISampler& s : samplers)
+            definition = definition.unionWith(s.definition());
+    }
+    QRectF extent = definition.extent();
+    if (extentArgument) {
+        extent = *extentArgument;
+    } else if (options.contains(kCIApplyOptionExtent)) {
+        if (!toRect(options.value(kCIApplyOptionExtent), extent)) {
+            Log::line(lcImage, QStringLiteral("Error: kernel '%1' was given an extent that is no rectangle").arg(m_name));
+            return {};
+        }
+    }
+    if (CIGeometry::isEmpty(extent))
+        extent = QRectF();
+    return CIImage(std::make_shared<Engine::KernelNode>(shared_from_this(), std::move(samplers), std::move(values),
+                                                        extent, definitionGiven ? definition : CIFilterShape(), roi,
+                                                        options.value(kCIApplyOptionUserInfo)));
+}

@@ -1,0 +1,82 @@
+#pragma once
+// A kernel routine compiled from text in the engine's kernel language (a
+// small dialect of GLSL, documented in docs/kernel-language.md). A text may
+// define several routines `kernel vec4 name(sampler a, float x, ...)` and any
+// helper functions. Kernels are shared (std::shared_ptr); they are immutable
+// except for the region-of-interest callback. Main thread only.
+
+#include "platform/image/CIImage.h"
+
+#include <QList>
+#include <QMetaType>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+// Option keys of apply().
+inline const QString kCIApplyOptionDefinition = QStringLiteral("definition");
+inline const QString kCIApplyOptionExtent = QStringLiteral("extent");
+inline const QString kCIApplyOptionUserInfo = QStringLiteral("user_info");
+
+class CIKernel : public std::enable_shared_from_this<CIKernel> {
+public:
+    // Which rectangle of sampler `samplerIndex` (0-based, in the order of the
+    // samplers among the routine's parameters) the destination rectangle
+    // needs; userInfo is what kCIApplyOptionUserInfo carried.
+    using ROICallback = std::function<QRectF(int samplerIndex, const QRectF& destRect, const QVariant& userInfo)>;
+
+    enum class ParameterType { Sampler, Float, Vec2, Vec3, Vec4, Color };
+    struct Parameter {
+        ParameterType type;
+        QString name;
+    };
+
+    // Every routine of the text that compiles, in the order of the text. A
+    // routine that does not compile is left out after one "Error: " line
+    // with its name and the compiler's log. Empty (logged) without EGL.
+    static QList<std::shared_ptr<CIKernel>> kernelsWithString(const QString& text);
+    // The first routine of the text, or nullptr.
+    static std::shared_ptr<CIKernel> kernelWithString(const QString& text);
+
+    QString name() const { return m_name; }
+    const QList<Parameter>& parameters() const { return m_parameters; }
+    int samplerCount() const { return m_samplerCount; }
+
+    // The platform's setROISelector:. Without one, each sampler is read in
+    // the destination rectangle itself.
+    void setROICallback(ROICallback callback) { m_roi = std::move(callback); }
+    const ROICallback& roiCallback() const { return m_roi; }
+
+    // Applies the routine. `arguments` follow the routine's parameters:
+    // sampler <- CISampler or CIImage (nil reads transparent); float <- any
+    // number; vec2/vec3/vec4 <- CIVector (vec4 also CIColor's components,
+    // vec2 QPointF); __color <- CIColor (converted to linear premultiplied).
+    // Options: kCIApplyOptionExtent (four numbers x y w h as a QVariantList,
+    // a CIVector or a QRectF), kCIApplyOptionDefinition (CIFilterShape or
+    // CIImage), kCIApplyOptionUserInfo (any value for the ROI callback).
+    // Without an extent the definition's rectangle is used; without a
+    // definition, the first sampler's (infinite when there is none).
+    // nil (one "Error: " line) on a wrong argument count or type.
+    CIImage apply(const QVariantList& arguments, const QVariantMap& options = {}) const;
+    // The same with an explicit extent and ROI callback (the kernel's own is not used).
+    CIImage applyWithExtent(const QRectF& extent, ROICallback roi, const QVariantList& arguments,
+                            const QVariantMap& options = {}) const;
+
+    // Engine side: the linked GL program and its fragment shader text.
+    unsigned programId() const { return m_program; }
+    const QString& shaderSource() const { return m_source; }
+
+private:
+    CIImage applyInternal(const QRectF* extent, const ROICallback& roi, const QVariantList& arguments,
+                          const QVariantMap& options) const;
+    QString m_name;
+    QList<Parameter> m_parameters;
+    int m_samplerCount = 0;
+    ROICallback m_roi;
+    unsigned m_program = 0;
+    QString m_source;
+};
+
+using CIKernelPtr = std::shared_ptr<CIKernel>;
+Q_DECLARE_METATYPE(CIKernelPtr)

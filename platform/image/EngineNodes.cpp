@@ -1,0 +1,825 @@
+#include "platform/image/EngineNodes.h"
+
+#include "platform/image/CIKernel.h"
+#include "platform/foundation/Log.h"
+
+#include <QColorSpace>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Engine {
+
+namespace {
+
+constexpr float kFloatLimit = 1e30f;
+
+float limited(double v)
+{
+    return float(std::clamp(v, double(-kFloatLimit), double(kFloatLimit)));
+}
+
+QRect toRect(const QRectF& r)
+{
+    return CIGeometry::integral(r);
+}
+
+QRectF growRect(const QRect& r, double margin)
+{
+    return QRectF(r).adjusted(-margin, -margin, margin, margin);
+}
+
+// Whole-pixel intersection of a region with an extent (rounded outwards).
+QRect clip(const QRect& region, const QRectF& extent)
+{
+    if (CIGeometry::isInfinite(extent))
+        return region;
+    return region.intersected(toRect(extent));
+}
+
+} // namespace
+
+Rendered renderImage(GL& gl, const CIImage& image, const QRect& region, double detail)
+{
+    if (image.isNull() || region.isEmpty())
+        return {};
+    const QRect r = clip(region, image.extent());
+    if (r.isEmpty())
+        return {};
+    return image.node()->render(gl, r, std::clamp(detail, 1e-3, 1.0));
+}
+
+QRect clampedRegion(const QRectF& roi, const QRectF& extent)
+{
+    const QRect e = toRect(extent);
+    const QRect r = toRect(roi);
+    if (e.isEmpty() || r.isEmpty())
+        return {};
+    // Bring each side inside the extent, keeping at least one pixel.
+    const int x0 = std::clamp(r.x(), e.x(), e.x() + e.width() - 1);
+    const int y0 = std::clamp(r.y(), e.y(), e.y() + e.height() - 1);
+    const int x1 = std::clamp(r.x() + r.width(), x0 + 1, e.x() + e.width());
+    const int y1 = std::clamp(r.y() + r.height(), y0 + 1, e.y() + e.height());
+    return QRect(x0, y0, x1 - x0, y1 - y0);
+}
+
+QString samplerDeclarations(int count)
+{
+    const int n = std::max(count, 1);
+    QString s;
+    for (int i = 0; i < count; ++i)
+        s += QStringLiteral("uniform sampler2D _ci_tex%1;\n").arg(i);
+    s += QStringLiteral("uniform vec4 _ci_map[%1];\nuniform vec2 _ci_size[%1];\nuniform int _ci_mode[%1];\n"
+                        "uniform vec4 _ci_box[%1];\nuniform vec4 _ci_ext[%1];\nuniform vec4 _ci_dest;\n"
+                        "vec2 _ci_dc = vec2(0.0);\n")
+             .arg(n);
+    s += QStringLiteral("vec2 _ci_toTexel(int i, vec2 p) { return p * _ci_map[i].xy + _ci_map[i].zw; }\n");
+    s += QStringLiteral("vec4 _ci_texel(int i, vec2 tc) {\n");
+    for (int i = 0; i < count; ++i)
+        s += QStringLiteral("    if (i == %1) return _ci_fetch(_ci_tex%1, tc, _ci_size[%1], _ci_mode[%1], _ci_box[%1]);\n").arg(i);
+    s += QStringLiteral("    return vec4(0.0);\n}\n");
+    return s;
+}
+
+GLuint passProgram(GL& gl, int count, const char* body)
+{
+    const QString source = QStringLiteral("#version 300 es\nprecision highp float;\nprecision highp int;\nprecision highp sampler2D;\n")
+        + QString::fromLatin1(kShaderPrelude) + samplerDeclarations(count)
+        + QStringLiteral("layout(location = 0) out vec4 _ci_out;\n") + QString::fromLatin1(body);
+    QString log;
+    const GLuint program = gl.program(source, &log);
+    if (!program)
+        Log::line(lcImage, QStringLiteral("Error: image engine pass does not compile: %1").arg(log.replace(u'\n', u' ')));
+    return program;
+}
+
+Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int height,
+                 const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms)
+{
+    if (!program)
+        return {};
+    TexturePtr target = gl.floatTexture(width, height);
+    if (!target)
+        return {};
+    glUseProgram(program);
+    const int n = int(samplers.size());
+    std::vector<float> map(size_t(std::max(n, 1)) * 4, 0.f), size(size_t(std::max(n, 1)) * 2, 1.f),
+        box(size_t(std::max(n, 1)) * 4, 0.f), ext(size_t(std::max(n, 1)) * 4, 0.f);
+    std::vector<GLint> mode(size_t(std::max(n, 1)), 0);
+    for (int i = 0; i < n; ++i) {
+        const PassSampler& s = samplers[size_t(i)];
+        const QRectF e = s.imageExtent;
+        ext[size_t(i) * 4 + 0] = limited(e.x());
+        ext[size_t(i) * 4 + 1] = limited(e.y());
+        ext[size_t(i) * 4 + 2] = limited(e.width());
+        ext[size_t(i) * 4 + 3] = limited(e.height());
+        const char name[] = {'_', 'c', 'i', '_', 't', 'e', 'x', char('0' + i), 0};
+        if (s.rendered.isEmpty()) {
+            // Nothing there: every read falls far outside and weighs nothing.
+            map[size_t(i) * 4 + 2] = map[size_t(i) * 4 + 3] = -1e6f;
+            glUniform1i(gl.uniform(program, name), i);
+            glActiveTexture(GLenum(GL_TEXTURE0 + i));
+            glBindTexture(GL_TEXTURE_2D, 0);
+            continue;
+        }
+        const Rendered& r = s.rendered;
+        const double dx = r.densityX(), dy = r.densityY();
+        map[size_t(i) * 4 + 0] = float(dx);
+        map[size_t(i) * 4 + 1] = float(dy);
+        map[size_t(i) * 4 + 2] = float(-r.area.x() * dx);
+        map[size_t(i) * 4 + 3] = float(-r.area.y() * dy);
+        size[size_t(i) * 2 + 0] = float(r.texture->width);
+        size[size_t(i) * 2 + 1] = float(r.texture->height);
+        mode[size_t(i)] = (s.clamp ? 1 : 0) | (s.nearest ? 2 : 0);
+        if (s.clamp) {
+            const QRectF inside = CIGeometry::intersect(e, r.area);
+            const QRectF b = CIGeometry::isEmpty(inside) ? r.area : inside;
+            box[size_t(i) * 4 + 0] = float((b.x() - r.area.x()) * dx + 0.5);
+            box[size_t(i) * 4 + 1] = float((b.y() - r.area.y()) * dy + 0.5);
+            box[size_t(i) * 4 + 2] = float(std::max((b.x() + b.width() - r.area.x()) * dx - 0.5, double(box[size_t(i) * 4 + 0])));
+            box[size_t(i) * 4 + 3] = float(std::max((b.y() + b.height() - r.area.y()) * dy - 0.5, double(box[size_t(i) * 4 + 1])));
+        }
+        gl.bindTexture(i, *r.texture, !s.nearest);
+        glUniform1i(gl.uniform(program, name), i);
+    }
+    glUniform4fv(gl.uniform(program, "_ci_map"), std::max(n, 1), map.data());
+    glUniform2fv(gl.uniform(program, "_ci_size"), std::max(n, 1), size.data());
+    glUniform1iv(gl.uniform(program, "_ci_mode"), std::max(n, 1), mode.data());
+    glUniform4fv(gl.uniform(program, "_ci_box"), std::max(n, 1), box.data());
+    glUniform4fv(gl.uniform(program, "_ci_ext"), std::max(n, 1), ext.data());
+    glUniform4f(gl.uniform(program, "_ci_dest"), float(area.x()), float(area.y()), float(area.width() / width),
+                float(area.height() / height));
+    if (setUniforms)
+        setUniforms(program);
+    gl.bindTarget(*target);
+    gl.drawQuad();
+    return {target, area};
+}
+
+// --- Sources -----------------------------------------------------------------
+
+namespace {
+
+QImage toWorkingBitmap(QImage image)
+{
+    if (image.colorSpace().isValid() && image.colorSpace() != QColorSpace(QColorSpace::SRgb))
+        image.convertToColorSpace(QColorSpace(QColorSpace::SRgb));
+    if (image.format() != QImage::Format_RGBA8888)
+        image = image.convertToFormat(QImage::Format_RGBA8888);
+    return image;
+}
+
+const char* const kUploadPass = R"(
+uniform sampler2D _ci_src;
+void main() {
+    // Bitmap rows run top down, ours bottom up.
+    ivec2 size = textureSize(_ci_src, 0);
+    ivec2 p = ivec2(gl_FragCoord.xy);
+    vec4 c = texelFetch(_ci_src, ivec2(p.x, size.y - 1 - p.y), 0);
+    _ci_out = vec4(_ci_toLinear(c.rgb) * c.a, c.a);
+}
+)";
+
+} // namespace
+
+std::shared_ptr<SourceNode> SourceNode::fromImage(const QImage& image)
+{
+    auto node = std::shared_ptr<SourceNode>(new SourceNode(QRectF(0, 0, image.width(), image.height())));
+    node->m_decoded = toWorkingBitmap(image);
+    return node;
+}
+
+std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QSize stored = reader.size();
+    if (!reader.canRead() || !stored.isValid()) {
+        Log::line(lcImage, QStringLiteral("Error: cannot read image file '%1': %2").arg(path, reader.errorString()));
+        return nullptr;
+    }
+    QSize upright = stored;
+    if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+        upright.transpose();
+    auto node = std::shared_ptr<SourceNode>(new SourceNode(QRectF(0, 0, upright.width(), upright.height())));
+    node->m_path = path;
+    node->m_fileSize = stored;
+    return node;
+}
+
+QImage SourceNode::decoded(double detail) const
+{
+    if (m_path.isEmpty())
+        return m_decoded;
+    // Power-of-two reductions are what JPEG decodes at almost no cost.
+    int denominator = 1;
+    while (denominator < 8 && 1.0 / (denominator * 2) >= detail)
+        denominator *= 2;
+    const QSize wanted((m_fileSize.width() + denominator - 1) / denominator,
+                       (m_fileSize.height() + denominator - 1) / denominator);
+    if (!m_decoded.isNull()) {
+        const QSize have = m_decoded.size();
+        const int haveWidth = (have.width() == int(m_extent.width())) ? m_fileSize.width() : m_fileSize.height();
+        if (haveWidth >= wanted.width())
+            return m_decoded;
+    }
+    QImageReader reader(m_path);
+    reader.setAutoTransform(true);
+    if (denominator > 1)
+        reader.setScaledSize(wanted);
+    QImage image = reader.read();
+    if (image.isNull()) {
+        Log::line(lcImage, QStringLiteral("Error: cannot decode image file '%1': %2").arg(m_path, reader.errorString()));
+        return {};
+    }
+    m_decoded = toWorkingBitmap(image);
+    ++m_decodeCount;
+    return m_decoded;
+}
+
+Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
+{
+    const QRect limit(0, 0, int(m_extent.width()), int(m_extent.height()));
+    // Whole-picture reads beyond the texture limit are read at a reduced scale.
+    const double need = std::min(detail, double(gl.maxTextureSize()) / std::max(region.width(), region.height()));
+    const QImage image = decoded(need);
+    if (image.isNull())
+        return {};
+    const QRect r = region.intersected(limit);
+    if (r.isEmpty())
+        return {};
+    const double sx = image.width() / m_extent.width();
+    const double sy = image.height() / m_extent.height();
+    // The bitmap pixels under the region, in bitmap columns and in y-up rows.
+    const int x0 = std::clamp(int(std::floor(r.x() * sx)), 0, image.width());
+    const int x1 = std::clamp(int(std::ceil((r.x() + r.width()) * sx)), x0, image.width());
+    const int y0 = std::clamp(int(std::floor(r.y() * sy)), 0, image.height());
+    const int y1 = std::clamp(int(std::ceil((r.y() + r.height()) * sy)), y0, image.height());
+    if (x1 <= x0 || y1 <= y0)
+        return {};
+    const int w = x1 - x0, h = y1 - y0;
+    TexturePtr upload = gl.byteTexture(w, h);
+    if (!upload)
+        return {};
+    glBindTexture(GL_TEXTURE_2D, upload->id);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, int(image.bytesPerLine() / 4));
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, x0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, image.height() - y1);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, image.constBits());
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 0, kUploadPass);
+    const QRectF area(x0 / sx, y0 / sy, w / sx, h / sy);
+    return runPass(gl, program, area, w, h, {}, [&](GLuint p) {
+        gl.bindTexture(0, *upload, false);
+        glUniform1i(gl.uniform(p, "_ci_src"), 0);
+    });
+}
+
+ColorNode::ColorNode(const std::array<float, 4>& premultipliedLinear)
+    : ImageNode(CIGeometry::infiniteRect()), color(premultipliedLinear)
+{
+}
+
+Rendered ColorNode::render(GL& gl, const QRect& region, double) const
+{
+    TexturePtr target = gl.floatTexture(region.width(), region.height());
+    if (!target)
+        return {};
+    gl.bindTarget(*target);
+    glClearBufferfv(GL_COLOR, 0, color.data());
+    return {target, QRectF(region)};
+}
+
+TextureNode::TextureNode(const Rendered& r, const QRectF& extent) : ImageNode(extent), rendered(r) {}
+
+Rendered TextureNode::render(GL&, const QRect&, double) const
+{
+    return rendered;
+}
+
+// --- Geometry ------------------------------------------------------------------
+
+namespace {
+
+const char* const kResamplePass = R"(
+uniform vec3 _ci_row0; // inverse transform, world to input world
+uniform vec3 _ci_row1;
+uniform int _ci_tile;
+uniform vec4 _ci_tileRect;
+void main() {
+    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;
+    vec2 q = vec2(dot(_ci_row0.xy, p) + _ci_row0.z, dot(_ci_row1.xy, p) + _ci_row1.z);
+    if (_ci_tile == 1) q = _ci_tileRect.xy + mod(q - _ci_tileRect.xy, _ci_tileRect.zw);
+    _ci_out = _ci_texel(0, _ci_toTexel(0, q));
+}
+)";
+
+// Draws `source` into `area` (at one texel per pixel unless given), read
+// through `inverse` (output world -> source world).
+Rendered resample(GL& gl, const PassSampler& source, const QRectF& area, const QTransform& inverse, int width = 0,
+                  int height = 0, const QRectF* tile = nullptr)
+{
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 1, kResamplePass);
+    if (width <= 0 || height <= 0) {
+        width = int(std::lround(area.width()));
+        height = int(std::lround(area.height()));
+    }
+    return runPass(gl, program, area, width, height, {source}, [&](GLuint p) {
+        glUniform3f(gl.uniform(p, "_ci_row0"), float(inverse.m11()), float(inverse.m21()), float(inverse.dx()));
+        glUniform3f(gl.uniform(p, "_ci_row1"), float(inverse.m12()), float(inverse.m22()), float(inverse.dy()));
+        glUniform1i(gl.uniform(p, "_ci_tile"), tile ? 1 : 0);
+        if (tile)
+            glUniform4f(gl.uniform(p, "_ci_tileRect"), float(tile->x()), float(tile->y()), float(tile->width()),
+                        float(tile->height()));
+    });
+}
+
+const char* const kHalvePass = R"(
+void main() {
+    // One bilinear read at the shared corner averages the 2 x 2 block.
+    _ci_out = _ci_texel(0, gl_FragCoord.xy * 2.0);
+}
+)";
+
+Rendered halve(GL& gl, const Rendered& source)
+{
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 1, kHalvePass);
+    const int w = (source.texture->width + 1) / 2, h = (source.texture->height + 1) / 2;
+    // The halved texture covers the source area plus the odd texel's padding.
+    const QRectF area(source.area.x(), source.area.y(), source.area.width() * (2.0 * w / source.texture->width),
+                      source.area.height() * (2.0 * h / source.texture->height));
+    PassSampler s{source, source.area, false, false};
+    // Read in texel coordinates of the source: identity map.
+    return runPass(gl, program, area, w, h, {s}, [&](GLuint p) {
+        const float map[4] = {1.f, 1.f, 0.f, 0.f};
+        glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);
+    });
+}
+
+// Largest scale factor of a transform along any axis, and the smallest.
+double maxScale(const QTransform& t)
+{
+    return std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
+}
+
+bool isIntegerTranslation(const QTransform& t)
+{
+    return t.type() <= QTransform::TxTranslate && t.dx() == std::round(t.dx()) && t.dy() == std::round(t.dy());
+}
+
+} // namespace
+
+Rendered reduceDensity(GL& gl, Rendered source, double maxDensity)
+{
+    while (!source.isEmpty() && std::min(source.densityX(), source.densityY()) > maxDensity
+           && source.texture->width > 1 && source.texture->height > 1)
+        source = halve(gl, source);
+    return source;
+}
+
+Rendered copyToArea(GL& gl, const Rendered& source, const QRect& rect)
+{
+    const bool aligned = source.densityX() == 1.0 && source.densityY() == 1.0;
+    return resample(gl, {source, source.area, false, aligned}, QRectF(rect), QTransform());
+}
+
+TransformNode::TransformNode(const CIImage& in, const QTransform& t)
+    : ImageNode(CIGeometry::transformed(in.extent(), t)), input(in), transform(t)
+{
+}
+
+CIFilterShape TransformNode::definition() const
+{
+    return input.definition().transformBy(transform);
+}
+
+Rendered TransformNode::render(GL& gl, const QRect& region, double detail) const
+{
+    if (isIntegerTranslation(transform)) {
+        const int dx = int(transform.dx()), dy = int(transform.dy());
+        Rendered r = renderImage(gl, input, region.translated(-dx, -dy), detail);
+        r.area.translate(dx, dy);
+        return r;
+    }
+    bool invertible = false;
+    const QTransform inverse = transform.inverted(&invertible);
+    if (!invertible)
+        return {};
+    const double scale = maxScale(transform);
+    const QRectF needed = CIGeometry::transformed(QRectF(region), inverse);
+    const QRect inRegion = toRect(CIGeometry::inset(needed, 1.0 / std::max(scale, 1e-6) + 1, 1.0 / std::max(scale, 1e-6) + 1));
+    Rendered in = renderImage(gl, input, inRegion, std::min(1.0, detail * scale));
+    if (in.isEmpty())
+        return {};
+    // Minifying: box-halve first so that no texel is skipped.
+    in = reduceDensity(gl, in, 2.0 * scale);
+    return resample(gl, {in, input.extent(), false, false}, QRectF(region), inverse);
+}
+
+CropNode::CropNode(const CIImage& in, const QRectF& r)
+    : ImageNode(CIGeometry::intersect(in.extent(), QRectF(toRect(r)))), input(in), rect(toRect(r))
+{
+}
+
+Rendered CropNode::render(GL& gl, const QRect& region, double detail) const
+{
+    const QRect r = region.intersected(rect);
+    Rendered in = renderImage(gl, input, r, detail);
+    if (in.isEmpty())
+        return {};
+    const QRectF inside = CIGeometry::intersect(in.area, QRectF(rect));
+    if (inside == in.area)
+        return in;
+    if (CIGeometry::isEmpty(inside))
+        return {};
+    // Copy out the part inside the crop at the input's density.
+    const int w = std::max(1, int(std::ceil(inside.width() * in.densityX() - 1e-6)));
+    const int h = std::max(1, int(std::ceil(inside.height() * in.densityY() - 1e-6)));
+    const QRectF area(inside.x(), inside.y(), w / in.densityX(), h / in.densityY());
+    return resample(gl, {in, input.extent(), false, true}, area, QTransform(), w, h);
+}
+
+ClampNode::ClampNode(const CIImage& in) : ImageNode(CIGeometry::infiniteRect()), input(in) {}
+
+Rendered ClampNode::render(GL& gl, const QRect& region, double detail) const
+{
+    const QRectF e = input.extent();
+    if (CIGeometry::isEmpty(e))
+        return {};
+    // Wholly inside: nothing to extend.
+    if (CIGeometry::isInfinite(e) || QRectF(region) == CIGeometry::intersect(QRectF(region), e))
+        return renderImage(gl, input, region, detail);
+    Rendered in = renderImage(gl, input, clampedRegion(QRectF(region), e), detail);
+    if (in.isEmpty())
+        return {};
+    return resample(gl, {in, e, true, false}, QRectF(region), QTransform());
+}
+
+TileNode::TileNode(const CIImage& in, const QTransform& t)
+    : ImageNode(CIGeometry::infiniteRect()), input(in), transform(t)
+{
+}
+
+Rendered TileNode::render(GL& gl, const QRect& region, double detail) const
+{
+    const QRectF tile = QRectF(toRect(input.extent()));
+    if (CIGeometry::isEmpty(tile) || CIGeometry::isInfinite(input.extent()))
+        return renderImage(gl, input.imageByApplyingTransform(transform), region, detail);
+    bool invertible = false;
+    const QTransform inverse = transform.inverted(&invertible);
+    if (!invertible)
+        return {};
+    const double scale = maxScale(transform);
+    Rendered in = renderImage(gl, input, toRect(tile), std::min(1.0, detail * scale));
+    if (in.isEmpty())
+        return {};
+    in = reduceDensity(gl, in, 2.0 * scale);
+    return resample(gl, {in, tile, true, false}, QRectF(region), inverse, 0, 0, &tile);
+}
+
+// --- Kernels -------------------------------------------------------------------
+
+KernelNode::KernelNode(std::shared_ptr<const CIKernel> kernel, std::vector<CISampler> samplers,
+                       std::vector<std::array<float, 4>> values, const QRectF& extent,
+                       const CIFilterShape& definition, ROIFunction roi, const QVariant& userInfo)
+    : ImageNode(extent)
+    , m_kernel(std::move(kernel))
+    , m_samplers(std::move(samplers))
+    , m_values(std::move(values))
+    , m_definition(definition)
+    , m_roi(std::move(roi))
+    , m_userInfo(userInfo)
+{
+}
+
+Rendered KernelNode::render(GL& gl, const QRect& region, double) const
+{
+    QRect out = clip(region, m_extent);
+    if (!m_definition.isNull())
+        out = clip(out, m_definition.extent());
+    if (out.isEmpty())
+        return {};
+    std::vector<PassSampler> passSamplers;
+    for (size_t i = 0; i < m_samplers.size(); ++i) {
+        const CISampler& s = m_samplers[i];
+        PassSampler slot;
+        slot.imageExtent = s.image().extent();
+        slot.clamp = s.wrapMode() == CISampler::Wrap::Clamp;
+        slot.nearest = s.filterMode() == CISampler::Filter::Nearest;
+        if (!s.image().isNull()) {
+            const QRectF roi = m_roi ? m_roi(int(i), QRectF(out), m_userInfo) : QRectF(out);
+            if (!CIGeometry::isEmpty(roi)) {
+                // One pixel more for bilinear reads at the edge.
+                const QRect need = slot.clamp ? clampedRegion(CIGeometry::inset(roi, 1, 1), slot.imageExtent)
+                                              : toRect(CIGeometry::inset(roi, 1, 1));
+                slot.rendered = renderImage(gl, s.image(), need, 1.0);
+            }
+        }
+        passSamplers.push_back(slot);
+    }
+    const GLuint program = m_kernel->programId();
+    const QList<CIKernel::Parameter>& params = m_kernel->parameters();
+    return runPass(gl, program, QRectF(out), out.width(), out.height(), passSamplers, [&](GLuint p) {
+        size_t v = 0;
+        for (int i = 0; i < params.size(); ++i) {
+            if (params[i].type == CIKernel::ParameterType::Sampler)
+                continue;
+            const std::array<float, 4>& value = m_values[v++];
+            const QByteArray name = "_ci_arg" + QByteArray::number(i);
+            const GLint location = gl.uniform(p, name.constData());
+            switch (params[i].type) {
+            case CIKernel::ParameterType::Float: glUniform1f(location, value[0]); break;
+            case CIKernel::ParameterType::Vec2: glUniform2fv(location, 1, value.data()); break;
+            case CIKernel::ParameterType::Vec3: glUniform3fv(location, 1, value.data()); break;
+            default: glUniform4fv(location, 1, value.data()); break;
+            }
+        }
+    });
+}
+
+// --- Blurs -----------------------------------------------------------------------
+
+namespace {
+
+const char* const kSeparablePass = R"(
+uniform vec2 _ci_dir;
+uniform int _ci_taps;
+uniform float _ci_offsets[64];
+uniform float _ci_weights[64];
+void main() {
+    vec2 tc = gl_FragCoord.xy;
+    vec4 sum = vec4(0.0);
+    for (int k = 0; k < _ci_taps; ++k)
+        sum += _ci_weights[k] * _ci_texel(0, tc + _ci_dir * _ci_offsets[k]);
+    _ci_out = sum;
+}
+)";
+
+// A separable pass in texel space of `source` (same size out), with taps at
+// offsets (texels, may be fractional) and weights.
+Rendered separable(GL& gl, const Rendered& source, double dirX, double dirY, const std::vector<float>& offsets,
+                   const std::vector<float>& weights)
+{
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 1, kSeparablePass);
+    PassSampler s{source, source.area, false, false};
+    return runPass(gl, program, source.area, source.texture->width, source.texture->height, {s}, [&](GLuint p) {
+        const float map[4] = {1.f, 1.f, 0.f, 0.f};
+        glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);
+        glUniform2f(gl.uniform(p, "_ci_dir"), float(dirX), float(dirY));
+        glUniform1i(gl.uniform(p, "_ci_taps"), int(offsets.size()));
+        glUniform1fv(gl.uniform(p, "_ci_offsets"), GLsizei(offsets.size()), offsets.data());
+        glUniform1fv(gl.uniform(p, "_ci_weights"), GLsizei(weights.size()), weights.data());
+    });
+}
+
+// The rendered input extended with transparent texels to cover `need`, so
+// that a blur computed on it reaches beyond the input's own extent.
+Rendered padded(GL& gl, const Rendered& in, const QRect& need)
+{
+    if (in.isEmpty() || in.area.contains(QRectF(need)))
+        return in;
+    const QRectF want = CIGeometry::unite(in.area, QRectF(need));
+    const QRect rect = toRect(CIGeometry::intersect(want, QRectF(need)));
+    return copyToArea(gl, in, rect);
+}
+
+// Gaussian taps of deviation sigma (texels) over +-3 sigma, neighbours paired
+// into one bilinear read each.
+void gaussianTaps(double sigma, std::vector<float>& offsets, std::vector<float>& weights)
+{
+    const int n = std::max(1, int(std::ceil(3.0 * sigma)));
+    std::vector<double> w(size_t(n) + 1);
+    double total = 0;
+    for (int k = 0; k <= n; ++k) {
+        w[size_t(k)] = std::exp(-0.5 * k * k / (sigma * sigma));
+        total += k == 0 ? w[0] : 2 * w[size_t(k)];
+    }
+    offsets = {0.f};
+    weights = {float(w[0] / total)};
+    for (int k = 1; k <= n; k += 2) {
+        const double a = w[size_t(k)], b = k + 1 <= n ? w[size_t(k) + 1] : 0.0;
+        const double offset = (k * a + (k + 1) * b) / (a + b);
+        for (double sign : {-1.0, 1.0}) {
+            offsets.push_back(float(sign * offset));
+            weights.push_back(float((a + b) / total));
+        }
+    }
+}
+
+// The power-of-two reduction at which a blur of deviation sigma still has
+// at least two texels of deviation left to compute.
+int reductionFor(double sigma)
+{
+    int factor = 1;
+    while (factor < 256 && sigma / (2.0 * factor) >= 2.0)
+        factor *= 2;
+    return factor;
+}
+
+} // namespace
+
+GaussianBlurNode::GaussianBlurNode(const CIImage& in, double s)
+    : ImageNode(CIGeometry::inset(in.extent(), 3 * s, 3 * s)), input(in), sigma(s)
+{
+}
+
+Rendered GaussianBlurNode::render(GL& gl, const QRect& region, double) const
+{
+    const int factor = reductionFor(sigma);
+    const double margin = std::ceil(3 * sigma) + 2 * factor;
+    const QRect need = toRect(growRect(region, margin));
+    Rendered level = padded(gl, renderImage(gl, input, need, 1.0), need);
+    if (level.isEmpty())
+        return {};
+    int levels = 0;
+    for (int f = factor; f > 1; f /= 2) {
+        level = halve(gl, level);
+        ++levels;
+    }
+    // What the halvings (box of two per level) and the bilinear enlargement
+    // (a tent) already blur is taken off the deviation computed here.
+    const double f2 = double(factor) * factor;
+    const double done = levels ? (f2 - 1) / 12.0 + f2 / 6.0 : 0.0;
+    const double s = std::sqrt(std::max(sigma * sigma - done, 0.09)) / factor;
+    std::vector<float> offsets, weights;
+    gaussianTaps(s, offsets, weights);
+    if (offsets.size() > 64)
+        return {};
+    level = separable(gl, level, 1, 0, offsets, weights);
+    level = separable(gl, level, 0, 1, offsets, weights);
+    if (factor == 1)
+        return level;
+    return resample(gl, {level, level.area, false, false}, QRectF(region), QTransform());
+}
+
+MotionBlurNode::MotionBlurNode(const CIImage& in, double r, double a)
+    : ImageNode(CIGeometry::inset(in.extent(), std::abs(r * std::cos(a)), std::abs(r * std::sin(a))))
+    , input(in)
+    , radius(r)
+    , angle(a)
+{
+}
+
+Rendered MotionBlurNode::render(GL& gl, const QRect& region, double) const
+{
+    // A box of length 2r as a cascade of 8-tap combs with spacings s, 8s,
+    // 64s...: the cost grows with log(r).
+    const double length = 2 * radius;
+    int passes = 1;
+    while (std::pow(8.0, passes) < length)
+        ++passes;
+    const double spacing = length / std::pow(8.0, passes);
+    const double cx = std::cos(angle), cy = std::sin(angle);
+    // Regions backwards from the output: each comb reads its half span further.
+    std::vector<QRect> regions(size_t(passes) + 1);
+    regions[size_t(passes)] = region;
+    for (int k = passes - 1; k >= 0; --k) {
+        const double half = 3.5 * spacing * std::pow(8.0, k) + 1;
+        regions[size_t(k)] = toRect(QRectF(regions[size_t(k) + 1]).adjusted(-half * std::abs(cx), -half * std::abs(cy),
+                                                                        half * std::abs(cx), half * std::abs(cy)));
+    }
+    Rendered level = renderImage(gl, input, regions[0], 1.0);
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 1, R"(
+uniform vec2 _ci_step;
+void main() {
+    vec2 p = _ci_dest.xy + gl_FragCoord.xy;
+    vec4 sum = vec4(0.0);
+    for (int j = 0; j < 8; ++j)
+        sum += _ci_texel(0, _ci_toTexel(0, p + _ci_step * (float(j) - 3.5)));
+    _ci_out = sum * 0.125;
+}
+)");
+    for (int k = 0; k < passes && !level.isEmpty(); ++k) {
+        // Pass k covers the region the later passes still read.
+        const QRect out = regions[size_t(k) + 1];
+        const double step = spacing * std::pow(8.0, k);
+        level = runPass(gl, program, QRectF(out), out.width(), out.height(), {{level, level.area, false, false}},
+                        [&](GLuint p) { glUniform2f(gl.uniform(p, "_ci_step"), float(step * cx), float(step * cy)); });
+    }
+    return level;
+}
+
+DiscBlurNode::DiscBlurNode(const CIImage& in, double r)
+    : ImageNode(CIGeometry::inset(in.extent(), r, r)), input(in), radius(r)
+{
+}
+
+Rendered DiscBlurNode::render(GL& gl, const QRect& region, double) const
+{
+    int factor = 1;
+    while (factor < 256 && radius / (2.0 * factor) >= 4.0)
+        factor *= 2;
+    const QRect need = toRect(growRect(region, std::ceil(radius) + 2 * factor));
+    Rendered level = padded(gl, renderImage(gl, input, need, 1.0), need);
+    if (level.isEmpty())
+        return {};
+    for (int f = factor; f > 1; f /= 2)
+        level = halve(gl, level);
+    const double r = radius / factor;
+    std::vector<float> offsets;
+    const int n = int(std::ceil(r));
+    for (int y = -n; y <= n; ++y)
+        for (int x = -n; x <= n; ++x)
+            if (x * x + y * y <= r * r + 1e-9 && offsets.size() < 2 * 128) {
+                offsets.push_back(float(x));
+                offsets.push_back(float(y));
+            }
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 1, R"(
+uniform int _ci_taps;
+uniform vec2 _ci_offsets[128];
+void main() {
+    vec4 sum = vec4(0.0);
+    for (int k = 0; k < _ci_taps; ++k)
+        sum += _ci_texel(0, gl_FragCoord.xy + _ci_offsets[k]);
+    _ci_out = sum / float(_ci_taps);
+}
+)");
+    level = runPass(gl, program, level.area, level.texture->width, level.texture->height,
+                    {{level, level.area, false, false}}, [&](GLuint p) {
+                        const float map[4] = {1.f, 1.f, 0.f, 0.f};
+                        glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);
+                        glUniform1i(gl.uniform(p, "_ci_taps"), GLint(offsets.size() / 2));
+                        glUniform2fv(gl.uniform(p, "_ci_offsets"), GLsizei(offsets.size() / 2), offsets.data());
+                    });
+    if (factor == 1)
+        return level;
+    return resample(gl, {level, level.area, false, false}, QRectF(region), QTransform());
+}
+
+AreaAverageNode::AreaAverageNode(const CIImage& in, const QRectF& r)
+    : ImageNode(QRectF(0, 0, 1, 1)), input(in), rect(toRect(r))
+{
+}
+
+Rendered AreaAverageNode::render(GL& gl, const QRect&, double) const
+{
+    const std::array<float, 4> clear{0, 0, 0, 0};
+    Rendered level = renderImage(gl, input, rect, 1.0);
+    if (level.isEmpty() || rect.isEmpty())
+        return ColorNode(clear).render(gl, QRect(0, 0, 1, 1), 1.0);
+    // The rendered part may be smaller than the rectangle (transparent
+    // around it): bring it to exactly the rectangle first.
+    if (level.area != QRectF(rect) || level.densityX() != 1.0 || level.densityY() != 1.0)
+        level = resample(gl, {level, input.extent(), false, true}, QRectF(rect), QTransform());
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 1, R"(
+uniform ivec2 _ci_limit;
+uniform sampler2D _ci_src;
+void main() {
+    // The mean of a 4 x 4 block, texels beyond the source counting as zero.
+    ivec2 base = ivec2(gl_FragCoord.xy) * 4;
+    vec4 sum = vec4(0.0);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            ivec2 q = base + ivec2(x, y);
+            if (q.x < _ci_limit.x && q.y < _ci_limit.y) sum += texelFetch(_ci_src, q, 0);
+        }
+    _ci_out = sum / 16.0;
+}
+)");
+    double scale = 1.0; // how much the zero padding diluted the mean
+    while (level.texture->width > 1 || level.texture->height > 1) {
+        const int w = (level.texture->width + 3) / 4, h = (level.texture->height + 3) / 4;
+        scale *= 16.0;
+        const Rendered source = level;
+        level = runPass(gl, program, QRectF(0, 0, 1, 1), w, h, {}, [&](GLuint p) {
+            gl.bindTexture(0, *source.texture, false);
+            glUniform1i(gl.uniform(p, "_ci_src"), 0);
+            glUniform2i(gl.uniform(p, "_ci_limit"), source.texture->width, source.texture->height);
+        });
+        if (level.isEmpty())
+            return {};
+    }
+    const double factor = scale / (double(rect.width()) * rect.height());
+    static GLuint scaleProgram = 0;
+    if (!scaleProgram)
+        scaleProgram = passProgram(gl, 1, R"(
+uniform float _ci_factor;
+void main() { _ci_out = _ci_texel(0, vec2(0.5)) * _ci_factor; }
+)");
+    return runPass(gl, scaleProgram, QRectF(0, 0, 1, 1), 1, 1, {{level, QRectF(0, 0, 1, 1), true, true}},
+                   [&](GLuint p) {
+                       const float map[4] = {1.f, 1.f, 0.f, 0.f};
+                       glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);
+                       glUniform1f(gl.uniform(p, "_ci_factor"), float(factor));
+                   });
+}
+
+} // namespace Engine

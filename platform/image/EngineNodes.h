@@ -1,0 +1,213 @@
+#pragma once
+// Internal to the image engine: the nodes of the render graph behind CIImage
+// and the passes that render them. Main thread only.
+//
+// Rendering contract: node.render(gl, region, detail) returns a texture
+// covering at least region ∩ extent (it may cover more), with everything
+// outside the covered area meaning transparent. `detail` (0..1] is how many
+// texels per pixel the consumer needs; only sources and transforms use it,
+// and only sources return fewer texels than pixels.
+
+#include "platform/image/CIImage.h"
+#include "platform/image/CISampler.h"
+#include "platform/image/GLEngine.h"
+
+#include <QVariant>
+
+#include <array>
+#include <functional>
+#include <mutex>
+
+class CIKernel;
+
+namespace Engine {
+
+struct Rendered {
+    TexturePtr texture;
+    QRectF area; // world rectangle the texture covers
+    bool isEmpty() const { return !texture; }
+    double densityX() const { return texture->width / area.width(); }
+    double densityY() const { return texture->height / area.height(); }
+};
+
+class ImageNode {
+public:
+    explicit ImageNode(const QRectF& extent) : m_extent(extent) {}
+    virtual ~ImageNode() = default;
+    QRectF extent() const { return m_extent; }
+    virtual CIFilterShape definition() const { return CIFilterShape::shapeWithRect(m_extent); }
+    virtual Rendered render(GL& gl, const QRect& region, double detail) const = 0;
+
+protected:
+    QRectF m_extent;
+};
+
+// Renders `image` for the region; empty for nil or outside its extent.
+Rendered renderImage(GL& gl, const CIImage& image, const QRect& region, double detail = 1.0);
+
+// One sampler slot of a pass: what was rendered and how to read it.
+struct PassSampler {
+    Rendered rendered;
+    QRectF imageExtent;  // for clamping and samplerExtent()
+    bool clamp = false;
+    bool nearest = false;
+};
+
+// The GLSL uniforms and functions for `count` sampler slots
+// (_ci_texel(i, texelCoord), _ci_toTexel(i, worldPoint), _ci_ext[i]) and the
+// destination mapping (_ci_dest: world = xy + fragCoord * zw).
+QString samplerDeclarations(int count);
+// Runs `program` into a new float texture of size (width, height) covering
+// `area`, with the sampler slots bound; `setUniforms` sets the rest.
+Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int height,
+                 const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms = {});
+// A pass program from the prelude, `count` slots and the body text; 0 logged on failure.
+GLuint passProgram(GL& gl, int count, const char* body);
+
+// The region of an image of extent `extent` that clamping needs to cover `roi`.
+QRect clampedRegion(const QRectF& roi, const QRectF& extent);
+
+// --- Sources ---------------------------------------------------------------
+
+// Pixels from a bitmap or a file; RGBA 8-bit sRGB unpremultiplied in memory,
+// converted to linear premultiplied floats on upload of the needed part.
+class SourceNode final : public ImageNode {
+public:
+    static std::shared_ptr<SourceNode> fromImage(const QImage& image);
+    static std::shared_ptr<SourceNode> fromFile(const QString& path); // nullptr logged
+    Rendered render(GL& gl, const QRect& region, double detail) const override;
+    // How many times a file was decoded and at which scale (tests, benchmarks).
+    int decodeCount() const { return m_decodeCount; }
+    QSize lastDecodedSize() const { return m_decoded.size(); }
+
+private:
+    using ImageNode::ImageNode;
+    QImage decoded(double detail) const;
+    QString m_path;
+    QSize m_fileSize; // stored (unrotated) size of the file
+    mutable QImage m_decoded;
+    mutable int m_decodeCount = 0;
+};
+
+class ColorNode final : public ImageNode {
+public:
+    explicit ColorNode(const std::array<float, 4>& premultipliedLinear);
+    Rendered render(GL& gl, const QRect& region, double detail) const override;
+    std::array<float, 4> color;
+};
+
+// An already rendered texture (accumulators).
+class TextureNode final : public ImageNode {
+public:
+    explicit TextureNode(const Rendered& rendered, const QRectF& extent);
+    Rendered render(GL& gl, const QRect& region, double detail) const override;
+    Rendered rendered;
+};
+
+// --- Geometry --------------------------------------------------------------
+
+class TransformNode final : public ImageNode {
+public:
+    TransformNode(const CIImage& input, const QTransform& transform);
+    CIFilterShape definition() const override;
+    Rendered render(GL& gl, const QRect& region, double detail) const override;
+    CIImage input;
+    QTransform transform;
+};
+
+class CropNode final : public ImageNode {
+public:
+    CropNode(const CIImage& input, const QRectF& rect);
+    Rendered render(GL& gl, const QRect& region, double detail) const override;
+    CIImage input;
+    QRect rect;
+};
+
+// The input extended without end by its edge pixels.
+class ClampNode final : public ImageNode {
+public:
+    explicit ClampNode(const CIImage& input);
+    Rendered render(GL& gl, const QRect& region, double detail) const override;
+    CIImage input;
+};
+
+// The input's extent repeated without end, then transformed.
+class TileNode final : public ImageNode {
+public:
+    TileNode(const CIImage& input, const QTransform& transform);
+    Rendered render(GL& gl, const QRect& region, double detail) const override;
+    CIImage input;
+    QTransform transform;
+};
+
+// --- Kernels ---------------------------------------------------------------
+
+using ROIFunction = std::function<QRectF(int, const QRectF&, const QVariant&)>;
+
+class KernelNode final : public ImageNode {
+public:
+    KernelNode(std::shared_ptr<const CIKernel> kernel, std::vector<CISampler> samplers,
+               std::vector<std::array<float, 4>> values, const QRectF& extent, const CIFilterShape& definition,
+               ROIFunction roi, const QVariant& userInfo);
+    CIFilterShape definition() const override
+    {
+        return m_definition.isNull() ? CIFilterShape::shapeWithRect(m_extent) : m_definition;
+    }
+    Rendered render(GL& gl, const QRect& region, double detail) const override;
+
+private:
+    std::shared_ptr<const CIKernel> m_kernel;
+    std::vector<CISampler> m_samplers;
+    std::vector<std::array<float, 4>> m_values;
+    CIFilterShape m_definition;
+    ROIFunction m_roi;
+    QVariant m_userInfo;
+};
+
+// --- Blurs and reductions --------------------------------------------------
+
+// Gaussian of standard deviation `sigma`, computed on a reduced copy for
+// large sigmas so that the cost does not grow with the radius.
+class GaussianBlurNode final : public ImageNode {
+public:
+    GaussianBlurNode(const CIImage& input, double sigma);
+    Rendered render(GL& gl, const QRect& region, double detail) const override;
+    CIImage input;
+    double sigma;
+};
+
+// Uniform average along a line of length 2 * radius through each pixel.
+class MotionBlurNode final : public ImageNode {
+public:
+    MotionBlurNode(const CIImage& input, double radius, double angle);
+    Rendered render(GL& gl, const QRect& region, double detail) const override;
+    CIImage input;
+    double radius;
+    double angle;
+};
+
+// Uniform average over a disc.
+class DiscBlurNode final : public ImageNode {
+public:
+    DiscBlurNode(const CIImage& input, double radius);
+    Rendered render(GL& gl, const QRect& region, double detail) const override;
+    CIImage input;
+    double radius;
+};
+
+// One pixel at (0, 0): the mean of the input over `rect` (premultiplied).
+class AreaAverageNode final : public ImageNode {
+public:
+    AreaAverageNode(const CIImage& input, const QRectF& rect);
+    Rendered render(GL& gl, const QRect& region, double detail) const override;
+    CIImage input;
+    QRect rect;
+};
+
+// `source` redrawn to cover exactly `rect` at one texel per pixel.
+Rendered copyToArea(GL& gl, const Rendered& source, const QRect& rect);
+
+// Box-halves `source` until it has at most `maxDensity` texels per pixel.
+Rendered reduceDensity(GL& gl, Rendered source, double maxDensity);
+
+} // namespace Engine

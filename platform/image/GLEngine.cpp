@@ -1,0 +1,305 @@
+#include "platform/image/GLEngine.h"
+
+#include "platform/foundation/Log.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+
+#include <QElapsedTimer>
+
+namespace Engine {
+
+namespace {
+
+bool g_failed = false;
+GL* g_instance = nullptr;
+constexpr size_t kPoolLimitBytes = size_t(768) << 20;
+
+const char* const kVertexShader = R"(#version 300 es
+void main() {
+    vec2 p = vec2(float((gl_VertexID << 1) & 2), float(gl_VertexID & 2));
+    gl_Position = vec4(p * 2.0 - 1.0, 0.0, 1.0);
+}
+)";
+
+size_t bytesPerPixel(GLenum format)
+{
+    return format == GL_RGBA32F ? 16 : format == GL_RGBA16F ? 8 : 4;
+}
+
+bool hasExtension(const char* name)
+{
+    GLint count = 0;
+    glGetIntegerv(GL_NUM_EXTENSIONS, &count);
+    for (GLint i = 0; i < count; ++i)
+        if (qstrcmp(reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, GLuint(i))), name) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+const char* const kShaderPrelude = R"(
+// mode: bit 0 clamp to the clamp box, bit 1 nearest filtering.
+vec4 _ci_fetch(sampler2D tex, vec2 tc, vec2 size, int mode, vec4 box) {
+    if ((mode & 1) != 0) {
+        tc = clamp(tc, box.xy, box.zw);
+        if ((mode & 2) != 0) tc = floor(tc) + 0.5;
+        return texture(tex, tc / size);
+    }
+    if ((mode & 2) != 0) {
+        vec2 inside = step(vec2(0.0), tc) * step(tc, size);
+        return texture(tex, (floor(tc) + 0.5) / size) * (inside.x * inside.y);
+    }
+    // Clamp-to-edge texels times the coverage of the region give the exact
+    // bilinear blend with the transparent outside.
+    vec2 w = clamp(tc + 0.5, 0.0, 1.0) * clamp(size + 0.5 - tc, 0.0, 1.0);
+    return texture(tex, tc / size) * (w.x * w.y);
+}
+vec3 _ci_toLinear(vec3 c) {
+    return mix(c / 12.92, pow((c + 0.055) / 1.055, vec3(2.4)), step(vec3(0.04045), c));
+}
+vec3 _ci_toSRGB(vec3 c) {
+    c = clamp(c, 0.0, 1.0);
+    return mix(c * 12.92, 1.055 * pow(c, vec3(1.0 / 2.4)) - 0.055, step(vec3(0.0031308), c));
+}
+)";
+
+Texture::~Texture()
+{
+    if (g_instance && id)
+        g_instance->recycle(id, width, height, format);
+}
+
+GL* GL::instance()
+{
+    if (g_instance) {
+        EGLContext ctx = static_cast<EGLContext>(g_instance->m_context);
+        if (eglGetCurrentContext() != ctx)
+            eglMakeCurrent(static_cast<EGLDisplay>(g_instance->m_display), EGL_NO_SURFACE, EGL_NO_SURFACE, ctx);
+        return g_instance;
+    }
+    if (g_failed)
+        return nullptr;
+    auto* gl = new GL();
+    if (!gl->start()) {
+        g_failed = true;
+        delete gl;
+        return nullptr;
+    }
+    g_instance = gl;
+    return g_instance;
+}
+
+bool GL::start()
+{
+    QElapsedTimer timer;
+    timer.start();
+    auto fail = [](const QString& why) {
+        Log::line(lcImage, QStringLiteral("Error: image engine has no OpenGL context, images will be empty (%1)").arg(why));
+        return false;
+    };
+    auto getPlatformDisplay =
+        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+    EGLDisplay display = EGL_NO_DISPLAY;
+    if (getPlatformDisplay && clientExtensions) {
+        const QByteArray ext(clientExtensions);
+        if (ext.contains("EGL_MESA_platform_surfaceless"))
+            display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+        if (display == EGL_NO_DISPLAY && ext.contains("EGL_EXT_platform_device")) {
+            auto queryDevices =
+                reinterpret_cast<PFNEGLQUERYDEVICESEXTPROC>(eglGetProcAddress("eglQueryDevicesEXT"));
+            EGLDeviceEXT devices[8];
+            EGLint count = 0;
+            if (queryDevices && queryDevices(8, devices, &count) && count > 0)
+                display = getPlatformDisplay(EGL_PLATFORM_DEVICE_EXT, devices[0], nullptr);
+        }
+    }
+    if (display == EGL_NO_DISPLAY)
+        return fail(QStringLiteral("no surfaceless or device EGL display"));
+    EGLint major = 0, minor = 0;
+    if (!eglInitialize(display, &major, &minor))
+        return fail(QStringLiteral("eglInitialize failed, 0x%1").arg(eglGetError(), 0, 16));
+    if (!eglBindAPI(EGL_OPENGL_ES_API))
+        return fail(QStringLiteral("no OpenGL ES API"));
+    const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 0, EGL_NONE};
+    EGLContext context = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attributes);
+    if (context == EGL_NO_CONTEXT)
+        return fail(QStringLiteral("no OpenGL ES 3 context, 0x%1").arg(eglGetError(), 0, 16));
+    if (!eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context))
+        return fail(QStringLiteral("cannot make the context current, 0x%1").arg(eglGetError(), 0, 16));
+    m_display = display;
+    m_context = context;
+
+    if (!hasExtension("GL_EXT_color_buffer_float"))
+        return fail(QStringLiteral("no float render targets"));
+    // 32-bit floats where they can be filtered, else half floats.
+    m_floatFormat = hasExtension("GL_OES_texture_float_linear") ? GL_RGBA32F : GL_RGBA16F;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &m_maxTextureSize);
+    m_renderer = QString::fromLatin1(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+
+    m_vertexShader = glCreateShader(GL_VERTEX_SHADER);
+    glShaderSource(m_vertexShader, 1, &kVertexShader, nullptr);
+    glCompileShader(m_vertexShader);
+    GLint ok = 0;
+    glGetShaderiv(m_vertexShader, GL_COMPILE_STATUS, &ok);
+    if (!ok)
+        return fail(QStringLiteral("the vertex stage does not compile"));
+    glGenFramebuffers(1, &m_framebuffer);
+    glGenVertexArrays(1, &m_vertexArray);
+    glBindVertexArray(m_vertexArray);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    m_startupMs = double(timer.nsecsElapsed()) / 1e6;
+    return true;
+}
+
+TexturePtr GL::texture(int width, int height, GLenum format)
+{
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    if (width > m_maxTextureSize || height > m_maxTextureSize) {
+        Log::line(lcImage, QStringLiteral("Error: image engine cannot render %1 x %2 pixels at once (limit %3)")
+                               .arg(width).arg(height).arg(m_maxTextureSize));
+        return nullptr;
+    }
+    auto result = std::make_shared<Texture>();
+    result->width = width;
+    result->height = height;
+    result->format = format;
+    for (size_t i = 0; i < m_pool.size(); ++i) {
+        const Pooled& p = m_pool[i];
+        if (p.width == width && p.height == height && p.format == format) {
+            result->id = p.id;
+            m_pooledBytes -= bytesPerPixel(format) * size_t(width) * size_t(height);
+            m_pool.erase(m_pool.begin() + qsizetype(i));
+            return result;
+        }
+    }
+    glGenTextures(1, &result->id);
+    glBindTexture(GL_TEXTURE_2D, result->id);
+    glTexStorage2D(GL_TEXTURE_2D, 1, format, width, height);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    if (glGetError() != GL_NO_ERROR) {
+        Log::line(lcImage, QStringLiteral("Error: image engine could not allocate a %1 x %2 texture").arg(width).arg(height));
+        glDeleteTextures(1, &result->id);
+        result->id = 0;
+        return nullptr;
+    }
+    return result;
+}
+
+TexturePtr GL::floatTexture(int width, int height)
+{
+    return texture(width, height, m_floatFormat);
+}
+
+TexturePtr GL::byteTexture(int width, int height)
+{
+    return texture(width, height, GL_RGBA8);
+}
+
+void GL::recycle(GLuint id, int width, int height, GLenum format)
+{
+    m_pool.push_back({id, width, height, format});
+    m_pooledBytes += bytesPerPixel(format) * size_t(width) * size_t(height);
+    trimPool();
+}
+
+void GL::trimPool()
+{
+    // Oldest first: recent sizes are the ones the next render asks for.
+    while (m_pooledBytes > kPoolLimitBytes && !m_pool.empty()) {
+        const Pooled p = m_pool.front();
+        m_pool.erase(m_pool.begin());
+        m_pooledBytes -= bytesPerPixel(p.format) * size_t(p.width) * size_t(p.height);
+        glDeleteTextures(1, &p.id);
+    }
+}
+
+GLuint GL::program(const QString& fragmentSource, QString* log)
+{
+    auto found = m_programs.constFind(fragmentSource);
+    if (found != m_programs.constEnd()) {
+        if (log)
+            *log = m_programLogs.value(fragmentSource);
+        return found.value();
+    }
+    const QByteArray text = fragmentSource.toUtf8();
+    const char* source = text.constData();
+    GLuint shader = glCreateShader(GL_FRAGMENT_SHADER);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    GLuint program = 0;
+    QString message;
+    if (ok) {
+        program = glCreateProgram();
+        glAttachShader(program, m_vertexShader);
+        glAttachShader(program, shader);
+        glLinkProgram(program);
+        glGetProgramiv(program, GL_LINK_STATUS, &ok);
+        if (!ok) {
+            GLint length = 0;
+            glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+            QByteArray buffer(qMax(length, 1), '\0');
+            glGetProgramInfoLog(program, length, nullptr, buffer.data());
+            message = QString::fromUtf8(buffer.constData()).trimmed();
+            glDeleteProgram(program);
+            program = 0;
+        }
+    } else {
+        GLint length = 0;
+        glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+        QByteArray buffer(qMax(length, 1), '\0');
+        glGetShaderInfoLog(shader, length, nullptr, buffer.data());
+        message = QString::fromUtf8(buffer.constData()).trimmed();
+    }
+    glDeleteShader(shader);
+    m_programs.insert(fragmentSource, program);
+    m_programLogs.insert(fragmentSource, message);
+    if (log)
+        *log = message;
+    return program;
+}
+
+GLint GL::uniform(GLuint program, const char* name)
+{
+    auto& table = m_uniforms[program];
+    const QByteArray key(name);
+    auto found = table.constFind(key);
+    if (found != table.constEnd())
+        return found.value();
+    const GLint location = glGetUniformLocation(program, name);
+    table.insert(key, location);
+    return location;
+}
+
+void GL::bindTarget(const Texture& target)
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target.id, 0);
+    glViewport(0, 0, target.width, target.height);
+}
+
+void GL::drawQuad()
+{
+    glBindVertexArray(m_vertexArray);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+}
+
+void GL::bindTexture(int unit, const Texture& texture, bool linear)
+{
+    glActiveTexture(GLenum(GL_TEXTURE0 + unit));
+    glBindTexture(GL_TEXTURE_2D, texture.id);
+    const GLint filter = linear ? GL_LINEAR : GL_NEAREST;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+}
+
+} // namespace Engine

@@ -1,0 +1,95 @@
+#pragma once
+// Internal to the image engine: the process's one OpenGL ES 3 context on an
+// EGL display that needs no window system (Mesa's surfaceless platform, or
+// the first EGL device; llvmpipe when there is no GPU), compiled programs
+// cached by source text, and a pool of float textures.
+// Created on first use and never freed. Main thread only.
+
+#include <QHash>
+#include <QString>
+
+#include <GLES3/gl3.h>
+
+#include <memory>
+#include <vector>
+
+namespace Engine {
+
+class GL;
+
+// An RGBA texture that goes back to the pool when the last owner lets go.
+struct Texture {
+    GLuint id = 0;
+    int width = 0;
+    int height = 0;
+    GLenum format = 0; // internal format
+    ~Texture();
+};
+using TexturePtr = std::shared_ptr<Texture>;
+
+class GL {
+public:
+    // The shared engine, made current on this thread; nullptr (after one
+    // "Error: " line for the whole process) when no EGL context can be made.
+    static GL* instance();
+
+    // A working texture (float RGBA, premultiplied linear light) of the size;
+    // contents undefined. nullptr (logged) beyond the texture size limit.
+    TexturePtr floatTexture(int width, int height);
+    // An 8-bit RGBA texture (uploads and sRGB read-back).
+    TexturePtr byteTexture(int width, int height);
+
+    // A linked program for the fragment shader text (the vertex stage is the
+    // engine's full-screen triangle); 0 when it does not compile, with the
+    // driver's log in *log. Cached by text, failures included.
+    GLuint program(const QString& fragmentSource, QString* log = nullptr);
+    GLint uniform(GLuint program, const char* name);
+
+    // Binds `target` as the colour attachment and sets the viewport to it.
+    void bindTarget(const Texture& target);
+    // Draws the full-screen triangle with the current program.
+    void drawQuad();
+    // Binds `texture` to unit `unit` with linear or nearest filtering.
+    void bindTexture(int unit, const Texture& texture, bool linear);
+
+    int maxTextureSize() const { return m_maxTextureSize; }
+    QString renderer() const { return m_renderer; }
+    // Start-up time of the EGL display and context, in milliseconds.
+    double startupMilliseconds() const { return m_startupMs; }
+
+    // Pool bookkeeping.
+    void recycle(GLuint id, int width, int height, GLenum format);
+    void trimPool();
+
+private:
+    GL() = default;
+    bool start();
+    TexturePtr texture(int width, int height, GLenum format);
+
+    struct Pooled {
+        GLuint id;
+        int width, height;
+        GLenum format;
+    };
+    std::vector<Pooled> m_pool;
+    size_t m_pooledBytes = 0;
+    QHash<QString, GLuint> m_programs;
+    QHash<QString, QString> m_programLogs;
+    QHash<GLuint, QHash<QByteArray, GLint>> m_uniforms;
+    GLuint m_vertexShader = 0;
+    GLuint m_framebuffer = 0;
+    GLuint m_vertexArray = 0;
+    GLenum m_floatFormat = 0;
+    int m_maxTextureSize = 0;
+    QString m_renderer;
+    double m_startupMs = 0;
+    void* m_display = nullptr;
+    void* m_context = nullptr;
+};
+
+// The GLSL text shared by the engine's own passes and by translated kernels:
+// the fetch of a rendered region with "none" (transparent outside) or
+// "clamp" wrapping, and the sRGB transfer functions.
+extern const char* const kShaderPrelude;
+
+} // namespace Engine

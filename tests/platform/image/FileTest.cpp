@@ -1,0 +1,175 @@
+// Pictures from files: decoded late, at a reduced scale when fewer pixels
+// are needed, upright by their EXIF orientation, in sRGB whatever they hold.
+
+#include "Pixels.h"
+
+#include "platform/image/EngineNodes.h"
+#include "tests/support/LogCapture.h"
+
+#include <QBuffer>
+#include <QColorSpace>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <jpeglib.h>
+
+namespace {
+
+// A JPEG of the picture with an EXIF block holding only the orientation.
+QByteArray jpegWithOrientation(const QImage& image, int orientation)
+{
+    QByteArray jpeg;
+    {
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "JPEG", 95);
+    }
+    // APP1: "Exif\0\0", big-endian TIFF header, one IFD entry 0x0112 SHORT.
+    const unsigned char exif[] = {0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0x00, 0x2A,
+                                  0x00, 0x00, 0x00, 0x08, 0x00, 0x01, 0x01, 0x12, 0x00, 0x03, 0x00, 0x00,
+                                  0x00, 0x01, 0x00, char(orientation), 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    return jpeg.left(2) + QByteArray(reinterpret_cast<const char*>(exif), sizeof exif) + jpeg.mid(2);
+}
+
+// A CMYK JPEG as print software writes it (Adobe marker, inverted values).
+bool writeCmykJpeg(const QString& path, int width, int height, const std::array<uchar, 4>& inverted)
+{
+    FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (!file)
+        return false;
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, file);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 95, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<uchar> row(size_t(width) * 4);
+    for (int x = 0; x < width; ++x)
+        std::copy(inverted.begin(), inverted.end(), row.begin() + x * 4);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::fclose(file);
+    return true;
+}
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& data)
+{
+    QFile file(dir.filePath(name));
+    file.open(QIODevice::WriteOnly);
+    file.write(data);
+    return file.fileName();
+}
+
+const Engine::SourceNode* sourceOf(const CIImage& image)
+{
+    return dynamic_cast<const Engine::SourceNode*>(image.node().get());
+}
+
+} // namespace
+
+TEST(ImageFiles, ExifOrientationSixLoadsUpright)
+{
+    QTemporaryDir dir;
+    // Stored 8 x 4: left half red, right half blue. Turned a quarter clockwise
+    // for display, red is on top.
+    QImage stored(8, 4, QImage::Format_RGB32);
+    stored.fill(Qt::blue);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            stored.setPixelColor(x, y, Qt::red);
+    const QString path = writeFile(dir, QStringLiteral("turned.jpg"), jpegWithOrientation(stored, 6));
+    const CIImage image = CIImage::imageWithContentsOfFile(path);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.extent(), QRectF(0, 0, 4, 8));
+    const Rendered r(image, QRect(0, 0, 4, 8));
+    EXPECT_GT(r.at(1, 6)[0], 0.8f); // top: red
+    EXPECT_LT(r.at(1, 6)[2], 0.2f);
+    EXPECT_GT(r.at(2, 1)[2], 0.8f); // bottom: blue
+    EXPECT_LT(r.at(2, 1)[0], 0.2f);
+}
+
+TEST(ImageFiles, GreyscaleAndCmykJpegsLoadWithTheirColours)
+{
+    QTemporaryDir dir;
+    QImage grey(6, 6, QImage::Format_Grayscale8);
+    grey.fill(128);
+    const QString greyPath = dir.filePath(QStringLiteral("grey.jpg"));
+    ASSERT_TRUE(grey.save(greyPath, "JPEG", 100));
+    const Rendered g(CIImage::imageWithContentsOfFile(greyPath), QRect(0, 0, 6, 6));
+    ASSERT_TRUE(g.ok());
+    EXPECT_THAT(g.at(3, 3), PixelNear((Pixel{linear(128), linear(128), linear(128), 1}), 0.01f));
+
+    // Ink: no cyan, full magenta and yellow, no black -> red.
+    const QString cmykPath = dir.filePath(QStringLiteral("cmyk.jpg"));
+    ASSERT_TRUE(writeCmykJpeg(cmykPath, 8, 8, {255, 0, 0, 255}));
+    const CIImage cmyk = CIImage::imageWithContentsOfFile(cmykPath);
+    ASSERT_FALSE(cmyk.isNull());
+    const Rendered c(cmyk, QRect(0, 0, 8, 8));
+    EXPECT_THAT(c.at(4, 4), PixelNear((Pixel{1, 0, 0, 1}), 0.03f));
+}
+
+TEST(ImageFiles, AnEmbeddedColourSpaceIsConvertedToSRGB)
+{
+    QImage wide(2, 2, QImage::Format_RGBA8888);
+    wide.fill(QColor(200, 100, 50));
+    wide.setColorSpace(QColorSpace(QColorSpace::DisplayP3));
+    const QColor expected =
+        QColorSpace(QColorSpace::DisplayP3).transformationToColorSpace(QColorSpace::SRgb).map(QColor(200, 100, 50));
+    const QImage out = CIContext().createCGImage(CIImage::imageWithQImage(wide), QRectF(0, 0, 2, 2));
+    const QColor got = out.pixelColor(0, 0);
+    EXPECT_NEAR(got.red(), expected.red(), 2);
+    EXPECT_NEAR(got.green(), expected.green(), 2);
+    EXPECT_NEAR(got.blue(), expected.blue(), 2);
+}
+
+TEST(ImageFiles, DecodedAtFirstRenderAndReducedWhenShownSmall)
+{
+    QTemporaryDir dir;
+    QImage big(800, 600, QImage::Format_RGB32);
+    big.fill(QColor(255, 255, 255));
+    const QString path = dir.filePath(QStringLiteral("big.jpg"));
+    ASSERT_TRUE(big.save(path, "JPEG", 90));
+    const CIImage image = CIImage::imageWithContentsOfFile(path);
+    ASSERT_NE(sourceOf(image), nullptr);
+    EXPECT_EQ(image.extent(), QRectF(0, 0, 800, 600));
+    EXPECT_EQ(sourceOf(image)->decodeCount(), 0); // making it read only the header
+
+    // Shown at a fifth of its size, a quarter-scale decode is enough.
+    const CIImage small = image.imageByApplyingTransform(QTransform::fromScale(0.2, 0.2));
+    const Rendered r(small, QRect(0, 0, 160, 120));
+    EXPECT_EQ(sourceOf(image)->decodeCount(), 1);
+    EXPECT_EQ(sourceOf(image)->lastDecodedSize(), QSize(200, 150));
+    EXPECT_THAT(r.at(80, 60), PixelNear((Pixel{1, 1, 1, 1}), 0.01f));
+    EXPECT_EQ(image.extent(), QRectF(0, 0, 800, 600)); // the extent stays the file's
+
+    // A full-size render needs every pixel.
+    const Rendered full(image, QRect(0, 0, 10, 10));
+    EXPECT_EQ(sourceOf(image)->lastDecodedSize(), QSize(800, 600));
+}
+
+TEST(ImageFiles, UnreadableFilesGiveNilWithOneError)
+{
+    QTemporaryDir dir;
+    LogCapture log;
+    EXPECT_TRUE(CIImage::imageWithContentsOfFile(dir.filePath(QStringLiteral("missing.png"))).isNull());
+    const QString junk = writeFile(dir, QStringLiteral("junk.png"), QByteArray("not a picture"));
+    EXPECT_TRUE(CIImage::imageWithContentsOfFile(junk).isNull());
+    EXPECT_TRUE(CIImage::imageWithContentsOfURL(QUrl(QStringLiteral("https://example.org/a.png"))).isNull());
+    ASSERT_EQ(log.lines().size(), 3);
+    for (const QString& line : log.lines())
+        EXPECT_TRUE(line.startsWith(QLatin1String("Error: "))) << line.toStdString();
+}

@@ -1,0 +1,370 @@
+// Filters: the registry, inputs by name and key path, attributes, defaults,
+// copies, and every built-in's extent and pixels (blurs against numerical
+// oracles computed here).
+
+#include "Pixels.h"
+#include "TestFilters.h"
+
+#include "platform/image/CIBuiltinFilters.h"
+#include "platform/image/CIGeometry.h"
+#include "tests/support/LogCapture.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace {
+
+QVariant var(const CIImage& image)
+{
+    return QVariant::fromValue(image);
+}
+
+const QStringList kBuiltins = {
+    QStringLiteral("CIAffineClamp"),        QStringLiteral("CIAffineTile"),
+    QStringLiteral("CIAffineTransform"),    QStringLiteral("CICrop"),
+    QStringLiteral("CIGaussianBlur"),       QStringLiteral("CIMotionBlur"),
+    QStringLiteral("CIDiscBlur"),           QStringLiteral("CISourceOverCompositing"),
+    QStringLiteral("CIBlendWithMask"),      QStringLiteral("CIConstantColorGenerator"),
+    QStringLiteral("CIColorInvert"),        QStringLiteral("CIAreaAverage"),
+    QStringLiteral("CIRandomGenerator"),    QStringLiteral("CIDisplacementDistortion")};
+
+CIImage solid(int w, int h, const QColor& c)
+{
+    QImage image(w, h, QImage::Format_RGBA8888);
+    image.fill(c);
+    return CIImage::imageWithQImage(image);
+}
+
+// Black for x < 1, white from x = 1 on, everywhere in y (or the same turned).
+CIImage stepEdge(bool vertical)
+{
+    const QImage pair = vertical ? bitmap(1, 2, {{255, 255, 255, 255}, {0, 0, 0, 255}})
+                                 : bitmap(2, 1, {{0, 0, 0, 255}, {255, 255, 255, 255}});
+    return CIImage::imageWithQImage(pair).imageByClampingToExtent();
+}
+
+std::shared_ptr<CIFilter> blur(const QString& name, const CIImage& image, double radius)
+{
+    auto f = CIFilter::filterWithName(name);
+    f->setValue(var(image), kCIInputImageKey);
+    f->setValue(radius, kCIInputRadiusKey);
+    return f;
+}
+
+// The discrete Gaussian of the step at pixel column c (pixel c white when c >= 1).
+double gaussianStep(int c, double sigma)
+{
+    const int n = int(std::ceil(3 * sigma));
+    double sum = 0, total = 0;
+    for (int k = -n; k <= n; ++k) {
+        const double w = std::exp(-0.5 * k * k / (sigma * sigma));
+        total += w;
+        if (c - k >= 1)
+            sum += w;
+    }
+    return sum / total;
+}
+
+} // namespace
+
+TEST(FilterRegistry, BuiltinsByNameAndRegisteredNames)
+{
+    LogCapture log;
+    for (const QString& name : kBuiltins) {
+        auto f = CIFilter::filterWithName(name);
+        ASSERT_TRUE(f) << name.toStdString();
+        EXPECT_EQ(f->name(), name);
+        EXPECT_EQ(QString::fromLatin1(f->metaObject()->className()), name);
+        EXPECT_EQ(f->outputKeys(), QStringList{kCIOutputImageKey});
+        EXPECT_EQ(f->attributes().value(kCIAttributeFilterName).toString(), name);
+    }
+    EXPECT_EQ(CIFilter::filterWithName(QStringLiteral("NoSuchFilter")), nullptr);
+    EXPECT_TRUE(log.lines().isEmpty());
+
+    QStringList made;
+    CIFilter::registerFilterName(QStringLiteral("TestHolder"), [&made](const QString& name) {
+        made << name;
+        return std::make_shared<HolderFilter>();
+    }, {{QStringLiteral("CIAttributeFilterDisplayName"), QStringLiteral("Holder")}});
+    auto holder = CIFilter::filterWithName(QStringLiteral("TestHolder"));
+    ASSERT_TRUE(holder);
+    EXPECT_EQ(made, QStringList{QStringLiteral("TestHolder")});
+    EXPECT_EQ(holder->name(), QStringLiteral("TestHolder"));
+    EXPECT_EQ(holder->attributes().value(QStringLiteral("CIAttributeFilterDisplayName")).toString(), QStringLiteral("Holder"));
+    EXPECT_TRUE(CIFilter::filterNames().contains(QStringLiteral("TestHolder")));
+}
+
+TEST(FilterInputs, UnsetReadsNilAndDefaultsComeFromAttributes)
+{
+    auto f = CIFilter::filterWithName(QStringLiteral("CIGaussianBlur"));
+    EXPECT_EQ(f->inputKeys(), (QStringList{kCIInputImageKey, kCIInputRadiusKey}));
+    EXPECT_FALSE(f->valueForKey(kCIInputRadiusKey).isValid());
+    const QVariantMap radius = f->attributes().value(kCIInputRadiusKey).toMap();
+    EXPECT_EQ(radius.value(kCIAttributeDefault).toDouble(), 10.0);
+    EXPECT_EQ(radius.value(kCIAttributeType).toString(), kCIAttributeTypeDistance);
+    EXPECT_EQ(radius.value(kCIAttributeMin).toDouble(), 0.0);
+    f->setDefaults();
+    EXPECT_EQ(f->valueForKey(kCIInputRadiusKey).toDouble(), 10.0);
+    EXPECT_FALSE(f->valueForKey(kCIInputImageKey).isValid()); // no default: unchanged
+    f->setValue(QVariant(), kCIInputRadiusKey);
+    EXPECT_FALSE(f->valueForKey(kCIInputRadiusKey).isValid());
+
+    LogCapture log;
+    f->setValue(3, QStringLiteral("inputNothing"));
+    EXPECT_FALSE(f->valueForKey(QStringLiteral("inputNothing")).isValid());
+    ASSERT_EQ(log.lines().size(), 2);
+    EXPECT_TRUE(log.lines()[0].startsWith(QLatin1String("Warning: filter 'CIGaussianBlur' has no key 'inputNothing'")));
+}
+
+TEST(FilterInputs, KeyPathsReachIntoHeldFilters)
+{
+    HolderFilter holder;
+    auto inner = CIFilter::filterWithName(QStringLiteral("CIConstantColorGenerator"));
+    holder.texturizeFilter = QVariant::fromValue<QObject*>(inner.get());
+    holder.setValue(QVariant::fromValue(CIColor(1, 0, 0)), QStringLiteral("texturizeFilter.inputColor"));
+    EXPECT_EQ(inner->valueForKey(kCIInputColorKey).value<CIColor>(), CIColor(1, 0, 0));
+    EXPECT_EQ(holder.valueForKey(QStringLiteral("texturizeFilter.inputColor")).value<CIColor>(), CIColor(1, 0, 0));
+    EXPECT_EQ(holder.inputKeys(), (QStringList{QStringLiteral("inputImage"), QStringLiteral("inputAmount")}));
+    holder.setDefaults();
+    EXPECT_EQ(holder.valueForKey(QStringLiteral("inputAmount")).toDouble(), 0.25);
+    // The output through valueForKey.
+    holder.setValue(var(solid(2, 2, Qt::red)), kCIInputImageKey);
+    EXPECT_EQ(holder.valueForKey(kCIOutputImageKey).value<CIImage>().extent(), QRectF(0, 0, 2, 2));
+}
+
+TEST(FilterCopies, CarryTheInputsAndTheName)
+{
+    auto f = blur(QStringLiteral("CIGaussianBlur"), solid(4, 4, Qt::red), 5);
+    auto c = f->copy();
+    ASSERT_TRUE(c);
+    EXPECT_NE(c.get(), f.get());
+    EXPECT_EQ(c->name(), QStringLiteral("CIGaussianBlur"));
+    EXPECT_EQ(c->valueForKey(kCIInputRadiusKey).toDouble(), 5.0);
+    EXPECT_EQ(c->valueForKey(kCIInputImageKey).value<CIImage>(), f->valueForKey(kCIInputImageKey).value<CIImage>());
+    c->setValue(7, kCIInputRadiusKey);
+    EXPECT_EQ(f->valueForKey(kCIInputRadiusKey).toDouble(), 5.0);
+
+    LogCapture log;
+    UncopyableFilter u(0);
+    EXPECT_EQ(u.copy(), nullptr);
+    EXPECT_TRUE(log.contains(QStringLiteral("Error: filter class 'UncopyableFilter' cannot be copied")));
+}
+
+TEST(FilterNil, EveryBuiltinGivesNilWithoutItsImage)
+{
+    LogCapture log;
+    for (const QString& name : kBuiltins) {
+        auto f = CIFilter::filterWithName(name);
+        const bool generator = name == QLatin1String("CIRandomGenerator");
+        EXPECT_EQ(f->outputImage().isNull(), !generator) << name.toStdString();
+        f->setDefaults();
+        const bool makesWithDefaults = generator || name == QLatin1String("CIConstantColorGenerator");
+        EXPECT_EQ(f->outputImage().isNull(), !makesWithDefaults) << name.toStdString();
+    }
+    EXPECT_TRUE(log.lines().isEmpty());
+}
+
+TEST(FilterExtents, FollowTheDocumentedRules)
+{
+    const CIImage image = solid(100, 50, Qt::red);
+    auto extentOf = [&](const QString& name, std::initializer_list<std::pair<QString, QVariant>> inputs) {
+        auto f = CIFilter::filterWithName(name);
+        f->setValue(var(image), kCIInputImageKey);
+        for (const auto& [key, value] : inputs)
+            f->setValue(value, key);
+        return f->outputImage().extent();
+    };
+    EXPECT_EQ(extentOf(QStringLiteral("CIGaussianBlur"), {}), QRectF(-30, -30, 160, 110)); // default radius 10
+    EXPECT_EQ(extentOf(QStringLiteral("CIGaussianBlur"), {{kCIInputRadiusKey, 20.0}}), QRectF(-60, -60, 220, 170));
+    EXPECT_EQ(extentOf(QStringLiteral("CIGaussianBlur"), {{kCIInputRadiusKey, 0.0}}), QRectF(0, 0, 100, 50));
+    const QRectF motion = extentOf(QStringLiteral("CIMotionBlur"), {{kCIInputRadiusKey, 20.0}});
+    EXPECT_NEAR(motion.x(), -20, 1e-9);
+    EXPECT_NEAR(motion.width(), 140, 1e-9);
+    EXPECT_NEAR(motion.height(), 50, 1e-9);
+    EXPECT_EQ(extentOf(QStringLiteral("CIDiscBlur"), {}), QRectF(-8, -8, 116, 66));
+    EXPECT_TRUE(CIGeometry::isInfinite(extentOf(QStringLiteral("CIAffineClamp"), {})));
+    EXPECT_TRUE(CIGeometry::isInfinite(extentOf(QStringLiteral("CIAffineTile"), {})));
+    EXPECT_EQ(extentOf(QStringLiteral("CIAffineTransform"), {{kCIInputTransformKey, QVariant::fromValue(QTransform::fromScale(2, 3))}}),
+              QRectF(0, 0, 200, 150));
+    EXPECT_EQ(extentOf(QStringLiteral("CICrop"), {{QStringLiteral("inputRectangle"), QVariant::fromValue(CIVector(10, 10, 500, 5))}}),
+              QRectF(10, 10, 90, 5));
+    EXPECT_EQ(extentOf(QStringLiteral("CIColorInvert"), {}), QRectF(0, 0, 100, 50));
+    EXPECT_EQ(extentOf(QStringLiteral("CISourceOverCompositing"),
+                       {{kCIInputBackgroundImageKey, var(solid(10, 10, Qt::blue).imageByApplyingTransform(QTransform::fromTranslate(-10, 0)))}}),
+              QRectF(-10, 0, 110, 50));
+    EXPECT_EQ(extentOf(QStringLiteral("CIAreaAverage"), {{kCIInputExtentKey, QVariant::fromValue(CIVector(0, 0, 100, 50))}}),
+              QRectF(0, 0, 1, 1));
+    EXPECT_EQ(extentOf(QStringLiteral("CIDisplacementDistortion"),
+                       {{QStringLiteral("inputDisplacementImage"), var(CIImage::imageWithColor(CIColor(1, 1, 1)))}}),
+              QRectF(0, 0, 100, 50));
+    EXPECT_EQ(extentOf(QStringLiteral("CIBlendWithMask"),
+                       {{QStringLiteral("inputMaskImage"), var(solid(10, 10, Qt::white))},
+                        {kCIInputBackgroundImageKey, var(solid(20, 5, Qt::blue))}}),
+              QRectF(0, 0, 20, 10));
+    auto generator = CIFilter::filterWithName(QStringLiteral("CIConstantColorGenerator"));
+    generator->setDefaults();
+    EXPECT_TRUE(CIGeometry::isInfinite(generator->outputImage().extent()));
+    EXPECT_TRUE(CIGeometry::isInfinite(CIFilter::filterWithName(QStringLiteral("CIRandomGenerator"))->outputImage().extent()));
+}
+
+TEST(FilterBlurs, GaussianMatchesADiscreteGaussianAcrossRadii)
+{
+    // Tolerance: 0.004 where computed directly, 0.015 where computed on a
+    // reduced copy (the halvings and the enlargement are not exactly Gaussian).
+    for (double sigma : {1.5, 3.0, 10.0, 20.0, 60.0}) {
+        const double tolerance = sigma < 4 ? 0.004 : 0.015;
+        for (bool vertical : {false, true}) {
+            const int n = int(std::ceil(3 * sigma)) + 2;
+            const QRect rect = vertical ? QRect(0, -n, 1, 2 * n + 2) : QRect(-n, 0, 2 * n + 2, 1);
+            const Rendered r(blur(QStringLiteral("CIGaussianBlur"), stepEdge(vertical), sigma)->outputImage(), rect);
+            ASSERT_TRUE(r.ok());
+            double worst = 0;
+            for (int c = -n; c < n + 2; ++c) {
+                const Pixel p = vertical ? r.at(0, c) : r.at(c, 0);
+                worst = std::max(worst, std::abs(p[0] - gaussianStep(c, sigma)));
+                EXPECT_NEAR(p[3], 1.0, 1e-4);
+            }
+            EXPECT_LT(worst, tolerance) << "sigma " << sigma << (vertical ? " vertical" : " horizontal");
+        }
+    }
+}
+
+TEST(FilterBlurs, GaussianOfAFiniteImageFadesOutsideIt)
+{
+    const CIImage out = blur(QStringLiteral("CIGaussianBlur"), solid(40, 40, Qt::white), 3)->outputImage();
+    const Rendered r(out, QRect(-10, -10, 60, 60));
+    EXPECT_NEAR(r.at(20, 20)[3], 1.0, 1e-4); // far inside
+    EXPECT_NEAR(r.at(-1, 20)[3], gaussianStep(0, 3), 0.004); // one pixel outside the edge
+    EXPECT_NEAR(r.at(-10, 20)[3], 0.0, 1e-4);
+}
+
+TEST(FilterBlurs, MotionBlurIsAnAverageAlongTheLine)
+{
+    for (double radius : {5.0, 20.0, 100.0}) {
+        const CIImage out = blur(QStringLiteral("CIMotionBlur"), stepEdge(false), radius)->outputImage();
+        const int n = int(radius) + 3;
+        const Rendered r(out, QRect(-n, 0, 2 * n, 1));
+        for (int c = -n; c < n; ++c) {
+            // The bilinear step (a ramp from 0.5 to 1.5) averaged over [x - r, x + r].
+            const double x = c + 0.5;
+            double sum = 0;
+            const int steps = 4000;
+            for (int i = 0; i < steps; ++i) {
+                const double t = x - radius + (i + 0.5) * (2 * radius / steps);
+                sum += std::clamp(t - 0.5, 0.0, 1.0);
+            }
+            EXPECT_NEAR(r.at(c, 0)[0], sum / steps, 0.03) << "radius " << radius << " at " << c;
+        }
+    }
+    // At a quarter turn the blur runs vertically: a vertical step is blurred...
+    auto f = blur(QStringLiteral("CIMotionBlur"), stepEdge(true), 10);
+    f->setValue(M_PI / 2, kCIInputAngleKey);
+    const Rendered v(f->outputImage(), QRect(0, -5, 1, 10));
+    EXPECT_NEAR(v.at(0, 0)[0], 0.5, 0.05);
+    // ...and a horizontal one is not.
+    f->setValue(var(stepEdge(false)), kCIInputImageKey);
+    const Rendered h(f->outputImage(), QRect(-2, 0, 4, 1));
+    EXPECT_NEAR(h.at(-2, 0)[0], 0.0, 1e-3);
+    EXPECT_NEAR(h.at(1, 0)[0], 1.0, 1e-3);
+}
+
+TEST(FilterBlurs, DiscBlurKeepsFlatAreasAndSpreadsAPointEvenly)
+{
+    auto f = blur(QStringLiteral("CIDiscBlur"), CIImage::imageWithColor(CIColor(0.5, 0.5, 0.5)), 6);
+    const Rendered flat(f->outputImage(), QRect(0, 0, 4, 4));
+    EXPECT_NEAR(flat.at(2, 2)[0], linear(128) * 0 + std::pow((0.5 + 0.055) / 1.055, 2.4), 1e-3);
+    // The mean over a large area is kept (the blur moves light, it does not make it).
+    const CIImage dot = solid(4, 4, Qt::white);
+    f = blur(QStringLiteral("CIDiscBlur"), dot, 5);
+    CIAreaAverage average;
+    average.inputImage = var(f->outputImage());
+    average.inputExtent = QVariant::fromValue(CIVector(-20, -20, 44, 44));
+    const Rendered mean(average.outputImage(), QRect(0, 0, 1, 1));
+    EXPECT_NEAR(mean.at(0, 0)[3], 16.0 / (44 * 44), 2e-4);
+}
+
+TEST(FilterReductions, AreaAverageIsThePremultipliedMean)
+{
+    // Every pixel different, an odd size, part of the rectangle outside.
+    QImage image(37, 23, QImage::Format_RGBA8888);
+    std::vector<double> sums(4, 0.0);
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 37; ++x) {
+            const int r = (x * 7) % 256, g = (y * 11) % 256, b = (x * y) % 256, a = 55 + (x + y) % 200;
+            image.setPixelColor(x, y, QColor(r, g, b, a));
+        }
+    const CIImage ci = CIImage::imageWithQImage(image);
+    const QRect area(-3, 5, 40, 30); // 3 columns left of the image, 12 rows above it
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 37; ++x) {
+            const int yUp = 22 - y;
+            if (!area.contains(x, yUp))
+                continue;
+            const QColor c = image.pixelColor(x, y);
+            const double a = c.alpha() / 255.0;
+            sums[0] += linear(c.red()) * a;
+            sums[1] += linear(c.green()) * a;
+            sums[2] += linear(c.blue()) * a;
+            sums[3] += a;
+        }
+    CIAreaAverage average;
+    average.inputImage = var(ci);
+    average.inputExtent = QVariant::fromValue(CIVector::vectorWithCGRect(area));
+    const Rendered r(average.outputImage(), QRect(0, 0, 1, 1));
+    const double n = double(area.width()) * area.height();
+    EXPECT_THAT(r.at(0, 0), PixelNear((Pixel{float(sums[0] / n), float(sums[1] / n), float(sums[2] / n), float(sums[3] / n)}),
+                                      1e-4f));
+}
+
+TEST(FilterCompositing, InvertBlendWithMaskAndConstantColour)
+{
+    const CIImage halfRed = CIImage::imageWithQImage(bitmap(1, 1, {{255, 0, 0, 128}}));
+    const float a = 128 / 255.0f;
+    CIColorInvert invert;
+    invert.inputImage = var(halfRed);
+    EXPECT_THAT(Rendered(invert.outputImage(), QRect(0, 0, 1, 1)).at(0, 0), PixelNear((Pixel{0, a, a, a}), 1e-5f));
+
+    CIBlendWithMask mask;
+    mask.inputImage = var(solid(2, 1, Qt::red));
+    mask.inputBackgroundImage = var(solid(2, 1, Qt::blue));
+    mask.inputMaskImage = var(CIImage::imageWithQImage(bitmap(2, 1, {{255, 255, 255, 255}, {0, 0, 0, 255}})));
+    const Rendered m(mask.outputImage(), QRect(0, 0, 2, 1));
+    EXPECT_THAT(m.at(0, 0), PixelNear((Pixel{1, 0, 0, 1}), 1e-5f));
+    EXPECT_THAT(m.at(1, 0), PixelNear((Pixel{0, 0, 1, 1}), 1e-5f));
+
+    CIConstantColorGenerator generator;
+    generator.inputColor = QVariant::fromValue(CIColor(0, 1, 0, 1));
+    EXPECT_THAT(Rendered(generator.outputImage(), QRect(-5, 7, 1, 1)).at(-5, 7), PixelNear((Pixel{0, 1, 0, 1}), 1e-6f));
+}
+
+TEST(FilterGenerators, RandomIsStableAndUniformAndDisplacementMoves)
+{
+    auto random = CIFilter::filterWithName(QStringLiteral("CIRandomGenerator"));
+    const CIImage noise = random->outputImage();
+    const Rendered a(noise, QRect(0, 0, 64, 64));
+    const Rendered b(noise.imageByCroppingToRect(QRectF(10, 10, 4, 4)), QRect(10, 10, 4, 4));
+    EXPECT_EQ(a.at(11, 12), b.at(11, 12));
+    double mean = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const Pixel p = a.at(x, y);
+            for (float v : p)
+                ASSERT_TRUE(v >= 0 && v < 1);
+            mean += p[0];
+        }
+    EXPECT_NEAR(mean / 4096, 0.5, 0.03);
+    EXPECT_NE(a.at(0, 0), a.at(1, 0));
+
+    // A displacement map of linear (1, 1): every pixel reads scale/2 up and right.
+    const CIImage image = CIImage::imageWithQImage(bitmap(2, 1, {{255, 0, 0, 255}, {0, 255, 0, 255}}))
+                              .imageByClampingToExtent()
+                              .imageByCroppingToRect(QRectF(0, 0, 40, 40));
+    CIDisplacementDistortion distortion;
+    distortion.inputImage = var(image);
+    distortion.inputDisplacementImage = var(CIImage::imageWithColor(CIColor(1, 1, 1)));
+    distortion.inputScale = 2.0;
+    const Rendered d(distortion.outputImage(), QRect(0, 0, 2, 1));
+    EXPECT_THAT(d.at(0, 0), PixelNear((Pixel{0, 1, 0, 1}), 1e-5f)); // reads (1.5, 1.5): green
+}

@@ -1,0 +1,83 @@
+// Value types of the engine: vectors, colours, shapes, rectangles, QVariant.
+
+#include "platform/image/CIColor.h"
+#include "platform/image/CIFilterShape.h"
+#include "platform/image/CIGeometry.h"
+#include "platform/image/CIImage.h"
+#include "platform/image/CISampler.h"
+#include "platform/image/CIVector.h"
+
+#include <gtest/gtest.h>
+
+TEST(CIVector, ComponentsRectangleFormAndText)
+{
+    const CIVector v(1.5, -2, 3);
+    EXPECT_EQ(v.count(), 3);
+    EXPECT_EQ(v.valueAtIndex(2), 3);
+    EXPECT_EQ(v.valueAtIndex(3), 0); // beyond count
+    EXPECT_EQ(v.stringRepresentation(), QStringLiteral("[1.5 -2 3]"));
+    EXPECT_EQ(CIVector::vectorWithString(QStringLiteral("[1.5 -2 3]")), v);
+    EXPECT_TRUE(CIVector::vectorWithString(QStringLiteral("[1 x]")).isNull());
+    EXPECT_TRUE(CIVector::vectorWithString(QStringLiteral("[1]")).isNull());
+
+    const CIVector r = CIVector::vectorWithCGRect(QRectF(10.7, -3.2, 100.5, 50.25));
+    EXPECT_EQ(r.count(), 4);
+    EXPECT_EQ(r.CGRectValue(), QRectF(10.7, -3.2, 100.5, 50.25));
+    EXPECT_TRUE(CIVector().isNull());
+}
+
+TEST(CIColor, TextBothWaysAndQColor)
+{
+    const CIColor c(1, 0.5, 0.25, 0.75);
+    EXPECT_EQ(c.stringRepresentation(), QStringLiteral("1 0.5 0.25 0.75"));
+    EXPECT_EQ(CIColor::colorWithString(QStringLiteral("1 0.5 0.25 0.75")), c);
+    EXPECT_EQ(CIColor::colorWithString(QStringLiteral("0 1 0")), CIColor(0, 1, 0, 1));
+    EXPECT_TRUE(CIColor::colorWithString(QStringLiteral("red")).isNull());
+    EXPECT_TRUE(CIColor::colorWithString(QStringLiteral("1 2")).isNull());
+    EXPECT_TRUE(CIColor(QColor()).isNull());
+    EXPECT_EQ(CIColor(QColor(255, 0, 0)), CIColor(1, 0, 0, 1));
+    EXPECT_TRUE(CIColor().stringRepresentation().isNull());
+}
+
+TEST(CIGeometry, InfiniteRectanglesSurviveEveryOperation)
+{
+    const QRectF inf = CIGeometry::infiniteRect();
+    EXPECT_TRUE(CIGeometry::isInfinite(inf));
+    EXPECT_TRUE(CIGeometry::isInfinite(CIGeometry::inset(inf, 30, 30)));
+    EXPECT_TRUE(CIGeometry::isInfinite(CIGeometry::transformed(inf, QTransform().rotate(30))));
+    EXPECT_EQ(CIGeometry::intersect(inf, QRectF(1, 2, 3, 4)), QRectF(1, 2, 3, 4));
+    EXPECT_TRUE(CIGeometry::isInfinite(CIGeometry::unite(inf, QRectF(1, 2, 3, 4))));
+    EXPECT_TRUE(CIGeometry::isEmpty(CIGeometry::intersect(QRectF(0, 0, 1, 1), QRectF(2, 2, 1, 1))));
+    EXPECT_EQ(CIGeometry::unite(QRectF(), QRectF(1, 1, 2, 2)), QRectF(1, 1, 2, 2));
+    EXPECT_EQ(CIGeometry::integral(QRectF(0.5, -0.5, 1, 1)), QRect(0, -1, 2, 2));
+    EXPECT_EQ(CIGeometry::integral(QRectF(10.7, -3.2, 100.5, 50.25)), QRect(10, -4, 102, 52));
+    EXPECT_EQ(CIGeometry::integral(inf).width(), 1 << 30);
+    // A quarter turn about the origin moves (0,0,4,2) to (-2,0,2,4).
+    EXPECT_EQ(CIGeometry::transformed(QRectF(0, 0, 4, 2), QTransform().rotate(90)).toRect(), QRect(-2, 0, 2, 4));
+}
+
+TEST(CIFilterShape, RectangleOperations)
+{
+    const CIFilterShape s = CIFilterShape::shapeWithRect(QRectF(0, 0, 10, 10));
+    EXPECT_EQ(s.insetByX(2, 3).extent(), QRectF(2, 3, 6, 4));
+    EXPECT_EQ(s.unionWith(CIFilterShape::shapeWithRect(QRectF(20, 0, 5, 5))).extent(), QRectF(0, 0, 25, 10));
+    EXPECT_EQ(s.intersectWithRect(QRectF(5, 5, 10, 10)).extent(), QRectF(5, 5, 5, 5));
+    EXPECT_EQ(s.transformBy(QTransform::fromTranslate(1, 2)).extent(), QRectF(1, 2, 10, 10));
+    EXPECT_TRUE(CIFilterShape().isNull());
+    EXPECT_EQ(CIFilterShape().unionWith(s), s);
+}
+
+TEST(QVariantValues, EngineTypesTravelInVariants)
+{
+    const CIImage image = CIImage::imageWithColor(CIColor(1, 0, 0));
+    const QVariant v = QVariant::fromValue(image);
+    EXPECT_EQ(v.value<CIImage>(), image);
+    EXPECT_EQ(QVariant::fromValue(CIVector(1, 2)).value<CIVector>(), CIVector(1, 2));
+    EXPECT_EQ(QVariant::fromValue(CIColor(0, 0, 1)).value<CIColor>(), CIColor(0, 0, 1));
+    const CISampler sampler = CISampler::samplerWithImage(image, {{kCISamplerWrapMode, kCISamplerWrapClamp},
+                                                                  {kCISamplerFilterMode, kCISamplerFilterNearest}});
+    const CISampler back = QVariant::fromValue(sampler).value<CISampler>();
+    EXPECT_EQ(back.wrapMode(), CISampler::Wrap::Clamp);
+    EXPECT_EQ(back.filterMode(), CISampler::Filter::Nearest);
+    EXPECT_EQ(back.image(), image);
+}
