@@ -10,6 +10,7 @@
 // Thread: any thread for reading and rendering; QPainter rules apply.
 
 #include <QImage>
+#include <QMetaType>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -53,3 +54,5 @@ private:
     struct Data;
     std::shared_ptr<const Data> m_data;
 };
+
+Q_DECLARE_METATYPE(Picture)

@@ -1,0 +1,229 @@
+#include "filters/LXAdjustableBlendFilter.h"
+#include "tests/filters/Render.h"
+#include "tests/support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <map>
+
+namespace {
+
+using RGB = std::array<double, 3>;
+
+// The blend modes, written out here channel by channel as a reference that
+// does not share code with the kernel text.
+double lumOf(const RGB& c) { return 0.3 * c[0] + 0.59 * c[1] + 0.11 * c[2]; }
+
+RGB withLum(RGB c, double l)
+{
+    const double d = l - lumOf(c);
+    for (double& v : c)
+        v += d;
+    const double L = lumOf(c);
+    const double n = std::min({c[0], c[1], c[2]}), x = std::max({c[0], c[1], c[2]});
+    for (double& v : c) {
+        if (n < 0)
+            v = L + (v - L) * L / (L - n);
+        if (x > 1)
+            v = L + (v - L) * (1 - L) / (x - L);
+    }
+    return c;
+}
+
+using Separable = std::function<double(double cb, double cs)>;
+
+const std::map<std::string, Separable>& separable()
+{
+    static const std::map<std::string, Separable> modes = [] {
+        std::map<std::string, Separable> m;
+        auto burn = [](double b, double s) { return b >= 1 ? 1.0 : s <= 0 ? 0.0 : 1 - std::min(1.0, (1 - b) / s); };
+        auto dodge = [](double b, double s) { return b <= 0 ? 0.0 : s >= 1 ? 1.0 : std::min(1.0, b / (1 - s)); };
+        auto screen = [](double b, double s) { return b + s - b * s; };
+        auto hardLight = [=](double b, double s) { return s <= 0.5 ? b * 2 * s : screen(b, 2 * s - 1); };
+        m["sourceOver"] = [](double, double s) { return s; };
+        m["multiply"] = [](double b, double s) { return b * s; };
+        m["colorBurn"] = burn;
+        m["linearBurn"] = [](double b, double s) { return std::max(0.0, b + s - 1); };
+        m["negativeMultiply"] = screen;
+        m["colorDodge"] = dodge;
+        m["linearDodge"] = [](double b, double s) { return std::min(1.0, b + s); };
+        m["overlay"] = [=](double b, double s) { return hardLight(s, b); };
+        m["softLight"] = [](double b, double s) {
+            if (s <= 0.5)
+                return b - (1 - 2 * s) * b * (1 - b);
+            const double d = b <= 0.25 ? ((16 * b - 12) * b + 4) * b : std::sqrt(b);
+            return b + (2 * s - 1) * (d - b);
+        };
+        m["hardLight"] = hardLight;
+        m["vividLight"] = [=](double b, double s) { return s <= 0.5 ? burn(b, 2 * s) : dodge(b, 2 * (s - 0.5)); };
+        m["linearLight"] = [](double b, double s) { return std::clamp(b + 2 * s - 1, 0.0, 1.0); };
+        m["hardMix"] = [](double b, double s) { return b + s >= 1 ? 1.0 : 0.0; };
+        return m;
+    }();
+    return modes;
+}
+
+RGB unpremultiplied(const Pixel& p)
+{
+    if (p[3] <= 0)
+        return {0, 0, 0};
+    return {std::clamp(p[0] / p[3], 0.0f, 1.0f), std::clamp(p[1] / p[3], 0.0f, 1.0f), std::clamp(p[2] / p[3], 0.0f, 1.0f)};
+}
+
+Pixel expected(const std::string& mode, const Pixel& F, const Pixel& B, double intensity)
+{
+    if (mode == "blend") {
+        Pixel out;
+        for (int c = 0; c < 4; ++c)
+            out[c] = float(B[c] + (F[c] - B[c]) * intensity);
+        return out;
+    }
+    const RGB cs = unpremultiplied(F), cb = unpremultiplied(B);
+    RGB mixed;
+    if (mode == "colorBlend")
+        mixed = withLum(cs, lumOf(cb));
+    else if (mode == "luminosityBlend")
+        mixed = withLum(cb, lumOf(cs));
+    else
+        for (int c = 0; c < 3; ++c)
+            mixed[c] = separable().at(mode)(cb[c], cs[c]);
+    const double as = F[3] * intensity, ab = B[3];
+    Pixel out;
+    for (int c = 0; c < 3; ++c) {
+        const double blended = (1 - ab) * cs[c] + ab * std::clamp(mixed[c], 0.0, 1.0);
+        out[c] = float(as * blended + (1 - as) * ab * cb[c]);
+    }
+    out[3] = float(as + ab * (1 - as));
+    return out;
+}
+
+// Foreground and background pixels that reach every branch of the modes:
+// darks and lights on both sides, half-transparent and transparent pixels.
+CIImage foreground()
+{
+    return rowImage({{200, 30, 90, 255}, {20, 180, 240, 128}, {128, 128, 128, 255}, {255, 255, 0, 64},
+                     {10, 10, 10, 0}, {250, 5, 128, 255}, {0, 0, 0, 255}, {255, 255, 255, 255}});
+}
+CIImage background()
+{
+    return rowImage({{40, 200, 120, 255}, {240, 60, 30, 200}, {128, 64, 200, 255}, {0, 0, 255, 255},
+                     {90, 90, 90, 128}, {30, 250, 10, 255}, {255, 255, 255, 255}, {0, 0, 0, 0}});
+}
+
+class AdjustableBlend : public ::testing::TestWithParam<std::string> {};
+
+} // namespace
+
+TEST_P(AdjustableBlend, RoutineMatchesItsFormulaPixelByPixel)
+{
+    const std::string mode = GetParam();
+    const Rendered f(foreground(), QRect(0, 0, 8, 1));
+    const Rendered b(background(), QRect(0, 0, 8, 1));
+    ASSERT_TRUE(f.ok() && b.ok());
+    for (double intensity : {1.0, 0.7}) {
+        LXAdjustableBlendFilter filter;
+        filter.inputImage = QVariant::fromValue(foreground());
+        filter.inputBackgroundImage = QVariant::fromValue(background());
+        filter.inputBlendName = QString::fromStdString(mode);
+        filter.inputIntensity = intensity;
+        LogCapture log; // "blend" is reached through the fallback warning
+        const Rendered out(filter.outputImage(), QRect(0, 0, 8, 1));
+        ASSERT_TRUE(out.ok());
+        for (int x = 0; x < 8; ++x) {
+            const Pixel want = expected(mode, f.at(x, 0), b.at(x, 0), intensity);
+            const Pixel got = out.at(x, 0);
+            for (int c = 0; c < 4; ++c)
+                EXPECT_NEAR(got[c], want[c], 2e-3) << mode << " intensity " << intensity << " pixel " << x << " channel " << c;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryMode, AdjustableBlend,
+                         ::testing::Values("sourceOver", "colorBlend", "luminosityBlend", "multiply", "colorBurn",
+                                           "linearBurn", "negativeMultiply", "colorDodge", "linearDodge", "overlay",
+                                           "softLight", "hardLight", "vividLight", "linearLight", "hardMix", "blend"));
+
+TEST(AdjustableBlendFilter, NamesAndVerification)
+{
+    const QStringList names = LXAdjustableBlendFilter::blendModeNames();
+    ASSERT_EQ(names.size(), 15);
+    EXPECT_EQ(names.first(), "sourceOver");
+    EXPECT_EQ(names.last(), "hardMix");
+    EXPECT_EQ(LXAdjustableBlendFilter::verifiedBlendMode("overlay"), "overlay");
+    EXPECT_EQ(LXAdjustableBlendFilter::verifiedBlendMode("Overlay"), "sourceOver");
+    EXPECT_EQ(LXAdjustableBlendFilter::verifiedBlendMode("nothing"), "sourceOver");
+    EXPECT_EQ(LXAdjustableBlendFilter::verifiedBlendMode(QString()), "sourceOver");
+    LXAdjustableBlendFilter filter;
+    EXPECT_EQ(filter.inputKeys(), (QStringList{"inputImage", "inputBackgroundImage", "inputIntensity", "inputBlendName",
+                                                "inputSwitchImages", "inputStretchToFit"}));
+    EXPECT_EQ(filter.settingsForKey("inputBlendName").toMap().value("choices").toStringList(), names);
+    filter.setDefaults();
+    EXPECT_EQ(filter.inputBlendName, QVariant("sourceOver"));
+    EXPECT_EQ(filter.inputIntensity.toDouble(), 1.0);
+}
+
+TEST(AdjustableBlendFilter, ExtentsFollowTheFlags)
+{
+    const CIImage fg = CIImage::imageWithColor(CIColor(1, 0, 0, 1)).imageByCroppingToRect(QRectF(0, 0, 100, 50));
+    const CIImage bg = CIImage::imageWithColor(CIColor(0, 0, 1, 1)).imageByCroppingToRect(QRectF(0, 0, 400, 300));
+    const struct {
+        bool useBG, stretch;
+        QRectF extent;
+    } cases[] = {
+        {false, false, QRectF(0, 0, 100, 50)},
+        {true, false, QRectF(0, 0, 400, 300)},
+        {false, true, QRectF(0, 0, 100, 50)},
+        {true, true, QRectF(0, 0, 400, 300)},
+    };
+    for (const auto& c : cases) {
+        LXAdjustableBlendFilter filter;
+        filter.inputImage = QVariant::fromValue(fg);
+        filter.inputBackgroundImage = QVariant::fromValue(bg);
+        filter.inputUseBGExtent = c.useBG;
+        filter.inputStretchToFit = c.stretch;
+        filter.inputBlendName = "sourceOver";
+        EXPECT_EQ(filter.outputImage().extent(), c.extent) << c.useBG << c.stretch;
+    }
+    // Stretched by (4, 6), the red foreground covers the whole background.
+    LXAdjustableBlendFilter filter;
+    filter.inputImage = QVariant::fromValue(fg);
+    filter.inputBackgroundImage = QVariant::fromValue(bg);
+    filter.inputUseBGExtent = true;
+    filter.inputStretchToFit = true;
+    filter.inputBlendName = "sourceOver";
+    const Rendered out(filter.outputImage(), QRect(0, 0, 400, 300));
+    EXPECT_NEAR(out.at(396, 296)[0], 1.0f, 1e-3);
+    EXPECT_NEAR(out.at(396, 296)[2], 0.0f, 1e-3);
+}
+
+TEST(AdjustableBlendFilter, SwitchingHandsTheImagesOverReversed)
+{
+    const CIImage red = rowImage({{255, 0, 0, 255}});
+    const CIImage halfBlue = rowImage({{0, 0, 255, 128}});
+    LXAdjustableBlendFilter filter;
+    filter.inputImage = QVariant::fromValue(halfBlue);
+    filter.inputBackgroundImage = QVariant::fromValue(red);
+    filter.inputBlendName = "sourceOver";
+    const Pixel normal = Rendered(filter.outputImage(), QRect(0, 0, 1, 1)).at(0, 0);
+    EXPECT_GT(normal[2], 0.4f); // half blue over red
+    filter.inputSwitchImages = true;
+    const Pixel switched = Rendered(filter.outputImage(), QRect(0, 0, 1, 1)).at(0, 0);
+    EXPECT_NEAR(switched[0], 1.0f, 1e-3); // red over half blue hides it
+    EXPECT_NEAR(switched[2], 0.0f, 1e-3);
+}
+
+TEST(AdjustableBlendFilter, MissingIntensityBecomesOneAndUnknownNamesFallBack)
+{
+    LXAdjustableBlendFilter filter;
+    filter.inputImage = QVariant::fromValue(rowImage({{255, 0, 0, 255}}));
+    filter.inputBackgroundImage = QVariant::fromValue(rowImage({{0, 0, 255, 255}}));
+    filter.inputBlendName = "Overlay";
+    LogCapture log;
+    const CIImage out = filter.outputImage();
+    EXPECT_EQ(filter.inputIntensity, QVariant(1.0));
+    EXPECT_EQ(log.lines(), QStringList{"Warning: Adjustable Blend could not find blend 'Overlay'"});
+    EXPECT_NEAR(Rendered(out, QRect(0, 0, 1, 1)).at(0, 0)[0], 1.0f, 1e-3); // the plain mix at intensity 1
+}

@@ -1,0 +1,153 @@
+#include "filters/LXArtisticExtend.h"
+#include "tests/filters/Render.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+CIImage solid(const CIColor& color, QRectF rect)
+{
+    return CIImage::imageWithColor(color).imageByCroppingToRect(rect);
+}
+
+// A picture with a pattern, so that misplaced pixels show.
+CIImage checkered(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGBA8888);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixelColor(x, y, (x / 10 + y / 10) % 2 ? QColor(230, 40, 40) : QColor(40, 200, 60));
+    return CIImage::imageWithQImage(image);
+}
+
+LXArtisticExtend::Layout layoutFor(double W, double H, double w, double h)
+{
+    return LXArtisticExtend::layout(W, H, w, h);
+}
+
+} // namespace
+
+TEST(ArtisticExtend, LayoutNumbersGrowWithTheCanvas)
+{
+    const auto big = layoutFor(2560, 1600, 1600, 1000);
+    EXPECT_NEAR(big.s, 2.02386, 1e-5);
+    EXPECT_EQ(big.m, 9);
+    EXPECT_EQ(big.dx, 480);
+    EXPECT_EQ(big.dy, 300);
+    EXPECT_EQ(big.frame, QRectF(471, 291, 1618, 1018));
+    EXPECT_EQ(big.backgroundBlur, 20);
+    EXPECT_EQ(big.motionRadius, 202);
+    EXPECT_NEAR(big.borderBlur, 40.477, 1e-3);
+    EXPECT_EQ(big.foregroundBlur, 101);
+    EXPECT_NEAR(big.shadowBlur, 30.358, 1e-3);
+
+    const auto mid = layoutFor(1000, 800, 500, 400);
+    EXPECT_NEAR(mid.s, std::sqrt(800000.0) / 1000, 1e-12);
+    EXPECT_EQ(mid.m, 4);
+
+    const auto small = layoutFor(400, 300, 200, 100);
+    EXPECT_EQ(small.s, 0.5);
+    EXPECT_EQ(small.m, 2);
+    EXPECT_EQ(small.backgroundBlur, 5);
+    EXPECT_EQ(small.motionRadius, 50);
+    EXPECT_EQ(small.borderBlur, 10);
+    EXPECT_EQ(small.foregroundBlur, 25);
+    EXPECT_EQ(small.shadowBlur, 7.5);
+
+    const auto same = layoutFor(400, 300, 400, 300);
+    EXPECT_EQ(same.dx, 0);
+    EXPECT_EQ(same.frame, QRectF(-2, -2, 404, 304)); // cut off by the final crop
+    EXPECT_EQ(layoutFor(400, 300, 201, 100).dx, 99.5); // not rounded
+}
+
+TEST(ArtisticExtend, MissingImagesGiveNil)
+{
+    LXArtisticExtend filter;
+    EXPECT_TRUE(filter.outputImage().isNull());
+    filter.inputImage = QVariant::fromValue(checkered(20, 20));
+    EXPECT_TRUE(filter.outputImage().isNull());
+}
+
+TEST(ArtisticExtend, OnlyOffsetsOfAPixelOrMoreAreMovedToTheOrigin)
+{
+    LXArtisticExtend filter;
+    filter.inputImage = QVariant::fromValue(checkered(20, 20));
+    const CIImage plain = solid(CIColor(0.2, 0.3, 0.4), QRectF(0, 0, 100, 80));
+    filter.inputBackgroundImage = QVariant::fromValue(plain.imageByApplyingTransform(QTransform::fromTranslate(0.6, 0.3)));
+    filter.outputImage();
+    EXPECT_EQ(CIFilter::imageValue(filter.inputBackgroundImage).extent().topLeft(), QPointF(0.6, 0.3));
+    filter.inputBackgroundImage = QVariant::fromValue(plain.imageByApplyingTransform(QTransform::fromTranslate(0.6, 0.5)));
+    filter.inputImage = QVariant::fromValue(checkered(20, 20).imageByApplyingTransform(QTransform::fromTranslate(5, 7)));
+    filter.outputImage();
+    EXPECT_EQ(CIFilter::imageValue(filter.inputBackgroundImage).extent().topLeft(), QPointF(0, 0));
+    EXPECT_EQ(CIFilter::imageValue(filter.inputImage).extent().topLeft(), QPointF(0, 0));
+}
+
+class ArtisticExtendPixels : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ArtisticExtendPixels, PhotoInTheMiddleBorderThenShadowThenExtension)
+{
+    const int W = 400, H = 300, w = 200, h = 100;
+    const CIColor backgroundColor(0.9, 0.8, 0.5);
+    LXArtisticExtend filter;
+    filter.inputImage = QVariant::fromValue(checkered(w, h));
+    filter.inputBackgroundImage = QVariant::fromValue(solid(backgroundColor, QRectF(0, 0, W, H)));
+    filter.motionBlur = GetParam();
+    const CIImage result = filter.outputImage();
+    ASSERT_FALSE(result.isNull());
+    EXPECT_EQ(result.extent(), QRectF(0, 0, W, H));
+
+    const Rendered out(result, QRect(0, 0, W, H));
+    const Rendered photo(checkered(w, h), QRect(0, 0, w, h));
+    const Rendered plain(solid(backgroundColor, QRectF(0, 0, 1, 1)), QRect(0, 0, 1, 1));
+    ASSERT_TRUE(out.ok() && photo.ok());
+
+    // The centre is the photo itself, unblurred (dx = 100, dy = 100).
+    for (auto [x, y] : {std::pair{0, 0}, {15, 5}, {199, 99}, {100, 50}, {9, 9}, {10, 10}})
+        for (int c = 0; c < 4; ++c)
+            EXPECT_NEAR(out.at(100 + x, 100 + y)[c], photo.at(x, y)[c], 1e-3) << x << "," << y;
+
+    // The border (m = 2 wide) is the blurred background: a plain colour stays plain.
+    for (auto [x, y] : {std::pair{98, 150}, {99, 120}, {200, 98}, {301, 199}})
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(out.at(x, y)[c], plain.at(0, 0)[c], 2e-3) << x << "," << y;
+
+    // The shadow is darkest at the frame and lightens outwards.
+    float previous = luma(out.at(200, 97));
+    for (int y = 96; y > 84; --y) {
+        const float now = luma(out.at(200, y));
+        EXPECT_GE(now, previous - 1e-4) << y;
+        previous = now;
+    }
+    EXPECT_LT(luma(out.at(200, 97)), luma(out.at(200, 40)) * 0.8f);
+
+    // Everything is opaque up to the canvas's edges.
+    for (auto [x, y] : {std::pair{0, 0}, {W - 1, H - 1}, {0, H - 1}, {W - 1, 0}, {200, 0}})
+        EXPECT_NEAR(out.at(x, y)[3], 1.0f, 1e-3) << x << "," << y;
+}
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutMotionBlur, ArtisticExtendPixels, ::testing::Bool());
+
+TEST(ArtisticExtend, TransparentPixelsOfThePhotoLeaveNoColourFringe)
+{
+    // A grey photo whose transparent edge hides a loud magenta in its colour bytes.
+    QImage image(60, 40, QImage::Format_ARGB32); // unpremultiplied: the colour survives alpha 0
+    image.fill(QColor(255, 0, 255, 0));
+    for (int y = 10; y < 30; ++y)
+        for (int x = 10; x < 50; ++x)
+            image.setPixelColor(x, y, QColor(128, 128, 128));
+    LXArtisticExtend filter;
+    filter.inputImage = QVariant::fromValue(CIImage::imageWithQImage(image));
+    filter.inputBackgroundImage = QVariant::fromValue(solid(CIColor(0.5, 0.5, 0.5), QRectF(0, 0, 200, 150)));
+    const Rendered out(filter.outputImage(), QRect(0, 0, 200, 150));
+    ASSERT_TRUE(out.ok());
+    float worst = 0;
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 200; ++x) {
+            const Pixel p = out.at(x, y);
+            worst = std::max({worst, std::abs(p[0] - p[1]), std::abs(p[2] - p[1])});
+        }
+    EXPECT_LT(worst, 0.01f);
+}

@@ -1,0 +1,113 @@
+#include "filters/LXWatermarkFilter.h"
+#include "tests/filters/Render.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+// A 200 x 40 logo: red, opaque.
+Picture logo()
+{
+    QImage image(200, 40, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    return Picture(image);
+}
+
+CIImage canvas(double w, double h)
+{
+    return CIImage::imageWithColor(CIColor(0, 0, 1)).imageByCroppingToRect(QRectF(0, 0, w, h));
+}
+
+// The wallpaper's settings on the main screen.
+void configure(LXWatermarkFilter& filter, int gravity = 10)
+{
+    filter.gravity = gravity;
+    filter.setWatermark(QVariant::fromValue(logo()));
+    filter.setOpacity(1.0);
+    filter.setAdjustment(QRectF(40, 50, 150, 0), QSizeF(2560, 1600), QRectF(20, 40, 100, 0), QSizeF(1440, 900));
+}
+
+} // namespace
+
+TEST(Watermark, SizeAndPlaceFollowTheBackgroundsSize)
+{
+    LXWatermarkFilter filter;
+    configure(filter);
+
+    auto small = filter.placement(1440, 900);
+    EXPECT_EQ(small.f, 0);
+    EXPECT_EQ(small.logo, QRectF(20, 900 - 20 - 40, 100, 20)); // 20 high: the logo's 5:1 aspect
+    EXPECT_EQ(filter.placement(1024, 768).f, 0);
+
+    auto large = filter.placement(2560, 1600);
+    EXPECT_EQ(large.f, 1);
+    EXPECT_EQ(large.logo, QRectF(40, 1600 - 30 - 50, 150, 30));
+    EXPECT_EQ(filter.placement(5120, 2880).f, 1);
+
+    auto hd = filter.placement(1920, 1080);
+    EXPECT_NEAR(hd.f, (1440 - 1138.420) / (2023.858 - 1138.420), 1e-4);
+    EXPECT_NEAR(hd.f, 0.3406, 1e-4);
+    EXPECT_NEAR(hd.logo.width(), 117.03, 0.01);
+    EXPECT_NEAR(hd.logo.height(), hd.logo.width() / 5, 1e-9);
+    EXPECT_NEAR(hd.logo.x(), 26.81, 0.01);
+    EXPECT_NEAR(1080 - hd.logo.bottom(), 43.41, 0.01);
+}
+
+TEST(Watermark, GravityPicksTheEdges)
+{
+    LXWatermarkFilter filter;
+    configure(filter, 0);
+    EXPECT_EQ(filter.placement(1440, 900).logo, QRectF(670, 440, 100, 20)); // centred
+    filter.gravity = 6;                                                     // bottom (and top ignored)
+    EXPECT_EQ(filter.placement(1440, 900).logo, QRectF(670, 40, 100, 20));
+    filter.gravity = 16 + 2; // right, top
+    EXPECT_EQ(filter.placement(1440, 900).logo, QRectF(1440 - 100 - 20, 900 - 20 - 40, 100, 20));
+}
+
+TEST(Watermark, EqualEndsStillInterpolate)
+{
+    LXWatermarkFilter filter;
+    configure(filter);
+    filter.setAdjustment(QRectF(40, 50, 150, 0), QSizeF(1000, 1000), QRectF(20, 40, 100, 0), QSizeF(1000, 1000));
+    EXPECT_EQ(filter.placement(1000, 1000).f, 0);
+    EXPECT_NEAR(filter.placement(1000.5, 1000.5).f, 0.5, 1e-3);
+    EXPECT_EQ(filter.placement(2000, 2000).f, 1);
+}
+
+TEST(Watermark, TheLogoLandsWhereItIsPlacedAtTheOpacityGiven)
+{
+    LXWatermarkFilter filter;
+    configure(filter);
+    filter.setOpacity(0.5);
+    filter.setInputBackgroundImage(QVariant::fromValue(canvas(1440, 900)));
+    const CIImage out = filter.outputImage();
+    EXPECT_EQ(out.extent(), QRectF(0, 0, 1440, 900));
+    // Logo at x 20..120, y 840..860 (y up).
+    const Rendered r(out, QRect(0, 820, 160, 60));
+    ASSERT_TRUE(r.ok());
+    const Pixel inside = r.at(70, 850);
+    EXPECT_NEAR(inside[0], 0.5f, 1e-2); // half red ...
+    EXPECT_NEAR(inside[2], 0.5f, 1e-2); // ... over blue
+    EXPECT_NEAR(inside[3], 1.0f, 1e-3);
+    for (auto [x, y] : {std::pair{18, 850}, {122, 850}, {70, 838}, {70, 862}})
+        EXPECT_NEAR(r.at(x, y)[0], 0.0f, 1e-3) << x << "," << y;
+}
+
+TEST(Watermark, TheCachedLogoMovesOnlyWithANewBackgroundOrLogo)
+{
+    LXWatermarkFilter filter;
+    configure(filter);
+    filter.setInputBackgroundImage(QVariant::fromValue(canvas(1440, 900)));
+    const QRectF first = filter.cachedImage().extent();
+    filter.gravity = 4 + 8; // bottom left: not yet
+    EXPECT_EQ(filter.cachedImage().extent(), first);
+    filter.setInputBackgroundImage(QVariant::fromValue(canvas(1440, 900)));
+    EXPECT_EQ(filter.cachedImage().extent(), QRectF(20, 40, 100, 20));
+    filter.setWatermark(QVariant());
+    EXPECT_TRUE(filter.cachedImage().isNull());
+
+    LXWatermarkFilter empty;
+    EXPECT_TRUE(empty.cachedImage().isNull());
+}
