@@ -120,7 +120,12 @@ void CIContext::drawImage(const CIImage& image, QPainter* painter, const QRectF&
     const int h = std::max(1, int(std::lround(device.height())));
     QTransform fit = QTransform::fromTranslate(-fromRect.x(), -fromRect.y());
     fit *= QTransform::fromScale(w / fromRect.width(), h / fromRect.height());
-    const QImage bitmap = createCGImage(image.imageByApplyingTransform(fit), QRectF(0, 0, w, h));
+    // Scaled with its edge pixels repeated, then cut back: crisp edges
+    // instead of a half-pixel fade into transparency.
+    CIImage scaled = image.imageByApplyingTransform(fit);
+    if (!CIGeometry::isInfinite(image.extent()))
+        scaled = image.imageByClampingToExtent().imageByApplyingTransform(fit).imageByCroppingToRect(scaled.extent());
+    const QImage bitmap = createCGImage(scaled, QRectF(0, 0, w, h));
     if (!bitmap.isNull())
         painter->drawImage(inRect, bitmap);
 }

@@ -40,21 +40,20 @@ bool hasExtension(const char* name)
 } // namespace
 
 const char* const kShaderPrelude = R"(
-// mode: bit 0 clamp to the clamp box, bit 1 nearest filtering.
+// mode: bit 0 clamp to the clamp box, bit 1 nearest filtering. Written
+// without branches and with an explicit level: texture reads inside
+// conditional code are many times slower on the software rasterizer.
 vec4 _ci_fetch(sampler2D tex, vec2 tc, vec2 size, int mode, vec4 box) {
-    if ((mode & 1) != 0) {
-        tc = clamp(tc, box.xy, box.zw);
-        if ((mode & 2) != 0) tc = floor(tc) + 0.5;
-        return texture(tex, tc / size);
-    }
-    if ((mode & 2) != 0) {
-        vec2 inside = step(vec2(0.0), tc) * step(tc, size);
-        return texture(tex, (floor(tc) + 0.5) / size) * (inside.x * inside.y);
-    }
+    float clampMode = float(mode & 1);
+    float nearest = float((mode >> 1) & 1);
+    vec2 c = mix(tc, clamp(tc, box.xy, box.zw), clampMode);
+    c = mix(c, floor(c) + 0.5, nearest);
     // Clamp-to-edge texels times the coverage of the region give the exact
     // bilinear blend with the transparent outside.
-    vec2 w = clamp(tc + 0.5, 0.0, 1.0) * clamp(size + 0.5 - tc, 0.0, 1.0);
-    return texture(tex, tc / size) * (w.x * w.y);
+    vec2 linearCover = clamp(tc + 0.5, 0.0, 1.0) * clamp(size + 0.5 - tc, 0.0, 1.0);
+    vec2 nearestCover = step(vec2(0.0), tc) * step(tc, size);
+    vec2 w = mix(mix(linearCover, nearestCover, nearest), vec2(1.0), clampMode);
+    return textureLod(tex, c / size, 0.0) * (w.x * w.y);
 }
 vec3 _ci_toLinear(vec3 c) {
     return mix(c / 12.92, pow((c + 0.055) / 1.055, vec3(2.4)), step(vec3(0.04045), c));

@@ -1,0 +1,247 @@
+// Timings of the image engine on a 2560 x 1600 screen-sized picture:
+// blurs, compositing, kernel compiles, EGL start-up and the render of a
+// crop of a clamped, stretched 20-megapixel photo; the same Gaussian blurs
+// by `vips gaussblur` when libvips-tools is installed.
+//
+//   build/engine-release/bin/bench_image_engine --benchmark_min_time=1
+
+#include "platform/image/CIBuiltinFilters.h"
+#include "platform/image/CIContext.h"
+#include "platform/image/CIImageAccumulator.h"
+#include "platform/image/CIKernel.h"
+#include "platform/image/EngineNodes.h"
+#include "platform/foundation/Log.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+namespace {
+
+constexpr int kWidth = 2560, kHeight = 1600;
+const QRectF kScreen(0, 0, kWidth, kHeight);
+
+// A busy picture: gradients and shapes, so that nothing is uniform.
+QImage testPicture(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGBA8888);
+    QPainter p(&image);
+    QLinearGradient g(0, 0, w, h);
+    g.setColorAt(0, QColor(30, 80, 160));
+    g.setColorAt(0.5, QColor(240, 200, 90));
+    g.setColorAt(1, QColor(20, 120, 40));
+    p.fillRect(image.rect(), g);
+    for (int i = 0; i < 40; ++i)
+        p.fillRect(QRect((i * 997) % w, (i * 613) % h, w / 12, h / 9), QColor((i * 53) % 256, (i * 91) % 256, (i * 37) % 256));
+    return image;
+}
+
+// The screen picture already in GPU memory, so that a benchmark times the
+// operation and not the upload.
+const CIImage& screenImage()
+{
+    static CIImage image = [] {
+        CIImageAccumulator accumulator(kScreen, kCIFormatRGBAf);
+        accumulator.setImage(CIImage::imageWithQImage(testPicture(kWidth, kHeight)));
+        return accumulator.image();
+    }();
+    return image;
+}
+
+// Renders the screen rectangle of the image and waits for the GPU.
+void renderScreen(const CIImage& image)
+{
+    Engine::GL* gl = Engine::GL::instance();
+    Engine::Rendered r = Engine::renderImage(*gl, image, kScreen.toRect(), 1.0);
+    glFinish();
+    benchmark::DoNotOptimize(r.texture);
+}
+
+void BM_EGLStartup(benchmark::State& state)
+{
+    // The first use in the process; the figure is the one start-up.
+    QElapsedTimer timer;
+    timer.start();
+    const QString renderer = CIContext::rendererName();
+    const double first = timer.nsecsElapsed() / 1e6;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CIContext::rendererName());
+    state.counters["startup_ms"] = CIContext::startupMilliseconds();
+    state.counters["first_use_ms"] = first;
+    state.SetLabel(renderer.toStdString());
+}
+BENCHMARK(BM_EGLStartup)->Iterations(1);
+
+void BM_GaussianBlur(benchmark::State& state)
+{
+    CIGaussianBlur blur;
+    blur.inputImage = QVariant::fromValue(screenImage());
+    blur.inputRadius = double(state.range(0));
+    const CIImage out = blur.outputImage().imageByCroppingToRect(kScreen);
+    renderScreen(out); // programs compiled outside the timing
+    for (auto _ : state)
+        renderScreen(out);
+}
+BENCHMARK(BM_GaussianBlur)->Arg(20)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
+
+void BM_MotionBlur(benchmark::State& state)
+{
+    CIMotionBlur blur;
+    blur.inputImage = QVariant::fromValue(screenImage());
+    blur.inputRadius = double(state.range(0));
+    const CIImage out = blur.outputImage().imageByCroppingToRect(kScreen);
+    renderScreen(out);
+    for (auto _ : state)
+        renderScreen(out);
+}
+BENCHMARK(BM_MotionBlur)->Arg(20)->Arg(200)->Unit(benchmark::kMillisecond);
+
+void BM_SourceOver(benchmark::State& state)
+{
+    const CIImage fg = screenImage().imageByApplyingTransform(QTransform().translate(kWidth, kHeight).rotate(180));
+    const CIImage out = fg.imageByCompositingOverImage(screenImage());
+    renderScreen(out);
+    for (auto _ : state)
+        renderScreen(out);
+}
+BENCHMARK(BM_SourceOver)->Unit(benchmark::kMillisecond);
+
+void BM_CopyPass(benchmark::State& state)
+{
+    // One plain whole-screen pass: the floor of every single-pass operation.
+    const CIImage out = screenImage().imageByApplyingTransform(QTransform::fromTranslate(0.5, 0)).imageByCroppingToRect(kScreen);
+    renderScreen(out);
+    for (auto _ : state)
+        renderScreen(out);
+}
+BENCHMARK(BM_CopyPass)->Unit(benchmark::kMillisecond);
+
+// Twelve routines; `salt` makes the text new so nothing is cached.
+QString twelveRoutines(int salt)
+{
+    QString text = QStringLiteral("float salted(float x) { return x + %1.0 * 0.0; }\n").arg(salt);
+    for (int i = 0; i < 12; ++i)
+        text += QStringLiteral("kernel vec4 routine%1(sampler a, sampler b, float t) {\n"
+                               "    vec4 x = sample(a, samplerCoord(a));\n"
+                               "    vec4 y = sample(b, samplerCoord(b));\n"
+                               "    vec4 u = unpremultiply(x);\n"
+                               "    return premultiply(mix(u, y, salted(t) * %2.0 / 12.0));\n"
+                               "}\n")
+                    .arg(i)
+                    .arg(i + 1);
+    return text;
+}
+
+void BM_CompileTwelveRoutines(benchmark::State& state)
+{
+    static int salt = int(QDateTime::currentMSecsSinceEpoch() % 100000) * 100;
+    for (auto _ : state) {
+        const auto kernels = CIKernel::kernelsWithString(twelveRoutines(++salt));
+        if (kernels.size() != 12)
+            state.SkipWithError("a routine did not compile");
+    }
+}
+BENCHMARK(BM_CompileTwelveRoutines)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_CompileTwelveRoutinesDiskCache(benchmark::State& state)
+{
+    // The same text every run: from the second process on, Mesa's shader
+    // cache on disk answers (ours in memory is bypassed by a first-use salt).
+    for (auto _ : state) {
+        const auto kernels = CIKernel::kernelsWithString(twelveRoutines(-1));
+        if (kernels.size() != 12)
+            state.SkipWithError("a routine did not compile");
+    }
+}
+BENCHMARK(BM_CompileTwelveRoutinesDiskCache)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A 20-megapixel photo (5472 x 3648 JPEG) stretched over the screen with its
+// edges repeated, and the screen's crop rendered into an 8-bit bitmap.
+struct Photo {
+    QTemporaryDir dir;
+    QString path;
+    Photo()
+    {
+        path = dir.filePath(QStringLiteral("photo.jpg"));
+        testPicture(5472, 3648).convertToFormat(QImage::Format_RGB32).save(path, "JPEG", 90);
+    }
+};
+Photo& photo()
+{
+    static Photo p;
+    return p;
+}
+
+CIImage stretchedPhoto(const CIImage& file)
+{
+    const QRectF e = file.extent();
+    return file.imageByClampingToExtent()
+        .imageByApplyingTransform(QTransform::fromScale(kWidth * 1.1 / e.width(), kHeight * 1.1 / e.height()))
+        .imageByCroppingToRect(kScreen);
+}
+
+void BM_PhotoCropFirstRender(benchmark::State& state)
+{
+    // Including the (reduced-scale) decode of the file.
+    for (auto _ : state) {
+        const CIImage image = stretchedPhoto(CIImage::imageWithContentsOfFile(photo().path));
+        benchmark::DoNotOptimize(CIContext().createCGImage(image, kScreen));
+    }
+}
+BENCHMARK(BM_PhotoCropFirstRender)->Unit(benchmark::kMillisecond);
+
+void BM_PhotoCropRender(benchmark::State& state)
+{
+    // The photo already decoded: the render alone.
+    const CIImage image = stretchedPhoto(CIImage::imageWithContentsOfFile(photo().path));
+    renderScreen(image);
+    for (auto _ : state)
+        renderScreen(image);
+}
+BENCHMARK(BM_PhotoCropRender)->Unit(benchmark::kMillisecond);
+
+void BM_VipsGaussBlur(benchmark::State& state)
+{
+    const QString vips = QStandardPaths::findExecutable(QStringLiteral("vips"));
+    if (vips.isEmpty()) {
+        state.SkipWithError("vips is not installed (libvips-tools)");
+        return;
+    }
+    static QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("screen.v"));
+    if (!QFile::exists(in)) {
+        const QString png = dir.filePath(QStringLiteral("screen.png"));
+        testPicture(kWidth, kHeight).save(png);
+        QProcess::execute(vips, {QStringLiteral("copy"), png, in});
+    }
+    const QString out = dir.filePath(QStringLiteral("blurred.v"));
+    for (auto _ : state) {
+        // Float precision, like the engine; one process per blur.
+        QProcess::execute(vips, {QStringLiteral("gaussblur"), in, out, QString::number(state.range(0)),
+                                 QStringLiteral("--precision"), QStringLiteral("float")});
+    }
+}
+BENCHMARK(BM_VipsGaussBlur)->Arg(20)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    Log::setUp();
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,128 @@
+// Contexts: 8-bit sRGB bitmaps, drawing into a painter at device size,
+// accumulators, and a process without EGL.
+
+#include "Pixels.h"
+
+#include "platform/image/CIBuiltinFilters.h"
+#include "platform/image/CIImageAccumulator.h"
+#include "platform/image/CIKernel.h"
+#include "tests/support/LogCapture.h"
+
+#include <QColorSpace>
+#include <QCoreApplication>
+#include <QPainter>
+#include <QProcess>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+TEST(ContextBitmaps, EightBitSRGBRoundTripsAndKeepsRowsTopDown)
+{
+    QImage source(16, 3, QImage::Format_RGBA8888);
+    for (int x = 0; x < 16; ++x) {
+        source.setPixelColor(x, 0, QColor(x * 17, 0, 0, 255));
+        source.setPixelColor(x, 1, QColor(0, 255 - x * 17, x * 17, 255));
+        source.setPixelColor(x, 2, QColor(255, 255, 255, 255));
+    }
+    const QImage out = CIContext().createCGImage(CIImage::imageWithQImage(source), QRectF(0, 0, 16, 3));
+    ASSERT_EQ(out.size(), QSize(16, 3));
+    EXPECT_EQ(out.format(), QImage::Format_RGBA8888_Premultiplied);
+    EXPECT_EQ(out.colorSpace(), QColorSpace(QColorSpace::SRgb));
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const QColor a = source.pixelColor(x, y), b = out.pixelColor(x, y);
+            EXPECT_NEAR(a.red(), b.red(), 1) << x << "," << y;
+            EXPECT_NEAR(a.green(), b.green(), 1);
+            EXPECT_NEAR(a.blue(), b.blue(), 1);
+            EXPECT_EQ(b.alpha(), 255);
+        }
+    // Half-transparent red stays so (premultiplied in the bitmap).
+    const QImage half = CIContext().createCGImage(CIImage::imageWithQImage(bitmap(1, 1, {{255, 0, 0, 128}})),
+                                                  QRectF(0, 0, 1, 1));
+    EXPECT_EQ(half.pixelColor(0, 0).alpha(), 128);
+    EXPECT_NEAR(half.pixelColor(0, 0).red(), 255, 1);
+    // A rectangle of a moved image: its own coordinates, not the bitmap's.
+    const CIImage moved = CIImage::imageWithQImage(source).imageByApplyingTransform(QTransform::fromTranslate(100, 200));
+    const QImage part = CIContext().createCGImage(moved, QRectF(104, 202, 2, 1));
+    ASSERT_EQ(part.size(), QSize(2, 1));
+    EXPECT_NEAR(part.pixelColor(0, 0).red(), 4 * 17, 1); // the top row, columns 4 and 5
+}
+
+TEST(ContextBitmaps, EmptyRectanglesAndNilGiveNullBitmaps)
+{
+    const CIImage image = CIImage::imageWithQImage(bitmap(1, 1, {{1, 2, 3, 255}}));
+    EXPECT_TRUE(CIContext().createCGImage(image, QRectF()).isNull());
+    EXPECT_TRUE(CIContext().createCGImage(CIImage(), QRectF(0, 0, 1, 1)).isNull());
+    EXPECT_TRUE(CIContext().renderToFloats(image, QRectF(0, 0, 0, 5)).empty());
+}
+
+TEST(ContextDrawing, DrawsAtTheDestinationsPixelSize)
+{
+    // 4 x 2: left half red, right half blue; drawn into 40 x 20 of a painter.
+    const CIImage image = CIImage::imageWithQImage(bitmap(4, 2, {{255, 0, 0, 255}, {255, 0, 0, 255}, {0, 0, 255, 255},
+                                                                 {0, 0, 255, 255}, {255, 0, 0, 255}, {255, 0, 0, 255},
+                                                                 {0, 0, 255, 255}, {0, 0, 255, 255}}));
+    QImage canvas(60, 30, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::white);
+    {
+        QPainter painter(&canvas);
+        CIContext().drawImage(image, &painter, QRectF(10, 5, 40, 20), image.extent());
+    }
+    EXPECT_EQ(canvas.pixelColor(5, 5), QColor(Qt::white));
+    EXPECT_EQ(canvas.pixelColor(15, 15), QColor(Qt::red));
+    EXPECT_EQ(canvas.pixelColor(45, 15), QColor(Qt::blue));
+    EXPECT_EQ(canvas.pixelColor(55, 15), QColor(Qt::white));
+    // A nil image or a null painter draws nothing and does not crash.
+    CIContext().drawImage(CIImage(), nullptr, QRectF(0, 0, 1, 1), QRectF(0, 0, 1, 1));
+}
+
+TEST(ContextAccumulator, KeepsARenderedCopy)
+{
+    CIImageAccumulator accumulator(QRectF(0, 0, 2, 2), kCIFormatRGBAf);
+    EXPECT_EQ(accumulator.extent(), QRectF(0, 0, 2, 2));
+    EXPECT_THAT(Rendered(accumulator.image(), QRect(0, 0, 1, 1)).at(0, 0), PixelNear((Pixel{0, 0, 0, 0}), 0));
+    accumulator.setImage(CIImage::imageWithColor(CIColor(1, 0, 0)));
+    const CIImage kept = accumulator.image();
+    EXPECT_EQ(kept.extent(), QRectF(0, 0, 2, 2));
+    EXPECT_THAT(Rendered(kept, QRect(0, 0, 2, 2)).at(1, 1), PixelNear((Pixel{1, 0, 0, 1}), 1e-6f));
+    // Drawn over only inside the dirty rectangle.
+    accumulator.setImage(CIImage::imageWithColor(CIColor(0, 0, 1)), QRectF(0, 0, 1, 2));
+    const Rendered r(accumulator.image(), QRect(0, 0, 2, 2));
+    EXPECT_THAT(r.at(0, 0), PixelNear((Pixel{0, 0, 1, 1}), 1e-6f));
+    EXPECT_THAT(r.at(1, 0), PixelNear((Pixel{1, 0, 0, 1}), 1e-6f));
+    // The earlier image is a value: it did not change.
+    EXPECT_THAT(Rendered(kept, QRect(0, 0, 1, 1)).at(0, 0), PixelNear((Pixel{1, 0, 0, 1}), 1e-6f));
+}
+
+// Runs in a child process (see the next test) where EGL finds no driver.
+TEST(ContextWithoutEGL, Child)
+{
+    if (qEnvironmentVariableIsEmpty("SUNNYSIDE_TEST_NO_EGL_CHILD"))
+        GTEST_SKIP() << "runs only as the child of WithoutEGLImagesAreNilAndOneErrorIsLogged";
+    LogCapture log;
+    const CIImage image = CIImage::imageWithQImage(bitmap(1, 1, {{1, 2, 3, 255}}));
+    EXPECT_FALSE(image.isNull()); // recipes need no GL
+    EXPECT_TRUE(CIContext().createCGImage(image, QRectF(0, 0, 1, 1)).isNull());
+    EXPECT_TRUE(CIContext().renderToFloats(image, QRectF(0, 0, 1, 1)).empty());
+    EXPECT_TRUE(CIKernel::kernelsWithString(QStringLiteral("kernel vec4 k() { return vec4(1.0); }")).isEmpty());
+    CIGaussianBlur blur;
+    blur.inputImage = QVariant::fromValue(image);
+    EXPECT_TRUE(CIContext().createCGImage(blur.outputImage(), QRectF(0, 0, 1, 1)).isNull());
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines()[0].startsWith(QLatin1String("Error: image engine has no OpenGL context")));
+}
+
+TEST(ContextWithoutEGL, ImagesAreNilAndOneErrorIsLogged)
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SUNNYSIDE_TEST_NO_EGL_CHILD"), QStringLiteral("1"));
+    // libglvnd then finds no EGL driver at all.
+    env.insert(QStringLiteral("__EGL_VENDOR_LIBRARY_FILENAMES"), QStringLiteral("/nonexistent/egl_vendor.json"));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=ContextWithoutEGL.Child")});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    const QString output = QString::fromUtf8(child.readAllStandardOutput() + child.readAllStandardError());
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains(QLatin1String("[  PASSED  ] 1 test"))) << output.toStdString();
+}
