@@ -4,6 +4,8 @@
 #include "platform/foundation/Application.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
+#include "platform/image/CIContext.h"
+#include "platform/image/CIGeometry.h"
 #include "resources/LXTempCleaner.h"
 
 #include <QBuffer>
@@ -98,6 +100,14 @@ bool LXBundleManager::saveImage(const Picture& image, const QUrl& url)
     if (image.isNull())
         return false;
     return saveBitmapRep(image.toImage(), url);
+}
+
+bool LXBundleManager::saveCIImage(const CIImage& image, const QUrl& url)
+{
+    QImage bitmap;
+    if (!image.isNull() && !CIGeometry::isInfinite(image.extent()) && !image.extent().isEmpty())
+        bitmap = CIContext().createCGImage(image, image.extent());
+    return saveBitmapRep(bitmap, url);
 }
 
 QUrl LXBundleManager::uniqueFileURL(const QString& name, const QUrl& directory)

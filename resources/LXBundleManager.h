@@ -9,6 +9,7 @@
 // the "Could not save File" alert once and returns false.
 // Main thread (alerts are modal; the random sequence is process-wide).
 
+#include "platform/image/CIImage.h"
 #include "platform/ui/Picture.h"
 
 #include <QImage>
@@ -22,6 +23,8 @@ class LXBundleManager {
 public:
     static bool saveBitmapRep(const QImage& bitmap, const QUrl& url);
     static bool saveImage(const Picture& image, const QUrl& url); // nil: false, no alert
+    // Renders the whole image (its extent) and writes it as above.
+    static bool saveCIImage(const CIImage& image, const QUrl& url);
 
     // The file actually written by saveBitmapRep for `url` and `bitmap`.
     static QUrl bitmapFileURL(const QImage& bitmap, const QUrl& url);

@@ -78,8 +78,10 @@ void main() {
     vec4 c = _ci_texel(0, gl_FragCoord.xy);
     float a = clamp(c.a, 0.0, 1.0);
     vec3 rgb = a > 0.0 ? _ci_toSRGB(c.rgb / c.a) : vec3(0.0);
-    // Rounded to the nearest byte on store; premultiplied in sRGB like the bitmap.
-    _ci_out = vec4(rgb * a, a);
+    // Premultiplied in sRGB like the bitmap, by the alpha byte that will be
+    // stored, so that a colour divided by its alpha byte comes back whole.
+    float stored = floor(a * 255.0 + 0.5) / 255.0;
+    _ci_out = vec4(rgb * stored, stored);
 }
 )");
     Engine::TexturePtr target = gl->byteTexture(rect.width(), rect.height());

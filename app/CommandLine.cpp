@@ -1,0 +1,150 @@
+#include "app/CommandLine.h"
+
+#include "app/SWWallpaperMaker.h"
+#include "platform/desktop/Alert.h"
+#include "platform/foundation/UserDefaults.h"
+#include "resources/LXBundleManager.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QScreen>
+
+#include <cstdio>
+
+namespace {
+
+const QString usageTitle = QStringLiteral("Sunnyside");
+
+int fail(const QString& text)
+{
+    Alert::show(usageTitle, text);
+    return 1;
+}
+
+QString baseName(const QString& path)
+{
+    return QFileInfo(path).completeBaseName();
+}
+
+// The screen --apply makes the picture for: the named one, else the primary
+// one; 2560 x 1600 when there is no screen at all.
+bool chooseScreen(const QString& name, SWScreen* screen, QString* error)
+{
+    const bool hasScreens = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+                         && !QGuiApplication::screens().isEmpty()
+                         && QGuiApplication::platformName() != QLatin1String("offscreen")
+                         && QGuiApplication::platformName() != QLatin1String("minimal");
+    if (!hasScreens) {
+        *screen = {QSizeF(2560, 1600), true, name};
+        return true;
+    }
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QScreen* chosen = name.isEmpty() ? QGuiApplication::primaryScreen() : nullptr;
+    QStringList names;
+    for (QScreen* s : screens) {
+        names << s->name();
+        if (s->name() == name)
+            chosen = s;
+    }
+    if (!chosen) {
+        *error = QStringLiteral("There is no screen named '%1'. The screens are: %2.").arg(name, names.join(QStringLiteral(", ")));
+        return false;
+    }
+    *screen = {QSizeF(chosen->geometry().size()), chosen == screens.first(), chosen->name()};
+    return true;
+}
+
+} // namespace
+
+namespace CommandLine {
+
+bool wantsCommand(const QStringList& arguments)
+{
+    for (const QString& a : arguments)
+        if (a == QLatin1String("--render") || a == QLatin1String("--apply") || a.startsWith(QLatin1String("--render="))
+            || a.startsWith(QLatin1String("--apply=")))
+            return true;
+    return false;
+}
+
+int run(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Turns a photograph into a desktop picture for your screen: the photo in the middle, an artistic\n"
+        "extension of it all around, the Sunnyside logo top left. Without options the window opens.\n\n"
+        "Exit status: 0 done; 3 --apply saved the picture but could not set the desktop picture;\n"
+        "1 any other failure."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption render(QStringLiteral("render"), QStringLiteral("Write the wallpaper of PHOTO to --output, nothing else."),
+                                    QStringLiteral("PHOTO"));
+    const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("The screen size for --render, in points."),
+                                  QStringLiteral("WxH"));
+    const QCommandLineOption output(QStringLiteral("output"),
+                                    QStringLiteral("The file --render writes (.jpg or .png; other names as the picture's alpha decides)."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption scaleUp(QStringLiteral("scale-up"), QStringLiteral("Enlarge a photo smaller than the screen to fit it."));
+    const QCommandLineOption noLogo(QStringLiteral("no-logo"), QStringLiteral("Leave the logo out."));
+    const QCommandLineOption secondary(QStringLiteral("secondary-screen"),
+                                       QStringLiteral("Place the logo as on a screen that is not the main one."));
+    const QCommandLineOption apply(QStringLiteral("apply"),
+                                   QStringLiteral("Save the wallpaper of PHOTO into Pictures/Sunnyside and make it the desktop picture."),
+                                   QStringLiteral("PHOTO"));
+    const QCommandLineOption screenOption(QStringLiteral("screen"),
+                                          QStringLiteral("The screen for --apply, by connector name (default: the primary one)."),
+                                          QStringLiteral("NAME"));
+    parser.addOptions({render, size, output, scaleUp, noLogo, secondary, apply, screenOption});
+    parser.process(arguments);
+
+    if (parser.isSet(render) == parser.isSet(apply))
+        return parser.isSet(render) ? fail(QStringLiteral("Use --render or --apply, not both.")) : kNotACommand;
+
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    SWWallpaperMaker maker;
+    if (parser.isSet(render)) {
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)$")).match(parser.value(size));
+        if (!m.hasMatch() || m.captured(1).toInt() <= 0 || m.captured(2).toInt() <= 0 || m.captured(1).toInt() > 32768
+            || m.captured(2).toInt() > 32768)
+            return fail(QStringLiteral("--render needs --size WxH (for example --size 2560x1600), got '%1'.").arg(parser.value(size)));
+        if (parser.value(output).isEmpty())
+            return fail(QStringLiteral("--render needs --output FILE."));
+        const CIImage photo = SWWallpaperMaker::loadPhoto(QUrl::fromLocalFile(parser.value(render)));
+        if (photo.isNull())
+            return 1;
+        const SWScreen screen{QSizeF(m.captured(1).toInt(), m.captured(2).toInt()), !parser.isSet(secondary), QString()};
+        const CIImage picture = maker.enhancedImageFor(photo, screen, parser.isSet(scaleUp), !parser.isSet(noLogo));
+        return LXBundleManager::saveCIImage(picture, QUrl::fromLocalFile(QFileInfo(parser.value(output)).absoluteFilePath())) ? 0 : 1;
+    }
+
+    SWScreen screen;
+    QString error;
+    if (!chooseScreen(parser.value(screenOption), &screen, &error))
+        return fail(error);
+    const QString path = parser.value(apply);
+    const CIImage photo = SWWallpaperMaker::loadPhoto(QUrl::fromLocalFile(path));
+    if (photo.isNull())
+        return 1;
+    const CIImage picture = maker.enhancedImageFor(photo, screen, defaults.boolForKey(QStringLiteral("scaleUp")),
+                                                   defaults.boolForKey(QStringLiteral("showLogo")));
+    QString saved;
+    const auto result = maker.saveAsBackground(picture, baseName(path), screen.name, &saved);
+    if (!saved.isEmpty())
+        std::printf("Saved %s\n", qPrintable(saved));
+    switch (result) {
+    case SWWallpaperMaker::SaveResult::Installed:
+        std::printf("The desktop picture is set.\n");
+        return 0;
+    case SWWallpaperMaker::SaveResult::WrittenOnly:
+        std::printf("The desktop picture was not set.\n");
+        return 3;
+    case SWWallpaperMaker::SaveResult::Failed:
+        break;
+    }
+    return 1;
+}
+
+} // namespace CommandLine

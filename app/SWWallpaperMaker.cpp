@@ -1,0 +1,166 @@
+#include "app/SWWallpaperMaker.h"
+
+#include "platform/desktop/Alert.h"
+#include "platform/desktop/DesktopPicture.h"
+#include "platform/desktop/PicturesFolder.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/image/CIFilter.h"
+#include "resources/BundleResources.h"
+#include "resources/LXBundleManager.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <algorithm>
+
+namespace {
+
+const QString problemTitle = QStringLiteral("Problem creating Wallpaper");
+const QString folderTitle = QStringLiteral("Problem creating Wallpaper Folder");
+
+// Photos beyond this many pixels are refused before anything is decoded.
+constexpr qint64 maxPhotoPixels = qint64(1) << 28; // 268 megapixels
+
+// The folder Pictures/Sunnyside, made when missing; empty after its alert.
+QString wallpaperFolder()
+{
+    const PicturesFolderResult pictures = picturesFolder();
+    if (!pictures.ok()) {
+        Alert::show(problemTitle, QStringLiteral("Picture Folder could not be found because: %1").arg(pictures.errorText));
+        return {};
+    }
+    const QString folder = pictures.path + QStringLiteral("/Sunnyside");
+    const QFileInfo info(folder);
+    QString message;
+    bool create = !info.exists() && !info.isSymLink();
+    if ((info.exists() || info.isSymLink()) && !info.isDir()) {
+        // Something else has the name: move it aside, keep it.
+        const QString aside = folder + QStringLiteral(".error");
+        QFile item(folder);
+        QString reason;
+        if (QFileInfo::exists(aside) || QFileInfo(aside).isSymLink())
+            reason = QStringLiteral("%1 already exists").arg(aside);
+        else if (!item.rename(aside))
+            reason = item.errorString();
+        if (reason.isEmpty())
+            create = true;
+        else
+            message = QStringLiteral("Your Picture folder includes a non-folder with the name 'Sunnyside' and I "
+                                     "cannot rename it for this reason: %1")
+                          .arg(reason);
+    }
+    if (message.isEmpty() && create && !QDir().mkpath(folder))
+        message = QStringLiteral("Sunnyside Folder could not be found because: the folder %1 could not be created").arg(folder);
+    if (!message.isEmpty()) {
+        Alert::show(folderTitle, message);
+        return {};
+    }
+    return folder;
+}
+
+} // namespace
+
+SWWallpaperMaker::SWWallpaperMaker()
+{
+    m_artistic.motionBlur = true;
+    m_watermark.gravity = 10;
+    m_watermark.setWatermark(QVariant::fromValue(imageNamed(Bundle::mainBundle(), QStringLiteral("SunnysideWatermark"))));
+    m_watermark.setOpacity(0.3);
+}
+
+CIImage SWWallpaperMaker::enhancedImageFor(const CIImage& photo, const SWScreen& screen, bool scaleUp, bool showWatermark)
+{
+    if (photo.isNull())
+        return {};
+    const double W = screen.size.width(), H = screen.size.height();
+    if (screen.isMain)
+        m_watermark.setAdjustment(QRectF(40, 50, 150, 0), QSizeF(2560, 1600), QRectF(20, 40, 100, 0), QSizeF(1440, 900));
+    else
+        m_watermark.setAdjustment(QRectF(40, 30, 150, 0), QSizeF(2560, 1600), QRectF(20, 20, 100, 0), QSizeF(1440, 900));
+
+    const QRectF extent = photo.extent();
+    const double w = extent.width(), h = extent.height();
+    // The photo stretched over the screen, its edges extended without end.
+    const auto clamp = CIFilter::filterWithName(QStringLiteral("CIAffineClamp"));
+    if (!clamp || w <= 0 || h <= 0)
+        return {};
+    clamp->setValue(QVariant::fromValue(photo), kCIInputImageKey);
+    clamp->setValue(QVariant::fromValue(QTransform::fromScale(W / w, H / h)), kCIInputTransformKey);
+    m_artistic.inputBackgroundImage = QVariant::fromValue(clamp->outputImage().imageByCroppingToRect(QRectF(0, 0, W, H)));
+
+    // The photo itself, shrunk to fit, enlarged only when asked.
+    CIImage foreground = photo;
+    if (scaleUp || w > W || h > H) {
+        const double s = std::min(W / w, H / h);
+        foreground = photo.imageByApplyingTransform(QTransform::fromScale(s, s));
+    }
+    m_artistic.inputImage = QVariant::fromValue(foreground);
+
+    if (!showWatermark)
+        return m_artistic.outputImage();
+    m_watermark.setInputBackgroundImage(QVariant::fromValue(m_artistic.outputImage()));
+    return m_watermark.outputImage();
+}
+
+SWWallpaperMaker::SaveResult SWWallpaperMaker::saveAsBackground(const CIImage& picture, const QString& name,
+                                                                const QString& screenName, QString* savedPath)
+{
+    const QString folder = wallpaperFolder();
+    if (folder.isEmpty())
+        return SaveResult::Failed;
+    const QUrl target = LXBundleManager::uniqueFileURL(name + QStringLiteral(".jpg"), QUrl::fromLocalFile(folder));
+    // Only a written file may become the desktop picture: a missing one shows black.
+    if (!LXBundleManager::saveCIImage(picture, target))
+        return SaveResult::Failed;
+    if (savedPath)
+        *savedPath = target.toLocalFile();
+    const DesktopResult desktop = setDesktopImage(target.toLocalFile(), screenName);
+    if (!desktop.ok) {
+        Alert::show(problemTitle, QStringLiteral("Could not set Desktop for this reason: %1").arg(desktop.errorText));
+        return SaveResult::WrittenOnly;
+    }
+    return SaveResult::Installed;
+}
+
+// A JPEG ends with its end-of-image marker; a cut-off download does not.
+// Only the file's tail is read, so this costs nothing on large photos.
+static bool looksTruncated(const QString& path, const QByteArray& format)
+{
+    if (format != "jpeg")
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    const qint64 tail = std::min<qint64>(file.size(), 64 * 1024);
+    file.seek(file.size() - tail);
+    return !file.read(tail).contains(QByteArray("\xFF\xD9", 2));
+}
+
+CIImage SWWallpaperMaker::loadPhoto(const QUrl& url)
+{
+    const QString path = url.toLocalFile();
+    QImageReader reader(path);
+    QString reason;
+    const QSize size = reader.size();
+    if (!QFileInfo(path).isFile())
+        reason = QStringLiteral("there is no such file");
+    else if (!reader.canRead())
+        reason = QStringLiteral("it could not be read as an image");
+    else if (size.isValid() && qint64(size.width()) * size.height() > maxPhotoPixels)
+        reason = QStringLiteral("it is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height());
+    else if (looksTruncated(path, reader.format()))
+        reason = QStringLiteral("the file is incomplete");
+    CIImage photo;
+    if (reason.isEmpty()) {
+        photo = CIImage::imageWithContentsOfURL(url);
+        if (photo.isNull() || photo.extent().isEmpty())
+            reason = QStringLiteral("it could not be read as an image");
+    }
+    if (!reason.isEmpty()) {
+        Alert::show(problemTitle, QStringLiteral("The photo '%1' could not be used: %2.").arg(path, reason));
+        return {};
+    }
+    return photo;
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The wallpaper pipeline, shared by the window's drop view and the command
+// line: a photo becomes the picture of one screen (the fitted photo over its
+// artistic extension, the logo top left), which is saved into
+// Pictures/Sunnyside under a free name and set as that screen's desktop
+// picture. Every failure the user must know about is shown as an alert.
+// Main thread.
+
+#include "filters/LXArtisticExtend.h"
+#include "filters/LXWatermarkFilter.h"
+#include "platform/image/CIImage.h"
+
+#include <QSizeF>
+#include <QString>
+#include <QUrl>
+
+// The screen a picture is made for.
+struct SWScreen {
+    QSizeF size;       // points; 0 x 0 without a screen
+    bool isMain = true; // the first screen of the system's list
+    QString name;      // connector name, for the desktop picture; empty: the default
+};
+
+class SWWallpaperMaker {
+public:
+    SWWallpaperMaker();
+
+    // The enhanced picture of `photo` for `screen` (nil for a nil photo).
+    CIImage enhancedImageFor(const CIImage& photo, const SWScreen& screen, bool scaleUp, bool showWatermark);
+
+    // How far saveAsBackground got.
+    enum class SaveResult {
+        Installed,   // written and made the desktop picture
+        WrittenOnly, // written, but the desktop picture could not be set (alerted)
+        Failed,      // nothing written (alerted)
+    };
+    // Writes `picture` as "<name>.jpg" (numbered when taken) into
+    // Pictures/Sunnyside and sets it as the desktop picture of `screenName`.
+    // `savedPath` receives the file written.
+    SaveResult saveAsBackground(const CIImage& picture, const QString& name, const QString& screenName,
+                                QString* savedPath = nullptr);
+
+    // The photo at `url` as an image; nil after the alert "Problem creating
+    // Wallpaper" when it cannot be read as an image.
+    static CIImage loadPhoto(const QUrl& url);
+
+    LXArtisticExtend& artistic() { return m_artistic; }
+    LXWatermarkFilter& watermark() { return m_watermark; }
+
+private:
+    LXArtisticExtend m_artistic;
+    LXWatermarkFilter m_watermark;
+};

@@ -1,0 +1,163 @@
+#include "tests/app/Session.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int status;
+    QString out, err;
+};
+
+// The real executable, in a session without a desktop unless told otherwise.
+Outcome sunnyside(const QStringList& arguments)
+{
+    QProcess process;
+    process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    process.start(QCoreApplication::applicationDirPath() + "/sunnyside", arguments);
+    EXPECT_TRUE(process.waitForFinished(120000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    QFile f(dir.filePath(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return f.fileName();
+}
+
+QString save(const QTemporaryDir& dir, const QString& name, const QImage& image, const char* format, int quality = -1)
+{
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(image.save(path, format, quality));
+    return path;
+}
+
+} // namespace
+
+TEST(CommandLine, RenderWritesTheWallpaperAndNothingElse)
+{
+    DesktopSession session;
+    QTemporaryDir dir;
+    QImage image(300, 150, QImage::Format_RGB32);
+    image.fill(QColor(30, 90, 160));
+    const QString photo = save(dir, "photo.jpg", image, "JPEG", 95);
+    const Outcome run = sunnyside({"--render", photo, "--size", "320x200", "--output", dir.filePath("out.png"), "--no-logo"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const QImage out(dir.filePath("out.png"));
+    ASSERT_EQ(out.size(), QSize(320, 200));
+    const QColor centre = out.pixelColor(160, 100);
+    EXPECT_NEAR(centre.red(), 30, 4);
+    EXPECT_NEAR(centre.blue(), 160, 4);
+    EXPECT_FALSE(QFileInfo::exists(session.wallpapers())); // nothing saved into Pictures
+    EXPECT_TRUE(session.swayLog().isEmpty());
+}
+
+TEST(CommandLine, UsableOddPhotosMakeProperWallpapers)
+{
+    DesktopSession session;
+    QTemporaryDir dir;
+    QImage grey(64, 48, QImage::Format_Grayscale8);
+    grey.fill(128);
+    QImage alpha(64, 48, QImage::Format_ARGB32);
+    alpha.fill(QColor(255, 0, 255, 0)); // transparent, with a loud colour underneath
+    for (int y = 8; y < 40; ++y)
+        for (int x = 8; x < 56; ++x)
+            alpha.setPixelColor(x, y, QColor(128, 128, 128));
+    QImage tiny(1, 1, QImage::Format_RGB32);
+    tiny.fill(QColor(128, 128, 128));
+    const QStringList photos{save(dir, "grey.jpg", grey, "JPEG", 95), save(dir, "alpha.png", alpha, "PNG"),
+                             save(dir, "tiny.png", tiny, "PNG")};
+    for (const QString& photo : photos) {
+        const QString output = dir.filePath(QFileInfo(photo).baseName() + "-out.jpg");
+        const Outcome run = sunnyside({"--render", photo, "--size", "160x100", "--output", output, "--no-logo"});
+        ASSERT_EQ(run.status, 0) << photo.toStdString() << run.err.toStdString();
+        const QImage out(output);
+        ASSERT_EQ(out.size(), QSize(160, 100)) << photo.toStdString();
+        // Grey in, grey out: no colour fringe, no black holes.
+        int worst = 0, darkest = 255;
+        for (int y = 0; y < out.height(); ++y)
+            for (int x = 0; x < out.width(); ++x) {
+                const QColor c = out.pixelColor(x, y);
+                worst = std::max({worst, std::abs(c.red() - c.green()), std::abs(c.blue() - c.green())});
+                darkest = std::min(darkest, c.green());
+            }
+        EXPECT_LE(worst, 6) << photo.toStdString();
+        EXPECT_GT(darkest, 20) << photo.toStdString();
+    }
+}
+
+TEST(CommandLine, BadPhotosEndInAnAlertAndNothingWritten)
+{
+    DesktopSession session;
+    QTemporaryDir dir;
+    QImage image(200, 100, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    const QString good = save(dir, "good.jpg", image, "JPEG", 90);
+    QFile full(good);
+    ASSERT_TRUE(full.open(QIODevice::ReadOnly));
+    const QByteArray jpeg = full.readAll();
+    QImage header(1, 1, QImage::Format_ARGB32);
+    const QStringList bad{
+        write(dir, "empty.jpg", ""),
+        write(dir, "notes.jpg", "these are my notes, not a photo"),
+        write(dir, "cut.jpg", jpeg.left(jpeg.size() / 2)),
+        // A PNG header claiming 100000 x 100000 pixels.
+        write(dir, "huge.png", QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a00806000000a8520bc8")),
+        dir.filePath("missing.jpg"),
+    };
+    for (const QString& photo : bad) {
+        const Outcome render = sunnyside({"--render", photo, "--size", "160x100", "--output", dir.filePath("out.jpg")});
+        EXPECT_EQ(render.status, 1) << photo.toStdString();
+        EXPECT_TRUE(render.err.contains("Problem creating Wallpaper\nThe photo '" + photo + "' could not be used: "))
+            << render.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath("out.jpg")));
+
+        const Outcome apply = sunnyside({"--apply", photo});
+        EXPECT_EQ(apply.status, 1) << photo.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(session.wallpapers() + "/" + QFileInfo(photo).completeBaseName() + ".jpg"));
+    }
+}
+
+TEST(CommandLine, ApplySavesAndSetsOrSaysWhyNot)
+{
+    DesktopSession session;
+    QTemporaryDir dir;
+    QImage image(200, 100, QImage::Format_RGB32);
+    image.fill(QColor(120, 60, 20));
+    const QString photo = save(dir, "Beach.png", image, "PNG");
+
+    // No desktop session: the picture is saved, the status says the rest.
+    Outcome run = sunnyside({"--apply", photo});
+    EXPECT_EQ(run.status, 3) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("Saved " + session.wallpapers() + "/Beach.jpg"));
+    EXPECT_TRUE(run.err.contains("Could not set Desktop for this reason: "));
+    EXPECT_EQ(QImageReader(session.wallpapers() + "/Beach.jpg").size(), QSize(2560, 1600)); // no screen: 2560 x 1600
+
+    session.sway();
+    run = sunnyside({"--apply", photo, "--screen", "DP-2"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(session.saved(), (QStringList{"Beach 1.jpg", "Beach.jpg"}));
+    EXPECT_TRUE(session.swayLog().contains("DP-2"));
+}
+
+TEST(CommandLine, UsageMistakesAreExplained)
+{
+    DesktopSession session;
+    Outcome run = sunnyside({"--render", "x.jpg", "--size", "wide", "--output", "/tmp/x.jpg"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("--size WxH"));
+    run = sunnyside({"--help"});
+    EXPECT_EQ(run.status, 0);
+    for (const char* option : {"--render", "--size", "--output", "--scale-up", "--no-logo", "--secondary-screen", "--apply", "--screen"})
+        EXPECT_TRUE(run.out.contains(option)) << option;
+    run = sunnyside({"--version"});
+    EXPECT_TRUE(run.out.startsWith("Sunnyside "));
+}

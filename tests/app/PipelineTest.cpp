@@ -1,0 +1,164 @@
+#include "app/SWWallpaperMaker.h"
+#include "platform/desktop/Alert.h"
+#include "platform/image/CIContext.h"
+#include "tests/app/Session.h"
+#include "tests/support/LogCapture.h"
+
+#include <QImage>
+#include <QImageReader>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CIImage photo(int w, int h, QColor color = QColor(200, 120, 40))
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(color);
+    return CIImage::imageWithQImage(image);
+}
+
+QRectF inputExtent(const QVariant& input)
+{
+    return CIFilter::imageValue(input).extent();
+}
+
+struct Alerts {
+    QStringList titles, texts;
+    Alert::ScopedPresenter presenter{[this](const QString& t, const QString& x) {
+        titles << t;
+        texts << x;
+    }};
+};
+
+const SWScreen mainScreen{QSizeF(1440, 900), true, QString()};
+
+} // namespace
+
+TEST(Pipeline, SmallPhotosKeepTheirSizeUnlessScalingUp)
+{
+    SWWallpaperMaker maker;
+    const CIImage result = maker.enhancedImageFor(photo(1000, 500), mainScreen, false, true);
+    EXPECT_EQ(result.extent(), QRectF(0, 0, 1440, 900));
+    EXPECT_EQ(inputExtent(maker.artistic().inputImage), QRectF(0, 0, 1000, 500));
+    EXPECT_EQ(inputExtent(maker.artistic().inputBackgroundImage), QRectF(0, 0, 1440, 900));
+
+    maker.enhancedImageFor(photo(1000, 500), mainScreen, true, true);
+    EXPECT_EQ(inputExtent(maker.artistic().inputImage), QRectF(0, 0, 1440, 720)); // min(1.44, 1.8)
+}
+
+TEST(Pipeline, LargePhotosShrinkToFitWhateverScaleUpSays)
+{
+    SWWallpaperMaker maker;
+    for (bool scaleUp : {false, true}) {
+        maker.enhancedImageFor(photo(3000, 1000), mainScreen, scaleUp, true);
+        EXPECT_EQ(inputExtent(maker.artistic().inputImage), QRectF(0, 0, 1440, 480));
+        EXPECT_EQ(inputExtent(maker.artistic().inputBackgroundImage), QRectF(0, 0, 1440, 900));
+    }
+}
+
+TEST(Pipeline, TheLogoSitsLowerOnTheMainScreen)
+{
+    SWWallpaperMaker maker;
+    maker.enhancedImageFor(photo(100, 100), mainScreen, false, true);
+    const auto small = maker.watermark().placement(1440, 900);
+    EXPECT_EQ(900 - small.logo.bottom(), 40);
+    EXPECT_EQ(small.logo.x(), 20);
+    EXPECT_EQ(small.logo.width(), 100);
+    const auto large = maker.watermark().placement(2560, 1600);
+    EXPECT_EQ(1600 - large.logo.bottom(), 50);
+    EXPECT_EQ(large.logo.x(), 40);
+    EXPECT_EQ(large.logo.width(), 150);
+
+    maker.enhancedImageFor(photo(100, 100), {QSizeF(1440, 900), false, "HDMI-1"}, false, true);
+    EXPECT_EQ(900 - maker.watermark().placement(1440, 900).logo.bottom(), 20);
+    EXPECT_EQ(1600 - maker.watermark().placement(2560, 1600).logo.bottom(), 30);
+}
+
+TEST(Pipeline, TheLogoIsDrawnOnlyWhenWanted)
+{
+    SWWallpaperMaker maker;
+    const QRect logoArea(20, 900 - 40 - 20, 100, 20);
+    auto render = [&](bool logo) {
+        return CIContext().createCGImage(maker.enhancedImageFor(photo(1000, 500, Qt::black), mainScreen, false, logo),
+                                         QRectF(logoArea));
+    };
+    EXPECT_NE(render(true), render(false));
+    // Without the logo the corner is the extension alone.
+    EXPECT_EQ(maker.enhancedImageFor(photo(1000, 500), mainScreen, false, false).extent(), QRectF(0, 0, 1440, 900));
+}
+
+TEST(Pipeline, AScreenlessWindowGivesAnEmptyPicture)
+{
+    SWWallpaperMaker maker;
+    EXPECT_TRUE(maker.enhancedImageFor(photo(100, 100), {QSizeF(0, 0), false, QString()}, false, true).extent().isEmpty());
+    EXPECT_TRUE(maker.enhancedImageFor(CIImage(), mainScreen, false, true).isNull());
+}
+
+TEST(Saving, NamesAreNumberedAndTheDesktopIsSet)
+{
+    DesktopSession session;
+    session.sway();
+    Alerts alerts;
+    SWWallpaperMaker maker;
+    const CIImage picture = maker.enhancedImageFor(photo(300, 200), {QSizeF(320, 200), true, "DP-1"}, false, true);
+    QString first, second;
+    EXPECT_EQ(maker.saveAsBackground(picture, "Beach", "DP-1", &first), SWWallpaperMaker::SaveResult::Installed);
+    EXPECT_EQ(maker.saveAsBackground(picture, "Beach", "DP-1", &second), SWWallpaperMaker::SaveResult::Installed);
+    EXPECT_EQ(session.saved(), (QStringList{"Beach 1.jpg", "Beach.jpg"}));
+    EXPECT_EQ(first, session.wallpapers() + "/Beach.jpg");
+    EXPECT_EQ(QImageReader(first).size(), QSize(320, 200));
+    EXPECT_TRUE(session.swayLog().contains("DP-1"));
+    EXPECT_TRUE(session.swayLog().contains(second));
+    EXPECT_TRUE(alerts.titles.isEmpty());
+}
+
+TEST(Saving, AFileNamedSunnysideIsMovedAside)
+{
+    DesktopSession session;
+    session.sway();
+    QDir().mkpath(session.pictures());
+    {
+        QFile f(session.wallpapers());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("mine");
+    }
+    SWWallpaperMaker maker;
+    const CIImage picture = maker.enhancedImageFor(photo(100, 100), {QSizeF(160, 100), true, ""}, false, false);
+    EXPECT_EQ(maker.saveAsBackground(picture, "Unnamed Background", ""), SWWallpaperMaker::SaveResult::Installed);
+    EXPECT_EQ(session.saved(), QStringList{"Unnamed Background.jpg"});
+    QFile aside(session.wallpapers() + ".error");
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+    EXPECT_EQ(aside.readAll(), "mine");
+}
+
+TEST(Saving, WithoutADesktopTheFileStaysAndTheAlertSaysWhy)
+{
+    DesktopSession session;
+    Alerts alerts;
+    SWWallpaperMaker maker;
+    const CIImage picture = maker.enhancedImageFor(photo(100, 100), {QSizeF(160, 100), true, ""}, false, false);
+    LogCapture log;
+    EXPECT_EQ(maker.saveAsBackground(picture, "Beach", ""), SWWallpaperMaker::SaveResult::WrittenOnly);
+    EXPECT_EQ(session.saved(), QStringList{"Beach.jpg"});
+    ASSERT_EQ(alerts.titles, QStringList{"Problem creating Wallpaper"});
+    EXPECT_TRUE(alerts.texts[0].startsWith("Could not set Desktop for this reason: "));
+
+    // A desktop that refuses: the same alert, with its own words.
+    session.sway(1);
+    EXPECT_EQ(maker.saveAsBackground(picture, "Beach", ""), SWWallpaperMaker::SaveResult::WrittenOnly);
+    EXPECT_TRUE(alerts.texts.last().contains("no such output"));
+}
+
+TEST(Saving, AFailedWriteNeverBecomesTheDesktopPicture)
+{
+    DesktopSession session;
+    session.sway();
+    Alerts alerts;
+    SWWallpaperMaker maker;
+    // Nothing to render: the write fails, and the desktop is left alone.
+    EXPECT_EQ(maker.saveAsBackground(CIImage(), "Beach", ""), SWWallpaperMaker::SaveResult::Failed);
+    EXPECT_EQ(alerts.titles, QStringList{"Could not save File"});
+    EXPECT_TRUE(session.saved().isEmpty());
+    EXPECT_TRUE(session.swayLog().isEmpty());
+}

@@ -1,0 +1,68 @@
+#include "graphics/ImageExtension.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Left half opaque red, right half fully transparent.
+CIImage halfRed()
+{
+    QImage image(8, 4, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            image.setPixelColor(x, y, Qt::red);
+    return CIImage::imageWithQImage(image);
+}
+
+} // namespace
+
+TEST(ImageExtension, AverageColourIsDividedByItsAlpha)
+{
+    const CIColor mean = averageColor(halfRed());
+    ASSERT_FALSE(mean.isNull());
+    EXPECT_NEAR(mean.red(), 1.0, 1e-6);
+    EXPECT_NEAR(mean.green(), 0.0, 1e-6);
+    EXPECT_NEAR(mean.alpha(), 128 / 255.0, 1e-6);
+    EXPECT_TRUE(averageColor(CIImage()).isNull());
+}
+
+TEST(ImageExtension, BitmapsHaveTheExtentsTruncatedSize)
+{
+    const CIImage moved = halfRed().imageByApplyingTransform(QTransform::fromTranslate(10, 20));
+    const QImage bitmap = newCGImage(moved);
+    ASSERT_EQ(bitmap.size(), QSize(8, 4));
+    EXPECT_EQ(bitmap.pixelColor(1, 1), QColor(Qt::red));
+    EXPECT_EQ(bitmap.pixelColor(6, 1).alpha(), 0);
+    EXPECT_TRUE(newCGImage(CIImage::imageWithColor(CIColor(1, 0, 0))).isNull()); // infinite
+    EXPECT_TRUE(newCGImage(CIImage::emptyImage()).isNull());
+    EXPECT_EQ(nsImage(moved).size(), QSizeF(8, 4));
+    EXPECT_EQ(newCGImageViaNSImage(moved).size(), QSize(8, 4));
+    EXPECT_TRUE(nsImage(CIImage()).isNull());
+}
+
+TEST(ImageExtension, AFixedImageKeepsItsExtentAndPixels)
+{
+    const CIImage moved = halfRed().imageByApplyingTransform(QTransform::fromTranslate(10, 20));
+    const CIImage fixed = fixedImage(moved);
+    EXPECT_EQ(fixed.extent(), moved.extent());
+    EXPECT_EQ(newCGImage(fixed), newCGImage(moved));
+    EXPECT_TRUE(fixedImage(CIImage()).isNull());
+}
+
+TEST(ImageExtension, ColoursAsHsvAndHsl)
+{
+    const HSVTriple v = hsv(CIColor(0, 1, 0));
+    EXPECT_NEAR(v.hue, 1.0 / 3, 1e-12);
+    const HSLTriple l = hsl(CIColor(1, 0, 0));
+    EXPECT_EQ(l.lightness, 0.5);
+    const CIColor cyan = colorForHSV({0.5, 1, 1});
+    EXPECT_EQ(cyan.red(), 0);
+    EXPECT_EQ(cyan.green(), 1);
+    EXPECT_EQ(cyan.alpha(), 1);
+    const CIColor red = colorForHSL({0, 1, 0.5});
+    EXPECT_NEAR(red.red(), 1, 1e-6);
+    EXPECT_NEAR(red.blue(), 0, 1e-6);
+}
