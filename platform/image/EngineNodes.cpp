@@ -171,14 +171,17 @@ QImage toWorkingBitmap(QImage image)
     return image;
 }
 
+// Largest converted picture a source keeps between renders.
+constexpr double kWholeCacheBytes = 96.0 * 1024 * 1024;
+
 const char* const kUploadPass = R"(
 uniform sampler2D _ci_src;
 void main() {
-    // Bitmap rows run top down, ours bottom up.
-    ivec2 size = textureSize(_ci_src, 0);
-    ivec2 p = ivec2(gl_FragCoord.xy);
-    vec4 c = texelFetch(_ci_src, ivec2(p.x, size.y - 1 - p.y), 0);
-    _ci_out = vec4(_ci_toLinear(c.rgb) * c.a, c.a);
+    // Bitmap rows run top down, ours bottom up. An sRGB texture: reads are
+    // already linear light (and filtered in linear light when reducing).
+    vec2 uv = gl_FragCoord.xy / vec2(textureSize(_ci_src, 0)) * _ci_dest.zw;
+    vec4 c = textureLod(_ci_src, vec2(uv.x, 1.0 - uv.y), 0.0);
+    _ci_out = vec4(c.rgb * c.a, c.a);
 }
 )";
 
@@ -215,7 +218,9 @@ QImage SourceNode::decoded(double detail) const
         return m_decoded;
     // Power-of-two reductions are what JPEG decodes at almost no cost.
     int denominator = 1;
-    while (denominator < 8 && 1.0 / (denominator * 2) >= detail)
+    // A few percent fewer texels than pixels go unseen; a whole step more
+    // decoding does not.
+    while (denominator < 8 && 1.0 / (denominator * 2) >= detail * 0.9)
         denominator *= 2;
     const QSize wanted((m_fileSize.width() + denominator - 1) / denominator,
                        (m_fileSize.height() + denominator - 1) / denominator);
@@ -242,6 +247,9 @@ QImage SourceNode::decoded(double detail) const
 Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
 {
     const QRect limit(0, 0, int(m_extent.width()), int(m_extent.height()));
+    // The whole picture converted once is kept for the next renders.
+    if (!m_whole.isEmpty() && m_wholeDetail >= detail)
+        return m_whole;
     // Whole-picture reads beyond the texture limit are read at a reduced scale.
     const double need = std::min(detail, double(gl.maxTextureSize()) / std::max(region.width(), region.height()));
     const QImage image = decoded(need);
@@ -260,7 +268,7 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     if (x1 <= x0 || y1 <= y0)
         return {};
     const int w = x1 - x0, h = y1 - y0;
-    TexturePtr upload = gl.byteTexture(w, h);
+    TexturePtr upload = gl.srgbTexture(w, h);
     if (!upload)
         return {};
     glBindTexture(GL_TEXTURE_2D, upload->id);
@@ -274,11 +282,24 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     static GLuint program = 0;
     if (!program)
         program = passProgram(gl, 0, kUploadPass);
+    // Converted at the detail asked for when that is less than decoded:
+    // the float copy is never larger than the render needs.
+    const double keep = std::clamp(detail / std::min(sx, sy), 0.0, 1.0);
+    const int ow = keep < 0.999 ? std::max(1, int(std::ceil(w * keep))) : w;
+    const int oh = keep < 0.999 ? std::max(1, int(std::ceil(h * keep))) : h;
     const QRectF area(x0 / sx, y0 / sy, w / sx, h / sy);
-    return runPass(gl, program, area, w, h, {}, [&](GLuint p) {
-        gl.bindTexture(0, *upload, false);
+    Rendered result = runPass(gl, program, area, ow, oh, {}, [&](GLuint p) {
+        gl.bindTexture(0, *upload, true);
         glUniform1i(gl.uniform(p, "_ci_src"), 0);
+        // zw: uploaded texels per output texel.
+        glUniform4f(gl.uniform(p, "_ci_dest"), 0.f, 0.f, float(double(w) / ow), float(double(h) / oh));
     });
+    const double bytes = 16.0 * ow * oh;
+    if (!result.isEmpty() && w == image.width() && h == image.height() && bytes <= kWholeCacheBytes) {
+        m_whole = result;
+        m_wholeDetail = std::min(sx, sy) * std::min(double(ow) / w, double(oh) / h);
+    }
+    return result;
 }
 
 ColorNode::ColorNode(const std::array<float, 4>& premultipliedLinear)
@@ -462,7 +483,10 @@ Rendered ClampNode::render(GL& gl, const QRect& region, double detail) const
     Rendered in = renderImage(gl, input, clampedRegion(QRectF(region), e), detail);
     if (in.isEmpty())
         return {};
-    return resample(gl, {in, e, true, false}, QRectF(region), QTransform());
+    // At the input's density: a reduced source stays reduced.
+    const int w = std::max(1, int(std::ceil(region.width() * std::min(1.0, in.densityX()) - 1e-6)));
+    const int h = std::max(1, int(std::ceil(region.height() * std::min(1.0, in.densityY()) - 1e-6)));
+    return resample(gl, {in, e, true, false}, QRectF(region), QTransform(), w, h);
 }
 
 TileNode::TileNode(const CIImage& in, const QTransform& t)
@@ -635,23 +659,79 @@ GaussianBlurNode::GaussianBlurNode(const CIImage& in, double s)
 {
 }
 
+// Reduces `level` by the factors along x and y (powers of two) with box
+// halvings read at texel corners; the result covers `area` (world), which
+// lies on the level's texel grid, with transparency where `level` has nothing.
+static Rendered reduce(GL& gl, Rendered level, const QRectF& area, int fx, int fy)
+{
+    int dx = 1, dy = 1;
+    while (!level.isEmpty() && (dx < fx || dy < fy)) {
+        const int sx = dx < fx ? 2 : 1, sy = dy < fy ? 2 : 1;
+        dx *= sx;
+        dy *= sy;
+        const int w = std::max(1, int(std::ceil(area.width() / dx - 1e-9)));
+        const int h = std::max(1, int(std::ceil(area.height() / dy - 1e-9)));
+        const QRectF levelArea(area.x(), area.y(), double(w) * dx, double(h) * dy);
+        level = resample(gl, {level, level.area, false, false}, levelArea, QTransform(), w, h);
+    }
+    return level;
+}
+
+// A separable pass in world coordinates: taps at p + step * offset.
+static Rendered worldSeparable(GL& gl, const Rendered& source, const QRectF& area, int width, int height, QPointF step,
+                        const std::vector<float>& offsets, const std::vector<float>& weights)
+{
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 1, R"(
+uniform vec2 _ci_dir;
+uniform int _ci_taps;
+uniform float _ci_offsets[64];
+uniform float _ci_weights[64];
+void main() {
+    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;
+    vec4 sum = vec4(0.0);
+    for (int k = 0; k < _ci_taps; ++k)
+        sum += _ci_weights[k] * _ci_texel(0, _ci_toTexel(0, p + _ci_dir * _ci_offsets[k]));
+    _ci_out = sum;
+}
+)");
+    return runPass(gl, program, area, width, height, {{source, source.area, false, false}}, [&](GLuint p) {
+        glUniform2f(gl.uniform(p, "_ci_dir"), float(step.x()), float(step.y()));
+        glUniform1i(gl.uniform(p, "_ci_taps"), int(offsets.size()));
+        glUniform1fv(gl.uniform(p, "_ci_offsets"), GLsizei(offsets.size()), offsets.data());
+        glUniform1fv(gl.uniform(p, "_ci_weights"), GLsizei(weights.size()), weights.data());
+    });
+}
+
 Rendered GaussianBlurNode::render(GL& gl, const QRect& region, double) const
 {
     const int factor = reductionFor(sigma);
     const double margin = std::ceil(3 * sigma) + 2 * factor;
     const QRect need = toRect(growRect(region, margin));
-    Rendered level = padded(gl, renderImage(gl, input, need, 1.0), need);
+    const Rendered in = renderImage(gl, input, need, 1.0);
+    if (in.isEmpty())
+        return {};
+    if (factor == 1) {
+        // Rows first over the needed height, then columns over the region:
+        // reads outside the input are transparent, no padding is needed.
+        std::vector<float> offsets, weights;
+        gaussianTaps(sigma, offsets, weights);
+        if (offsets.size() > 64)
+            return {};
+        const QRect rows(region.x(), need.y(), region.width(), need.height());
+        const Rendered h = worldSeparable(gl, in, QRectF(rows), rows.width(), rows.height(), {1, 0}, offsets, weights);
+        if (h.isEmpty())
+            return {};
+        return worldSeparable(gl, h, QRectF(region), region.width(), region.height(), {0, 1}, offsets, weights);
+    }
+    Rendered level = reduce(gl, in, QRectF(need), factor, factor);
     if (level.isEmpty())
         return {};
-    int levels = 0;
-    for (int f = factor; f > 1; f /= 2) {
-        level = halve(gl, level);
-        ++levels;
-    }
     // What the halvings (box of two per level) and the bilinear enlargement
     // (a tent) already blur is taken off the deviation computed here.
     const double f2 = double(factor) * factor;
-    const double done = levels ? (f2 - 1) / 12.0 + f2 / 6.0 : 0.0;
+    const double done = (f2 - 1) / 12.0 + f2 / 6.0;
     const double s = std::sqrt(std::max(sigma * sigma - done, 0.09)) / factor;
     std::vector<float> offsets, weights;
     gaussianTaps(s, offsets, weights);
@@ -659,8 +739,6 @@ Rendered GaussianBlurNode::render(GL& gl, const QRect& region, double) const
         return {};
     level = separable(gl, level, 1, 0, offsets, weights);
     level = separable(gl, level, 0, 1, offsets, weights);
-    if (factor == 1)
-        return level;
     return resample(gl, {level, level.area, false, false}, QRectF(region), QTransform());
 }
 
@@ -674,43 +752,71 @@ MotionBlurNode::MotionBlurNode(const CIImage& in, double r, double a)
 
 Rendered MotionBlurNode::render(GL& gl, const QRect& region, double) const
 {
-    // A box of length 2r as a cascade of 8-tap combs with spacings s, 8s,
-    // 64s...: the cost grows with log(r).
     const double length = 2 * radius;
-    int passes = 1;
-    while (std::pow(8.0, passes) < length)
-        ++passes;
-    const double spacing = length / std::pow(8.0, passes);
     const double cx = std::cos(angle), cy = std::sin(angle);
-    // Regions backwards from the output: each comb reads its half span further.
-    std::vector<QRect> regions(size_t(passes) + 1);
-    regions[size_t(passes)] = region;
-    for (int k = passes - 1; k >= 0; --k) {
-        const double half = 3.5 * spacing * std::pow(8.0, k) + 1;
-        regions[size_t(k)] = toRect(QRectF(regions[size_t(k) + 1]).adjusted(-half * std::abs(cx), -half * std::abs(cy),
-                                                                        half * std::abs(cx), half * std::abs(cy)));
+    // Reduced along each axis in proportion to the line's length there: a
+    // long horizontal blur is computed on a copy narrowed 16 or 32 times.
+    auto factorFor = [](double extent) {
+        int f = 1;
+        while (f < 32 && extent / (2.0 * f) >= 8.0)
+            f *= 2;
+        return f;
+    };
+    const int fx = factorFor(length * std::abs(cx)), fy = factorFor(length * std::abs(cy));
+    const double reach = radius + 2.0 * std::max(fx, fy) + 1;
+    const QRect need = toRect(QRectF(region).adjusted(-reach * std::abs(cx) - fx, -reach * std::abs(cy) - fy,
+                                                      reach * std::abs(cx) + fx, reach * std::abs(cy) + fy));
+    Rendered level = renderImage(gl, input, need, 1.0);
+    if (level.isEmpty())
+        return {};
+    if (fx > 1 || fy > 1)
+        level = reduce(gl, level, QRectF(need), fx, fy);
+    // A box of length 2r: one comb of up to 24 taps, or a cascade of 8-tap
+    // combs with spacings s, 8s, 64s... so that the cost grows with log(r).
+    const double texels = length * std::hypot(cx / fx, cy / fy);
+    int passes = 1, taps = 8;
+    if (texels <= 24) {
+        taps = std::max(2, int(std::ceil(texels)) + 1);
+    } else {
+        while (std::pow(8.0, passes) < texels)
+            ++passes;
     }
-    Rendered level = renderImage(gl, input, regions[0], 1.0);
+    const double spacing = length / std::pow(double(taps), passes);
     static GLuint program = 0;
     if (!program)
         program = passProgram(gl, 1, R"(
 uniform vec2 _ci_step;
+uniform int _ci_count;
 void main() {
-    vec2 p = _ci_dest.xy + gl_FragCoord.xy;
+    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;
     vec4 sum = vec4(0.0);
-    for (int j = 0; j < 8; ++j)
-        sum += _ci_texel(0, _ci_toTexel(0, p + _ci_step * (float(j) - 3.5)));
-    _ci_out = sum * 0.125;
+    float middle = 0.5 * float(_ci_count - 1);
+    for (int j = 0; j < _ci_count; ++j)
+        sum += _ci_texel(0, _ci_toTexel(0, p + _ci_step * (float(j) - middle)));
+    _ci_out = sum / float(_ci_count);
 }
 )");
     for (int k = 0; k < passes && !level.isEmpty(); ++k) {
-        // Pass k covers the region the later passes still read.
-        const QRect out = regions[size_t(k) + 1];
-        const double step = spacing * std::pow(8.0, k);
-        level = runPass(gl, program, QRectF(out), out.width(), out.height(), {{level, level.area, false, false}},
-                        [&](GLuint p) { glUniform2f(gl.uniform(p, "_ci_step"), float(step * cx), float(step * cy)); });
+        // Pass k covers what the later passes still read, on the level's grid.
+        double later = 0;
+        for (int j = k + 1; j < passes; ++j)
+            later += 0.5 * (taps - 1) * spacing * std::pow(double(taps), j);
+        const QRectF want = QRectF(region).adjusted(-later * std::abs(cx) - fx, -later * std::abs(cy) - fy,
+                                                    later * std::abs(cx) + fx, later * std::abs(cy) + fy);
+        const double x0 = need.x() + std::floor((want.x() - need.x()) / fx) * fx;
+        const double y0 = need.y() + std::floor((want.y() - need.y()) / fy) * fy;
+        const int w = std::max(1, int(std::ceil((want.x() + want.width() - x0) / fx)));
+        const int h = std::max(1, int(std::ceil((want.y() + want.height() - y0) / fy)));
+        const double step = spacing * std::pow(double(taps), k);
+        level = runPass(gl, program, QRectF(x0, y0, double(w) * fx, double(h) * fy), w, h,
+                        {{level, level.area, false, false}}, [&](GLuint p) {
+                            glUniform2f(gl.uniform(p, "_ci_step"), float(step * cx), float(step * cy));
+                            glUniform1i(gl.uniform(p, "_ci_count"), taps);
+                        });
     }
-    return level;
+    if (level.isEmpty() || (fx == 1 && fy == 1 && level.area == QRectF(region)))
+        return level;
+    return resample(gl, {level, level.area, false, false}, QRectF(region), QTransform());
 }
 
 DiscBlurNode::DiscBlurNode(const CIImage& in, double r)

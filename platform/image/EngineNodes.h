@@ -87,6 +87,8 @@ private:
     QSize m_fileSize; // stored (unrotated) size of the file
     mutable QImage m_decoded;
     mutable int m_decodeCount = 0;
+    mutable Rendered m_whole; // the whole decoded picture, converted
+    mutable double m_wholeDetail = 0;
 };
 
 class ColorNode final : public ImageNode {

@@ -202,6 +202,11 @@ TexturePtr GL::byteTexture(int width, int height)
     return texture(width, height, GL_RGBA8);
 }
 
+TexturePtr GL::srgbTexture(int width, int height)
+{
+    return texture(width, height, GL_SRGB8_ALPHA8);
+}
+
 void GL::recycle(GLuint id, int width, int height, GLenum format)
 {
     m_pool.push_back({id, width, height, format});

@@ -36,8 +36,10 @@ public:
     // A working texture (float RGBA, premultiplied linear light) of the size;
     // contents undefined. nullptr (logged) beyond the texture size limit.
     TexturePtr floatTexture(int width, int height);
-    // An 8-bit RGBA texture (uploads and sRGB read-back).
+    // An 8-bit RGBA texture (read-back).
     TexturePtr byteTexture(int width, int height);
+    // An 8-bit sRGB-encoded RGBA texture: reads decode to linear light.
+    TexturePtr srgbTexture(int width, int height);
 
     // A linked program for the fragment shader text (the vertex stage is the
     // engine's full-screen triangle); 0 when it does not compile, with the

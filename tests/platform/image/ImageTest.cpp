@@ -38,9 +38,10 @@ TEST(ImagePixels, BitmapRowsRunTopDownAndBecomeLinearPremultiplied)
     EXPECT_THAT(r.at(1, 1), PixelNear(kGreen, kExact));
     EXPECT_THAT(r.at(0, 0), PixelNear(kBlue, kExact));
     EXPECT_THAT(r.at(1, 0), PixelNear(kHalfWhite, kExact));
-    // A mid grey code is decoded from sRGB to linear light.
+    // Mid codes are decoded from sRGB to linear light (by the texture unit,
+    // whose decode may differ from the exact curve by a tenth of a percent).
     const Rendered grey(CIImage::imageWithQImage(bitmap(1, 1, {{128, 64, 0, 255}})), QRect(0, 0, 1, 1));
-    EXPECT_THAT(grey.at(0, 0), PixelNear((Pixel{linear(128), linear(64), 0, 1}), 1e-4f));
+    EXPECT_THAT(grey.at(0, 0), PixelNear((Pixel{linear(128), linear(64), 0, 1}), 1e-3f));
 }
 
 TEST(ImagePixels, OutsideTheExtentIsTransparent)
