@@ -1,9 +1,9 @@
 // The main() of every test executable: a private home for the user's files,
-// a GUI application on Qt's offscreen platform, then GoogleTest.
+// a widgets application on Qt's offscreen platform, then GoogleTest.
 
 #include "platform/foundation/Log.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     Log::setUp();
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

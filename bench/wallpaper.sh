@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# End-to-end wallpaper renders: `sunnyside --render` against the same
+# pipeline written for ImageMagick (convert) and for the vips command line,
+# on a 20-megapixel and a 2.5-megapixel photo, for a 2560 x 1600 screen.
+# Prints each tool's median wall time over N runs, the ratios, and our peak
+# memory. Cold means Mesa's shader cache is empty (a new MESA_SHADER_CACHE_DIR).
+#
+#   bench/wallpaper.sh [runs]        (default 5; needs build/release)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-5}
+app=build/release/bin/sunnyside
+photos=(../shared/testdata/photos/kleiber_6028x3391.jpg ../shared/testdata/photos/storm_1920x1280.jpg)
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+W=2560 H=1600
+
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+seconds() { local t0 t1; t0=$(date +%s.%N); "$@" >/dev/null 2>&1; t1=$(date +%s.%N); echo "$t1 - $t0" | bc -l; }
+
+# The same picture with ImageMagick: stretched, blurred background, motion
+# blur, colour burn of the turned, blurred photo, shadow, border, photo, logo.
+imagemagick() {
+  local photo=$1 result=$2
+  convert "$photo" -resize "${W}x${H}!" \( +clone -blur 0x20 -motion-blur 0x202+0 \) \
+    \( "$photo" -resize "${W}x${H}!" -rotate 180 -blur 0x101 \) -compose ColorBurn -composite \
+    \( "$photo" -resize "${W}x${H}>" \) -gravity center -compose Over -composite \
+    assets/SunnysideWatermark.png -gravity northwest -geometry 150x30+40+50 -compose Over -composite \
+    -quality 90 "$result"
+}
+
+# The same with vips: stretch, blur, turn, burn, place, logo.
+vipscli() {
+  local photo=$1 result=$2 d=$out/v
+  mkdir -p "$d"
+  vips thumbnail "$photo" "$d/bg.v" $W --height $H --size force
+  vips gaussblur "$d/bg.v" "$d/bgb.v" 20
+  vips rot "$d/bg.v" "$d/rot.v" d180
+  vips gaussblur "$d/rot.v" "$d/rotb.v" 101
+  vips composite2 "$d/bgb.v" "$d/rotb.v" "$d/burn.v" colour-burn
+  vips thumbnail "$photo" "$d/fg.v" $W --height $H
+  vips insert "$d/burn.v" "$d/fg.v" "$d/placed.v" 0 100
+  vips composite2 "$d/placed.v" assets/SunnysideWatermark.png "$d/logo.v" over --x 40 --y 50
+  vips copy "$d/logo.v" "$result[Q=90]"
+}
+
+printf '%-34s %10s %10s %10s %10s %9s %9s %9s\n' photo "cold s" "warm s" "convert s" "vips s" "x convert" "x vips" "peak MB"
+for photo in "${photos[@]}"; do
+  [[ -f "$photo" ]] || { echo "skipping $photo (not there)"; continue; }
+  cold=$(for i in $(seq "$runs"); do
+    cache=$(mktemp -d); MESA_SHADER_CACHE_DIR=$cache seconds "$app" --render "$photo" --size ${W}x${H} --output "$out/c.jpg"; rm -rf "$cache"
+  done | median)
+  "$app" --render "$photo" --size ${W}x${H} --output "$out/w.jpg" >/dev/null 2>&1 # fill the cache
+  warm=$(for i in $(seq "$runs"); do seconds "$app" --render "$photo" --size ${W}x${H} --output "$out/w.jpg"; done | median)
+  peak=$( { /usr/bin/time -f '%M' "$app" --render "$photo" --size ${W}x${H} --output "$out/w.jpg" >/dev/null; } 2>&1 | tail -1)
+  im=n/a vp=n/a rim=n/a rvp=n/a
+  if command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick; then
+    im=$(for i in $(seq "$runs"); do seconds imagemagick "$photo" "$out/im.jpg"; done | median)
+    rim=$(echo "$im / $warm" | bc -l | xargs printf '%.1f')
+  fi
+  if command -v vips >/dev/null; then
+    vp=$(for i in $(seq "$runs"); do seconds vipscli "$photo" "$out/vp.jpg"; done | median)
+    rvp=$(echo "$vp / $warm" | bc -l | xargs printf '%.1f')
+  fi
+  printf '%-34s %10.3f %10.3f %10s %10s %9s %9s %9d\n' "$(basename "$photo")" "$cold" "$warm" "$im" "$vp" "$rim" "$rvp" $((peak / 1024))
+done
