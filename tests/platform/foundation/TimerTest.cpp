@@ -1,28 +1,10 @@
 #include "platform/foundation/MainQueue.h"
 #include "platform/foundation/Timer.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
-
-#include <thread>
+#include "tests/support/EventLoop.h"
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// Runs the event loop until `done` or a generous limit (a guard, not a timing).
-template <typename Pred>
-bool spinUntil(Pred done, int limitMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < limitMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
-
-} // namespace
+#include <thread>
 
 TEST(MainQueue, RunsBlocksInOrderOnTheMainThreadAfterReturningToTheLoop)
 {

@@ -1,8 +1,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/support/EventLoop.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -10,16 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-template <typename Pred>
-bool spinUntil(Pred done, int limitMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < limitMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
 
 class UserDefaultsTest : public ::testing::Test {
 protected:
