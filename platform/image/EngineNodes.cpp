@@ -126,15 +126,16 @@ Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int heig
         }
         const Rendered& r = s.rendered;
         const double dx = r.densityX(), dy = r.densityY();
-        map[size_t(i) * 4 + 0] = float(dx);
-        map[size_t(i) * 4 + 1] = float(dy);
-        map[size_t(i) * 4 + 2] = float(-r.area.x() * dx);
-        map[size_t(i) * 4 + 3] = float(-r.area.y() * dy);
+        const QTransform& t = s.toInput;
+        map[size_t(i) * 4 + 0] = float(dx * t.m11());
+        map[size_t(i) * 4 + 1] = float(dy * t.m22());
+        map[size_t(i) * 4 + 2] = float((t.dx() - r.area.x()) * dx);
+        map[size_t(i) * 4 + 3] = float((t.dy() - r.area.y()) * dy);
         size[size_t(i) * 2 + 0] = float(r.texture->width);
         size[size_t(i) * 2 + 1] = float(r.texture->height);
         mode[size_t(i)] = (s.clamp ? 1 : 0) | (s.nearest ? 2 : 0);
         if (s.clamp) {
-            const QRectF inside = CIGeometry::intersect(e, r.area);
+            const QRectF inside = CIGeometry::intersect(s.clampExtent.isNull() ? e : s.clampExtent, r.area);
             const QRectF b = CIGeometry::isEmpty(inside) ? r.area : inside;
             box[size_t(i) * 4 + 0] = float((b.x() - r.area.x()) * dx + 0.5);
             box[size_t(i) * 4 + 1] = float((b.y() - r.area.y()) * dy + 0.5);
@@ -156,6 +157,52 @@ Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int heig
     gl.bindTarget(*target);
     gl.drawQuad();
     return {target, area};
+}
+
+namespace {
+bool keepsPixelGrid(const QTransform& t)
+{
+    return std::abs(t.m11()) == 1 && std::abs(t.m22()) == 1 && t.dx() == std::round(t.dx())
+        && t.dy() == std::round(t.dy());
+}
+} // namespace
+
+PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool clamp, bool nearest)
+{
+    PassSampler s;
+    s.imageExtent = image.extent();
+    s.clamp = clamp;
+    s.nearest = nearest;
+    if (image.isNull() || CIGeometry::isEmpty(roi))
+        return s;
+    CIImage inner = image;
+    QTransform toInner; // reader's world -> inner's world
+    for (;;) {
+        const ImageNode* node = inner.node().get();
+        // A clamp of a whole-pixel extent repeats whole texels: read it
+        // clamped. (At a fractional edge the clamp must be drawn.)
+        auto* c = dynamic_cast<const ClampNode*>(node);
+        if (c && QRectF(toRect(c->input.extent())) == c->input.extent()) {
+            s.clamp = true;
+            inner = c->input;
+            continue;
+        }
+        // Whole-pixel moves and flips only: they map texels onto pixels, so
+        // reading through them gives exactly what drawing them would.
+        auto* t = dynamic_cast<const TransformNode*>(node);
+        if (t && keepsPixelGrid(t->transform)) {
+            toInner = toInner * t->transform.inverted();
+            inner = t->input;
+            continue;
+        }
+        break;
+    }
+    const QRectF innerRoi = CIGeometry::inset(CIGeometry::transformed(roi, toInner), 1, 1);
+    const QRect need = s.clamp ? clampedRegion(innerRoi, inner.extent()) : toRect(innerRoi);
+    s.rendered = renderImage(gl, inner, need, 1.0);
+    s.toInput = toInner;
+    s.clampExtent = inner.extent();
+    return s;
 }
 
 // --- Sources -----------------------------------------------------------------
@@ -379,7 +426,7 @@ Rendered halve(GL& gl, const Rendered& source)
     // The halved texture covers the source area plus the odd texel's padding.
     const QRectF area(source.area.x(), source.area.y(), source.area.width() * (2.0 * w / source.texture->width),
                       source.area.height() * (2.0 * h / source.texture->height));
-    PassSampler s{source, source.area, false, false};
+    PassSampler s{source, source.area, false, false, QTransform(), QRectF()};
     // Read in texel coordinates of the source: identity map.
     return runPass(gl, program, area, w, h, {s}, [&](GLuint p) {
         const float map[4] = {1.f, 1.f, 0.f, 0.f};
@@ -411,7 +458,7 @@ Rendered reduceDensity(GL& gl, Rendered source, double maxDensity)
 Rendered copyToArea(GL& gl, const Rendered& source, const QRect& rect)
 {
     const bool aligned = source.densityX() == 1.0 && source.densityY() == 1.0;
-    return resample(gl, {source, source.area, false, aligned}, QRectF(rect), QTransform());
+    return resample(gl, {source, source.area, false, aligned, QTransform(), QRectF()}, QRectF(rect), QTransform());
 }
 
 TransformNode::TransformNode(const CIImage& in, const QTransform& t)
@@ -438,13 +485,20 @@ Rendered TransformNode::render(GL& gl, const QRect& region, double detail) const
         return {};
     const double scale = maxScale(transform);
     const QRectF needed = CIGeometry::transformed(QRectF(region), inverse);
-    const QRect inRegion = toRect(CIGeometry::inset(needed, 1.0 / std::max(scale, 1e-6) + 1, 1.0 / std::max(scale, 1e-6) + 1));
-    Rendered in = renderImage(gl, input, inRegion, std::min(1.0, detail * scale));
+    const double margin = 1.0 / std::max(scale, 1e-6) + 1;
+    // A clamp under the transform is read clamped here, not drawn first.
+    const auto* clamp = dynamic_cast<const ClampNode*>(input.node().get());
+    if (clamp && QRectF(toRect(clamp->input.extent())) != clamp->input.extent())
+        clamp = nullptr; // a fractional edge: the clamp draws itself
+    const CIImage source = clamp ? clamp->input : input;
+    const QRect inRegion = clamp ? clampedRegion(CIGeometry::inset(needed, margin, margin), source.extent())
+                                 : toRect(CIGeometry::inset(needed, margin, margin));
+    Rendered in = renderImage(gl, source, inRegion, std::min(1.0, detail * scale));
     if (in.isEmpty())
         return {};
     // Minifying: box-halve first so that no texel is skipped.
     in = reduceDensity(gl, in, 2.0 * scale);
-    return resample(gl, {in, input.extent(), false, false}, QRectF(region), inverse);
+    return resample(gl, {in, source.extent(), clamp != nullptr, false, QTransform(), QRectF()}, QRectF(region), inverse);
 }
 
 CropNode::CropNode(const CIImage& in, const QRectF& r)
@@ -467,7 +521,7 @@ Rendered CropNode::render(GL& gl, const QRect& region, double detail) const
     const int w = std::max(1, int(std::ceil(inside.width() * in.densityX() - 1e-6)));
     const int h = std::max(1, int(std::ceil(inside.height() * in.densityY() - 1e-6)));
     const QRectF area(inside.x(), inside.y(), w / in.densityX(), h / in.densityY());
-    return resample(gl, {in, input.extent(), false, true}, area, QTransform(), w, h);
+    return resample(gl, {in, input.extent(), false, true, QTransform(), QRectF()}, area, QTransform(), w, h);
 }
 
 ClampNode::ClampNode(const CIImage& in) : ImageNode(CIGeometry::infiniteRect()), input(in) {}
@@ -486,7 +540,7 @@ Rendered ClampNode::render(GL& gl, const QRect& region, double detail) const
     // At the input's density: a reduced source stays reduced.
     const int w = std::max(1, int(std::ceil(region.width() * std::min(1.0, in.densityX()) - 1e-6)));
     const int h = std::max(1, int(std::ceil(region.height() * std::min(1.0, in.densityY()) - 1e-6)));
-    return resample(gl, {in, e, true, false}, QRectF(region), QTransform(), w, h);
+    return resample(gl, {in, e, true, false, QTransform(), QRectF()}, QRectF(region), QTransform(), w, h);
 }
 
 TileNode::TileNode(const CIImage& in, const QTransform& t)
@@ -508,7 +562,7 @@ Rendered TileNode::render(GL& gl, const QRect& region, double detail) const
     if (in.isEmpty())
         return {};
     in = reduceDensity(gl, in, 2.0 * scale);
-    return resample(gl, {in, tile, true, false}, QRectF(region), inverse, 0, 0, &tile);
+    return resample(gl, {in, tile, true, false, QTransform(), QRectF()}, QRectF(region), inverse, 0, 0, &tile);
 }
 
 // --- Kernels -------------------------------------------------------------------
@@ -536,20 +590,9 @@ Rendered KernelNode::render(GL& gl, const QRect& region, double) const
     std::vector<PassSampler> passSamplers;
     for (size_t i = 0; i < m_samplers.size(); ++i) {
         const CISampler& s = m_samplers[i];
-        PassSampler slot;
-        slot.imageExtent = s.image().extent();
-        slot.clamp = s.wrapMode() == CISampler::Wrap::Clamp;
-        slot.nearest = s.filterMode() == CISampler::Filter::Nearest;
-        if (!s.image().isNull()) {
-            const QRectF roi = m_roi ? m_roi(int(i), QRectF(out), m_userInfo) : QRectF(out);
-            if (!CIGeometry::isEmpty(roi)) {
-                // One pixel more for bilinear reads at the edge.
-                const QRect need = slot.clamp ? clampedRegion(CIGeometry::inset(roi, 1, 1), slot.imageExtent)
-                                              : toRect(CIGeometry::inset(roi, 1, 1));
-                slot.rendered = renderImage(gl, s.image(), need, 1.0);
-            }
-        }
-        passSamplers.push_back(slot);
+        const QRectF roi = m_roi ? m_roi(int(i), QRectF(out), m_userInfo) : QRectF(out);
+        passSamplers.push_back(samplerFor(gl, s.image(), roi, s.wrapMode() == CISampler::Wrap::Clamp,
+                                          s.filterMode() == CISampler::Filter::Nearest));
     }
     const GLuint program = m_kernel->programId();
     const QList<CIKernel::Parameter>& params = m_kernel->parameters();
@@ -597,7 +640,7 @@ Rendered separable(GL& gl, const Rendered& source, double dirX, double dirY, con
     static GLuint program = 0;
     if (!program)
         program = passProgram(gl, 1, kSeparablePass);
-    PassSampler s{source, source.area, false, false};
+    PassSampler s{source, source.area, false, false, QTransform(), QRectF()};
     return runPass(gl, program, source.area, source.texture->width, source.texture->height, {s}, [&](GLuint p) {
         const float map[4] = {1.f, 1.f, 0.f, 0.f};
         glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);
@@ -662,9 +705,11 @@ GaussianBlurNode::GaussianBlurNode(const CIImage& in, double s)
 // Reduces `level` by the factors along x and y (powers of two) with box
 // halvings read at texel corners; the result covers `area` (world), which
 // lies on the level's texel grid, with transparency where `level` has nothing.
-static Rendered reduce(GL& gl, Rendered level, const QRectF& area, int fx, int fy)
+static Rendered reduce(GL& gl, const PassSampler& first, const QRectF& area, int fx, int fy)
 {
     int dx = 1, dy = 1;
+    Rendered level = first.rendered;
+    bool firstPass = true;
     while (!level.isEmpty() && (dx < fx || dy < fy)) {
         const int sx = dx < fx ? 2 : 1, sy = dy < fy ? 2 : 1;
         dx *= sx;
@@ -672,13 +717,14 @@ static Rendered reduce(GL& gl, Rendered level, const QRectF& area, int fx, int f
         const int w = std::max(1, int(std::ceil(area.width() / dx - 1e-9)));
         const int h = std::max(1, int(std::ceil(area.height() / dy - 1e-9)));
         const QRectF levelArea(area.x(), area.y(), double(w) * dx, double(h) * dy);
-        level = resample(gl, {level, level.area, false, false}, levelArea, QTransform(), w, h);
+        level = resample(gl, firstPass ? first : PassSampler{level, level.area, false, false, QTransform(), QRectF()}, levelArea, QTransform(), w, h);
+        firstPass = false;
     }
     return level;
 }
 
 // A separable pass in world coordinates: taps at p + step * offset.
-static Rendered worldSeparable(GL& gl, const Rendered& source, const QRectF& area, int width, int height, QPointF step,
+static Rendered worldSeparable(GL& gl, const PassSampler& source, const QRectF& area, int width, int height, QPointF step,
                         const std::vector<float>& offsets, const std::vector<float>& weights)
 {
     static GLuint program = 0;
@@ -696,7 +742,7 @@ void main() {
     _ci_out = sum;
 }
 )");
-    return runPass(gl, program, area, width, height, {{source, source.area, false, false}}, [&](GLuint p) {
+    return runPass(gl, program, area, width, height, {source}, [&](GLuint p) {
         glUniform2f(gl.uniform(p, "_ci_dir"), float(step.x()), float(step.y()));
         glUniform1i(gl.uniform(p, "_ci_taps"), int(offsets.size()));
         glUniform1fv(gl.uniform(p, "_ci_offsets"), GLsizei(offsets.size()), offsets.data());
@@ -709,8 +755,8 @@ Rendered GaussianBlurNode::render(GL& gl, const QRect& region, double) const
     const int factor = reductionFor(sigma);
     const double margin = std::ceil(3 * sigma) + 2 * factor;
     const QRect need = toRect(growRect(region, margin));
-    const Rendered in = renderImage(gl, input, need, 1.0);
-    if (in.isEmpty())
+    const PassSampler in = samplerFor(gl, input, QRectF(need), false, false);
+    if (in.rendered.isEmpty())
         return {};
     if (factor == 1) {
         // Rows first over the needed height, then columns over the region:
@@ -723,7 +769,8 @@ Rendered GaussianBlurNode::render(GL& gl, const QRect& region, double) const
         const Rendered h = worldSeparable(gl, in, QRectF(rows), rows.width(), rows.height(), {1, 0}, offsets, weights);
         if (h.isEmpty())
             return {};
-        return worldSeparable(gl, h, QRectF(region), region.width(), region.height(), {0, 1}, offsets, weights);
+        return worldSeparable(gl, {h, h.area, false, false, QTransform(), QRectF()}, QRectF(region), region.width(), region.height(), {0, 1},
+                              offsets, weights);
     }
     Rendered level = reduce(gl, in, QRectF(need), factor, factor);
     if (level.isEmpty())
@@ -739,7 +786,7 @@ Rendered GaussianBlurNode::render(GL& gl, const QRect& region, double) const
         return {};
     level = separable(gl, level, 1, 0, offsets, weights);
     level = separable(gl, level, 0, 1, offsets, weights);
-    return resample(gl, {level, level.area, false, false}, QRectF(region), QTransform());
+    return resample(gl, {level, level.area, false, false, QTransform(), QRectF()}, QRectF(region), QTransform());
 }
 
 MotionBlurNode::MotionBlurNode(const CIImage& in, double r, double a)
@@ -766,11 +813,14 @@ Rendered MotionBlurNode::render(GL& gl, const QRect& region, double) const
     const double reach = radius + 2.0 * std::max(fx, fy) + 1;
     const QRect need = toRect(QRectF(region).adjusted(-reach * std::abs(cx) - fx, -reach * std::abs(cy) - fy,
                                                       reach * std::abs(cx) + fx, reach * std::abs(cy) + fy));
-    Rendered level = renderImage(gl, input, need, 1.0);
-    if (level.isEmpty())
+    PassSampler source = samplerFor(gl, input, QRectF(need), false, false);
+    if (source.rendered.isEmpty())
         return {};
-    if (fx > 1 || fy > 1)
-        level = reduce(gl, level, QRectF(need), fx, fy);
+    Rendered level = source.rendered;
+    if (fx > 1 || fy > 1) {
+        level = reduce(gl, source, QRectF(need), fx, fy);
+        source = {level, level.area, false, false, QTransform(), QRectF()};
+    }
     // A box of length 2r: one comb of up to 24 taps, or a cascade of 8-tap
     // combs with spacings s, 8s, 64s... so that the cost grows with log(r).
     const double texels = length * std::hypot(cx / fx, cy / fy);
@@ -808,15 +858,15 @@ void main() {
         const int w = std::max(1, int(std::ceil((want.x() + want.width() - x0) / fx)));
         const int h = std::max(1, int(std::ceil((want.y() + want.height() - y0) / fy)));
         const double step = spacing * std::pow(double(taps), k);
-        level = runPass(gl, program, QRectF(x0, y0, double(w) * fx, double(h) * fy), w, h,
-                        {{level, level.area, false, false}}, [&](GLuint p) {
+        level = runPass(gl, program, QRectF(x0, y0, double(w) * fx, double(h) * fy), w, h, {source}, [&](GLuint p) {
                             glUniform2f(gl.uniform(p, "_ci_step"), float(step * cx), float(step * cy));
                             glUniform1i(gl.uniform(p, "_ci_count"), taps);
                         });
+        source = {level, level.area, false, false, QTransform(), QRectF()};
     }
     if (level.isEmpty() || (fx == 1 && fy == 1 && level.area == QRectF(region)))
         return level;
-    return resample(gl, {level, level.area, false, false}, QRectF(region), QTransform());
+    return resample(gl, {level, level.area, false, false, QTransform(), QRectF()}, QRectF(region), QTransform());
 }
 
 DiscBlurNode::DiscBlurNode(const CIImage& in, double r)
@@ -857,7 +907,7 @@ void main() {
 }
 )");
     level = runPass(gl, program, level.area, level.texture->width, level.texture->height,
-                    {{level, level.area, false, false}}, [&](GLuint p) {
+                    {{level, level.area, false, false, QTransform(), QRectF()}}, [&](GLuint p) {
                         const float map[4] = {1.f, 1.f, 0.f, 0.f};
                         glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);
                         glUniform1i(gl.uniform(p, "_ci_taps"), GLint(offsets.size() / 2));
@@ -865,7 +915,7 @@ void main() {
                     });
     if (factor == 1)
         return level;
-    return resample(gl, {level, level.area, false, false}, QRectF(region), QTransform());
+    return resample(gl, {level, level.area, false, false, QTransform(), QRectF()}, QRectF(region), QTransform());
 }
 
 AreaAverageNode::AreaAverageNode(const CIImage& in, const QRectF& r)
@@ -882,7 +932,7 @@ Rendered AreaAverageNode::render(GL& gl, const QRect&, double) const
     // The rendered part may be smaller than the rectangle (transparent
     // around it): bring it to exactly the rectangle first.
     if (level.area != QRectF(rect) || level.densityX() != 1.0 || level.densityY() != 1.0)
-        level = resample(gl, {level, input.extent(), false, true}, QRectF(rect), QTransform());
+        level = resample(gl, {level, input.extent(), false, true, QTransform(), QRectF()}, QRectF(rect), QTransform());
     static GLuint program = 0;
     if (!program)
         program = passProgram(gl, 1, R"(
@@ -920,7 +970,7 @@ void main() {
 uniform float _ci_factor;
 void main() { _ci_out = _ci_texel(0, vec2(0.5)) * _ci_factor; }
 )");
-    return runPass(gl, scaleProgram, QRectF(0, 0, 1, 1), 1, 1, {{level, QRectF(0, 0, 1, 1), true, true}},
+    return runPass(gl, scaleProgram, QRectF(0, 0, 1, 1), 1, 1, {{level, QRectF(0, 0, 1, 1), true, true, QTransform(), QRectF()}},
                    [&](GLuint p) {
                        const float map[4] = {1.f, 1.f, 0.f, 0.f};
                        glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);

@@ -51,7 +51,17 @@ struct PassSampler {
     QRectF imageExtent;  // for clamping and samplerExtent()
     bool clamp = false;
     bool nearest = false;
+    // Reads go through this axis-aligned map (reader's world -> the rendered
+    // image's world) and clamp to clampExtent (in the rendered image's world;
+    // imageExtent when null). Lets a pass read a moved or clamped image
+    // without a pass of its own.
+    QTransform toInput;
+    QRectF clampExtent;
 };
+
+// What a pass needs to read `image` over `roi` (world), folding clamps and
+// whole-pixel moves and flips into the read.
+PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool clamp, bool nearest);
 
 // The GLSL uniforms and functions for `count` sampler slots
 // (_ci_texel(i, texelCoord), _ci_toTexel(i, worldPoint), _ci_ext[i]) and the

@@ -5,6 +5,7 @@
 #include "Pixels.h"
 
 #include "platform/image/CIBuiltinFilters.h"
+#include "platform/image/CIImageAccumulator.h"
 #include "platform/image/CIGeometry.h"
 #include "tests/support/LogCapture.h"
 
@@ -221,4 +222,61 @@ TEST(ImageNil, NilInNilOutWithoutAMessage)
     EXPECT_FALSE(empty.isNull());
     EXPECT_TRUE(CIGeometry::isEmpty(empty.extent()));
     EXPECT_THAT(Rendered(empty, QRect(0, 0, 1, 1)).at(0, 0), PixelNear(kClear, 0));
+}
+
+// Clamps and axis-aligned transforms are read through by the passes above
+// them instead of being drawn; the results must equal drawing them first.
+TEST(ImageFolding, ReadingThroughClampsAndTransformsEqualsDrawingThemFirst)
+{
+    QImage picture(9, 7, QImage::Format_RGBA8888);
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 9; ++x)
+            picture.setPixelColor(x, y, QColor((x * 29) % 256, (y * 37) % 256, (x * y * 11) % 256, 255));
+    const CIImage source = CIImage::imageWithQImage(picture);
+    QTransform halfTurn;
+    halfTurn.translate(9, 7);
+    halfTurn.rotate(180);
+    const QTransform stretch = QTransform::fromScale(1.5, 2.0);
+    // A materialized copy of an intermediate image (nothing to read through).
+    auto drawn = [](const CIImage& image, const QRect& rect) {
+        CIImageAccumulator accumulator(rect, kCIFormatRGBAf);
+        accumulator.setImage(image);
+        return accumulator.image();
+    };
+    const QRect area(-6, -5, 26, 24);
+    struct Case {
+        const char* name;
+        CIImage intermediate;
+    } cases[] = {
+        {"half turn", source.imageByApplyingTransform(halfTurn)},
+        {"clamped half turn", source.imageByApplyingTransform(halfTurn).imageByClampingToExtent()},
+        {"clamped stretch", source.imageByApplyingTransform(stretch).imageByClampingToExtent()},
+        {"stretched clamp", source.imageByClampingToExtent().imageByApplyingTransform(stretch)},
+        {"clamped whole stretch", source.imageByApplyingTransform(QTransform::fromScale(2, 3)).imageByClampingToExtent()},
+    };
+    for (const Case& c : cases) {
+        const CIImage flat = drawn(c.intermediate, area.adjusted(-40, -40, 40, 40));
+        // (A move of a stretch is one resampling, not two: not comparable.)
+        const int operations = QByteArray(c.name) == "stretched clamp" ? 2 : 3;
+        for (int which = 0; which < operations; ++which) {
+            auto build = [&](const CIImage& in) -> CIImage {
+                if (which == 0)
+                    return in.imageByCompositingOverImage(CIImage::imageWithColor(CIColor(0, 0, 1)));
+                if (which == 1) {
+                    CIGaussianBlur blur;
+                    blur.inputImage = QVariant::fromValue(in);
+                    blur.inputRadius = 2.0;
+                    return blur.outputImage();
+                }
+                return in.imageByApplyingTransform(QTransform::fromTranslate(0.25, 0.5));
+            };
+            const Rendered a(build(c.intermediate), area);
+            const Rendered b(build(flat), area);
+            const float tolerance = 1e-4f;
+            for (int y = area.y(); y < area.y() + area.height(); ++y)
+                for (int x = area.x(); x < area.x() + area.width(); ++x)
+                    ASSERT_THAT(a.at(x, y), PixelNear(b.at(x, y), tolerance))
+                        << c.name << " op " << which << " at " << x << "," << y;
+        }
+    }
 }
