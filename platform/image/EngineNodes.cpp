@@ -271,12 +271,8 @@ QImage SourceNode::decoded(double detail) const
         denominator *= 2;
     const QSize wanted((m_fileSize.width() + denominator - 1) / denominator,
                        (m_fileSize.height() + denominator - 1) / denominator);
-    if (!m_decoded.isNull()) {
-        const QSize have = m_decoded.size();
-        const int haveWidth = (have.width() == int(m_extent.width())) ? m_fileSize.width() : m_fileSize.height();
-        if (haveWidth >= wanted.width())
-            return m_decoded;
-    }
+    if (!m_decoded.isNull() && m_decodedDenominator <= denominator)
+        return m_decoded;
     QImageReader reader(m_path);
     reader.setAutoTransform(true);
     if (denominator > 1)
@@ -287,6 +283,7 @@ QImage SourceNode::decoded(double detail) const
         return {};
     }
     m_decoded = toWorkingBitmap(image);
+    m_decodedDenominator = denominator;
     ++m_decodeCount;
     return m_decoded;
 }

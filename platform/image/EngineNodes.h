@@ -96,6 +96,7 @@ private:
     QString m_path;
     QSize m_fileSize; // stored (unrotated) size of the file
     mutable QImage m_decoded;
+    mutable int m_decodedDenominator = 0; // the reduction of m_decoded
     mutable int m_decodeCount = 0;
     mutable Rendered m_whole; // the whole decoded picture, converted
     mutable double m_wholeDetail = 0;

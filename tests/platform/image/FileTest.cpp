@@ -31,7 +31,7 @@ QByteArray jpegWithOrientation(const QImage& image, int orientation)
     // APP1: "Exif\0\0", big-endian TIFF header, one IFD entry 0x0112 SHORT.
     const unsigned char exif[] = {0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0x00, 0x2A,
                                   0x00, 0x00, 0x00, 0x08, 0x00, 0x01, 0x01, 0x12, 0x00, 0x03, 0x00, 0x00,
-                                  0x00, 0x01, 0x00, char(orientation), 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+                                  0x00, 0x01, 0x00, static_cast<unsigned char>(orientation), 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
     return jpeg.left(2) + QByteArray(reinterpret_cast<const char*>(exif), sizeof exif) + jpeg.mid(2);
 }
 
@@ -100,6 +100,21 @@ TEST(ImageFiles, ExifOrientationSixLoadsUpright)
     EXPECT_LT(r.at(1, 6)[2], 0.2f);
     EXPECT_GT(r.at(2, 1)[2], 0.8f); // bottom: blue
     EXPECT_LT(r.at(2, 1)[0], 0.2f);
+
+    // Decoded at a quarter for a small view, it is still upright.
+    QImage bigStored(64, 32, QImage::Format_RGB32);
+    bigStored.fill(Qt::blue);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            bigStored.setPixelColor(x, y, Qt::red);
+    const CIImage big = CIImage::imageWithContentsOfFile(
+        writeFile(dir, QStringLiteral("turned-big.jpg"), jpegWithOrientation(bigStored, 6)));
+    ASSERT_FALSE(big.isNull());
+    EXPECT_EQ(big.extent(), QRectF(0, 0, 32, 64));
+    const Rendered small(big.imageByApplyingTransform(QTransform::fromScale(0.25, 0.25)), QRect(0, 0, 8, 16));
+    EXPECT_EQ(sourceOf(big)->lastDecodedSize(), QSize(8, 16));
+    EXPECT_GT(small.at(4, 13)[0], 0.8f); // top: red
+    EXPECT_GT(small.at(4, 2)[2], 0.8f);  // bottom: blue
 }
 
 TEST(ImageFiles, GreyscaleAndCmykJpegsLoadWithTheirColours)
