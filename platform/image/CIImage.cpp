@@ -106,19 +106,5 @@ CIImage CIImage::imageByCompositingOverImage(const CIImage& background) const
         return background;
     if (!background.m_node)
         return *this;
-    static std::shared_ptr<CIKernel> kernel;
-    if (!kernel)
-        kernel = CIKernel::kernelWithString(QStringLiteral(
-            "kernel vec4 sourceOver(sampler fg, sampler bg) {\n"
-            "    vec4 a = sample(fg, samplerCoord(fg));\n"
-            "    vec4 b = sample(bg, samplerCoord(bg));\n"
-            "    return a + b * (1.0 - a.a);\n"
-            "}\n"));
-    if (!kernel)
-        return {};
-    const CIFilterShape shape = definition().unionWith(background.definition());
-    return kernel->apply({QVariant::fromValue(*this), QVariant::fromValue(background)},
-                         {{kCIApplyOptionDefinition, QVariant::fromValue(shape)},
-                          {kCIApplyOptionExtent,
-                           QVariant::fromValue(CIGeometry::unite(extent(), background.extent()))}});
+    return CIImage(std::make_shared<Engine::SourceOverNode>(*this, background));
 }

@@ -95,14 +95,13 @@ GLuint passProgram(GL& gl, int count, const char* body)
     return program;
 }
 
-Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int height,
-                 const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms)
+// Runs `program` into `target` (covering `area`), only inside `viewport`
+// (texels of the target), blending source-over when asked.
+static void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF& area, const QRect& viewport,
+                     bool blend, const std::vector<PassSampler>& samplers,
+                     const std::function<void(GLuint)>& setUniforms)
 {
-    if (!program)
-        return {};
-    TexturePtr target = gl.floatTexture(width, height);
-    if (!target)
-        return {};
+    const int width = target.width, height = target.height;
     glUseProgram(program);
     const int n = int(samplers.size());
     std::vector<float> map(size_t(std::max(n, 1)) * 4, 0.f), size(size_t(std::max(n, 1)) * 2, 1.f),
@@ -154,8 +153,26 @@ Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int heig
                 float(area.height() / height));
     if (setUniforms)
         setUniforms(program);
-    gl.bindTarget(*target);
+    gl.bindTarget(target);
+    glViewport(viewport.x(), viewport.y(), viewport.width(), viewport.height());
+    if (blend) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    }
     gl.drawQuad();
+    if (blend)
+        glDisable(GL_BLEND);
+}
+
+Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int height,
+                 const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms)
+{
+    if (!program)
+        return {};
+    TexturePtr target = gl.floatTexture(width, height);
+    if (!target)
+        return {};
+    drawPass(gl, program, *target, area, QRect(0, 0, width, height), false, samplers, setUniforms);
     return {target, area};
 }
 
@@ -609,6 +626,58 @@ Rendered KernelNode::render(GL& gl, const QRect& region, double) const
             }
         }
     });
+}
+
+SourceOverNode::SourceOverNode(const CIImage& fg, const CIImage& bg)
+    : ImageNode(CIGeometry::unite(fg.extent(), bg.extent())), foreground(fg), background(bg)
+{
+}
+
+CIFilterShape SourceOverNode::definition() const
+{
+    return foreground.definition().unionWith(background.definition());
+}
+
+Rendered SourceOverNode::render(GL& gl, const QRect& region, double) const
+{
+    const QRect out = clip(region, m_extent);
+    if (out.isEmpty())
+        return {};
+    TexturePtr target;
+    {
+        Rendered base = renderImage(gl, background, out, 1.0);
+        if (!base.isEmpty() && base.area == QRectF(out) && base.texture->width == out.width()
+            && base.texture->height == out.height() && base.texture.use_count() == 1)
+            target = base.texture; // ours alone: blend onto it
+        else if (!base.isEmpty())
+            target = copyToArea(gl, base, out).texture;
+    }
+    if (!target) {
+        target = gl.floatTexture(out.width(), out.height());
+        if (!target)
+            return {};
+        const float clear[4] = {0, 0, 0, 0};
+        gl.bindTarget(*target);
+        glClearBufferfv(GL_COLOR, 0, clear);
+    }
+    const QRect over = clip(out, foreground.extent());
+    if (!over.isEmpty()) {
+        PassSampler s = samplerFor(gl, foreground, QRectF(over), false, false);
+        if (!s.rendered.isEmpty()) {
+            static GLuint program = 0;
+            if (!program)
+                program = passProgram(gl, 1, R"(
+void main() {
+    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;
+    _ci_out = _ci_texel(0, _ci_toTexel(0, p));
+}
+)");
+            if (!program)
+                return {};
+            drawPass(gl, program, *target, QRectF(out), over.translated(-out.x(), -out.y()), true, {s}, {});
+        }
+    }
+    return {target, QRectF(out)};
 }
 
 // --- Blurs -----------------------------------------------------------------------

@@ -177,6 +177,18 @@ private:
     QVariant m_userInfo;
 };
 
+// `foreground` over `background` (premultiplied source over). The background
+// is drawn and the foreground blended onto it only where it has pixels, in
+// place when the background's pixels belong to nobody else.
+class SourceOverNode final : public ImageNode {
+public:
+    SourceOverNode(const CIImage& foreground, const CIImage& background);
+    CIFilterShape definition() const override;
+    Rendered render(GL& gl, const QRect& region, double detail) const override;
+    CIImage foreground;
+    CIImage background;
+};
+
 // --- Blurs and reductions --------------------------------------------------
 
 // Gaussian of standard deviation `sigma`, computed on a reduced copy for

@@ -201,6 +201,25 @@ TEST(ImageCompositing, SourceOverIsPremultipliedAndCoversTheUnion)
     EXPECT_THAT(r.at(1, 0), PixelNear(kBlue, kExact));
     // With nothing under it, the foreground alone.
     EXPECT_EQ(fg.imageByCompositingOverImage(CIImage()), fg);
+
+    // Over a computed background (blended in place) and beyond its extent.
+    CIColorInvert invert;
+    invert.inputImage = QVariant::fromValue(CIImage::imageWithQImage(bitmap(3, 1, {{0, 0, 0, 255}, {0, 0, 0, 255}, {0, 0, 0, 255}})));
+    const CIImage white = invert.outputImage();
+    const CIImage two = CIImage::imageWithQImage(bitmap(2, 1, {{255, 0, 0, 128}, {255, 0, 0, 128}}))
+                            .imageByApplyingTransform(QTransform::fromTranslate(2, 0));
+    const CIImage mixed = two.imageByCompositingOverImage(white);
+    EXPECT_EQ(mixed.extent(), QRectF(0, 0, 4, 1));
+    for (int pass = 0; pass < 2; ++pass) { // the second render must not see the first's blending
+        const Rendered m(mixed, QRect(-1, 0, 6, 1));
+        EXPECT_THAT(m.at(-1, 0), PixelNear(kClear, 0));
+        EXPECT_THAT(m.at(1, 0), PixelNear((Pixel{1, 1, 1, 1}), kExact));
+        EXPECT_THAT(m.at(2, 0), PixelNear((Pixel{1, 1 - kHalf, 1 - kHalf, 1}), kExact));
+        EXPECT_THAT(m.at(3, 0), PixelNear((Pixel{kHalf, 0, 0, kHalf}), kExact));
+        EXPECT_THAT(m.at(4, 0), PixelNear(kClear, 0));
+    }
+    // The background itself is unchanged by being drawn on.
+    EXPECT_THAT(Rendered(white, QRect(2, 0, 1, 1)).at(2, 0), PixelNear((Pixel{1, 1, 1, 1}), kExact));
 }
 
 TEST(ImageNil, NilInNilOutWithoutAMessage)
