@@ -184,7 +184,7 @@ bool keepsPixelGrid(const QTransform& t)
 }
 } // namespace
 
-PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool clamp, bool nearest)
+PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool clamp, bool nearest, bool smoothReads)
 {
     PassSampler s;
     s.imageExtent = image.extent();
@@ -216,7 +216,9 @@ PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool cla
     }
     const QRectF innerRoi = CIGeometry::inset(CIGeometry::transformed(roi, toInner), 1, 1);
     const QRect need = s.clamp ? clampedRegion(innerRoi, inner.extent()) : toRect(innerRoi);
-    s.rendered = renderImage(gl, inner, need, 1.0);
+    auto* blur = smoothReads && !s.clamp ? dynamic_cast<const GaussianBlurNode*>(inner.node().get()) : nullptr;
+    s.rendered = blur ? blur->renderReduced(gl, need.intersected(toRect(inner.extent())))
+                      : renderImage(gl, inner, need, 1.0);
     s.toInput = toInner;
     s.clampExtent = inner.extent();
     return s;
@@ -773,8 +775,15 @@ GaussianBlurNode::GaussianBlurNode(const CIImage& in, double s)
 // lies on the level's texel grid, with transparency where `level` has nothing.
 static Rendered reduce(GL& gl, const PassSampler& first, const QRectF& area, int fx, int fy)
 {
-    int dx = 1, dy = 1;
     Rendered level = first.rendered;
+    if (level.isEmpty())
+        return level;
+    // A source that is already coarse is only reduced further.
+    int dx = 1, dy = 1;
+    if (first.toInput.isIdentity()) {
+        dx = std::max(1, int(std::lround(1.0 / level.densityX())));
+        dy = std::max(1, int(std::lround(1.0 / level.densityY())));
+    }
     bool firstPass = true;
     while (!level.isEmpty() && (dx < fx || dy < fy)) {
         const int sx = dx < fx ? 2 : 1, sy = dy < fy ? 2 : 1;
@@ -818,6 +827,16 @@ void main() {
 
 Rendered GaussianBlurNode::render(GL& gl, const QRect& region, double) const
 {
+    const Rendered level = renderReduced(gl, region);
+    if (level.isEmpty() || (level.area == QRectF(region) && level.densityX() == 1.0 && level.densityY() == 1.0))
+        return level;
+    return resample(gl, {level, level.area, false, false, QTransform(), QRectF()}, QRectF(region), QTransform());
+}
+
+Rendered GaussianBlurNode::renderReduced(GL& gl, const QRect& region) const
+{
+    if (region.isEmpty())
+        return {};
     const int factor = reductionFor(sigma);
     const double margin = std::ceil(3 * sigma) + 2 * factor;
     const QRect need = toRect(growRect(region, margin));
@@ -851,8 +870,7 @@ Rendered GaussianBlurNode::render(GL& gl, const QRect& region, double) const
     if (offsets.size() > 64)
         return {};
     level = separable(gl, level, 1, 0, offsets, weights);
-    level = separable(gl, level, 0, 1, offsets, weights);
-    return resample(gl, {level, level.area, false, false, QTransform(), QRectF()}, QRectF(region), QTransform());
+    return separable(gl, level, 0, 1, offsets, weights);
 }
 
 MotionBlurNode::MotionBlurNode(const CIImage& in, double r, double a)
@@ -875,14 +893,19 @@ Rendered MotionBlurNode::render(GL& gl, const QRect& region, double) const
             f *= 2;
         return f;
     };
-    const int fx = factorFor(length * std::abs(cx)), fy = factorFor(length * std::abs(cy));
+    int fx = factorFor(length * std::abs(cx)), fy = factorFor(length * std::abs(cy));
     const double reach = radius + 2.0 * std::max(fx, fy) + 1;
     const QRect need = toRect(QRectF(region).adjusted(-reach * std::abs(cx) - fx, -reach * std::abs(cy) - fy,
                                                       reach * std::abs(cx) + fx, reach * std::abs(cy) + fy));
-    PassSampler source = samplerFor(gl, input, QRectF(need), false, false);
+    PassSampler source = samplerFor(gl, input, QRectF(need), false, false, true);
     if (source.rendered.isEmpty())
         return {};
     Rendered level = source.rendered;
+    if (source.toInput.isIdentity()) {
+        // A blurred input handed over coarse: work on at least as coarse a grid.
+        fx = std::max(fx, int(std::lround(1.0 / level.densityX())));
+        fy = std::max(fy, int(std::lround(1.0 / level.densityY())));
+    }
     if (fx > 1 || fy > 1) {
         level = reduce(gl, source, QRectF(need), fx, fy);
         source = {level, level.area, false, false, QTransform(), QRectF()};

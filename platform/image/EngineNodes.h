@@ -60,8 +60,11 @@ struct PassSampler {
 };
 
 // What a pass needs to read `image` over `roi` (world), folding clamps and
-// whole-pixel moves and flips into the read.
-PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool clamp, bool nearest);
+// whole-pixel moves and flips into the read. With `smoothReads` (a pass that
+// only reads bilinearly at world positions) a Gaussian blur is handed over
+// at its reduced resolution instead of being enlarged first.
+PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool clamp, bool nearest,
+                       bool smoothReads = false);
 
 // The GLSL uniforms and functions for `count` sampler slots
 // (_ci_texel(i, texelCoord), _ci_toTexel(i, worldPoint), _ci_ext[i]) and the
@@ -197,6 +200,9 @@ class GaussianBlurNode final : public ImageNode {
 public:
     GaussianBlurNode(const CIImage& input, double sigma);
     Rendered render(GL& gl, const QRect& region, double detail) const override;
+    // The blurred copy before its enlargement (possibly fewer texels than
+    // pixels); bilinear reads of it are what render() draws.
+    Rendered renderReduced(GL& gl, const QRect& region) const;
     CIImage input;
     double sigma;
 };

@@ -7,6 +7,7 @@
 
 #include "platform/image/CIBuiltinFilters.h"
 #include "platform/image/CIGeometry.h"
+#include "platform/image/CIImageAccumulator.h"
 #include "tests/support/LogCapture.h"
 
 #include <gmock/gmock.h>
@@ -367,4 +368,29 @@ TEST(FilterGenerators, RandomIsStableAndUniformAndDisplacementMoves)
     distortion.inputScale = 2.0;
     const Rendered d(distortion.outputImage(), QRect(0, 0, 2, 1));
     EXPECT_THAT(d.at(0, 0), PixelNear((Pixel{0, 1, 0, 1}), 1e-5f)); // reads (1.5, 1.5): green
+}
+
+TEST(FilterBlurs, MotionBlurOfAGaussianReadsItCoarseWithoutVisibleChange)
+{
+    // The Gaussian hands its reduced copy to the motion blur; the result must
+    // match blurring a drawn copy of the Gaussian (within 1 %).
+    QImage picture(64, 48, QImage::Format_RGBA8888);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            picture.setPixelColor(x, y, QColor((x * 13) % 256, (y * 29) % 256, ((x / 8 + y / 8) % 2) * 255, 255));
+    const CIImage gaussian =
+        blur(QStringLiteral("CIGaussianBlur"), CIImage::imageWithQImage(picture).imageByClampingToExtent(), 20)->outputImage();
+    CIImageAccumulator drawn(QRectF(-200, -100, 464, 248), kCIFormatRGBAf);
+    drawn.setImage(gaussian);
+    const QRect area(0, 0, 64, 48);
+    for (double angle : {0.0, 0.7}) {
+        auto viaCoarse = blur(QStringLiteral("CIMotionBlur"), gaussian, 60);
+        viaCoarse->setValue(angle, kCIInputAngleKey);
+        auto viaDrawn = blur(QStringLiteral("CIMotionBlur"), drawn.image(), 60);
+        viaDrawn->setValue(angle, kCIInputAngleKey);
+        const Rendered a(viaCoarse->outputImage(), area), b(viaDrawn->outputImage(), area);
+        for (int y = 0; y < 48; y += 3)
+            for (int x = 0; x < 64; x += 3)
+                ASSERT_THAT(a.at(x, y), PixelNear(b.at(x, y), 0.01f)) << "angle " << angle << " at " << x << "," << y;
+    }
 }
