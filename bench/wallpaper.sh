@@ -55,11 +55,11 @@ for photo in "${photos[@]}"; do
   peak=$( { /usr/bin/time -f '%M' "$app" --render "$photo" --size ${W}x${H} --output "$out/w.jpg" >/dev/null; } 2>&1 | tail -1)
   im=n/a vp=n/a rim=n/a rvp=n/a
   if command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick; then
-    im=$(for i in $(seq "$runs"); do seconds imagemagick "$photo" "$out/im.jpg"; done | median)
+    im=$(for i in $(seq "$runs"); do seconds imagemagick "$photo" "$out/im.jpg"; done | median | xargs printf '%.3f')
     rim=$(echo "$im / $warm" | bc -l | xargs printf '%.1f')
   fi
   if command -v vips >/dev/null; then
-    vp=$(for i in $(seq "$runs"); do seconds vipscli "$photo" "$out/vp.jpg"; done | median)
+    vp=$(for i in $(seq "$runs"); do seconds vipscli "$photo" "$out/vp.jpg"; done | median | xargs printf '%.3f')
     rvp=$(echo "$vp / $warm" | bc -l | xargs printf '%.1f')
   fi
   printf '%-34s %10.3f %10.3f %10s %10s %9s %9s %9d\n' "$(basename "$photo")" "$cold" "$warm" "$im" "$vp" "$rim" "$rvp" $((peak / 1024))
