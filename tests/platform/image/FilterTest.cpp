@@ -225,7 +225,7 @@ TEST(FilterBlurs, GaussianMatchesADiscreteGaussianAcrossRadii)
             for (int c = -n; c < n + 2; ++c) {
                 const Pixel p = vertical ? r.at(0, c) : r.at(c, 0);
                 worst = std::max(worst, std::abs(p[0] - gaussianStep(c, sigma)));
-                EXPECT_NEAR(p[3], 1.0, 1e-4);
+                EXPECT_NEAR(p[3], 1.0, 2e-3); // half-float working space
             }
             EXPECT_LT(worst, tolerance) << "sigma " << sigma << (vertical ? " vertical" : " horizontal");
         }
@@ -236,7 +236,7 @@ TEST(FilterBlurs, GaussianOfAFiniteImageFadesOutsideIt)
 {
     const CIImage out = blur(QStringLiteral("CIGaussianBlur"), solid(40, 40, Qt::white), 3)->outputImage();
     const Rendered r(out, QRect(-10, -10, 60, 60));
-    EXPECT_NEAR(r.at(20, 20)[3], 1.0, 1e-4); // far inside
+    EXPECT_NEAR(r.at(20, 20)[3], 1.0, 2e-3); // far inside (half floats)
     EXPECT_NEAR(r.at(-1, 20)[3], gaussianStep(0, 3), 0.004); // one pixel outside the edge
     EXPECT_NEAR(r.at(-10, 20)[3], 0.0, 1e-4);
 }
@@ -316,7 +316,7 @@ TEST(FilterReductions, AreaAverageIsThePremultipliedMean)
     const Rendered r(average.outputImage(), QRect(0, 0, 1, 1));
     const double n = double(area.width()) * area.height();
     EXPECT_THAT(r.at(0, 0), PixelNear((Pixel{float(sums[0] / n), float(sums[1] / n), float(sums[2] / n), float(sums[3] / n)}),
-                                      1e-4f));
+                                      1e-3f)); // half floats
 }
 
 TEST(FilterCompositing, InvertBlendWithMaskAndConstantColour)
