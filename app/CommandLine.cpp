@@ -130,21 +130,17 @@ int run(const QStringList& arguments)
         return 1;
     const CIImage picture = maker.enhancedImageFor(photo, screen, defaults.boolForKey(QStringLiteral("scaleUp")),
                                                    defaults.boolForKey(QStringLiteral("showLogo")));
-    QString saved;
-    const auto result = maker.saveAsBackground(picture, baseName(path), screen.name, &saved);
-    if (!saved.isEmpty())
-        std::printf("Saved %s\n", qPrintable(saved));
-    switch (result) {
-    case SWWallpaperMaker::SaveResult::Installed:
-        std::printf("The desktop picture is set.\n");
-        return 0;
-    case SWWallpaperMaker::SaveResult::WrittenOnly:
+    const QString saved = SWWallpaperMaker::writeBackground(picture, baseName(path));
+    if (saved.isEmpty())
+        return 1;
+    std::printf("Saved %s\n", qPrintable(saved));
+    std::fflush(stdout);
+    if (!SWWallpaperMaker::installBackground(saved, screen.name)) {
         std::printf("The desktop picture was not set.\n");
         return 3;
-    case SWWallpaperMaker::SaveResult::Failed:
-        break;
     }
-    return 1;
+    std::printf("The desktop picture is set.\n");
+    return 0;
 }
 
 } // namespace CommandLine

@@ -107,21 +107,30 @@ CIImage SWWallpaperMaker::enhancedImageFor(const CIImage& photo, const SWScreen&
 SWWallpaperMaker::SaveResult SWWallpaperMaker::saveAsBackground(const CIImage& picture, const QString& name,
                                                                 const QString& screenName, QString* savedPath)
 {
+    const QString path = writeBackground(picture, name);
+    if (savedPath)
+        *savedPath = path;
+    // Only a written file may become the desktop picture: a missing one shows black.
+    if (path.isEmpty())
+        return SaveResult::Failed;
+    return installBackground(path, screenName) ? SaveResult::Installed : SaveResult::WrittenOnly;
+}
+
+QString SWWallpaperMaker::writeBackground(const CIImage& picture, const QString& name)
+{
     const QString folder = wallpaperFolder();
     if (folder.isEmpty())
-        return SaveResult::Failed;
+        return {};
     const QUrl target = LXBundleManager::uniqueFileURL(name + QStringLiteral(".jpg"), QUrl::fromLocalFile(folder));
-    // Only a written file may become the desktop picture: a missing one shows black.
-    if (!LXBundleManager::saveCIImage(picture, target))
-        return SaveResult::Failed;
-    if (savedPath)
-        *savedPath = target.toLocalFile();
-    const DesktopResult desktop = setDesktopImage(target.toLocalFile(), screenName);
-    if (!desktop.ok) {
+    return LXBundleManager::saveCIImage(picture, target) ? target.toLocalFile() : QString();
+}
+
+bool SWWallpaperMaker::installBackground(const QString& path, const QString& screenName)
+{
+    const DesktopResult desktop = setDesktopImage(path, screenName);
+    if (!desktop.ok)
         Alert::show(problemTitle, QStringLiteral("Could not set Desktop for this reason: %1").arg(desktop.errorText));
-        return SaveResult::WrittenOnly;
-    }
-    return SaveResult::Installed;
+    return desktop.ok;
 }
 
 // A JPEG ends with its end-of-image marker; a cut-off download does not.

@@ -39,6 +39,10 @@ public:
     // `savedPath` receives the file written.
     SaveResult saveAsBackground(const CIImage& picture, const QString& name, const QString& screenName,
                                 QString* savedPath = nullptr);
+    // Its two steps: the file written (empty after an alert), then the
+    // desktop picture set (false after an alert).
+    static QString writeBackground(const CIImage& picture, const QString& name);
+    static bool installBackground(const QString& path, const QString& screenName);
 
     // The photo at `url` as an image; nil after the alert "Problem creating
     // Wallpaper" when it cannot be read as an image.
