@@ -15,7 +15,7 @@ public:
     {
         for (const char* var : {"XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "SWAYSOCK",
                                 "HYPRLAND_INSTANCE_SIGNATURE", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID",
-                                "MATE_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY", "DISPLAY"})
+                                "MATE_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY", "DISPLAY", "XDG_SESSION_TYPE"})
             qunsetenv(var);
         m_path = qgetenv("PATH");
         qputenv("HOME", m_home.path().toUtf8());
