@@ -95,6 +95,8 @@ void main() {
     const float size[2] = {float(rect.width()), float(rect.height())};
     glUniform4fv(gl->uniform(program, "_ci_map"), 1, map);
     glUniform2fv(gl->uniform(program, "_ci_size"), 1, size);
+    const float scale[2] = {1.f / float(r.texture->allocWidth), 1.f / float(r.texture->allocHeight)};
+    glUniform2fv(gl->uniform(program, "_ci_scale"), 1, scale);
     glUniform1i(gl->uniform(program, "_ci_mode"), 0);
     gl->bindTarget(*target);
     gl->drawQuad();

@@ -71,14 +71,14 @@ QString samplerDeclarations(int count)
     QString s;
     for (int i = 0; i < count; ++i)
         s += QStringLiteral("uniform sampler2D _ci_tex%1;\n").arg(i);
-    s += QStringLiteral("uniform vec4 _ci_map[%1];\nuniform vec2 _ci_size[%1];\nuniform int _ci_mode[%1];\n"
+    s += QStringLiteral("uniform vec4 _ci_map[%1];\nuniform vec2 _ci_size[%1];\nuniform vec2 _ci_scale[%1];\nuniform int _ci_mode[%1];\n"
                         "uniform vec4 _ci_box[%1];\nuniform vec4 _ci_ext[%1];\nuniform vec4 _ci_dest;\n"
                         "vec2 _ci_dc = vec2(0.0);\n")
              .arg(n);
     s += QStringLiteral("vec2 _ci_toTexel(int i, vec2 p) { return p * _ci_map[i].xy + _ci_map[i].zw; }\n");
     s += QStringLiteral("vec4 _ci_texel(int i, vec2 tc) {\n");
     for (int i = 0; i < count; ++i)
-        s += QStringLiteral("    if (i == %1) return _ci_fetch(_ci_tex%1, tc, _ci_size[%1], _ci_mode[%1], _ci_box[%1]);\n").arg(i);
+        s += QStringLiteral("    if (i == %1) return _ci_fetch(_ci_tex%1, tc, _ci_size[%1], _ci_scale[%1], _ci_mode[%1], _ci_box[%1]);\n").arg(i);
     s += QStringLiteral("    return vec4(0.0);\n}\n");
     return s;
 }
@@ -105,6 +105,7 @@ static void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF
     glUseProgram(program);
     const int n = int(samplers.size());
     std::vector<float> map(size_t(std::max(n, 1)) * 4, 0.f), size(size_t(std::max(n, 1)) * 2, 1.f),
+        scale(size_t(std::max(n, 1)) * 2, 1.f),
         box(size_t(std::max(n, 1)) * 4, 0.f), ext(size_t(std::max(n, 1)) * 4, 0.f);
     std::vector<GLint> mode(size_t(std::max(n, 1)), 0);
     for (int i = 0; i < n; ++i) {
@@ -132,6 +133,8 @@ static void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF
         map[size_t(i) * 4 + 3] = float((t.dy() - r.area.y()) * dy);
         size[size_t(i) * 2 + 0] = float(r.texture->width);
         size[size_t(i) * 2 + 1] = float(r.texture->height);
+        scale[size_t(i) * 2 + 0] = 1.f / float(r.texture->allocWidth);
+        scale[size_t(i) * 2 + 1] = 1.f / float(r.texture->allocHeight);
         mode[size_t(i)] = (s.clamp ? 1 : 0) | (s.nearest ? 2 : 0);
         if (s.clamp) {
             const QRectF inside = CIGeometry::intersect(s.clampExtent.isNull() ? e : s.clampExtent, r.area);
@@ -146,6 +149,7 @@ static void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF
     }
     glUniform4fv(gl.uniform(program, "_ci_map"), std::max(n, 1), map.data());
     glUniform2fv(gl.uniform(program, "_ci_size"), std::max(n, 1), size.data());
+    glUniform2fv(gl.uniform(program, "_ci_scale"), std::max(n, 1), scale.data());
     glUniform1iv(gl.uniform(program, "_ci_mode"), std::max(n, 1), mode.data());
     glUniform4fv(gl.uniform(program, "_ci_box"), std::max(n, 1), box.data());
     glUniform4fv(gl.uniform(program, "_ci_ext"), std::max(n, 1), ext.data());

@@ -43,17 +43,21 @@ const char* const kShaderPrelude = R"(
 // mode: bit 0 clamp to the clamp box, bit 1 nearest filtering. Written
 // without branches and with an explicit level: texture reads inside
 // conditional code are many times slower on the software rasterizer.
-vec4 _ci_fetch(sampler2D tex, vec2 tc, vec2 size, int mode, vec4 box) {
+// `size` is the region of texels in use, `scale` one over the texture's
+// real size (a pooled texture may be larger than what it holds).
+vec4 _ci_fetch(sampler2D tex, vec2 tc, vec2 size, vec2 scale, int mode, vec4 box) {
     float clampMode = float(mode & 1);
     float nearest = float((mode >> 1) & 1);
     vec2 c = mix(tc, clamp(tc, box.xy, box.zw), clampMode);
     c = mix(c, floor(c) + 0.5, nearest);
+    // Clamp to the edge of the texels in use, not of the texture.
+    c = clamp(c, vec2(0.5), size - 0.5);
     // Clamp-to-edge texels times the coverage of the region give the exact
     // bilinear blend with the transparent outside.
     vec2 linearCover = clamp(tc + 0.5, 0.0, 1.0) * clamp(size + 0.5 - tc, 0.0, 1.0);
     vec2 nearestCover = step(vec2(0.0), tc) * step(tc, size);
     vec2 w = mix(mix(linearCover, nearestCover, nearest), vec2(1.0), clampMode);
-    return textureLod(tex, c / size, 0.0) * (w.x * w.y);
+    return textureLod(tex, c * scale, 0.0) * (w.x * w.y);
 }
 vec3 _ci_toLinear(vec3 c) {
     return mix(c / 12.92, pow((c + 0.055) / 1.055, vec3(2.4)), step(vec3(0.04045), c));
@@ -67,7 +71,7 @@ vec3 _ci_toSRGB(vec3 c) {
 Texture::~Texture()
 {
     if (g_instance && id)
-        g_instance->recycle(id, width, height, format);
+        g_instance->recycle(id, allocWidth, allocHeight, format);
 }
 
 GL* GL::instance()
@@ -171,18 +175,38 @@ TexturePtr GL::texture(int width, int height, GLenum format)
     result->width = width;
     result->height = height;
     result->format = format;
-    for (size_t i = 0; i < m_pool.size(); ++i) {
-        const Pooled& p = m_pool[i];
-        if (p.width == width && p.height == height && p.format == format) {
-            result->id = p.id;
-            m_pooledBytes -= bytesPerPixel(format) * size_t(width) * size_t(height);
-            m_pool.erase(m_pool.begin() + qsizetype(i));
-            return result;
-        }
+    // Working textures are read through _ci_fetch, which knows the texels in
+    // use, so any pooled one that is large enough (and not wasteful) will do:
+    // a render's many slightly different sizes then share a few textures
+    // instead of each allocating (and the driver zero-filling) its own.
+    const bool slack = format == m_floatFormat;
+    const size_t wanted = size_t(width) * size_t(height);
+    qsizetype best = -1;
+    for (qsizetype i = 0; i < qsizetype(m_pool.size()); ++i) {
+        const Pooled& p = m_pool[size_t(i)];
+        if (p.format != format)
+            continue;
+        const size_t have = size_t(p.width) * size_t(p.height);
+        const bool fits = slack ? p.width >= width && p.height >= height && have <= 2 * wanted
+                                : p.width == width && p.height == height;
+        if (fits && (best < 0 || have < size_t(m_pool[size_t(best)].width) * size_t(m_pool[size_t(best)].height)))
+            best = i;
     }
+    if (best >= 0) {
+        const Pooled p = m_pool[size_t(best)];
+        result->id = p.id;
+        result->allocWidth = p.width;
+        result->allocHeight = p.height;
+        m_pooledBytes -= bytesPerPixel(format) * size_t(p.width) * size_t(p.height);
+        m_pool.erase(m_pool.begin() + best);
+        return result;
+    }
+    auto roundUp = [this](int n) { return std::min(m_maxTextureSize, (n + 63) / 64 * 64); };
+    result->allocWidth = slack ? roundUp(width) : width;
+    result->allocHeight = slack ? roundUp(height) : height;
     glGenTextures(1, &result->id);
     glBindTexture(GL_TEXTURE_2D, result->id);
-    glTexStorage2D(GL_TEXTURE_2D, 1, format, width, height);
+    glTexStorage2D(GL_TEXTURE_2D, 1, format, result->allocWidth, result->allocHeight);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     if (glGetError() != GL_NO_ERROR) {

@@ -20,9 +20,11 @@ class GL;
 // An RGBA texture that goes back to the pool when the last owner lets go.
 struct Texture {
     GLuint id = 0;
-    int width = 0;
+    int width = 0;       // the texels in use, from (0, 0)
     int height = 0;
-    GLenum format = 0; // internal format
+    int allocWidth = 0;  // the texture's real size; working textures are
+    int allocHeight = 0; // allocated with slack so that the pool can reuse them
+    GLenum format = 0;   // internal format
     ~Texture();
 };
 using TexturePtr = std::shared_ptr<Texture>;
