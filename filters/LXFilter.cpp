@@ -99,11 +99,6 @@ void LXFilter::setBundleForClass(const QString& className, const QString& bundle
     registries().bundles.insert(className, bundlePath);
 }
 
-void LXFilter::clearKernelCacheForTesting()
-{
-    registries().kernels.clear();
-}
-
 CIKernelPtr LXFilter::kernel() const
 {
     const QString name = className();

@@ -72,6 +72,4 @@ public:
     // The bundle whose resources hold a class's kernel text: the main bundle
     // unless a class (a plug-in's, a test's) was given its own folder.
     static void setBundleForClass(const QString& className, const QString& bundlePath);
-    // Forgets every cached kernel (tests that swap kernel texts).
-    static void clearKernelCacheForTesting();
 };
