@@ -67,6 +67,15 @@ QStringList LXFilter::copyKeysForClass(const QString& className)
     return registries().copyKeys.value(className);
 }
 
+// The class's cached routines, loaded on first request; nullptr when the
+// class has no kernel text (nothing is cached, so the next call looks again).
+static const KernelEntry* kernelEntry(const QString& className)
+{
+    LXFilter::loadKernels(className);
+    const auto it = registries().kernels.constFind(className);
+    return it == registries().kernels.constEnd() ? nullptr : &*it;
+}
+
 void LXFilter::loadKernels(const QString& className)
 {
     Registries& r = registries();
@@ -102,26 +111,24 @@ void LXFilter::setBundleForClass(const QString& className, const QString& bundle
 CIKernelPtr LXFilter::kernel() const
 {
     const QString name = className();
-    loadKernels(name);
-    const auto it = registries().kernels.constFind(name);
-    if (it == registries().kernels.constEnd())
+    const KernelEntry* entry = kernelEntry(name);
+    if (!entry)
         return nullptr;
-    if (const auto* several = std::get_if<QHash<QString, CIKernelPtr>>(&*it)) {
+    if (const auto* several = std::get_if<QHash<QString, CIKernelPtr>>(entry)) {
         Log::line(lcFilters, QStringLiteral("Warning: requesting single Kernel, even though the filter '%1 has "
                                             "multiple kernel in a Dictionary (%2)")
                                  .arg(name, describe(*several)));
         return lastOf(*several);
     }
-    return std::get<CIKernelPtr>(*it);
+    return std::get<CIKernelPtr>(*entry);
 }
 
 CIKernelPtr LXFilter::kernelWithName(const QString& routine) const
 {
     const QString name = className();
-    loadKernels(name);
-    const auto it = registries().kernels.constFind(name);
-    if (it != registries().kernels.constEnd()) {
-        if (const auto* several = std::get_if<QHash<QString, CIKernelPtr>>(&*it)) {
+    const KernelEntry* entry = kernelEntry(name);
+    if (entry) {
+        if (const auto* several = std::get_if<QHash<QString, CIKernelPtr>>(entry)) {
             if (CIKernelPtr k = several->value(routine))
                 return k;
             Log::line(lcFilters, QStringLiteral("Warning: Filter '%1' has no Kernel named '%2':\n%3")
@@ -131,18 +138,17 @@ CIKernelPtr LXFilter::kernelWithName(const QString& routine) const
     }
     Log::line(lcFilters, QStringLiteral("Warning: requesting named Kernel '%1' even thought '%2' has only one Kernel")
                              .arg(routine, name));
-    return it == registries().kernels.constEnd() ? nullptr : std::get<CIKernelPtr>(*it);
+    return entry ? std::get<CIKernelPtr>(*entry) : nullptr;
 }
 
 QHash<QString, CIKernelPtr> LXFilter::kernelsOfClass(const QString& name)
 {
-    loadKernels(name);
-    const auto it = registries().kernels.constFind(name);
-    if (it == registries().kernels.constEnd())
+    const KernelEntry* entry = kernelEntry(name);
+    if (!entry)
         return {};
-    if (const auto* several = std::get_if<QHash<QString, CIKernelPtr>>(&*it))
+    if (const auto* several = std::get_if<QHash<QString, CIKernelPtr>>(entry))
         return *several;
-    const CIKernelPtr single = std::get<CIKernelPtr>(*it);
+    const CIKernelPtr single = std::get<CIKernelPtr>(*entry);
     return {{single->name(), single}};
 }
 

@@ -4,6 +4,7 @@
 #include "platform/foundation/Log.h"
 #include "resources/BundleResources.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 double LXColor::leadingNumber(const QString& text)
@@ -30,9 +31,16 @@ QBrush LXColor::colorFromDescription(const QString& text)
     default: r = at(0); g = at(1); b = at(2); break;
     }
     if (r == 0) {
-        const Picture picture = imageNamed(Bundle::mainBundle(), text);
-        if (!picture.isNull())
-            return QBrush(picture.toImage());
+        // Descriptions repeat (every draw of a shadowed label asks again) and
+        // the bundle does not change: look each text up among the pictures once.
+        static QHash<QString, QBrush> patterns;
+        auto it = patterns.constFind(text);
+        if (it == patterns.constEnd()) {
+            const Picture picture = imageNamed(Bundle::mainBundle(), text);
+            it = patterns.insert(text, picture.isNull() ? QBrush() : QBrush(picture.toImage()));
+        }
+        if (it->style() != Qt::NoBrush)
+            return *it;
     }
     return QBrush(QColor::fromRgbF(float(r), float(g), float(b), float(a)));
 }

@@ -4,7 +4,7 @@
 //   "1 0 0" red, "0.5/0.25" half grey at quarter opacity, "Paper" the pattern
 //   of the picture named Paper.
 // A pattern comes back as a textured QBrush; a plain colour as a solid one.
-// Main thread (picture look-ups use the main bundle).
+// Main thread (picture look-ups use the main bundle; their results are kept).
 
 #include "graphics/ColorSpaces.h"
 
