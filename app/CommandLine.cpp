@@ -82,7 +82,7 @@ int run(const QStringList& arguments)
     parser.addVersionOption();
     const QCommandLineOption render(QStringLiteral("render"), QStringLiteral("Write the wallpaper of PHOTO to --output, nothing else."),
                                     QStringLiteral("PHOTO"));
-    const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("The screen size for --render, in points."),
+    const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("The screen size for --render, in points (each side at most 8192)."),
                                   QStringLiteral("WxH"));
     const QCommandLineOption output(QStringLiteral("output"),
                                     QStringLiteral("The file --render writes (.jpg or .png; other names as the picture's alpha decides)."),
@@ -106,10 +106,13 @@ int run(const QStringList& arguments)
     UserDefaults& defaults = UserDefaults::standardUserDefaults();
     SWWallpaperMaker maker;
     if (parser.isSet(render)) {
-        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)$")).match(parser.value(size));
-        if (!m.hasMatch() || m.captured(1).toInt() <= 0 || m.captured(2).toInt() <= 0 || m.captured(1).toInt() > 32768
-            || m.captured(2).toInt() > 32768)
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d{1,9})x(\\d{1,9})$")).match(parser.value(size));
+        if (!m.hasMatch() || m.captured(1).toInt() <= 0 || m.captured(2).toInt() <= 0)
             return fail(QStringLiteral("--render needs --size WxH (for example --size 2560x1600), got '%1'.").arg(parser.value(size)));
+        if (m.captured(1).toInt() > SWWallpaperMaker::kMaxScreenSide || m.captured(2).toInt() > SWWallpaperMaker::kMaxScreenSide)
+            return fail(QStringLiteral("--size %1 is too large: each side can be at most %2 pixels.")
+                            .arg(parser.value(size))
+                            .arg(SWWallpaperMaker::kMaxScreenSide));
         if (parser.value(output).isEmpty())
             return fail(QStringLiteral("--render needs --output FILE."));
         const CIImage photo = SWWallpaperMaker::loadPhoto(QUrl::fromLocalFile(parser.value(render)));
@@ -117,7 +120,10 @@ int run(const QStringList& arguments)
             return 1;
         const SWScreen screen{QSizeF(m.captured(1).toInt(), m.captured(2).toInt()), !parser.isSet(secondary), QString()};
         const CIImage picture = maker.enhancedImageFor(photo, screen, parser.isSet(scaleUp), !parser.isSet(noLogo));
-        return LXBundleManager::saveCIImage(picture, QUrl::fromLocalFile(QFileInfo(parser.value(output)).absoluteFilePath())) ? 0 : 1;
+        const QImage bitmap = SWWallpaperMaker::renderPicture(picture);
+        if (bitmap.isNull())
+            return 1;
+        return LXBundleManager::saveBitmapRep(bitmap, QUrl::fromLocalFile(QFileInfo(parser.value(output)).absoluteFilePath())) ? 0 : 1;
     }
 
     SWScreen screen;

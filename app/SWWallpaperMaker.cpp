@@ -4,7 +4,9 @@
 #include "platform/desktop/DesktopPicture.h"
 #include "platform/desktop/PicturesFolder.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/image/CIContext.h"
 #include "platform/image/CIFilter.h"
+#include "platform/image/CIGeometry.h"
 #include "resources/BundleResources.h"
 #include "resources/LXBundleManager.h"
 
@@ -116,13 +118,36 @@ SWWallpaperMaker::SaveResult SWWallpaperMaker::saveAsBackground(const CIImage& p
     return installBackground(path, screenName) ? SaveResult::Installed : SaveResult::WrittenOnly;
 }
 
+QImage SWWallpaperMaker::renderPicture(const CIImage& picture)
+{
+    const QRectF extent = picture.extent();
+    QString reason;
+    QImage bitmap;
+    if (picture.isNull() || CIGeometry::isInfinite(extent) || CIGeometry::isEmpty(extent)) {
+        reason = QStringLiteral("there is no picture");
+    } else {
+        const CIContext context;
+        bitmap = context.createCGImage(picture, extent);
+        reason = context.lastError();
+    }
+    if (bitmap.isNull()) {
+        Alert::show(problemTitle, QStringLiteral("The wallpaper could not be made: %1.").arg(reason));
+        return {};
+    }
+    return bitmap;
+}
+
 QString SWWallpaperMaker::writeBackground(const CIImage& picture, const QString& name)
 {
+    // Rendered first: a photo that turns out damaged leaves no file behind.
+    const QImage bitmap = renderPicture(picture);
+    if (bitmap.isNull())
+        return {};
     const QString folder = wallpaperFolder();
     if (folder.isEmpty())
         return {};
     const QUrl target = LXBundleManager::uniqueFileURL(name + QStringLiteral(".jpg"), QUrl::fromLocalFile(folder));
-    return LXBundleManager::saveCIImage(picture, target) ? target.toLocalFile() : QString();
+    return LXBundleManager::saveBitmapRep(bitmap, target) ? target.toLocalFile() : QString();
 }
 
 bool SWWallpaperMaker::installBackground(const QString& path, const QString& screenName)

@@ -10,6 +10,7 @@
 #include "filters/LXWatermarkFilter.h"
 #include "platform/image/CIImage.h"
 
+#include <QImage>
 #include <QSizeF>
 #include <QString>
 #include <QUrl>
@@ -40,13 +41,22 @@ public:
     SaveResult saveAsBackground(const CIImage& picture, const QString& name, const QString& screenName,
                                 QString* savedPath = nullptr);
     // Its two steps: the file written (empty after an alert), then the
-    // desktop picture set (false after an alert).
+    // desktop picture set (false after an alert). Nothing is written when
+    // the picture cannot be rendered whole (a photo that does not decode).
     static QString writeBackground(const CIImage& picture, const QString& name);
     static bool installBackground(const QString& path, const QString& screenName);
 
     // The photo at `url` as an image; nil after the alert "Problem creating
     // Wallpaper" when it cannot be read as an image.
     static CIImage loadPhoto(const QUrl& url);
+
+    // The whole picture as an 8-bit bitmap; null after the alert "Problem
+    // creating Wallpaper" when any of it could not be rendered.
+    static QImage renderPicture(const CIImage& picture);
+
+    // The largest screen side, in pixels, that a picture is made for: beyond
+    // every display sold, and well inside the image engine's limits.
+    static constexpr int kMaxScreenSide = 8192;
 
     LXArtisticExtend& artistic() { return m_artistic; }
     LXWatermarkFilter& watermark() { return m_watermark; }

@@ -1,4 +1,7 @@
 #include "filters/LXFilter.h"
+#include "platform/image/CIGeometry.h"
+
+#include <cmath>
 
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
@@ -154,6 +157,12 @@ QHash<QString, CIKernelPtr> LXFilter::kernelsOfClass(const QString& name)
 
 QVariantList LXFilter::arrayForRect(const QRectF& rect)
 {
+    // An infinite extent (a clamp's, a generator's) stays infinite; no int
+    // or float could hold it.
+    const bool fits = !CIGeometry::isInfinite(rect) && std::abs(rect.x()) < 2e9 && std::abs(rect.y()) < 2e9
+                   && std::abs(rect.width()) < 1e38 && std::abs(rect.height()) < 1e38;
+    if (!fits)
+        return {std::trunc(rect.x()), std::trunc(rect.y()), rect.width(), rect.height()};
     return {int(rect.x()), int(rect.y()), float(rect.width()), float(rect.height())};
 }
 

@@ -53,7 +53,8 @@ public:
     static QHash<QString, CIKernelPtr> kernelsOfClass(const QString& className);
 
     // x and y truncated to whole numbers, width and height as floats: the
-    // form of the kCIApplyOptionExtent option.
+    // form of the kCIApplyOptionExtent option. An infinite (or out-of-range)
+    // rectangle comes back as four doubles, x and y truncated, still infinite.
     static QVariantList arrayForRect(const QRectF& rect);
     static CIVector vectorForRect(const QRectF& rect);
 

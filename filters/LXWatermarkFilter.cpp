@@ -90,7 +90,10 @@ LXWatermarkFilter::Placement LXWatermarkFilter::placement(double BW, double BH) 
     const double ox = lerp(small.x(), large.x());
     const double oy = lerp(small.y(), large.y());
 
-    const unsigned g = unsigned(numberValue(gravity, 0));
+    // A bit mask, read as a C int would be (-1: every bit); through int
+    // first, since a negative or huge double has no unsigned value.
+    const double gravityNumber = numberValue(gravity, 0);
+    const unsigned g = std::abs(gravityNumber) < 2147483648.0 ? unsigned(int(gravityNumber)) : 0u;
     double x = (BW - width) * 0.5, y = (BH - height) * 0.5;
     if (g & 8)
         x = ox;

@@ -36,6 +36,31 @@ QString supportAddress()
     return address.isEmpty() ? QStringLiteral("the Sunnyside developers") : address;
 }
 
+// JPEG has no alpha: what shows through is black, as over an empty desktop.
+// (A plain conversion to RGB32 would divide by alpha and show faint pixels
+// at full strength.)
+QImage flattenedOntoBlack(const QImage& bitmap)
+{
+    // Premultiplied colour is the colour over black: only alpha changes.
+    QImage flat = bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < flat.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(flat.scanLine(y));
+        for (int x = 0; x < flat.width(); ++x)
+            row[x] |= 0xff000000u;
+    }
+    flat.reinterpretAsFormat(QImage::Format_RGB32);
+    return flat;
+}
+
+void showSaveAlert(const QString& path, const QString& error)
+{
+    Alert::show(QStringLiteral("Could not save File"),
+                QStringLiteral("Writing the image '%1' failed: %2.\n\nIf you think this should not have happened, "
+                               "please take a screenshot (Print Screen key) and send it to %3, so that we can "
+                               "track down the fault.")
+                    .arg(path, error, supportAddress()));
+}
+
 // The encoded file; empty with `error` set when encoding fails.
 QByteArray encode(const QImage& bitmap, const char* format, QString* error)
 {
@@ -47,10 +72,7 @@ QByteArray encode(const QImage& bitmap, const char* format, QString* error)
         writer.setQuality(jpegQuality);
         writer.setOptimizedWrite(true);
     }
-    // JPEG has no alpha: flatten onto black as premultiplied pixels already are.
-    const QImage source = qstrcmp(format, "jpeg") == 0 && bitmap.hasAlphaChannel()
-                            ? bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied).convertToFormat(QImage::Format_RGB32)
-                            : bitmap;
+    const QImage source = qstrcmp(format, "jpeg") == 0 && bitmap.hasAlphaChannel() ? flattenedOntoBlack(bitmap) : bitmap;
     if (!writer.write(source)) {
         *error = writer.errorString();
         return {};
@@ -87,11 +109,7 @@ bool LXBundleManager::saveBitmapRep(const QImage& bitmap, const QUrl& url)
             return true;
         error = file.errorString();
     }
-    Alert::show(QStringLiteral("Could not save File"),
-                QStringLiteral("Writing the image '%1' failed: %2.\n\nIf you think this should not have happened, "
-                               "please take a screenshot (Print Screen key) and send it to %3, so that we can "
-                               "track down the fault.")
-                    .arg(path, error, supportAddress()));
+    showSaveAlert(path, error);
     return false;
 }
 
@@ -104,9 +122,16 @@ bool LXBundleManager::saveImage(const Picture& image, const QUrl& url)
 
 bool LXBundleManager::saveCIImage(const CIImage& image, const QUrl& url)
 {
-    QImage bitmap;
-    if (!image.isNull() && !CIGeometry::isInfinite(image.extent()) && !image.extent().isEmpty())
-        bitmap = CIContext().createCGImage(image, image.extent());
+    if (image.isNull() || CIGeometry::isInfinite(image.extent()) || image.extent().isEmpty())
+        return saveBitmapRep(QImage(), url);
+    const CIContext context;
+    const QImage bitmap = context.createCGImage(image, image.extent());
+    if (bitmap.isNull()) {
+        // A picture that could not be rendered whole is not written at all.
+        showSaveAlert(bitmapFileURL(QImage(), url).toLocalFile(),
+                      QStringLiteral("the picture could not be rendered: %1").arg(context.lastError()));
+        return false;
+    }
     return saveBitmapRep(bitmap, url);
 }
 
@@ -146,6 +171,13 @@ QString LXBundleManager::randomStringWithLength(int length, const QStringList& c
 
 QUrl LXBundleManager::tempFileForImage(const Picture& image, const QString& name)
 {
+    // The name becomes one file in a folder of ours: a path ("../x", "a/b")
+    // would write, and later delete, outside the temporary folder.
+    if (!name.isEmpty() && (name.contains(QLatin1Char('/')) || name.contains(QChar(0)) || name == QLatin1String(".")
+                            || name == QLatin1String(".."))) {
+        Log::line(lcResources, QStringLiteral("Error: the temporary file name '%1' is not a plain file name").arg(name));
+        return {};
+    }
     QString path = Application::temporaryDirectory() + QLatin1Char('/') + randomStringWithLength(10);
     if (!name.isEmpty()) {
         createDirectoryAtURL(QUrl::fromLocalFile(path), true);
@@ -155,7 +187,8 @@ QUrl LXBundleManager::tempFileForImage(const Picture& image, const QString& name
     if (ext != QLatin1String("jpg") && ext != QLatin1String("png"))
         path += QStringLiteral(".jpg");
     const QUrl url = QUrl::fromLocalFile(path);
-    saveImage(image, url);
+    if (!saveImage(image, url))
+        return {};
     LXTempCleaner::addURL(url);
     return url;
 }

@@ -38,7 +38,9 @@ public:
 
     // Writes `image` into the temporary folder (as "<random>.jpg", or as
     // "<random>/<name>", "jpg" appended unless the name ends in "jpg" or
-    // "png"), registers it for deletion at quit and returns its URL.
+    // "png"), registers it for deletion at quit and returns its URL. Empty
+    // when nothing was written: a nil image, a write that failed (alerted),
+    // or a name that is not one plain file name (logged).
     static QUrl tempFileForImage(const Picture& image, const QString& name = {});
 
     // "<data folder>/sunnyside", created on every call; null after a

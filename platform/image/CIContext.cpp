@@ -28,19 +28,47 @@ Engine::Rendered renderExactly(Engine::GL& gl, const CIImage& image, const QRect
 
 } // namespace
 
+bool CIContext::begin(quint64* failuresBefore) const
+{
+    m_lastError.clear();
+    Engine::GL* gl = Engine::GL::instance();
+    if (!gl) {
+        m_lastError = QStringLiteral("the image engine could not start");
+        return false;
+    }
+    *failuresBefore = gl->failureCount();
+    return true;
+}
+
+bool CIContext::succeeded(quint64 failuresBefore) const
+{
+    Engine::GL* gl = Engine::GL::instance();
+    if (gl->failureCount() == failuresBefore)
+        return true;
+    m_lastError = gl->lastFailure();
+    return false;
+}
+
 bool CIContext::render(const CIImage& image, float* buffer, qsizetype rowFloats, const QRectF& rectF) const
 {
     const QRect rect = CIGeometry::integral(rectF);
-    if (rect.isEmpty() || !buffer)
+    quint64 failures = 0;
+    if (!begin(&failures))
         return false;
+    if (rect.isEmpty() || !buffer) {
+        m_lastError = QStringLiteral("there is nothing to render");
+        return false;
+    }
     Engine::GL* gl = Engine::GL::instance();
-    if (!gl)
-        return false;
     if (rowFloats <= 0)
         rowFloats = qsizetype(rect.width()) * 4;
     Engine::Rendered r = renderExactly(*gl, image, rect);
-    if (r.isEmpty())
+    if (!succeeded(failures))
         return false;
+    if (r.isEmpty()) {
+        m_lastError = QStringLiteral("the image engine rendered nothing");
+        return false;
+    }
     gl->bindTarget(*r.texture);
     std::vector<float> rows(size_t(rect.width()) * size_t(rect.height()) * 4);
     glReadPixels(0, 0, rect.width(), rect.height(), GL_RGBA, GL_FLOAT, rows.data());
@@ -63,14 +91,21 @@ std::vector<float> CIContext::renderToFloats(const CIImage& image, const QRectF&
 QImage CIContext::createCGImage(const CIImage& image, const QRectF& rectF) const
 {
     const QRect rect = CIGeometry::integral(rectF);
-    if (image.isNull() || rect.isEmpty())
+    quint64 failures = 0;
+    if (!begin(&failures))
         return {};
+    if (image.isNull() || rect.isEmpty()) {
+        m_lastError = QStringLiteral("there is nothing to render");
+        return {};
+    }
     Engine::GL* gl = Engine::GL::instance();
-    if (!gl)
-        return {};
     Engine::Rendered r = renderExactly(*gl, image, rect);
-    if (r.isEmpty())
+    if (!succeeded(failures))
         return {};
+    if (r.isEmpty()) {
+        m_lastError = QStringLiteral("the image engine rendered nothing");
+        return {};
+    }
     static GLuint program = 0;
     if (!program)
         program = Engine::passProgram(*gl, 1, R"(
@@ -85,8 +120,10 @@ void main() {
 }
 )");
     Engine::TexturePtr target = gl->byteTexture(rect.width(), rect.height());
-    if (!program || !target)
+    if (!program || !target) {
+        succeeded(failures);
         return {};
+    }
     // Run the conversion into the byte texture.
     glUseProgram(program);
     gl->bindTexture(0, *r.texture, false);
@@ -102,7 +139,8 @@ void main() {
     gl->drawQuad();
     QImage out(rect.width(), rect.height(), QImage::Format_RGBA8888_Premultiplied);
     if (out.isNull()) {
-        Log::line(lcImage, QStringLiteral("Error: cannot allocate a %1 x %2 bitmap").arg(rect.width()).arg(rect.height()));
+        m_lastError = QStringLiteral("cannot allocate a %1 x %2 bitmap").arg(rect.width()).arg(rect.height());
+        Log::line(lcImage, QStringLiteral("Error: ") + m_lastError);
         return {};
     }
     std::vector<uchar> rows(size_t(rect.width()) * size_t(rect.height()) * 4);

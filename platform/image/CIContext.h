@@ -6,6 +6,9 @@
 // outwards to whole pixels. Pixels outside an image's extent are transparent.
 // Without a working EGL the calls log one "Error: " line (once per process)
 // and give null results; a nil image renders as transparent.
+// A render that cannot be completed (a source that does not decode, a pass
+// beyond the engine's size limit) fails as a whole: no partial picture is
+// handed out, and lastError() says why.
 
 #include "platform/image/CIImage.h"
 
@@ -41,8 +44,19 @@ public:
     // photo is never rendered larger than it is shown.
     void drawImage(const CIImage& image, QPainter* painter, const QRectF& inRect, const QRectF& fromRect) const;
 
+    // Why the last render()/createCGImage() on this context failed, in words
+    // for a message ("cannot decode image file '…': …"); empty after a success.
+    QString lastError() const { return m_lastError; }
+
     // Milliseconds the process spent starting EGL (0 before the first use).
     static double startupMilliseconds();
     // The OpenGL renderer's name ("llvmpipe ..."), empty without EGL.
     static QString rendererName();
+
+private:
+    // Starts a render: clears lastError(); false (with lastError set) without EGL.
+    bool begin(quint64* failuresBefore) const;
+    // Ends it: false (with lastError set) when anything of it failed.
+    bool succeeded(quint64 failuresBefore) const;
+    mutable QString m_lastError;
 };

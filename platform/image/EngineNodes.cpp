@@ -91,7 +91,7 @@ GLuint passProgram(GL& gl, int count, const char* body)
     QString log;
     const GLuint program = gl.program(source, &log);
     if (!program)
-        Log::line(lcImage, QStringLiteral("Error: image engine pass does not compile: %1").arg(log.replace(u'\n', u' ')));
+        gl.noteFailure(QStringLiteral("an image engine pass does not compile: %1").arg(log.replace(u'\n', u' ')));
     return program;
 }
 
@@ -302,7 +302,13 @@ QImage SourceNode::decoded(double detail) const
         reader.setScaledSize(wanted);
     QImage image = reader.read();
     if (image.isNull()) {
-        Log::line(lcImage, QStringLiteral("Error: cannot decode image file '%1': %2").arg(m_path, reader.errorString()));
+        // Decoded on demand, so this is the first moment a damaged file shows.
+        GL* gl = GL::instance();
+        const QString reason = QStringLiteral("cannot decode image file '%1': %2").arg(m_path, reader.errorString());
+        if (gl)
+            gl->noteFailure(reason);
+        else
+            Log::line(lcImage, QStringLiteral("Error: ") + reason);
         return {};
     }
     m_decoded = toWorkingBitmap(image);

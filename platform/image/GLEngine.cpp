@@ -167,8 +167,8 @@ TexturePtr GL::texture(int width, int height, GLenum format)
     if (width <= 0 || height <= 0)
         return nullptr;
     if (width > m_maxTextureSize || height > m_maxTextureSize) {
-        Log::line(lcImage, QStringLiteral("Error: image engine cannot render %1 x %2 pixels at once (limit %3)")
-                               .arg(width).arg(height).arg(m_maxTextureSize));
+        noteFailure(QStringLiteral("the image engine cannot render %1 x %2 pixels at once (limit %3)")
+                        .arg(width).arg(height).arg(m_maxTextureSize));
         return nullptr;
     }
     auto result = std::make_shared<Texture>();
@@ -210,12 +210,19 @@ TexturePtr GL::texture(int width, int height, GLenum format)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     if (glGetError() != GL_NO_ERROR) {
-        Log::line(lcImage, QStringLiteral("Error: image engine could not allocate a %1 x %2 texture").arg(width).arg(height));
+        noteFailure(QStringLiteral("the image engine could not allocate a %1 x %2 texture").arg(width).arg(height));
         glDeleteTextures(1, &result->id);
         result->id = 0;
         return nullptr;
     }
     return result;
+}
+
+void GL::noteFailure(const QString& reason)
+{
+    Log::line(lcImage, QStringLiteral("Error: ") + reason);
+    ++m_failureCount;
+    m_lastFailure = reason;
 }
 
 TexturePtr GL::floatTexture(int width, int height)

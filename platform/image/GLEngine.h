@@ -61,6 +61,14 @@ public:
     // Start-up time of the EGL display and context, in milliseconds.
     double startupMilliseconds() const { return m_startupMs; }
 
+    // Render failures: a pass, texture or source that could not be made
+    // records why (after its own "Error: " line), so that whoever asked for
+    // the render can report failure instead of handing out a partial picture.
+    // Compare failureCount() before and after a render.
+    void noteFailure(const QString& reason);
+    quint64 failureCount() const { return m_failureCount; }
+    QString lastFailure() const { return m_lastFailure; }
+
     // Pool bookkeeping.
     void recycle(GLuint id, int width, int height, GLenum format);
     void trimPool();
@@ -87,6 +95,8 @@ private:
     int m_maxTextureSize = 0;
     QString m_renderer;
     double m_startupMs = 0;
+    quint64 m_failureCount = 0;
+    QString m_lastFailure;
     void* m_display = nullptr;
     void* m_context = nullptr;
 };

@@ -156,9 +156,9 @@ TEST(Saving, AFailedWriteNeverBecomesTheDesktopPicture)
     session.sway();
     Alerts alerts;
     SWWallpaperMaker maker;
-    // Nothing to render: the write fails, and the desktop is left alone.
+    // Nothing to render: nothing is written, and the desktop is left alone.
     EXPECT_EQ(maker.saveAsBackground(CIImage(), "Beach", ""), SWWallpaperMaker::SaveResult::Failed);
-    EXPECT_EQ(alerts.titles, QStringList{"Could not save File"});
+    EXPECT_EQ(alerts.titles, QStringList{"Problem creating Wallpaper"});
     EXPECT_TRUE(session.saved().isEmpty());
     EXPECT_TRUE(session.swayLog().isEmpty());
 }

@@ -1,5 +1,6 @@
 #include "filters/LXArtisticExtend.h"
 #include "filters/LXFilterConstructor.h"
+#include "platform/image/CIGeometry.h"
 #include "tests/support/LogCapture.h"
 
 #include <QFile>
@@ -148,6 +149,17 @@ TEST(FilterConstructor, CreatesFiltersByClassAndListName)
     EXPECT_FALSE(CIFilter::filterWithName("NoSuchFilter"));
     EXPECT_EQ(LXFilterConstructor::sharedFilterConstructor().descriptionForClassName("LXArtisticExtend").value("CIFilterClass"),
               QVariant("LXArtisticExtend"));
+}
+
+TEST(FilterBase, InfiniteRectanglesStayInfiniteInArrayForm)
+{
+    // A clamp's extent: converting it to int would be undefined.
+    const QRectF infinite = CIGeometry::infiniteRect();
+    const QVariantList array = LXFilter::arrayForRect(infinite);
+    ASSERT_EQ(array.size(), 4);
+    const QRectF back(array[0].toDouble(), array[1].toDouble(), array[2].toDouble(), array[3].toDouble());
+    EXPECT_TRUE(CIGeometry::isInfinite(back));
+    EXPECT_EQ(LXFilter::arrayForRect(QRectF(3e9, 0.5, 10, 10))[0].toDouble(), 3e9);
 }
 
 #include "FilterBaseTest.moc"

@@ -111,3 +111,22 @@ TEST(Watermark, TheCachedLogoMovesOnlyWithANewBackgroundOrLogo)
     LXWatermarkFilter empty;
     EXPECT_TRUE(empty.cachedImage().isNull());
 }
+
+TEST(Watermark, GravityOutOfRangeIsReadWithoutUndefinedConversion)
+{
+    LXWatermarkFilter filter;
+    configure(filter);
+    struct Row {
+        const char* name;
+        QVariant gravity;
+        QRectF logo;
+    } rows[] = {
+        {"minus one: every bit, left and bottom win", -1, QRectF(20, 40, 100, 20)},
+        {"too large for any int: centred", 1e12, QRectF(670, 440, 100, 20)},
+        {"not a number: centred", std::nan(""), QRectF(670, 440, 100, 20)},
+    };
+    for (const Row& row : rows) {
+        filter.gravity = row.gravity;
+        EXPECT_EQ(filter.placement(1440, 900).logo, row.logo) << row.name;
+    }
+}

@@ -228,3 +228,33 @@ TEST(SupportDirectory, IsCreatedUnderTheDataFolder)
     EXPECT_TRUE(createDirectoryAtURL(QUrl::fromLocalFile(dir.filePath("a/b/c")), true, &error));
     EXPECT_TRUE(QFileInfo(dir.filePath("a/b/c")).isDir());
 }
+
+TEST_F(BundleManagerTest, JpegFlattensFaintPixelsOntoBlackNotToFullStrength)
+{
+    AlertLog alerts;
+    // Red at alpha 10, premultiplied: over black it is a very dark red.
+    QImage faint(16, 16, QImage::Format_RGBA8888_Premultiplied);
+    faint.fill(QColor(255, 0, 0, 10));
+    ASSERT_EQ(faint.constBits()[0], 10); // stored premultiplied
+    ASSERT_TRUE(LXBundleManager::saveBitmapRep(faint, url("faint.jpg")));
+    const QImage written(dir.filePath("faint.jpg"));
+    ASSERT_FALSE(written.isNull());
+    EXPECT_NEAR(written.pixelColor(8, 8).red(), 10, 3);
+    EXPECT_LE(written.pixelColor(8, 8).green(), 3);
+}
+
+TEST(TempFiles, NamesThatArePathsAreRefusedAndNothingIsWritten)
+{
+    QTemporaryDir outside;
+    const Picture picture(opaque());
+    const QString escape = "../../../../../../../.." + outside.path() + "/escaped.jpg";
+    for (const QString& name : {escape, QString("a/b.png"), QString(".."), QString(".")}) {
+        LogCapture log;
+        EXPECT_TRUE(LXBundleManager::tempFileForImage(picture, name).isEmpty()) << name.toStdString();
+        ASSERT_EQ(log.lines().size(), 1) << name.toStdString();
+        EXPECT_TRUE(log.lines()[0].startsWith("Error: the temporary file name")) << log.lines()[0].toStdString();
+    }
+    EXPECT_TRUE(QDir(outside.path()).isEmpty());
+    // Dots inside a name are fine.
+    EXPECT_TRUE(LXBundleManager::tempFileForImage(picture, "..hidden.png").toLocalFile().endsWith("/..hidden.png"));
+}
