@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 
 #include <memory>
 
@@ -16,6 +17,46 @@ namespace {
 bool hasDisplay()
 {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// The platforms to try for --apply's screens: the one asked for or the
+// session's, then "offscreen" (no screens: the default size), so that a
+// missing or failing platform plugin cannot abort the command.
+QByteArray platformsToTry()
+{
+    QByteArray wanted = qgetenv("QT_QPA_PLATFORM");
+    if (wanted.isEmpty()) {
+        QByteArrayList session;
+        if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            session << "wayland"; // native connector names, as the compositor's tools use them
+        if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+            session << "xcb";
+        wanted = session.join(';');
+    }
+    return wanted.split(';').contains("offscreen") ? wanted : wanted + ";offscreen";
+}
+
+std::unique_ptr<QGuiApplication> makeGuiApplication(int& argc, char** argv)
+{
+    const QByteArray saved = qgetenv("QT_QPA_PLATFORM");
+    const bool wasSet = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+    const QByteArray platforms = platformsToTry();
+    qputenv("QT_QPA_PLATFORM", platforms);
+    // The plugins' own complaints about a display they cannot reach: our one line says it.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.qpa.*=false\ndefault=false"));
+    auto app = std::make_unique<QGuiApplication>(argc, argv);
+    QLoggingCategory::setFilterRules(QString());
+    if (wasSet)
+        qputenv("QT_QPA_PLATFORM", saved);
+    else
+        qunsetenv("QT_QPA_PLATFORM");
+
+    const QByteArray first = platforms.split(';').first();
+    if (QGuiApplication::platformName() == QLatin1String("offscreen") && first != "offscreen")
+        Log::line(lcApp, QStringLiteral("Warning: cannot reach the display through Qt's %1 platform; "
+                                        "making the wallpaper for a 2560 x 1600 screen")
+                             .arg(QString::fromLatin1(first)));
+    return app;
 }
 
 } // namespace
@@ -31,7 +72,7 @@ int main(int argc, char* argv[])
     // without a display connection.
     std::unique_ptr<QCoreApplication> app;
     if (arguments.contains(QStringLiteral("--apply")) && hasDisplay())
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        app = makeGuiApplication(argc, argv);
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
     Application::installTerminationNotice();

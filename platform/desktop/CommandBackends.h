@@ -24,7 +24,8 @@ private:
 };
 
 // sway: "swaymsg output NAME bg FILE fill", per output; an empty screen name
-// means every output ("*").
+// means every output ("*"). FILE is safeImagePath()'s: sway expands it like a
+// shell word.
 class SwayBackend : public DesktopBackend {
 public:
     QString name() const override { return QStringLiteral("sway"); }
@@ -34,7 +35,8 @@ protected:
 };
 
 // Hyprland: hyprpaper's "preload FILE" then "wallpaper NAME,FILE" through
-// hyprctl, per monitor; an empty screen name means every monitor.
+// hyprctl, per monitor; an empty screen name means every monitor. FILE is
+// safeImagePath()'s: hyprpaper splits and trims it.
 class HyprlandBackend : public DesktopBackend {
 public:
     QString name() const override { return QStringLiteral("Hyprland"); }
@@ -63,6 +65,8 @@ private:
 
 // Plain X11 window managers: xwallpaper ("--output NAME --zoom FILE"; without
 // a name, every output) or feh ("--bg-fill FILE", which fills every screen).
+// Both take FILE as it is; feh's ~/.fehbg quotes it for the shell itself and
+// must name the real file, which outlives any link of ours.
 class X11Backend : public DesktopBackend {
 public:
     enum class Tool { Xwallpaper, Feh };

@@ -1,5 +1,6 @@
 #include "platform/desktop/CommandBackends.h"
 #include "platform/desktop/Command.h"
+#include "platform/desktop/SafeImagePath.h"
 
 namespace {
 
@@ -19,9 +20,14 @@ DesktopResult hyprpaper(const QStringList& request)
 
 DesktopResult HyprlandBackend::apply(const QString& filePath, const QString& screenName)
 {
-    DesktopResult result = hyprpaper({QStringLiteral("preload"), filePath});
+    // hyprctl joins its arguments with spaces; hyprpaper trims the path, expands
+    // a leading "~" and splits "MONITOR,PATH" at a comma: a safe path survives all that.
+    const SafeImagePath picture = safeImagePath(filePath);
+    if (!picture.ok())
+        return DesktopResult::failure(picture.errorText);
+    DesktopResult result = hyprpaper({QStringLiteral("preload"), picture.path});
     if (!result.ok)
         return result;
     // An empty monitor before the comma means every monitor.
-    return hyprpaper({QStringLiteral("wallpaper"), screenName + QLatin1Char(',') + filePath});
+    return hyprpaper({QStringLiteral("wallpaper"), screenName + QLatin1Char(',') + picture.path});
 }

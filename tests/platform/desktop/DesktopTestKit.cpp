@@ -1,7 +1,13 @@
 #include "DesktopTestKit.h"
 
+#include <QColor>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QStandardPaths>
+#include <QThread>
 
 #include <cstdio>
 
@@ -159,4 +165,80 @@ QString makePictureFile(const QTemporaryDir& dir, const QString& name, const QBy
     if (file.open(QIODevice::WriteOnly))
         file.write(content);
     return path;
+}
+
+QList<PhotoName> hostilePhotoNames()
+{
+    return {
+        {"DoubleQuotes", QStringLiteral("My \"best\" photo.jpg")},
+        {"Apostrophe", QStringLiteral("Tom's beach.jpg")},
+        {"Ampersand", QStringLiteral("Fish & Chips.jpg")},
+        {"Semicolon", QStringLiteral("one;two.jpg")},
+        {"CommandSubstitution", QStringLiteral("$(touch PWNED).jpg")},
+        {"Backquotes", QStringLiteral("`touch PWNED`.jpg")},
+        {"Star", QStringLiteral("*.jpg")},
+        {"LeadingDash", QStringLiteral("-rf.jpg")},
+        {"Spaces", QStringLiteral("a photo of mine.jpg")},
+        {"TwoSpaces", QStringLiteral("two  spaces.jpg")},
+        {"NonAscii", QStringLiteral("Ölmühle.jpg")},
+        {"Variable", QStringLiteral("$HOME.jpg")},
+        {"CommaAndTilde", QStringLiteral("~nobody,DP-1.jpg")},
+        {"Backslash", QStringLiteral("back\\slash.jpg")},
+    };
+}
+
+QStringList pwnedFiles(const QStringList& extra)
+{
+    QStringList places = extra;
+    places << QDir::currentPath() << QDir::homePath() << QDir::tempPath() << QDir::rootPath()
+           << qEnvironmentVariable("XDG_RUNTIME_DIR");
+    QStringList found;
+    for (const QString& place : std::as_const(places)) {
+        const QString file = QDir(place).filePath(QStringLiteral("PWNED"));
+        if (!place.isEmpty() && QFileInfo::exists(file) && !found.contains(file))
+            found << file;
+    }
+    return found;
+}
+
+QString makeColourPicture(const QTemporaryDir& dir, const QString& name, const QColor& colour)
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(colour);
+    const QString path = dir.filePath(name);
+    if (!image.save(path, "JPEG", 95))
+        return {};
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    return path;
+}
+
+QString findProgram(const QString& program)
+{
+    return QStandardPaths::findExecutable(program);
+}
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+ScopedVariable::ScopedVariable(const char* name, const QString& value)
+    : m_name(name)
+    , m_saved(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
+{
+    qputenv(name, value.toLocal8Bit());
+}
+
+ScopedVariable::~ScopedVariable()
+{
+    if (m_saved)
+        qputenv(m_name.constData(), *m_saved);
+    else
+        qunsetenv(m_name.constData());
 }

@@ -10,6 +10,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+#include <optional>
+
+class QColor;
+
 // Saves the variables that describe a desktop session (and PATH and HOME),
 // clears the session ones, and puts everything back when it goes.
 class SessionEnvironment {
@@ -73,3 +78,37 @@ private:
 
 // A file that stands for a written wallpaper, in `dir`, named `name`.
 QString makePictureFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content = "JPEG bytes");
+
+// Photo names that a tool parsing its argument like a shell word, a command
+// or a list would misread; `row` names the row of a parameterized test.
+struct PhotoName {
+    const char* row;
+    QString name;
+};
+QList<PhotoName> hostilePhotoNames();
+
+// The places a "touch PWNED" smuggled into a name could have written to,
+// besides `extra`; the ones where a PWNED file exists.
+QStringList pwnedFiles(const QStringList& extra);
+
+// A solid-colour JPEG of `colour` in `dir`, readable by everyone.
+QString makeColourPicture(const QTemporaryDir& dir, const QString& name, const QColor& colour);
+
+// `program`'s full path on the PATH as it is, empty when missing.
+QString findProgram(const QString& program);
+
+// Polls `condition` until it holds or `timeoutMs` passes.
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
+
+// Saves one environment variable and puts it back when it goes.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const QString& value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    QByteArray m_name;
+    std::optional<QByteArray> m_saved;
+};

@@ -137,7 +137,7 @@ TEST(DesktopPicture, UsesTheBackendOfTheSessionWithTheAbsolutePath)
     EXPECT_TRUE(result.ok) << result.errorText.toStdString();
     EXPECT_TRUE(result.errorText.isEmpty());
     EXPECT_EQ(fakes.calls("swaymsg"),
-              (QList<QStringList>{{"output", "DP-3", "bg", "\"" + pictures.filePath("Beach.jpg") + "\"", "fill"}}));
+              (QList<QStringList>{{"output", "DP-3", "bg", pictures.filePath("Beach.jpg"), "fill"}}));
 }
 
 TEST(DesktopPicture, NoSessionOrNoFileIsAFailureForTheAlert)

@@ -1,0 +1,283 @@
+// The X11 tools, xfconf and gsettings, each real, given photo names that a
+// shell, a parser or a list would misread; what the tool stored is read back
+// with the tool itself.
+
+#include "DesktopTestKit.h"
+#include "tests/support/LogCapture.h"
+
+#include "platform/desktop/CommandBackends.h"
+
+#include <QColor>
+#include <QDBusConnectionInterface>
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string nameOf(const testing::TestParamInfo<PhotoName>& info)
+{
+    return info.param.row;
+}
+
+// Runs `program` to the end; its standard output, or nothing when it fails.
+std::optional<QString> output(const QString& program, const QStringList& arguments, const QString& workingDirectory = QString())
+{
+    QProcess process;
+    process.setWorkingDirectory(workingDirectory);
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// ---- feh and xwallpaper on an X server of their own
+
+struct XServer {
+    QProcess process;
+    std::optional<ScopedVariable> display;
+    QString skipReason;
+
+    XServer()
+    {
+        for (const char* program : {"Xvfb", "feh", "xwallpaper", "sh"})
+            if (findProgram(program).isEmpty()) {
+                skipReason = QStringLiteral("%1 is not installed").arg(program);
+                return;
+            }
+        // -displayfd 1: Xvfb picks a free display and prints its number when ready.
+        process.start(findProgram("Xvfb"), {"-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", "320x200x24"});
+        while (!process.canReadLine() && process.waitForReadyRead(10000)) {
+        }
+        const bool ready = process.canReadLine();
+        const QString number = QString::fromLatin1(process.readLine()).trimmed();
+        if (!ready || number.isEmpty()) {
+            skipReason = "Xvfb did not start: " + QString::fromLocal8Bit(process.readAllStandardError());
+            return;
+        }
+        display.emplace("DISPLAY", ":" + number);
+    }
+    ~XServer()
+    {
+        process.terminate();
+        process.waitForFinished(5000);
+    }
+};
+
+XServer* g_x = nullptr;
+
+class X11ToolsRunPhotoNamesAsCommands : public ::testing::TestWithParam<PhotoName> {
+protected:
+    static void SetUpTestSuite() { g_x = new XServer; }
+    static void TearDownTestSuite()
+    {
+        delete g_x;
+        g_x = nullptr;
+    }
+    void SetUp() override
+    {
+        if (!g_x->skipReason.isEmpty())
+            GTEST_SKIP() << g_x->skipReason.toStdString();
+    }
+    QTemporaryDir dir, work;
+    const QString picture = makeColourPicture(dir, GetParam().name, QColor(200, 40, 90));
+};
+
+} // namespace
+
+TEST_P(X11ToolsRunPhotoNamesAsCommands, FehBgScriptRestoresTheRealFileAndRunsNothing)
+{
+    X11Backend feh(X11Backend::Tool::Feh);
+    const DesktopResult result = feh.setImage(picture, QString());
+    ASSERT_TRUE(result.ok) << result.errorText.toStdString();
+    const QString script = QDir::home().filePath(".fehbg");
+    ASSERT_TRUE(QFileInfo::exists(script));
+
+    // What the shell makes of ~/.fehbg: the arguments it hands feh (the script
+    // names feh by its full path; a copy names a recording stand-in instead).
+    const QString sh = findProgram("sh");
+    const QString realFeh = findProgram("feh");
+    {
+        QFile original(script);
+        ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(original.readAll());
+        FakeCommands fakes;
+        fakes.install("feh");
+        ASSERT_TRUE(text.contains("\n" + realFeh + " "));
+        text.replace("\n" + realFeh + " ", "\n" + fakes.folder() + "/feh ");
+        QFile copy(work.filePath("fehbg"));
+        ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+        copy.write(text.toUtf8());
+        copy.close();
+        EXPECT_TRUE(output(sh, {copy.fileName()}, work.path()));
+        EXPECT_EQ(fakes.calls("feh"), (QList<QStringList>{{"--no-fehbg", "--bg-fill", dir.path() + "/" + GetParam().name}}));
+    }
+    // And with the real feh, as a session start would run it.
+    EXPECT_TRUE(output(sh, {script}, work.path()));
+    EXPECT_EQ(pwnedFiles({work.path(), dir.path()}), QStringList());
+}
+
+TEST_P(X11ToolsRunPhotoNamesAsCommands, XwallpaperLoadsTheFileOnEveryOutputAndOne)
+{
+    LogCapture log;
+    X11Backend xwallpaper(X11Backend::Tool::Xwallpaper);
+    // Xvfb's one RandR output is "screen".
+    for (const QString& screen : {QString(), QStringLiteral("screen")}) {
+        const DesktopResult result = xwallpaper.setImage(picture, screen);
+        EXPECT_TRUE(result.ok) << result.errorText.toStdString();
+    }
+    EXPECT_EQ(pwnedFiles({dir.path()}), QStringList());
+    EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join("\n").toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, X11ToolsRunPhotoNamesAsCommands, ::testing::ValuesIn(hostilePhotoNames()), nameOf);
+
+// ---- xfconf: a real xfconfd on the test's own bus
+
+namespace {
+
+QString findXfconfd()
+{
+    QStringList folders{"/usr/lib/xfce4/xfconf", "/usr/libexec/xfce4/xfconf", "/usr/libexec"};
+    for (const QString& triplet : QDir("/usr/lib").entryList({"*-linux-gnu*"}, QDir::Dirs))
+        folders.prepend("/usr/lib/" + triplet + "/xfce4/xfconf");
+    return QStandardPaths::findExecutable("xfconfd", folders);
+}
+
+class XfconfMangledPhotoNames : public ::testing::TestWithParam<PhotoName> {
+protected:
+    void SetUp() override
+    {
+        if (findProgram("xfconf-query").isEmpty() || findXfconfd().isEmpty())
+            GTEST_SKIP() << "xfconf (xfconf-query, xfconfd) is not installed";
+        ASSERT_TRUE(bus.isRunning());
+        address.emplace("DBUS_SESSION_BUS_ADDRESS", bus.address());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", config.path());
+        daemon.setProcessEnvironment(environment);
+        daemon.start(findXfconfd(), {});
+        QDBusConnection connection = bus.connect();
+        ASSERT_TRUE(waitFor([&] { return connection.interface()->isServiceRegistered("org.xfce.Xfconf").value(); }))
+            << "xfconfd did not come up on the test bus";
+    }
+    void TearDown() override
+    {
+        daemon.terminate();
+        daemon.waitForFinished(5000);
+    }
+    TestBus bus;
+    std::optional<ScopedVariable> address;
+    QTemporaryDir config, dir;
+    QProcess daemon;
+};
+
+} // namespace
+
+TEST_P(XfconfMangledPhotoNames, TheStoredPathIsTheFilesPath)
+{
+    const QString picture = makePictureFile(dir, GetParam().name);
+    XfceBackend xfce({"HDMI-1"});
+    const DesktopResult result = xfce.setImage(picture, "HDMI-1");
+    ASSERT_TRUE(result.ok) << result.errorText.toStdString();
+    EXPECT_EQ(output(findProgram("xfconf-query"),
+                     {"-c", "xfce4-desktop", "-p", "/backdrop/screen0/monitorHDMI-1/workspace0/last-image"})
+                  .value_or("(failed)"),
+              dir.path() + "/" + GetParam().name + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, XfconfMangledPhotoNames, ::testing::ValuesIn(hostilePhotoNames()), nameOf);
+
+// ---- gsettings: the keyfile backend and schemas of the test's own
+
+namespace {
+
+struct GsettingsRow {
+    const char* row;
+    QString name;
+    QString uri;       // what `gsettings get` prints for the URI key, after "file://<folder>/"
+    QString filename;  // what it prints for MATE's path key, after "<folder>/"
+};
+
+const char* const schemas = R"(<schemalist>
+  <schema id="org.gnome.desktop.background" path="/org/gnome/desktop/background/">
+    <key name="picture-options" type="s"><default>'none'</default></key>
+    <key name="picture-uri" type="s"><default>''</default></key>
+    <key name="picture-uri-dark" type="s"><default>''</default></key>
+  </schema>
+  <schema id="org.cinnamon.desktop.background" path="/org/cinnamon/desktop/background/">
+    <key name="picture-options" type="s"><default>'none'</default></key>
+    <key name="picture-uri" type="s"><default>''</default></key>
+  </schema>
+  <schema id="org.mate.background" path="/org/mate/desktop/background/">
+    <key name="picture-options" type="s"><default>'none'</default></key>
+    <key name="picture-filename" type="s"><default>''</default></key>
+  </schema>
+</schemalist>
+)";
+
+class GsettingsMangledPhotoNames : public ::testing::TestWithParam<GsettingsRow> {
+protected:
+    void SetUp() override
+    {
+        if (findProgram("gsettings").isEmpty() || findProgram("glib-compile-schemas").isEmpty())
+            GTEST_SKIP() << "gsettings and glib-compile-schemas (libglib2.0-bin) are not installed";
+        QFile file(schemaDir.filePath("test.gschema.xml"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(schemas);
+        file.close();
+        ASSERT_TRUE(output(findProgram("glib-compile-schemas"), {schemaDir.path()}));
+    }
+    QString get(const QString& schema, const QString& key)
+    {
+        return output(findProgram("gsettings"), {"get", schema, key}).value_or("(failed)").trimmed();
+    }
+    QTemporaryDir schemaDir, config, dir;
+    ScopedVariable schemaPath{"GSETTINGS_SCHEMA_DIR", schemaDir.path()};
+    ScopedVariable backend{"GSETTINGS_BACKEND", "keyfile"};
+    ScopedVariable configHome{"XDG_CONFIG_HOME", config.path()};
+};
+
+} // namespace
+
+TEST_P(GsettingsMangledPhotoNames, GnomeCinnamonAndMateStoreTheFile)
+{
+    const GsettingsRow& row = GetParam();
+    const QString picture = makePictureFile(dir, row.name);
+    // gsettings prints a string in single quotes, or double quotes when it holds a single one.
+    const QString quote = row.uri.contains('\'') ? "\"" : "'";
+    const QString uri = quote + "file://" + dir.path() + "/" + row.uri + quote;
+    const QString filenameQuote = row.filename.contains('\'') ? "\"" : "'";
+    const QString filename = filenameQuote + dir.path() + "/" + row.filename + filenameQuote;
+
+    LogCapture log;
+    GsettingsBackend gnome(GsettingsBackend::Desktop::Gnome, {"eDP-1"});
+    GsettingsBackend cinnamon(GsettingsBackend::Desktop::Cinnamon, {});
+    GsettingsBackend mate(GsettingsBackend::Desktop::Mate, {});
+    for (GsettingsBackend* backend : {&gnome, &cinnamon, &mate}) {
+        const DesktopResult result = backend->setImage(picture, QString());
+        EXPECT_TRUE(result.ok) << result.errorText.toStdString();
+    }
+    EXPECT_EQ(get("org.gnome.desktop.background", "picture-options"), "'zoom'");
+    EXPECT_EQ(get("org.gnome.desktop.background", "picture-uri"), uri);
+    EXPECT_EQ(get("org.gnome.desktop.background", "picture-uri-dark"), uri);
+    EXPECT_EQ(get("org.cinnamon.desktop.background", "picture-uri"), uri);
+    EXPECT_EQ(get("org.mate.background", "picture-options"), "'zoom'");
+    EXPECT_EQ(get("org.mate.background", "picture-filename"), filename);
+    EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join("\n").toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, GsettingsMangledPhotoNames,
+    ::testing::Values(
+        GsettingsRow{"DoubleQuotes", R"(My "best" photo.jpg)", R"(My%20%22best%22%20photo.jpg)", R"(My "best" photo.jpg)"},
+        GsettingsRow{"Apostrophe", "Tom's beach.jpg", "Tom's%20beach.jpg", "Tom's beach.jpg"},
+        GsettingsRow{"BothQuotes", R"(Tom's "best".jpg)", R"(Tom's%20%22best%22.jpg)", R"(Tom's \"best\".jpg)"},
+        GsettingsRow{"Backslash", R"(back\slash.jpg)", R"(back%5Cslash.jpg)", R"(back\\slash.jpg)"},
+        GsettingsRow{"Backquotes", "`touch PWNED`.jpg", "%60touch%20PWNED%60.jpg", "`touch PWNED`.jpg"},
+        GsettingsRow{"Variable", "$HOME & co;.jpg", "$HOME%20&%20co;.jpg", "$HOME & co;.jpg"},
+        GsettingsRow{"NonAscii", "Ölmühle.jpg", "%C3%96lm%C3%BChle.jpg", "Ölmühle.jpg"},
+        GsettingsRow{"TwoSpaces", "two  spaces.jpg", "two%20%20spaces.jpg", "two  spaces.jpg"}),
+    [](const auto& info) { return std::string(info.param.row); });

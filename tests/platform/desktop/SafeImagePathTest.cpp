@@ -1,0 +1,75 @@
+#include "DesktopTestKit.h"
+
+#include "platform/desktop/SafeImagePath.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+class SafeImagePathTest : public ::testing::Test {
+protected:
+    QTemporaryDir runtime, pictures;
+    ScopedVariable runtimeDir{"XDG_RUNTIME_DIR", runtime.path()};
+};
+
+} // namespace
+
+TEST_F(SafeImagePathTest, APlainPathIsUsedAsItIs)
+{
+    const QString picture = makePictureFile(pictures, "Wallpaper_2024-01-02.jpg");
+    EXPECT_EQ(safeImagePath(picture).path, picture);
+    EXPECT_FALSE(QFileInfo::exists(runtime.filePath("sunnyside")));
+}
+
+TEST_F(SafeImagePathTest, LinksToSetPicturesOutliveUsAndOnlyOurDanglingOnesGo)
+{
+    const QString first = makePictureFile(pictures, "Fish & Chips.JPG");
+    const QString second = makePictureFile(pictures, "Tom's beach.jpeg");
+    const SafeImagePath firstLink = safeImagePath(first);
+    ASSERT_TRUE(firstLink.ok()) << firstLink.errorText.toStdString();
+    EXPECT_TRUE(firstLink.path.startsWith(runtime.path() + "/sunnyside/"));
+    EXPECT_TRUE(firstLink.path.endsWith(".jpg"));
+    EXPECT_EQ(safeImagePath(first).path, firstLink.path); // the same picture, the same link
+    EXPECT_EQ(QFileInfo(runtime.filePath("sunnyside")).permissions() & 0x0077, 0); // the owner's alone
+
+    // Someone else's link and a file of ours that is no link stay.
+    const QString folder = runtime.filePath("sunnyside");
+    ASSERT_TRUE(QFile::link("/nonexistent", folder + "/theirs"));
+    makePictureFile(runtime, "sunnyside/wallpaper-0123456789abcdef0123456789abcdef.jpg");
+
+    QFile::remove(first);
+    const SafeImagePath secondLink = safeImagePath(second);
+    ASSERT_TRUE(secondLink.ok());
+    EXPECT_EQ(QFileInfo(secondLink.path).canonicalFilePath(), QFileInfo(second).canonicalFilePath());
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::System, QDir::Name),
+              (QStringList{"theirs", "wallpaper-0123456789abcdef0123456789abcdef.jpg",
+                           QFileInfo(secondLink.path).fileName()}));
+}
+
+TEST_F(SafeImagePathTest, WithoutAPrivateFolderItFailsRatherThanPassTheName)
+{
+    QTemporaryDir temporary;
+    // Both places have characters of their own that a parser would read.
+    ScopedVariable unsafeRuntime("XDG_RUNTIME_DIR", runtime.filePath("my runtime"));
+    ScopedVariable unsafeTemp("TMPDIR", temporary.filePath("my temp"));
+    QDir().mkpath(temporary.filePath("my temp"));
+    const SafeImagePath result = safeImagePath(makePictureFile(pictures, "$(touch PWNED).jpg"));
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(result.errorText.startsWith("the picture's name has characters the desktop would misread, "
+                                            "and there is no private folder with a plain path"))
+        << result.errorText.toStdString();
+}
+
+TEST_F(SafeImagePathTest, AFolderOthersMayWriteIntoIsNotOurs)
+{
+    QDir().mkpath(runtime.filePath("sunnyside"));
+    QFile::setPermissions(runtime.filePath("sunnyside"), 
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::WriteOther | QFile::ExeOther);
+    QString why;
+    EXPECT_NE(linkFolder(&why), runtime.filePath("sunnyside"));
+}

@@ -1,0 +1,182 @@
+// The sway backend against a real sway: headless, as an unprivileged user
+// (sway refuses root), every picture checked on a grim screenshot.
+
+#include "DesktopTestKit.h"
+#include "tests/support/LogCapture.h"
+
+#include "platform/desktop/CommandBackends.h"
+#include "platform/desktop/SafeImagePath.h"
+
+#include <QColor>
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+// One sway for the whole suite; its files live in `base`, open to its user.
+struct Sway {
+    QTemporaryDir base;
+    QProcess process;
+    QString runtime, work, socket, wayland, pictures, skipReason;
+    std::optional<ScopedVariable> linkRuntime, swaysock;
+
+    static QString missing()
+    {
+        for (const char* program : {"sway", "swaybg", "swaymsg", "grim"})
+            if (findProgram(program).isEmpty())
+                return QStringLiteral("%1 is not installed").arg(program);
+        if (::getuid() == 0 && findProgram("setpriv").isEmpty())
+            return QStringLiteral("setpriv is not installed (sway must not run as root)");
+        if (::getuid() == 0 && !::getpwnam("nobody"))
+            return QStringLiteral("no unprivileged user \"nobody\" to run sway as");
+        return {};
+    }
+
+    // A folder the user sway runs as may use; `own`: it owns it too.
+    QString folder(const QString& name, bool own, QFile::Permissions permissions)
+    {
+        const QString path = base.filePath(name);
+        QDir().mkpath(path);
+        QFile::setPermissions(path, permissions);
+        if (own && ::getuid() == 0) {
+            const passwd* user = ::getpwnam("nobody");
+            if (::chown(QFile::encodeName(path).constData(), user->pw_uid, user->pw_gid) != 0)
+                return {};
+        }
+        return path;
+    }
+
+    Sway()
+    {
+        skipReason = missing();
+        if (!skipReason.isEmpty())
+            return;
+        constexpr auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                            | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+        QFile::setPermissions(base.path(), open);
+        runtime = folder("runtime", true, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        work = folder("work", true, open); // where a smuggled "touch PWNED" would land
+        pictures = folder("pictures", false, open);
+        // Our links, where sway's user can follow them (in a session both are one user).
+        const QString linkRuntime = folder("links", false, open);
+        folder("links/sunnyside", false, open);
+        this->linkRuntime.emplace("XDG_RUNTIME_DIR", linkRuntime);
+
+        QFile config(base.filePath("config"));
+        config.open(QIODevice::WriteOnly);
+        config.write("output * bg #000000 solid_color\n");
+        config.close();
+        QFile::setPermissions(config.fileName(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+
+        QProcessEnvironment environment;
+        environment.insert("PATH", qEnvironmentVariable("PATH"));
+        environment.insert("XDG_RUNTIME_DIR", runtime);
+        environment.insert("WLR_BACKENDS", "headless");
+        environment.insert("WLR_LIBINPUT_NO_DEVICES", "1");
+        environment.insert("WLR_RENDERER", "pixman");
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(work);
+        process.setStandardOutputFile(base.filePath("sway.log"));
+        process.setStandardErrorFile(base.filePath("sway.log"));
+        QStringList arguments{findProgram("sway"), "-c", config.fileName()};
+        if (::getuid() == 0)
+            arguments = QStringList{"--reuid=nobody", "--regid=" + QString::number(::getpwnam("nobody")->pw_gid),
+                                    "--clear-groups", "--"} + arguments;
+        process.start(::getuid() == 0 ? findProgram("setpriv") : arguments.takeFirst(), arguments);
+
+        const bool ready = waitFor([&] {
+            const QStringList sockets = QDir(runtime).entryList({"sway-ipc.*.sock"}, QDir::System);
+            const QStringList displays = QDir(runtime).entryList({"wayland-?"}, QDir::System);
+            if (sockets.isEmpty() || displays.isEmpty())
+                return process.state() == QProcess::NotRunning; // gave up
+            socket = QDir(runtime).filePath(sockets.first());
+            wayland = displays.first();
+            return true;
+        });
+        if (!ready || socket.isEmpty()) {
+            QFile log(base.filePath("sway.log"));
+            log.open(QIODevice::ReadOnly);
+            skipReason = "sway did not start headless: " + QString::fromLocal8Bit(log.readAll().right(800));
+            return;
+        }
+        swaysock.emplace("SWAYSOCK", socket);
+    }
+
+    ~Sway()
+    {
+        process.terminate();
+        if (!process.waitForFinished(5000))
+            process.kill();
+        process.waitForFinished(5000);
+    }
+
+    // The colour grim sees in the middle of the output, invalid when it fails.
+    QColor centre()
+    {
+        QProcess grim;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_RUNTIME_DIR", runtime);
+        environment.insert("WAYLAND_DISPLAY", wayland);
+        grim.setProcessEnvironment(environment);
+        grim.start(findProgram("grim"), {"-"});
+        if (!grim.waitForFinished(10000) || grim.exitCode() != 0)
+            return {};
+        const QImage shot = QImage::fromData(grim.readAllStandardOutput());
+        return shot.isNull() ? QColor() : shot.pixelColor(shot.width() / 2, shot.height() / 2);
+    }
+};
+
+Sway* g_sway = nullptr;
+
+bool near(const QColor& a, const QColor& b)
+{
+    return a.isValid() && std::abs(a.red() - b.red()) <= 12 && std::abs(a.green() - b.green()) <= 12
+           && std::abs(a.blue() - b.blue()) <= 12;
+}
+
+class SwayRunsPhotoNamesAsCommands : public ::testing::TestWithParam<PhotoName> {
+protected:
+    static void SetUpTestSuite() { g_sway = new Sway; }
+    static void TearDownTestSuite()
+    {
+        delete g_sway;
+        g_sway = nullptr;
+    }
+    void SetUp() override
+    {
+        if (!g_sway->skipReason.isEmpty())
+            GTEST_SKIP() << g_sway->skipReason.toStdString();
+    }
+};
+
+} // namespace
+
+TEST_P(SwayRunsPhotoNamesAsCommands, ThePictureIsSetAndNothingRuns)
+{
+    // A colour of its own per row: the screenshot proves this picture, not the last.
+    static int row = 0;
+    const QColor colour = QColor::fromHsv((row++ * 47) % 360, 200, 220);
+    QTemporaryDir dir(g_sway->pictures + "/XXXXXX");
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                          | QFile::ExeOther);
+    const QString picture = makeColourPicture(dir, GetParam().name, colour);
+    ASSERT_FALSE(picture.isEmpty());
+
+    LogCapture log;
+    SwayBackend sway;
+    const DesktopResult result = sway.setImage(picture, "HEADLESS-1");
+    EXPECT_TRUE(result.ok) << result.errorText.toStdString();
+    EXPECT_TRUE(waitFor([&] { return near(g_sway->centre(), colour); }))
+        << "sway shows " << g_sway->centre().name().toStdString() << ", not " << colour.name().toStdString();
+    EXPECT_EQ(pwnedFiles({g_sway->work, dir.path(), g_sway->base.path()}), QStringList());
+    EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join("\n").toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, SwayRunsPhotoNamesAsCommands, ::testing::ValuesIn(hostilePhotoNames()),
+                         [](const auto& info) { return std::string(info.param.row); });
