@@ -2,7 +2,10 @@
 
 #include "filters/LXAdjustableBlendFilter.h"
 #include "filters/LXArtisticExtend.h"
+#include "filters/LXColorFilters.h"
+#include "filters/LXCombineFilters.h"
 #include "filters/LXFilterConstructor.h"
+#include "filters/LXGradientFilters.h"
 #include "filters/LXWatermarkFilter.h"
 
 void registerKitFilterClasses()
@@ -10,4 +13,11 @@ void registerKitFilterClasses()
     LXFilterConstructor::registerClass(LXAdjustableBlendFilter::staticMetaObject);
     LXFilterConstructor::registerClass(LXArtisticExtend::staticMetaObject);
     LXFilterConstructor::registerClass(LXWatermarkFilter::staticMetaObject);
+    for (const QMetaObject* cls : {&LXDimmedBWFilter::staticMetaObject, &LXKeepColorFilter::staticMetaObject,
+                                   &LXReplaceColorFilter::staticMetaObject, &LXRotateColorFilter::staticMetaObject,
+                                   &LXSRGBConversionFilter::staticMetaObject, &LXColorMultiplyFilter::staticMetaObject,
+                                   &LXGradientMapFilter::staticMetaObject, &LXGradientMultiplyFilter::staticMetaObject,
+                                   &LXCombineFilter::staticMetaObject, &LXCombineMaskFilter::staticMetaObject,
+                                   &LXImageOverlayFilter::staticMetaObject})
+        LXFilterConstructor::registerClass(*cls);
 }

@@ -1,12 +1,12 @@
 #include "filters/LXFilter.h"
-#include "platform/image/CIGeometry.h"
-
-#include <cmath>
 
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
+#include "platform/image/CIGeometry.h"
 
 #include <QFile>
+
+#include <cmath>
 
 #include <variant>
 
@@ -169,6 +169,33 @@ QVariantList LXFilter::arrayForRect(const QRectF& rect)
 CIVector LXFilter::vectorForRect(const QRectF& rect)
 {
     return CIVector(rect.x(), rect.y(), rect.width(), rect.height());
+}
+
+QVariant LXFilter::attributeDefault(const QString& key) const
+{
+    return customAttributes().value(key).toMap().value(kCIAttributeDefault);
+}
+
+double LXFilter::numberInput(const QVariant& value, const QString& key, double fallback) const
+{
+    if (value.isValid())
+        return numberValue(value, fallback);
+    return numberValue(attributeDefault(key), fallback);
+}
+
+CIColor LXFilter::colorInput(const QVariant& value, const QString& key) const
+{
+    const CIColor color = colorValue(value);
+    return color.isNull() && !value.isValid() ? colorValue(attributeDefault(key)) : color;
+}
+
+CIImage LXFilter::applyOverImage(const CIKernelPtr& routine, const CIImage& image, const QVariantList& arguments) const
+{
+    if (image.isNull() || !routine)
+        return {};
+    return apply(routine, arguments,
+                 {{kCIApplyOptionDefinition, QVariant::fromValue(image.definition())},
+                  {kCIApplyOptionExtent, arrayForRect(image.extent())}});
 }
 
 QVariant LXFilter::settingsForKey(const QString& key) const

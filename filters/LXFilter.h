@@ -67,10 +67,23 @@ public:
     // The platform copy, then every registered key path copied over.
     std::shared_ptr<CIFilter> copy() const override;
 
+    // The default an input declares in customAttributes(); invalid when none.
+    QVariant attributeDefault(const QString& key) const;
+    // An input's number, or (unset) its declared default, else `fallback`:
+    // one number for every use of an unset input.
+    double numberInput(const QVariant& value, const QString& key, double fallback = 0) const;
+    // An input's colour, or (unset) its declared default; nil without either.
+    CIColor colorInput(const QVariant& value, const QString& key) const;
+
     // Loads (if not yet cached) the kernel text of `className`; exposed so
     // class initialisers and tests can reach the registry.
     static void loadKernels(const QString& className);
     // The bundle whose resources hold a class's kernel text: the main bundle
     // unless a class (a plug-in's, a test's) was given its own folder.
     static void setBundleForClass(const QString& className, const QString& bundlePath);
+
+protected:
+    // `routine` applied to `arguments` with `image`'s definition and extent:
+    // the shape of the kit's per-pixel filters. nil for a nil image or routine.
+    CIImage applyOverImage(const CIKernelPtr& routine, const CIImage& image, const QVariantList& arguments) const;
 };

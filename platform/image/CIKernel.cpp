@@ -28,6 +28,33 @@ float compare(float x, float a, float b) { return x < 0.0 ? a : b; }
 vec2 compare(vec2 x, vec2 a, vec2 b) { return mix(b, a, vec2(lessThan(x, vec2(0.0)))); }
 vec3 compare(vec3 x, vec3 a, vec3 b) { return mix(b, a, vec3(lessThan(x, vec3(0.0)))); }
 vec4 compare(vec4 x, vec4 a, vec4 b) { return mix(b, a, vec4(lessThan(x, vec4(0.0)))); }
+vec3 srgbEncode(vec3 c) {
+    c = clamp(c, 0.0, 1.0);
+    return mix(c * 12.92, 1.055 * pow(c, vec3(1.0 / 2.4)) - 0.055, step(vec3(0.0031308), c));
+}
+vec3 srgbDecode(vec3 c) {
+    c = clamp(c, 0.0, 1.0);
+    return mix(c / 12.92, pow((c + 0.055) / 1.055, vec3(2.4)), step(vec3(0.04045), c));
+}
+vec3 rgbToHsv(vec3 c) {
+    float mx = max(c.r, max(c.g, c.b));
+    float d = mx - min(c.r, min(c.g, c.b));
+    float h = 0.0;
+    if (d > 0.0) {
+        if (mx == c.r)
+            h = (c.g - c.b) / d;
+        else if (mx == c.g)
+            h = 2.0 + (c.b - c.r) / d;
+        else
+            h = 4.0 + (c.r - c.g) / d;
+        h = fract(h / 6.0);
+    }
+    return vec3(h, mx > 0.0 ? d / mx : 0.0, mx);
+}
+vec3 hsvToRgb(vec3 c) {
+    vec3 k = clamp(abs(fract(c.x + vec3(1.0, 2.0 / 3.0, 1.0 / 3.0)) * 6.0 - 3.0) - 1.0, 0.0, 1.0);
+    return c.z * mix(vec3(1.0), k, c.y);
+}
 )";
 
 // The text with comments blanked out (line breaks kept, so that compiler

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QLinearGradient>
 #include <QPointF>
+#include <QMetaType>
 #include <QVector>
 
 struct GradientStop {
@@ -38,3 +39,5 @@ public:
 private:
     QVector<GradientStop> m_stops;
 };
+
+Q_DECLARE_METATYPE(Gradient)

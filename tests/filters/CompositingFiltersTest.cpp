@@ -1,0 +1,156 @@
+// The compositing filters: combine formulas and their associativity with
+// the adjustable blend, the rounded mask, the tiled overlay.
+
+#include "filters/LXAdjustableBlendFilter.h"
+#include "filters/LXCombineFilters.h"
+#include "tests/filters/Render.h"
+#include "tests/support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Lower and upper layers and a picture under both: darks, lights,
+// half-transparent and transparent pixels.
+CIImage lower()
+{
+    return rowImage({{40, 200, 120, 255}, {240, 60, 30, 200}, {128, 64, 200, 255}, {0, 0, 255, 90}, {90, 90, 90, 0}});
+}
+CIImage upper()
+{
+    return rowImage({{200, 30, 90, 255}, {20, 180, 240, 128}, {255, 255, 0, 64}, {10, 10, 10, 0}, {250, 5, 128, 255}});
+}
+CIImage picture()
+{
+    return rowImage({{255, 255, 255, 255}, {30, 250, 10, 255}, {0, 0, 0, 255}, {128, 128, 128, 255}, {60, 90, 200, 255}});
+}
+
+CIImage combined(const QString& mode, const CIImage& below, const CIImage& above, double intensity = 1, double belowIntensity = 1)
+{
+    LXCombineFilter combine;
+    combine.blendMode = mode;
+    combine.inputBackgroundImage = QVariant::fromValue(below);
+    combine.inputImage = QVariant::fromValue(above);
+    combine.inputIntensity = intensity;
+    combine.inputBackgroundIntensity = belowIntensity;
+    return combine.outputImage();
+}
+
+CIImage blended(const QString& mode, const CIImage& background, const CIImage& foreground)
+{
+    LXAdjustableBlendFilter blend;
+    blend.inputBlendName = mode;
+    blend.inputBackgroundImage = QVariant::fromValue(background);
+    blend.inputImage = QVariant::fromValue(foreground);
+    blend.inputUseBGExtent = true;
+    return blend.outputImage();
+}
+
+} // namespace
+
+TEST(CombineFilter, FormulasAtFullIntensity)
+{
+    struct Row {
+        QString mode;
+        std::function<double(double s, double b, double as, double ab)> colour, alpha;
+    } rows[] = {
+        {"sourceOver", [](double s, double b, double as, double) { return s + b * (1 - as); },
+         [](double, double, double as, double ab) { return as + ab * (1 - as); }},
+        {"multiply", [](double s, double b, double as, double ab) { return s * (1 - ab) + b * (1 - as) + s * b; },
+         [](double, double, double as, double ab) { return as + ab - as * ab; }},
+        {"negativeMultiply", [](double s, double b, double, double) { return s + b - s * b; },
+         [](double, double, double as, double ab) { return as + ab - as * ab; }},
+    };
+    const Rendered S(upper(), QRect(0, 0, 5, 1)), B(lower(), QRect(0, 0, 5, 1));
+    for (const Row& row : rows) {
+        const Rendered out(combined(row.mode, lower(), upper()), QRect(0, 0, 5, 1));
+        ASSERT_TRUE(out.ok()) << row.mode.toStdString();
+        for (int x = 0; x < 5; ++x) {
+            const Pixel s = S.at(x, 0), b = B.at(x, 0);
+            Pixel want;
+            for (int c = 0; c < 3; ++c)
+                want[size_t(c)] = float(row.colour(s[size_t(c)], b[size_t(c)], s[3], b[3]));
+            want[3] = float(row.alpha(0, 0, s[3], b[3]));
+            EXPECT_THAT(out.at(x, 0), PixelNear(want, 2e-3f)) << row.mode.toStdString() << ", pixel " << x;
+        }
+    }
+}
+
+TEST(CombineFilter, BlendingTheJoinedLayerEqualsBlendingOneThenTheOther)
+{
+    for (const QString& mode : LXCombineFilter::combinableBlendModes()) {
+        const Rendered joined(blended(mode, picture(), combined(mode, lower(), upper())), QRect(0, 0, 5, 1));
+        const Rendered oneByOne(blended(mode, blended(mode, picture(), lower()), upper()), QRect(0, 0, 5, 1));
+        ASSERT_TRUE(joined.ok() && oneByOne.ok()) << mode.toStdString();
+        for (int x = 0; x < 5; ++x)
+            EXPECT_THAT(joined.at(x, 0), PixelNear(oneByOne.at(x, 0), 3e-3f)) << mode.toStdString() << ", pixel " << x;
+    }
+}
+
+TEST(CombineFilter, ModesAndIntensities)
+{
+    struct Row {
+        const char* mode;
+        bool combinable;
+    } rows[] = {{"sourceOver", true}, {"multiply", true}, {"negativeMultiply", true},
+                {"overlay", false},   {"colorBurn", false}, {"", false}};
+    for (const Row& row : rows)
+        EXPECT_EQ(LXCombineFilter::isCombinableBlendMode(row.mode), row.combinable) << row.mode;
+
+    LogCapture log;
+    EXPECT_TRUE(combined("overlay", lower(), upper()).isNull());
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines()[0].startsWith("Warning: Filter 'LXCombineFilter' has no Kernel named 'overlay':"));
+
+    // An intensity weighs its layer: none of the upper layer leaves the lower.
+    const Rendered only(combined("sourceOver", lower(), upper(), 0.0), QRect(0, 0, 5, 1));
+    const Rendered below(lower(), QRect(0, 0, 5, 1));
+    for (int x = 0; x < 5; ++x)
+        EXPECT_THAT(only.at(x, 0), PixelNear(below.at(x, 0), 1e-3f));
+}
+
+TEST(CombineMaskFilter, ShowsTheImageThroughARoundedScaledRectangle)
+{
+    const CIImage background = CIImage::imageWithColor(CIColor(0, 0, 1)).imageByCroppingToRect(QRectF(0, 0, 100, 100));
+    const CIImage image = CIImage::imageWithColor(CIColor(1, 0, 0)).imageByCroppingToRect(QRectF(20, 20, 60, 60));
+    LXCombineMaskFilter mask;
+    mask.inputBackgroundImage = QVariant::fromValue(background);
+    mask.inputImage = QVariant::fromValue(image);
+    mask.inputCornerRadius = 10.0;
+    struct Row {
+        const char* name;
+        double scale;
+        int x, y;
+        bool image;
+    } rows[] = {
+        {"centre", 1.0, 50, 50, true},        {"inside an edge", 1.0, 21, 50, true},
+        {"in the cut-off corner", 1.0, 21, 21, false}, {"outside", 1.0, 10, 50, false},
+        {"at half scale the edge is gone", 0.5, 25, 50, false}, {"at half scale the centre stays", 0.5, 50, 50, true},
+    };
+    for (const Row& row : rows) {
+        mask.inputScale = row.scale;
+        const CIImage output = mask.outputImage();
+        EXPECT_EQ(output.extent(), background.extent());
+        const Pixel p = Rendered(output, QRect(row.x, row.y, 1, 1)).at(row.x, row.y);
+        EXPECT_THAT(p, PixelNear(row.image ? Pixel{1, 0, 0, 1} : Pixel{0, 0, 1, 1}, 2e-3f)) << row.name;
+    }
+}
+
+TEST(ImageOverlayFilter, TilesThePatternFromTheOriginOverTheBackground)
+{
+    QImage tile(2, 2, QImage::Format_RGBA8888);
+    const QColor colours[4] = {Qt::red, Qt::green, Qt::blue, QColor(0, 0, 0, 0)};
+    for (int i = 0; i < 4; ++i)
+        tile.setPixelColor(i % 2, 1 - i / 2, colours[i]); // y up: i / 2 is the row from the bottom
+    LXImageOverlayFilter overlay;
+    overlay.inputImage = QVariant::fromValue(CIImage::imageWithQImage(tile));
+    const CIImage background = CIImage::imageWithColor(CIColor(1, 1, 1)).imageByCroppingToRect(QRectF(0, 0, 6, 4));
+    overlay.inputBackgroundImage = QVariant::fromValue(background);
+    const CIImage output = overlay.outputImage();
+    EXPECT_EQ(output.extent(), background.extent());
+    const Rendered rendered(output, QRect(0, 0, 6, 4));
+    const Pixel expected[4] = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}, {1, 1, 1, 1}};
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            EXPECT_THAT(rendered.at(x, y), PixelNear(expected[(y % 2) * 2 + x % 2], 2e-3f)) << x << ", " << y;
+}
