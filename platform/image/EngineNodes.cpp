@@ -181,10 +181,12 @@ Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int heig
 }
 
 namespace {
+// Moves and flips by whole pixels only: reads map each axis on its own
+// (_ci_map), so a shear or a turn must be drawn.
 bool keepsPixelGrid(const QTransform& t)
 {
-    return std::abs(t.m11()) == 1 && std::abs(t.m22()) == 1 && t.dx() == std::round(t.dx())
-        && t.dy() == std::round(t.dy());
+    return t.m12() == 0 && t.m21() == 0 && std::abs(t.m11()) == 1 && std::abs(t.m22()) == 1
+        && t.dx() == std::round(t.dx()) && t.dy() == std::round(t.dy());
 }
 } // namespace
 
