@@ -85,3 +85,52 @@ TEST(EngineFaults, ShearIsKeptWhenRead)
                 ASSERT_THAT(read.at(x, y), PixelNear(row.expected(drawn.at(x, y)), 2e-3f)) << x << ", " << y;
     }
 }
+
+TEST(EngineFaults, AffineClampExtendsEdgesBeforeTransforming)
+{
+    // A 1024 x 1 strip, red to blue along x, extended up and down without
+    // end and then shrunk and turned: every pixel is opaque.
+    QImage strip(1024, 1, QImage::Format_RGBA8888);
+    for (int x = 0; x < 1024; ++x)
+        strip.setPixelColor(x, 0, QColor(255 - x / 4, 0, x / 4));
+    CIAffineClamp clamp;
+    clamp.inputImage = var(CIImage::imageWithQImage(strip));
+    QTransform turn;
+    turn.rotate(30);
+    turn.scale(0.5, 0.5);
+    clamp.inputTransform = QVariant::fromValue(turn);
+    const CIImage turned = clamp.outputImage();
+    EXPECT_TRUE(CIGeometry::isInfinite(turned.extent()));
+    const Rendered r(turned, QRect(-40, -40, 80, 80));
+    ASSERT_TRUE(r.ok());
+    for (int y = -40; y < 40; ++y)
+        for (int x = -40; x < 40; ++x)
+            ASSERT_NEAR(r.at(x, y)[3], 1.0f, 1e-3f) << x << ", " << y;
+    // Along the strip's direction the colour is the strip's: (x, y) comes
+    // from the strip's column 2 (x cos 30 + y sin 30).
+    const double c = std::cos(M_PI / 6), s = std::sin(M_PI / 6);
+    for (const int x : {-30, 0, 20}) {
+        const double column = 2 * ((x + 0.5) * c + (10.5) * s);
+        if (column < 1 || column > 1022)
+            continue;
+        const float blue = linear(int(column - 0.5) / 4);
+        EXPECT_NEAR(r.at(x, 10)[2], blue, 0.01f) << x;
+    }
+
+    // Axis-aligned, the pixels are the source's exactly, edges included.
+    const CIImage quad = CIImage::imageWithQImage(
+        bitmap(2, 2, {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 128}}));
+    for (const QTransform& t : {QTransform::fromTranslate(5, -3), QTransform::fromScale(-1, 1), QTransform::fromScale(2, 3)}) {
+        clamp.inputImage = var(quad);
+        clamp.inputTransform = QVariant::fromValue(t);
+        const Rendered viaFilter(clamp.outputImage(), QRect(-8, -8, 20, 20));
+        const Rendered expected(quad.imageByClampingToExtent().imageByApplyingTransform(t), QRect(-8, -8, 20, 20));
+        for (int y = -8; y < 12; ++y)
+            for (int x = -8; x < 12; ++x)
+                ASSERT_THAT(viaFilter.at(x, y), PixelNear(expected.at(x, y), 1e-5f)) << x << ", " << y;
+    }
+    const Rendered moved(quad.imageByClampingToExtent().imageByApplyingTransform(QTransform::fromTranslate(5, -3)),
+                         QRect(0, -8, 12, 12));
+    EXPECT_THAT(moved.at(0, 3), PixelNear((Pixel{1, 0, 0, 1}), 1e-5f));  // beyond the top left
+    EXPECT_THAT(moved.at(11, -8), PixelNear((Pixel{128 / 255.f, 128 / 255.f, 128 / 255.f, 128 / 255.f}), 1e-5f));
+}
