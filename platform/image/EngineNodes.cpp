@@ -1032,9 +1032,11 @@ Rendered AreaAverageNode::render(GL& gl, const QRect&, double) const
     if (!program)
         program = passProgram(gl, 1, R"(
 uniform ivec2 _ci_limit;
+uniform float _ci_block;
 uniform sampler2D _ci_src;
 void main() {
-    // The mean of a 4 x 4 block, texels beyond the source counting as zero.
+    // The mean of a block of up to 4 x 4, texels beyond the source counting
+    // as zero.
     ivec2 base = ivec2(gl_FragCoord.xy) * 4;
     vec4 sum = vec4(0.0);
     for (int y = 0; y < 4; ++y)
@@ -1042,18 +1044,23 @@ void main() {
             ivec2 q = base + ivec2(x, y);
             if (q.x < _ci_limit.x && q.y < _ci_limit.y) sum += texelFetch(_ci_src, q, 0);
         }
-    _ci_out = sum / 16.0;
+    _ci_out = sum / _ci_block;
 }
 )");
     double scale = 1.0; // how much the zero padding diluted the mean
     while (level.texture->width > 1 || level.texture->height > 1) {
         const int w = (level.texture->width + 3) / 4, h = (level.texture->height + 3) / 4;
-        scale *= 16.0;
+        // Divided only by the texels a block can hold: a strip one texel
+        // high would otherwise lose a factor of four a step (to zero in
+        // half floats).
+        const int block = std::min(level.texture->width, 4) * std::min(level.texture->height, 4);
+        scale *= block;
         const Rendered source = level;
         level = runPass(gl, program, QRectF(0, 0, 1, 1), w, h, {}, [&](GLuint p) {
             gl.bindTexture(0, *source.texture, false);
             glUniform1i(gl.uniform(p, "_ci_src"), 0);
             glUniform2i(gl.uniform(p, "_ci_limit"), source.texture->width, source.texture->height);
+            glUniform1f(gl.uniform(p, "_ci_block"), float(block));
         });
         if (level.isEmpty())
             return {};

@@ -134,3 +134,19 @@ TEST(EngineFaults, AffineClampExtendsEdgesBeforeTransforming)
     EXPECT_THAT(moved.at(0, 3), PixelNear((Pixel{1, 0, 0, 1}), 1e-5f));  // beyond the top left
     EXPECT_THAT(moved.at(11, -8), PixelNear((Pixel{128 / 255.f, 128 / 255.f, 128 / 255.f, 128 / 255.f}), 1e-5f));
 }
+
+TEST(EngineFaults, AreaAverageOfAThinStripDoesNotUnderflow)
+{
+    // Reduced by 16 each step, a strip one texel high lost a factor of four
+    // a step in half floats and averaged to zero.
+    const CIImage faint = CIImage::imageWithColor(CIColor(0, 0, 0, 0.01));
+    for (const QRect& rect : {QRect(0, 0, 16384, 1), QRect(0, 0, 1, 16384), QRect(-7, 3, 9000, 3)}) {
+        SCOPED_TRACE(rect.width());
+        CIAreaAverage average;
+        average.inputImage = var(faint);
+        average.inputExtent = QVariant::fromValue(CIVector::vectorWithCGRect(rect));
+        const Rendered r(average.outputImage(), QRect(0, 0, 1, 1));
+        ASSERT_TRUE(r.ok());
+        EXPECT_NEAR(r.at(0, 0)[3], 0.01f, 1e-4f);
+    }
+}
