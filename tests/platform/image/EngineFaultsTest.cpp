@@ -86,6 +86,38 @@ TEST(EngineFaults, ShearIsKeptWhenRead)
     }
 }
 
+TEST(EngineFaults, DiscBlurIsRoundAtAnyRadius)
+{
+    // A 2 x 2 white dot centred on the origin: its blur keeps the centre and
+    // spreads as far up as down and left as right.
+    const CIImage dot = CIImage::imageWithQImage(stripes(2, 2, 2)).imageByApplyingTransform(QTransform::fromTranslate(-1, -1));
+    for (const double radius : {7.0, 30.0, 63.0}) {
+        SCOPED_TRACE(radius);
+        CIDiscBlur blur;
+        blur.inputImage = var(dot);
+        blur.inputRadius = radius;
+        const int reach = int(radius) + 4;
+        const QRect rect(-reach, -reach, 2 * reach, 2 * reach);
+        const Rendered r(blur.outputImage(), rect);
+        ASSERT_TRUE(r.ok());
+        double mass = 0, mx = 0, my = 0, up = 0, down = 0, left = 0, right = 0;
+        for (int y = rect.y(); y < rect.y() + rect.height(); ++y)
+            for (int x = rect.x(); x < rect.x() + rect.width(); ++x) {
+                const double a = r.at(x, y)[3], cx = x + 0.5, cy = y + 0.5;
+                mass += a;
+                mx += a * cx;
+                my += a * cy;
+                (cy > 0 ? up : down) += a * std::abs(cy);
+                (cx > 0 ? right : left) += a * std::abs(cx);
+            }
+        EXPECT_NEAR(mx / mass, 0.0, 0.25);
+        EXPECT_NEAR(my / mass, 0.0, 0.25);
+        // Mean distance of the light above, below, left and right.
+        for (const double spread : {down, left, right})
+            EXPECT_NEAR(spread / up, 1.0, 0.03) << "up " << up << " down " << down << " left " << left << " right " << right;
+    }
+}
+
 TEST(EngineFaults, AffineClampExtendsEdgesBeforeTransforming)
 {
     // A 1024 x 1 strip, red to blue along x, extended up and down without
