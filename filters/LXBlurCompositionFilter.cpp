@@ -1,5 +1,6 @@
 #include "filters/LXBlurCompositionFilter.h"
 
+#include "platform/image/CIGeometry.h"
 #include "platform/image/CISampler.h"
 
 namespace {
@@ -80,9 +81,17 @@ CIImage LXBlurCompositionFilter::outputImage()
     }
     soften->setValue(QVariant::fromValue(background), kCIInputImageKey);
     const CIImage blurred = soften->outputImage();
-    return apply(kernel(),
+    const CIKernelPtr routine = kernel();
+    if (!routine)
+        return {};
+    // The blurred background is read inside the window only: blur no more.
+    const QRectF window = windowRect();
+    routine->setROICallback([window](int index, const QRectF& dest, const QVariant&) {
+        return index == 2 ? CIGeometry::intersect(dest, window) : dest;
+    });
+    return apply(routine,
                  {QVariant::fromValue(CISampler(imageValue(inputImage))), QVariant::fromValue(CISampler(background)),
-                  QVariant::fromValue(CISampler(blurred)), QVariant::fromValue(vectorForRect(windowRect()))},
+                  QVariant::fromValue(CISampler(blurred)), QVariant::fromValue(vectorForRect(window))},
                  {{kCIApplyOptionDefinition, QVariant::fromValue(background.definition())},
                   {kCIApplyOptionExtent, arrayForRect(background.extent())}});
 }
