@@ -54,7 +54,7 @@ public:
     static QVariantList arrayFromCGAffineTransform(const QTransform& t);
 
     // The bounding box of `destRect` (in the coordinates of the transformed,
-    // unmoved image) mapped back by the inverse of inputTransform: the part
+    // unmoved image) mapped back by the inverse of inputTransform: the region
     // of the untransformed image that the rectangle shows. Empty when the
     // transform is singular; userInfo is not read.
     QRectF regionOf(int samplerIndex, const QRectF& destRect, const QVariant& userInfo) const;
