@@ -118,7 +118,9 @@ QVariantMap CIAffineClamp::customAttributes() const
 
 CIImage CIAffineClamp::outputImage()
 {
-    return imageValue(inputImage).imageByApplyingTransform(transformValue(inputTransform)).imageByClampingToExtent();
+    // The edges are extended first and then mapped: a turned or shrunk
+    // strip still covers the plane.
+    return imageValue(inputImage).imageByClampingToExtent().imageByApplyingTransform(transformValue(inputTransform));
 }
 
 QVariantMap CIAffineTile::customAttributes() const

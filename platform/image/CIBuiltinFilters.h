@@ -12,8 +12,8 @@ void registerAll(const Registrar& add);
 } // namespace CIBuiltinFilters
 
 
-// inputImage transformed by inputTransform (default identity) and extended
-// without end by its edge pixels. Extent: infinite.
+// inputImage extended without end by its edge pixels, then transformed by
+// inputTransform (default identity). Extent: infinite.
 class CIAffineClamp : public CIFilter {
     Q_OBJECT
     Q_PROPERTY(QVariant inputImage MEMBER inputImage)

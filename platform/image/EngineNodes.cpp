@@ -181,10 +181,12 @@ Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int heig
 }
 
 namespace {
+// Moves and flips by whole pixels only: reads map each axis on its own
+// (_ci_map), so a shear or a turn must be drawn.
 bool keepsPixelGrid(const QTransform& t)
 {
-    return std::abs(t.m11()) == 1 && std::abs(t.m22()) == 1 && t.dx() == std::round(t.dx())
-        && t.dy() == std::round(t.dy());
+    return t.m12() == 0 && t.m21() == 0 && std::abs(t.m11()) == 1 && std::abs(t.m22()) == 1
+        && t.dx() == std::round(t.dx()) && t.dy() == std::round(t.dy());
 }
 } // namespace
 
@@ -443,11 +445,23 @@ void main() {
 }
 )";
 
-Rendered halve(GL& gl, const Rendered& source)
+// The adjoint of a bilinear enlargement by two (weights 1 3 3 1 / 8 along
+// each axis): a point keeps its centre through halvings and the enlargement
+// back, where a box of two would move it onto the coarse grid.
+const char* const kTentHalvePass = R"(
+void main() {
+    vec2 c = gl_FragCoord.xy * 2.0;
+    _ci_out = 0.25 * (_ci_texel(0, c + vec2(-0.75, -0.75)) + _ci_texel(0, c + vec2(0.75, -0.75))
+                      + _ci_texel(0, c + vec2(-0.75, 0.75)) + _ci_texel(0, c + vec2(0.75, 0.75)));
+}
+)";
+
+Rendered halve(GL& gl, const Rendered& source, bool tent = false)
 {
-    static GLuint program = 0;
+    static GLuint boxProgram = 0, tentProgram = 0;
+    GLuint& program = tent ? tentProgram : boxProgram;
     if (!program)
-        program = passProgram(gl, 1, kHalvePass);
+        program = passProgram(gl, 1, tent ? kTentHalvePass : kHalvePass);
     const int w = (source.texture->width + 1) / 2, h = (source.texture->height + 1) / 2;
     // The halved texture covers the source area plus the odd texel's padding.
     const QRectF area(source.area.x(), source.area.y(), source.area.width() * (2.0 * w / source.texture->width),
@@ -975,42 +989,65 @@ DiscBlurNode::DiscBlurNode(const CIImage& in, double r)
 
 Rendered DiscBlurNode::render(GL& gl, const QRect& region, double) const
 {
+    // Computed on a copy halved until fewer than 8 texels of radius remain,
+    // so that every texel of the disc is read (at most about 200).
     int factor = 1;
-    while (factor < 256 && radius / (2.0 * factor) >= 4.0)
+    while (factor < (1 << 20) && radius / (2.0 * factor) >= 4.0)
         factor *= 2;
-    const QRect need = toRect(growRect(region, std::ceil(radius) + 2 * factor));
+    const QRect need = toRect(growRect(region, std::ceil(radius) + 4 * factor));
     Rendered level = padded(gl, renderImage(gl, input, need, 1.0), need);
     if (level.isEmpty())
         return {};
     for (int f = factor; f > 1; f /= 2)
-        level = halve(gl, level);
+        level = halve(gl, level, true);
     const double r = radius / factor;
-    std::vector<float> offsets;
+    // Row by row, neighbours paired into one bilinear read at their shared
+    // edge, mirrored about the centre so that the disc stays symmetric.
+    constexpr int kMaxTaps = 128;
+    std::vector<float> taps; // x, y, weight, unused
     const int n = int(std::ceil(r));
-    for (int y = -n; y <= n; ++y)
-        for (int x = -n; x <= n; ++x)
-            if (x * x + y * y <= r * r + 1e-9 && offsets.size() < 2 * 128) {
-                offsets.push_back(float(x));
-                offsets.push_back(float(y));
-            }
+    for (int y = -n; y <= n; ++y) {
+        const double h = r * r + 1e-9 - double(y) * y;
+        if (h < 0)
+            continue;
+        const int w = int(std::floor(std::sqrt(h)));
+        auto tap = [&](double x, double weight) {
+            taps.insert(taps.end(), {float(x), float(y), float(weight), 0.f});
+        };
+        tap(0, 1);
+        for (int x = 1; x <= w; x += 2) {
+            const bool pair = x + 1 <= w;
+            for (double sign : {-1.0, 1.0})
+                tap(sign * (pair ? x + 0.5 : x), pair ? 2 : 1);
+        }
+    }
+    if (int(taps.size() / 4) > kMaxTaps) {
+        Log::line(lcImage, QStringLiteral("Error: image engine disc blur of radius %1 has too many taps").arg(radius));
+        return {};
+    }
+    double total = 0;
+    for (size_t k = 2; k < taps.size(); k += 4)
+        total += taps[k];
     static GLuint program = 0;
     if (!program)
         program = passProgram(gl, 1, R"(
 uniform int _ci_taps;
-uniform vec2 _ci_offsets[128];
+uniform vec4 _ci_offsets[128];
+uniform float _ci_total;
 void main() {
     vec4 sum = vec4(0.0);
     for (int k = 0; k < _ci_taps; ++k)
-        sum += _ci_texel(0, gl_FragCoord.xy + _ci_offsets[k]);
-    _ci_out = sum / float(_ci_taps);
+        sum += _ci_offsets[k].z * _ci_texel(0, gl_FragCoord.xy + _ci_offsets[k].xy);
+    _ci_out = sum / _ci_total;
 }
 )");
     level = runPass(gl, program, level.area, level.texture->width, level.texture->height,
                     {{level, level.area, false, false, QTransform(), QRectF()}}, [&](GLuint p) {
                         const float map[4] = {1.f, 1.f, 0.f, 0.f};
                         glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);
-                        glUniform1i(gl.uniform(p, "_ci_taps"), GLint(offsets.size() / 2));
-                        glUniform2fv(gl.uniform(p, "_ci_offsets"), GLsizei(offsets.size() / 2), offsets.data());
+                        glUniform1i(gl.uniform(p, "_ci_taps"), GLint(taps.size() / 4));
+                        glUniform4fv(gl.uniform(p, "_ci_offsets"), GLsizei(taps.size() / 4), taps.data());
+                        glUniform1f(gl.uniform(p, "_ci_total"), float(total));
                     });
     if (factor == 1)
         return level;
@@ -1036,9 +1073,11 @@ Rendered AreaAverageNode::render(GL& gl, const QRect&, double) const
     if (!program)
         program = passProgram(gl, 1, R"(
 uniform ivec2 _ci_limit;
+uniform float _ci_block;
 uniform sampler2D _ci_src;
 void main() {
-    // The mean of a 4 x 4 block, texels beyond the source counting as zero.
+    // The mean of a block of up to 4 x 4, texels beyond the source counting
+    // as zero.
     ivec2 base = ivec2(gl_FragCoord.xy) * 4;
     vec4 sum = vec4(0.0);
     for (int y = 0; y < 4; ++y)
@@ -1046,18 +1085,23 @@ void main() {
             ivec2 q = base + ivec2(x, y);
             if (q.x < _ci_limit.x && q.y < _ci_limit.y) sum += texelFetch(_ci_src, q, 0);
         }
-    _ci_out = sum / 16.0;
+    _ci_out = sum / _ci_block;
 }
 )");
     double scale = 1.0; // how much the zero padding diluted the mean
     while (level.texture->width > 1 || level.texture->height > 1) {
         const int w = (level.texture->width + 3) / 4, h = (level.texture->height + 3) / 4;
-        scale *= 16.0;
+        // Divided only by the texels a block can hold: a strip one texel
+        // high would otherwise lose a factor of four a step (to zero in
+        // half floats).
+        const int block = std::min(level.texture->width, 4) * std::min(level.texture->height, 4);
+        scale *= block;
         const Rendered source = level;
         level = runPass(gl, program, QRectF(0, 0, 1, 1), w, h, {}, [&](GLuint p) {
             gl.bindTexture(0, *source.texture, false);
             glUniform1i(gl.uniform(p, "_ci_src"), 0);
             glUniform2i(gl.uniform(p, "_ci_limit"), source.texture->width, source.texture->height);
+            glUniform1f(gl.uniform(p, "_ci_block"), float(block));
         });
         if (level.isEmpty())
             return {};

@@ -153,7 +153,7 @@ TEST(ImageClamps, RepeatEdgePixelsWithoutEnd)
     EXPECT_THAT(r.at(4, -1), PixelNear(kHalfWhite, kExact)); // beyond the bottom right
     EXPECT_THAT(r.at(0, 1), PixelNear(kRed, kExact));        // inside unchanged
 
-    // The filter form: transform, then clamp.
+    // The filter form: clamp, then transform.
     CIAffineClamp filter;
     filter.inputImage = QVariant::fromValue(quad());
     filter.inputTransform = QVariant::fromValue(QTransform::fromTranslate(10, 0));

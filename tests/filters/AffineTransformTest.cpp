@@ -1,0 +1,204 @@
+#include "filters/LXAffineTransformFilter.h"
+#include "platform/image/CIGeometry.h"
+#include "tests/filters/Oracles.h"
+#include "tests/support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+CIImage solid(const CIColor& color, const QRectF& rect)
+{
+    return CIImage::imageWithColor(color).imageByCroppingToRect(rect);
+}
+
+struct ExtentRow {
+    const char* name;
+    std::function<void(LXAffineTransformFilter&)> set;
+    QRectF extent;
+};
+
+} // namespace
+
+TEST(AffineTransform, ExtentsOfTurnsCropsAndMoves)
+{
+    const std::vector<ExtentRow> rows = {
+        {"quarterTurnMovedToOrigin", [](auto& f) { f.inputAngle = 90.0; }, QRectF(0, 0, 100, 200)},
+        {"quarterTurnKeptInPlace", [](auto& f) { f.inputAngle = 90.0; f.inputKeepExtent = true; },
+         QRectF(50, -50, 100, 200)},
+        {"storedTransformWinsOverItsParts",
+         [](auto& f) {
+             f.setInputTransform(QVariant::fromValue(QTransform::fromTranslate(5, 7)));
+             f.inputAngle = 45.0;
+             f.setInputScale(QVariant::fromValue(CIVector(3, 3)));
+             f.inputTranslation = QVariant::fromValue(CIVector(100, 100));
+             f.inputKeepExtent = true;
+         },
+         QRectF(5, 7, 200, 100)},
+        {"cropRectMovedToOrigin", [](auto& f) { f.inputCropRect = QRectF(10, 10, 50, 50); }, QRectF(0, 0, 50, 50)},
+        {"cropRectAsVector", [](auto& f) { f.inputCropRect = QVariant::fromValue(CIVector(10, 10, 50, 50)); },
+         QRectF(0, 0, 50, 50)},
+        {"cropOriginTruncated",
+         [](auto& f) { f.inputCropRect = QRectF(50.7, 0, 20, 20); f.inputKeepExtent = true; }, QRectF(50, 0, 20, 20)},
+        {"preCropRectTransformed",
+         [](auto& f) { f.inputAngle = 90.0; f.inputPreCropRect = QRectF(0, 0, 100, 100); f.inputKeepExtent = true; },
+         QRectF(50, -50, 100, 100)},
+        {"cropRectWinsOverPreCrop",
+         [](auto& f) { f.inputPreCropRect = QRectF(0, 0, 100, 100); f.inputCropRect = QRectF(1, 2, 3, 4); f.inputKeepExtent = true; },
+         QRectF(1, 2, 3, 4)},
+        {"noRectangleHeld", [](auto& f) { f.setDefaults(); }, QRectF(0, 0, 200, 100)},
+        {"scaleAboutTheCentre",
+         [](auto& f) { f.setInputScale(QVariant::fromValue(CIVector(2, 0.5))); f.inputKeepExtent = true; },
+         QRectF(-100, 25, 400, 50)},
+        {"halfTurnThenShift",
+         [](auto& f) {
+             f.inputAngle = 180.0;
+             f.inputTranslation = QVariant::fromValue(CIVector(7, -3));
+             f.inputKeepExtent = true;
+         },
+         QRectF(7, -3, 200, 100)},
+    };
+    const CIImage image = solid(CIColor(0.3, 0.6, 0.9), QRectF(0, 0, 200, 100));
+    for (const ExtentRow& row : rows) {
+        LXAffineTransformFilter filter;
+        filter.inputImage = QVariant::fromValue(image);
+        row.set(filter);
+        EXPECT_EQ(filter.outputImage().extent(), row.extent) << row.name;
+    }
+}
+
+TEST(AffineTransform, QuarterTurnMapsPixelCentresExactly)
+{
+    // The turn about (100, 50) takes input pixel (x, y) to (149 - y, x - 50)
+    // in the unmoved frame; each row says where its output pixel (0, 0) lies there.
+    struct Row {
+        const char* name;
+        bool keep;
+        QVariant crop;
+        QPoint originInTurnedFrame;
+        QRect rendered;
+    };
+    const std::vector<Row> rows = {
+        {"movedToOrigin", false, {}, {50, -50}, QRect(0, 0, 100, 200)},
+        {"keptInPlace", true, {}, {50, -50}, QRect(50, -50, 100, 200)},
+        {"croppedAndMoved", false, QRectF(60, 10, 50, 50), {60, 10}, QRect(0, 0, 50, 50)},
+    };
+    const CIImage image = patternImage(200, 100);
+    const Texels input(image, QRect(0, 0, 200, 100));
+    ASSERT_TRUE(input.ok());
+    for (const Row& row : rows) {
+        LXAffineTransformFilter filter;
+        filter.inputImage = QVariant::fromValue(image);
+        filter.inputAngle = 90.0;
+        filter.inputKeepExtent = row.keep;
+        filter.inputCropRect = row.crop;
+        const CIImage out = filter.outputImage();
+        EXPECT_EQ(out.extent(), QRectF(row.rendered)) << row.name;
+        const Texels got(out, row.rendered.adjusted(-1, -1, 1, 1));
+        ASSERT_TRUE(got.ok()) << row.name;
+        int wrong = 0;
+        for (int b = row.rendered.y() - 1; b <= row.rendered.bottom() + 1; ++b)
+            for (int a = row.rendered.x() - 1; a <= row.rendered.right() + 1; ++a) {
+                const int u = a - row.rendered.x() + row.originInTurnedFrame.x();
+                const int v = b - row.rendered.y() + row.originInTurnedFrame.y();
+                const Colour want = row.rendered.contains(a, b) ? input.at(v + 50, 149 - u) : Colour{};
+                const Colour have = got.at(a, b);
+                for (size_t c = 0; c < 4; ++c)
+                    wrong += std::abs(have[c] - want[c]) > 1e-6;
+            }
+        EXPECT_EQ(wrong, 0) << row.name;
+    }
+}
+
+TEST(AffineTransform, TurnScaleAndShiftMatchABilinearOracle)
+{
+    const int w = 40, h = 30;
+    const double degrees = 30, sx = 1.5, sy = 0.75, tx = 7, ty = -3;
+    const CIImage image = patternImage(w, h);
+    LXAffineTransformFilter filter;
+    filter.inputImage = QVariant::fromValue(image);
+    filter.inputAngle = degrees;
+    filter.setInputScale(QVariant::fromValue(CIVector(sx, sy)));
+    filter.inputTranslation = QVariant::fromValue(CIVector(tx, ty));
+    const CIImage out = filter.outputImage();
+
+    // p' = S R (p - c) + c + t, written out by hand.
+    const double a = degrees * M_PI / 180, co = std::cos(a), si = std::sin(a), cx = w / 2.0, cy = h / 2.0;
+    auto forward = [&](double x, double y) {
+        const double rx = co * (x - cx) - si * (y - cy), ry = si * (x - cx) + co * (y - cy);
+        return QPointF(sx * rx + cx + tx, sy * ry + cy + ty);
+    };
+    double x0 = 1e9, y0 = 1e9, x1 = -1e9, y1 = -1e9;
+    for (const QPointF corner : {forward(0, 0), forward(w, 0), forward(0, h), forward(w, h)}) {
+        x0 = std::min(x0, corner.x()), x1 = std::max(x1, corner.x());
+        y0 = std::min(y0, corner.y()), y1 = std::max(y1, corner.y());
+    }
+    EXPECT_NEAR(out.extent().width(), x1 - x0, 1e-4);
+    EXPECT_NEAR(out.extent().height(), y1 - y0, 1e-4);
+    auto backward = [&](double X, double Y) { // the output is moved by (-x0, -y0)
+        const double rx = (X + x0 - cx - tx) / sx, ry = (Y + y0 - cy - ty) / sy;
+        return QPointF(co * rx + si * ry + cx, -si * rx + co * ry + cy);
+    };
+
+    const Texels input(image, QRect(0, 0, w, h));
+    const QRect area(0, 0, int(std::ceil(x1 - x0)), int(std::ceil(y1 - y0)));
+    const Texels got(out, area);
+    ASSERT_TRUE(input.ok() && got.ok());
+    double worst = 0;
+    for (int Y = 0; Y < area.height(); ++Y)
+        for (int X = 0; X < area.width(); ++X) {
+            if (X + 0.5 > x1 - x0 || Y + 0.5 > y1 - y0)
+                continue; // centre beyond the crop rectangle's far edge
+            const QPointF p = backward(X + 0.5, Y + 0.5);
+            const Colour want = input.bilinear(p.x(), p.y());
+            const Colour have = got.at(X, Y);
+            for (size_t c = 0; c < 4; ++c)
+                worst = std::max(worst, std::abs(have[c] - want[c]));
+        }
+    EXPECT_LT(worst, 0.01);
+}
+
+TEST(AffineTransform, InfiniteInputTurnsAboutTheOriginAndStaysInPlace)
+{
+    LXAffineTransformFilter filter;
+    filter.inputImage = QVariant::fromValue(CIImage::imageWithColor(CIColor(1, 0.5, 0, 1)));
+    filter.inputAngle = 30.0;
+    LogCapture log;
+    const CIImage out = filter.outputImage();
+    EXPECT_EQ(log.lines(), QStringList{"Warning: inputImage extent is infinite when center Point is requested "});
+    EXPECT_TRUE(CIGeometry::isInfinite(out.extent()));
+    const Texels got(out, QRect(-2, -2, 4, 4));
+    ASSERT_TRUE(got.ok());
+    EXPECT_NEAR(got.at(-2, -2)[0], 1.0, 1e-3);
+    EXPECT_NEAR(got.at(1, 1)[3], 1.0, 1e-3);
+}
+
+TEST(AffineTransform, SingularScaleGivesAnEmptyImageQuietly)
+{
+    LXAffineTransformFilter filter;
+    filter.inputImage = QVariant::fromValue(patternImage(20, 10));
+    filter.setInputScale(QVariant::fromValue(CIVector(0, 1)));
+    LogCapture log;
+    const CIImage out = filter.outputImage();
+    EXPECT_FALSE(out.isNull());
+    EXPECT_TRUE(CIGeometry::isEmpty(out.extent()));
+    EXPECT_TRUE(log.lines().filter("Error").isEmpty()) << log.lines().join('\n').toStdString();
+}
+
+TEST(AffineTransform, AccessorsAndRegionOf)
+{
+    LXAffineTransformFilter filter;
+    EXPECT_EQ(filter.inputImageCenter(), QPointF(0, 0));
+    EXPECT_EQ(filter.inputScale().value<CIVector>(), CIVector(1, 1));
+    EXPECT_TRUE(filter.transform().isIdentity());
+    filter.inputImage = QVariant::fromValue(solid(CIColor(1, 1, 1), QRectF(10, 20, 200, 100)));
+    EXPECT_EQ(filter.inputImageCenter(), QPointF(110, 70));
+    filter.inputAngle = 90.0;
+    // The turned frame's rectangle comes back to the picture's own.
+    EXPECT_EQ(filter.regionOf(0, QRectF(60, -30, 100, 200), {}), QRectF(10, 20, 200, 100));
+    EXPECT_EQ(filter.regionOf(0, QRectF(60, -30, 10, 20), {}), QRectF(10, 110, 20, 10));
+    filter.setInputTransform(QVariant::fromValue(QTransform::fromScale(0, 2)));
+    EXPECT_TRUE(filter.regionOf(0, QRectF(0, 0, 5, 5), {}).isEmpty());
+}

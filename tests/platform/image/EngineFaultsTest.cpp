@@ -1,0 +1,184 @@
+// Faults of the engine an outside review found, each rendered on llvmpipe:
+// shears folded into reads, a lopsided disc blur, aliasing when shrinking,
+// an affine clamp applied in the wrong order, area averages underflowing and
+// pixels shifting far from the origin.
+
+#include "Pixels.h"
+
+#include "platform/image/CIBuiltinFilters.h"
+#include "platform/image/CIGeometry.h"
+
+#include <QTemporaryDir>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+QVariant var(const CIImage& image)
+{
+    return QVariant::fromValue(image);
+}
+
+CIImage inverted(const CIImage& image)
+{
+    CIColorInvert invert;
+    invert.inputImage = var(image);
+    return invert.outputImage();
+}
+
+// Every other pixel lit, in two colours, on an 8 x 8 picture.
+CIImage checker()
+{
+    QImage image(8, 8, QImage::Format_RGBA8888);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            image.setPixelColor(x, y, (x + y) % 2 ? QColor(255, 200, 0) : QColor(0, 60, 255, 200));
+    return CIImage::imageWithQImage(image);
+}
+
+// Columns: one white in `period` (`width` wide), the rest black.
+QImage stripes(int size, int width, int period)
+{
+    QImage image(size, size, QImage::Format_RGB32);
+    for (int x = 0; x < size; ++x) {
+        const QColor c = x % period < width ? Qt::white : Qt::black;
+        for (int y = 0; y < size; ++y)
+            image.setPixelColor(x, y, c);
+    }
+    return image;
+}
+
+} // namespace
+
+TEST(EngineFaults, ShearIsKeptWhenRead)
+{
+    // A shear keeps |m11| = |m22| = 1 and no translation, yet moves pixels
+    // off the grid: reading through it must equal drawing it.
+    struct Row {
+        const char* name;
+        QTransform shear;
+        std::function<CIImage(const CIImage&)> reader;
+        std::function<Pixel(const Pixel&)> expected; // from the drawn pixel
+    };
+    const CIImage black = CIImage::imageWithColor(CIColor(0, 0, 0));
+    const Row rows[] = {
+        {"composited, x by y", QTransform(1, 0, 0.5, 1, 0, 0),
+         [&](const CIImage& i) { return i.imageByCompositingOverImage(black); },
+         [](const Pixel& p) { return Pixel{p[0], p[1], p[2], 1}; }},
+        {"kernel, y by x", QTransform(1, 0.5, 0, 1, 0, 0), inverted,
+         [](const Pixel& p) { return Pixel{p[3] - p[0], p[3] - p[1], p[3] - p[2], p[3]}; }},
+        {"kernel, flipped and sheared", QTransform(-1, 0, 1, 1, 3, 0), inverted,
+         [](const Pixel& p) { return Pixel{p[3] - p[0], p[3] - p[1], p[3] - p[2], p[3]}; }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const CIImage sheared = checker().imageByApplyingTransform(row.shear);
+        const QRect rect = CIGeometry::integral(sheared.extent());
+        const Rendered drawn(sheared, rect);
+        const Rendered read(row.reader(sheared), rect);
+        ASSERT_TRUE(drawn.ok() && read.ok());
+        for (int y = rect.y(); y < rect.y() + rect.height(); ++y)
+            for (int x = rect.x(); x < rect.x() + rect.width(); ++x)
+                ASSERT_THAT(read.at(x, y), PixelNear(row.expected(drawn.at(x, y)), 2e-3f)) << x << ", " << y;
+    }
+}
+
+TEST(EngineFaults, DiscBlurIsRoundAtAnyRadius)
+{
+    // A 2 x 2 white dot centred on the origin: its blur keeps the centre and
+    // spreads as far up as down and left as right.
+    const CIImage dot = CIImage::imageWithQImage(stripes(2, 2, 2)).imageByApplyingTransform(QTransform::fromTranslate(-1, -1));
+    for (const double radius : {7.0, 30.0, 63.0}) {
+        SCOPED_TRACE(radius);
+        CIDiscBlur blur;
+        blur.inputImage = var(dot);
+        blur.inputRadius = radius;
+        const int reach = int(radius) + 4;
+        const QRect rect(-reach, -reach, 2 * reach, 2 * reach);
+        const Rendered r(blur.outputImage(), rect);
+        ASSERT_TRUE(r.ok());
+        double mass = 0, mx = 0, my = 0, up = 0, down = 0, left = 0, right = 0;
+        for (int y = rect.y(); y < rect.y() + rect.height(); ++y)
+            for (int x = rect.x(); x < rect.x() + rect.width(); ++x) {
+                const double a = r.at(x, y)[3], cx = x + 0.5, cy = y + 0.5;
+                mass += a;
+                mx += a * cx;
+                my += a * cy;
+                (cy > 0 ? up : down) += a * std::abs(cy);
+                (cx > 0 ? right : left) += a * std::abs(cx);
+            }
+        EXPECT_NEAR(mx / mass, 0.0, 0.25);
+        EXPECT_NEAR(my / mass, 0.0, 0.25);
+        // Mean distance of the light above, below, left and right.
+        for (const double spread : {down, left, right})
+            EXPECT_NEAR(spread / up, 1.0, 0.03) << "up " << up << " down " << down << " left " << left << " right " << right;
+    }
+}
+
+TEST(EngineFaults, AffineClampExtendsEdgesBeforeTransforming)
+{
+    // A 1024 x 1 strip, red to blue along x, extended up and down without
+    // end and then shrunk and turned: every pixel is opaque.
+    QImage strip(1024, 1, QImage::Format_RGBA8888);
+    for (int x = 0; x < 1024; ++x)
+        strip.setPixelColor(x, 0, QColor(255 - x / 4, 0, x / 4));
+    CIAffineClamp clamp;
+    clamp.inputImage = var(CIImage::imageWithQImage(strip));
+    QTransform turn;
+    turn.rotate(30);
+    turn.scale(0.5, 0.5);
+    clamp.inputTransform = QVariant::fromValue(turn);
+    const CIImage turned = clamp.outputImage();
+    EXPECT_TRUE(CIGeometry::isInfinite(turned.extent()));
+    const Rendered r(turned, QRect(-40, -40, 80, 80));
+    ASSERT_TRUE(r.ok());
+    for (int y = -40; y < 40; ++y)
+        for (int x = -40; x < 40; ++x)
+            ASSERT_NEAR(r.at(x, y)[3], 1.0f, 1e-3f) << x << ", " << y;
+    // Along the strip's direction the colour is the strip's: (x, y) comes
+    // from the strip's column 2 (x cos 30 + y sin 30).
+    const double c = std::cos(M_PI / 6), s = std::sin(M_PI / 6);
+    for (const int x : {-30, 0, 20}) {
+        const double column = 2 * ((x + 0.5) * c + (10.5) * s);
+        if (column < 1 || column > 1022)
+            continue;
+        const float blue = linear(int(column - 0.5) / 4);
+        EXPECT_NEAR(r.at(x, 10)[2], blue, 0.01f) << x;
+    }
+
+    // Axis-aligned, the pixels are the source's exactly, edges included.
+    const CIImage quad = CIImage::imageWithQImage(
+        bitmap(2, 2, {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 128}}));
+    for (const QTransform& t : {QTransform::fromTranslate(5, -3), QTransform::fromScale(-1, 1), QTransform::fromScale(2, 3)}) {
+        clamp.inputImage = var(quad);
+        clamp.inputTransform = QVariant::fromValue(t);
+        const Rendered viaFilter(clamp.outputImage(), QRect(-8, -8, 20, 20));
+        const Rendered expected(quad.imageByClampingToExtent().imageByApplyingTransform(t), QRect(-8, -8, 20, 20));
+        for (int y = -8; y < 12; ++y)
+            for (int x = -8; x < 12; ++x)
+                ASSERT_THAT(viaFilter.at(x, y), PixelNear(expected.at(x, y), 1e-5f)) << x << ", " << y;
+    }
+    const Rendered moved(quad.imageByClampingToExtent().imageByApplyingTransform(QTransform::fromTranslate(5, -3)),
+                         QRect(0, -8, 12, 12));
+    EXPECT_THAT(moved.at(0, 3), PixelNear((Pixel{1, 0, 0, 1}), 1e-5f));  // beyond the top left
+    EXPECT_THAT(moved.at(11, -8), PixelNear((Pixel{128 / 255.f, 128 / 255.f, 128 / 255.f, 128 / 255.f}), 1e-5f));
+}
+
+TEST(EngineFaults, AreaAverageOfAThinStripDoesNotUnderflow)
+{
+    // Reduced by 16 each step, a strip one texel high lost a factor of four
+    // a step in half floats and averaged to zero.
+    const CIImage faint = CIImage::imageWithColor(CIColor(0, 0, 0, 0.01));
+    for (const QRect& rect : {QRect(0, 0, 16384, 1), QRect(0, 0, 1, 16384), QRect(-7, 3, 9000, 3)}) {
+        SCOPED_TRACE(rect.width());
+        CIAreaAverage average;
+        average.inputImage = var(faint);
+        average.inputExtent = QVariant::fromValue(CIVector::vectorWithCGRect(rect));
+        const Rendered r(average.outputImage(), QRect(0, 0, 1, 1));
+        ASSERT_TRUE(r.ok());
+        EXPECT_NEAR(r.at(0, 0)[3], 0.01f, 1e-4f);
+    }
+}
