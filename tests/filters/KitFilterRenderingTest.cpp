@@ -18,7 +18,7 @@ struct Row {
     const char* className;
     Setter images;   // the inputs that have no defaults
     Setter settings; // further inputs, by key, for the copy and tile checks
-    QRect area;      // what is rendered
+    QRect area = QRect(-2, -2, 68, 52); // what is rendered
     // Tiles may differ by this much: the engine's large blurs work on a
     // reduced copy aligned to the rendered rectangle. A wrong region of
     // interest shows as pixels off by their whole value.
@@ -33,6 +33,26 @@ CIImage picture(int w, int h, double dx = 0, double dy = 0)
 void set(CIFilter& f, const char* key, const QVariant& value)
 {
     f.setValue(value, QString::fromLatin1(key));
+}
+
+QVariant color(double r, double g, double b)
+{
+    return QVariant::fromValue(CIColor(r, g, b));
+}
+
+// The single image of a per-pixel filter.
+Setter image()
+{
+    return [](CIFilter& f) { set(f, "inputImage", QVariant::fromValue(picture(64, 48))); };
+}
+
+// A small pattern, placed off the origin, over a picture.
+Setter layers()
+{
+    return [](CIFilter& f) {
+        set(f, "inputBackgroundImage", QVariant::fromValue(picture(64, 48)));
+        set(f, "inputImage", QVariant::fromValue(picture(13, 9, 20, 15)));
+    };
 }
 
 std::shared_ptr<CIFilter> byName(const char* className)
@@ -93,6 +113,31 @@ const std::vector<Row>& rows()
              set(f, "useDistortion", true);
          },
          QRect(-2, -2, 68, 52), 0.02},
+        // The colour filters: one image, their own settings.
+        {"LXDimmedBWFilter", image(), [](CIFilter& f) { set(f, "inputBrightness", 0.9); }},
+        {"LXKeepColorFilter", image(), [](CIFilter& f) { set(f, "inputColor", color(0, 1, 0)); }},
+        {"LXReplaceColorFilter", image(),
+         [](CIFilter& f) {
+             set(f, "inputColor", color(0, 0.4, 1));
+             set(f, "inputTargetColor", color(1, 0.5, 0));
+         }},
+        {"LXRotateColorFilter", image(), [](CIFilter& f) { set(f, "inputAngle", 0.2); }},
+        {"LXSRGBConversionFilter", image(), [](CIFilter& f) { set(f, "toRGB", true); }},
+        {"LXColorMultiplyFilter", image(), [](CIFilter& f) { set(f, "inputColor", color(1, 0.2, 0.5)); }},
+        {"LXGradientMapFilter", image(), [](CIFilter& f) { set(f, "inputColor", color(0.9, 0.8, 0.2)); }},
+        {"LXGradientMultiplyFilter", image(),
+         [](CIFilter& f) {
+             set(f, "inputAngle", 200.0);
+             set(f, "inputGradient", QStringLiteral("0 1 0 0 1 1 0 0 1 1")); // red to blue, as text
+         }},
+        // The compositing filters: a pattern over a picture.
+        {"LXCombineFilter", layers(), [](CIFilter& f) { set(f, "blendMode", QStringLiteral("multiply")); }},
+        {"LXCombineMaskFilter", layers(),
+         [](CIFilter& f) {
+             set(f, "inputCornerRadius", 6.0);
+             set(f, "inputScale", 0.8);
+         }},
+        {"LXImageOverlayFilter", layers(), [](CIFilter& f) { set(f, "inputRotation", 30.0); }},
     };
     return table;
 }
