@@ -10,12 +10,10 @@
 #include "filters/LXArtisticExtend.h"
 #include "filters/LXWatermarkFilter.h"
 #include "platform/foundation/Bundle.h"
-#include "platform/foundation/Log.h"
 #include "platform/image/CIContext.h"
 #include "platform/image/CIFilter.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -75,13 +73,3 @@ void ArtisticExtensionWithLogo(benchmark::State& state)
 BENCHMARK(ArtisticExtensionWithLogo)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    Log::setUp();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-}

@@ -11,12 +11,10 @@
 #include "platform/image/CIImageAccumulator.h"
 #include "platform/image/CIKernel.h"
 #include "platform/image/EngineNodes.h"
-#include "platform/foundation/Log.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -258,14 +256,3 @@ void BM_VipsGaussBlur(benchmark::State& state)
 BENCHMARK(BM_VipsGaussBlur)->Arg(20)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    Log::setUp();
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -14,6 +14,7 @@ struct Picture::Data {
     std::shared_ptr<QSvgRenderer> vector; // vector pictures
     QSizeF size;
     QString path;
+    bool alpha = true; // the source had an alpha channel (vectors: always)
 };
 
 Picture::Picture(const QImage& image, QSizeF size)
@@ -22,6 +23,7 @@ Picture::Picture(const QImage& image, QSizeF size)
         return;
     auto data = std::make_shared<Data>();
     data->image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    data->alpha = image.hasAlphaChannel();
     data->size = size.isEmpty() ? QSizeF(image.size()) / image.devicePixelRatio() : size;
     m_data = std::move(data);
 }
@@ -58,6 +60,11 @@ Picture Picture::fromFile(const QString& path)
     data->path = path;
     picture.m_data = std::move(data);
     return picture;
+}
+
+bool Picture::hasAlpha() const
+{
+    return m_data && m_data->alpha;
 }
 
 bool Picture::isVector() const

@@ -35,6 +35,9 @@ public:
 
     bool isNull() const { return !m_data; }
     bool isVector() const;
+    // Whether the artwork can be transparent: the source bitmap had an alpha
+    // channel, or it is vector artwork. False for nil.
+    bool hasAlpha() const;
     QSizeF size() const;            // points
     QSize pixelSize() const;        // the bitmap's pixels; for vectors, size() rounded up
     QString path() const;           // the file it came from, or empty

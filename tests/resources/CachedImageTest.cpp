@@ -1,0 +1,178 @@
+// Cached images (disk copy, release and reload, vector sizes, failures) and
+// temporary resource copies, on real files in temporary folders.
+
+#include "platform/desktop/Alert.h"
+#include "platform/foundation/Application.h"
+#include "platform/foundation/Timer.h"
+#include "resources/LXCachedImage.h"
+#include "resources/LXTempCleaner.h"
+#include "tests/support/LogCapture.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage bitmap(bool alpha)
+{
+    QImage image(40, 30, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    image.fill(alpha ? QColor(20, 200, 90, 128) : QColor(20, 200, 90));
+    return image;
+}
+
+QString svg(const QTemporaryDir& dir, int w, int h)
+{
+    const QString path = dir.filePath(QStringLiteral("art%1x%2.svg").arg(w).arg(h));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(QStringLiteral("<svg xmlns='http://www.w3.org/2000/svg' width='%1' height='%2'><rect width='%1' height='%2' "
+                              "fill='#c04020'/></svg>")
+                   .arg(w)
+                   .arg(h)
+                   .toUtf8());
+    return path;
+}
+
+QByteArray hashOf(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+// Points TMPDIR somewhere nothing can be written, even by root.
+struct UnwritableTemporaryFolder {
+    QByteArray saved = qgetenv("TMPDIR");
+    UnwritableTemporaryFolder() { qputenv("TMPDIR", "/proc"); }
+    ~UnwritableTemporaryFolder() { saved.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", saved); }
+};
+
+} // namespace
+
+TEST(CachedImage, DiskCopyReleaseAndReload)
+{
+    struct Row {
+        const char* name;
+        bool alpha;
+        int strategy;
+        const char* extension;
+        double delay; // of the release, or negative: none pending
+    } rows[] = {{"alpha, a minute", true, 2, "png", 60}, {"opaque, never", false, 4, "jpg", -1},
+                {"opaque, any other value", false, 7, "jpg", 300}};
+    for (const Row& row : rows) {
+        const auto cached = LXCachedImage::cachedNSImage(Picture(bitmap(row.alpha)), row.strategy);
+        ASSERT_TRUE(cached) << row.name;
+        EXPECT_TRUE(cached->imageURL().toLocalFile().endsWith(row.extension)) << row.name;
+        EXPECT_TRUE(QFile::exists(cached->imageURL().toLocalFile())) << row.name;
+        const auto timer = cached->releaseTimer();
+        ASSERT_EQ(bool(timer), row.delay >= 0) << row.name;
+        if (!timer)
+            continue;
+        EXPECT_EQ(timer->interval(), row.delay) << row.name;
+        const QImage before = cached->cgImage();
+        cached->releaseTimer()->fire();
+        EXPECT_FALSE(cached->isCached()) << row.name;
+        EXPECT_EQ(cached->cgImage(), before) << row.name; // reloaded, the same pixels
+        EXPECT_TRUE(cached->isCached()) << row.name;
+
+        const QString disk = cached->imageURL().toLocalFile();
+        cached->applicationWillTerminate();
+        EXPECT_FALSE(QFile::exists(disk)) << row.name;
+        if (const auto pending = cached->releaseTimer(); pending && pending->isValid())
+            pending->fire();
+        EXPECT_TRUE(cached->isCached()) << row.name << ": nothing to reload from, so never released";
+    }
+}
+
+TEST(CachedImage, VectorArtworkIsRenderedLargeEnough)
+{
+    QTemporaryDir dir;
+    const auto small = LXCachedImage::cachedImageFile(svg(dir, 100, 50), 4);
+    ASSERT_TRUE(small && small->isVectorial());
+    EXPECT_EQ(small->cgImage().size(), QSize(1536, 768));
+    const auto large = LXCachedImage::cachedImageFile(svg(dir, 3000, 1000), 4);
+    EXPECT_EQ(large->cgImage().size(), QSize(3000, 1000));
+    const auto wide = LXCachedImage::cachedImageFile(svg(dir, 300, 200), 4);
+    EXPECT_EQ(wide->ciImage().extent(), QRectF(0, 0, 1536, 1024));
+    EXPECT_EQ(wide->ciImageForSize(1000, 600).extent(), QRectF(0, 0, 1536, 1024)); // the kept form fits
+    EXPECT_EQ(wide->ciImageForSize(2000, 100).extent(), QRectF(0, 0, 2000, 1333));
+    // Written with the disk copy's own extension.
+    ASSERT_TRUE(wide->writeToURL(QUrl::fromLocalFile(dir.filePath("out.tiff"))));
+    EXPECT_TRUE(QFile::exists(dir.filePath("out.svg")));
+    QString error;
+    EXPECT_FALSE(wide->writeToURL(QUrl::fromLocalFile(dir.filePath("out.png")), &error)); // taken
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(CachedImage, FailuresNeverLoseThePictureOrTouchTheSource)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath("photo.png");
+    ASSERT_TRUE(bitmap(true).save(source));
+    const QString notAPicture = dir.filePath("notes.png");
+    QFile(notAPicture).open(QIODevice::WriteOnly);
+    const QByteArray sourceHash = hashOf(source);
+    Alert::ScopedPresenter quiet([](const QString&, const QString&) {});
+    LogCapture log;
+
+    EXPECT_FALSE(LXCachedImage::cachedImageFile(notAPicture, 1));
+    EXPECT_TRUE(log.contains("Warning: Could not load image "));
+    EXPECT_TRUE(QDir(Application::temporaryDirectory()).entryList({"*.png"}, QDir::Files).isEmpty())
+        << "a copy that is no picture is deleted";
+    {
+        UnwritableTemporaryFolder unwritable;
+        for (const auto& cached : {LXCachedImage::cachedNSImage(Picture(bitmap(false)), 1),
+                                   LXCachedImage::cachedImageFile(source, 1)}) {
+            ASSERT_TRUE(cached);
+            EXPECT_TRUE(cached->imageURL().isEmpty());
+            EXPECT_FALSE(cached->releaseTimer()) << "released now, the picture would be gone";
+            EXPECT_FALSE(cached->cgImage().isNull());
+        }
+    }
+    EXPECT_EQ(hashOf(source), sourceHash);
+}
+
+TEST(TempCleaner, ResourceCopiesAreNumberedAndFlushKeepsForeignFilesAndTheRoot)
+{
+    QTemporaryDir dir;
+    const QString heart = dir.filePath("ALX-M#003#Heart.png"), oak = dir.filePath("ALX-F#002#Oak#R.png");
+    ASSERT_TRUE(bitmap(true).save(heart) && bitmap(true).save(oak));
+    LXTempCleaner cleaner;
+    const QStringList copies{cleaner.tempCopyURLFor(QUrl::fromLocalFile(heart)).toLocalFile(),
+                             cleaner.tempCopyURLFor(QUrl::fromLocalFile(heart)).toLocalFile(),
+                             cleaner.tempCopyURLFor(QUrl::fromLocalFile(oak)).toLocalFile()};
+    EXPECT_EQ(QFileInfo(copies[0]).fileName(), "ALX-X#000#Heart.png");
+    EXPECT_EQ(QFileInfo(copies[1]).fileName(), "ALX-X#001#Heart.png");
+    EXPECT_EQ(QFileInfo(copies[2]).fileName(), "ALX-X#002#Oak#R.png");
+    EXPECT_EQ(QFileInfo(copies[0]).absolutePath(), cleaner.resourcePath());
+
+    LogCapture log;
+    EXPECT_TRUE(cleaner.tempCopyURLFor(QUrl::fromLocalFile(dir.filePath("ALX-M#004#Gone.png"))).isEmpty());
+    EXPECT_EQ(cleaner.resourceCounter(), 4u);
+    EXPECT_TRUE(cleaner.urlForName("../escape").isEmpty());
+
+    const QString named = cleaner.urlForName("mask.png").toLocalFile();
+    QFile(named).open(QIODevice::WriteOnly);
+    const QString stranger = cleaner.resourcePath() + "/stranger.txt";
+    QFile(stranger).open(QIODevice::WriteOnly);
+    const QString outside = dir.filePath("keep.txt");
+    QFile(outside).open(QIODevice::WriteOnly);
+    cleaner.add(QUrl::fromLocalFile(outside));
+    const QString rootFile = LXTempCleaner::tempURLWithExtension("jpg").toLocalFile();
+    QFile(rootFile).open(QIODevice::WriteOnly);
+    cleaner.add(QUrl::fromLocalFile(rootFile));
+    cleaner.flush();
+    for (const QString& copy : copies)
+        EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(named).absolutePath())) << "its emptied folder goes";
+    EXPECT_TRUE(QFile::exists(stranger)) << "a folder with a stranger's file stays";
+    EXPECT_TRUE(QFile::exists(outside)) << "nothing outside the temporary folder is deleted";
+    EXPECT_FALSE(QFile::exists(rootFile));
+    EXPECT_TRUE(QFileInfo(Application::temporaryDirectory()).isDir()) << "the shared root stays";
+    QFile::remove(stranger);
+    QDir().rmdir(cleaner.resourcePath());
+}
