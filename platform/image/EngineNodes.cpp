@@ -230,6 +230,80 @@ PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool cla
     return s;
 }
 
+// --- Reductions ----------------------------------------------------------------
+
+namespace {
+
+// Each output texel is the mean of the source texels under it (partly
+// covered ones weighted by their share): a box of `ratio` texels, read
+// directly from an upload (straight colours, rows top down) or a working
+// texture.
+const char* const kBoxReducePass = R"(
+uniform sampler2D _ci_src;
+uniform vec2 _ci_ratio;  // source texels per output texel
+uniform ivec2 _ci_limit; // source texels in use
+uniform int _ci_upload;
+void main() {
+    vec2 a = floor(gl_FragCoord.xy) * _ci_ratio;
+    vec2 b = a + _ci_ratio;
+    ivec2 i0 = ivec2(floor(a));
+    ivec2 n = ivec2(ceil(b)) - i0;
+    float upload = float(_ci_upload);
+    vec4 sum = vec4(0.0);
+    for (int y = 0; y < n.y; ++y) {
+        float wy = min(b.y, float(i0.y + y + 1)) - max(a.y, float(i0.y + y));
+        int ty = clamp(i0.y + y, 0, _ci_limit.y - 1);
+        ty = _ci_upload == 1 ? _ci_limit.y - 1 - ty : ty;
+        for (int x = 0; x < n.x; ++x) {
+            float wx = min(b.x, float(i0.x + x + 1)) - max(a.x, float(i0.x + x));
+            vec4 c = texelFetch(_ci_src, ivec2(clamp(i0.x + x, 0, _ci_limit.x - 1), ty), 0);
+            c.rgb *= mix(1.0, c.a, upload);
+            sum += (max(wx, 0.0) * max(wy, 0.0)) * c;
+        }
+    }
+    _ci_out = sum / (_ci_ratio.x * _ci_ratio.y);
+}
+)";
+
+// `source` (its texels in use) averaged down to width x height texels over
+// the same `area`, by boxes of at most four texels a step so that each
+// output texel reads at most 5 x 5.
+Rendered boxReduce(GL& gl, TexturePtr source, const QRectF& area, int width, int height, bool upload)
+{
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 0, kBoxReducePass);
+    for (;;) {
+        const int w = std::max(width, (source->width + 3) / 4), h = std::max(height, (source->height + 3) / 4);
+        const TexturePtr from = source;
+        const Rendered step = runPass(gl, program, area, w, h, {}, [&](GLuint p) {
+            gl.bindTexture(0, *from, false);
+            glUniform1i(gl.uniform(p, "_ci_src"), 0);
+            glUniform2f(gl.uniform(p, "_ci_ratio"), float(double(from->width) / w), float(double(from->height) / h));
+            glUniform2i(gl.uniform(p, "_ci_limit"), from->width, from->height);
+            glUniform1i(gl.uniform(p, "_ci_upload"), upload ? 1 : 0);
+        });
+        if (step.isEmpty() || (w == width && h == height))
+            return step;
+        source = step.texture;
+        upload = false;
+    }
+}
+
+} // namespace
+
+Rendered reduceDensity(GL& gl, const Rendered& source, double densityX, double densityY)
+{
+    if (source.isEmpty())
+        return source;
+    const int w = std::min(source.texture->width, std::max(1, int(std::ceil(source.area.width() * densityX - 1e-6))));
+    const int h = std::min(source.texture->height, std::max(1, int(std::ceil(source.area.height() * densityY - 1e-6))));
+    // A few percent more texels than pixels read bilinearly skip nothing.
+    if (w * 1.05 >= source.texture->width && h * 1.05 >= source.texture->height)
+        return source;
+    return boxReduce(gl, source.texture, source.area, w, h, false);
+}
+
 // --- Sources -----------------------------------------------------------------
 
 namespace {
@@ -250,8 +324,8 @@ const char* const kUploadPass = R"(
 uniform sampler2D _ci_src;
 void main() {
     // Bitmap rows run top down, ours bottom up. An sRGB texture: reads are
-    // already linear light (and filtered in linear light when reducing).
-    vec2 uv = gl_FragCoord.xy / vec2(textureSize(_ci_src, 0)) * _ci_dest.zw;
+    // already linear light.
+    vec2 uv = gl_FragCoord.xy / vec2(textureSize(_ci_src, 0));
     vec4 c = textureLod(_ci_src, vec2(uv.x, 1.0 - uv.y), 0.0);
     _ci_out = vec4(c.rgb * c.a, c.a);
 }
@@ -357,12 +431,12 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     const int ow = keep < 0.999 ? std::max(1, int(std::ceil(w * keep))) : w;
     const int oh = keep < 0.999 ? std::max(1, int(std::ceil(h * keep))) : h;
     const QRectF area(x0 / sx, y0 / sy, w / sx, h / sy);
-    Rendered result = runPass(gl, program, area, ow, oh, {}, [&](GLuint p) {
-        gl.bindTexture(0, *upload, true);
-        glUniform1i(gl.uniform(p, "_ci_src"), 0);
-        // zw: uploaded texels per output texel.
-        glUniform4f(gl.uniform(p, "_ci_dest"), 0.f, 0.f, float(double(w) / ow), float(double(h) / oh));
-    });
+    // Fewer texels than decoded: every output texel averages what it covers.
+    Rendered result = ow < w || oh < h ? boxReduce(gl, upload, area, ow, oh, true)
+                                       : runPass(gl, program, area, ow, oh, {}, [&](GLuint p) {
+                                             gl.bindTexture(0, *upload, true);
+                                             glUniform1i(gl.uniform(p, "_ci_src"), 0);
+                                         });
     const double bytes = 16.0 * ow * oh;
     if (!result.isEmpty() && w == image.width() && h == image.height() && bytes <= kWholeCacheBytes) {
         m_whole = result;
@@ -432,17 +506,11 @@ Rendered resample(GL& gl, const PassSampler& source, const QRectF& area, const Q
     });
 }
 
+// Halving by the adjoint of a bilinear enlargement by two (weights
+// 1 3 3 1 / 8 along each axis): a point keeps its centre through halvings
+// and the enlargement back, where a box of two would move it onto the
+// coarse grid.
 const char* const kHalvePass = R"(
-void main() {
-    // One bilinear read at the shared corner averages the 2 x 2 block.
-    _ci_out = _ci_texel(0, gl_FragCoord.xy * 2.0);
-}
-)";
-
-// The adjoint of a bilinear enlargement by two (weights 1 3 3 1 / 8 along
-// each axis): a point keeps its centre through halvings and the enlargement
-// back, where a box of two would move it onto the coarse grid.
-const char* const kTentHalvePass = R"(
 void main() {
     vec2 c = gl_FragCoord.xy * 2.0;
     _ci_out = 0.25 * (_ci_texel(0, c + vec2(-0.75, -0.75)) + _ci_texel(0, c + vec2(0.75, -0.75))
@@ -450,12 +518,11 @@ void main() {
 }
 )";
 
-Rendered halve(GL& gl, const Rendered& source, bool tent = false)
+Rendered halve(GL& gl, const Rendered& source)
 {
-    static GLuint boxProgram = 0, tentProgram = 0;
-    GLuint& program = tent ? tentProgram : boxProgram;
+    static GLuint program = 0;
     if (!program)
-        program = passProgram(gl, 1, tent ? kTentHalvePass : kHalvePass);
+        program = passProgram(gl, 1, kHalvePass);
     const int w = (source.texture->width + 1) / 2, h = (source.texture->height + 1) / 2;
     // The halved texture covers the source area plus the odd texel's padding.
     const QRectF area(source.area.x(), source.area.y(), source.area.width() * (2.0 * w / source.texture->width),
@@ -480,14 +547,6 @@ bool isIntegerTranslation(const QTransform& t)
 }
 
 } // namespace
-
-Rendered reduceDensity(GL& gl, Rendered source, double maxDensity)
-{
-    while (!source.isEmpty() && std::min(source.densityX(), source.densityY()) > maxDensity
-           && source.texture->width > 1 && source.texture->height > 1)
-        source = halve(gl, source);
-    return source;
-}
 
 Rendered copyToArea(GL& gl, const Rendered& source, const QRect& rect)
 {
@@ -530,8 +589,8 @@ Rendered TransformNode::render(GL& gl, const QRect& region, double detail) const
     Rendered in = renderImage(gl, source, inRegion, std::min(1.0, detail * scale));
     if (in.isEmpty())
         return {};
-    // Minifying: box-halve first so that no texel is skipped.
-    in = reduceDensity(gl, in, 2.0 * scale);
+    // Minifying: averaged first so that no texel is skipped.
+    in = reduceDensity(gl, in, std::hypot(transform.m11(), transform.m12()), std::hypot(transform.m21(), transform.m22()));
     return resample(gl, {in, source.extent(), clamp != nullptr, false, QTransform(), QRectF()}, QRectF(region), inverse);
 }
 
@@ -595,7 +654,7 @@ Rendered TileNode::render(GL& gl, const QRect& region, double detail) const
     Rendered in = renderImage(gl, input, toRect(tile), std::min(1.0, detail * scale));
     if (in.isEmpty())
         return {};
-    in = reduceDensity(gl, in, 2.0 * scale);
+    in = reduceDensity(gl, in, std::hypot(transform.m11(), transform.m12()), std::hypot(transform.m21(), transform.m22()));
     return resample(gl, {in, tile, true, false, QTransform(), QRectF()}, QRectF(region), inverse, 0, 0, &tile);
 }
 
@@ -993,7 +1052,7 @@ Rendered DiscBlurNode::render(GL& gl, const QRect& region, double) const
     if (level.isEmpty())
         return {};
     for (int f = factor; f > 1; f /= 2)
-        level = halve(gl, level, true);
+        level = halve(gl, level);
     const double r = radius / factor;
     // Row by row, neighbours paired into one bilinear read at their shared
     // edge, mirrored about the centre so that the disc stays symmetric.

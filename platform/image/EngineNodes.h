@@ -238,7 +238,8 @@ public:
 // `source` redrawn to cover exactly `rect` at one texel per pixel.
 Rendered copyToArea(GL& gl, const Rendered& source, const QRect& rect);
 
-// Box-halves `source` until it has at most `maxDensity` texels per pixel.
-Rendered reduceDensity(GL& gl, Rendered source, double maxDensity);
+// `source` averaged (boxes) down to at most about the given texels per
+// pixel along x and y; unchanged when it has hardly more.
+Rendered reduceDensity(GL& gl, const Rendered& source, double densityX, double densityY);
 
 } // namespace Engine

@@ -118,6 +118,56 @@ TEST(EngineFaults, DiscBlurIsRoundAtAnyRadius)
     }
 }
 
+TEST(EngineFaults, ShrinkingAveragesInsteadOfAliasing)
+{
+    // One white column in four is a 25 % linear grey once shrunk; a single
+    // read per output pixel lands on white or black instead.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("stripes.jpg"));
+    // Eight-pixel bands on the JPEG blocks: a 1/8 decode is one column in four.
+    ASSERT_TRUE(stripes(1600, 8, 32).save(file, "JPEG", 100));
+    const CIImage bitmap = CIImage::imageWithQImage(stripes(400, 1, 4));
+    struct Row {
+        const char* name;
+        CIImage image;
+        double scale;
+        float low, high; // each pixel's linear value (a box of 1/scale columns)
+    };
+    const Row rows[] = {
+        {"bitmap by 0.25", bitmap, 0.25, 0.23f, 0.27f},
+        {"bitmap by 0.3", bitmap, 0.3, 0.08f, 0.32f},
+        {"kernel output by 0.3", inverted(inverted(bitmap)), 0.3, 0.08f, 0.32f},
+        {"file by 1/32", CIImage::imageWithContentsOfFile(file), 1.0 / 32, 0.22f, 0.28f},
+        {"file by 0.03", CIImage::imageWithContentsOfFile(file), 0.03, 0.2f, 0.3f},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const CIImage small = row.image.imageByApplyingTransform(QTransform::fromScale(row.scale, row.scale));
+        const QRect rect = CIGeometry::integral(small.extent());
+        const Rendered r(small, rect);
+        ASSERT_TRUE(r.ok());
+        double sum = 0;
+        int count = 0, outside = 0;
+        float lowest = 1, highest = 0;
+        // The outermost pixels blend with the transparent outside.
+        for (int y = 1; y < rect.height() - 1; ++y)
+            for (int x = 1; x < rect.width() - 1; ++x) {
+                const float v = r.at(x, y)[0];
+                outside += v < row.low || v > row.high;
+                lowest = std::min(lowest, v);
+                highest = std::max(highest, v);
+                sum += v;
+                ++count;
+            }
+        EXPECT_EQ(outside, 0) << "from " << lowest << " to " << highest;
+        EXPECT_NEAR(sum / count, 0.25, 0.015);
+    }
+    // In 8-bit sRGB that grey is 137.
+    const QImage grey = CIContext().createCGImage(
+        bitmap.imageByApplyingTransform(QTransform::fromScale(0.25, 0.25)), QRectF(0, 0, 100, 100));
+    EXPECT_NEAR(qRed(grey.pixel(50, 50)), 137, 2);
+}
+
 TEST(EngineFaults, AffineClampExtendsEdgesBeforeTransforming)
 {
     // A 1024 x 1 strip, red to blue along x, extended up and down without
