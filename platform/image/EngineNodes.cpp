@@ -72,7 +72,7 @@ QString samplerDeclarations(int count)
     for (int i = 0; i < count; ++i)
         s += QStringLiteral("uniform sampler2D _ci_tex%1;\n").arg(i);
     s += QStringLiteral("uniform vec4 _ci_map[%1];\nuniform vec2 _ci_size[%1];\nuniform vec2 _ci_scale[%1];\nuniform int _ci_mode[%1];\n"
-                        "uniform vec4 _ci_box[%1];\nuniform vec4 _ci_ext[%1];\nuniform vec4 _ci_dest;\n"
+                        "uniform vec4 _ci_box[%1];\nuniform vec4 _ci_ext[%1];\nuniform vec4 _ci_dest;\nuniform vec2 _ci_origin;\n"
                         "vec2 _ci_dc = vec2(0.0);\n")
              .arg(n);
     s += QStringLiteral("vec2 _ci_toTexel(int i, vec2 p) { return p * _ci_map[i].xy + _ci_map[i].zw; }\n");
@@ -95,12 +95,21 @@ GLuint passProgram(GL& gl, int count, const char* body)
     return program;
 }
 
+QPointF passOrigin(const QRectF& area)
+{
+    // A whole number a float holds exactly, near the area's corner.
+    return QPointF(double(limited(std::floor(area.x()))), double(limited(std::floor(area.y()))));
+}
+
 // Runs `program` into `target` (covering `area`), only inside `viewport`
-// (texels of the target), blending source-over when asked.
+// (texels of the target), blending source-over when asked. Sampler reads are
+// relative to `readOrigin` (the pass origin when null).
 static void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF& area, const QRect& viewport,
                      bool blend, const std::vector<PassSampler>& samplers,
-                     const std::function<void(GLuint)>& setUniforms)
+                     const std::function<void(GLuint)>& setUniforms, const QPointF* readOrigin = nullptr)
 {
+    const QPointF origin = passOrigin(area);
+    const QPointF read = readOrigin ? *readOrigin : origin;
     const int width = target.width, height = target.height;
     glUseProgram(program);
     const int n = int(samplers.size());
@@ -129,8 +138,10 @@ static void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF
         const QTransform& t = s.toInput;
         map[size_t(i) * 4 + 0] = float(dx * t.m11());
         map[size_t(i) * 4 + 1] = float(dy * t.m22());
-        map[size_t(i) * 4 + 2] = float((t.dx() - r.area.x()) * dx);
-        map[size_t(i) * 4 + 3] = float((t.dy() - r.area.y()) * dy);
+        // In doubles: far from the world's origin the terms are large, the
+        // texel position is not.
+        map[size_t(i) * 4 + 2] = float((read.x() * t.m11() + t.dx() - r.area.x()) * dx);
+        map[size_t(i) * 4 + 3] = float((read.y() * t.m22() + t.dy() - r.area.y()) * dy);
         size[size_t(i) * 2 + 0] = float(r.texture->width);
         size[size_t(i) * 2 + 1] = float(r.texture->height);
         scale[size_t(i) * 2 + 0] = 1.f / float(r.texture->allocWidth);
@@ -153,8 +164,9 @@ static void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF
     glUniform1iv(gl.uniform(program, "_ci_mode"), std::max(n, 1), mode.data());
     glUniform4fv(gl.uniform(program, "_ci_box"), std::max(n, 1), box.data());
     glUniform4fv(gl.uniform(program, "_ci_ext"), std::max(n, 1), ext.data());
-    glUniform4f(gl.uniform(program, "_ci_dest"), float(area.x()), float(area.y()), float(area.width() / width),
-                float(area.height() / height));
+    glUniform4f(gl.uniform(program, "_ci_dest"), float(area.x() - origin.x()), float(area.y() - origin.y()),
+                float(area.width() / width), float(area.height() / height));
+    glUniform2f(gl.uniform(program, "_ci_origin"), float(origin.x()), float(origin.y()));
     if (setUniforms)
         setUniforms(program);
     gl.bindTarget(target);
@@ -169,14 +181,15 @@ static void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF
 }
 
 Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int height,
-                 const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms)
+                 const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms,
+                 const QPointF* readOrigin)
 {
     if (!program)
         return {};
     TexturePtr target = gl.floatTexture(width, height);
     if (!target)
         return {};
-    drawPass(gl, program, *target, area, QRect(0, 0, width, height), false, samplers, setUniforms);
+    drawPass(gl, program, *target, area, QRect(0, 0, width, height), false, samplers, setUniforms, readOrigin);
     return {target, area};
 }
 
@@ -472,7 +485,7 @@ Rendered TextureNode::render(GL&, const QRect&, double) const
 namespace {
 
 const char* const kResamplePass = R"(
-uniform vec3 _ci_row0; // inverse transform, world to input world
+uniform vec3 _ci_row0; // inverse transform, relative to the pass and read origins
 uniform vec3 _ci_row1;
 uniform int _ci_tile;
 uniform vec4 _ci_tileRect;
@@ -496,14 +509,27 @@ Rendered resample(GL& gl, const PassSampler& source, const QRectF& area, const Q
         width = int(std::lround(area.width()));
         height = int(std::lround(area.height()));
     }
+    // Both worlds relative to origins near the pixels at hand, the offsets
+    // taken in doubles, so that coordinates stay small for floats.
+    const QPointF at = inverse.map(passOrigin(area));
+    QPointF read = passOrigin(QRectF(at, QSizeF(1, 1)));
+    QPointF offset = at - read;
+    if (tile) {
+        // Tiles repeat: any whole number of tiles away reads the same.
+        read = passOrigin(*tile);
+        offset = at - read;
+        const QPointF corner = tile->topLeft() - read;
+        offset.setX(corner.x() + std::fmod(std::fmod(offset.x() - corner.x(), tile->width()) + tile->width(), tile->width()));
+        offset.setY(corner.y() + std::fmod(std::fmod(offset.y() - corner.y(), tile->height()) + tile->height(), tile->height()));
+    }
     return runPass(gl, program, area, width, height, {source}, [&](GLuint p) {
-        glUniform3f(gl.uniform(p, "_ci_row0"), float(inverse.m11()), float(inverse.m21()), float(inverse.dx()));
-        glUniform3f(gl.uniform(p, "_ci_row1"), float(inverse.m12()), float(inverse.m22()), float(inverse.dy()));
+        glUniform3f(gl.uniform(p, "_ci_row0"), float(inverse.m11()), float(inverse.m21()), float(offset.x()));
+        glUniform3f(gl.uniform(p, "_ci_row1"), float(inverse.m12()), float(inverse.m22()), float(offset.y()));
         glUniform1i(gl.uniform(p, "_ci_tile"), tile ? 1 : 0);
         if (tile)
-            glUniform4f(gl.uniform(p, "_ci_tileRect"), float(tile->x()), float(tile->y()), float(tile->width()),
-                        float(tile->height()));
-    });
+            glUniform4f(gl.uniform(p, "_ci_tileRect"), float(tile->x() - read.x()), float(tile->y() - read.y()),
+                        float(tile->width()), float(tile->height()));
+    }, &read);
 }
 
 // Halving by the adjoint of a bilinear enlargement by two (weights

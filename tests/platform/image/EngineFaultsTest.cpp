@@ -232,3 +232,39 @@ TEST(EngineFaults, AreaAverageOfAThinStripDoesNotUnderflow)
         EXPECT_NEAR(r.at(0, 0)[3], 0.01f, 1e-4f);
     }
 }
+
+TEST(EngineFaults, PixelsFarFromTheOriginStayInPlace)
+{
+    // Beyond 2^24 a float cannot hold every whole number; the same picture
+    // at x = 2^24 + 3 renders as it does at x = 3.
+    QImage picture(7, 3, QImage::Format_RGBA8888);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 7; ++x)
+            picture.setPixelColor(x, y, QColor(x * 40, y * 100, 255 - x * 30));
+    const CIImage source = CIImage::imageWithQImage(picture);
+    const CIImage grey = CIImage::imageWithColor(CIColor(0.5, 0.5, 0.5));
+    struct Row {
+        const char* name;
+        std::function<CIImage(const CIImage&)> apply; // on the picture moved to x
+        QTransform place;                            // before moving
+    };
+    const Row rows[] = {
+        {"read by a kernel", inverted, QTransform()},
+        {"composited", [&](const CIImage& i) { return i.imageByCompositingOverImage(grey); }, QTransform()},
+        {"enlarged", [](const CIImage& i) { return i; }, QTransform::fromScale(2, 2)},
+    };
+    const double far = 16777216.0 + 3;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const CIImage placed = source.imageByApplyingTransform(row.place);
+        const QRect size = CIGeometry::integral(placed.extent());
+        const CIImage nearImage = row.apply(placed.imageByApplyingTransform(QTransform::fromTranslate(3, 0)));
+        const CIImage farImage = row.apply(placed.imageByApplyingTransform(QTransform::fromTranslate(far, 0)));
+        const Rendered nearPixels(nearImage, size.translated(3, 0));
+        const Rendered farPixels(farImage, size.translated(int(far), 0));
+        ASSERT_TRUE(nearPixels.ok() && farPixels.ok());
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                ASSERT_THAT(farPixels.at(int(far) + x, y), PixelNear(nearPixels.at(3 + x, y), 1e-3f)) << x << ", " << y;
+    }
+}
