@@ -248,30 +248,37 @@ PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool cla
 namespace {
 
 // Each output texel is the mean of the source texels under it (partly
-// covered ones weighted by their share): a box of `ratio` texels, read
-// directly from an upload (straight colours, rows top down) or a working
-// texture.
+// covered ones weighted by their share): a box of `ratio` texels. Two by two
+// neighbours are one bilinear read placed by their weights, so a box of
+// three texels costs four reads. An upload holds straight colours with rows
+// top down; working textures hold premultiplied ones bottom up.
 const char* const kBoxReducePass = R"(
 uniform sampler2D _ci_src;
-uniform vec2 _ci_ratio;  // source texels per output texel
-uniform ivec2 _ci_limit; // source texels in use
+uniform vec2 _ci_ratio; // source texels per output texel
+uniform vec2 _ci_have;  // source texels in use
+uniform vec2 _ci_unit;  // one over the source texture's real size
 uniform int _ci_upload;
+float _ci_cover(float i, float a, float b) { return max(min(b, i + 1.0) - max(a, i), 0.0); }
 void main() {
     vec2 a = floor(gl_FragCoord.xy) * _ci_ratio;
     vec2 b = a + _ci_ratio;
-    ivec2 i0 = ivec2(floor(a));
-    ivec2 n = ivec2(ceil(b)) - i0;
+    vec2 i0 = floor(a);
+    ivec2 n = ivec2(ceil(b) - i0);
     float upload = float(_ci_upload);
     vec4 sum = vec4(0.0);
-    for (int y = 0; y < n.y; ++y) {
-        float wy = min(b.y, float(i0.y + y + 1)) - max(a.y, float(i0.y + y));
-        int ty = clamp(i0.y + y, 0, _ci_limit.y - 1);
-        ty = _ci_upload == 1 ? _ci_limit.y - 1 - ty : ty;
-        for (int x = 0; x < n.x; ++x) {
-            float wx = min(b.x, float(i0.x + x + 1)) - max(a.x, float(i0.x + x));
-            vec4 c = texelFetch(_ci_src, ivec2(clamp(i0.x + x, 0, _ci_limit.x - 1), ty), 0);
+    for (int y = 0; y < n.y; y += 2) {
+        float j = i0.y + float(y);
+        float w0 = _ci_cover(j, a.y, b.y), w1 = _ci_cover(j + 1.0, a.y, b.y);
+        float wy = w0 + w1;
+        float ty = j + 0.5 + w1 / max(wy, 1e-6);
+        ty = mix(ty, _ci_have.y - ty, upload);
+        for (int x = 0; x < n.x; x += 2) {
+            float i = i0.x + float(x);
+            float v0 = _ci_cover(i, a.x, b.x), v1 = _ci_cover(i + 1.0, a.x, b.x);
+            float wx = v0 + v1;
+            vec4 c = textureLod(_ci_src, vec2(i + 0.5 + v1 / max(wx, 1e-6), ty) * _ci_unit, 0.0);
             c.rgb *= mix(1.0, c.a, upload);
-            sum += (max(wx, 0.0) * max(wy, 0.0)) * c;
+            sum += (wx * wy) * c;
         }
     }
     _ci_out = sum / (_ci_ratio.x * _ci_ratio.y);
@@ -280,7 +287,7 @@ void main() {
 
 // `source` (its texels in use) averaged down to width x height texels over
 // the same `area`, by boxes of at most four texels a step so that each
-// output texel reads at most 5 x 5.
+// output texel reads at most 3 x 3 times.
 Rendered boxReduce(GL& gl, TexturePtr source, const QRectF& area, int width, int height, bool upload)
 {
     static GLuint program = 0;
@@ -290,10 +297,11 @@ Rendered boxReduce(GL& gl, TexturePtr source, const QRectF& area, int width, int
         const int w = std::max(width, (source->width + 3) / 4), h = std::max(height, (source->height + 3) / 4);
         const TexturePtr from = source;
         const Rendered step = runPass(gl, program, area, w, h, {}, [&](GLuint p) {
-            gl.bindTexture(0, *from, false);
+            gl.bindTexture(0, *from, true);
             glUniform1i(gl.uniform(p, "_ci_src"), 0);
             glUniform2f(gl.uniform(p, "_ci_ratio"), float(double(from->width) / w), float(double(from->height) / h));
-            glUniform2i(gl.uniform(p, "_ci_limit"), from->width, from->height);
+            glUniform2f(gl.uniform(p, "_ci_have"), float(from->width), float(from->height));
+            glUniform2f(gl.uniform(p, "_ci_unit"), 1.f / float(from->allocWidth), 1.f / float(from->allocHeight));
             glUniform1i(gl.uniform(p, "_ci_upload"), upload ? 1 : 0);
         });
         if (step.isEmpty() || (w == width && h == height))
