@@ -105,6 +105,42 @@ void BM_MotionBlur(benchmark::State& state)
 }
 BENCHMARK(BM_MotionBlur)->Arg(20)->Arg(200)->Unit(benchmark::kMillisecond);
 
+void BM_DiscBlur(benchmark::State& state)
+{
+    CIDiscBlur blur;
+    blur.inputImage = QVariant::fromValue(screenImage());
+    blur.inputRadius = double(state.range(0));
+    const CIImage out = blur.outputImage().imageByCroppingToRect(kScreen);
+    renderScreen(out);
+    for (auto _ : state)
+        renderScreen(out);
+}
+BENCHMARK(BM_DiscBlur)->Arg(8)->Arg(30)->Arg(100)->Unit(benchmark::kMillisecond);
+
+void BM_ShrinkBitmap(benchmark::State& state)
+{
+    // A 7680 x 4800 bitmap shown at a third of its size (the screen): the
+    // upload averages boxes of three texels. A new image each time, so that
+    // no converted copy is kept.
+    const QImage picture = testPicture(3 * kWidth, 3 * kHeight);
+    const QTransform third = QTransform::fromScale(1.0 / 3, 1.0 / 3);
+    renderScreen(CIImage::imageWithQImage(picture).imageByApplyingTransform(third));
+    for (auto _ : state)
+        renderScreen(CIImage::imageWithQImage(picture).imageByApplyingTransform(third));
+}
+BENCHMARK(BM_ShrinkBitmap)->Unit(benchmark::kMillisecond);
+
+void BM_ShrinkDrawn(benchmark::State& state)
+{
+    // The screen picture, drawn, shrunk to 0.3 and turned: averaged before
+    // the resampling.
+    const CIImage out = screenImage().imageByApplyingTransform(QTransform().rotate(10).scale(0.3, 0.3));
+    renderScreen(out);
+    for (auto _ : state)
+        renderScreen(out);
+}
+BENCHMARK(BM_ShrinkDrawn)->Unit(benchmark::kMillisecond);
+
 void BM_SourceOver(benchmark::State& state)
 {
     const CIImage fg = screenImage().imageByApplyingTransform(QTransform().translate(kWidth, kHeight).rotate(180));

@@ -16,12 +16,12 @@ namespace {
 const char* const kBuiltins = R"(
 struct _ciSampler { int i; };
 vec4 _ci_sample(_ciSampler s, vec2 p) { return _ci_texel(s.i, p); }
-vec2 samplerTransform(_ciSampler s, vec2 p) { return _ci_toTexel(s.i, p); }
+vec2 samplerTransform(_ciSampler s, vec2 p) { return _ci_toTexel(s.i, p - _ci_origin); }
 vec2 samplerCoord(_ciSampler s) { return _ci_toTexel(s.i, _ci_dc); }
 vec4 samplerExtent(_ciSampler s) { return _ci_ext[s.i]; }
 vec2 samplerOrigin(_ciSampler s) { return _ci_ext[s.i].xy; }
 vec2 samplerSize(_ciSampler s) { return _ci_ext[s.i].zw; }
-vec2 destCoord() { return _ci_dc; }
+vec2 destCoord() { return _ci_dc + _ci_origin; }
 vec4 premultiply(vec4 c) { return vec4(c.rgb * c.a, c.a); }
 vec4 unpremultiply(vec4 c) { return c.a > 0.0 ? vec4(c.rgb / c.a, c.a) : vec4(0.0); }
 float compare(float x, float a, float b) { return x < 0.0 ? a : b; }

@@ -72,7 +72,7 @@ QString samplerDeclarations(int count)
     for (int i = 0; i < count; ++i)
         s += QStringLiteral("uniform sampler2D _ci_tex%1;\n").arg(i);
     s += QStringLiteral("uniform vec4 _ci_map[%1];\nuniform vec2 _ci_size[%1];\nuniform vec2 _ci_scale[%1];\nuniform int _ci_mode[%1];\n"
-                        "uniform vec4 _ci_box[%1];\nuniform vec4 _ci_ext[%1];\nuniform vec4 _ci_dest;\n"
+                        "uniform vec4 _ci_box[%1];\nuniform vec4 _ci_ext[%1];\nuniform vec4 _ci_dest;\nuniform vec2 _ci_origin;\n"
                         "vec2 _ci_dc = vec2(0.0);\n")
              .arg(n);
     s += QStringLiteral("vec2 _ci_toTexel(int i, vec2 p) { return p * _ci_map[i].xy + _ci_map[i].zw; }\n");
@@ -95,12 +95,21 @@ GLuint passProgram(GL& gl, int count, const char* body)
     return program;
 }
 
+QPointF passOrigin(const QRectF& area)
+{
+    // A whole number a float holds exactly, near the area's corner.
+    return QPointF(double(limited(std::floor(area.x()))), double(limited(std::floor(area.y()))));
+}
+
 // Runs `program` into `target` (covering `area`), only inside `viewport`
-// (texels of the target), blending source-over when asked.
+// (texels of the target), blending source-over when asked. Sampler reads are
+// relative to `readOrigin` (the pass origin when null).
 static void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF& area, const QRect& viewport,
                      bool blend, const std::vector<PassSampler>& samplers,
-                     const std::function<void(GLuint)>& setUniforms)
+                     const std::function<void(GLuint)>& setUniforms, const QPointF* readOrigin = nullptr)
 {
+    const QPointF origin = passOrigin(area);
+    const QPointF read = readOrigin ? *readOrigin : origin;
     const int width = target.width, height = target.height;
     glUseProgram(program);
     const int n = int(samplers.size());
@@ -129,8 +138,10 @@ static void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF
         const QTransform& t = s.toInput;
         map[size_t(i) * 4 + 0] = float(dx * t.m11());
         map[size_t(i) * 4 + 1] = float(dy * t.m22());
-        map[size_t(i) * 4 + 2] = float((t.dx() - r.area.x()) * dx);
-        map[size_t(i) * 4 + 3] = float((t.dy() - r.area.y()) * dy);
+        // In doubles: far from the world's origin the terms are large, the
+        // texel position is not.
+        map[size_t(i) * 4 + 2] = float((read.x() * t.m11() + t.dx() - r.area.x()) * dx);
+        map[size_t(i) * 4 + 3] = float((read.y() * t.m22() + t.dy() - r.area.y()) * dy);
         size[size_t(i) * 2 + 0] = float(r.texture->width);
         size[size_t(i) * 2 + 1] = float(r.texture->height);
         scale[size_t(i) * 2 + 0] = 1.f / float(r.texture->allocWidth);
@@ -153,8 +164,9 @@ static void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF
     glUniform1iv(gl.uniform(program, "_ci_mode"), std::max(n, 1), mode.data());
     glUniform4fv(gl.uniform(program, "_ci_box"), std::max(n, 1), box.data());
     glUniform4fv(gl.uniform(program, "_ci_ext"), std::max(n, 1), ext.data());
-    glUniform4f(gl.uniform(program, "_ci_dest"), float(area.x()), float(area.y()), float(area.width() / width),
-                float(area.height() / height));
+    glUniform4f(gl.uniform(program, "_ci_dest"), float(area.x() - origin.x()), float(area.y() - origin.y()),
+                float(area.width() / width), float(area.height() / height));
+    glUniform2f(gl.uniform(program, "_ci_origin"), float(origin.x()), float(origin.y()));
     if (setUniforms)
         setUniforms(program);
     gl.bindTarget(target);
@@ -169,14 +181,15 @@ static void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF
 }
 
 Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int height,
-                 const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms)
+                 const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms,
+                 const QPointF* readOrigin)
 {
     if (!program)
         return {};
     TexturePtr target = gl.floatTexture(width, height);
     if (!target)
         return {};
-    drawPass(gl, program, *target, area, QRect(0, 0, width, height), false, samplers, setUniforms);
+    drawPass(gl, program, *target, area, QRect(0, 0, width, height), false, samplers, setUniforms, readOrigin);
     return {target, area};
 }
 
@@ -230,6 +243,88 @@ PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool cla
     return s;
 }
 
+// --- Reductions ----------------------------------------------------------------
+
+namespace {
+
+// Each output texel is the mean of the source texels under it (partly
+// covered ones weighted by their share): a box of `ratio` texels. Two by two
+// neighbours are one bilinear read placed by their weights, so a box of
+// three texels costs four reads. An upload holds straight colours with rows
+// top down; working textures hold premultiplied ones bottom up.
+const char* const kBoxReducePass = R"(
+uniform sampler2D _ci_src;
+uniform vec2 _ci_ratio; // source texels per output texel
+uniform vec2 _ci_have;  // source texels in use
+uniform vec2 _ci_unit;  // one over the source texture's real size
+uniform int _ci_upload;
+float _ci_cover(float i, float a, float b) { return max(min(b, i + 1.0) - max(a, i), 0.0); }
+void main() {
+    vec2 a = floor(gl_FragCoord.xy) * _ci_ratio;
+    vec2 b = a + _ci_ratio;
+    vec2 i0 = floor(a);
+    ivec2 n = ivec2(ceil(b) - i0);
+    float upload = float(_ci_upload);
+    vec4 sum = vec4(0.0);
+    for (int y = 0; y < n.y; y += 2) {
+        float j = i0.y + float(y);
+        float w0 = _ci_cover(j, a.y, b.y), w1 = _ci_cover(j + 1.0, a.y, b.y);
+        float wy = w0 + w1;
+        float ty = j + 0.5 + w1 / max(wy, 1e-6);
+        ty = mix(ty, _ci_have.y - ty, upload);
+        for (int x = 0; x < n.x; x += 2) {
+            float i = i0.x + float(x);
+            float v0 = _ci_cover(i, a.x, b.x), v1 = _ci_cover(i + 1.0, a.x, b.x);
+            float wx = v0 + v1;
+            vec4 c = textureLod(_ci_src, vec2(i + 0.5 + v1 / max(wx, 1e-6), ty) * _ci_unit, 0.0);
+            c.rgb *= mix(1.0, c.a, upload);
+            sum += (wx * wy) * c;
+        }
+    }
+    _ci_out = sum / (_ci_ratio.x * _ci_ratio.y);
+}
+)";
+
+// `source` (its texels in use) averaged down to width x height texels over
+// the same `area`, by boxes of at most four texels a step so that each
+// output texel reads at most 3 x 3 times.
+Rendered boxReduce(GL& gl, TexturePtr source, const QRectF& area, int width, int height, bool upload)
+{
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 0, kBoxReducePass);
+    for (;;) {
+        const int w = std::max(width, (source->width + 3) / 4), h = std::max(height, (source->height + 3) / 4);
+        const TexturePtr from = source;
+        const Rendered step = runPass(gl, program, area, w, h, {}, [&](GLuint p) {
+            gl.bindTexture(0, *from, true);
+            glUniform1i(gl.uniform(p, "_ci_src"), 0);
+            glUniform2f(gl.uniform(p, "_ci_ratio"), float(double(from->width) / w), float(double(from->height) / h));
+            glUniform2f(gl.uniform(p, "_ci_have"), float(from->width), float(from->height));
+            glUniform2f(gl.uniform(p, "_ci_unit"), 1.f / float(from->allocWidth), 1.f / float(from->allocHeight));
+            glUniform1i(gl.uniform(p, "_ci_upload"), upload ? 1 : 0);
+        });
+        if (step.isEmpty() || (w == width && h == height))
+            return step;
+        source = step.texture;
+        upload = false;
+    }
+}
+
+} // namespace
+
+Rendered reduceDensity(GL& gl, const Rendered& source, double densityX, double densityY)
+{
+    if (source.isEmpty())
+        return source;
+    const int w = std::min(source.texture->width, std::max(1, int(std::ceil(source.area.width() * densityX - 1e-6))));
+    const int h = std::min(source.texture->height, std::max(1, int(std::ceil(source.area.height() * densityY - 1e-6))));
+    // A few percent more texels than pixels read bilinearly skip nothing.
+    if (w * 1.05 >= source.texture->width && h * 1.05 >= source.texture->height)
+        return source;
+    return boxReduce(gl, source.texture, source.area, w, h, false);
+}
+
 // --- Sources -----------------------------------------------------------------
 
 namespace {
@@ -250,8 +345,8 @@ const char* const kUploadPass = R"(
 uniform sampler2D _ci_src;
 void main() {
     // Bitmap rows run top down, ours bottom up. An sRGB texture: reads are
-    // already linear light (and filtered in linear light when reducing).
-    vec2 uv = gl_FragCoord.xy / vec2(textureSize(_ci_src, 0)) * _ci_dest.zw;
+    // already linear light.
+    vec2 uv = gl_FragCoord.xy / vec2(textureSize(_ci_src, 0));
     vec4 c = textureLod(_ci_src, vec2(uv.x, 1.0 - uv.y), 0.0);
     _ci_out = vec4(c.rgb * c.a, c.a);
 }
@@ -363,12 +458,12 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     const int ow = keep < 0.999 ? std::max(1, int(std::ceil(w * keep))) : w;
     const int oh = keep < 0.999 ? std::max(1, int(std::ceil(h * keep))) : h;
     const QRectF area(x0 / sx, y0 / sy, w / sx, h / sy);
-    Rendered result = runPass(gl, program, area, ow, oh, {}, [&](GLuint p) {
-        gl.bindTexture(0, *upload, true);
-        glUniform1i(gl.uniform(p, "_ci_src"), 0);
-        // zw: uploaded texels per output texel.
-        glUniform4f(gl.uniform(p, "_ci_dest"), 0.f, 0.f, float(double(w) / ow), float(double(h) / oh));
-    });
+    // Fewer texels than decoded: every output texel averages what it covers.
+    Rendered result = ow < w || oh < h ? boxReduce(gl, upload, area, ow, oh, true)
+                                       : runPass(gl, program, area, ow, oh, {}, [&](GLuint p) {
+                                             gl.bindTexture(0, *upload, true);
+                                             glUniform1i(gl.uniform(p, "_ci_src"), 0);
+                                         });
     const double bytes = 16.0 * ow * oh;
     if (!result.isEmpty() && w == image.width() && h == image.height() && bytes <= kWholeCacheBytes) {
         m_whole = result;
@@ -404,7 +499,7 @@ Rendered TextureNode::render(GL&, const QRect&, double) const
 namespace {
 
 const char* const kResamplePass = R"(
-uniform vec3 _ci_row0; // inverse transform, world to input world
+uniform vec3 _ci_row0; // inverse transform, relative to the pass and read origins
 uniform vec3 _ci_row1;
 uniform int _ci_tile;
 uniform vec4 _ci_tileRect;
@@ -428,27 +523,34 @@ Rendered resample(GL& gl, const PassSampler& source, const QRectF& area, const Q
         width = int(std::lround(area.width()));
         height = int(std::lround(area.height()));
     }
+    // Both worlds relative to origins near the pixels at hand, the offsets
+    // taken in doubles, so that coordinates stay small for floats.
+    const QPointF at = inverse.map(passOrigin(area));
+    QPointF read = passOrigin(QRectF(at, QSizeF(1, 1)));
+    QPointF offset = at - read;
+    if (tile) {
+        // Tiles repeat: any whole number of tiles away reads the same.
+        read = passOrigin(*tile);
+        offset = at - read;
+        const QPointF corner = tile->topLeft() - read;
+        offset.setX(corner.x() + std::fmod(std::fmod(offset.x() - corner.x(), tile->width()) + tile->width(), tile->width()));
+        offset.setY(corner.y() + std::fmod(std::fmod(offset.y() - corner.y(), tile->height()) + tile->height(), tile->height()));
+    }
     return runPass(gl, program, area, width, height, {source}, [&](GLuint p) {
-        glUniform3f(gl.uniform(p, "_ci_row0"), float(inverse.m11()), float(inverse.m21()), float(inverse.dx()));
-        glUniform3f(gl.uniform(p, "_ci_row1"), float(inverse.m12()), float(inverse.m22()), float(inverse.dy()));
+        glUniform3f(gl.uniform(p, "_ci_row0"), float(inverse.m11()), float(inverse.m21()), float(offset.x()));
+        glUniform3f(gl.uniform(p, "_ci_row1"), float(inverse.m12()), float(inverse.m22()), float(offset.y()));
         glUniform1i(gl.uniform(p, "_ci_tile"), tile ? 1 : 0);
         if (tile)
-            glUniform4f(gl.uniform(p, "_ci_tileRect"), float(tile->x()), float(tile->y()), float(tile->width()),
-                        float(tile->height()));
-    });
+            glUniform4f(gl.uniform(p, "_ci_tileRect"), float(tile->x() - read.x()), float(tile->y() - read.y()),
+                        float(tile->width()), float(tile->height()));
+    }, &read);
 }
 
+// Halving by the adjoint of a bilinear enlargement by two (weights
+// 1 3 3 1 / 8 along each axis): a point keeps its centre through halvings
+// and the enlargement back, where a box of two would move it onto the
+// coarse grid.
 const char* const kHalvePass = R"(
-void main() {
-    // One bilinear read at the shared corner averages the 2 x 2 block.
-    _ci_out = _ci_texel(0, gl_FragCoord.xy * 2.0);
-}
-)";
-
-// The adjoint of a bilinear enlargement by two (weights 1 3 3 1 / 8 along
-// each axis): a point keeps its centre through halvings and the enlargement
-// back, where a box of two would move it onto the coarse grid.
-const char* const kTentHalvePass = R"(
 void main() {
     vec2 c = gl_FragCoord.xy * 2.0;
     _ci_out = 0.25 * (_ci_texel(0, c + vec2(-0.75, -0.75)) + _ci_texel(0, c + vec2(0.75, -0.75))
@@ -456,12 +558,11 @@ void main() {
 }
 )";
 
-Rendered halve(GL& gl, const Rendered& source, bool tent = false)
+Rendered halve(GL& gl, const Rendered& source)
 {
-    static GLuint boxProgram = 0, tentProgram = 0;
-    GLuint& program = tent ? tentProgram : boxProgram;
+    static GLuint program = 0;
     if (!program)
-        program = passProgram(gl, 1, tent ? kTentHalvePass : kHalvePass);
+        program = passProgram(gl, 1, kHalvePass);
     const int w = (source.texture->width + 1) / 2, h = (source.texture->height + 1) / 2;
     // The halved texture covers the source area plus the odd texel's padding.
     const QRectF area(source.area.x(), source.area.y(), source.area.width() * (2.0 * w / source.texture->width),
@@ -486,14 +587,6 @@ bool isIntegerTranslation(const QTransform& t)
 }
 
 } // namespace
-
-Rendered reduceDensity(GL& gl, Rendered source, double maxDensity)
-{
-    while (!source.isEmpty() && std::min(source.densityX(), source.densityY()) > maxDensity
-           && source.texture->width > 1 && source.texture->height > 1)
-        source = halve(gl, source);
-    return source;
-}
 
 Rendered copyToArea(GL& gl, const Rendered& source, const QRect& rect)
 {
@@ -536,8 +629,8 @@ Rendered TransformNode::render(GL& gl, const QRect& region, double detail) const
     Rendered in = renderImage(gl, source, inRegion, std::min(1.0, detail * scale));
     if (in.isEmpty())
         return {};
-    // Minifying: box-halve first so that no texel is skipped.
-    in = reduceDensity(gl, in, 2.0 * scale);
+    // Minifying: averaged first so that no texel is skipped.
+    in = reduceDensity(gl, in, std::hypot(transform.m11(), transform.m12()), std::hypot(transform.m21(), transform.m22()));
     return resample(gl, {in, source.extent(), clamp != nullptr, false, QTransform(), QRectF()}, QRectF(region), inverse);
 }
 
@@ -601,7 +694,7 @@ Rendered TileNode::render(GL& gl, const QRect& region, double detail) const
     Rendered in = renderImage(gl, input, toRect(tile), std::min(1.0, detail * scale));
     if (in.isEmpty())
         return {};
-    in = reduceDensity(gl, in, 2.0 * scale);
+    in = reduceDensity(gl, in, std::hypot(transform.m11(), transform.m12()), std::hypot(transform.m21(), transform.m22()));
     return resample(gl, {in, tile, true, false, QTransform(), QRectF()}, QRectF(region), inverse, 0, 0, &tile);
 }
 
@@ -999,7 +1092,7 @@ Rendered DiscBlurNode::render(GL& gl, const QRect& region, double) const
     if (level.isEmpty())
         return {};
     for (int f = factor; f > 1; f /= 2)
-        level = halve(gl, level, true);
+        level = halve(gl, level);
     const double r = radius / factor;
     // Row by row, neighbours paired into one bilinear read at their shared
     // edge, mirrored about the centre so that the disc stays symmetric.

@@ -67,13 +67,21 @@ PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool cla
                        bool smoothReads = false);
 
 // The GLSL uniforms and functions for `count` sampler slots
-// (_ci_texel(i, texelCoord), _ci_toTexel(i, worldPoint), _ci_ext[i]) and the
-// destination mapping (_ci_dest: world = xy + fragCoord * zw).
+// (_ci_texel(i, texelCoord), _ci_toTexel(i, point), _ci_ext[i]) and the
+// destination mapping (_ci_dest: point = xy + fragCoord * zw). Points are
+// relative to the pass's origin (_ci_origin, a whole number near the area's
+// corner; world = point + _ci_origin), so that they stay exact in floats far
+// from the world's origin.
 QString samplerDeclarations(int count);
+// The origin passes are relative to for `area`.
+QPointF passOrigin(const QRectF& area);
 // Runs `program` into a new float texture of size (width, height) covering
-// `area`, with the sampler slots bound; `setUniforms` sets the rest.
+// `area`, with the sampler slots bound; `setUniforms` sets the rest. Sampler
+// reads are relative to `readOrigin` when given (a pass that maps its points
+// into another world), else to the pass's origin.
 Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int height,
-                 const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms = {});
+                 const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms = {},
+                 const QPointF* readOrigin = nullptr);
 // A pass program from the prelude, `count` slots and the body text; 0 logged on failure.
 GLuint passProgram(GL& gl, int count, const char* body);
 
@@ -238,7 +246,8 @@ public:
 // `source` redrawn to cover exactly `rect` at one texel per pixel.
 Rendered copyToArea(GL& gl, const Rendered& source, const QRect& rect);
 
-// Box-halves `source` until it has at most `maxDensity` texels per pixel.
-Rendered reduceDensity(GL& gl, Rendered source, double maxDensity);
+// `source` averaged (boxes) down to at most about the given texels per
+// pixel along x and y; unchanged when it has hardly more.
+Rendered reduceDensity(GL& gl, const Rendered& source, double densityX, double densityY);
 
 } // namespace Engine
