@@ -6,6 +6,7 @@
 #include "platform/ui/YUp.h"
 #include "resources/StringResources.h"
 
+#include <QLayout>
 #include <QScreen>
 
 namespace {
@@ -54,11 +55,14 @@ void LXToolTipController::windowDidLoad()
     w->setAttribute(Qt::WA_ShowWithoutActivating);
     w->setAttribute(Qt::WA_TranslucentBackground);
     w->setFocusPolicy(Qt::NoFocus);
+    // The frame is set from the text's size; the layout must not hold on to an older minimum.
+    if (w->layout())
+        w->layout()->setSizeConstraint(QLayout::SetNoConstraint);
     if (m_toolTipLabel) {
         m_toolTipLabel->setTextFormat(Qt::RichText);
         m_toolTipLabel->setFont(defaultAttributes());
-        w->adjustSize();
-        m_extraSize = w->size() - m_toolTipLabel->size();
+        // From the layout's hints: sizes are not laid out before the window first shows.
+        m_extraSize = w->sizeHint() - m_toolTipLabel->sizeHint();
     }
 }
 
@@ -98,8 +102,7 @@ void LXToolTipController::updateWindowFrame()
 {
     QWidget* tip = loadedWindow();
     QWidget* host = m_focusView->window();
-    m_toolTipLabel->adjustSize();
-    const QSize size = m_toolTipLabel->size() + m_extraSize;
+    const QSize size = m_toolTipLabel->sizeHint() + m_extraSize;
     const double H = screenHeight(host);
     const QRectF frame = toolTipFrame(flippedRect(host->frameGeometry(), H),
                                       flippedPoint(host->mapToGlobal(QPointF(m_focusPoint)), H), size);
