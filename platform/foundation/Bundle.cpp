@@ -169,8 +169,9 @@ QStringList Bundle::preferredLanguages()
                                                              : languageOverride();
     for (const QString& language : source)
         addLanguage(out, language);
-    out.removeAll(QStringLiteral("en"));
-    out.append(QStringLiteral("en"));
+    // The user's order stands: English first means English texts.
+    if (!out.contains(QStringLiteral("en")))
+        out.append(QStringLiteral("en"));
     return out;
 }
 

@@ -60,7 +60,8 @@ public:
     QString localizedString(const QString& key, const QString& value = {},
                             const QString& table = {}) const;
 
-    // Languages tried, best first ("en" always ends the list). Defaults to the
+    // Languages tried, best first, in the user's order ("en" is appended when
+    // the list lacks it). Defaults to the
     // user's UI languages; tests and the app's --lang may set them.
     static QStringList preferredLanguages();
     static void setPreferredLanguages(const QStringList& languages);

@@ -42,6 +42,9 @@ public:
     QSize pixelSize() const;        // the bitmap's pixels; for vectors, size() rounded up
     QString path() const;           // the file it came from, or empty
 
+    // The same picture (shared data), not merely equal pixels.
+    bool isSameAs(const Picture& other) const { return m_data == other.m_data; }
+
     // A copy with another size in points (the pixels are kept).
     Picture withSize(QSizeF size) const;
 

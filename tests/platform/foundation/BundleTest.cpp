@@ -118,10 +118,14 @@ TEST_F(BundleTest, AMalformedStringsTableIsReportedOnceAndIgnored)
     EXPECT_TRUE(log.lines().first().contains("line 2"));
 }
 
-TEST_F(BundleTest, PreferredLanguagesTrySpellingsAndEndInEnglish)
+TEST_F(BundleTest, PreferredLanguagesTrySpellingsInTheUsersOrderThenEnglish)
 {
     Bundle::setPreferredLanguages({"pt-BR", "en-GB", "de"});
-    EXPECT_EQ(Bundle::preferredLanguages(), (QStringList{"pt-BR", "pt_BR", "pt", "en-GB", "en_GB", "de", "en"}));
+    EXPECT_EQ(Bundle::preferredLanguages(), (QStringList{"pt-BR", "pt_BR", "pt", "en-GB", "en_GB", "en", "de"}));
+    Bundle::setPreferredLanguages({"en", "de"});
+    EXPECT_EQ(Bundle::preferredLanguages(), (QStringList{"en", "de"}));
+    Bundle::setPreferredLanguages({"de"});
+    EXPECT_EQ(Bundle::preferredLanguages(), (QStringList{"de", "en"}));
 }
 
 TEST(MainBundle, IsTheAssetsFolderWithTheApplicationsInformation)

@@ -1,0 +1,75 @@
+#include "platform/ui/ShadowText.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// Three box blurs approximate a Gaussian of deviation `radius` / 2 on the alpha.
+void blurAlpha(QImage& image, double radius)
+{
+    const int box = std::max(1, int(std::lround(radius / 2.0)));
+    const int w = image.width(), h = image.height();
+    std::vector<int> line(std::max(w, h));
+    auto pass = [&](bool horizontal) {
+        const int length = horizontal ? w : h, lines = horizontal ? h : w;
+        for (int l = 0; l < lines; ++l) {
+            auto at = [&](int i) -> uchar& {
+                return horizontal ? image.scanLine(l)[i] : image.scanLine(i)[l];
+            };
+            for (int i = 0; i < length; ++i)
+                line[i] = at(i);
+            int sum = 0;
+            for (int i = -box; i <= box; ++i)
+                sum += (i >= 0 && i < length) ? line[i] : 0;
+            for (int i = 0; i < length; ++i) {
+                at(i) = uchar(sum / (2 * box + 1));
+                const int out = i - box, in = i + box + 1;
+                sum += (in < length ? line[in] : 0) - (out >= 0 ? line[out] : 0);
+            }
+        }
+    };
+    for (int i = 0; i < 3; ++i) {
+        pass(true);
+        pass(false);
+    }
+}
+
+} // namespace
+
+void drawTextWithShadow(QPainter& painter, const QRectF& rect, int flags, const QString& text,
+                        const Shadow& shadow)
+{
+    if (shadow.isVisible() && !text.isEmpty()) {
+        const double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+        const int margin = int(std::ceil(shadow.blurRadius * 1.5)) + 1;
+        const QRectF area = rect.adjusted(-margin, -margin, margin, margin);
+        QImage mask((area.size() * dpr).toSize(), QImage::Format_Alpha8);
+        if (!mask.isNull()) {
+            mask.setDevicePixelRatio(dpr);
+            mask.fill(0);
+            {
+                QPainter p(&mask);
+                p.setFont(painter.font());
+                p.setPen(Qt::black);
+                p.drawText(QRectF(QPointF(margin, margin), rect.size()), flags, text);
+            }
+            if (shadow.blurRadius > 0)
+                blurAlpha(mask, shadow.blurRadius * dpr);
+            QImage tinted(mask.size(), QImage::Format_ARGB32_Premultiplied);
+            tinted.setDevicePixelRatio(dpr);
+            tinted.fill(shadow.color);
+            {
+                QPainter p(&tinted);
+                p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+                p.drawImage(0, 0, mask);
+            }
+            // The offset is y up; the painter is y down.
+            painter.drawImage(area.topLeft() + QPointF(shadow.offset.width(), -shadow.offset.height()), tinted);
+        }
+    }
+    painter.drawText(rect, flags, text);
+}

@@ -1,0 +1,131 @@
+#include "platform/foundation/Bundle.h"
+#include "platform/ui/InterfaceFile.h"
+#include "platform/ui/WindowEvents.h"
+#include "ui/controls/ControlsClasses.h"
+#include "ui/localization/LXLocalizeHelper.h"
+#include "ui/windows/LXWindowController.h"
+#include "tests/support/EventLoop.h"
+#include "tests/support/LogCapture.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+class PanelA : public LXWindowController {
+    Q_OBJECT
+    Q_PROPERTY(QLabel* caption MEMBER caption)
+public:
+    using LXWindowController::LXWindowController;
+    QLabel* caption = nullptr;
+    QStringList journal;
+protected:
+    void windowWillLoad() override { journal << "will load"; }
+    void windowDidLoad() override { journal << (caption ? "did load: " + caption->text() : "did load, no outlet"); }
+    void windowDidClose() override { journal << "did close"; }
+};
+
+class PanelB : public PanelA {
+    Q_OBJECT
+public:
+    using PanelA::PanelA;
+};
+
+class SideView : public LXViewController {
+    Q_OBJECT
+public:
+    using LXViewController::LXViewController;
+};
+
+namespace {
+
+std::shared_ptr<const Bundle> bundleWith(const QTemporaryDir& dir, const QString& file, const QByteArray& body)
+{
+    if (!file.isEmpty()) {
+        QFile out(dir.filePath(file));
+        out.open(QIODevice::WriteOnly);
+        out.write(R"(<?xml version="1.0" encoding="UTF-8"?><ui version="4.0">)" + body + "</ui>");
+    }
+    return std::make_shared<const Bundle>(dir.path());
+}
+
+const QByteArray kPanel = R"(<widget class="QWidget" name="window"><property name="windowTitle"><string>Settings</string></property>
+  <layout class="QVBoxLayout" name="box"><item><widget class="QLabel" name="caption"><property name="text"><string>Hello</string></property></widget></item></layout></widget>)";
+
+} // namespace
+
+TEST(WindowController, FindsItsFileUpTheClassChainAndSaysWhenThereIsNone)
+{
+    QTemporaryDir withA, empty;
+    PanelB b(QString(), bundleWith(withA, "PanelA.ui", kPanel));
+    EXPECT_EQ(b.nibName(), "PanelA");
+    ASSERT_NE(b.window(), nullptr);
+    EXPECT_EQ(b.caption->text(), "Hello");
+
+    PanelB lost(QString(), bundleWith(empty, {}, {}));
+    LogCapture log;
+    EXPECT_EQ(lost.window(), nullptr);
+    EXPECT_EQ(log.lines(), QStringList{"Warning: PanelB could not load window from " + empty.path()
+                                       + " in LXWindowController.nib"});
+    SideView side(QString(), bundleWith(empty, {}, {}));
+    log.clear();
+    EXPECT_EQ(side.view(), nullptr);
+    EXPECT_EQ(log.lines(), QStringList{"Warning: SideView could not load view from " + empty.path() + " in SideView"});
+}
+
+TEST(WindowController, RunsItsHooksInOrderAndClosesOnlyWhenAllowed)
+{
+    QTemporaryDir dir;
+    Bundle::setPreferredLanguages({"de"});
+    PanelA panel(QString(), bundleWith(dir, "PanelA.ui", kPanel));
+    panel.close();
+    EXPECT_EQ(panel.loadedWindow(), nullptr); // close never loads
+    panel.showWindow();
+    ASSERT_TRUE(panel.isVisible());
+    EXPECT_EQ(panel.window()->windowTitle(), "Einstellungen"); // through "Controls"
+    EXPECT_EQ(panel.journal, (QStringList{"will load", "did load: Hello"}));
+
+    setWindowShouldClose(panel.window(), [](QWidget*) { return false; });
+    panel.close();
+    EXPECT_TRUE(panel.isVisible());
+    setWindowShouldClose(panel.window(), {});
+    panel.close();
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_EQ(panel.journal.size(), 2); // the close hook waits for the loop
+    EXPECT_TRUE(spinUntil([&] { return panel.journal.size() == 3; }));
+    EXPECT_EQ(panel.journal.last(), "did close");
+    Bundle::setPreferredLanguages({});
+
+    // Handed to a new controller through the coder keys.
+    const QVariantMap coder = panel.encodeWithCoder();
+    EXPECT_EQ(coder.value("WCnibBundle").toString(), dir.path());
+    QWidget* window = panel.window();
+    panel.setWindow(nullptr);
+    LXWindowController copy(coder);
+    EXPECT_EQ(copy.loadedWindow(), window);
+    EXPECT_EQ(copy.nibBundle().bundlePath(), dir.path());
+}
+
+TEST(InterfaceFiles, EveryShippedFileLoadsWithoutALogLine)
+{
+    registerControlsClasses();
+    registerLocalizationClasses();
+    LogCapture log;
+    int files = 0;
+    QDirIterator it(Bundle::mainBundle().bundlePath(), {"*.ui"}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (path.contains("/source/"))
+            continue;
+        const InterfaceFile::Result loaded = InterfaceFile::loadFile(path, nullptr);
+        EXPECT_NE(loaded.root, nullptr) << path.toStdString();
+        delete loaded.root;
+        ++files;
+    }
+    EXPECT_GT(files, 0);
+    EXPECT_EQ(log.lines(), QStringList());
+}
+
+#include "WindowControllerTest.moc"

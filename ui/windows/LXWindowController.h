@@ -1,0 +1,108 @@
+#pragma once
+// Controllers that own a window, or a view, loaded lazily from an interface
+// file of a bundle with the controller as the file's owner.
+//
+// The file's name defaults to the class name: for a window controller the
+// nearest class, from the controller's own up to LXWindowController, that has
+// a file; for a view controller the class's own name. Every subclass must
+// have Q_OBJECT, since class names come from the meta-object chain.
+// The window is the file's "window" outlet (a widget named "window"), else
+// its root widget; the view likewise with "view".
+//
+// nil: no window/view (not loaded yet, or the file failed: one "Warning: "
+// line, nullptr returned; a later access tries again). A null bundle means
+// the main bundle.
+// Ownership: the controller owns its window (or view) and the file's other
+// top-level objects; a window or view that has a parent widget when the
+// controller goes is left to that parent.
+// Thread: main thread; windowDidClose() runs from the main queue after the
+// close has finished.
+
+#include "platform/foundation/Bundle.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QVariantMap>
+#include <QWidget>
+
+#include <memory>
+
+struct Notification;
+
+class LXWindowController : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QWidget* window READ loadedWindow WRITE setWindow)
+public:
+    Q_INVOKABLE explicit LXWindowController(QObject* parent = nullptr);
+    explicit LXWindowController(QWidget* window);                                  // takes the window
+    LXWindowController(const QString& nibName, std::shared_ptr<const Bundle> nibBundle);
+    // Keys "WCwindow" (QWidget*), "WCnibName" (QString), "WCnibBundle" (the
+    // bundle's path), "WCtopLevelObjects" (QVariantList of QObject*), decoded
+    // in that order through the setters.
+    explicit LXWindowController(const QVariantMap& coder);
+    QVariantMap encodeWithCoder() const;
+    ~LXWindowController() override;
+
+    // Loads the window on first access.
+    QWidget* window();
+    QWidget* loadedWindow() const { return m_window; }
+    void setWindow(QWidget* window);
+    virtual void loadWindow();
+
+    bool isVisible() const;
+    QString nibName() const;
+    void setNibName(const QString& name) { m_nibName = name; }
+    const Bundle& nibBundle() const;
+    void setNibBundle(std::shared_ptr<const Bundle> bundle) { m_nibBundle = std::move(bundle); }
+    const QList<QObject*>& topLevelObjects() const { return m_topLevelObjects; }
+    void setTopLevelObjects(QList<QObject*> objects);
+
+public slots:
+    void showWindow(QObject* sender = nullptr);
+    // Asks the window to close, so its delegate may refuse; loads nothing.
+    void close(QObject* sender = nullptr);
+    void forceCloseWindow(QObject* sender = nullptr);
+
+protected:
+    virtual void windowWillLoad() {}
+    virtual void windowDidLoad() {}
+    virtual void windowDidClose() {}
+
+private:
+    void windowWillClose(const Notification& notification);
+
+    QPointer<QWidget> m_window;
+    QString m_nibName;
+    std::shared_ptr<const Bundle> m_nibBundle;
+    QList<QObject*> m_topLevelObjects;
+};
+
+class LXViewController : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QWidget* view READ loadedView WRITE setView)
+public:
+    Q_INVOKABLE explicit LXViewController(QObject* parent = nullptr);
+    LXViewController(const QString& nibName, std::shared_ptr<const Bundle> nibBundle);
+    // Keys "VCview", "VCnibName", "VCnibBundle", "VCtopLevelObjects".
+    explicit LXViewController(const QVariantMap& coder);
+    QVariantMap encodeWithCoder() const;
+    ~LXViewController() override;
+
+    QWidget* view();
+    QWidget* loadedView() const { return m_view; }
+    void setView(QWidget* view);
+    virtual void loadView();
+
+    QString nibName() const;
+    void setNibName(const QString& name) { m_nibName = name; }
+    const Bundle& nibBundle() const;
+    void setNibBundle(std::shared_ptr<const Bundle> bundle) { m_nibBundle = std::move(bundle); }
+    const QList<QObject*>& topLevelObjects() const { return m_topLevelObjects; }
+    void setTopLevelObjects(QList<QObject*> objects);
+
+private:
+    QPointer<QWidget> m_view;
+    QString m_nibName;
+    std::shared_ptr<const Bundle> m_nibBundle;
+    QList<QObject*> m_topLevelObjects;
+};
