@@ -59,7 +59,7 @@ TEST(MenuTranslation, TranslatesWholeTreesOnlyAwayFromEnglish)
     };
     const QStringList english{"File", "Open…", "Open Recent", "Window", "Help", "Sunnyside Help", "Missing Key"};
     const Row rows[] = {
-        {"German", {"de"}, {"Ablage", "Öffnen …", "Zuletzt benutzte öffnen", "Fenster", "Hilfe", "Sunnyside-Hilfe", "Missing Key"}},
+        {"German", {"de"}, {"Datei", "Öffnen …", "Zuletzt geöffnet", "Fenster", "Hilfe", "Sunnyside-Hilfe", "Missing Key"}},
         {"English", {"en"}, english},
         {"English before German", {"en", "de"}, english},
     };
@@ -83,7 +83,7 @@ TEST(MenuTranslation, TranslatesWholeTreesOnlyAwayFromEnglish)
     a.addMenu(&b);
     b.addMenu(&a);
     LXMenuTranslationController::translateMenuWithTable(&a, "Menu");
-    EXPECT_EQ(a.title(), "Ablage");
+    EXPECT_EQ(a.title(), "Datei");
     EXPECT_EQ(b.title(), "Hilfe");
     Bundle::setPreferredLanguages({});
 }
@@ -120,7 +120,7 @@ TEST(MenuTranslation, ControlsFromAFileTranslateOnceAsTheyLoad)
     EXPECT_EQ(window->findChild<LXTranslatingButton*>("open")->toolTip(), "Close");
     EXPECT_EQ(window->findChild<LXTranslatingBox*>("options")->title(), "Settings");
     auto* fileMenu = window->findChild<QMenu*>("fileMenu");
-    EXPECT_EQ(fileMenu->title(), "Ablage");
+    EXPECT_EQ(fileMenu->title(), "Datei");
     EXPECT_EQ(fileMenu->actions().value(0)->text(), "Sunnyside beenden");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(window->findChild<LXMenuTranslationController*>(), nullptr); // released when done

@@ -100,7 +100,7 @@ TEST(Showcase, AWindowFromAFileShowsItsPictureMenuAndTooltip)
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     EXPECT_EQ(window->windowTitle(), "Vorschau");
-    EXPECT_EQ(controller.fileMenu->title(), "Ablage");
+    EXPECT_EQ(controller.fileMenu->title(), "Datei");
 
     // The sample photo, blurred by the engine.
     const CIImage photo = CIImage::imageWithContentsOfFile(Bundle::mainBundle().pathForResource("Sample", "jpg"));
