@@ -281,7 +281,8 @@ TEST(Button, DragDistancesAndPopupSelection)
     popup.setKeepTitle(true);
     popup.setSelectedItem(menu->actions()[2]);
     EXPECT_EQ(popup.title(), "Medium");
-    EXPECT_EQ(popup.inserItemWithTitle("Huge", 99), menu->actions().last());
+    QAction* huge = popup.inserItemWithTitle("Huge", 99);
+    EXPECT_EQ(huge, menu->actions().last()) << "past the end: appended";
 }
 
 TEST(Button, DrawsUnstretchedEndsAndReadableTitleAndLoadsFromInterfaceFiles)
