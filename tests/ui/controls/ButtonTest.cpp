@@ -318,7 +318,8 @@ TEST(Button, DrawsUnstretchedEndsAndReadableTitleAndLoadsFromInterfaceFiles)
                   wide.copy(wide.width() - cap, 0, cap, wide.height())) << "right end";
         if (!out.isEmpty()) // the main window's switch and corner buttons, to look at
             for (const char* skin : {"ScaleUp", "CornerOpen", "CornerWeb", "Popup"}) {
-                LXButton other;
+                std::unique_ptr<LXButton> made(skin == QString("Popup") ? new LXPopupButton : new LXButton);
+                LXButton& other = *made;
                 other.setName(skin);
                 other.setTitle(skin == QString("ScaleUp") ? "" : skin == QString("CornerWeb") ? "Sunnyside on the web" : "Open a photo");
                 other.setImagePosition(2);
