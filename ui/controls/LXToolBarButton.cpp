@@ -10,11 +10,9 @@
 
 LXToolBarButton::LXToolBarButton(QWidget* parent) : LXButton(parent) {}
 
-LXToolBarButton::~LXToolBarButton()
-{
-    if (LXToolBarView* bar = toolBar())
-        bar->removeBarButton(this);
-}
+// The bar holds its buttons weakly: a deleted button drops out by itself,
+// and a bar that deletes its children must not be called back.
+LXToolBarButton::~LXToolBarButton() = default;
 
 void LXToolBarButton::setName(const QString& name)
 {
@@ -47,12 +45,20 @@ void LXToolBarButton::setCutsBar(bool on)
     if (on == m_cutsBar)
         return;
     m_cutsBar = on;
-    if (LXToolBarView* bar = toolBar()) {
-        if (on)
-            bar->registerBarButton(this);
-        else
-            bar->removeBarButton(this);
-    }
+    updateBar();
+}
+
+void LXToolBarButton::updateBar()
+{
+    // ParentAboutToChange does not come with every move, so the bar is remembered.
+    LXToolBarView* now = m_cutsBar ? toolBar() : nullptr;
+    if (m_bar == now)
+        return;
+    if (m_bar)
+        m_bar->removeBarButton(this);
+    m_bar = now;
+    if (now)
+        now->registerBarButton(this);
 }
 
 LXToolBarView* LXToolBarButton::toolBar() const
@@ -62,12 +68,8 @@ LXToolBarView* LXToolBarButton::toolBar() const
 
 bool LXToolBarButton::event(QEvent* event)
 {
-    if (m_cutsBar && event->type() == QEvent::ParentAboutToChange)
-        if (LXToolBarView* bar = toolBar())
-            bar->removeBarButton(this);
     const bool result = LXButton::event(event);
-    if (m_cutsBar && event->type() == QEvent::ParentChange)
-        if (LXToolBarView* bar = toolBar())
-            bar->registerBarButton(this);
+    if (event->type() == QEvent::ParentChange)
+        updateBar();
     return result;
 }

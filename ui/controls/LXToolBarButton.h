@@ -6,8 +6,9 @@
 // Thread: main thread.
 
 #include "ui/controls/LXButton.h"
+#include "ui/controls/LXToolBarView.h"
 
-class LXToolBarView;
+#include <QPointer>
 
 class LXToolBarButton : public LXButton {
     Q_OBJECT
@@ -29,7 +30,9 @@ protected:
 
 private:
     LXToolBarView* toolBar() const;
+    void updateBar();
 
     QString m_barName;
     bool m_cutsBar = false;
+    QPointer<LXToolBarView> m_bar; // the bar registered with
 };

@@ -3,6 +3,8 @@
 #include "ui/controls/ControlsClasses.h"
 #include "ui/controls/LXDragButton.h"
 #include "ui/controls/LXPopupButton.h"
+#include "ui/controls/LXToolBarButton.h"
+#include "ui/controls/LXToolBarView.h"
 #include "ui/windows/LXToolTipController.h"
 #include "util/LXCursorStack.h"
 #include "tests/support/LogCapture.h"
@@ -283,6 +285,22 @@ TEST(Button, DragDistancesAndPopupSelection)
     EXPECT_EQ(popup.title(), "Medium");
     QAction* huge = popup.inserItemWithTitle("Huge", 99);
     EXPECT_EQ(huge, menu->actions().last()) << "past the end: appended";
+}
+
+TEST(Button, ToolBarButtonsFindTheirSkinInTheBarAndRegister)
+{
+    LXToolBarView bar;
+    auto* button = new LXToolBarButton(&bar);
+    button->setName("Tool");
+    EXPECT_TRUE(button->midImagesOff.isEmpty()) << "nothing loads before the bar's name";
+    button->setBarName("Toolbar");
+    EXPECT_EQ(button->midImagesOff.size(), 4);
+    button->setCutsBar(true);
+    EXPECT_EQ(bar.barButtons(), QList<LXToolBarButton*>{button});
+    button->setParent(nullptr);
+    EXPECT_TRUE(bar.barButtons().isEmpty());
+    button->setParent(&bar);
+    EXPECT_EQ(bar.barButtons(), QList<LXToolBarButton*>{button});
 }
 
 TEST(Button, DrawsUnstretchedEndsAndReadableTitleAndLoadsFromInterfaceFiles)
