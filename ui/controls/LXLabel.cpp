@@ -66,14 +66,20 @@ int LXLabel::textFlags() const
     return int(alignment() & Qt::AlignHorizontal_Mask) | (wordWrap() ? Qt::TextWordWrap : Qt::TextSingleLine);
 }
 
+double LXLabel::shrinkFactor() const
+{
+    const int available = contentsRect().width();
+    if (!m_shrinkToFit || available <= 0)
+        return 1.0;
+    const double textWidth = QFontMetricsF(font()).horizontalAdvance(text());
+    return textWidth > available ? available / textWidth * 0.999 : 1.0;
+}
+
 QFont LXLabel::drawingFont() const
 {
     QFont f = font();
-    if (!m_shrinkToFit || width() <= 0)
-        return f;
-    const double textWidth = QFontMetricsF(f).horizontalAdvance(text());
-    if (textWidth > width())
-        f.setPointSizeF(f.pointSizeF() * (width() / textWidth) * 0.999);
+    if (const double factor = shrinkFactor(); factor < 1.0 && f.pointSizeF() > 0)
+        f.setPointSizeF(f.pointSizeF() * factor);
     return f;
 }
 
@@ -104,10 +110,17 @@ void LXLabel::paintEvent(QPaintEvent*)
         path.addRoundedRect(bounds, m_cornerRadius, m_cornerRadius);
         painter.fillPath(path, m_backgroundColor);
     }
-    painter.setFont(drawingFont());
+    // Qt rounds font sizes to whole pixels, so the shrunk font is drawn as
+    // the label's font under a scale: the text then fits exactly.
+    const double factor = shrinkFactor();
+    painter.setFont(font());
     painter.setPen(palette().color(QPalette::WindowText));
     const int flags = textFlags();
-    const double textHeight = painter.fontMetrics().boundingRect(bounds.toRect(), flags, text()).height();
-    const QRectF box(0, (bounds.height() - textHeight) / 2, bounds.width(), textHeight);
+    const QRectF inner = contentsRect(); // the label's margins keep text off a rounded background's edge
+    const QRectF unscaled(0, 0, inner.width() / factor, inner.height() / factor);
+    const double textHeight = painter.fontMetrics().boundingRect(unscaled.toRect(), flags, text()).height() * factor;
+    painter.translate(inner.x(), inner.y() + (inner.height() - textHeight) / 2);
+    painter.scale(factor, factor);
+    const QRectF box(0, 0, unscaled.width(), textHeight / factor);
     drawTextWithShadow(painter, box, flags | Qt::AlignVCenter, text(), m_shadow.value_or(::Shadow{}));
 }

@@ -47,7 +47,9 @@ public:
 
     // 1.0 enabled, 0.5 disabled.
     double alphaValue() const { return isEnabled() ? 1.0 : 0.5; }
-    // The font the text is drawn with at the current width (shrunk when it must).
+    // The shrink factor at the current width (1 when the text fits or
+    // shrinkToFit is off), and the font at that size.
+    double shrinkFactor() const;
     QFont drawingFont() const;
     // The height the text needs at the current width.
     int preferredHeight() const;
