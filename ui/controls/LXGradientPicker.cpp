@@ -36,7 +36,7 @@ LXGradientPicker::LXGradientPicker(QWidget* parent) : LXColorWell(parent)
         m_marker = m_images[Stop].size();
     setSupportsAlpha(true);
     setMouseTracking(true);
-    setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::NoFocus);
     setGradient(Gradient(Qt::white, Qt::black));
 }
 
@@ -184,7 +184,7 @@ void LXGradientPicker::deactivate()
 {
     LXColorWell::deactivate();
     m_selected = -1;
-    setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::NoFocus);
     update();
 }
 
@@ -306,7 +306,7 @@ void LXGradientPicker::focusOutEvent(QFocusEvent* event)
     // The panel keeps its colour for whatever is selected next; only the selection goes.
     if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) {
         m_selected = -1;
-        setFocusPolicy(Qt::ClickFocus);
+        setFocusPolicy(Qt::NoFocus);
         update();
     }
 }
