@@ -1,9 +1,13 @@
+#include "ui/controls/ControlsClasses.h"
 #include "ui/controls/LXLabel.h"
 #include "ui/controls/LXSlider.h"
 
 #include "platform/foundation/Bundle.h"
+#include "platform/ui/InterfaceFile.h"
 
+#include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -74,4 +78,29 @@ TEST(Label, ShrinksTranslatesAndFadesWhenDisabled)
     label.setStringValue(QStringLiteral("Cancel"));
     Bundle::setPreferredLanguages(languages);
     EXPECT_EQ(label.text(), QStringLiteral("Abbrechen"));
+}
+
+TEST(Label, InterfaceFilesMakeTranslatedLabelsAndCurvedSliders)
+{
+    registerControlsClasses();
+    QTemporaryDir dir;
+    QFile file(dir.filePath("Panel.ui"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"(<ui version="4.0"><widget class="QWidget" name="view"><layout class="QVBoxLayout">
+      <item><widget class="LXLabel" name="label"><property name="text"><string>Cancel</string></property></widget></item>
+      <item><widget class="LXSlider" name="slider"><property name="sliderCurve"><number>3</number></property>
+        <property name="expFactor"><double>5</double></property></widget></item>
+      </layout></widget></ui>)");
+    file.close();
+    const QStringList languages = Bundle::preferredLanguages();
+    Bundle::setPreferredLanguages({QStringLiteral("de")});
+    QObject owner;
+    const InterfaceFile::Result loaded = InterfaceFile::loadFile(file.fileName(), &owner);
+    Bundle::setPreferredLanguages(languages);
+    ASSERT_TRUE(loaded.root);
+    EXPECT_EQ(loaded.root->findChild<LXLabel*>("label")->text(), QStringLiteral("Abbrechen"));
+    auto* slider = loaded.root->findChild<LXSlider*>("slider");
+    EXPECT_EQ(slider->sliderCurve(), 3u);
+    EXPECT_EQ(slider->expFactor(), 5.0);
+    delete loaded.root;
 }
