@@ -1,9 +1,9 @@
 #include "util/LXUndoManager.h"
 
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/MainQueue.h"
 
 #include <QAction>
-#include <QCoreApplication>
 
 LXUndoManager::LXUndoManager(QObject* parent) : QObject(parent) {}
 
@@ -134,7 +134,8 @@ void LXUndoManager::connectActions(QAction* undo, QAction* redo)
 {
     auto update = [this, undo = QPointer<QAction>(undo), redo = QPointer<QAction>(redo)] {
         const auto title = [](const char* verb, const QString& name) {
-            const QString v = QCoreApplication::translate("LXUndoManager", verb);
+            const QString key = QString::fromLatin1(verb);
+            const QString v = Bundle::mainBundle().localizedString(key, key, QStringLiteral("Menu"));
             return name.isEmpty() ? v : v + QLatin1Char(' ') + name;
         };
         if (undo) {

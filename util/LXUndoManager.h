@@ -12,7 +12,8 @@
 //    without steps is dropped too.
 //  - changed() fires whenever what canUndo()/canRedo() or the action names
 //    would answer may have changed; connectActions() keeps two QActions'
-//    texts ("Undo <name>", "Redo <name>") and enabled states up to date.
+//    texts ("Undo <name>", "Redo <name>", the verbs from the "Menu" table)
+//    and enabled states up to date.
 //
 // nil: a null target registers nothing. Ownership: the manager owns its
 // steps, never their targets. Thread: main thread.

@@ -1,5 +1,6 @@
 #include "util/UndoCoalescing.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QTest>
 #include <QWidget>
@@ -91,6 +92,22 @@ TEST(UndoCoalescing, GesturesBecomeSingleStepsThatUndoAndRedo)
         EXPECT_FALSE(recordingInProgress());
     }
     setLeftMouseButtonSource(nullptr);
+}
+
+TEST(UndoCoalescing, UndoAndRedoActionsFollowTheStacks)
+{
+    LXUndoManager undo;
+    QAction undoAction, redoAction;
+    undo.connectActions(&undoAction, &redoAction);
+    Model model(&undo);
+    model.setValue(1, "a");
+    undo.setActionName("Brightness");
+    EXPECT_EQ(undoAction.text(), "Undo Brightness");
+    EXPECT_TRUE(undoAction.isEnabled());
+    EXPECT_FALSE(redoAction.isEnabled());
+    undo.undo();
+    EXPECT_EQ(redoAction.text(), "Redo Brightness"); // the name travels with the step
+    EXPECT_FALSE(undoAction.isEnabled());
 }
 
 #include "UndoCoalescingTest.moc"

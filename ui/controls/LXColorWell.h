@@ -27,7 +27,7 @@ public:
     virtual void setColor(const QColor& color);
     bool supportsAlpha() const { return m_supportsAlpha; }
     void setSupportsAlpha(bool on) { m_supportsAlpha = on; }
-    // Whether the panel reports every change while dragging (else on release).
+    // Kept for interface files: QColorDialog always reports as the colour changes.
     bool isContinuous() const { return m_continuous; }
     void setContinuous(bool on) { m_continuous = on; }
     bool isOpening() const { return m_opening; }
