@@ -3,8 +3,11 @@
 #include "platform/ui/InterfaceFile.h"
 #include "ui/controls/LXButton.h"
 #include "ui/controls/LXDragButton.h"
+#include "ui/controls/LXGradientPicker.h"
 #include "ui/controls/LXImageView.h"
+#include "ui/controls/LXLabel.h"
 #include "ui/controls/LXPopupButton.h"
+#include "ui/controls/LXSlider.h"
 #include "ui/controls/LXToolBarButton.h"
 #include "ui/controls/LXToolBarView.h"
 
@@ -16,4 +19,8 @@ void registerControlsClasses()
     InterfaceFile::registerClass<LXPopupButton>(QStringLiteral("LXPopupButton"));
     InterfaceFile::registerClass<LXToolBarButton>(QStringLiteral("LXToolBarButton"));
     InterfaceFile::registerClass<LXToolBarView>(QStringLiteral("LXToolBarView"));
+    InterfaceFile::registerClass<LXSlider>(QStringLiteral("LXSlider"));
+    InterfaceFile::registerClass<LXLabel>(QStringLiteral("LXLabel"));
+    InterfaceFile::registerClass<LXColorWell>(QStringLiteral("LXColorWell"));
+    InterfaceFile::registerClass<LXGradientPicker>(QStringLiteral("LXGradientPicker"));
 }
