@@ -183,3 +183,9 @@ QString CIContext::rendererName()
     Engine::GL* gl = Engine::GL::instance();
     return gl ? gl->renderer() : QString();
 }
+
+QString CIContext::rendererVersion()
+{
+    Engine::GL* gl = Engine::GL::instance();
+    return gl ? gl->version() : QString();
+}

@@ -52,6 +52,8 @@ public:
     static double startupMilliseconds();
     // The OpenGL renderer's name ("llvmpipe ..."), empty without EGL.
     static QString rendererName();
+    // The OpenGL version text ("OpenGL ES 3.2 Mesa ..."), empty without EGL.
+    static QString rendererVersion();
 
 private:
     // Starts a render: clears lastError(); false (with lastError set) without EGL.

@@ -143,6 +143,7 @@ bool GL::start()
     m_floatFormat = GL_RGBA16F;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &m_maxTextureSize);
     m_renderer = QString::fromLatin1(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    m_version = QString::fromLatin1(reinterpret_cast<const char*>(glGetString(GL_VERSION)));
 
     m_vertexShader = glCreateShader(GL_VERTEX_SHADER);
     glShaderSource(m_vertexShader, 1, &kVertexShader, nullptr);

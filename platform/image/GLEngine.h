@@ -58,6 +58,7 @@ public:
 
     int maxTextureSize() const { return m_maxTextureSize; }
     QString renderer() const { return m_renderer; }
+    QString version() const { return m_version; }
     // Start-up time of the EGL display and context, in milliseconds.
     double startupMilliseconds() const { return m_startupMs; }
 
@@ -94,6 +95,7 @@ private:
     GLenum m_floatFormat = 0;
     int m_maxTextureSize = 0;
     QString m_renderer;
+    QString m_version;
     double m_startupMs = 0;
     quint64 m_failureCount = 0;
     QString m_lastFailure;
