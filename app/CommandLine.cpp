@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -68,6 +69,18 @@ bool wantsCommand(const QStringList& arguments)
             || a.startsWith(QLatin1String("--apply=")))
             return true;
     return false;
+}
+
+QString photoToOpen(const QStringList& arguments)
+{
+    QString photo;
+    for (const QString& a : arguments.mid(1)) {
+        if (a.startsWith(QLatin1Char('-')))
+            return {};
+        const QUrl url(a);
+        photo = url.isLocalFile() ? url.toLocalFile() : a;
+    }
+    return photo;
 }
 
 int run(const QStringList& arguments)

@@ -1,4 +1,5 @@
-// Sunnyside's entry: a command-line job, or (later) the main window.
+// Sunnyside's entry: a command-line job, a photo opened from the file
+// manager (made the wallpaper at once), or (later) the main window.
 
 #include "app/CommandLine.h"
 #include "platform/foundation/Application.h"
@@ -6,6 +7,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLoggingCategory>
@@ -36,7 +38,8 @@ QByteArray platformsToTry()
     return wanted.split(';').contains("offscreen") ? wanted : wanted + ";offscreen";
 }
 
-std::unique_ptr<QGuiApplication> makeGuiApplication(int& argc, char** argv)
+template <class App>
+std::unique_ptr<App> makeGuiApplication(int& argc, char** argv)
 {
     const QByteArray saved = qgetenv("QT_QPA_PLATFORM");
     const bool wasSet = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
@@ -44,7 +47,7 @@ std::unique_ptr<QGuiApplication> makeGuiApplication(int& argc, char** argv)
     qputenv("QT_QPA_PLATFORM", platforms);
     // The plugins' own complaints about a display they cannot reach: our one line says it.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.qpa.*=false\ndefault=false"));
-    auto app = std::make_unique<QGuiApplication>(argc, argv);
+    auto app = std::make_unique<App>(argc, argv);
     QLoggingCategory::setFilterRules(QString());
     if (wasSet)
         qputenv("QT_QPA_PLATFORM", saved);
@@ -68,11 +71,19 @@ int main(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
 
+    // A photo opened from the file manager becomes the wallpaper, with its
+    // alerts on screen since nobody reads a terminal there.
+    const QString photo = CommandLine::photoToOpen(arguments);
+    if (!photo.isEmpty())
+        arguments = QStringList{arguments.first(), QStringLiteral("--apply"), photo};
+
     // --apply needs the screens when there are any; everything else runs
     // without a display connection.
     std::unique_ptr<QCoreApplication> app;
-    if (arguments.contains(QStringLiteral("--apply")) && hasDisplay())
-        app = makeGuiApplication(argc, argv);
+    if (!photo.isEmpty() && hasDisplay())
+        app = makeGuiApplication<QApplication>(argc, argv);
+    else if (arguments.contains(QStringLiteral("--apply")) && hasDisplay())
+        app = makeGuiApplication<QGuiApplication>(argc, argv);
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
     Application::installTerminationNotice();

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QProcess>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -224,6 +225,24 @@ TEST(CommandLine, ApplySavesAndSetsOrSaysWhyNot)
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(session.saved(), (QStringList{"Beach 1.jpg", "Beach.jpg"}));
     EXPECT_TRUE(session.swayLog().contains("DP-2"));
+}
+
+// The desktop entry's "Open with" runs "sunnyside %f": the photo becomes the wallpaper.
+TEST(CommandLine, APhotoOpenedFromTheFileManagerBecomesTheWallpaper)
+{
+    DesktopSession session;
+    session.sway();
+    QTemporaryDir dir;
+    QImage image(200, 100, QImage::Format_RGB32);
+    image.fill(QColor(20, 90, 160));
+    const QString photo = save(dir, "Lake.png", image, "PNG");
+    for (const QString& argument : {photo, QUrl::fromLocalFile(photo).toString()}) {
+        const Outcome run = sunnyside({argument});
+        EXPECT_EQ(run.status, 0) << argument.toStdString() << run.err.toStdString();
+    }
+    EXPECT_EQ(session.saved(), (QStringList{"Lake 1.jpg", "Lake.jpg"}));
+    EXPECT_TRUE(session.swayLog().contains(session.wallpapers() + "/Lake.jpg"));
+    EXPECT_EQ(sunnyside({dir.filePath("missing.png")}).status, 1);
 }
 
 TEST(CommandLine, UsageMistakesAreExplained)
