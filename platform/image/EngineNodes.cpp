@@ -312,7 +312,8 @@ bool keepsPixelGrid(const QTransform& t)
 }
 } // namespace
 
-PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool clamp, bool nearest, bool smoothReads)
+PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool clamp, bool nearest, bool smoothReads,
+                       double detail)
 {
     PassSampler s;
     s.imageExtent = image.extent();
@@ -362,7 +363,8 @@ PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool cla
                                                                             : inner.node()->renderSmooth(gl, r);
         return s;
     }
-    s.rendered = renderImage(gl, inner, need, 1.0);
+    // A clamp repeats its edge texels: they must not be averaged first.
+    s.rendered = renderImage(gl, inner, need, s.clamp ? 1.0 : detail);
     return s;
 }
 
@@ -753,8 +755,13 @@ Rendered TransformNode::render(GL& gl, const QRect& region, double detail) const
     if (in.isEmpty())
         return {};
     // Minifying: averaged first so that no texel is skipped.
-    in = reduceDensity(gl, in, std::hypot(transform.m11(), transform.m12()), std::hypot(transform.m21(), transform.m22()));
-    return resample(gl, {in, source.extent(), clamp != nullptr, false, QTransform(), QRectF(), QRectF()}, QRectF(region), inverse);
+    in = reduceDensity(gl, in, std::hypot(transform.m11(), transform.m12()) * detail,
+                       std::hypot(transform.m21(), transform.m22()) * detail);
+    // Drawn at the detail asked for: a blur's input at its reduced scale.
+    const int w = detail < 1 ? std::max(1, int(std::ceil(region.width() * detail - 1e-6))) : 0;
+    const int h = detail < 1 ? std::max(1, int(std::ceil(region.height() * detail - 1e-6))) : 0;
+    return resample(gl, {in, source.extent(), clamp != nullptr, false, QTransform(), QRectF(), QRectF()}, QRectF(region),
+                    inverse, w, h);
 }
 
 CropNode::CropNode(const CIImage& in, const QRectF& r)
@@ -1240,7 +1247,11 @@ Rendered GaussianBlurNode::renderReduced(GL& gl, const QRect& region) const
     const int factor = reductionFor(sigma);
     const double margin = std::ceil(3 * sigma) + 2 * factor;
     const QRect need = toRect(growRect(region, margin));
-    const PassSampler in = samplerFor(gl, input, QRectF(need), false, false);
+    // A drawn transform is drawn at the first halving's detail: nothing
+    // finer is read. (Other inputs keep their grid, so tiles agree.)
+    const bool drawn = dynamic_cast<const TransformNode*>(input.node().get());
+    const PassSampler in = samplerFor(gl, input, QRectF(need), false, false, false,
+                                      drawn && factor > 2 ? 2.0 / factor : 1.0);
     if (in.rendered.isEmpty())
         return {};
     if (factor == 1) {

@@ -6,7 +6,7 @@
 // covering at least region ∩ extent (it may cover more), with everything
 // outside the covered area meaning transparent. `detail` (0..1] is how many
 // texels per pixel the consumer needs; only sources and transforms use it,
-// and only sources return fewer texels than pixels.
+// and only they return fewer texels than pixels.
 
 #include "platform/image/CIImage.h"
 #include "platform/image/CISampler.h"
@@ -98,7 +98,7 @@ struct PassSampler {
 // reduced resolution instead of being enlarged first, and a crop of it is
 // read as a mask.
 PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool clamp, bool nearest,
-                       bool smoothReads = false);
+                       bool smoothReads = false, double detail = 1.0);
 
 // The GLSL uniforms and functions for `count` sampler slots
 // (_ci_texel(i, texelCoord), _ci_toTexel(i, point), _ci_ext[i]) and the
