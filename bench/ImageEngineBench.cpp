@@ -268,6 +268,25 @@ void BM_ArtisticExtend(benchmark::State& state)
 }
 BENCHMARK(BM_ArtisticExtend)->Unit(benchmark::kMillisecond);
 
+void BM_WallpaperPreview(benchmark::State& state)
+{
+    // What the window shows while a photo is dragged: the wallpaper's graph
+    // for a 1440 x 900 screen, the photo already in memory, into a bitmap.
+    const QRectF screen(0, 0, 1440, 900);
+    const CIImage photo = CIImage::imageWithQImage(testPicture(3000, 2000));
+    LXArtisticExtend extend;
+    extend.inputBackgroundImage = QVariant::fromValue(photo.imageByClampingToExtent()
+                                                          .imageByApplyingTransform(QTransform::fromScale(0.48, 0.45))
+                                                          .imageByCroppingToRect(screen));
+    extend.inputImage = QVariant::fromValue(photo.imageByApplyingTransform(QTransform::fromScale(0.45, 0.45)));
+    extend.motionBlur = true;
+    const CIImage out = extend.outputImage();
+    benchmark::DoNotOptimize(CIContext().createCGImage(out, screen));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CIContext().createCGImage(out, screen));
+}
+BENCHMARK(BM_WallpaperPreview)->Unit(benchmark::kMillisecond);
+
 void BM_VipsGaussBlur(benchmark::State& state)
 {
     const QString vips = QStandardPaths::findExecutable(QStringLiteral("vips"));

@@ -14,6 +14,7 @@ namespace {
 // The rendered texture covering exactly `rect` at one texel per pixel.
 Engine::Rendered renderExactly(Engine::GL& gl, const CIImage& image, const QRect& rect)
 {
+    const Engine::RenderScope scope(image);
     Engine::Rendered r = Engine::renderImage(gl, image, rect, 1.0);
     if (!r.isEmpty() && r.area == QRectF(rect) && r.texture->width == rect.width()
         && r.texture->height == rect.height())
@@ -99,44 +100,15 @@ QImage CIContext::createCGImage(const CIImage& image, const QRectF& rectF) const
         return {};
     }
     Engine::GL* gl = Engine::GL::instance();
-    Engine::Rendered r = renderExactly(*gl, image, rect);
+    // Encoded to 8 bits by the last pass: no float copy of the picture.
+    const Engine::Rendered r = Engine::renderBytes(*gl, image, rect);
     if (!succeeded(failures))
         return {};
     if (r.isEmpty()) {
         m_lastError = QStringLiteral("the image engine rendered nothing");
         return {};
     }
-    static GLuint program = 0;
-    if (!program)
-        program = Engine::passProgram(*gl, 1, R"(
-void main() {
-    vec4 c = _ci_texel(0, gl_FragCoord.xy);
-    float a = clamp(c.a, 0.0, 1.0);
-    vec3 rgb = a > 0.0 ? _ci_toSRGB(c.rgb / c.a) : vec3(0.0);
-    // Premultiplied in sRGB like the bitmap, by the alpha byte that will be
-    // stored, so that a colour divided by its alpha byte comes back whole.
-    float stored = floor(a * 255.0 + 0.5) / 255.0;
-    _ci_out = vec4(rgb * stored, stored);
-}
-)");
-    Engine::TexturePtr target = gl->byteTexture(rect.width(), rect.height());
-    if (!program || !target) {
-        succeeded(failures);
-        return {};
-    }
-    // Run the conversion into the byte texture.
-    glUseProgram(program);
-    gl->bindTexture(0, *r.texture, false);
-    glUniform1i(gl->uniform(program, "_ci_tex0"), 0);
-    const float map[4] = {1, 1, 0, 0};
-    const float size[2] = {float(rect.width()), float(rect.height())};
-    glUniform4fv(gl->uniform(program, "_ci_map"), 1, map);
-    glUniform2fv(gl->uniform(program, "_ci_size"), 1, size);
-    const float scale[2] = {1.f / float(r.texture->allocWidth), 1.f / float(r.texture->allocHeight)};
-    glUniform2fv(gl->uniform(program, "_ci_scale"), 1, scale);
-    glUniform1i(gl->uniform(program, "_ci_mode"), 0);
-    gl->bindTarget(*target);
-    gl->drawQuad();
+    gl->bindTarget(*r.texture);
     QImage out(rect.width(), rect.height(), QImage::Format_RGBA8888_Premultiplied);
     if (out.isNull()) {
         m_lastError = QStringLiteral("cannot allocate a %1 x %2 bitmap").arg(rect.width()).arg(rect.height());

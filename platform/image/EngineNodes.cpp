@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <QHash>
+#include <QSet>
+
 #include <algorithm>
 #include <cmath>
 
@@ -41,6 +44,47 @@ QRect clip(const QRect& region, const QRectF& extent)
 
 } // namespace
 
+struct RenderScope::Data {
+    Data* outer = nullptr;
+    QSet<const ImageNode*> shared;
+    struct Entry {
+        QRect region;
+        double detail;
+        Rendered rendered;
+    };
+    QHash<const ImageNode*, std::vector<Entry>> done;
+};
+
+namespace {
+RenderScope::Data* g_scope = nullptr;
+} // namespace
+
+RenderScope::RenderScope(const CIImage& root) : m_data(std::make_unique<Data>())
+{
+    m_data->outer = g_scope;
+    // Visits each node at most twice: enough to know that it is reached
+    // along two paths, and its inputs with it.
+    QHash<const ImageNode*, int> visits;
+    std::function<void(const CIImage&)> walk = [&](const CIImage& image) {
+        const ImageNode* node = image.node().get();
+        if (!node)
+            return;
+        const int n = ++visits[node];
+        if (n > 2)
+            return;
+        if (n == 2)
+            m_data->shared.insert(node);
+        node->forEachInput(walk);
+    };
+    walk(root);
+    g_scope = m_data.get();
+}
+
+RenderScope::~RenderScope()
+{
+    g_scope = m_data->outer;
+}
+
 Rendered renderImage(GL& gl, const CIImage& image, const QRect& region, double detail)
 {
     if (image.isNull() || region.isEmpty())
@@ -48,7 +92,24 @@ Rendered renderImage(GL& gl, const CIImage& image, const QRect& region, double d
     const QRect r = clip(region, image.extent());
     if (r.isEmpty())
         return {};
-    return image.node()->render(gl, r, std::clamp(detail, 1e-3, 1.0));
+    const double d = std::clamp(detail, 1e-3, 1.0);
+    const ImageNode* node = image.node().get();
+    if (!g_scope || !g_scope->shared.contains(node))
+        return node->render(gl, r, d);
+    // Reached along several paths: rendered once, reused (read only, since
+    // the scope keeps a reference, nobody blends onto it in place).
+    // The least detailed rendering that has enough: a photo drawn at two
+    // scales is reduced once for each, never twice.
+    const RenderScope::Data::Entry* best = nullptr;
+    for (const RenderScope::Data::Entry& e : g_scope->done[node])
+        if (e.region.contains(r) && e.detail >= d && (!best || e.detail < best->detail))
+            best = &e;
+    if (best)
+        return best->rendered;
+    Rendered result = node->render(gl, r, d);
+    if (!result.isEmpty())
+        g_scope->done[node].push_back({r, d, result});
+    return result;
 }
 
 QRect clampedRegion(const QRectF& roi, const QRectF& extent)
@@ -146,8 +207,16 @@ static void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF
         size[size_t(i) * 2 + 1] = float(r.texture->height);
         scale[size_t(i) * 2 + 0] = 1.f / float(r.texture->allocWidth);
         scale[size_t(i) * 2 + 1] = 1.f / float(r.texture->allocHeight);
-        mode[size_t(i)] = (s.clamp ? 1 : 0) | (s.nearest ? 2 : 0);
-        if (s.clamp) {
+        mode[size_t(i)] = (s.clamp ? 1 : 0) | (s.nearest ? 2 : 0) | (s.crop.isNull() ? 0 : 4);
+        if (!s.crop.isNull()) {
+            // Texel coordinates of the crop's edges: a read position inside
+            // them is a pixel centre inside the crop.
+            const QRectF& b = s.crop;
+            box[size_t(i) * 4 + 0] = float((b.x() - r.area.x()) * dx);
+            box[size_t(i) * 4 + 1] = float((b.y() - r.area.y()) * dy);
+            box[size_t(i) * 4 + 2] = float((b.x() + b.width() - r.area.x()) * dx);
+            box[size_t(i) * 4 + 3] = float((b.y() + b.height() - r.area.y()) * dy);
+        } else if (s.clamp) {
             const QRectF inside = CIGeometry::intersect(s.clampExtent.isNull() ? e : s.clampExtent, r.area);
             const QRectF b = CIGeometry::isEmpty(inside) ? r.area : inside;
             box[size_t(i) * 4 + 0] = float((b.x() - r.area.x()) * dx + 0.5);
@@ -176,6 +245,7 @@ static void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF
         glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     }
     gl.drawQuad();
+    gl.countPass();
     if (blend)
         glDisable(GL_BLEND);
 }
@@ -193,6 +263,45 @@ Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int heig
     return {target, area};
 }
 
+const char* const kEncodeBytes = R"(
+// Premultiplied in sRGB like the bitmap, by the alpha byte that will be
+// stored, so that a colour divided by its alpha byte comes back whole.
+vec4 _ci_encode8(vec4 c) {
+    float a = clamp(c.a, 0.0, 1.0);
+    vec3 rgb = a > 0.0 ? _ci_toSRGB(c.rgb / c.a) : vec3(0.0);
+    float stored = floor(a * 255.0 + 0.5) / 255.0;
+    return vec4(rgb * stored, stored);
+}
+)";
+
+Rendered renderBytes(GL& gl, const CIImage& image, const QRect& rect)
+{
+    if (rect.isEmpty())
+        return {};
+    const RenderScope scope(image);
+    if (!image.isNull() && clip(rect, image.extent()) == rect) {
+        Rendered bytes = image.node()->renderBytes(gl, rect);
+        if (!bytes.isEmpty())
+            return bytes;
+    }
+    const Rendered r = renderImage(gl, image, rect, 1.0);
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 1, (QByteArray(kEncodeBytes) + R"(
+void main() {
+    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;
+    _ci_out = _ci_encode8(_ci_texel(0, _ci_toTexel(0, p)));
+}
+)").constData());
+    TexturePtr target = gl.byteTexture(rect.width(), rect.height());
+    if (!program || !target)
+        return {};
+    const bool aligned = !r.isEmpty() && r.densityX() == 1.0 && r.densityY() == 1.0;
+    drawPass(gl, program, *target, QRectF(rect), QRect(0, 0, rect.width(), rect.height()), false,
+             {{r, r.area, false, aligned, QTransform(), QRectF(), QRectF()}}, {});
+    return {target, QRectF(rect)};
+}
+
 namespace {
 // Moves and flips by whole pixels only: reads map each axis on its own
 // (_ci_map), so a shear or a turn must be drawn.
@@ -203,7 +312,8 @@ bool keepsPixelGrid(const QTransform& t)
 }
 } // namespace
 
-PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool clamp, bool nearest, bool smoothReads)
+PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool clamp, bool nearest, bool smoothReads,
+                       double detail)
 {
     PassSampler s;
     s.imageExtent = image.extent();
@@ -234,12 +344,27 @@ PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool cla
         break;
     }
     const QRectF innerRoi = CIGeometry::inset(CIGeometry::transformed(roi, toInner), 1, 1);
-    const QRect need = s.clamp ? clampedRegion(innerRoi, inner.extent()) : toRect(innerRoi);
-    auto* blur = smoothReads && !s.clamp ? dynamic_cast<const GaussianBlurNode*>(inner.node().get()) : nullptr;
-    s.rendered = blur ? blur->renderReduced(gl, need.intersected(toRect(inner.extent())))
-                      : renderImage(gl, inner, need, 1.0);
+    QRect need = s.clamp ? clampedRegion(innerRoi, inner.extent()) : toRect(innerRoi);
     s.toInput = toInner;
     s.clampExtent = inner.extent();
+    if (smoothReads && !s.clamp && !s.nearest) {
+        // A crop of a blur: the blur read reduced, the crop as a mask.
+        if (auto* crop = dynamic_cast<const CropNode*>(inner.node().get());
+            crop && crop->input.node() && dynamic_cast<const GaussianBlurNode*>(crop->input.node().get())) {
+            s.crop = QRectF(crop->rect);
+            need = need.intersected(crop->rect);
+            inner = crop->input;
+        }
+        const QRect r = clip(need, inner.extent());
+        if (r.isEmpty())
+            return s;
+        // Shared nodes come from the render's cache, at full size.
+        s.rendered = g_scope && g_scope->shared.contains(inner.node().get()) ? renderImage(gl, inner, r, 1.0)
+                                                                            : inner.node()->renderSmooth(gl, r);
+        return s;
+    }
+    // A clamp repeats its edge texels: they must not be averaged first.
+    s.rendered = renderImage(gl, inner, need, s.clamp ? 1.0 : detail);
     return s;
 }
 
@@ -567,7 +692,7 @@ Rendered halve(GL& gl, const Rendered& source)
     // The halved texture covers the source area plus the odd texel's padding.
     const QRectF area(source.area.x(), source.area.y(), source.area.width() * (2.0 * w / source.texture->width),
                       source.area.height() * (2.0 * h / source.texture->height));
-    PassSampler s{source, source.area, false, false, QTransform(), QRectF()};
+    PassSampler s{source, source.area, false, false, QTransform(), QRectF(), QRectF()};
     // Read in texel coordinates of the source: identity map.
     return runPass(gl, program, area, w, h, {s}, [&](GLuint p) {
         const float map[4] = {1.f, 1.f, 0.f, 0.f};
@@ -591,7 +716,7 @@ bool isIntegerTranslation(const QTransform& t)
 Rendered copyToArea(GL& gl, const Rendered& source, const QRect& rect)
 {
     const bool aligned = source.densityX() == 1.0 && source.densityY() == 1.0;
-    return resample(gl, {source, source.area, false, aligned, QTransform(), QRectF()}, QRectF(rect), QTransform());
+    return resample(gl, {source, source.area, false, aligned, QTransform(), QRectF(), QRectF()}, QRectF(rect), QTransform());
 }
 
 TransformNode::TransformNode(const CIImage& in, const QTransform& t)
@@ -630,8 +755,13 @@ Rendered TransformNode::render(GL& gl, const QRect& region, double detail) const
     if (in.isEmpty())
         return {};
     // Minifying: averaged first so that no texel is skipped.
-    in = reduceDensity(gl, in, std::hypot(transform.m11(), transform.m12()), std::hypot(transform.m21(), transform.m22()));
-    return resample(gl, {in, source.extent(), clamp != nullptr, false, QTransform(), QRectF()}, QRectF(region), inverse);
+    in = reduceDensity(gl, in, std::hypot(transform.m11(), transform.m12()) * detail,
+                       std::hypot(transform.m21(), transform.m22()) * detail);
+    // Drawn at the detail asked for: a blur's input at its reduced scale.
+    const int w = detail < 1 ? std::max(1, int(std::ceil(region.width() * detail - 1e-6))) : 0;
+    const int h = detail < 1 ? std::max(1, int(std::ceil(region.height() * detail - 1e-6))) : 0;
+    return resample(gl, {in, source.extent(), clamp != nullptr, false, QTransform(), QRectF(), QRectF()}, QRectF(region),
+                    inverse, w, h);
 }
 
 CropNode::CropNode(const CIImage& in, const QRectF& r)
@@ -654,7 +784,14 @@ Rendered CropNode::render(GL& gl, const QRect& region, double detail) const
     const int w = std::max(1, int(std::ceil(inside.width() * in.densityX() - 1e-6)));
     const int h = std::max(1, int(std::ceil(inside.height() * in.densityY() - 1e-6)));
     const QRectF area(inside.x(), inside.y(), w / in.densityX(), h / in.densityY());
-    return resample(gl, {in, input.extent(), false, true, QTransform(), QRectF()}, area, QTransform(), w, h);
+    return resample(gl, {in, input.extent(), false, true, QTransform(), QRectF(), QRectF()}, area, QTransform(), w, h);
+}
+
+Rendered CropNode::renderBytes(GL& gl, const QRect& region) const
+{
+    if (!rect.contains(region) || clip(region, input.extent()) != region)
+        return {};
+    return input.node()->renderBytes(gl, region);
 }
 
 ClampNode::ClampNode(const CIImage& in) : ImageNode(CIGeometry::infiniteRect()), input(in) {}
@@ -673,7 +810,7 @@ Rendered ClampNode::render(GL& gl, const QRect& region, double detail) const
     // At the input's density: a reduced source stays reduced.
     const int w = std::max(1, int(std::ceil(region.width() * std::min(1.0, in.densityX()) - 1e-6)));
     const int h = std::max(1, int(std::ceil(region.height() * std::min(1.0, in.densityY()) - 1e-6)));
-    return resample(gl, {in, e, true, false, QTransform(), QRectF()}, QRectF(region), QTransform(), w, h);
+    return resample(gl, {in, e, true, false, QTransform(), QRectF(), QRectF()}, QRectF(region), QTransform(), w, h);
 }
 
 TileNode::TileNode(const CIImage& in, const QTransform& t)
@@ -695,7 +832,7 @@ Rendered TileNode::render(GL& gl, const QRect& region, double detail) const
     if (in.isEmpty())
         return {};
     in = reduceDensity(gl, in, std::hypot(transform.m11(), transform.m12()), std::hypot(transform.m21(), transform.m22()));
-    return resample(gl, {in, tile, true, false, QTransform(), QRectF()}, QRectF(region), inverse, 0, 0, &tile);
+    return resample(gl, {in, tile, true, false, QTransform(), QRectF(), QRectF()}, QRectF(region), inverse, 0, 0, &tile);
 }
 
 // --- Kernels -------------------------------------------------------------------
@@ -713,6 +850,12 @@ KernelNode::KernelNode(std::shared_ptr<const CIKernel> kernel, std::vector<CISam
 {
 }
 
+void KernelNode::forEachInput(const std::function<void(const CIImage&)>& visit) const
+{
+    for (const CISampler& s : m_samplers)
+        visit(s.image());
+}
+
 Rendered KernelNode::render(GL& gl, const QRect& region, double) const
 {
     QRect out = clip(region, m_extent);
@@ -720,16 +863,48 @@ Rendered KernelNode::render(GL& gl, const QRect& region, double) const
         out = clip(out, m_definition.extent());
     if (out.isEmpty())
         return {};
+    return run(gl, out, false);
+}
+
+Rendered KernelNode::renderBytes(GL& gl, const QRect& region) const
+{
+    QRect out = clip(region, m_extent);
+    if (!m_definition.isNull())
+        out = clip(out, m_definition.extent());
+    if (out != region)
+        return {};
+    return run(gl, out, true);
+}
+
+Rendered KernelNode::run(GL& gl, const QRect& out, bool bytes) const
+{
+    GLuint program = m_kernel->programId();
+    TexturePtr target;
+    if (bytes) {
+        // The routine's own program, its result encoded on the way out.
+        QString source = m_kernel->shaderSource();
+        const qsizetype at = source.lastIndexOf(QStringLiteral("\nvoid main() {"));
+        const qsizetype call = source.lastIndexOf(QStringLiteral("_ci_out = "));
+        const qsizetype end = source.lastIndexOf(QStringLiteral(";\n}"));
+        if (!program || at < 0 || call < at || end < call)
+            return {};
+        source.insert(end, u')');
+        source.insert(call + 10, QStringLiteral("_ci_encode8("));
+        source.insert(at, QString::fromLatin1(kEncodeBytes));
+        program = gl.program(source);
+        target = program ? gl.byteTexture(out.width(), out.height()) : nullptr;
+        if (!target)
+            return {};
+    }
     std::vector<PassSampler> passSamplers;
     for (size_t i = 0; i < m_samplers.size(); ++i) {
         const CISampler& s = m_samplers[i];
         const QRectF roi = m_roi ? m_roi(int(i), QRectF(out), m_userInfo) : QRectF(out);
         passSamplers.push_back(samplerFor(gl, s.image(), roi, s.wrapMode() == CISampler::Wrap::Clamp,
-                                          s.filterMode() == CISampler::Filter::Nearest));
+                                          s.filterMode() == CISampler::Filter::Nearest, true));
     }
-    const GLuint program = m_kernel->programId();
     const QList<CIKernel::Parameter>& params = m_kernel->parameters();
-    return runPass(gl, program, QRectF(out), out.width(), out.height(), passSamplers, [&](GLuint p) {
+    const auto setValues = [&](GLuint p) {
         size_t v = 0;
         for (int i = 0; i < params.size(); ++i) {
             if (params[i].type == CIKernel::ParameterType::Sampler)
@@ -744,8 +919,55 @@ Rendered KernelNode::render(GL& gl, const QRect& region, double) const
             default: glUniform4fv(location, 1, value.data()); break;
             }
         }
-    });
+    };
+    if (!bytes)
+        return runPass(gl, program, QRectF(out), out.width(), out.height(), passSamplers, setValues);
+    drawPass(gl, program, *target, QRectF(out), QRect(0, 0, out.width(), out.height()), false, passSamplers, setValues);
+    return {target, QRectF(out)};
 }
+
+namespace {
+
+// A Gaussian-blurred constant rectangle at p (relative to the pass origin).
+const char* const kShadowFunction = R"(
+uniform vec4 _ci_shadowColor;
+uniform vec4 _ci_shadowRect; // corners, relative to the pass origin
+uniform float _ci_shadowScale; // 1 / (sigma * sqrt(2))
+float _ci_erf(float x) {
+    // Abramowitz and Stegun 7.1.26, within 1.5e-7.
+    float t = 1.0 / (1.0 + 0.3275911 * abs(x));
+    float y = ((((1.061405429 * t - 1.453152027) * t + 1.421413741) * t - 0.284496736) * t + 0.254829592) * t;
+    return sign(x) * (1.0 - y * exp(-x * x));
+}
+vec4 _ci_shadow(vec2 p) {
+    vec2 a = (_ci_shadowRect.xy - p) * _ci_shadowScale;
+    vec2 b = (_ci_shadowRect.zw - p) * _ci_shadowScale;
+    return _ci_shadowColor * (0.25 * (_ci_erf(b.x) - _ci_erf(a.x)) * (_ci_erf(b.y) - _ci_erf(a.y)));
+}
+void main() {
+    _ci_out = _ci_shadow(_ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw);
+}
+)";
+
+GLuint shadowProgram(GL& gl)
+{
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 0, kShadowFunction);
+    return program;
+}
+
+void setShadowUniforms(GL& gl, GLuint p, const std::array<float, 4>& color, const QRect& rect, double sigma,
+                       const QRectF& area)
+{
+    const QPointF o = passOrigin(area);
+    glUniform4fv(gl.uniform(p, "_ci_shadowColor"), 1, color.data());
+    glUniform4f(gl.uniform(p, "_ci_shadowRect"), limited(rect.x() - o.x()), limited(rect.y() - o.y()),
+                limited(rect.x() + double(rect.width()) - o.x()), limited(rect.y() + double(rect.height()) - o.y()));
+    glUniform1f(gl.uniform(p, "_ci_shadowScale"), float(1.0 / (sigma * std::sqrt(2.0))));
+}
+
+} // namespace
 
 SourceOverNode::SourceOverNode(const CIImage& fg, const CIImage& bg)
     : ImageNode(CIGeometry::unite(fg.extent(), bg.extent())), foreground(fg), background(bg)
@@ -780,8 +1002,18 @@ Rendered SourceOverNode::render(GL& gl, const QRect& region, double) const
         glClearBufferfv(GL_COLOR, 0, clear);
     }
     const QRect over = clip(out, foreground.extent());
-    if (!over.isEmpty()) {
-        PassSampler s = samplerFor(gl, foreground, QRectF(over), false, false);
+    std::array<float, 4> color{};
+    QRect rect;
+    const auto* shadow = dynamic_cast<const GaussianBlurNode*>(foreground.node().get());
+    if (!over.isEmpty() && shadow && shadow->constantRect(&color, &rect)) {
+        // Evaluated where it is blended: no texture, no blur passes.
+        const GLuint program = shadowProgram(gl);
+        if (!program)
+            return {};
+        drawPass(gl, program, *target, QRectF(out), over.translated(-out.x(), -out.y()), true, {},
+                 [&](GLuint p) { setShadowUniforms(gl, p, color, rect, shadow->sigma, QRectF(out)); });
+    } else if (!over.isEmpty()) {
+        PassSampler s = samplerFor(gl, foreground, QRectF(over), false, false, true);
         if (!s.rendered.isEmpty()) {
             static GLuint program = 0;
             if (!program)
@@ -797,6 +1029,41 @@ void main() {
         }
     }
     return {target, QRectF(out)};
+}
+
+Rendered SourceOverNode::renderBytes(GL& gl, const QRect& region) const
+{
+    if (clip(region, m_extent) != region)
+        return {};
+    if (auto* shadow = dynamic_cast<const GaussianBlurNode*>(foreground.node().get());
+        shadow && shadow->constantRect(nullptr, nullptr))
+        return {};
+    // One pass: both read, blended and encoded.
+    const QRect over = clip(region, foreground.extent());
+    const PassSampler fg = samplerFor(gl, foreground, QRectF(over), false, false, true);
+    const PassSampler bg = samplerFor(gl, background, QRectF(region), false, false, true);
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 2, (QByteArray(kEncodeBytes) + R"(
+uniform vec4 _ci_over; // the foreground's pixels, relative to the pass origin
+void main() {
+    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;
+    vec2 inside = step(_ci_over.xy, p) * step(p, _ci_over.zw);
+    vec4 f = _ci_texel(0, _ci_toTexel(0, p)) * (inside.x * inside.y);
+    vec4 b = _ci_texel(1, _ci_toTexel(1, p));
+    _ci_out = _ci_encode8(f + b * (1.0 - f.a));
+}
+)").constData());
+    TexturePtr target = program ? gl.byteTexture(region.width(), region.height()) : nullptr;
+    if (!target)
+        return {};
+    drawPass(gl, program, *target, QRectF(region), QRect(0, 0, region.width(), region.height()), false, {fg, bg},
+             [&](GLuint p) {
+                 const QPointF o = passOrigin(QRectF(region));
+                 glUniform4f(gl.uniform(p, "_ci_over"), float(over.x() - o.x()), float(over.y() - o.y()),
+                             float(over.x() + over.width() - o.x()), float(over.y() + over.height() - o.y()));
+             });
+    return {target, QRectF(region)};
 }
 
 // --- Blurs -----------------------------------------------------------------------
@@ -825,7 +1092,7 @@ Rendered separable(GL& gl, const Rendered& source, double dirX, double dirY, con
     static GLuint program = 0;
     if (!program)
         program = passProgram(gl, 1, kSeparablePass);
-    PassSampler s{source, source.area, false, false, QTransform(), QRectF()};
+    PassSampler s{source, source.area, false, false, QTransform(), QRectF(), QRectF()};
     return runPass(gl, program, source.area, source.texture->width, source.texture->height, {s}, [&](GLuint p) {
         const float map[4] = {1.f, 1.f, 0.f, 0.f};
         glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);
@@ -909,7 +1176,7 @@ static Rendered reduce(GL& gl, const PassSampler& first, const QRectF& area, int
         const int w = std::max(1, int(std::ceil(area.width() / dx - 1e-9)));
         const int h = std::max(1, int(std::ceil(area.height() / dy - 1e-9)));
         const QRectF levelArea(area.x(), area.y(), double(w) * dx, double(h) * dy);
-        level = resample(gl, firstPass ? first : PassSampler{level, level.area, false, false, QTransform(), QRectF()}, levelArea, QTransform(), w, h);
+        level = resample(gl, firstPass ? first : PassSampler{level, level.area, false, false, QTransform(), QRectF(), QRectF()}, levelArea, QTransform(), w, h);
         firstPass = false;
     }
     return level;
@@ -942,12 +1209,35 @@ void main() {
     });
 }
 
+bool GaussianBlurNode::constantRect(std::array<float, 4>* color, QRect* rect) const
+{
+    const auto* crop = dynamic_cast<const CropNode*>(input.node().get());
+    const auto* fill = crop ? dynamic_cast<const ColorNode*>(crop->input.node().get()) : nullptr;
+    if (!fill || crop->rect.isEmpty() || sigma <= 0)
+        return false;
+    if (color)
+        *color = fill->color;
+    if (rect)
+        *rect = crop->rect;
+    return true;
+}
+
 Rendered GaussianBlurNode::render(GL& gl, const QRect& region, double) const
 {
+    std::array<float, 4> color{};
+    QRect rect;
+    if (constantRect(&color, &rect))
+        return runPass(gl, shadowProgram(gl), QRectF(region), region.width(), region.height(), {},
+                       [&](GLuint p) { setShadowUniforms(gl, p, color, rect, sigma, QRectF(region)); });
     const Rendered level = renderReduced(gl, region);
     if (level.isEmpty() || (level.area == QRectF(region) && level.densityX() == 1.0 && level.densityY() == 1.0))
         return level;
-    return resample(gl, {level, level.area, false, false, QTransform(), QRectF()}, QRectF(region), QTransform());
+    return resample(gl, {level, level.area, false, false, QTransform(), QRectF(), QRectF()}, QRectF(region), QTransform());
+}
+
+Rendered GaussianBlurNode::renderSmooth(GL& gl, const QRect& region) const
+{
+    return constantRect(nullptr, nullptr) ? render(gl, region, 1.0) : renderReduced(gl, region);
 }
 
 Rendered GaussianBlurNode::renderReduced(GL& gl, const QRect& region) const
@@ -957,7 +1247,11 @@ Rendered GaussianBlurNode::renderReduced(GL& gl, const QRect& region) const
     const int factor = reductionFor(sigma);
     const double margin = std::ceil(3 * sigma) + 2 * factor;
     const QRect need = toRect(growRect(region, margin));
-    const PassSampler in = samplerFor(gl, input, QRectF(need), false, false);
+    // A drawn transform is drawn at the first halving's detail: nothing
+    // finer is read. (Other inputs keep their grid, so tiles agree.)
+    const bool drawn = dynamic_cast<const TransformNode*>(input.node().get());
+    const PassSampler in = samplerFor(gl, input, QRectF(need), false, false, false,
+                                      drawn && factor > 2 ? 2.0 / factor : 1.0);
     if (in.rendered.isEmpty())
         return {};
     if (factor == 1) {
@@ -971,7 +1265,7 @@ Rendered GaussianBlurNode::renderReduced(GL& gl, const QRect& region) const
         const Rendered h = worldSeparable(gl, in, QRectF(rows), rows.width(), rows.height(), {1, 0}, offsets, weights);
         if (h.isEmpty())
             return {};
-        return worldSeparable(gl, {h, h.area, false, false, QTransform(), QRectF()}, QRectF(region), region.width(), region.height(), {0, 1},
+        return worldSeparable(gl, {h, h.area, false, false, QTransform(), QRectF(), QRectF()}, QRectF(region), region.width(), region.height(), {0, 1},
                               offsets, weights);
     }
     Rendered level = reduce(gl, in, QRectF(need), factor, factor);
@@ -1000,6 +1294,14 @@ MotionBlurNode::MotionBlurNode(const CIImage& in, double r, double a)
 
 Rendered MotionBlurNode::render(GL& gl, const QRect& region, double) const
 {
+    const Rendered level = renderSmooth(gl, region);
+    if (level.isEmpty() || (level.area == QRectF(region) && level.densityX() == 1.0 && level.densityY() == 1.0))
+        return level;
+    return resample(gl, {level, level.area, false, false, QTransform(), QRectF(), QRectF()}, QRectF(region), QTransform());
+}
+
+Rendered MotionBlurNode::renderSmooth(GL& gl, const QRect& region) const
+{
     const double length = 2 * radius;
     const double cx = std::cos(angle), cy = std::sin(angle);
     // Reduced along each axis in proportion to the line's length there: a
@@ -1025,7 +1327,7 @@ Rendered MotionBlurNode::render(GL& gl, const QRect& region, double) const
     }
     if (fx > 1 || fy > 1) {
         level = reduce(gl, source, QRectF(need), fx, fy);
-        source = {level, level.area, false, false, QTransform(), QRectF()};
+        source = {level, level.area, false, false, QTransform(), QRectF(), QRectF()};
     }
     // A box of length 2r: one comb of up to 24 taps, or a cascade of 8-tap
     // combs with spacings s, 8s, 64s... so that the cost grows with log(r).
@@ -1068,11 +1370,9 @@ void main() {
                             glUniform2f(gl.uniform(p, "_ci_step"), float(step * cx), float(step * cy));
                             glUniform1i(gl.uniform(p, "_ci_count"), taps);
                         });
-        source = {level, level.area, false, false, QTransform(), QRectF()};
+        source = {level, level.area, false, false, QTransform(), QRectF(), QRectF()};
     }
-    if (level.isEmpty() || (fx == 1 && fy == 1 && level.area == QRectF(region)))
-        return level;
-    return resample(gl, {level, level.area, false, false, QTransform(), QRectF()}, QRectF(region), QTransform());
+    return level;
 }
 
 DiscBlurNode::DiscBlurNode(const CIImage& in, double r)
@@ -1135,7 +1435,7 @@ void main() {
 }
 )");
     level = runPass(gl, program, level.area, level.texture->width, level.texture->height,
-                    {{level, level.area, false, false, QTransform(), QRectF()}}, [&](GLuint p) {
+                    {{level, level.area, false, false, QTransform(), QRectF(), QRectF()}}, [&](GLuint p) {
                         const float map[4] = {1.f, 1.f, 0.f, 0.f};
                         glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);
                         glUniform1i(gl.uniform(p, "_ci_taps"), GLint(taps.size() / 4));
@@ -1144,7 +1444,7 @@ void main() {
                     });
     if (factor == 1)
         return level;
-    return resample(gl, {level, level.area, false, false, QTransform(), QRectF()}, QRectF(region), QTransform());
+    return resample(gl, {level, level.area, false, false, QTransform(), QRectF(), QRectF()}, QRectF(region), QTransform());
 }
 
 AreaAverageNode::AreaAverageNode(const CIImage& in, const QRectF& r)
@@ -1161,7 +1461,7 @@ Rendered AreaAverageNode::render(GL& gl, const QRect&, double) const
     // The rendered part may be smaller than the rectangle (transparent
     // around it): bring it to exactly the rectangle first.
     if (level.area != QRectF(rect) || level.densityX() != 1.0 || level.densityY() != 1.0)
-        level = resample(gl, {level, input.extent(), false, true, QTransform(), QRectF()}, QRectF(rect), QTransform());
+        level = resample(gl, {level, input.extent(), false, true, QTransform(), QRectF(), QRectF()}, QRectF(rect), QTransform());
     static GLuint program = 0;
     if (!program)
         program = passProgram(gl, 1, R"(
@@ -1206,7 +1506,7 @@ void main() {
 uniform float _ci_factor;
 void main() { _ci_out = _ci_texel(0, vec2(0.5)) * _ci_factor; }
 )");
-    return runPass(gl, scaleProgram, QRectF(0, 0, 1, 1), 1, 1, {{level, QRectF(0, 0, 1, 1), true, true, QTransform(), QRectF()}},
+    return runPass(gl, scaleProgram, QRectF(0, 0, 1, 1), 1, 1, {{level, QRectF(0, 0, 1, 1), true, true, QTransform(), QRectF(), QRectF()}},
                    [&](GLuint p) {
                        const float map[4] = {1.f, 1.f, 0.f, 0.f};
                        glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);

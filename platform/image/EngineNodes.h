@@ -6,7 +6,7 @@
 // covering at least region ∩ extent (it may cover more), with everything
 // outside the covered area meaning transparent. `detail` (0..1] is how many
 // texels per pixel the consumer needs; only sources and transforms use it,
-// and only sources return fewer texels than pixels.
+// and only they return fewer texels than pixels.
 
 #include "platform/image/CIImage.h"
 #include "platform/image/CISampler.h"
@@ -16,6 +16,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 class CIKernel;
@@ -37,13 +38,42 @@ public:
     QRectF extent() const { return m_extent; }
     virtual CIFilterShape definition() const { return CIFilterShape::shapeWithRect(m_extent); }
     virtual Rendered render(GL& gl, const QRect& region, double detail) const = 0;
+    // The region at full detail, encoded to premultiplied 8-bit sRGB by the
+    // node's own last pass into a byte texture covering exactly the region;
+    // empty when the node cannot (the caller then converts).
+    virtual Rendered renderBytes(GL&, const QRect&) const { return {}; }
+    // A rendering of the region that, read bilinearly, gives render()'s
+    // pixels: a blur hands over its reduced copy instead of enlarging it.
+    virtual Rendered renderSmooth(GL& gl, const QRect& region) const { return render(gl, region, 1.0); }
+    // Calls `visit` with each input image (graph walks).
+    virtual void forEachInput(const std::function<void(const CIImage&)>&) const {}
 
 protected:
     QRectF m_extent;
 };
 
+// While one lives, a node that the recipe under `root` reaches along more
+// than one path is rendered once per region and detail and reused; its
+// textures are released with the scope. Scopes nest.
+class RenderScope {
+public:
+    explicit RenderScope(const CIImage& root);
+    ~RenderScope();
+    RenderScope(const RenderScope&) = delete;
+    RenderScope& operator=(const RenderScope&) = delete;
+    struct Data;
+
+private:
+    std::unique_ptr<Data> m_data;
+};
+
 // Renders `image` for the region; empty for nil or outside its extent.
 Rendered renderImage(GL& gl, const CIImage& image, const QRect& region, double detail = 1.0);
+// `image` for exactly `rect` in premultiplied 8-bit sRGB (a byte texture),
+// converted in the last pass when the top node can, else by a pass of its own.
+Rendered renderBytes(GL& gl, const CIImage& image, const QRect& rect);
+// A byte-texture pass's conversion, `vec4 _ci_encode8(vec4 workingColour)`.
+extern const char* const kEncodeBytes;
 
 // One sampler slot of a pass: what was rendered and how to read it.
 struct PassSampler {
@@ -57,14 +87,18 @@ struct PassSampler {
     // without a pass of its own.
     QTransform toInput;
     QRectF clampExtent;
+    // Transparent outside this rectangle (the rendered image's world) when
+    // not null: a crop read without a pass of its own.
+    QRectF crop;
 };
 
 // What a pass needs to read `image` over `roi` (world), folding clamps and
 // whole-pixel moves and flips into the read. With `smoothReads` (a pass that
-// only reads bilinearly at world positions) a Gaussian blur is handed over
-// at its reduced resolution instead of being enlarged first.
+// only reads bilinearly at world positions) a blur is handed over at its
+// reduced resolution instead of being enlarged first, and a crop of it is
+// read as a mask.
 PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool clamp, bool nearest,
-                       bool smoothReads = false);
+                       bool smoothReads = false, double detail = 1.0);
 
 // The GLSL uniforms and functions for `count` sampler slots
 // (_ci_texel(i, texelCoord), _ci_toTexel(i, point), _ci_ext[i]) and the
@@ -133,6 +167,7 @@ public:
 class TransformNode final : public ImageNode {
 public:
     TransformNode(const CIImage& input, const QTransform& transform);
+    void forEachInput(const std::function<void(const CIImage&)>& visit) const override { visit(input); }
     CIFilterShape definition() const override;
     Rendered render(GL& gl, const QRect& region, double detail) const override;
     CIImage input;
@@ -142,6 +177,8 @@ public:
 class CropNode final : public ImageNode {
 public:
     CropNode(const CIImage& input, const QRectF& rect);
+    Rendered renderBytes(GL& gl, const QRect& region) const override;
+    void forEachInput(const std::function<void(const CIImage&)>& visit) const override { visit(input); }
     Rendered render(GL& gl, const QRect& region, double detail) const override;
     CIImage input;
     QRect rect;
@@ -151,6 +188,7 @@ public:
 class ClampNode final : public ImageNode {
 public:
     explicit ClampNode(const CIImage& input);
+    void forEachInput(const std::function<void(const CIImage&)>& visit) const override { visit(input); }
     Rendered render(GL& gl, const QRect& region, double detail) const override;
     CIImage input;
 };
@@ -159,6 +197,7 @@ public:
 class TileNode final : public ImageNode {
 public:
     TileNode(const CIImage& input, const QTransform& transform);
+    void forEachInput(const std::function<void(const CIImage&)>& visit) const override { visit(input); }
     Rendered render(GL& gl, const QRect& region, double detail) const override;
     CIImage input;
     QTransform transform;
@@ -178,8 +217,11 @@ public:
         return m_definition.isNull() ? CIFilterShape::shapeWithRect(m_extent) : m_definition;
     }
     Rendered render(GL& gl, const QRect& region, double detail) const override;
+    Rendered renderBytes(GL& gl, const QRect& region) const override;
+    void forEachInput(const std::function<void(const CIImage&)>& visit) const override;
 
 private:
+    Rendered run(GL& gl, const QRect& out, bool bytes) const;
     std::shared_ptr<const CIKernel> m_kernel;
     std::vector<CISampler> m_samplers;
     std::vector<std::array<float, 4>> m_values;
@@ -194,6 +236,12 @@ private:
 class SourceOverNode final : public ImageNode {
 public:
     SourceOverNode(const CIImage& foreground, const CIImage& background);
+    void forEachInput(const std::function<void(const CIImage&)>& visit) const override
+    {
+        visit(foreground);
+        visit(background);
+    }
+    Rendered renderBytes(GL& gl, const QRect& region) const override;
     CIFilterShape definition() const override;
     Rendered render(GL& gl, const QRect& region, double detail) const override;
     CIImage foreground;
@@ -207,10 +255,16 @@ public:
 class GaussianBlurNode final : public ImageNode {
 public:
     GaussianBlurNode(const CIImage& input, double sigma);
+    void forEachInput(const std::function<void(const CIImage&)>& visit) const override { visit(input); }
     Rendered render(GL& gl, const QRect& region, double detail) const override;
     // The blurred copy before its enlargement (possibly fewer texels than
     // pixels); bilinear reads of it are what render() draws.
     Rendered renderReduced(GL& gl, const QRect& region) const;
+    Rendered renderSmooth(GL& gl, const QRect& region) const override;
+    // A blurred constant-colour rectangle (a shadow) has a closed form:
+    // the colour times two error-function differences. Its colour and
+    // rectangle, when this is one.
+    bool constantRect(std::array<float, 4>* color, QRect* rect) const;
     CIImage input;
     double sigma;
 };
@@ -219,7 +273,9 @@ public:
 class MotionBlurNode final : public ImageNode {
 public:
     MotionBlurNode(const CIImage& input, double radius, double angle);
+    void forEachInput(const std::function<void(const CIImage&)>& visit) const override { visit(input); }
     Rendered render(GL& gl, const QRect& region, double detail) const override;
+    Rendered renderSmooth(GL& gl, const QRect& region) const override;
     CIImage input;
     double radius;
     double angle;
@@ -229,6 +285,7 @@ public:
 class DiscBlurNode final : public ImageNode {
 public:
     DiscBlurNode(const CIImage& input, double radius);
+    void forEachInput(const std::function<void(const CIImage&)>& visit) const override { visit(input); }
     Rendered render(GL& gl, const QRect& region, double detail) const override;
     CIImage input;
     double radius;
@@ -238,6 +295,7 @@ public:
 class AreaAverageNode final : public ImageNode {
 public:
     AreaAverageNode(const CIImage& input, const QRectF& rect);
+    void forEachInput(const std::function<void(const CIImage&)>& visit) const override { visit(input); }
     Rendered render(GL& gl, const QRect& region, double detail) const override;
     CIImage input;
     QRect rect;

@@ -40,7 +40,8 @@ bool hasExtension(const char* name)
 } // namespace
 
 const char* const kShaderPrelude = R"(
-// mode: bit 0 clamp to the clamp box, bit 1 nearest filtering. Written
+// mode: bit 0 clamp to the clamp box, bit 1 nearest filtering, bit 2
+// transparent outside the box (a crop read at any density). Written
 // without branches and with an explicit level: texture reads inside
 // conditional code are many times slower on the software rasterizer.
 // `size` is the region of texels in use, `scale` one over the texture's
@@ -57,7 +58,8 @@ vec4 _ci_fetch(sampler2D tex, vec2 tc, vec2 size, vec2 scale, int mode, vec4 box
     vec2 linearCover = clamp(tc + 0.5, 0.0, 1.0) * clamp(size + 0.5 - tc, 0.0, 1.0);
     vec2 nearestCover = step(vec2(0.0), tc) * step(tc, size);
     vec2 w = mix(mix(linearCover, nearestCover, nearest), vec2(1.0), clampMode);
-    return textureLod(tex, c * scale, 0.0) * (w.x * w.y);
+    vec2 inCrop = mix(vec2(1.0), step(box.xy, tc) * step(tc, box.zw), float((mode >> 2) & 1));
+    return textureLod(tex, c * scale, 0.0) * (w.x * w.y * inCrop.x * inCrop.y);
 }
 vec3 _ci_toLinear(vec3 c) {
     return mix(c / 12.92, pow((c + 0.055) / 1.055, vec3(2.4)), step(vec3(0.04045), c));

@@ -70,6 +70,10 @@ public:
     quint64 failureCount() const { return m_failureCount; }
     QString lastFailure() const { return m_lastFailure; }
 
+    // Passes drawn since start (tests, benchmarks).
+    quint64 passCount() const { return m_passCount; }
+    void countPass() { ++m_passCount; }
+
     // Pool bookkeeping.
     void recycle(GLuint id, int width, int height, GLenum format);
     void trimPool();
@@ -98,6 +102,7 @@ private:
     QString m_version;
     double m_startupMs = 0;
     quint64 m_failureCount = 0;
+    quint64 m_passCount = 0;
     QString m_lastFailure;
     void* m_display = nullptr;
     void* m_context = nullptr;

@@ -1,0 +1,98 @@
+// How a recipe becomes passes: shared inputs drawn once, a blurred constant
+// rectangle in closed form, the 8-bit result encoded by the last pass.
+
+#include "Pixels.h"
+
+#include "platform/image/CIBuiltinFilters.h"
+#include "platform/image/GLEngine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CIImage blurred(const CIImage& image, double radius)
+{
+    CIGaussianBlur blur;
+    blur.inputImage = QVariant::fromValue(image);
+    blur.inputRadius = radius;
+    return blur.outputImage();
+}
+
+quint64 passes() { return Engine::GL::instance()->passCount(); }
+
+CIImage sheared(const CIImage& image) { return image.imageByApplyingTransform(QTransform(1, 0.5, 0, 1, 0, 0)); }
+
+} // namespace
+
+TEST(RenderPlan, SharedInputIsDrawnOnce)
+{
+    const CIImage photo = CIImage::imageWithQImage(bitmap(2, 2, {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {9, 9, 9, 255}}))
+                              .imageByApplyingTransform(QTransform::fromScale(8, 8));
+    const CIImage shared = sheared(photo); // one pass of its own
+    const CIImage once = blurred(shared, 2).imageByCompositingOverImage(blurred(shared, 3));
+    const CIImage twice = blurred(sheared(photo), 2).imageByCompositingOverImage(blurred(sheared(photo), 3));
+    const QRect rect(-10, -10, 40, 50);
+    const Rendered expected(twice, rect); // also fills the caches
+    const quint64 before = passes();
+    const Rendered twin(twice, rect);
+    const quint64 between = passes();
+    const Rendered actual(once, rect);
+    EXPECT_EQ((between - before) - (passes() - between), 1u);
+    for (int y = rect.y(); y < rect.bottom(); y += 7)
+        for (int x = rect.x(); x < rect.right(); x += 5)
+            EXPECT_THAT(actual.at(x, y), PixelNear(expected.at(x, y), 0.f)) << x << ", " << y;
+}
+
+TEST(RenderPlan, BlurredConstantRectangleMatchesTheBlur)
+{
+    // The closed form against the same rectangle blurred from texels (moved
+    // by a pixel so that the engine cannot see the constant colour). Within
+    // 0.01: the texel blur runs at reduced scale for large radii.
+    const CIImage color = CIImage::imageWithColor(CIColor(0.2, 0.4, 0.8, 0.9));
+    for (double radius : {1.5, 6.0, 30.0}) {
+        const QRect box(20, 10, 60, 40);
+        const CIImage exact = blurred(color.imageByCroppingToRect(box), radius);
+        const CIImage texels = blurred(color.imageByCroppingToRect(box.translated(-1, 0))
+                                           .imageByApplyingTransform(QTransform::fromTranslate(1, 0)), radius);
+        const CIImage back = CIImage::imageWithColor(CIColor(0.9, 0.5, 0.1, 1)).imageByCroppingToRect(QRectF(0, 0, 90, 60));
+        const QRect rect(0, 0, 100, 60);
+        // Alone, and blended where it is drawn.
+        for (bool over : {false, true}) {
+            const Rendered a(over ? exact.imageByCompositingOverImage(back) : exact, rect);
+            const Rendered b(over ? texels.imageByCompositingOverImage(back) : texels, rect);
+            ASSERT_TRUE(a.ok() && b.ok());
+            for (int y = 0; y < 60; y += 3)
+                for (int x = 0; x < 100; x += 3)
+                    EXPECT_THAT(a.at(x, y), PixelNear(b.at(x, y), 0.01f)) << radius << " at " << x << ", " << y;
+        }
+    }
+}
+
+TEST(RenderPlan, BitmapEncodedByTheLastPassMatchesTheFloatRender)
+{
+    const CIImage photo = CIImage::imageWithQImage(bitmap(2, 2, {{255, 0, 0, 128}, {0, 255, 0, 255}, {0, 0, 255, 255}, {200, 90, 9, 30}}))
+                              .imageByApplyingTransform(QTransform::fromScale(5.3, 4.1));
+    CIColorInvert invert;
+    invert.inputImage = QVariant::fromValue(photo);
+    const CIImage kernel = invert.outputImage();
+    const CIImage back = CIImage::imageWithColor(CIColor(0.1, 0.5, 0.3, 0.6));
+    const CIImage shadow = blurred(CIImage::imageWithColor(CIColor(0, 0, 0, 1)).imageByCroppingToRect(QRectF(2, 2, 6, 5)), 2);
+    // A kernel, source over, a crop of it, over a shadow, a plain resample.
+    for (const CIImage& image : {kernel, photo.imageByCompositingOverImage(back),
+                                 kernel.imageByCompositingOverImage(back).imageByCroppingToRect(QRectF(0, 0, 10, 8)),
+                                 photo.imageByCompositingOverImage(shadow), photo}) {
+        const QRect rect(0, 0, 10, 8);
+        const QImage bytes = CIContext().createCGImage(image, QRectF(rect));
+        const Rendered floats(image, rect);
+        ASSERT_FALSE(bytes.isNull());
+        for (int y = 0; y < rect.height(); ++y)
+            for (int x = 0; x < rect.width(); ++x) {
+                const Pixel f = floats.at(x, y);
+                const QColor c = bytes.pixelColor(x, rect.height() - 1 - y); // straight sRGB
+                const float a = std::clamp(f[3], 0.f, 1.f);
+                EXPECT_NEAR(c.alphaF(), a, 1.5 / 255) << x << ", " << y;
+                if (a > 0.3f)
+                    EXPECT_NEAR(linear(c.red()), f[0] / f[3], 0.02) << x << ", " << y;
+            }
+    }
+}
