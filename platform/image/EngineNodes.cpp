@@ -1308,7 +1308,7 @@ Rendered MotionBlurNode::renderSmooth(GL& gl, const QRect& region) const
     // long horizontal blur is computed on a copy narrowed 16 or 32 times.
     auto factorFor = [](double extent) {
         int f = 1;
-        while (f < 32 && extent / (2.0 * f) >= 8.0)
+        while (f < 32 && extent / (2.0 * f) >= 32.0)
             f *= 2;
         return f;
     };
