@@ -1,0 +1,7 @@
+#include "frames/FrameClasses.h"
+
+#include "filters/LXFilterConstructor.h"
+
+void registerFrameClasses()
+{
+}
