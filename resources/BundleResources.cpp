@@ -144,12 +144,20 @@ QUrl URLForImageResourceIn(const QString& basePath, const QString& prefix, const
     return lookInTree(basePath, prefix, directory, avoiding, visited);
 }
 
+// The part of a resource's path inside the bundle: where the bundle is
+// installed ("/opt/Masks/...") must not decide what a look-up finds.
+static QString insideBundle(const Bundle& bundle, const QString& path)
+{
+    const QString root = bundle.bundlePath() + QLatin1Char('/');
+    return path.startsWith(root) ? path.mid(root.size()) : path;
+}
+
 QStringList pathsForImageResourcesAvoding(const Bundle& bundle, const QString& avoiding, const QString& directory)
 {
     QStringList paths;
     for (const QString& ext : imageExtensions()) {
         for (const QString& path : bundle.pathsForResources(ext, directory))
-            if (avoiding.isEmpty() || !path.contains(avoiding))
+            if (avoiding.isEmpty() || !insideBundle(bundle, path).contains(avoiding))
                 paths.append(path);
     }
     return paths;
@@ -159,7 +167,7 @@ QString pathForImageResourceWithPrefix(const Bundle& bundle, const QString& pref
                                        const QString& avoiding)
 {
     for (const QString& path : pathsForImageResourcesAvoding(bundle, avoiding, directory))
-        if (path.contains(prefix))
+        if (insideBundle(bundle, path).contains(prefix))
             return path;
     return {};
 }
@@ -218,7 +226,7 @@ static QString nameForPrefix(const Bundle& bundle, const QString& prefix)
     if (prefix.isEmpty())
         return {};
     for (const QString& path : bundle.pathsForResources(QStringLiteral("tiff")))
-        if (path.contains(prefix))
+        if (insideBundle(bundle, path).contains(prefix))
             return withoutVariants(baseName(path.section(QLatin1Char('/'), -1)));
     return {};
 }

@@ -28,7 +28,8 @@ QString directoryForResourceType(const QString& type); // null when unknown
 QUrl URLForImageResourceIn(const QString& basePath, const QString& prefix, const QString& directory,
                            const QString& avoiding);
 
-// In a bundle, prefix and avoided text match anywhere in the path.
+// In a bundle, prefix and avoided text match anywhere in the path inside the
+// bundle (never in the folders the bundle itself lies in).
 QString pathForImageResourceWithPrefix(const Bundle& bundle, const QString& prefix, const QString& directory,
                                        const QString& avoiding);
 QStringList pathsForImageResourcesAvoding(const Bundle& bundle, const QString& avoiding, const QString& directory);

@@ -1,0 +1,45 @@
+#include "frames/PictureResource.h"
+
+#include "platform/foundation/Bundle.h"
+#include "resources/BundleResources.h"
+#include "resources/StringResources.h"
+
+#include <cmath>
+
+QVector<double> PictureResource::numbers(int count) const
+{
+    if (pieces.size() != count)
+        return {};
+    QVector<double> values;
+    for (const QString& piece : pieces) {
+        bool ok = false;
+        const double value = piece.toDouble(&ok);
+        if (!ok || !std::isfinite(value))
+            return {};
+        values.append(value);
+    }
+    return values;
+}
+
+PictureResource findPictureResource(const QString& type, const QString& name, const QString& avoiding)
+{
+    PictureResource found;
+    const LXResourceInfo info = resourceInfo(name);
+    // A bare name has no prefix to look for; an empty prefix would match the first file.
+    if (info.type.isEmpty() || !info.hasIndex())
+        return found;
+    found.path = pathForImageResourceWithPrefix(Bundle::mainBundle(), resourceIDForType(info.type, info.index),
+                                                directoryForResourceType(type), avoiding);
+    if (found.path.isNull())
+        return found;
+    const LXResourceInfo fileInfo = resourceInfo(found.path);
+    found.resourceIDName = resourceIDNameFor(fileInfo);
+    if (!fileInfo.options.isNull())
+        found.pieces = fileInfo.options.split(QLatin1Char('-'));
+    return found;
+}
+
+QStringList pictureResourceNames(const QString& type, const QString& avoiding)
+{
+    return resourceIDNamesForImageResourcesAvoding(Bundle::mainBundle(), avoiding, directoryForResourceType(type));
+}

@@ -1,0 +1,28 @@
+#pragma once
+// A ready-made picture of the main bundle (a frame, a shadow) found by its
+// resource name in the folder of its type, with the numbers its file name's
+// options carry ("ALX-F#001#Polaroid#60-190-880-880" has four).
+// Main thread (reads the resource type table).
+
+#include "platform/image/CIImage.h"
+#include "resources/LXResourceInfo.h"
+
+#include <QString>
+#include <QVector>
+
+struct PictureResource {
+    QString path;           // null when nothing was found
+    QString resourceIDName; // the found file's canonical name
+    QStringList pieces;     // its options split at "-"; empty without options
+    // The pieces as numbers; empty unless there are exactly `count`, all finite.
+    QVector<double> numbers(int count) const;
+};
+
+// The first image in the folder of `type` whose path inside the bundle holds
+// the type and index of `name` and not `avoiding` (null: nothing avoided).
+// A name without type and index finds nothing.
+PictureResource findPictureResource(const QString& type, const QString& name, const QString& avoiding);
+
+// The resource names of every picture of `type` whose path inside the bundle
+// does not hold `avoiding`.
+QStringList pictureResourceNames(const QString& type, const QString& avoiding);

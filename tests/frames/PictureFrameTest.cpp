@@ -1,0 +1,160 @@
+#include "filters/LXFilterConstructor.h"
+#include "frames/FrameClasses.h"
+#include "frames/LXPictureFrameFilter.h"
+#include "frames/LXPictureShadowFilter.h"
+#include "resources/BundleResources.h"
+#include "tests/filters/Oracles.h"
+#include "tests/support/LogCapture.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+// A photo with detail everywhere, so a misplaced read shows.
+CIImage photo(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGBA8888);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixelColor(x, y, QColor((x * 7) % 256, (y * 5) % 256, ((x + y) * 3) % 256));
+    return CIImage::imageWithQImage(image);
+}
+
+bool allFinite(const CIImage& image, const QRect& rect)
+{
+    const std::vector<float> values = CIContext().renderToFloats(image, QRectF(rect));
+    return !values.empty() && std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
+}
+
+} // namespace
+
+TEST(PictureFrame, PlacesFrameAndShadowByTheirNumbers)
+{
+    struct Row {
+        const char* name;
+        QRectF photo, layout, picture;
+        QPointF from, to; // a picture point and where it must land
+    };
+    // Window 800 x 600 in a 1000 x 800 picture over 1600 x 1000: s = 5/3, 133.3 free on each side.
+    const Row frames[] = {
+        {"window corner", {0, 0, 1600, 1000}, {100, 100, 800, 600}, {0, 0, 1000, 800}, {100, 100}, {400.0 / 3, 0}},
+        {"window top right", {0, 0, 1600, 1000}, {100, 100, 800, 600}, {0, 0, 1000, 800}, {900, 700}, {4400.0 / 3, 1000}},
+        {"moved photo", {50, -20, 1600, 1000}, {100, 100, 800, 600}, {0, 0, 1000, 800}, {100, 100}, {50 + 400.0 / 3, -20}},
+        {"picture off origin", {0, 0, 800, 600}, {100, 100, 800, 600}, {10, 20, 1000, 800}, {110, 120}, {0, 0}},
+    };
+    for (const Row& row : frames) {
+        SCOPED_TRACE(row.name);
+        const auto T = LXPictureFrameFilter::frameTransform(row.photo, row.layout, row.picture);
+        ASSERT_TRUE(T);
+        EXPECT_NEAR(T->map(row.from).x(), row.to.x(), 1e-9);
+        EXPECT_NEAR(T->map(row.from).y(), row.to.y(), 1e-9);
+    }
+    // Shadow 1100 wide, margin (50, 40), photo 2100 wide: k = 2, moved by (-100, -80).
+    const auto S = LXPictureShadowFilter::shadowTransform({0, 0, 2100, 1400}, {50, 40}, {0, 0, 1100, 300});
+    ASSERT_TRUE(S);
+    EXPECT_EQ(S->map(QPointF(0, 0)), QPointF(-100, -80));
+    EXPECT_EQ(S->map(QPointF(50, 40)), QPointF(0, 0));
+
+    // Nothing to place by: no transform rather than NaN.
+    EXPECT_FALSE(LXPictureFrameFilter::frameTransform({0, 0, 100, 100}, {}, {0, 0, 10, 10}));
+    EXPECT_FALSE(LXPictureFrameFilter::frameTransform({0, 0, 100, 100}, {1, 1, 0, 5}, {0, 0, 10, 10}));
+    EXPECT_FALSE(LXPictureShadowFilter::shadowTransform({0, 0, 100, 100}, {300, 0}, {0, 0, 300, 10}));
+}
+
+TEST(PictureFrame, EveryShippedPictureRendersTheSameInTilesAndShowsThePhoto)
+{
+    registerFrameClasses();
+    const QString frameClass = QStringLiteral("LXPictureFrameFilter");
+    LXFilterConstructor::registerFilterInDescription(
+        {{"CIPlugInFilterList", QVariantMap{{frameClass, QVariantMap{{"CIFilterClass", frameClass}}}}}});
+    // Large enough that every frame is enlarged, as over real photos.
+    const CIImage source = photo(1500, 1000);
+    ASSERT_GE(LXPictureFrameFilter::frameList().size(), 4);
+    ASSERT_GE(LXPictureShadowFilter::shadowList().size(), 3);
+    for (const QString& name : LXPictureFrameFilter::frameList()) {
+        SCOPED_TRACE(name.toStdString());
+        auto filter = CIFilter::filterWithName(frameClass);
+        ASSERT_TRUE(filter);
+        filter->setValue(QVariant::fromValue(source), QStringLiteral("inputImage"));
+        filter->setValue(name, QStringLiteral("inputFrameName"));
+        EXPECT_EQ(filter->valueForKey(QStringLiteral("inputFrameName")).toString(), name);
+        const CIImage out = filter->outputImage();
+        const auto* frame = static_cast<LXPictureFrameFilter*>(filter.get());
+        const QRectF window = frame->frameLayout.toRectF();
+        const QPointF corner = LXPictureFrameFilter::frameTransform(source.extent(), window,
+                                                                    frame->frameImage.value<CIImage>().extent())
+                                   ->map(window.topLeft());
+        // Around the window's corner: frame, mask edge and photo meet there.
+        const QRect area = QRect(int(corner.x()) - 90, int(corner.y()) - 70, 180, 140);
+        EXPECT_TRUE(allFinite(out, area));
+        EXPECT_LE(tiledDifference(out, area, 37, 29), 2e-3);
+        // The middle of the photo shows through the window unchanged.
+        EXPECT_LE(renderDifference(out, source, QRect(740, 490, 8, 8)), 2e-3);
+    }
+    const CIImage small = photo(96, 64);
+    for (const QString& name : LXPictureShadowFilter::shadowList()) {
+        SCOPED_TRACE(name.toStdString());
+        LXPictureShadowFilter filter;
+        filter.inputImage = QVariant::fromValue(small);
+        filter.setInputShadowName(name);
+        const CIImage out = filter.outputImage();
+        EXPECT_GT(out.extent().width(), small.extent().width());
+        EXPECT_TRUE(allFinite(out, out.extent().toAlignedRect()));
+        EXPECT_LE(tiledDifference(out, out.extent().toAlignedRect(), 37, 29), 1e-3);
+    }
+}
+
+TEST(PictureFrame, WithoutAPictureOrWindowThePhotoStays)
+{
+    const CIImage source = photo(40, 30);
+    struct Row {
+        const char* name;
+        std::function<void(LXPictureFrameFilter&)> set;
+        const char* line; // the one log line expected, if any
+    };
+    const Row rows[] = {
+        {"no name", [](LXPictureFrameFilter& f) { f.setInputFrameName({}); }, nullptr},
+        {"unknown name", [](LXPictureFrameFilter& f) { f.setInputFrameName(QStringLiteral("ALX-F#999#Gone")); },
+         "Warning: Picture Frame 'ALX-F#999#Gone' not found"},
+        {"bare name", [](LXPictureFrameFilter& f) { f.setInputFrameName(QStringLiteral("Polaroid")); },
+         "Warning: Picture Frame 'Polaroid' not found"},
+        {"empty window",
+         [&](LXPictureFrameFilter& f) {
+             f.frameImage = QVariant::fromValue(photo(10, 10));
+             f.frameLayout = QRectF();
+         },
+         nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        LXPictureFrameFilter filter;
+        filter.setInputFrameName(LXPictureFrameFilter::frameList().first());
+        filter.inputImage = QVariant::fromValue(source);
+        LogCapture log;
+        row.set(filter);
+        EXPECT_EQ(filter.outputImage(), source);
+        EXPECT_EQ(log.lines(), row.line ? QStringList{QString::fromLatin1(row.line)} : QStringList{});
+    }
+}
+
+TEST(PictureFrame, LookUpIgnoresWhereTheBundleIsInstalled)
+{
+    QTemporaryDir dir;
+    const QString root = dir.filePath(QStringLiteral("MaskedInstall/share"));
+    ASSERT_TRUE(QDir().mkpath(root + QStringLiteral("/Frames")));
+    QImage pixel(2, 2, QImage::Format_ARGB32);
+    pixel.fill(Qt::white);
+    ASSERT_TRUE(pixel.save(root + QStringLiteral("/Frames/ALX-F#001#Card#0-0-1-1.png")));
+    ASSERT_TRUE(pixel.save(root + QStringLiteral("/Frames/ALX-F#001#CardMask.png")));
+    const Bundle bundle(root);
+    EXPECT_EQ(resourceIDNamesForImageResourcesAvoding(bundle, QStringLiteral("Mask"), QStringLiteral("Frames")),
+              QStringList{QStringLiteral("ALX-F#001#Card")});
+    EXPECT_EQ(pathForImageResourceWithPrefix(bundle, QStringLiteral("ALX-F#001"), QStringLiteral("Frames"),
+                                             QStringLiteral("Mask")),
+              root + QStringLiteral("/Frames/ALX-F#001#Card#0-0-1-1.png"));
+}
