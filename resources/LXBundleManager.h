@@ -1,6 +1,6 @@
 #pragma once
-// Image files, free file names, random names and the per-user support folder.
-// (The resource-bundle store side of this class comes later.)
+// Image files, free file names, random names and the per-user support folder;
+// resource bundles and the stores that list them.
 //
 // Writing: the target's extension picks the type ("jpg"/"jpeg" JPEG, "png"
 // PNG, anything else PNG when the picture has alpha, JPEG otherwise) and is
@@ -16,11 +16,83 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <QVariantMap>
 
+#include <memory>
+
+class Bundle;
 class QFile;
 
+// A resource bundle is a folder: "Info.plist" (its description),
+// "QuickLook/Preview.png" (or ".jpg") with "QuickLook/Thumbnail.<ext>" beside
+// it, and resource files under relative paths. Its preview is also written
+// as the folder's thumbnail where file managers look (Thumbnails.h).
+//
+// Stores: the shared store lists the bundles of the support folder in
+// "BundleManager.plist" there (name -> {"filename": path relative to the
+// support folder, "marked": bool, "modification_time": date}); a type store
+// lists the application's resources of one extension (name -> file URL) and
+// is read-only. Stores live for the whole process.
 class LXBundleManager {
 public:
+    // ---- bundles
+
+    // Writes the bundle at `url`: the folder (made when missing), entries of
+    // an earlier write that are no longer among `resources` removed, Info.plist,
+    // each resource (relative path -> value, see saveResource) not yet there,
+    // the QuickLook thumbnail and the desktop thumbnails. Goes on past single
+    // failures; false with the reasons in `error` (required) when any step
+    // failed. Refuses, touching nothing, a file, or a folder that holds
+    // files and is no bundle (has no Info.plist); resource paths that leave
+    // the bundle are refused one by one.
+    static bool writeBundleToURL(const QUrl& url, const QVariantMap& description, const QVariantMap& resources,
+                                 QString* error);
+    // Saves one value: a list of paths relative to the temporary folder
+    // (copied into a folder at `url`), a std::shared_ptr<LXCachedImage>, a
+    // Picture or a CIImage. Anything else shows the "Cannot save File" alert.
+    // False with the reason in `error` (optional) when nothing, or not all,
+    // was saved.
+    static bool saveResource(const QVariant& value, const QUrl& url, QString* error = nullptr);
+    // The bundle's "Preview" picture, else its "QuickLook/Preview", else the
+    // application's "NoPreview.jpg".
+    static Picture previewForBundle(const Bundle& bundle);
+    // The bundle's Info.plist; empty after a "Warning: " line when unreadable.
+    static QVariantMap decriptionForBundle(const Bundle& bundle);
+    // The dictionary in the file "files" of the support folder, or empty.
+    static QVariantMap shadowCopyDictionary();
+
+    // ---- stores
+
+    static LXBundleManager& sharedBundleManager();
+    // The store of the first call for `type`, whatever `directory` is asked.
+    static LXBundleManager& bundleManagerForType(const QString& type, const QString& directory = {});
+
+    // A shared-store form on the property list at `path` (empty when missing
+    // or unreadable).
+    static std::unique_ptr<LXBundleManager> initForDictionaryPath(const QString& path);
+    static std::unique_ptr<LXBundleManager> initForBundleType(const QString& type, const QString& directory);
+
+    QStringList names() const; // ascending, case-sensitive
+    // A type store's file URL; for the shared store the bundle the entry's
+    // "filename" names inside the support folder. Empty when none.
+    QUrl URLForName(const QString& name) const;
+    // Null after a "Warning: " line when there is no such bundle.
+    std::unique_ptr<Bundle> bundleForName(const QString& name) const;
+    Picture previewForName(const QString& name) const;
+    QVariantMap decriptionForName(const QString& name) const;
+    // Sets the entry's mark and time and saves; unknown names change nothing.
+    void setMarked(bool marked, const QString& name);
+    // Deletes the entry's bundle (only a path inside the support folder,
+    // never the folder itself) and the entry, and saves.
+    void removeShadowWithName(const QString& name);
+    // Writes the dictionary atomically; false after a "Warning: " line.
+    bool saveShadowDictionary() const;
+
+    const QVariantMap& shadowDictionary() const { return m_shadow; }
+    QString savePath() const { return m_savePath; }
+
+    // ---- image files and names
+
     static bool saveBitmapRep(const QImage& bitmap, const QUrl& url);
     static bool saveImage(const Picture& image, const QUrl& url); // nil: false, no alert
     // Renders the whole image (its extent) and writes it as above.
@@ -53,6 +125,16 @@ public:
     // appended) is created; null when the kind is unknown (error untouched)
     // or creation fails (error set).
     static QString directoryPath(quint64 kind, quint64 domain, const QString& component, QString* error = nullptr);
+
+private:
+    LXBundleManager() = default;
+    // The folder the shared store's file names are relative to.
+    QString baseFolder() const;
+
+    QVariantMap m_shadow;
+    QStringList m_names; // type stores only
+    QString m_savePath;
+    bool m_typeStore = false;
 };
 
 // Creates the folder and its parents; false with the reason in `error`.
