@@ -82,7 +82,7 @@ yy, xx = np.mgrid[0:N, 0:N].astype(float)
 
 def wood(seed, light, dark, rings):
     warp = fbm((N, N), seed, 3, 4)
-    grain = periodic_noise((N, N), seed + 50, 2, 90)  # long fibres along x
+    grain = periodic_noise((N, N), seed + 50, 90, 2)  # long fibres along x
     phase = rings * yy / N + 0.35 * warp + 0.25 * np.sin(2 * np.pi * xx / N)
     ring = 0.5 + 0.5 * np.sin(2 * np.pi * phase)
     ring = ring ** 2.2
@@ -196,7 +196,7 @@ def polaroid():
     x0, y0, w, h = 54, 54, 892, 892
     outer = rounded_rect_sdf(H, W, 0, 0, W, H, 6)
     window = rounded_rect_sdf(H, W, x0, y0, x0 + w, y0 + h, 1.5)
-    paper_v = 0.955 + cloud((H, W), 5, 0.006)
+    paper_v = 0.955 + cloud((H, W), 5, 0.0035)
     rgb = np.stack([paper_v, paper_v * 0.993, paper_v * 0.975], -1)
     # The print sits a little below the paper: a thin shadow inside the window's edge
     # falls onto the paper around it, and the outer edge darkens slightly.
@@ -218,7 +218,7 @@ def bevelled_mat():
     cut = rounded_rect_sdf(H, W, wx0 - bevel, wy0 - bevel, W - wx0 + bevel, H - wy0 + bevel, 0)
     frame_in = rounded_rect_sdf(H, W, moulding, moulding, W - moulding, H - moulding, 0)
     # Mat board: warm off-white with a fine grain.
-    m = 0.90 + cloud((H, W), 7, 0.007)
+    m = 0.90 + cloud((H, W), 7, 0.004)
     rgb = np.stack([m, m * 0.975, m * 0.925], -1)
     # The bevel: the white core of the board, lit from the top left.
     dl, dr = px - (wx0 - bevel), (W - wx0 + bevel) - px
@@ -249,7 +249,7 @@ def slide_mount():
     outer = rounded_rect_sdf(H, W, 0, 0, W, H, 40)
     window = rounded_rect_sdf(H, W, x0, y0, x0 + w, y0 + h, 22)
     groove = rounded_rect_sdf(H, W, 60, 60, W - 60, H - 60, 26)
-    v = 0.88 + cloud((H, W), 9, 0.004)
+    v = 0.88 + cloud((H, W), 9, 0.003)
     rgb = np.stack([v * 0.97, v * 0.98, v], -1)
     # A pressed groove round the mount and a soft edge at the window.
     rgb *= (1 - 0.10 * np.exp(-(groove / 2.2) ** 2))[..., None]
@@ -276,7 +276,7 @@ def deckle_edge():
             rough = np.where(dist == np.minimum(np.minimum(py, H - py), np.minimum(px, W - px)), rough + rough_k, rough)
     dist_edge = np.minimum(np.minimum(px, W - px), np.minimum(py, H - py)) - 14 - rough
     window = rounded_rect_sdf(H, W, x0, y0, x0 + w, y0 + h, 0)
-    v = 0.965 + cloud((H, W), 11, 0.006)
+    v = 0.965 + cloud((H, W), 11, 0.0035)
     rgb = np.stack([v, v * 0.99, v * 0.965], -1)
     rgb *= (1 - 0.07 * np.exp(-np.maximum(dist_edge, 0) / 2.5))[..., None]
     alpha = np.clip(dist_edge + 0.5, 0, 1) * (1 - coverage(window))
