@@ -4,6 +4,8 @@
 #include "resources/BundleResources.h"
 #include "resources/StringResources.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 
 QVector<double> PictureResource::numbers(int count) const
@@ -24,8 +26,12 @@ QVector<double> PictureResource::numbers(int count) const
 PictureResource findPictureResource(const QString& type, const QString& name, const QString& avoiding)
 {
     PictureResource found;
-    const LXResourceInfo info = resourceInfo(name);
-    // A bare name has no prefix to look for; an empty prefix would match the first file.
+    LXResourceInfo info = resourceInfo(name);
+    // A bare resource ID ("ALX-F#002") parses its number as the name.
+    static const QRegularExpression threeDigits(QStringLiteral("^\\d{3}$"));
+    if (!info.hasIndex() && threeDigits.match(info.name).hasMatch())
+        info.index = info.name.toULongLong();
+    // A name without type and index has no prefix; an empty one would match the first file.
     if (info.type.isEmpty() || !info.hasIndex())
         return found;
     found.path = pathForImageResourceWithPrefix(Bundle::mainBundle(), resourceIDForType(info.type, info.index),

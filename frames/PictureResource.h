@@ -19,7 +19,8 @@ struct PictureResource {
 };
 
 // The first image in the folder of `type` whose path inside the bundle holds
-// the type and index of `name` and not `avoiding` (null: nothing avoided).
+// the type and index of `name` ("ALX-F#002", "ALX-F#002#Card") and not
+// `avoiding` (null: nothing avoided).
 // A name without type and index finds nothing.
 PictureResource findPictureResource(const QString& type, const QString& name, const QString& avoiding);
 

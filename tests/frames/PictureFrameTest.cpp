@@ -2,11 +2,12 @@
 #include "frames/FrameClasses.h"
 #include "frames/LXPictureFrameFilter.h"
 #include "frames/LXPictureShadowFilter.h"
-#include "resources/BundleResources.h"
 #include "tests/filters/Oracles.h"
 #include "tests/support/LogCapture.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -142,19 +143,37 @@ TEST(PictureFrame, WithoutAPictureOrWindowThePhotoStays)
     }
 }
 
-TEST(PictureFrame, LookUpIgnoresWhereTheBundleIsInstalled)
+// Run by the test below in a process whose bundle is installed under "MaskedInstall".
+TEST(PictureFrame, InstalledElsewhere)
+{
+    if (qEnvironmentVariableIsEmpty("SUNNYSIDE_RESOURCES"))
+        GTEST_SKIP() << "helper of FramesAreFoundWhereverInstalledAndBadNamesKeepTheFrameBefore";
+    EXPECT_EQ(LXPictureFrameFilter::frameList(), (QStringList{"ALX-F#001#Card", "ALX-F#002#Bad"}));
+    LXPictureFrameFilter filter;
+    filter.setInputFrameName(QStringLiteral("ALX-F#001"));
+    LogCapture log;
+    filter.setInputFrameName(QStringLiteral("ALX-F#002"));
+    EXPECT_EQ(log.lines(), QStringList{"Error: Picture Frame ALX-F#002 has wrong number of Name-Components 3 (1, 2, 3)"});
+    EXPECT_EQ(filter.inputFrameName().toString(), "ALX-F#001#Card");
+    EXPECT_EQ(filter.frameLayout.toRectF(), QRectF(4, 4, 8, 8));
+    EXPECT_FALSE(filter.maskImage.value<CIImage>().isNull());
+}
+
+TEST(PictureFrame, FramesAreFoundWhereverInstalledAndBadNamesKeepTheFrameBefore)
 {
     QTemporaryDir dir;
-    const QString root = dir.filePath(QStringLiteral("MaskedInstall/share"));
-    ASSERT_TRUE(QDir().mkpath(root + QStringLiteral("/Frames")));
-    QImage pixel(2, 2, QImage::Format_ARGB32);
-    pixel.fill(Qt::white);
-    ASSERT_TRUE(pixel.save(root + QStringLiteral("/Frames/ALX-F#001#Card#0-0-1-1.png")));
-    ASSERT_TRUE(pixel.save(root + QStringLiteral("/Frames/ALX-F#001#CardMask.png")));
-    const Bundle bundle(root);
-    EXPECT_EQ(resourceIDNamesForImageResourcesAvoding(bundle, QStringLiteral("Mask"), QStringLiteral("Frames")),
-              QStringList{QStringLiteral("ALX-F#001#Card")});
-    EXPECT_EQ(pathForImageResourceWithPrefix(bundle, QStringLiteral("ALX-F#001"), QStringLiteral("Frames"),
-                                             QStringLiteral("Mask")),
-              root + QStringLiteral("/Frames/ALX-F#001#Card#0-0-1-1.png"));
+    const QString root = dir.filePath(QStringLiteral("MaskedInstall/share/sunnyside"));
+    ASSERT_TRUE(QDir().mkpath(root + "/Frames"));
+    QImage card(16, 16, QImage::Format_ARGB32);
+    card.fill(Qt::white);
+    for (const char* name : {"ALX-F#001#Card#4-4-8-8.png", "ALX-F#001#CardMask.png", "ALX-F#002#Bad#1-2-3.png"})
+        ASSERT_TRUE(card.save(root + "/Frames/" + name));
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SUNNYSIDE_RESOURCES", root);
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=PictureFrame.InstalledElsewhere"});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QString output = QString::fromUtf8(child.readAll());
+    EXPECT_TRUE(child.exitCode() == 0 && output.contains("OK ] PictureFrame.InstalledElsewhere")) << output.toStdString();
 }
