@@ -1,16 +1,11 @@
 #include "filters/LXArtisticExtend.h"
-#include "tests/filters/Render.h"
+#include "tests/support/Pixels.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 namespace {
-
-CIImage solid(const CIColor& color, QRectF rect)
-{
-    return CIImage::imageWithColor(color).imageByCroppingToRect(rect);
-}
 
 // A picture with a pattern, so that misplaced pixels show.
 CIImage checkered(int w, int h)
@@ -22,64 +17,54 @@ CIImage checkered(int w, int h)
     return CIImage::imageWithQImage(image);
 }
 
-LXArtisticExtend::Layout layoutFor(double W, double H, double w, double h)
-{
-    return LXArtisticExtend::layout(W, H, w, h);
-}
-
 } // namespace
 
 TEST(ArtisticExtend, LayoutNumbersGrowWithTheCanvas)
 {
-    const auto big = layoutFor(2560, 1600, 1600, 1000);
-    EXPECT_NEAR(big.s, 2.02386, 1e-5);
-    EXPECT_EQ(big.m, 9);
-    EXPECT_EQ(big.dx, 480);
-    EXPECT_EQ(big.dy, 300);
-    EXPECT_EQ(big.frame, QRectF(471, 291, 1618, 1018));
-    EXPECT_EQ(big.backgroundBlur, 20);
-    EXPECT_EQ(big.motionRadius, 202);
-    EXPECT_NEAR(big.borderBlur, 40.477, 1e-3);
-    EXPECT_EQ(big.foregroundBlur, 101);
-    EXPECT_NEAR(big.shadowBlur, 30.358, 1e-3);
-
-    const auto mid = layoutFor(1000, 800, 500, 400);
-    EXPECT_NEAR(mid.s, std::sqrt(800000.0) / 1000, 1e-12);
-    EXPECT_EQ(mid.m, 4);
-
-    const auto small = layoutFor(400, 300, 200, 100);
-    EXPECT_EQ(small.s, 0.5);
-    EXPECT_EQ(small.m, 2);
-    EXPECT_EQ(small.backgroundBlur, 5);
-    EXPECT_EQ(small.motionRadius, 50);
-    EXPECT_EQ(small.borderBlur, 10);
-    EXPECT_EQ(small.foregroundBlur, 25);
-    EXPECT_EQ(small.shadowBlur, 7.5);
-
-    const auto same = layoutFor(400, 300, 400, 300);
-    EXPECT_EQ(same.dx, 0);
-    EXPECT_EQ(same.frame, QRectF(-2, -2, 404, 304)); // cut off by the final crop
-    EXPECT_EQ(layoutFor(400, 300, 201, 100).dx, 99.5); // not rounded
+    struct Row {
+        const char* name;
+        double W, H, w, h;
+        double s, m, dx, backgroundBlur, motionRadius, borderBlur, foregroundBlur, shadowBlur;
+    } rows[] = {
+        {"big", 2560, 1600, 1600, 1000, 2.02386, 9, 480, 20, 202, 40.477, 101, 30.358},
+        {"mid", 1000, 800, 500, 400, std::sqrt(800000.0) / 1000, 4, 250, 9, 89, 17.889, 45, 13.416},
+        {"small", 400, 300, 200, 100, 0.5, 2, 100, 5, 50, 10, 25, 7.5},
+        {"odd width, not rounded", 400, 300, 201, 100, 0.5, 2, 99.5, 5, 50, 10, 25, 7.5},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const auto l = LXArtisticExtend::layout(r.W, r.H, r.w, r.h);
+        EXPECT_NEAR(l.s, r.s, 1e-5);
+        EXPECT_EQ(l.m, r.m);
+        EXPECT_EQ(l.dx, r.dx);
+        EXPECT_EQ(l.backgroundBlur, r.backgroundBlur);
+        EXPECT_EQ(l.motionRadius, r.motionRadius);
+        EXPECT_NEAR(l.borderBlur, r.borderBlur, 1e-3);
+        EXPECT_EQ(l.foregroundBlur, r.foregroundBlur);
+        EXPECT_NEAR(l.shadowBlur, r.shadowBlur, 1e-3);
+    }
+    EXPECT_EQ(LXArtisticExtend::layout(2560, 1600, 1600, 1000).frame, QRectF(471, 291, 1618, 1018));
+    EXPECT_EQ(LXArtisticExtend::layout(400, 300, 400, 300).frame, QRectF(-2, -2, 404, 304)); // cut off by the crop
 }
 
 TEST(ArtisticExtend, MissingImagesGiveNil)
 {
     LXArtisticExtend filter;
     EXPECT_TRUE(filter.outputImage().isNull());
-    filter.inputImage = QVariant::fromValue(checkered(20, 20));
+    filter.inputImage = boxed(checkered(20, 20));
     EXPECT_TRUE(filter.outputImage().isNull());
 }
 
 TEST(ArtisticExtend, OnlyOffsetsOfAPixelOrMoreAreMovedToTheOrigin)
 {
     LXArtisticExtend filter;
-    filter.inputImage = QVariant::fromValue(checkered(20, 20));
+    filter.inputImage = boxed(checkered(20, 20));
     const CIImage plain = solid(CIColor(0.2, 0.3, 0.4), QRectF(0, 0, 100, 80));
-    filter.inputBackgroundImage = QVariant::fromValue(plain.imageByApplyingTransform(QTransform::fromTranslate(0.6, 0.3)));
+    filter.inputBackgroundImage = boxed(plain.imageByApplyingTransform(QTransform::fromTranslate(0.6, 0.3)));
     filter.outputImage();
     EXPECT_EQ(CIFilter::imageValue(filter.inputBackgroundImage).extent().topLeft(), QPointF(0.6, 0.3));
-    filter.inputBackgroundImage = QVariant::fromValue(plain.imageByApplyingTransform(QTransform::fromTranslate(0.6, 0.5)));
-    filter.inputImage = QVariant::fromValue(checkered(20, 20).imageByApplyingTransform(QTransform::fromTranslate(5, 7)));
+    filter.inputBackgroundImage = boxed(plain.imageByApplyingTransform(QTransform::fromTranslate(0.6, 0.5)));
+    filter.inputImage = boxed(checkered(20, 20).imageByApplyingTransform(QTransform::fromTranslate(5, 7)));
     filter.outputImage();
     EXPECT_EQ(CIFilter::imageValue(filter.inputBackgroundImage).extent().topLeft(), QPointF(0, 0));
     EXPECT_EQ(CIFilter::imageValue(filter.inputImage).extent().topLeft(), QPointF(0, 0));
@@ -92,8 +77,8 @@ TEST_P(ArtisticExtendPixels, PhotoInTheMiddleBorderThenShadowThenExtension)
     const int W = 400, H = 300, w = 200, h = 100;
     const CIColor backgroundColor(0.9, 0.8, 0.5);
     LXArtisticExtend filter;
-    filter.inputImage = QVariant::fromValue(checkered(w, h));
-    filter.inputBackgroundImage = QVariant::fromValue(solid(backgroundColor, QRectF(0, 0, W, H)));
+    filter.inputImage = boxed(checkered(w, h));
+    filter.inputBackgroundImage = boxed(solid(backgroundColor, QRectF(0, 0, W, H)));
     filter.motionBlur = GetParam();
     const CIImage result = filter.outputImage();
     ASSERT_FALSE(result.isNull());
@@ -139,8 +124,8 @@ TEST(ArtisticExtend, TransparentPixelsOfThePhotoLeaveNoColourFringe)
         for (int x = 10; x < 50; ++x)
             image.setPixelColor(x, y, QColor(128, 128, 128));
     LXArtisticExtend filter;
-    filter.inputImage = QVariant::fromValue(CIImage::imageWithQImage(image));
-    filter.inputBackgroundImage = QVariant::fromValue(solid(CIColor(0.5, 0.5, 0.5), QRectF(0, 0, 200, 150)));
+    filter.inputImage = boxed(CIImage::imageWithQImage(image));
+    filter.inputBackgroundImage = boxed(solid(CIColor(0.5, 0.5, 0.5), QRectF(0, 0, 200, 150)));
     const Rendered out(filter.outputImage(), QRect(0, 0, 200, 150));
     ASSERT_TRUE(out.ok());
     float worst = 0;

@@ -3,7 +3,7 @@
 
 #include "filters/LXAdjustableBlendFilter.h"
 #include "filters/LXCombineFilters.h"
-#include "tests/filters/Render.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -29,8 +29,8 @@ CIImage combined(const QString& mode, const CIImage& below, const CIImage& above
 {
     LXCombineFilter combine;
     combine.blendMode = mode;
-    combine.inputBackgroundImage = QVariant::fromValue(below);
-    combine.inputImage = QVariant::fromValue(above);
+    combine.inputBackgroundImage = boxed(below);
+    combine.inputImage = boxed(above);
     combine.inputIntensity = intensity;
     combine.inputBackgroundIntensity = belowIntensity;
     return combine.outputImage();
@@ -40,8 +40,8 @@ CIImage blended(const QString& mode, const CIImage& background, const CIImage& f
 {
     LXAdjustableBlendFilter blend;
     blend.inputBlendName = mode;
-    blend.inputBackgroundImage = QVariant::fromValue(background);
-    blend.inputImage = QVariant::fromValue(foreground);
+    blend.inputBackgroundImage = boxed(background);
+    blend.inputImage = boxed(foreground);
     blend.inputUseBGExtent = true;
     return blend.outputImage();
 }
@@ -111,11 +111,11 @@ TEST(CombineFilter, ModesAndIntensities)
 
 TEST(CombineMaskFilter, ShowsTheImageThroughARoundedScaledRectangle)
 {
-    const CIImage background = CIImage::imageWithColor(CIColor(0, 0, 1)).imageByCroppingToRect(QRectF(0, 0, 100, 100));
-    const CIImage image = CIImage::imageWithColor(CIColor(1, 0, 0)).imageByCroppingToRect(QRectF(20, 20, 60, 60));
+    const CIImage background = solid(CIColor(0, 0, 1), QRectF(0, 0, 100, 100));
+    const CIImage image = solid(CIColor(1, 0, 0), QRectF(20, 20, 60, 60));
     LXCombineMaskFilter mask;
-    mask.inputBackgroundImage = QVariant::fromValue(background);
-    mask.inputImage = QVariant::fromValue(image);
+    mask.inputBackgroundImage = boxed(background);
+    mask.inputImage = boxed(image);
     mask.inputCornerRadius = 10.0;
     struct Row {
         const char* name;
@@ -143,9 +143,9 @@ TEST(ImageOverlayFilter, TilesThePatternFromTheOriginOverTheBackground)
     for (int i = 0; i < 4; ++i)
         tile.setPixelColor(i % 2, 1 - i / 2, colours[i]); // y up: i / 2 is the row from the bottom
     LXImageOverlayFilter overlay;
-    overlay.inputImage = QVariant::fromValue(CIImage::imageWithQImage(tile));
-    const CIImage background = CIImage::imageWithColor(CIColor(1, 1, 1)).imageByCroppingToRect(QRectF(0, 0, 6, 4));
-    overlay.inputBackgroundImage = QVariant::fromValue(background);
+    overlay.inputImage = boxed(CIImage::imageWithQImage(tile));
+    const CIImage background = solid(CIColor(1, 1, 1), QRectF(0, 0, 6, 4));
+    overlay.inputBackgroundImage = boxed(background);
     const CIImage output = overlay.outputImage();
     EXPECT_EQ(output.extent(), background.extent());
     const Rendered rendered(output, QRect(0, 0, 6, 4));

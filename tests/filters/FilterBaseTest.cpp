@@ -104,17 +104,26 @@ TEST_F(KernelFiles, AClassWithoutKernelTextLooksAgainEachTime)
     EXPECT_TRUE(LXLateKernelTest().kernel());
 }
 
-TEST(FilterBase, RectangleForms)
+TEST(FilterBase, RectanglesInArrayFormKeepInfinityAndLargeOrigins)
 {
-    const QVariantList array = LXFilter::arrayForRect(QRectF(10.7, -3.2, 100.5, 50.25));
-    ASSERT_EQ(array.size(), 4);
-    EXPECT_EQ(array[0], QVariant(10));
-    EXPECT_EQ(array[1], QVariant(-3));
-    EXPECT_EQ(array[2], QVariant(100.5f));
-    EXPECT_EQ(array[3], QVariant(50.25f));
-    const CIVector v = LXFilter::vectorForRect(QRectF(10.7, -3.2, 100.5, 50.25));
-    EXPECT_EQ(v.X(), 10.7);
-    EXPECT_EQ(v.W(), 50.25);
+    struct Row {
+        const char* name;
+        QRectF rect;
+        QVariantList array;
+    } rows[] = {
+        {"origin truncated, size as float", QRectF(10.7, -3.2, 100.5, 50.25), {10, -3, 100.5f, 50.25f}},
+        {"beyond int", QRectF(3e9, 0.5, 10, 10), {3e9, 0, 10.0f, 10.0f}},
+    };
+    for (const Row& row : rows) {
+        const QVariantList got = LXFilter::arrayForRect(row.rect);
+        ASSERT_EQ(got.size(), 4);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(got[i].toDouble(), row.array[i].toDouble()) << row.name << " " << i;
+    }
+    // A clamp's extent: converting it to int would be undefined.
+    const QVariantList array = LXFilter::arrayForRect(CIGeometry::infiniteRect());
+    EXPECT_TRUE(CIGeometry::isInfinite(QRectF(array[0].toDouble(), array[1].toDouble(), array[2].toDouble(), array[3].toDouble())));
+    EXPECT_EQ(LXFilter::vectorForRect(QRectF(10.7, -3.2, 100.5, 50.25)), CIVector(10.7, -3.2, 100.5, 50.25));
 }
 
 TEST(FilterBase, KeysCopiesAndRegistrationThroughTheBase)
@@ -149,17 +158,6 @@ TEST(FilterConstructor, CreatesFiltersByClassAndListName)
     EXPECT_FALSE(CIFilter::filterWithName("NoSuchFilter"));
     EXPECT_EQ(LXFilterConstructor::sharedFilterConstructor().descriptionForClassName("LXArtisticExtend").value("CIFilterClass"),
               QVariant("LXArtisticExtend"));
-}
-
-TEST(FilterBase, InfiniteRectanglesStayInfiniteInArrayForm)
-{
-    // A clamp's extent: converting it to int would be undefined.
-    const QRectF infinite = CIGeometry::infiniteRect();
-    const QVariantList array = LXFilter::arrayForRect(infinite);
-    ASSERT_EQ(array.size(), 4);
-    const QRectF back(array[0].toDouble(), array[1].toDouble(), array[2].toDouble(), array[3].toDouble());
-    EXPECT_TRUE(CIGeometry::isInfinite(back));
-    EXPECT_EQ(LXFilter::arrayForRect(QRectF(3e9, 0.5, 10, 10))[0].toDouble(), 3e9);
 }
 
 #include "FilterBaseTest.moc"

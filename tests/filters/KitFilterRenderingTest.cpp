@@ -4,7 +4,7 @@
 // Add a row per filter.
 
 #include "filters/LXFilterConstructor.h"
-#include "tests/filters/Oracles.h"
+#include "tests/support/Pixels.h"
 
 #include <gtest/gtest.h>
 

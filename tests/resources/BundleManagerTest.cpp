@@ -31,11 +31,6 @@ QImage withAlpha(int w = 8, int h = 6)
     return image;
 }
 
-QByteArray formatOf(const QString& path)
-{
-    return QImageReader(path).format();
-}
-
 struct AlertLog {
     QStringList titles, texts;
     Alert::ScopedPresenter presenter{[this](const QString& title, const QString& text) {
@@ -56,21 +51,22 @@ protected:
 TEST_F(BundleManagerTest, TheExtensionThenAlphaChooseTheTypeAndTheLowerCaseName)
 {
     AlertLog alerts;
-    EXPECT_TRUE(LXBundleManager::saveBitmapRep(opaque(), url("a.jpeg")));
-    EXPECT_TRUE(LXBundleManager::saveBitmapRep(opaque(), url("b.JPG")));
-    EXPECT_TRUE(LXBundleManager::saveBitmapRep(opaque(), url("c.PNG")));
-    EXPECT_TRUE(LXBundleManager::saveBitmapRep(withAlpha(), url("d.tiff")));
-    EXPECT_TRUE(LXBundleManager::saveBitmapRep(opaque(), url("e.tiff")));
-    EXPECT_TRUE(LXBundleManager::saveBitmapRep(withAlpha(), url("f")));
-    EXPECT_TRUE(LXBundleManager::saveBitmapRep(opaque(), url("g")));
-    EXPECT_TRUE(LXBundleManager::saveBitmapRep(withAlpha(), url("h.jpg"))); // the extension wins over alpha
-    EXPECT_EQ(files(), (QStringList{"a.jpg", "b.jpg", "c.png", "d.png", "e.jpg", "f.png", "g.jpg", "h.jpg"}));
-    for (const char* jpeg : {"a.jpg", "b.jpg", "e.jpg", "g.jpg", "h.jpg"})
-        EXPECT_EQ(formatOf(dir.filePath(jpeg)), "jpeg") << jpeg;
-    for (const char* png : {"c.png", "d.png", "f.png"})
-        EXPECT_EQ(formatOf(dir.filePath(png)), "png") << png;
+    struct Row {
+        const char* asked;
+        bool alpha;
+        const char* written;
+        QByteArray format;
+    } rows[] = {
+        {"a.jpeg", false, "a.jpg", "jpeg"}, {"b.JPG", false, "b.jpg", "jpeg"}, {"c.PNG", false, "c.png", "png"},
+        {"d.tiff", true, "d.png", "png"},   {"e.tiff", false, "e.jpg", "jpeg"}, {"f", true, "f.png", "png"},
+        {"g", false, "g.jpg", "jpeg"},      {"h.jpg", true, "h.jpg", "jpeg"}, // the extension wins over alpha
+    };
+    for (const Row& row : rows) {
+        EXPECT_TRUE(LXBundleManager::saveBitmapRep(row.alpha ? withAlpha() : opaque(), url(row.asked))) << row.asked;
+        EXPECT_EQ(QImageReader(dir.filePath(row.written)).format(), row.format) << row.asked;
+    }
+    EXPECT_EQ(files().size(), 8);
     EXPECT_TRUE(alerts.titles.isEmpty());
-
     // The pixels survive: PNG exactly, JPEG closely.
     EXPECT_EQ(QImage(dir.filePath("d.png")).pixelColor(3, 3), QColor(0, 0, 255, 128));
     const QColor jpeg = QImage(dir.filePath("a.jpg")).pixelColor(3, 3);

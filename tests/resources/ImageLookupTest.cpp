@@ -136,38 +136,28 @@ TEST_F(ImageLookup, DirectoryTreeContinuesThroughBaseLinks)
 
 TEST_F(ImageLookup, DirectoryTreeReportsMissingFoldersBadLinksAndCycles)
 {
-    {
+    QDir().mkpath(at("plain"));
+    QFile(at("plain/Base.lnk")).open(QIODevice::WriteOnly); // a file, not a link
+    QDir().mkpath(at("a"));
+    QDir().mkpath(at("b"));
+    link(at("b"), at("a/Base.lnk"));
+    link(at("a"), at("b/Base.lnk"));
+    QDir().mkpath(at("quiet/Shades"));
+    struct Row {
+        const char* folder;
+        QString prefix, avoid, message; // empty: nothing found, nothing to report
+    } rows[] = {
+        {"none", "FRM-S#001", {},
+         QStringLiteral("Error: Looking for 'FRM-S#001' in '%1' avoiding '(null)' failed, because ").arg(at("none"))},
+        {"plain", "x", "y", "avoiding 'y' failed, because "},
+        {"a", "x", {}, "cycle"},
+        {"quiet", "x", {}, {}},
+    };
+    for (const Row& row : rows) {
         LogCapture log;
-        EXPECT_TRUE(URLForImageResourceIn(at("none"), "FRM-S#001", "Shades", {}).isEmpty());
-        ASSERT_EQ(log.lines().size(), 1);
-        EXPECT_TRUE(log.lines()[0].startsWith(
-            QStringLiteral("Error: Looking for 'FRM-S#001' in '%1' avoiding '(null)' failed, because ").arg(at("none"))));
-    }
-    {
-        QDir().mkpath(at("plain"));
-        QFile f(at("plain/Base.lnk")); // a file, not a link
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.close();
-        LogCapture log;
-        EXPECT_TRUE(URLForImageResourceIn(at("plain"), "x", "Shades", "y").isEmpty());
-        ASSERT_EQ(log.lines().size(), 1);
-        EXPECT_TRUE(log.lines()[0].contains("avoiding 'y' failed, because "));
-    }
-    {
-        QDir().mkpath(at("a"));
-        QDir().mkpath(at("b"));
-        link(at("b"), at("a/Base.lnk"));
-        link(at("a"), at("b/Base.lnk"));
-        LogCapture log;
-        EXPECT_TRUE(URLForImageResourceIn(at("a"), "x", "Shades", {}).isEmpty());
-        ASSERT_EQ(log.lines().size(), 1);
-        EXPECT_TRUE(log.lines()[0].contains("cycle"));
-    }
-    {
-        // An empty folder with no link: nothing found, nothing to report.
-        QDir().mkpath(at("quiet/Shades"));
-        LogCapture log;
-        EXPECT_TRUE(URLForImageResourceIn(at("quiet"), "x", "Shades", {}).isEmpty());
-        EXPECT_TRUE(log.lines().isEmpty());
+        EXPECT_TRUE(URLForImageResourceIn(at(row.folder), row.prefix, "Shades", row.avoid).isEmpty()) << row.folder;
+        ASSERT_EQ(log.lines().size(), row.message.isEmpty() ? 0 : 1) << row.folder;
+        if (!row.message.isEmpty())
+            EXPECT_TRUE(log.lines()[0].contains(row.message)) << log.lines()[0].toStdString();
     }
 }

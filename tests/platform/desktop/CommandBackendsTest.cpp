@@ -9,6 +9,9 @@
 
 #include <QStandardPaths>
 
+#include <functional>
+#include <memory>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -22,15 +25,6 @@ protected:
     const QString picture = makePictureFile(pictures, QStringLiteral("My \"best\" photo's.jpg"));
     LogCapture log;
 };
-
-QStringList errorLines(const LogCapture& log)
-{
-    QStringList lines;
-    for (const QString& line : log.lines())
-        if (line.startsWith(QLatin1String("Error: ")))
-            lines << line;
-    return lines;
-}
 
 } // namespace
 
@@ -79,14 +73,86 @@ TEST_F(CommandBackends, HyprpaperSplitsAndTrimsPhotoNames)
     EXPECT_EQ(calls[1], (QStringList{"hyprpaper", "wallpaper", "DP-2," + calls[0][2]}));
 }
 
-TEST_F(CommandBackends, HyprpaperRefusingIsAFailureEvenWithExitStatusZero)
+TEST_F(CommandBackends, EachToolGetsItsArgumentsInOrder)
 {
-    fakes.install("hyprctl", "echo 'wallpaper failed (not preloaded)'");
-    HyprlandBackend hyprland;
-    const DesktopResult result = hyprland.setImage(picture, "DP-2");
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText, "hyprpaper answered: wallpaper failed (not preloaded)");
-    EXPECT_EQ(fakes.calls("hyprctl").size(), 1); // no wallpaper call after a failed preload
+    const QString xfceList = "case \"$3\" in -l) printf '%s\\n' "
+                             "/backdrop/screen0/monitorDP-1/workspace0/last-image "
+                             "/backdrop/screen0/monitorDP-1/workspace0/image-style "
+                             "/backdrop/screen0/monitorDP-1/workspace1/last-image "
+                             "/backdrop/screen0/monitorDP-10/workspace0/last-image "
+                             "/backdrop/screen0/monitorHDMI-1/workspace0/last-image;; esac";
+    const auto xfceSet = [&](const QString& monitor, int workspace) {
+        return QStringList{"-c", "xfce4-desktop", "-p",
+                           QString("/backdrop/screen0/monitor%1/workspace%2/last-image").arg(monitor).arg(workspace),
+                           "-n", "-t", "string", "-s", picture};
+    };
+    const QStringList list{"-c", "xfce4-desktop", "-l"};
+    struct Row {
+        const char* name;
+        std::function<std::unique_ptr<DesktopBackend>()> make;
+        QString tool, body, screen;
+        QList<QStringList> calls;
+    } rows[] = {
+        {"xfce: every workspace of the one monitor", [] { return std::make_unique<XfceBackend>(QStringList{"DP-1", "HDMI-1"}); },
+         "xfconf-query", xfceList, "DP-1", {list, xfceSet("DP-1", 0), xfceSet("DP-1", 1)}},
+        {"xfce: a new monitor's property is created", [] { return std::make_unique<XfceBackend>(QStringList{"HDMI-1", "eDP-1"}); },
+         "xfconf-query", "case \"$3\" in -l) echo /backdrop/screen0/monitorHDMI-1/workspace0/last-image;; esac", "eDP-1",
+         {list, xfceSet("eDP-1", 0)}},
+        {"xwallpaper zooms on the output", [] { return std::make_unique<X11Backend>(X11Backend::Tool::Xwallpaper); },
+         "xwallpaper", "", "VGA-1", {{"--output", "VGA-1", "--zoom", picture}}},
+        {"xwallpaper zooms on every screen", [] { return std::make_unique<X11Backend>(X11Backend::Tool::Xwallpaper); },
+         "xwallpaper", "", "", {{"--zoom", picture}}},
+        {"feh fills every screen", [] { return std::make_unique<X11Backend>(X11Backend::Tool::Feh); }, "feh", "", "VGA-1",
+         {{"--bg-fill", picture}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeCommands fakes;
+        fakes.install(row.tool, row.body);
+        EXPECT_TRUE(row.make()->setImage(picture, row.screen).ok);
+        EXPECT_EQ(fakes.calls(row.tool), row.calls);
+    }
+    EXPECT_TRUE(log.lines().isEmpty());
+}
+
+TEST_F(CommandBackends, FailuresOfEveryToolReachTheErrorTextAndOneErrorLine)
+{
+    struct Row {
+        const char* name;
+        std::function<std::unique_ptr<DesktopBackend>()> make;
+        QString tool, body, errorText;
+        int calls; // stops at the first failure
+    } rows[] = {
+        {"gsettings", [] { return std::make_unique<GsettingsBackend>(GsettingsBackend::Desktop::Gnome, QStringList{}); },
+         "gsettings", "echo 'No such schema \"org.gnome.desktop.background\"' >&2; exit 1",
+         "gsettings failed with exit status 1: No such schema \"org.gnome.desktop.background\"", 1},
+        {"hyprpaper refusing with exit status zero", [] { return std::make_unique<HyprlandBackend>(); }, "hyprctl",
+         "echo 'wallpaper failed (not preloaded)'", "hyprpaper answered: wallpaper failed (not preloaded)", 1},
+        {"a missing tool is named", [] { return std::make_unique<SwayBackend>(); }, "", "", "swaymsg is not installed", 0},
+        {"swaymsg", [] { return std::make_unique<SwayBackend>(); }, "swaymsg", "", "", 1},
+        {"xfconf-query", [] { return std::make_unique<XfceBackend>(QStringList{"DP-1"}); }, "xfconf-query", "", "", 1},
+        {"xwallpaper", [] { return std::make_unique<X11Backend>(X11Backend::Tool::Xwallpaper); }, "xwallpaper", "", "", 1},
+        {"feh", [] { return std::make_unique<X11Backend>(X11Backend::Tool::Feh); }, "feh", "", "", 1},
+        {"hyprctl", [] { return std::make_unique<HyprlandBackend>(); }, "hyprctl", "", "", 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeCommands fakes;
+        if (!row.tool.isEmpty())
+            fakes.install(row.tool, row.body.isEmpty() ? "echo 'cannot reach the compositor' >&2; exit 2" : row.body);
+        log.clear();
+        const auto backend = row.make();
+        const DesktopResult result = backend->setImage(picture, "DP-1");
+        EXPECT_FALSE(result.ok);
+        if (row.errorText.isEmpty())
+            EXPECT_TRUE(result.errorText.endsWith("failed with exit status 2: cannot reach the compositor"))
+                << result.errorText.toStdString();
+        else
+            EXPECT_EQ(result.errorText, row.errorText);
+        EXPECT_EQ(fakes.calls(row.tool).size(), row.calls);
+        EXPECT_EQ(log.lines(), QStringList{"Error: could not set the desktop picture through " + backend->name() + ": "
+                                           + result.errorText});
+    }
 }
 
 TEST_F(CommandBackends, OneDesktopPictureForManyScreensIsSaidInAWarning)
@@ -103,93 +169,7 @@ TEST_F(CommandBackends, AnOlderGnomeWithoutTheDarkKeyStillSucceeds)
     fakes.install("gsettings", "case \"$3\" in picture-uri-dark) echo 'No such key \"picture-uri-dark\"' >&2; exit 1;; esac");
     GsettingsBackend gnome(GsettingsBackend::Desktop::Gnome, {});
     EXPECT_TRUE(gnome.setImage(picture, QString()).ok);
-    EXPECT_TRUE(errorLines(log).isEmpty());
-}
-
-TEST_F(CommandBackends, XfceSetsEveryWorkspaceOfTheOneMonitor)
-{
-    fakes.install("xfconf-query", "case \"$3\" in -l) printf '%s\\n' "
-                                  "/backdrop/screen0/monitorDP-1/workspace0/last-image "
-                                  "/backdrop/screen0/monitorDP-1/workspace0/image-style "
-                                  "/backdrop/screen0/monitorDP-1/workspace1/last-image "
-                                  "/backdrop/screen0/monitorDP-10/workspace0/last-image "
-                                  "/backdrop/screen0/monitorHDMI-1/workspace0/last-image;; esac");
-    XfceBackend xfce({"DP-1", "HDMI-1"});
-    EXPECT_TRUE(xfce.setImage(picture, "DP-1").ok);
-
-    const auto set = [&](const QString& property) {
-        return QStringList{"-c", "xfce4-desktop", "-p", property, "-n", "-t", "string", "-s", picture};
-    };
-    EXPECT_EQ(fakes.calls("xfconf-query"), (QList<QStringList>{
-                                               {"-c", "xfce4-desktop", "-l"},
-                                               set("/backdrop/screen0/monitorDP-1/workspace0/last-image"),
-                                               set("/backdrop/screen0/monitorDP-1/workspace1/last-image"),
-                                           }));
-}
-
-TEST_F(CommandBackends, XfceCreatesThePropertyOfANewMonitor)
-{
-    fakes.install("xfconf-query", "case \"$3\" in -l) echo /backdrop/screen0/monitorHDMI-1/workspace0/last-image;; esac");
-    XfceBackend xfce({"HDMI-1", "eDP-1"});
-    EXPECT_TRUE(xfce.setImage(picture, "eDP-1").ok);
-    const QList<QStringList> calls = fakes.calls("xfconf-query");
-    ASSERT_EQ(calls.size(), 2);
-    EXPECT_EQ(calls[1], (QStringList{"-c", "xfce4-desktop", "-p", "/backdrop/screen0/monitoreDP-1/workspace0/last-image",
-                                     "-n", "-t", "string", "-s", picture}));
-}
-
-TEST_F(CommandBackends, X11ToolsZoomOnTheOutputOrFillEveryScreen)
-{
-    fakes.install("xwallpaper");
-    fakes.install("feh");
-    X11Backend xwallpaper(X11Backend::Tool::Xwallpaper);
-    X11Backend feh(X11Backend::Tool::Feh);
-    EXPECT_TRUE(xwallpaper.setImage(picture, "VGA-1").ok);
-    EXPECT_TRUE(xwallpaper.setImage(picture, QString()).ok);
-    EXPECT_TRUE(feh.setImage(picture, "VGA-1").ok);
-    EXPECT_EQ(fakes.calls("xwallpaper"), (QList<QStringList>{
-                                             {"--output", "VGA-1", "--zoom", picture},
-                                             {"--zoom", picture},
-                                         }));
-    EXPECT_EQ(fakes.calls("feh"), (QList<QStringList>{{"--bg-fill", picture}}));
-}
-
-TEST_F(CommandBackends, AFailingToolGivesItsMessageAndOneErrorLine)
-{
-    fakes.install("gsettings", "echo 'No such schema \"org.gnome.desktop.background\"' >&2; exit 1");
-    GsettingsBackend gnome(GsettingsBackend::Desktop::Gnome, {});
-    const DesktopResult result = gnome.setImage(picture, QString());
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText, "gsettings failed with exit status 1: No such schema \"org.gnome.desktop.background\"");
-    EXPECT_EQ(fakes.calls("gsettings").size(), 1); // stops at the first failure
-    EXPECT_EQ(errorLines(log), QStringList{"Error: could not set the desktop picture through GNOME: " + result.errorText});
-    EXPECT_EQ(log.lines().size(), 1);
-}
-
-TEST_F(CommandBackends, FailuresOfEveryToolReachTheErrorText)
-{
-    for (const char* tool : {"swaymsg", "xfconf-query", "xwallpaper", "feh", "hyprctl"})
-        fakes.install(tool, "echo 'cannot reach the compositor' >&2; exit 2");
-    SwayBackend sway;
-    XfceBackend xfce({"DP-1"});
-    X11Backend xwallpaper(X11Backend::Tool::Xwallpaper);
-    X11Backend feh(X11Backend::Tool::Feh);
-    HyprlandBackend hyprland;
-    for (DesktopBackend* backend : std::initializer_list<DesktopBackend*>{&sway, &xfce, &xwallpaper, &feh, &hyprland}) {
-        const DesktopResult result = backend->setImage(picture, "DP-1");
-        EXPECT_FALSE(result.ok) << backend->name().toStdString();
-        EXPECT_TRUE(result.errorText.endsWith("failed with exit status 2: cannot reach the compositor"))
-            << result.errorText.toStdString();
-    }
-    EXPECT_EQ(errorLines(log).size(), 5);
-}
-
-TEST_F(CommandBackends, AMissingToolIsNamed)
-{
-    SwayBackend sway;
-    const DesktopResult result = sway.setImage(picture, "DP-1");
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText, "swaymsg is not installed");
+    EXPECT_TRUE(log.lines().isEmpty());
 }
 
 TEST_F(CommandBackends, AHangingToolIsStoppedAtTheTimeout)

@@ -8,14 +8,6 @@
 
 namespace {
 
-QProcessEnvironment session(std::initializer_list<std::pair<const char*, const char*>> variables)
-{
-    QProcessEnvironment environment;
-    for (const auto& [name, value] : variables)
-        environment.insert(QString::fromLatin1(name), QString::fromLatin1(value));
-    return environment;
-}
-
 // A folder holding executables of the given names, for PATH.
 QString toolFolder(const QTemporaryDir& dir, const QStringList& tools)
 {
@@ -32,69 +24,55 @@ QString toolFolder(const QTemporaryDir& dir, const QStringList& tools)
 
 } // namespace
 
-TEST(DesktopSession, TheNamedDesktopDecides)
+TEST(DesktopSession, TheNamedDesktopDecidesThenDisplayAndInstalledTools)
 {
-    struct Case {
-        const char* variable;
-        const char* value;
+    QTemporaryDir bothDir, fehDir, noneDir;
+    const QByteArray both = toolFolder(bothDir, {"xwallpaper", "feh"}).toLatin1();
+    const QByteArray feh = toolFolder(fehDir, {"feh"}).toLatin1();
+    const QByteArray none = noneDir.path().toLatin1();
+    struct Row {
+        const char* name;
+        std::vector<std::pair<const char*, const char*>> variables;
         DesktopKind kind;
+    } rows[] = {
+        {"KDE", {{"XDG_CURRENT_DESKTOP", "KDE"}, {"DISPLAY", ":0"}}, DesktopKind::Plasma},
+        {"XFCE", {{"XDG_CURRENT_DESKTOP", "XFCE"}}, DesktopKind::Xfce},
+        {"sway", {{"XDG_CURRENT_DESKTOP", "sway"}}, DesktopKind::Sway},
+        {"Hyprland", {{"XDG_CURRENT_DESKTOP", "Hyprland"}}, DesktopKind::Hyprland},
+        {"GNOME", {{"XDG_CURRENT_DESKTOP", "GNOME"}}, DesktopKind::Gnome},
+        {"ubuntu:GNOME", {{"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}}, DesktopKind::Gnome},
+        {"GNOME-Classic:GNOME", {{"XDG_CURRENT_DESKTOP", "GNOME-Classic:GNOME"}}, DesktopKind::Gnome},
+        {"Budgie:GNOME", {{"XDG_CURRENT_DESKTOP", "Budgie:GNOME"}}, DesktopKind::Gnome},
+        {"X-Cinnamon", {{"XDG_CURRENT_DESKTOP", "X-Cinnamon"}}, DesktopKind::Cinnamon},
+        {"MATE", {{"XDG_CURRENT_DESKTOP", "MATE"}}, DesktopKind::Mate},
+        {"session desktop KDE", {{"XDG_SESSION_DESKTOP", "KDE"}}, DesktopKind::Plasma},
+        {"session plasmawayland", {{"DESKTOP_SESSION", "plasmawayland"}}, DesktopKind::Plasma},
+        {"session path", {{"DESKTOP_SESSION", "/usr/share/xsessions/plasma"}}, DesktopKind::Plasma},
+        {"session xfce", {{"DESKTOP_SESSION", "xfce"}}, DesktopKind::Xfce},
+        {"session cinnamon", {{"DESKTOP_SESSION", "cinnamon"}}, DesktopKind::Cinnamon},
+        {"session mate", {{"DESKTOP_SESSION", "mate"}}, DesktopKind::Mate},
+        {"session gnome", {{"DESKTOP_SESSION", "gnome"}}, DesktopKind::Gnome},
+        {"sway socket", {{"SWAYSOCK", "/run/user/1000/sway-ipc.sock"}}, DesktopKind::Sway},
+        {"Hyprland signature", {{"HYPRLAND_INSTANCE_SIGNATURE", "abc_123"}}, DesktopKind::Hyprland},
+        {"KDE_FULL_SESSION", {{"KDE_FULL_SESSION", "true"}}, DesktopKind::Plasma},
+        {"MATE_DESKTOP_SESSION_ID", {{"MATE_DESKTOP_SESSION_ID", "this-is-deprecated"}}, DesktopKind::Mate},
+        {"GNOME_DESKTOP_SESSION_ID", {{"GNOME_DESKTOP_SESSION_ID", "this-is-deprecated"}}, DesktopKind::Gnome},
+        {"a sway socket left over in GNOME", {{"XDG_CURRENT_DESKTOP", "GNOME"}, {"SWAYSOCK", "/tmp/s"}}, DesktopKind::Gnome},
+        {"an unknown name falls through", {{"XDG_CURRENT_DESKTOP", "Wayfire"}, {"DESKTOP_SESSION", "xfce"}}, DesktopKind::Xfce},
+        {"X11 with both tools", {{"DISPLAY", ":0"}, {"PATH", both.constData()}}, DesktopKind::Xwallpaper},
+        {"X11 with feh", {{"DISPLAY", ":0"}, {"PATH", feh.constData()}}, DesktopKind::Feh},
+        {"X11 without tools", {{"DISPLAY", ":0"}, {"PATH", none.constData()}}, DesktopKind::Portal},
+        // The X11 tools would only draw on XWayland's root window.
+        {"Wayland", {{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}, {"PATH", both.constData()}}, DesktopKind::Portal},
+        {"Wayland session type", {{"XDG_SESSION_TYPE", "wayland"}}, DesktopKind::Portal},
+        {"nothing", {}, DesktopKind::None},
+        {"no display, an unknown desktop", {{"XDG_CURRENT_DESKTOP", "Unknown"}, {"PATH", "/usr/bin"}}, DesktopKind::None},
     };
-    const Case cases[] = {
-        {"XDG_CURRENT_DESKTOP", "KDE", DesktopKind::Plasma},
-        {"XDG_CURRENT_DESKTOP", "XFCE", DesktopKind::Xfce},
-        {"XDG_CURRENT_DESKTOP", "sway", DesktopKind::Sway},
-        {"XDG_CURRENT_DESKTOP", "Hyprland", DesktopKind::Hyprland},
-        {"XDG_CURRENT_DESKTOP", "GNOME", DesktopKind::Gnome},
-        {"XDG_CURRENT_DESKTOP", "ubuntu:GNOME", DesktopKind::Gnome},
-        {"XDG_CURRENT_DESKTOP", "GNOME-Classic:GNOME", DesktopKind::Gnome},
-        {"XDG_CURRENT_DESKTOP", "Budgie:GNOME", DesktopKind::Gnome},
-        {"XDG_CURRENT_DESKTOP", "X-Cinnamon", DesktopKind::Cinnamon},
-        {"XDG_CURRENT_DESKTOP", "MATE", DesktopKind::Mate},
-        {"XDG_SESSION_DESKTOP", "KDE", DesktopKind::Plasma},
-        {"DESKTOP_SESSION", "plasmawayland", DesktopKind::Plasma},
-        {"DESKTOP_SESSION", "/usr/share/xsessions/plasma", DesktopKind::Plasma},
-        {"DESKTOP_SESSION", "xfce", DesktopKind::Xfce},
-        {"DESKTOP_SESSION", "cinnamon", DesktopKind::Cinnamon},
-        {"DESKTOP_SESSION", "mate", DesktopKind::Mate},
-        {"DESKTOP_SESSION", "gnome", DesktopKind::Gnome},
-        {"SWAYSOCK", "/run/user/1000/sway-ipc.sock", DesktopKind::Sway},
-        {"HYPRLAND_INSTANCE_SIGNATURE", "abc_123", DesktopKind::Hyprland},
-        {"KDE_FULL_SESSION", "true", DesktopKind::Plasma},
-        {"MATE_DESKTOP_SESSION_ID", "this-is-deprecated", DesktopKind::Mate},
-        {"GNOME_DESKTOP_SESSION_ID", "this-is-deprecated", DesktopKind::Gnome},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(detectDesktop(session({{c.variable, c.value}, {"DISPLAY", ":0"}})), c.kind)
-            << c.variable << "=" << c.value;
-}
-
-TEST(DesktopSession, XdgCurrentDesktopWinsOverOtherHints)
-{
-    // A sway socket left over in a GNOME session does not make it sway.
-    EXPECT_EQ(detectDesktop(session({{"XDG_CURRENT_DESKTOP", "GNOME"}, {"SWAYSOCK", "/tmp/s"}})), DesktopKind::Gnome);
-    // An unknown name falls through to the next hint.
-    EXPECT_EQ(detectDesktop(session({{"XDG_CURRENT_DESKTOP", "Wayfire"}, {"DESKTOP_SESSION", "xfce"}})), DesktopKind::Xfce);
-}
-
-TEST(DesktopSession, AnUnknownDesktopFallsBackByDisplayAndInstalledTools)
-{
-    QTemporaryDir both, fehOnly, none;
-    const QString bothPath = toolFolder(both, {"xwallpaper", "feh"});
-    const QString fehPath = toolFolder(fehOnly, {"feh"});
-
-    EXPECT_EQ(detectDesktop(session({{"DISPLAY", ":0"}, {"PATH", bothPath.toLatin1().constData()}})), DesktopKind::Xwallpaper);
-    EXPECT_EQ(detectDesktop(session({{"DISPLAY", ":0"}, {"PATH", fehPath.toLatin1().constData()}})), DesktopKind::Feh);
-    EXPECT_EQ(detectDesktop(session({{"DISPLAY", ":0"}, {"PATH", none.path().toLatin1().constData()}})), DesktopKind::Portal);
-    // On Wayland the X11 tools would only draw on XWayland's root window.
-    EXPECT_EQ(detectDesktop(session({{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"},
-                                     {"PATH", bothPath.toLatin1().constData()}})),
-              DesktopKind::Portal);
-    EXPECT_EQ(detectDesktop(session({{"XDG_SESSION_TYPE", "wayland"}})), DesktopKind::Portal);
-}
-
-TEST(DesktopSession, NoDisplayAndNoDesktopIsNoSession)
-{
-    EXPECT_EQ(detectDesktop(QProcessEnvironment()), DesktopKind::None);
-    EXPECT_EQ(detectDesktop(session({{"XDG_CURRENT_DESKTOP", "Unknown"}, {"PATH", "/usr/bin"}})), DesktopKind::None);
+    for (const Row& row : rows) {
+        QProcessEnvironment environment;
+        for (const auto& [name, value] : row.variables)
+            environment.insert(QString::fromLatin1(name), QString::fromLatin1(value));
+        EXPECT_EQ(detectDesktop(environment), row.kind) << row.name;
+    }
     EXPECT_EQ(makeDesktopBackend(DesktopKind::None, QDBusConnection(QString()), {}), nullptr);
 }

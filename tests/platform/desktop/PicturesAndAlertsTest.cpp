@@ -37,54 +37,43 @@ QByteArray standardErrorOf(Action action)
 
 } // namespace
 
-TEST(PicturesFolder, IsCreatedInTheHomeWhenMissing)
+TEST(PicturesFolder, CreatedWhereTheUsersSettingsSayOrAFailureWithItsReason)
 {
-    SessionEnvironment environment;
-    QTemporaryDir home;
-    environment.set("HOME", home.path());
-
-    LogCapture log;
-    const PicturesFolderResult result = picturesFolder();
-    ASSERT_TRUE(result.ok()) << result.errorText.toStdString();
-    EXPECT_EQ(result.path, QDir(home.path()).filePath("Pictures"));
-    EXPECT_TRUE(QFileInfo(result.path).isDir());
-    EXPECT_TRUE(result.errorText.isEmpty());
-
-    // Found again as it is.
-    EXPECT_EQ(picturesFolder().path, result.path);
-    EXPECT_TRUE(log.lines().isEmpty());
-}
-
-TEST(PicturesFolder, FollowsTheUsersFolderSettings)
-{
-    SessionEnvironment environment;
-    QTemporaryDir home;
-    environment.set("HOME", home.path());
-    QDir(home.path()).mkpath(".config");
-    QFile dirs(home.filePath(".config/user-dirs.dirs"));
-    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
-    dirs.write("XDG_PICTURES_DIR=\"$HOME/Bilder/Fotos\"\n");
-    dirs.close();
-
-    const PicturesFolderResult result = picturesFolder();
-    EXPECT_EQ(result.path, home.filePath("Bilder/Fotos"));
-    EXPECT_TRUE(QFileInfo(result.path).isDir());
-}
-
-TEST(PicturesFolder, AFileInTheWayIsAFailureWithItsReason)
-{
-    SessionEnvironment environment;
-    QTemporaryDir home;
-    environment.set("HOME", home.path());
-    QFile blocker(home.filePath("Pictures"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-
-    LogCapture log;
-    const PicturesFolderResult result = picturesFolder();
-    EXPECT_FALSE(result.ok());
-    EXPECT_EQ(result.errorText, home.filePath("Pictures") + " exists and is not a folder");
-    EXPECT_EQ(log.lines(), QStringList{"Error: no Pictures folder: " + result.errorText});
+    struct Row {
+        const char* name;
+        QString settings;   // ~/.config/user-dirs.dirs, when not empty
+        QString blocker;    // a file where the folder would be
+        QString folder;     // below home; empty: none
+    } rows[] = {
+        {"created in the home when missing", {}, {}, "Pictures"},
+        {"the user's folder settings", "XDG_PICTURES_DIR=\"$HOME/Bilder/Fotos\"\n", {}, "Bilder/Fotos"},
+        {"a file in the way", {}, "Pictures", {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SessionEnvironment environment;
+        QTemporaryDir home;
+        environment.set("HOME", home.path());
+        if (!row.settings.isEmpty()) {
+            QDir(home.path()).mkpath(".config");
+            makePictureFile(home, ".config/user-dirs.dirs", row.settings.toUtf8());
+        }
+        if (!row.blocker.isEmpty())
+            makePictureFile(home, row.blocker);
+        LogCapture log;
+        const PicturesFolderResult result = picturesFolder();
+        if (row.folder.isEmpty()) {
+            EXPECT_FALSE(result.ok());
+            EXPECT_EQ(result.errorText, home.filePath(row.blocker) + " exists and is not a folder");
+            EXPECT_EQ(log.lines(), QStringList{"Error: no Pictures folder: " + result.errorText});
+            continue;
+        }
+        ASSERT_TRUE(result.ok()) << result.errorText.toStdString();
+        EXPECT_EQ(result.path, home.filePath(row.folder));
+        EXPECT_TRUE(QFileInfo(result.path).isDir());
+        EXPECT_EQ(picturesFolder().path, result.path); // found again as it is
+        EXPECT_TRUE(log.lines().isEmpty());
+    }
 }
 
 TEST(Alert, AnInstalledPresenterReceivesEveryAlertUntilItGoes)

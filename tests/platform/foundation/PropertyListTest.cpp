@@ -54,55 +54,39 @@ TEST(PropertyList, RoundTripsEveryTypeThroughAFile)
     EXPECT_TRUE(readAll(path).startsWith("<?xml"));
 }
 
-TEST(PropertyList, ReadsBinaryLists)
-{
-    // A binary list of {"a": 1, "b": "x"} as the other desktop's tools write it.
-    const QByteArray binary = QByteArray::fromHex(
-        "62706c6973743030" "d201020304" "5161" "5162" "1001" "5178" // header, objects
-        "080d0f1113"                                                 // offset table
-        "000000000000" "01" "01" "0000000000000005" "0000000000000000" "0000000000000015");
-    const QVariant tree = PropertyList::fromData(binary);
-    EXPECT_EQ(tree.toMap(), (QVariantMap{{"a", qint64(1)}, {"b", QStringLiteral("x")}}));
-}
-
-TEST(PropertyList, AcceptsPlainXmlWrittenByHand)
-{
-    const QByteArray xml = "<plist version=\"1.0\"><array><string>TextWhite0px</string>"
-                           "<real>-1.5</real><true/><integer>7</integer></array></plist>";
-    EXPECT_EQ(PropertyList::fromData(xml).toList(),
-              (QVariantList{QStringLiteral("TextWhite0px"), -1.5, true, qint64(7)}));
-}
-
-TEST(PropertyList, MalformedOrMissingFilesLogAndGiveNil)
+TEST(PropertyList, ReadsBinaryAndHandWrittenListsAndRefusesBrokenOnesWithOneError)
 {
     QTemporaryDir dir;
-    const QString broken = dir.filePath("broken.plist");
-    writeAll(broken, "<plist><dict><key>a</key><string>x</dict>");
-    {
+    const QByteArray broken = "<plist><dict><key>a</key><string>x</dict>";
+    writeAll(dir.filePath("broken.plist"), broken);
+    writeAll(dir.filePath("empty.plist"), "");
+    struct Row {
+        const char* name;
+        QByteArray data;
+        QVariant tree;
+    } rows[] = {
+        // A binary list of {"a": 1, "b": "x"} as the other desktop's tools write it.
+        {"binary",
+         QByteArray::fromHex("62706c6973743030" "d201020304" "5161" "5162" "1001" "5178" // header, objects
+                             "080d0f1113"                                                 // offset table
+                             "000000000000" "01" "01" "0000000000000005" "0000000000000000" "0000000000000015"),
+         QVariantMap{{"a", qint64(1)}, {"b", QStringLiteral("x")}}},
+        {"by hand",
+         "<plist version=\"1.0\"><array><string>TextWhite0px</string><real>-1.5</real><true/><integer>7</integer></array></plist>",
+         QVariantList{QStringLiteral("TextWhite0px"), -1.5, true, qint64(7)}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(PropertyList::fromData(row.data), row.tree) << row.name;
+    for (const char* file : {"broken.plist", "missing.plist", "empty.plist"}) {
         LogCapture log;
-        EXPECT_FALSE(PropertyList::read(broken).isValid());
-        ASSERT_EQ(log.lines().size(), 1);
-        EXPECT_TRUE(log.lines().first().startsWith("Error: "));
-        EXPECT_TRUE(log.lines().first().contains(broken));
+        EXPECT_FALSE(PropertyList::read(dir.filePath(file)).isValid()) << file;
+        ASSERT_EQ(log.lines().size(), 1) << file;
+        EXPECT_TRUE(log.lines().first().startsWith("Error: ")) << file;
+        EXPECT_TRUE(log.lines().first().contains(dir.filePath(file))) << log.lines().first().toStdString();
     }
-    {
-        LogCapture log;
-        EXPECT_FALSE(PropertyList::read(dir.filePath("missing.plist")).isValid());
-        ASSERT_EQ(log.lines().size(), 1);
-        EXPECT_TRUE(log.lines().first().contains("missing.plist"));
-    }
-    {
-        LogCapture log;
-        const QString empty = dir.filePath("empty.plist");
-        writeAll(empty, "");
-        EXPECT_FALSE(PropertyList::read(empty).isValid());
-        EXPECT_EQ(log.lines().size(), 1);
-    }
-    {
-        LogCapture log;
-        const QByteArray truncated = PropertyList::toXml(sampleTree()).left(200);
-        EXPECT_FALSE(PropertyList::fromData(truncated).isValid());
-    }
+    LogCapture log;
+    EXPECT_FALSE(PropertyList::fromData(PropertyList::toXml(sampleTree()).left(200)).isValid());
+    EXPECT_FALSE(PropertyList::fromData(broken).isValid());
 }
 
 TEST(PropertyList, AFailedWriteLeavesTheOldFileWhole)

@@ -25,13 +25,12 @@ Enable = Aktivieren;
     EXPECT_EQ(table.value("OK"), "OK");
     EXPECT_EQ(table.value("Smile"), QString::fromUtf8("☺ 😀"));
     EXPECT_EQ(table.value("Last"), "Letzte");
-}
-
-TEST(StringsFile, ReadsUtf16WithAByteOrderMark)
-{
     QStringEncoder encoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
-    const QByteArray data = encoder(QStringLiteral("\"Quit\" = \"Beenden\";"));
-    EXPECT_EQ(StringsFile::parse(data, "utf16").value("Quit"), "Beenden");
+    EXPECT_EQ(StringsFile::parse(encoder(QStringLiteral("\"Quit\" = \"Beenden\";")), "utf16").value("Quit"), "Beenden");
+    for (const char* empty : {"", "// nothing\n/* here */\n"}) { // valid and empty
+        EXPECT_TRUE(StringsFile::parse(empty, "empty", &ok).isEmpty());
+        EXPECT_TRUE(ok);
+    }
 }
 
 TEST(StringsFile, SyntaxErrorsGiveAnEmptyTableAndSayWhere)
@@ -55,15 +54,6 @@ TEST(StringsFile, SyntaxErrorsGiveAnEmptyTableAndSayWhere)
         EXPECT_EQ(log.lines().first().left(44), "Error: malformed strings file bad.strings, l");
         EXPECT_TRUE(log.lines().first().contains(QStringLiteral("line %1:").arg(c.line))) << log.lines().first().toStdString();
     }
-}
-
-TEST(StringsFile, EmptyAndCommentOnlyFilesAreValidAndEmpty)
-{
-    bool ok = false;
-    EXPECT_TRUE(StringsFile::parse("", "empty", &ok).isEmpty());
-    EXPECT_TRUE(ok);
-    EXPECT_TRUE(StringsFile::parse("// nothing\n/* here */\n", "comments", &ok).isEmpty());
-    EXPECT_TRUE(ok);
 }
 
 TEST(StringsFile, AMissingFileIsAnError)

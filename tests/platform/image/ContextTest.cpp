@@ -1,7 +1,7 @@
 // Contexts: 8-bit sRGB bitmaps, drawing into a painter at device size,
 // accumulators, and a process without EGL.
 
-#include "Pixels.h"
+#include "tests/support/Pixels.h"
 
 #include "platform/image/CIBuiltinFilters.h"
 #include "platform/image/CIImageAccumulator.h"

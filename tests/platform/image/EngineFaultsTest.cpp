@@ -3,7 +3,7 @@
 // an affine clamp applied in the wrong order, area averages underflowing and
 // pixels shifting far from the origin.
 
-#include "Pixels.h"
+#include "tests/support/Pixels.h"
 
 #include "platform/image/CIBuiltinFilters.h"
 #include "platform/image/CIGeometry.h"
@@ -17,15 +17,10 @@
 
 namespace {
 
-QVariant var(const CIImage& image)
-{
-    return QVariant::fromValue(image);
-}
-
 CIImage inverted(const CIImage& image)
 {
     CIColorInvert invert;
-    invert.inputImage = var(image);
+    invert.inputImage = boxed(image);
     return invert.outputImage();
 }
 
@@ -94,7 +89,7 @@ TEST(EngineFaults, DiscBlurIsRoundAtAnyRadius)
     for (const double radius : {7.0, 30.0, 63.0}) {
         SCOPED_TRACE(radius);
         CIDiscBlur blur;
-        blur.inputImage = var(dot);
+        blur.inputImage = boxed(dot);
         blur.inputRadius = radius;
         const int reach = int(radius) + 4;
         const QRect rect(-reach, -reach, 2 * reach, 2 * reach);
@@ -175,11 +170,11 @@ TEST(EngineFaults, AffineClampExtendsEdgesBeforeTransforming)
     QImage strip(1024, 1, QImage::Format_RGBA8888);
     strip.fill(QColor(200, 30, 90));
     CIAffineClamp clamp;
-    clamp.inputImage = var(CIImage::imageWithQImage(strip));
+    clamp.inputImage = boxed(CIImage::imageWithQImage(strip));
     QTransform turn;
     turn.rotate(30);
     turn.scale(0.5, 0.5);
-    clamp.inputTransform = QVariant::fromValue(turn);
+    clamp.inputTransform = boxed(turn);
     const CIImage turned = clamp.outputImage();
     EXPECT_TRUE(CIGeometry::isInfinite(turned.extent()));
     const Rendered r(turned, QRect(-40, -40, 80, 80));
@@ -205,9 +200,9 @@ TEST(EngineFaults, AffineClampExtendsEdgesBeforeTransforming)
         {QTransform::fromScale(2, 3), {-8, -8}, blue},      {QTransform::fromScale(2, 3), {3, 9}, green},
         {QTransform::fromScale(2, 3), {11, -8}, half},      {QTransform::fromScale(2, 3), {3, 0}, half},
     };
-    clamp.inputImage = var(quad);
+    clamp.inputImage = boxed(quad);
     for (const auto& row : rows) {
-        clamp.inputTransform = QVariant::fromValue(row.transform);
+        clamp.inputTransform = boxed(row.transform);
         const Rendered pixel(clamp.outputImage(), QRect(row.at, QSize(1, 1)));
         EXPECT_THAT(pixel.at(row.at.x(), row.at.y()), PixelNear(row.expected, 1e-3f)) << row.at.x() << ", " << row.at.y();
     }
@@ -221,8 +216,8 @@ TEST(EngineFaults, AreaAverageOfAThinStripDoesNotUnderflow)
     for (const QRect& rect : {QRect(0, 0, 16384, 1), QRect(0, 0, 1, 16384), QRect(-7, 3, 9000, 3)}) {
         SCOPED_TRACE(rect.width());
         CIAreaAverage average;
-        average.inputImage = var(faint);
-        average.inputExtent = QVariant::fromValue(CIVector::vectorWithCGRect(rect));
+        average.inputImage = boxed(faint);
+        average.inputExtent = boxed(CIVector::vectorWithCGRect(rect));
         const Rendered r(average.outputImage(), QRect(0, 0, 1, 1));
         ASSERT_TRUE(r.ok());
         EXPECT_NEAR(r.at(0, 0)[3], 0.01f, 1e-4f);

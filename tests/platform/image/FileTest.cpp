@@ -1,7 +1,7 @@
 // Pictures from files: decoded late, at a reduced scale when fewer pixels
 // are needed, upright by their EXIF orientation, in sRGB whatever they hold.
 
-#include "Pixels.h"
+#include "tests/support/Pixels.h"
 
 #include "platform/image/EngineNodes.h"
 #include "tests/support/LogCapture.h"

@@ -2,7 +2,7 @@
 // compositing, checked pixel by pixel in the working space (linear light,
 // premultiplied).
 
-#include "Pixels.h"
+#include "tests/support/Pixels.h"
 
 #include "platform/image/CIBuiltinFilters.h"
 #include "platform/image/CIImageAccumulator.h"
@@ -29,163 +29,84 @@ const Pixel kHalfWhite{kHalf, kHalf, kHalf, kHalf};
 
 } // namespace
 
-TEST(ImagePixels, BitmapRowsRunTopDownAndBecomeLinearPremultiplied)
+TEST(ImageRecipes, ExtentsAndPixelsWhereTheyBelong)
 {
-    const CIImage image = quad();
-    EXPECT_EQ(image.extent(), QRectF(0, 0, 2, 2));
-    const Rendered r(image, QRect(0, 0, 2, 2));
-    ASSERT_TRUE(r.ok());
-    EXPECT_THAT(r.at(0, 1), PixelNear(kRed, kExact));
-    EXPECT_THAT(r.at(1, 1), PixelNear(kGreen, kExact));
-    EXPECT_THAT(r.at(0, 0), PixelNear(kBlue, kExact));
-    EXPECT_THAT(r.at(1, 0), PixelNear(kHalfWhite, kExact));
-    // Mid codes are decoded from sRGB to linear light (by the texture unit,
-    // whose decode may differ from the exact curve by a tenth of a percent).
-    const Rendered grey(CIImage::imageWithQImage(bitmap(1, 1, {{128, 64, 0, 255}})), QRect(0, 0, 1, 1));
-    EXPECT_THAT(grey.at(0, 0), PixelNear((Pixel{linear(128), linear(64), 0, 1}), 1e-3f));
-}
-
-TEST(ImagePixels, OutsideTheExtentIsTransparent)
-{
-    const Rendered r(quad(), QRect(-1, -1, 4, 4));
-    EXPECT_THAT(r.at(-1, -1), PixelNear(kClear, 0));
-    EXPECT_THAT(r.at(2, 1), PixelNear(kClear, 0));
-    EXPECT_THAT(r.at(0, 1), PixelNear(kRed, kExact));
-}
-
-TEST(ImagePixels, ColourImagesAreInfiniteAndLinear)
-{
-    const CIImage c = CIImage::imageWithColor(CIColor(1, 0.5, 0, 0.5));
-    EXPECT_TRUE(CIGeometry::isInfinite(c.extent()));
-    const Rendered r(c, QRect(-1000, 500, 2, 1));
-    const float g = float(std::pow((0.5 + 0.055) / 1.055, 2.4));
-    EXPECT_THAT(r.at(-999, 500), PixelNear((Pixel{0.5f, g * 0.5f, 0, 0.5f}), 1e-3f)); // half floats
-}
-
-TEST(ImageTransforms, WholePixelMovesKeepPixelsExact)
-{
-    const CIImage moved = quad().imageByApplyingTransform(QTransform::fromTranslate(3, -2));
-    EXPECT_EQ(moved.extent(), QRectF(3, -2, 2, 2));
-    const Rendered r(moved, QRect(3, -2, 2, 2));
-    EXPECT_THAT(r.at(3, -1), PixelNear(kRed, kExact));
-    EXPECT_THAT(r.at(4, -2), PixelNear(kHalfWhite, kExact));
-
-    // A quarter turn about the origin: (x, y) -> (-y, x).
-    const CIImage turned = quad().imageByApplyingTransform(QTransform().rotate(90));
-    EXPECT_EQ(CIGeometry::integral(turned.extent()), QRect(-2, 0, 2, 2));
-    const Rendered t(turned, QRect(-2, 0, 2, 2));
-    EXPECT_THAT(t.at(-2, 0), PixelNear(kRed, kExact));
-    EXPECT_THAT(t.at(-2, 1), PixelNear(kGreen, kExact));
-    EXPECT_THAT(t.at(-1, 0), PixelNear(kBlue, kExact));
-    EXPECT_THAT(t.at(-1, 1), PixelNear(kHalfWhite, kExact));
-
-    // A half turn within the same rectangle, as the artistic extension uses.
-    QTransform half;
-    half.translate(2, 2);
-    half.rotate(180);
-    const Rendered h(quad().imageByApplyingTransform(half), QRect(0, 0, 2, 2));
-    EXPECT_THAT(h.at(1, 0), PixelNear(kRed, kExact));
-    EXPECT_THAT(h.at(0, 1), PixelNear(kHalfWhite, kExact));
-}
-
-TEST(ImageTransforms, FractionalMovesBlendBilinearlyWithTheTransparentOutside)
-{
+    QTransform halfTurn;
+    halfTurn.translate(2, 2);
+    halfTurn.rotate(180); // within the same rectangle, as the artistic extension uses
+    const auto moved = [](const CIImage& i, const QTransform& t) { return i.imageByApplyingTransform(t); };
     const CIImage pair = CIImage::imageWithQImage(bitmap(2, 1, {{0, 0, 0, 255}, {255, 255, 255, 255}}));
-    const CIImage moved = pair.imageByApplyingTransform(QTransform::fromTranslate(0.5, 0));
-    EXPECT_EQ(moved.extent(), QRectF(0.5, 0, 2, 1));
-    const Rendered r(moved, QRect(0, 0, 3, 1));
-    EXPECT_THAT(r.at(0, 0), PixelNear((Pixel{0, 0, 0, 0.5f}), kExact)); // half black, half outside
-    EXPECT_THAT(r.at(1, 0), PixelNear((Pixel{0.5f, 0.5f, 0.5f, 1}), kExact));
-    EXPECT_THAT(r.at(2, 0), PixelNear((Pixel{0.5f, 0.5f, 0.5f, 0.5f}), kExact));
-
-    // Twice as large: centres fall at a quarter between texels.
-    const Rendered big(pair.imageByApplyingTransform(QTransform::fromScale(2, 1)), QRect(0, 0, 4, 1));
-    EXPECT_THAT(big.at(1, 0), PixelNear((Pixel{0.25f, 0.25f, 0.25f, 1}), kExact));
-    EXPECT_THAT(big.at(2, 0), PixelNear((Pixel{0.75f, 0.75f, 0.75f, 1}), kExact));
-}
-
-TEST(ImageTransforms, ChainedTransformsAreOneResampling)
-{
-    const CIImage image = quad().imageByApplyingTransform(QTransform::fromScale(3, 3)).imageByApplyingTransform(
-        QTransform::fromScale(1.0 / 3, 1.0 / 3));
-    const Rendered r(image, QRect(0, 0, 2, 2));
-    EXPECT_THAT(r.at(0, 1), PixelNear(kRed, 1e-4f));
-    EXPECT_THAT(r.at(1, 0), PixelNear(kHalfWhite, 1e-4f));
-}
-
-TEST(ImageTransforms, StrongReductionAveragesInsteadOfSkipping)
-{
+    const CIImage redGreen = CIImage::imageWithQImage(bitmap(2, 1, {{255, 0, 0, 255}, {0, 255, 0, 255}}));
+    CIAffineTile tile;
+    tile.inputImage = boxed(redGreen);
+    const CIImage tiled = tile.outputImage();
+    tile.inputTransform = boxed(QTransform::fromScale(2, 2));
+    const CIImage tiledTwice = tile.outputImage();
+    CIAffineClamp clampFilter; // clamp, then transform
+    clampFilter.inputImage = boxed(quad());
+    clampFilter.inputTransform = boxed(QTransform::fromTranslate(10, 0));
+    const CIImage cropped = quad().imageByCroppingToRect(QRectF(1, 0, 5, 1));
+    const float g = float(std::pow((0.5 + 0.055) / 1.055, 2.4));
+    const QRectF inf = CIGeometry::infiniteRect();
+    struct Row {
+        const char* name;
+        CIImage image;
+        QRectF extent; // infinite: any infinite extent
+        std::vector<std::pair<QPoint, Pixel>> pixels;
+        float tolerance = kExact;
+    } rows[] = {
+        {"bitmap rows run top down", quad(), QRectF(0, 0, 2, 2),
+         {{{0, 1}, kRed}, {{1, 1}, kGreen}, {{0, 0}, kBlue}, {{1, 0}, kHalfWhite}, {{-1, -1}, kClear}, {{2, 1}, kClear}}},
+        // Decoded by the texture unit, whose curve may differ by a tenth of a percent.
+        {"mid codes become linear light", CIImage::imageWithQImage(bitmap(1, 1, {{128, 64, 0, 255}})), QRectF(0, 0, 1, 1),
+         {{{0, 0}, {linear(128), linear(64), 0, 1}}}, 1e-3f},
+        {"colours are infinite, linear and premultiplied (half floats)", CIImage::imageWithColor(CIColor(1, 0.5, 0.5, 0.5)),
+         inf, {{{-999, 500}, {0.5f, g * 0.5f, g * 0.5f, 0.5f}}}, 1e-3f},
+        {"a whole pixel move", moved(quad(), QTransform::fromTranslate(3, -2)), QRectF(3, -2, 2, 2),
+         {{{3, -1}, kRed}, {{4, -2}, kHalfWhite}}},
+        {"a quarter turn: (x, y) to (-y, x)", moved(quad(), QTransform().rotate(90)), QRectF(-2, 0, 2, 2),
+         {{{-2, 0}, kRed}, {{-2, 1}, kGreen}, {{-1, 0}, kBlue}, {{-1, 1}, kHalfWhite}}},
+        {"a half turn", moved(quad(), halfTurn), QRectF(0, 0, 2, 2), {{{1, 0}, kRed}, {{0, 1}, kHalfWhite}}},
+        {"half a pixel: blended with the transparent outside", moved(pair, QTransform::fromTranslate(0.5, 0)),
+         QRectF(0.5, 0, 2, 1),
+         {{{0, 0}, {0, 0, 0, 0.5f}}, {{1, 0}, {0.5f, 0.5f, 0.5f, 1}}, {{2, 0}, {0.5f, 0.5f, 0.5f, 0.5f}}}},
+        {"twice as large: centres a quarter between texels", moved(pair, QTransform::fromScale(2, 1)), QRectF(0, 0, 4, 1),
+         {{{1, 0}, {0.25f, 0.25f, 0.25f, 1}}, {{2, 0}, {0.75f, 0.75f, 0.75f, 1}}}},
+        {"chained transforms are one resampling",
+         moved(moved(quad(), QTransform::fromScale(3, 3)), QTransform::fromScale(1.0 / 3, 1.0 / 3)), QRectF(0, 0, 2, 2),
+         {{{0, 1}, kRed}, {{1, 0}, kHalfWhite}}, 1e-4f},
+        {"a crop keeps only its rectangle", cropped, QRectF(1, 0, 1, 1),
+         {{{1, 0}, kHalfWhite}, {{0, 0}, kClear}, {{0, 1}, kClear}}},
+        {"crops of crops intersect", cropped.imageByCroppingToRect(QRectF(0, 0, 1.5, 5)), QRectF(1, 0, 1, 1), {}},
+        {"a crop of a colour is finite", solid(CIColor(1, 1, 1), QRectF(2, 3, 4, 5)), QRectF(2, 3, 4, 5), {}},
+        {"a crop holding the whole image", quad().imageByCroppingToRect(QRectF(-5, -5, 20, 20)), QRectF(0, 0, 2, 2), {}},
+        {"a clamp repeats the edges without end", quad().imageByClampingToExtent(), inf,
+         {{{-3, 4}, kRed}, {{4, 4}, kGreen}, {{-3, -3}, kBlue}, {{4, -1}, kHalfWhite}, {{0, 1}, kRed}}},
+        {"the clamp filter", clampFilter.outputImage(), inf, {{{0, 0}, kBlue}}},
+        {"a crop of a clamp far away", quad().imageByClampingToExtent().imageByCroppingToRect(QRectF(100000, 50, 3, 2)),
+         QRectF(100000, 50, 3, 2), {{{100002, 51}, kGreen}}},
+        {"a tile repeats the extent", tiled, inf, {{{2, 0}, kRed}, {{3, 2}, kGreen}, {{-1, -3}, kGreen}}},
+        {"a tile, then scaled by two", tiledTwice, inf, {{{0, 0}, kRed}, {{3, 0}, kGreen}, {{4, 0}, kRed}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (CIGeometry::isInfinite(row.extent))
+            EXPECT_TRUE(CIGeometry::isInfinite(row.image.extent()));
+        else
+            for (auto side : {&QRectF::x, &QRectF::y, &QRectF::width, &QRectF::height})
+                EXPECT_NEAR((row.image.extent().*side)(), (row.extent.*side)(), 1e-9);
+        for (const auto& [at, want] : row.pixels)
+            EXPECT_THAT(Rendered(row.image, QRect(at, QSize(1, 1))).at(at.x(), at.y()), PixelNear(want, row.tolerance))
+                << at.x() << ", " << at.y();
+    }
     // Alternating black and white columns shrunk eight times give mid grey.
     QImage stripes(64, 8, QImage::Format_RGBA8888);
     for (int x = 0; x < 64; ++x)
         for (int y = 0; y < 8; ++y)
             stripes.setPixelColor(x, y, x % 2 ? Qt::white : Qt::black);
-    const CIImage small = CIImage::imageWithQImage(stripes).imageByApplyingTransform(QTransform::fromScale(0.125, 0.125));
-    const Rendered r(small, QRect(0, 0, 8, 1));
+    const Rendered small(moved(CIImage::imageWithQImage(stripes), QTransform::fromScale(0.125, 0.125)), QRect(0, 0, 8, 1));
     for (int x = 1; x < 7; ++x)
-        EXPECT_NEAR(r.at(x, 0)[0], 0.5f, 0.02f) << x;
-}
-
-TEST(ImageCrops, KeepOnlyTheRectangle)
-{
-    const CIImage cropped = quad().imageByCroppingToRect(QRectF(1, 0, 5, 1));
-    EXPECT_EQ(cropped.extent(), QRectF(1, 0, 1, 1));
-    const Rendered r(cropped, QRect(0, 0, 2, 2));
-    EXPECT_THAT(r.at(1, 0), PixelNear(kHalfWhite, kExact));
-    EXPECT_THAT(r.at(0, 0), PixelNear(kClear, 0));
-    EXPECT_THAT(r.at(0, 1), PixelNear(kClear, 0));
-    // Crops of crops intersect; a crop of a colour is finite.
-    EXPECT_EQ(cropped.imageByCroppingToRect(QRectF(0, 0, 1.5, 5)).extent(), QRectF(1, 0, 1, 1));
-    EXPECT_EQ(CIImage::imageWithColor(CIColor(1, 1, 1)).imageByCroppingToRect(QRectF(2, 3, 4, 5)).extent(),
-              QRectF(2, 3, 4, 5));
-    // A crop that holds the whole image is the image itself.
-    EXPECT_EQ(quad().imageByCroppingToRect(QRectF(-5, -5, 20, 20)).extent(), QRectF(0, 0, 2, 2));
-}
-
-TEST(ImageClamps, RepeatEdgePixelsWithoutEnd)
-{
-    const CIImage clamped = quad().imageByClampingToExtent();
-    EXPECT_TRUE(CIGeometry::isInfinite(clamped.extent()));
-    const Rendered r(clamped, QRect(-3, -3, 8, 8));
-    EXPECT_THAT(r.at(-3, 4), PixelNear(kRed, kExact));       // beyond the top left
-    EXPECT_THAT(r.at(4, 4), PixelNear(kGreen, kExact));      // beyond the top right
-    EXPECT_THAT(r.at(-3, -3), PixelNear(kBlue, kExact));     // beyond the bottom left
-    EXPECT_THAT(r.at(4, -1), PixelNear(kHalfWhite, kExact)); // beyond the bottom right
-    EXPECT_THAT(r.at(0, 1), PixelNear(kRed, kExact));        // inside unchanged
-
-    // The filter form: clamp, then transform.
-    CIAffineClamp filter;
-    filter.inputImage = QVariant::fromValue(quad());
-    filter.inputTransform = QVariant::fromValue(QTransform::fromTranslate(10, 0));
-    const Rendered f(filter.outputImage(), QRect(0, 0, 1, 1));
-    EXPECT_THAT(f.at(0, 0), PixelNear(kBlue, kExact));
-}
-
-TEST(ImageClamps, ACropOfAClampRendersOnlyTheCrop)
-{
-    // Far away from the source the crop still renders (and only its size).
-    const CIImage image = quad().imageByClampingToExtent().imageByCroppingToRect(QRectF(100000, 50, 3, 2));
-    EXPECT_EQ(image.extent(), QRectF(100000, 50, 3, 2));
-    const Rendered r(image, QRect(100000, 50, 3, 2));
-    EXPECT_THAT(r.at(100002, 51), PixelNear(kGreen, kExact));
-}
-
-TEST(ImageTiles, RepeatTheExtentThenTransform)
-{
-    CIAffineTile tile;
-    const CIImage pair = CIImage::imageWithQImage(bitmap(2, 1, {{255, 0, 0, 255}, {0, 255, 0, 255}}));
-    tile.inputImage = QVariant::fromValue(pair);
-    EXPECT_TRUE(CIGeometry::isInfinite(tile.outputImage().extent()));
-    const Rendered r(tile.outputImage(), QRect(-2, -3, 6, 6));
-    EXPECT_THAT(r.at(2, 0), PixelNear(kRed, kExact));
-    EXPECT_THAT(r.at(3, 2), PixelNear(kGreen, kExact));
-    EXPECT_THAT(r.at(-1, -3), PixelNear(kGreen, kExact));
-    // Scaled by two, each colour covers two columns.
-    tile.inputTransform = QVariant::fromValue(QTransform::fromScale(2, 2));
-    const Rendered s(tile.outputImage(), QRect(0, 0, 8, 1));
-    EXPECT_THAT(s.at(0, 0)[0], 1.0f);
-    EXPECT_THAT(s.at(3, 0)[1], 1.0f);
-    EXPECT_THAT(s.at(4, 0)[0], 1.0f);
+        EXPECT_NEAR(small.at(x, 0)[0], 0.5f, 0.02f) << x;
 }
 
 TEST(ImageCompositing, SourceOverIsPremultipliedAndCoversTheUnion)
@@ -204,7 +125,7 @@ TEST(ImageCompositing, SourceOverIsPremultipliedAndCoversTheUnion)
 
     // Over a computed background (blended in place) and beyond its extent.
     CIColorInvert invert;
-    invert.inputImage = QVariant::fromValue(CIImage::imageWithQImage(bitmap(3, 1, {{0, 0, 0, 255}, {0, 0, 0, 255}, {0, 0, 0, 255}})));
+    invert.inputImage = boxed(CIImage::imageWithQImage(bitmap(3, 1, {{0, 0, 0, 255}, {0, 0, 0, 255}, {0, 0, 0, 255}})));
     const CIImage white = invert.outputImage();
     const CIImage two = CIImage::imageWithQImage(bitmap(2, 1, {{255, 0, 0, 128}, {255, 0, 0, 128}}))
                             .imageByApplyingTransform(QTransform::fromTranslate(2, 0));
@@ -283,7 +204,7 @@ TEST(ImageFolding, ReadingThroughClampsAndTransformsEqualsDrawingThemFirst)
                     return in.imageByCompositingOverImage(CIImage::imageWithColor(CIColor(0, 0, 1)));
                 if (which == 1) {
                     CIGaussianBlur blur;
-                    blur.inputImage = QVariant::fromValue(in);
+                    blur.inputImage = boxed(in);
                     blur.inputRadius = 2.0;
                     return blur.outputImage();
                 }

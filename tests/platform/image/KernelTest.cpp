@@ -2,7 +2,7 @@
 // built-in function of the dialect, argument types, options and the
 // region-of-interest callback.
 
-#include "Pixels.h"
+#include "tests/support/Pixels.h"
 
 #include "platform/image/CIFilter.h"
 #include "platform/image/CIGeometry.h"
@@ -19,11 +19,6 @@ CIKernelPtr only(const QString& text)
 {
     const auto kernels = CIKernel::kernelsWithString(text);
     return kernels.size() == 1 ? kernels.first() : nullptr;
-}
-
-QVariant var(const CIImage& image)
-{
-    return QVariant::fromValue(image);
 }
 
 // Red, green, blue in a row.
@@ -72,106 +67,79 @@ TEST(KernelText, SeveralRoutinesShareHelpersAndAFailingOneIsLeftOut)
     EXPECT_TRUE(log.lines()[0].contains(QLatin1String(":4(")))
         << log.lines()[0].toStdString();
 
-    const Rendered r(kernels[0]->apply({var(row())}), QRect(0, 0, 3, 1));
+    const Rendered r(kernels[0]->apply({boxed(row())}), QRect(0, 0, 3, 1));
     EXPECT_THAT(r.at(0, 0), PixelNear((Pixel{0, 0, 1, 1}), 1e-6f));
     EXPECT_TRUE(CIKernel::kernelsWithString(QStringLiteral("vec4 noRoutines() { return vec4(0.0); }")).isEmpty());
 }
 
-TEST(KernelBuiltins, DestCoordIsThePixelCentre)
+TEST(KernelBuiltins, EveryFunctionArgumentTypeAndSamplerMode)
 {
-    const auto k = only(QStringLiteral("kernel vec4 where() { return vec4(destCoord(), 0.0, 1.0); }"));
-    ASSERT_TRUE(k);
-    const CIImage image = k->apply({}, {{kCIApplyOptionExtent, QVariantList{10, 20, 2, 2}}});
-    EXPECT_EQ(image.extent(), QRectF(10, 20, 2, 2));
-    const Rendered r(image, QRect(10, 20, 2, 2));
-    EXPECT_THAT(r.at(11, 20), PixelNear((Pixel{11.5f, 20.5f, 0, 1}), 1e-5f));
-}
-
-TEST(KernelBuiltins, SamplerTransformReadsNeighbours)
-{
-    const auto k = only(QStringLiteral(
-        "kernel vec4 shiftLeft(sampler s) { return sample(s, samplerTransform(s, destCoord() + vec2(1.0, 0.0))); }"));
-    ASSERT_TRUE(k);
-    k->setROICallback([](int, const QRectF& r, const QVariant&) { return r.adjusted(0, 0, 1, 0); });
-    const Rendered r(k->apply({var(row())}), QRect(0, 0, 3, 1));
-    EXPECT_THAT(r.at(0, 0), PixelNear((Pixel{0, 1, 0, 1}), 1e-6f));
-    EXPECT_THAT(r.at(1, 0), PixelNear((Pixel{0, 0, 1, 1}), 1e-6f));
-    EXPECT_THAT(r.at(2, 0), PixelNear((Pixel{0, 0, 0, 0}), 1e-6f)); // beyond the edge
-}
-
-TEST(KernelBuiltins, SamplerExtentOriginAndSizeAreInImageCoordinates)
-{
-    const auto k = only(QStringLiteral(
-        "kernel vec4 geometry(sampler s, float which) {\n"
-        "    return which < 0.5 ? vec4(samplerOrigin(s), samplerSize(s)) : samplerExtent(s);\n"
-        "}"));
-    ASSERT_TRUE(k);
-    const CIImage moved = row().imageByApplyingTransform(QTransform::fromTranslate(5, 6));
-    for (double which : {0.0, 1.0}) {
-        const Rendered r(k->apply({var(moved), which}), QRect(5, 6, 1, 1));
-        EXPECT_THAT(r.at(5, 6), PixelNear((Pixel{5, 6, 3, 1}), 1e-5f)) << which;
-    }
-}
-
-TEST(KernelBuiltins, PremultiplyUnpremultiplyAndCompare)
-{
-    const auto k = only(QStringLiteral(
-        "kernel vec4 maths(sampler s, float which) {\n"
-        "    if (which < 0.5) return unpremultiply(sample(s, samplerCoord(s)));\n"
-        "    if (which < 1.5) return premultiply(vec4(1.0, 0.5, 0.0, 0.5));\n"
-        "    if (which < 2.5) return vec4(compare(-1.0, 2.0, 3.0), compare(1.0, 2.0, 3.0), 0.0, 1.0);\n"
-        "    return compare(vec4(-1.0, 1.0, -1.0, 1.0), vec4(0.0), vec4(1.0));\n"
-        "}"));
-    ASSERT_TRUE(k);
     const CIImage halfRed = CIImage::imageWithQImage(bitmap(1, 1, {{255, 0, 0, 128}}));
+    const CIImage moved = row().imageByApplyingTransform(QTransform::fromTranslate(5, 6));
     const float a = 128 / 255.0f;
-    const Pixel expected[4] = {{1, 0, 0, a}, {0.5f, 0.25f, 0, 0.5f}, {2, 3, 0, 1}, {0, 1, 0, 1}};
-    for (int which = 0; which < 4; ++which) {
-        const CIImage out = k->apply({var(halfRed), double(which)},
-                                     {{kCIApplyOptionExtent, QVariant::fromValue(QRectF(0, 0, 1, 1))}});
-        EXPECT_THAT(Rendered(out, QRect(0, 0, 1, 1)).at(0, 0), PixelNear(expected[which], 1e-5f)) << which;
+    const QString read = "kernel vec4 at(sampler s, vec2 p) { return sample(s, samplerTransform(s, p)); }";
+    const QString neighbour = "kernel vec4 k(sampler s) { return sample(s, samplerTransform(s, destCoord() + vec2(1.0, 0.0))); }";
+    const auto at = [](const CISampler& s, double x) { return QVariantList{boxed(s), boxed(CIVector(x, 0.5))}; };
+    const QVariant unit = QVariantList{0, 0, 1, 1};
+    struct Row {
+        const char* name;
+        QString text;
+        QVariantList args;
+        QVariant extent; // the three forms: numbers, a rectangle, a vector
+        QPoint at;
+        Pixel want;
+    } rows[] = {
+        {"destCoord is the pixel centre", "kernel vec4 k() { return vec4(destCoord(), 0.0, 1.0); }", {},
+         QVariantList{10, 20, 2, 2}, {11, 20}, {11.5f, 20.5f, 0, 1}},
+        {"samplerTransform reads the neighbour", neighbour, {boxed(row())}, {}, {0, 0}, {0, 1, 0, 1}},
+        {"... the next one", neighbour, {boxed(row())}, {}, {1, 0}, {0, 0, 1, 1}},
+        {"... and beyond the edge nothing", neighbour, {boxed(row())}, {}, {2, 0}, {0, 0, 0, 0}},
+        {"origin and size in image coordinates",
+         "kernel vec4 k(sampler s) { return vec4(samplerOrigin(s), samplerSize(s)); }", {boxed(moved)}, {}, {5, 6}, {5, 6, 3, 1}},
+        {"extent in image coordinates", "kernel vec4 k(sampler s) { return samplerExtent(s); }", {boxed(moved)}, {}, {5, 6},
+         {5, 6, 3, 1}},
+        {"unpremultiply", "kernel vec4 k(sampler s) { return unpremultiply(sample(s, samplerCoord(s))); }",
+         {boxed(halfRed)}, {}, {0, 0}, {1, 0, 0, a}},
+        {"premultiply", "kernel vec4 k() { return premultiply(vec4(1.0, 0.5, 0.0, 0.5)); }", {}, boxed(QRectF(0, 0, 1, 1)),
+         {0, 0}, {0.5f, 0.25f, 0, 0.5f}},
+        {"compare of numbers", "kernel vec4 k() { return vec4(compare(-1.0, 2.0, 3.0), compare(1.0, 2.0, 3.0), 0.0, 1.0); }",
+         {}, unit, {0, 0}, {2, 3, 0, 1}},
+        {"compare of vectors", "kernel vec4 k() { return compare(vec4(-1.0, 1.0, -1.0, 1.0), vec4(0.0), vec4(1.0)); }", {},
+         unit, {0, 0}, {0, 1, 0, 1}},
+        {"numbers, vectors and a colour that arrives premultiplied",
+         "kernel vec4 k(float f, vec2 a, vec3 b, vec4 c, __color k) { return vec4(f, a.y, b.z, c.w) + k; }",
+         {2, boxed(CIVector(0, 3)), boxed(CIVector(0, 0, 4)), boxed(CIVector(0, 0, 0, 5)), boxed(CIColor(1, 1, 1, 0.5))},
+         boxed(CIVector(0, 0, 1, 1)), {0, 0}, {2.5f, 3.5f, 4.5f, 5.5f}},
+        {"far left of a clamped sampler: the edge pixel", read, at(CISampler(row(), CISampler::Wrap::Clamp), -5), unit,
+         {0, 0}, {1, 0, 0, 1}},
+        {"far left of a plain sampler: nothing", read, at(CISampler(row()), -5), unit, {0, 0}, {0, 0, 0, 0}},
+        {"between two pixels: blended", read, at(CISampler(row()), 1.0), unit, {0, 0}, {0.5f, 0.5f, 0, 1}},
+        {"between two pixels, nearest: the nearer one", read,
+         at(CISampler(row(), CISampler::Wrap::None, CISampler::Filter::Nearest), 0.9), unit, {0, 0}, {1, 0, 0, 1}},
+        {"a nil sampler reads transparent", "kernel vec4 k(sampler s) { return sample(s, samplerCoord(s)); }", {QVariant()},
+         unit, {0, 0}, {0, 0, 0, 0}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const auto k = only(r.text);
+        ASSERT_TRUE(k);
+        k->setROICallback([](int, const QRectF& dest, const QVariant&) { return dest.adjusted(-10, -10, 10, 10); });
+        QVariantMap options;
+        if (r.extent.isValid())
+            options[kCIApplyOptionExtent] = r.extent;
+        EXPECT_THAT(Rendered(k->apply(r.args, options), QRect(r.at, QSize(1, 1))).at(r.at.x(), r.at.y()),
+                    PixelNear(r.want, 1e-5f));
     }
-}
-
-TEST(KernelArguments, NumbersVectorsAndColours)
-{
-    const auto k = only(QStringLiteral(
-        "kernel vec4 args(float f, vec2 a, vec3 b, vec4 c, __color k) { return vec4(f, a.y, b.z, c.w) + k; }"));
-    ASSERT_TRUE(k);
-    const CIImage out = k->apply({2, QVariant::fromValue(CIVector(0, 3)), QVariant::fromValue(CIVector(0, 0, 4)),
-                                  QVariant::fromValue(CIVector(0, 0, 0, 5)), QVariant::fromValue(CIColor(1, 1, 1, 0.5))},
-                                 {{kCIApplyOptionExtent, QVariant::fromValue(CIVector(0, 0, 1, 1))}});
-    // The colour arrives premultiplied: (0.5, 0.5, 0.5, 0.5).
-    EXPECT_THAT(Rendered(out, QRect(0, 0, 1, 1)).at(0, 0), PixelNear((Pixel{2.5f, 3.5f, 4.5f, 5.5f}), 1e-5f));
-
+    // Arguments of the wrong number or type give nil and say so.
+    const auto k = only(rows[10].text);
     LogCapture log;
     EXPECT_TRUE(k->apply({2}).isNull());
-    EXPECT_TRUE(k->apply({QStringLiteral("x"), QVariant::fromValue(CIVector(0, 3)), QVariant::fromValue(CIVector(0, 0, 4)),
-                          QVariant::fromValue(CIVector(0, 0, 0, 5)), QVariant::fromValue(CIColor(1, 1, 1))})
-                    .isNull());
+    QVariantList wrongType = rows[10].args;
+    wrongType[0] = QStringLiteral("x");
+    EXPECT_TRUE(k->apply(wrongType).isNull());
     ASSERT_EQ(log.lines().size(), 2);
-    EXPECT_TRUE(log.lines()[0].startsWith(QLatin1String("Error: kernel 'args' takes 5 arguments, not 1")));
-    EXPECT_TRUE(log.lines()[1].startsWith(QLatin1String("Error: kernel 'args' argument 'f' is not a number")));
-}
-
-TEST(KernelSamplers, ClampAndNearestModes)
-{
-    const auto k = only(QStringLiteral(
-        "kernel vec4 at(sampler s, vec2 p) { return sample(s, samplerTransform(s, p)); }"));
-    ASSERT_TRUE(k);
-    auto read = [&](const CISampler& sampler, double x) {
-        const CIImage out = k->apply({QVariant::fromValue(sampler), QVariant::fromValue(CIVector(x, 0.5))},
-                                     {{kCIApplyOptionExtent, QVariantList{0, 0, 1, 1}}});
-        return Rendered(out, QRect(0, 0, 1, 1)).at(0, 0);
-    };
-    // Far left of a clamped sampler: the edge pixel; of a plain one: nothing.
-    k->setROICallback([](int, const QRectF&, const QVariant&) { return QRectF(-10, 0, 20, 1); });
-    EXPECT_THAT(read(CISampler(row(), CISampler::Wrap::Clamp), -5), PixelNear((Pixel{1, 0, 0, 1}), 1e-6f));
-    EXPECT_THAT(read(CISampler(row()), -5), PixelNear((Pixel{0, 0, 0, 0}), 1e-6f));
-    // Between the first two pixels: blended, or the nearer one.
-    EXPECT_THAT(read(CISampler(row()), 1.0), PixelNear((Pixel{0.5f, 0.5f, 0, 1}), 1e-6f));
-    EXPECT_THAT(read(CISampler(row(), CISampler::Wrap::None, CISampler::Filter::Nearest), 0.9),
-                PixelNear((Pixel{1, 0, 0, 1}), 1e-6f));
+    EXPECT_TRUE(log.lines()[0].startsWith(QLatin1String("Error: kernel 'k' takes 5 arguments, not 1")));
+    EXPECT_TRUE(log.lines()[1].startsWith(QLatin1String("Error: kernel 'k' argument 'f' is not a number")));
 }
 
 TEST(KernelApply, ROICallbackGetsTheRequestedRectanglePerSampler)
@@ -191,9 +159,9 @@ TEST(KernelApply, ROICallbackGetsTheRequestedRectanglePerSampler)
     });
     const CIImage big = CIImage::imageWithColor(CIColor(1, 1, 1)).imageByCroppingToRect(QRectF(0, 0, 1000, 1000));
     CIFilter filter;
-    const CIImage out = filter.apply(k, {var(big), var(big)},
+    const CIImage out = filter.apply(k, {boxed(big), boxed(big)},
                                      {{kCIApplyOptionExtent, QVariantList{0, 0, 1000, 1000}},
-                                      {kCIApplyOptionDefinition, QVariant::fromValue(big.definition())},
+                                      {kCIApplyOptionDefinition, boxed(big.definition())},
                                       {kCIApplyOptionUserInfo, QStringLiteral("info")}});
     EXPECT_TRUE(calls.empty()); // building renders nothing
     const Rendered r(out, QRect(2, 3, 4, 5));
@@ -209,7 +177,7 @@ TEST(KernelApply, ROICallbackGetsTheRequestedRectanglePerSampler)
     int explicitCalls = 0;
     const CIImage other = filter.apply(k, QRectF(0, 0, 10, 10),
                                        [&](int, const QRectF& d, const QVariant&) { ++explicitCalls; return d; },
-                                       {var(big), var(big)});
+                                       {boxed(big), boxed(big)});
     EXPECT_EQ(other.extent(), QRectF(0, 0, 10, 10));
     Rendered(other, QRect(0, 0, 1, 1));
     EXPECT_EQ(explicitCalls, 2);
@@ -222,21 +190,18 @@ TEST(KernelApply, ExtentAndDefinitionOptions)
     ASSERT_TRUE(k);
     const CIImage image = row();
     // Without options: the sampler's definition and extent.
-    EXPECT_EQ(k->apply({var(image)}).extent(), QRectF(0, 0, 3, 1));
+    EXPECT_EQ(k->apply({boxed(image)}).extent(), QRectF(0, 0, 3, 1));
     // The four-number form of the extent (x, y truncated; w, h floats).
-    const CIImage out = k->apply({var(image)}, {{kCIApplyOptionExtent, QVariantList{10, -3, 100.5, 50.25}},
+    const CIImage out = k->apply({boxed(image)}, {{kCIApplyOptionExtent, QVariantList{10, -3, 100.5, 50.25}},
                                                 {kCIApplyOptionDefinition,
-                                                 QVariant::fromValue(CIFilterShape::shapeWithRect(QRectF(0, 0, 2, 1)))}});
+                                                 boxed(CIFilterShape::shapeWithRect(QRectF(0, 0, 2, 1)))}});
     EXPECT_EQ(out.extent(), QRectF(10, -3, 100.5, 50.25));
     EXPECT_EQ(out.definition().extent(), QRectF(0, 0, 2, 1));
     // Nothing is drawn outside the definition.
     const Rendered r(out, QRect(0, 0, 3, 1));
     EXPECT_THAT(r.at(2, 0), PixelNear((Pixel{0, 0, 0, 0}), 0));
-    // A nil sampler reads transparent.
-    const Rendered n(k->apply({QVariant()}, {{kCIApplyOptionExtent, QVariantList{0, 0, 1, 1}}}), QRect(0, 0, 1, 1));
-    EXPECT_THAT(n.at(0, 0), PixelNear((Pixel{0, 0, 0, 0}), 0));
     // A nil kernel gives nil without a message.
     LogCapture log;
-    EXPECT_TRUE(CIFilter().apply(nullptr, {var(image)}).isNull());
+    EXPECT_TRUE(CIFilter().apply(nullptr, {boxed(image)}).isNull());
     EXPECT_TRUE(log.lines().isEmpty());
 }

@@ -1,6 +1,6 @@
 // A render that cannot be completed fails as a whole: no partial picture.
 
-#include "Pixels.h"
+#include "tests/support/Pixels.h"
 
 #include "tests/support/LogCapture.h"
 

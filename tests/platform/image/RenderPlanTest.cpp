@@ -1,7 +1,7 @@
 // How a recipe becomes passes: shared inputs drawn once, a blurred constant
 // rectangle in closed form, the 8-bit result encoded by the last pass.
 
-#include "Pixels.h"
+#include "tests/support/Pixels.h"
 
 #include "platform/image/CIBuiltinFilters.h"
 #include "platform/image/GLEngine.h"
