@@ -2,7 +2,7 @@
 #include "frames/FrameClasses.h"
 #include "frames/LXPictureFrameFilter.h"
 #include "frames/LXPictureShadowFilter.h"
-#include "tests/filters/Oracles.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/LogCapture.h"
 
 #include <QCoreApplication>
