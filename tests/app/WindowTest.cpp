@@ -6,7 +6,12 @@
 #include "ui/localization/LXLocalizeHelper.h"
 #include "ui/windows/LXAboutBoxController.h"
 
+#include "platform/foundation/Bundle.h"
+#include "tests/support/LogCapture.h"
+
 #include <QCoreApplication>
+#include <QDir>
+#include <QMenuBar>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -117,6 +122,32 @@ TEST(CornerButtons, EventsFollowTheTurnedShape)
     EXPECT_EQ(c.content.childAt(box.center()), c.left);
     EXPECT_EQ(c.content.childAt(box.topRight() + QPoint(-4, 4)), nullptr); // inside the box, outside the shape
     EXPECT_NEAR(box.center().y(), 400 - 22, 1.0); // y up: 22 above the bottom
+}
+
+TEST(MainWindow, LoadsWithItsDelegateInEachLanguage)
+{
+    struct Row {
+        const char* language;
+        QString file, saved;
+    } rows[] = {{"en", "File", "Saved as ~/Pictures/Sunnyside/Beach.jpg"},
+                {"de", "Datei", "Gesichert als ~/Pictures/Sunnyside/Beach.jpg"}};
+    SWAppDelegate::registerClasses();
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.language);
+        Bundle::setPreferredLanguages({r.language});
+        LogCapture log;
+        SWAppDelegate delegate;
+        ASSERT_TRUE(delegate.loadMainWindow());
+        EXPECT_EQ(log.lines(), QStringList());
+        ASSERT_TRUE(delegate.dropView() && delegate.leftButton() && delegate.rightButton() && delegate.scaleUpButton()
+                    && delegate.statusBar() && delegate.statusLabel());
+        const auto* menuBar = delegate.window()->findChild<QMenuBar*>();
+        ASSERT_TRUE(menuBar);
+        EXPECT_EQ(menuBar->actions().first()->text(), r.file);
+        delegate.wallpaperSaved(QDir::homePath() + "/Pictures/Sunnyside/Beach.jpg");
+        EXPECT_EQ(delegate.statusLabel()->text(), r.saved);
+    }
+    Bundle::setPreferredLanguages({});
 }
 
 TEST(MainWindow, ClosingItQuitsWhileTheAboutBoxIsOpen)

@@ -93,8 +93,11 @@ void LXAboutBoxController::windowDidLoad()
         }
     }
     // Optional parts of a file: the application's icon and name.
-    if (auto* icon = window() ? window()->findChild<QLabel*>(QStringLiteral("appIcon")) : nullptr)
-        icon->setPixmap(QGuiApplication::windowIcon().pixmap(QSize(80, 80), window()->devicePixelRatioF()));
+    if (auto* icon = window() ? window()->findChild<QLabel*>(QStringLiteral("appIcon")) : nullptr) {
+        const QIcon appIcon = QGuiApplication::windowIcon();
+        icon->setVisible(!appIcon.isNull());
+        icon->setPixmap(appIcon.pixmap(QSize(80, 80), window()->devicePixelRatioF()));
+    }
     if (auto* title = window() ? window()->findChild<QLabel*>(QStringLiteral("appTitle")) : nullptr)
         title->setText(appName());
     if (m_versionTF)
