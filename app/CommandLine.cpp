@@ -7,6 +7,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
@@ -71,16 +72,22 @@ bool wantsCommand(const QStringList& arguments)
     return false;
 }
 
-QString photoToOpen(const QStringList& arguments)
+std::optional<QStringList> photosToOpen(const QStringList& arguments, const QString& workingDirectory)
 {
-    QString photo;
+    QStringList photos;
+    bool onlyFiles = false;
     for (const QString& a : arguments.mid(1)) {
-        if (a.startsWith(QLatin1Char('-')))
-            return {};
+        if (!onlyFiles && a == QLatin1String("--")) {
+            onlyFiles = true;
+            continue;
+        }
+        if (!onlyFiles && a.startsWith(QLatin1Char('-')))
+            return std::nullopt;
         const QUrl url(a);
-        photo = url.isLocalFile() ? url.toLocalFile() : a;
+        const QString path = url.isLocalFile() ? url.toLocalFile() : a;
+        photos << QDir::cleanPath(QFileInfo(QDir(workingDirectory), path).absoluteFilePath());
     }
-    return photo;
+    return photos;
 }
 
 int run(const QStringList& arguments)

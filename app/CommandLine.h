@@ -2,12 +2,17 @@
 // Sunnyside's command line:
 //   sunnyside --render PHOTO --size WxH --output FILE [--scale-up] [--no-logo] [--secondary-screen]
 //   sunnyside --apply PHOTO [--screen NAME]
-//   sunnyside PHOTO            (as the file manager's "Open with" calls it)
+//   sunnyside [PHOTO...]       the window, applying each photo in turn (as
+//                              the file manager's "Open with" calls it);
+//                              arguments after "--" are all photos
+//   sunnyside PHOTO            without a display: like --apply
 // Exit status: 0 done; 3 --apply wrote the picture but could not set the
 // desktop picture; 1 any other failure (its alert on standard error).
 // Main thread.
 
 #include <QStringList>
+
+#include <optional>
 
 namespace CommandLine {
 
@@ -16,9 +21,10 @@ constexpr int kNotACommand = -1;
 // True when the arguments ask for a command-line job (no window).
 bool wantsCommand(const QStringList& arguments);
 
-// The photo of a plain "sunnyside PHOTO" (a path or a file: URL; the last
-// one when several are given), empty when the arguments hold any option.
-QString photoToOpen(const QStringList& arguments);
+// The photos of a plain "sunnyside [PHOTO...]" as absolute paths (each a
+// path, relative to `workingDirectory`, or a file: URL), in order; nullopt
+// when the arguments hold an option (a command, --help, a mistake) before "--".
+std::optional<QStringList> photosToOpen(const QStringList& arguments, const QString& workingDirectory);
 
 // Runs the job the arguments name; kNotACommand when they name none.
 // Needs a Q(Core/Gui)Application; --help and --version exit the process.

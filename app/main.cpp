@@ -1,15 +1,21 @@
-// Sunnyside's entry: a command-line job, a photo opened from the file
-// manager (made the wallpaper at once), or (later) the main window.
+// Sunnyside's entry: a command-line job, or the main window (with the photos
+// given to it, or handed to the window already running in this session).
 
 #include "app/CommandLine.h"
+#include "app/SWAppDelegate.h"
+#include "platform/desktop/SingleInstance.h"
 #include "platform/foundation/Application.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/MainQueue.h"
 #include "platform/foundation/UserDefaults.h"
+#include "util/LXFontLoader.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLoggingCategory>
 
 #include <memory>
@@ -62,6 +68,62 @@ std::unique_ptr<App> makeGuiApplication(int& argc, char** argv)
     return app;
 }
 
+void nameApplication()
+{
+    const QVariantMap info = Bundle::mainBundle().infoDictionary();
+    QCoreApplication::setApplicationName(info.value(QStringLiteral("CFBundleName"), QStringLiteral("Sunnyside")).toString());
+    QCoreApplication::setApplicationVersion(info.value(QStringLiteral("CFBundleVersion")).toString());
+}
+
+// The main window, with `photos` applied in turn once it is shown.
+int runWindow(int& argc, char** argv, const QStringList& photos)
+{
+    auto app = makeGuiApplication<QApplication>(argc, argv);
+    if (QGuiApplication::platformName() == QLatin1String("offscreen") && qgetenv("QT_QPA_PLATFORM") != "offscreen") {
+        Log::line(lcApp, QStringLiteral("Error: cannot open the window: the display cannot be reached. "
+                                        "Without a window: sunnyside --apply PHOTO, or --render (see --help)"));
+        return 1;
+    }
+    Application::installTerminationNotice();
+    Application::quitOnTerminationSignals();
+    nameApplication();
+    QGuiApplication::setDesktopFileName(QStringLiteral("sunnyside"));
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("sunnyside"),
+        QIcon(Bundle::mainBundle().pathForResource(QStringLiteral("AppIcon"), QStringLiteral("svg")))));
+    SWAppDelegate::registerDefaults();
+
+    QList<QUrl> urls;
+    for (const QString& photo : photos)
+        urls << QUrl::fromLocalFile(photo);
+    SingleInstance* instance = nullptr;
+    const SingleInstance::Role role = SingleInstance::claim(&instance);
+    if (role == SingleInstance::Role::Secondary && SingleInstance::handOver(urls))
+        return 0;
+
+    SWAppDelegate::registerClasses();
+    LXFontLoader::loadFontsBundle();
+    SWAppDelegate delegate;
+    if (!delegate.loadMainWindow())
+        return 1;
+    if (instance) {
+        QObject::connect(instance, &SingleInstance::openRequested, &delegate, [&delegate](const QList<QUrl>& more) {
+            for (const QUrl& url : more)
+                delegate.useImageURL(url);
+        });
+        QObject::connect(instance, &SingleInstance::activateRequested, &delegate, &SWAppDelegate::activate);
+    }
+    delegate.window()->show();
+    delegate.applicationDidFinishLaunching();
+    // The screen is known once the window is shown (on Wayland only then).
+    MainQueue::async([&delegate, urls] {
+        for (const QUrl& url : urls)
+            delegate.useImageURL(url);
+    });
+    const int status = app->exec();
+    Application::postWillTerminate();
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -71,33 +133,41 @@ int main(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
 
-    // A photo opened from the file manager becomes the wallpaper, with its
-    // alerts on screen since nobody reads a terminal there.
-    const QString photo = CommandLine::photoToOpen(arguments);
-    if (!photo.isEmpty())
-        arguments = QStringList{arguments.first(), QStringLiteral("--apply"), photo};
+    // "sunnyside [PHOTO...]" opens the window; without a display a photo
+    // still becomes the wallpaper, with its alerts on standard error.
+    const std::optional<QStringList> photos = CommandLine::photosToOpen(arguments, QDir::currentPath());
+    if (photos && hasDisplay())
+        return runWindow(argc, argv, *photos);
+    if (photos && photos->isEmpty()) {
+        std::fprintf(stderr, "Sunnyside's window needs a graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                             "Without a window: sunnyside --apply PHOTO makes PHOTO the wallpaper,\n"
+                             "sunnyside --render PHOTO --size WxH --output FILE writes the picture (see --help).\n");
+        return 1;
+    }
 
     // --apply needs the screens when there are any; everything else runs
     // without a display connection.
     std::unique_ptr<QCoreApplication> app;
-    if (!photo.isEmpty() && hasDisplay())
-        app = makeGuiApplication<QApplication>(argc, argv);
-    else if (arguments.contains(QStringLiteral("--apply")) && hasDisplay())
+    if (arguments.contains(QStringLiteral("--apply")) && hasDisplay())
         app = makeGuiApplication<QGuiApplication>(argc, argv);
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
     Application::installTerminationNotice();
+    nameApplication();
+    SWAppDelegate::registerDefaults();
 
-    const QVariantMap info = Bundle::mainBundle().infoDictionary();
-    QCoreApplication::setApplicationName(info.value(QStringLiteral("CFBundleName"), QStringLiteral("Sunnyside")).toString());
-    QCoreApplication::setApplicationVersion(info.value(QStringLiteral("CFBundleVersion")).toString());
-    UserDefaults::standardUserDefaults().registerDefaults({{QStringLiteral("scaleUp"), false}, {QStringLiteral("showLogo"), true}});
-
-    int status = CommandLine::run(arguments);
-    if (status == CommandLine::kNotACommand) {
-        // The window comes with the drop view's drawing; until then, say what we are.
-        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(QCoreApplication::applicationVersion()));
-        status = QCoreApplication::applicationVersion().isEmpty() ? 1 : 0; // the bundle's error line says why
+    int status = 0;
+    if (photos) {
+        for (const QString& photo : *photos) {
+            const int one = CommandLine::run({arguments.first(), QStringLiteral("--apply"), photo});
+            status = status ? status : one;
+        }
+    } else {
+        status = CommandLine::run(arguments);
+        if (status == CommandLine::kNotACommand) {
+            std::fprintf(stderr, "These options go with --render or --apply (see --help).\n");
+            status = 1;
+        }
     }
     Application::postWillTerminate();
     return status;

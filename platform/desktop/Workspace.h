@@ -11,4 +11,9 @@ namespace Workspace {
 // False when no program took the address (the caller says so to the user).
 bool openURL(const QUrl& url);
 
+// Shows the file selected in the user's file manager
+// (org.freedesktop.FileManager1.ShowItems on the session bus), else opens
+// its folder. False, with a "Warning: " line, when neither worked.
+bool showInFolder(const QString& path);
+
 } // namespace Workspace

@@ -17,6 +17,11 @@ QString willTerminateNotification();
 // by main() after the application object exists.
 void installTerminationNotice();
 
+// SIGTERM, SIGINT and SIGHUP then quit the event loop the normal way (a
+// self-pipe read by a socket notifier), so that whatever cleans up at quit
+// runs at logout too. Needs a QCoreApplication; once per process.
+void quitOnTerminationSignals();
+
 // Posts the notification now, at most once per process (command-line runs
 // that end without an event loop call this themselves).
 void postWillTerminate();

@@ -572,8 +572,9 @@ QRectF LXButton::imageRectIn(const QRectF& rect) const
 void LXButton::drawButton(QPainter& painter)
 {
     using namespace ButtonGeometry;
-    const double height = this->height();
-    const QRectF bounds(0, 0, width(), height);
+    const QSizeF size = buttonSize();
+    const double height = size.height();
+    const QRectF bounds(QPointF(0, 0), size);
     const double ratio = pixelRatio(painter);
     const bool on = m_state != 0;
     const int state = std::clamp(m_buttonState, 0, 3);

@@ -171,8 +171,10 @@ public:
     // The title's colour as drawn: half its alpha while disabled.
     QColor drawnTextColor() const;
     // Paints the whole button into `painter` at its current transform, the
-    // button's bounds being (0, 0, width, height) there.
+    // button's bounds being (0, 0) and buttonSize() there.
     virtual void drawButton(QPainter& painter);
+    // The button's unturned size: the widget's, unless a subclass shows it turned.
+    virtual QSizeF buttonSize() const { return QSizeF(size()); }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
     QSizeF intrinsicContentSize() const;

@@ -3,6 +3,7 @@
 #include "platform/ui/WindowEvents.h"
 #include "ui/controls/ControlsClasses.h"
 #include "ui/localization/LXLocalizeHelper.h"
+#include "ui/windows/LXAboutBoxController.h"
 #include "ui/windows/LXWindowController.h"
 #include "tests/support/EventLoop.h"
 #include "tests/support/LogCapture.h"
@@ -117,9 +118,12 @@ TEST(InterfaceFiles, EveryShippedFileLoadsWithoutALogLine)
     QDirIterator it(Bundle::mainBundle().bundlePath(), {"*.ui"}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (path.contains("/source/"))
+        // The main window belongs to the application: its tests load it with its delegate.
+        if (path.contains("/source/") || path.endsWith("/MainWindow.ui"))
             continue;
-        const InterfaceFile::Result loaded = InterfaceFile::loadFile(path, nullptr);
+        LXAboutBoxController aboutBox;
+        QObject* owner = path.endsWith("/SWAboutBox.ui") ? &aboutBox : nullptr;
+        const InterfaceFile::Result loaded = InterfaceFile::loadFile(path, owner);
         EXPECT_NE(loaded.root, nullptr) << path.toStdString();
         delete loaded.root;
         ++files;

@@ -1,0 +1,140 @@
+#pragma once
+// The application's delegate and the main window's: it registers the user
+// defaults, loads the main window ("MainWindow.ui", the delegate as owner),
+// fills the two information texts, runs the corner buttons' cycle, opens
+// photos (open panel, command line, other launches, paste) and web pages,
+// shows the about box, and quits when the main window closes.
+//
+// Corner-button cycle: four steps, each a 1-second move of one button's
+// frame; after a button slid in it rests 30 seconds, after it slid out the
+// other comes in at once; while a corner button is hovered a due step is put
+// off by another 30 seconds. Moves and rests are Timers (driven in tests
+// with Timer::fire); the move itself is animated in between.
+//
+// Photos that arrive while one is being applied (its alert or the portal's
+// wait run nested event loops) are queued and applied in order.
+//
+// nil: outlets missing from the file are skipped (a nil button moves
+// nothing, the cycle still runs). Ownership: the delegate owns the main
+// window and its timers; outlets are weak. Thread: main thread.
+
+#include "app/SWCornerButton.h"
+#include "app/SWDropView.h"
+#include "platform/foundation/Timer.h"
+
+#include <QLabel>
+#include <QObject>
+#include <QPointer>
+#include <QPropertyAnimation>
+#include <QQueue>
+#include <QUrl>
+
+#include <memory>
+
+class SWAppDelegate : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QWidget* window READ window WRITE setWindow)
+    Q_PROPERTY(QLabel* technologyText READ technologyText WRITE setTechnologyText)
+    Q_PROPERTY(QLabel* topInfoText READ topInfoText WRITE setTopInfoText)
+    Q_PROPERTY(SWDropView* dropView READ dropView WRITE setDropView)
+    Q_PROPERTY(SWCornerButton* leftButton READ leftButton WRITE setLeftButton)
+    Q_PROPERTY(SWCornerButton* rightButton READ rightButton WRITE setRightButton)
+    Q_PROPERTY(LXButton* scaleUpButton READ scaleUpButton WRITE setScaleUpButton)
+    Q_PROPERTY(QWidget* statusBar READ statusBar WRITE setStatusBar)
+    Q_PROPERTY(QLabel* statusLabel READ statusLabel WRITE setStatusLabel)
+public:
+    explicit SWAppDelegate(QObject* parent = nullptr);
+    ~SWAppDelegate() override;
+
+    // "scaleUp" NO and "showLogo" YES; idempotent. Before any window loads.
+    static void registerDefaults();
+    // Registers the classes of the main window's file. Idempotent.
+    static void registerClasses();
+
+    // Loads the main window with this delegate as owner; false (one
+    // "Error: " line) when the file is missing or broken.
+    bool loadMainWindow();
+    // The launch steps: texts, turned corner buttons, the about box's file,
+    // the first step of the cycle.
+    void applicationDidFinishLaunching();
+
+    // The window delegate's answer: queues the quit, lets the window close.
+    bool windowShouldClose(QWidget* window);
+
+    // Hands the photo to the drop view (queued while one is being applied).
+    void useImageURL(const QUrl& url);
+
+    // The frame origin (y up) that puts the centre of `view`, turned by its
+    // frame rotation about that origin, on `centre`; `centre` for nil.
+    static QPointF offsetOf(const SWCornerButton* view, const QPointF& centre);
+
+    QWidget* window() const { return m_window; }
+    void setWindow(QWidget* window) { m_window = window; }
+    QLabel* technologyText() const { return m_technologyText; }
+    void setTechnologyText(QLabel* label) { m_technologyText = label; }
+    QLabel* topInfoText() const { return m_topInfoText; }
+    void setTopInfoText(QLabel* label) { m_topInfoText = label; }
+    SWDropView* dropView() const { return m_dropView; }
+    void setDropView(SWDropView* view) { m_dropView = view; }
+    SWCornerButton* leftButton() const { return m_leftButton; }
+    void setLeftButton(SWCornerButton* button) { m_leftButton = button; }
+    SWCornerButton* rightButton() const { return m_rightButton; }
+    void setRightButton(SWCornerButton* button) { m_rightButton = button; }
+    LXButton* scaleUpButton() const { return m_scaleUpButton; }
+    void setScaleUpButton(LXButton* button) { m_scaleUpButton = button; }
+    QWidget* statusBar() const { return m_statusBar; }
+    void setStatusBar(QWidget* bar) { m_statusBar = bar; }
+    QLabel* statusLabel() const { return m_statusLabel; }
+    void setStatusLabel(QLabel* label) { m_statusLabel = label; }
+
+    // The cycle's state, for tests.
+    quint64 step() const { return m_step; }
+    bool hovered() const { return m_hovered; }
+    Timer* nextStepTimer() const { return m_nextStepTimer.get(); }
+    Timer* moveTimer() const { return m_moveTimer.get(); }
+    // The path "Show in Folder" shows; empty before the first save.
+    QString lastSaved() const { return m_lastSaved; }
+
+public slots:
+    void openDocument(QObject* sender = nullptr);
+    void openSunnysideSite(QObject* sender = nullptr);
+    void openAboutBox(QObject* sender = nullptr);
+    void paste(QObject* sender = nullptr);
+    // The scale-up switch's action: the switch's state becomes the setting.
+    void toggleUpscale(QObject* sender = nullptr);
+    void closeWindow(QObject* sender = nullptr);
+    void terminate(QObject* sender = nullptr);
+    void showInFolder(QObject* sender = nullptr);
+    // The corner buttons' hover report (their target protocol).
+    void button(QObject* sender, bool hovered);
+    void nextStep(QObject* sender = nullptr);
+    // Brings the window forward (another launch asked).
+    void activate();
+    // Notes a saved wallpaper in the status line.
+    void wallpaperSaved(const QString& path);
+
+private:
+    void moveFinished();
+    void applyQueued();
+    void loadText(QLabel* label, const QString& name);
+
+    QPointer<QWidget> m_window;
+    QPointer<QLabel> m_technologyText, m_topInfoText, m_statusLabel;
+    QPointer<SWDropView> m_dropView;
+    QPointer<SWCornerButton> m_leftButton, m_rightButton;
+    QPointer<QWidget> m_statusBar;
+    QPointer<LXButton> m_scaleUpButton;
+    QWidget* m_root = nullptr; // the loaded file's root, owned
+    int m_scaleUpObserver = 0;
+
+    std::shared_ptr<Timer> m_nextStepTimer, m_moveTimer;
+    quint64 m_step = 0;
+    bool m_hovered = false;
+    QPointer<QPropertyAnimation> m_move;
+    QPointer<SWCornerButton> m_moving;
+    QPointF m_moveTarget;
+
+    QQueue<QUrl> m_pending;
+    bool m_applying = false;
+    QString m_lastSaved;
+};
