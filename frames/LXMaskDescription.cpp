@@ -60,8 +60,15 @@ CIImage LXMaskDescription::image()
     if (m_externalMaskURL.isEmpty())
         return internal;
     const CIImage external = CIImage::imageWithContentsOfURL(m_externalMaskURL);
-    if (internal.isNull() || external.isNull())
-        return external.isNull() ? internal : external;
+    if (external.isNull())
+        return internal;
+    if (internal.isNull()) {
+        // Kept like a joined mask, so the file is not decoded again per render.
+        setCachedImage(external);
+        m_joined = true;
+        updateCacheTimer();
+        return external;
+    }
     LXCombineMaskFilter combine;
     combine.inputImage = QVariant::fromValue(internal);
     combine.inputBackgroundImage = QVariant::fromValue(external);
