@@ -2,9 +2,11 @@
 
 #include "filters/LXCombineFilters.h"
 #include "platform/foundation/Log.h"
-#include "resources/LXBundleManager.h"
+#include "graphics/ImageExtension.h"
+#include "platform/foundation/AtomicFile.h"
 #include "resources/LXTempCleaner.h"
 
+#include <QBuffer>
 #include <QFile>
 
 #include <algorithm>
@@ -83,6 +85,15 @@ void LXCombinedShadeDescription::clearChachedImage(Timer*)
     cancelTimer();
     if (!m_hasChanges)
         return;
-    if (LXBundleManager::saveCIImage(cachedImage(), imageURL()))
+    // A private cache file: a failure is logged (AtomicFile logs its own),
+    // never alerted, and tried again at the next release.
+    const QImage bitmap = newCGImage(cachedImage());
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (bitmap.isNull() || !buffer.open(QIODevice::WriteOnly) || !bitmap.save(&buffer, "PNG")) {
+        Log::line(lcFrames, QStringLiteral("Warning: Could not draw the merged shade '%1'").arg(name()));
+        return;
+    }
+    if (AtomicFile::write(imageURL().toLocalFile(), png))
         m_hasChanges = false;
 }

@@ -6,7 +6,7 @@
 //
 // The description works on a private copy of the first shade's file in the
 // temporary folder (registered with LXTempCleaner, deleted with the
-// description); the merged picture is written there when the release
+// description); the merged picture is written there (PNG) when the release
 // timer fires and stays in memory.
 //
 // nil: canJoint() of a null shade is false. Ownership and thread: as

@@ -179,6 +179,9 @@ TEST(FrameDescription, OptimizedShadesRenderLikeTheShadesOneByOne)
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 8; ++x)
             EXPECT_THAT(merged.at(x, y), PixelNear(one.at(x, y), 2e-3f)) << x << ", " << y;
+    // Changed by code, without an editor: the merged list follows.
+    frame.removeShadeAtIndex(2);
+    EXPECT_EQ(frame.optimizedShades().size(), 2u);
 }
 
 TEST(FrameDescription, DictionaryRoundTripWithMissingKeys)
