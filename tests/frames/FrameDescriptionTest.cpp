@@ -11,6 +11,7 @@
 #include "tests/platform/image/Pixels.h"
 #include "tests/support/LogCapture.h"
 #include "util/LXUndoManager.h"
+#include "util/UndoCoalescing.h"
 
 #include <QDir>
 #include <QImageReader>
@@ -255,6 +256,19 @@ TEST(FrameDescription, UndoRestoresTheUsersColourAndPostsChanges)
     ASSERT_TRUE(undo.redo());
     EXPECT_EQ(frame.textureName(), "ALX-T#010#Oak");
     EXPECT_EQ(frame.textureColor(), colorForHSV({0.6, 0.5, 0.8}));
+    // A slider drag: ten changes while the button is down, one undo step.
+    undo.closeGroup();
+    frame.removeShadeAtIndex(0);
+    frame.insertShade(std::make_shared<LXShadeDescription>(), 0);
+    undo.closeGroup();
+    setLeftMouseButtonSource([] { return true; });
+    for (int i = 1; i <= 10; ++i)
+        frame.setShadeIntensity(i / 20.0, 0);
+    setLeftMouseButtonSource({});
+    undo.closeGroup();
+    ASSERT_TRUE(undo.undo());
+    EXPECT_EQ(frame.shades()[0]->intensity(), 1.0);
+    EXPECT_EQ(frame.shades().size(), 1u);
     NotificationCenter::defaultCenter().removeObserver(&posted);
     LXFrameDescription::setTextureResolver({});
 }
