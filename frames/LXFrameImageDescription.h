@@ -7,8 +7,7 @@
 // nil: an empty URL, or a file that cannot be read, gives a nil image().
 // Ownership: the owner holds the description by shared_ptr or by value;
 // its release timer holds it weakly and ends with it.
-// Thread: main thread; image() may run elsewhere, but only a main-thread
-// call (re)starts the release timer.
+// Thread: main thread (updateCacheTimer() does nothing elsewhere).
 
 #include "platform/image/CIImage.h"
 
