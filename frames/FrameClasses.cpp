@@ -1,7 +1,19 @@
 #include "frames/FrameClasses.h"
 
 #include "filters/LXFilterConstructor.h"
+#include "frames/LXFrameDescription.h"
+#include "frames/LXShapedBorderFilter.h"
+#include "frames/LXTextureCatalog.h"
+#include "frames/LXTexturizeFilter.h"
 
 void registerFrameClasses()
 {
+    LXFilterConstructor::registerClass(LXShapedBorderFilter::staticMetaObject);
+    LXFilterConstructor::registerClass(LXTexturizeFilter::staticMetaObject);
+    LXFrameDescription::setTextureResolver([](QString& name, HSVTriple& baseColor) {
+        const LXTextureDescription* texture = LXTextureCatalog::sharedTextureCatalog().textureForName(name);
+        if (texture)
+            baseColor = texture->baseColor();
+        return texture != nullptr;
+    });
 }
