@@ -4,12 +4,14 @@
 #include "frames/LXFrameDescription.h"
 #include "frames/LXShapedBorderFilter.h"
 #include "frames/LXTextureCatalog.h"
+#include "frames/LXTexturedFrameFilter.h"
 #include "frames/LXTexturizeFilter.h"
 
 void registerFrameClasses()
 {
     LXFilterConstructor::registerClass(LXShapedBorderFilter::staticMetaObject);
     LXFilterConstructor::registerClass(LXTexturizeFilter::staticMetaObject);
+    LXFilterConstructor::registerClass(LXTexturedFrameFilter::staticMetaObject);
     LXFrameDescription::setTextureResolver([](QString& name, HSVTriple& baseColor) {
         const LXTextureDescription* texture = LXTextureCatalog::sharedTextureCatalog().textureForName(name);
         if (texture)

@@ -1,0 +1,103 @@
+// The textured frame filter: border geometry, a frame drawn round a picture,
+// and what frame edits drop and announce.
+
+#include "frames/LXFrameDescription.h"
+#include "frames/LXTexturedFrameFilter.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Timer.h"
+#include "tests/platform/image/Pixels.h"
+#include "util/LXUndoManager.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CIImage picture(const QRectF& extent)
+{
+    return CIImage::imageWithColor(CIColor(0, 0, 1)).imageByCroppingToRect(extent);
+}
+
+} // namespace
+
+TEST(TexturedFrameFilter, BorderGeometry)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("ExternalMasks");
+    QImage art(240, 100, QImage::Format_RGBA8888);
+    art.fill(Qt::white);
+    ASSERT_TRUE(art.save(dir.path() + "/ExternalMasks/FRM-E#010#X#40-12-3.png"));
+    LXFrameDescription frame({{"ExternalMask", "FRM-E#010#X"}, {"Inset", 0.5}}, QUrl::fromLocalFile(dir.path()), true);
+    struct Row {
+        const char* label;
+        double proportion, width;
+        bool inside;
+        QRectF image;
+        double border;
+        QRectF mask;
+    } rows[] = {
+        {"1000 x 0.05", 1000, 0.05, true, {0, 0, 100, 80}, 50, {0, 0, 100, 80}},
+        {"width 0 is one pixel, half of it outside", 1000, 0, false, {0, 0, 100, 80}, 1, {0, 0, 100, 80}},
+        {"half the border outside, whole pixels", 100, 0.15, false, {0, 0, 100, 80}, 15, {-7, -7, 114, 94}},
+    };
+    for (const Row& row : rows) {
+        LXTexturedFrameFilter filter;
+        filter.setFrameDescription(&frame);
+        filter.setInputImage(QVariant::fromValue(picture(row.image)));
+        filter.setCanvasProportion(row.proportion);
+        filter.setInputWidth(row.width);
+        filter.setForceInside(row.inside);
+        EXPECT_EQ(filter.borderWidth(), row.border) << row.label;
+        EXPECT_EQ(filter.maskRect(), row.mask) << row.label;
+    }
+    // Corner side max(40, 12): t = (500 - 80) / (240 - 80), 3 t = 7.875 gives 8 repeats.
+    const CIVector factors = LXTexturedFrameFilter::repeatsVectorForFrame(frame.mask().get(), {500, 300}, 1.0);
+    EXPECT_DOUBLE_EQ(factors.X(), 8.0 / 3.0);
+    EXPECT_EQ(factors.Y(), 1.0);
+}
+
+TEST(TexturedFrameFilter, DrawsRoundThePictureAndFollowsEdits)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("ExternalMasks");
+    QImage art(60, 60, QImage::Format_RGBA8888);
+    art.fill(Qt::white);
+    ASSERT_TRUE(art.save(dir.path() + "/ExternalMasks/FRM-E#001#Full#20.png"));
+    LXFrameDescription frame({{"Texture.Color", "1 0 0 1"}}, QUrl::fromLocalFile(dir.path()), true);
+    LXTexturedFrameFilter filter;
+    filter.setFrameDescription(&frame);
+    filter.setInputImage(QVariant::fromValue(picture({0, 0, 40, 30})));
+    filter.setInputWidth(4.0); // canvas proportion 1: a 4-pixel plain border outside the picture
+    const Rendered out(filter.outputImage(), QRect(-4, -4, 48, 38));
+    ASSERT_TRUE(out.ok());
+    EXPECT_THAT(out.at(-2, 10), PixelNear(Pixel{1, 0, 0, 1}, 2e-3f));
+    EXPECT_THAT(out.at(20, 15), PixelNear(Pixel{0, 0, 1, 1}, 2e-3f));
+
+    // Edits announce one update per burst; a mask change rebuilds the frame in the next render.
+    LXUndoManager undo;
+    frame.setUndoManager(&undo);
+    int updates = 0;
+    NotificationCenter::defaultCenter().addObserver(&updates, LXFilterUpdateNotification, &filter,
+                                                    [&](const Notification&) { ++updates; });
+    for (double red : {0.5, 0.7, 0.6})
+        frame.setTextureColor(CIColor(red, 0, 0, 1));
+    ASSERT_TRUE(filter.updateTimer());
+    filter.updateTimer()->fire();
+    EXPECT_EQ(updates, 1);
+    filter.outputImage();
+    // The new mask covers the picture too: its first render shows the new frame there.
+    frame.setExternalMaskName("FRM-E#001#Full");
+    const Rendered covered(filter.outputImage(), QRect(20, 15, 1, 1));
+    ASSERT_TRUE(covered.ok());
+    EXPECT_THAT(covered.at(20, 15), PixelNear(Pixel{linear(153), 0, 0, 1}, 2e-3f));
+    const CIImage mask = filter.cachedMask();
+    filter.setCanvasProportion(2.0);
+    EXPECT_FALSE(filter.cachedMask() == mask);
+    filter.updateTimer()->fire();
+    filter.setUpdateDelay(-1);
+    frame.setTextureColor(CIColor(1, 1, 0, 1));
+    EXPECT_EQ(updates, 3);
+    NotificationCenter::defaultCenter().removeObserver(&updates);
+}
