@@ -70,10 +70,14 @@ TEST(TexturedFrameFilter, DrawsRoundThePictureAndFollowsEdits)
     filter.setFrameDescription(&frame);
     filter.setInputImage(QVariant::fromValue(picture({0, 0, 40, 30})));
     filter.setInputWidth(4.0); // canvas proportion 1: a 4-pixel plain border outside the picture
+    filter.setInputShadowWidth(0.1);
     const Rendered out(filter.outputImage(), QRect(-4, -4, 48, 38));
     ASSERT_TRUE(out.ok());
     EXPECT_THAT(out.at(-2, 10), PixelNear(Pixel{1, 0, 0, 1}, 2e-3f));
     EXPECT_THAT(out.at(20, 15), PixelNear(Pixel{0, 0, 1, 1}, 2e-3f));
+    // The shadow darkens the picture's edge and leaves it opaque.
+    EXPECT_LT(out.at(0, 15)[2], 0.9f);
+    EXPECT_NEAR(out.at(0, 15)[3], 1.0f, 2e-3f);
 
     // Edits announce one update per burst; a mask change rebuilds the frame in the next render.
     LXUndoManager undo;
