@@ -5,6 +5,7 @@
 #include "frames/LXFrameDescription.h"
 #include "frames/LXTextureCatalog.h"
 #include "frames/LXTexturizeFilter.h"
+#include "graphics/ImageExtension.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Timer.h"
@@ -251,16 +252,16 @@ CIImage LXTexturedFrameFilter::cachedMask()
     const auto mask = m_frame->mask();
     const CIImage picture = mask ? mask->image() : CIImage();
     if (mask && !picture.isNull() && mask->width() > 0) {
-        setCachedMask(drawFrame(mask.get(), picture, r, bw / mask->width()));
+        setCachedMask(fixedImage(drawFrame(mask.get(), picture, r, bw / mask->width())));
         return m_mask;
     }
     if (mask && !picture.isNull())
         Log::line(lcFrames, QStringLiteral("Warning: mask '%1' of frame '%2' has width 0; a plain border is drawn")
                                 .arg(mask->name(), m_frame->name()));
-    setCachedMask(apply(kernelWithName(QStringLiteral("lineBorder")),
-                        {QVariant::fromValue(vectorForRect(r)), bw},
-                        {{kCIApplyOptionDefinition, QVariant::fromValue(CIFilterShape::shapeWithRect(r))},
-                         {kCIApplyOptionExtent, arrayForRect(r)}}));
+    setCachedMask(fixedImage(apply(kernelWithName(QStringLiteral("lineBorder")),
+                                   {QVariant::fromValue(vectorForRect(r)), bw},
+                                   {{kCIApplyOptionDefinition, QVariant::fromValue(CIFilterShape::shapeWithRect(r))},
+                                    {kCIApplyOptionExtent, arrayForRect(r)}})));
     return m_mask;
 }
 
@@ -291,7 +292,7 @@ CIImage LXTexturedFrameFilter::cachedShadow()
     blur->setValue(QVariant::fromValue(mask), kCIInputImageKey);
     blur->setValue(width * std::min(e.width(), e.height()), kCIInputRadiusKey);
     invert->setValue(QVariant::fromValue(blur->outputImage()), kCIInputImageKey);
-    m_shadow = invert->outputImage().imageByCroppingToRect(e);
+    m_shadow = fixedImage(invert->outputImage().imageByCroppingToRect(e));
     return m_shadow;
 }
 
@@ -336,7 +337,7 @@ CIImage LXTexturedFrameFilter::cachedFrame()
         blend.inputIntensity = shade->intensity();
         base = blend.outputImage();
     }
-    m_frameImage = base;
+    m_frameImage = fixedImage(base);
     return m_frameImage;
 }
 

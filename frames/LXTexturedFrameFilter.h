@@ -5,9 +5,10 @@
 // tinted texture, the shades blended over it, an optional inner shadow on
 // the picture, and the whole laid over the picture through the mask.
 //
-// Three caches: the mask (picture extent, frame, masks, inset, widths,
-// canvas proportion, forceInside), the textured frame and the inner shadow
-// (both dropped whenever a different mask is stored). The mask is built
+// Three caches, each a rendered bitmap (8-bit), so that a render after an
+// edit redoes only what the edit touched: the mask (picture extent, frame,
+// masks, inset, widths, canvas proportion, forceInside), the textured frame
+// and the inner shadow (both dropped whenever a different mask is stored). The mask is built
 // first in every render, so a render never pairs a new mask with an old
 // frame. Frame notifications drop what they touch and schedule one
 // "lxfilterupdate" + "lxfilterSettings" after updateDelay seconds
