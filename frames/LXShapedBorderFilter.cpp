@@ -1,0 +1,250 @@
+#include "frames/LXShapedBorderFilter.h"
+
+#include "frames/LXTextureCatalog.h"
+#include "frames/LXTexturizeFilter.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/image/CIFilterShape.h"
+#include "platform/image/CIGeometry.h"
+#include "platform/image/CISampler.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kMinimumWidth = 0.0001;
+
+bool differs(const QVariant& a, const QVariant& b)
+{
+    return a.isValid() != b.isValid() || (a.isValid() && a.toDouble() != b.toDouble());
+}
+
+} // namespace
+
+LXShapedBorderFilter::LXShapedBorderFilter(QObject* parent)
+    : LXFilter(parent), m_texturize(std::make_unique<LXTexturizeFilter>())
+{
+    // inputWidth is copied too: a copy without it would draw no border.
+    static const bool registered = (registerInputKeys(staticMetaObject, {"inputImage", "inputTextureName", "inputWidth",
+                                                                         "inputTextureScale", "inputShadowWidth"}),
+                                    registerForCopying(staticMetaObject, {"inputColor", "canvasProportion"}), true);
+    Q_UNUSED(registered);
+    m_texturize->imageIsMask = true;
+}
+
+LXShapedBorderFilter::~LXShapedBorderFilter() = default;
+
+void LXShapedBorderFilter::setInputImage(const QVariant& value)
+{
+    const CIImage image = imageValue(value);
+    if (image == m_image)
+        return;
+    m_image = image;
+    setCachedMask({});
+}
+
+QVariant LXShapedBorderFilter::inputTextureName() const
+{
+    return m_texturize->inputTextureName();
+}
+
+void LXShapedBorderFilter::setInputTextureName(const QVariant& name)
+{
+    m_texturize->setInputTextureName(name);
+    if (!name.toString().isEmpty())
+        NotificationCenter::defaultCenter().post(LXFilterSettingsChangedNotification, this);
+    dropFrame();
+}
+
+QVariant LXShapedBorderFilter::inputColor() const
+{
+    return m_texturize->inputColor();
+}
+
+void LXShapedBorderFilter::setInputColor(const QVariant& color)
+{
+    m_texturize->setInputColor(color);
+    dropFrame();
+}
+
+void LXShapedBorderFilter::setInputWidth(const QVariant& width)
+{
+    m_width = std::max(kMinimumWidth, numberValue(width, 0.0));
+    setCachedMask({});
+}
+
+void LXShapedBorderFilter::setInputTextureScale(const QVariant& scale)
+{
+    if (!differs(scale, m_textureScale))
+        return;
+    m_textureScale = scale;
+    dropFrame();
+}
+
+void LXShapedBorderFilter::setInputShadowWidth(const QVariant& width)
+{
+    if (!differs(width, m_shadowWidth))
+        return;
+    m_shadowWidth = width;
+    dropShadow();
+}
+
+void LXShapedBorderFilter::setCanvasProportion(const QVariant& proportion)
+{
+    if (!differs(proportion, m_canvasProportion))
+        return;
+    m_canvasProportion = proportion;
+    // The ring's width and the texture's size are measured in it.
+    setCachedMask({});
+    dropFrame();
+}
+
+QList<LXShapedBorderFilter::RingPass> LXShapedBorderFilter::ringPasses(int n)
+{
+    QList<RingPass> passes;
+    if (n < 1)
+        return passes;
+    double d = n;
+    int reach = 0;
+    // One pass even for n = 1, where halving would run none and draw nothing.
+    do {
+        d = n == 1 ? 1.0 : d / 2;
+        const QString routine = d > 16 ? QStringLiteral("pixelRing32")
+                                : d > 2 ? QStringLiteral("pixelRing16")
+                                        : QStringLiteral("pixelRing4");
+        passes.append({d, int(std::ceil(d)), routine});
+        reach += passes.back().step;
+    } while (d > 1);
+    // Halving a power of two falls one pixel short of it.
+    passes.front().step += std::max(0, n - reach);
+    return passes;
+}
+
+int LXShapedBorderFilter::borderPixels() const
+{
+    const double pixels = numberValue(m_canvasProportion, 1.0) * std::max(kMinimumWidth, numberValue(m_width, 0.0));
+    if (!std::isfinite(pixels))
+        return 0;
+    return int(std::max(1.0, std::round(std::min(pixels, 1e6)))) - 1;
+}
+
+QRectF LXShapedBorderFilter::outerMaskRegionOf(int, const QRectF& destRect, const QVariant& userInfo)
+{
+    const double grow = userInfo.toDouble();
+    return CIGeometry::inset(destRect, grow, grow);
+}
+
+QRectF LXShapedBorderFilter::innerMaskRegionOf(int sampler, const QRectF& destRect, const QVariant&)
+{
+    return sampler == 1 ? destRect : CIGeometry::inset(destRect, 1, 1);
+}
+
+CIImage LXShapedBorderFilter::cachedMask()
+{
+    if (!m_mask.isNull() || m_image.isNull())
+        return m_mask;
+    const QRectF extent = m_image.extent();
+    const int n = borderPixels();
+    if (n < 1 || CIGeometry::isInfinite(extent) || CIGeometry::isEmpty(extent)) {
+        Log::line(lcFrames, n < 1 ? QStringLiteral("Warning: shaped border narrower than one pixel; the picture "
+                                                   "stays without a border")
+                                  : QStringLiteral("Warning: shaped border needs a picture of finite size"));
+        return {};
+    }
+    CIImage current = m_image;
+    QRectF r = extent;
+    for (const RingPass& pass : ringPasses(n)) {
+        r = CIGeometry::inset(r, pass.step, pass.step);
+        current = apply(kernelWithName(pass.routine), r, &LXShapedBorderFilter::outerMaskRegionOf,
+                        {QVariant::fromValue(CISampler(current)), double(pass.step)},
+                        {{kCIApplyOptionUserInfo, double(pass.step)},
+                         {kCIApplyOptionDefinition, QVariant::fromValue(CIFilterShape::shapeWithRect(r))}});
+        if (current.isNull())
+            return {};
+    }
+    const QRectF rm = CIGeometry::inset(extent, n, n);
+    setCachedMask(apply(kernelWithName(QStringLiteral("maskByCuttingImage")), rm,
+                        &LXShapedBorderFilter::innerMaskRegionOf,
+                        {QVariant::fromValue(CISampler(current)), QVariant::fromValue(CISampler(m_image)), double(n)},
+                        {{kCIApplyOptionDefinition, QVariant::fromValue(CIFilterShape::shapeWithRect(rm))}}));
+    return m_mask;
+}
+
+void LXShapedBorderFilter::setCachedMask(const CIImage& mask)
+{
+    if (mask == m_mask && !mask.isNull())
+        return;
+    m_mask = mask;
+    dropFrame();
+    dropShadow();
+    if (!mask.isNull())
+        m_lastExtent = m_image.extent();
+}
+
+CIImage LXShapedBorderFilter::cachedShadow()
+{
+    const double width = numberValue(m_shadowWidth, 0.0);
+    if (!m_shadow.isNull() || !(width > 0))
+        return m_shadow;
+    const CIImage ring = cachedMask();
+    if (ring.isNull())
+        return {};
+    const QRectF e = m_image.extent();
+    const auto blur = CIFilter::filterWithName(QStringLiteral("CIGaussianBlur"));
+    const auto invert = CIFilter::filterWithName(QStringLiteral("CIColorInvert"));
+    if (!blur || !invert)
+        return {};
+    blur->setValue(QVariant::fromValue(ring), kCIInputImageKey);
+    blur->setValue(width * std::min(e.width(), e.height()), kCIInputRadiusKey);
+    invert->setValue(QVariant::fromValue(blur->outputImage()), kCIInputImageKey);
+    m_shadow = invert->outputImage().imageByCroppingToRect(e);
+    return m_shadow;
+}
+
+CIImage LXShapedBorderFilter::cachedFrame()
+{
+    if (!m_frame.isNull())
+        return m_frame;
+    const CIImage ring = cachedMask();
+    if (ring.isNull())
+        return {};
+    m_texturize->textureFillMode = 2;
+    m_texturize->setInputTextureScale(numberValue(m_textureScale, 1.0) * numberValue(m_canvasProportion, 1.0));
+    m_texturize->inputImage = QVariant::fromValue(ring);
+    m_frame = m_texturize->outputImage();
+    return m_frame;
+}
+
+QVariantMap LXShapedBorderFilter::customAttributes() const
+{
+    const QStringList textures = LXTextureCatalog::sharedTextureNames();
+    return {
+        {"inputTextureName", QVariantMap{{kLXAttributeChoices, textures}, {kCIAttributeDefault, textures.value(0)}}},
+        {"inputWidth",
+         QVariantMap{{kCIAttributeDefault, 0.0}, {kCIAttributeSliderMin, 0.0}, {kCIAttributeSliderMax, 0.2}}},
+        {"inputTextureScale",
+         QVariantMap{{kCIAttributeDefault, 1.0}, {kCIAttributeSliderMin, 0.1}, {kCIAttributeSliderMax, 1.9}}},
+        {"inputShadowWidth", QVariantMap{{kCIAttributeDefault, 0.0}}},
+    };
+}
+
+CIImage LXShapedBorderFilter::outputImage()
+{
+    if (m_image.isNull())
+        return {};
+    const CIImage frame = cachedFrame();
+    if (frame.isNull())
+        return m_image;
+    CIImage base = m_image;
+    if (const CIImage shadow = cachedShadow(); !shadow.isNull())
+        base = apply(kernelWithName(QStringLiteral("innerMultiply")),
+                     {QVariant::fromValue(CISampler(m_image)), QVariant::fromValue(CISampler(shadow))},
+                     {{kCIApplyOptionDefinition, QVariant::fromValue(m_image.definition())},
+                      {kCIApplyOptionExtent, arrayForRect(m_image.extent())}});
+    const auto over = CIFilter::filterWithName(QStringLiteral("CISourceOverCompositing"));
+    if (!over || base.isNull())
+        return m_image;
+    over->setValue(QVariant::fromValue(frame), kCIInputImageKey);
+    over->setValue(QVariant::fromValue(base), kCIInputBackgroundImageKey);
+    return over->outputImage();
+}

@@ -1,0 +1,91 @@
+#pragma once
+// A textured border that follows the outline of whatever is opaque in the
+// input picture (alpha >= 0.5), grown outward by inputWidth x
+// canvasProportion pixels, with an optional inner shadow on the picture.
+//
+// The ring is found by exact distances: passes of halving whole-pixel steps
+// carry to each pixel the offset of its nearest shape pixel, and the final
+// cut keeps the pixels outside the shape within the border width (white with
+// alpha, soft over the last pixel). A border under one pixel returns the
+// picture after one "Warning: " line.
+//
+// The ring, the inner shadow and the textured border are cached; a change of
+// picture, width or canvas proportion drops all three, of texture, colour or
+// texture scale the textured border, of shadow width the shadow.
+// Main thread.
+
+#include "filters/LXFilter.h"
+
+#include <memory>
+
+class LXTexturizeFilter;
+
+class LXShapedBorderFilter : public LXFilter {
+    Q_OBJECT
+    Q_PROPERTY(QVariant inputImage READ inputImage WRITE setInputImage)
+    Q_PROPERTY(QVariant inputTextureName READ inputTextureName WRITE setInputTextureName)
+    Q_PROPERTY(QVariant inputColor READ inputColor WRITE setInputColor)
+    Q_PROPERTY(QVariant inputWidth READ inputWidth WRITE setInputWidth)
+    Q_PROPERTY(QVariant inputTextureScale READ inputTextureScale WRITE setInputTextureScale)
+    Q_PROPERTY(QVariant inputShadowWidth READ inputShadowWidth WRITE setInputShadowWidth)
+    Q_PROPERTY(QVariant canvasProportion READ canvasProportion WRITE setCanvasProportion)
+public:
+    Q_INVOKABLE explicit LXShapedBorderFilter(QObject* parent = nullptr);
+    ~LXShapedBorderFilter() override;
+
+    QVariant inputImage() const { return m_image.isNull() ? QVariant() : QVariant::fromValue(m_image); }
+    void setInputImage(const QVariant& image);
+    // The owned texturize filter's texture and colour.
+    QVariant inputTextureName() const;
+    void setInputTextureName(const QVariant& name);
+    QVariant inputColor() const;
+    void setInputColor(const QVariant& color);
+    // A fraction of canvasProportion, at least 0.0001.
+    QVariant inputWidth() const { return m_width; }
+    void setInputWidth(const QVariant& width);
+    QVariant inputTextureScale() const { return m_textureScale; }
+    void setInputTextureScale(const QVariant& scale);
+    // A fraction of the picture's shorter side; 0 or less: no shadow.
+    QVariant inputShadowWidth() const { return m_shadowWidth; }
+    void setInputShadowWidth(const QVariant& width);
+    // The canvas's reference length in pixels, 1 after creation.
+    QVariant canvasProportion() const { return m_canvasProportion; }
+    void setCanvasProportion(const QVariant& proportion);
+
+    // One pass of the ring's growth: the distance halved from the border
+    // width, the whole-pixel step it reaches, and the routine it runs.
+    struct RingPass {
+        double distance;
+        int step;
+        QString routine;
+    };
+    // The passes for a border of n + 1 pixels: none for n = 0; the steps add
+    // up to at least n.
+    static QList<RingPass> ringPasses(int n);
+    // n for the current inputs: round(canvasProportion x inputWidth) - 1, at least 0.
+    int borderPixels() const;
+
+    CIImage cachedMask();
+    void setCachedMask(const CIImage& mask);
+    CIImage cachedShadow();
+    CIImage cachedFrame();
+
+    // The destination grown by the number in userInfo.
+    static QRectF outerMaskRegionOf(int sampler, const QRectF& destRect, const QVariant& userInfo);
+    // The destination for sampler 1, grown by one pixel for the others.
+    static QRectF innerMaskRegionOf(int sampler, const QRectF& destRect, const QVariant& userInfo);
+
+    QVariantMap customAttributes() const override;
+    CIImage outputImage() override;
+
+private:
+    void dropFrame() { m_frame = {}; }
+    void dropShadow() { m_shadow = {}; }
+
+    std::unique_ptr<LXTexturizeFilter> m_texturize;
+    CIImage m_image;
+    QVariant m_width, m_textureScale, m_shadowWidth;
+    QVariant m_canvasProportion = 1.0;
+    CIImage m_mask, m_shadow, m_frame;
+    QRectF m_lastExtent;
+};

@@ -1,0 +1,416 @@
+#include "frames/LXTexturedFrameFilter.h"
+
+#include "filters/LXAdjustableBlendFilter.h"
+#include "frames/LXFrameCatalog.h"
+#include "frames/LXFrameDescription.h"
+#include "frames/LXTextureCatalog.h"
+#include "frames/LXTexturizeFilter.h"
+#include "graphics/ImageExtension.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Timer.h"
+#include "platform/image/CIFilterShape.h"
+#include "platform/image/CIGeometry.h"
+#include "platform/image/CISampler.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kMinimumWidth = 0.0001;
+
+QRectF wholePixelsInside(const QRectF& r)
+{
+    const double x = std::ceil(r.x()), y = std::ceil(r.y());
+    return {x, y, std::floor(r.width() - (x - r.x())), std::floor(r.height() - (y - r.y()))};
+}
+
+bool sameWholePixels(const QRectF& a, const QRectF& b)
+{
+    return std::round(a.x() - b.x()) == 0 && std::round(a.y() - b.y()) == 0
+           && std::round(a.width() - b.width()) == 0 && std::round(a.height() - b.height()) == 0;
+}
+
+QVariant sampler(const CIImage& image) { return QVariant::fromValue(CISampler(image)); }
+
+} // namespace
+
+LXTexturedFrameFilter::LXTexturedFrameFilter(QObject* parent)
+    : LXFilter(parent), m_texturize(std::make_unique<LXTexturizeFilter>())
+{
+    static const bool registered =
+        (registerInputKeys(staticMetaObject, {"inputImage", "inputFrameName", "inputTextureName", "inputWidth",
+                                              "inputTextureScale", "inputShadowWidth"}),
+         registerForCopying(staticMetaObject, {"texturizeFilter.inputTextureName", "texturizeFilter.inputColor",
+                                               "canvasProportion", "forceInside"}),
+         true);
+    Q_UNUSED(registered)
+    m_texturize->imageIsMask = true;
+}
+
+LXTexturedFrameFilter::~LXTexturedFrameFilter()
+{
+    NotificationCenter::defaultCenter().removeObserver(this);
+    QObject::disconnect(m_frameGone);
+    if (m_updateTimer)
+        m_updateTimer->invalidate();
+}
+
+QObject* LXTexturedFrameFilter::texturizeFilter() const { return m_texturize.get(); }
+
+// --- Inputs ----------------------------------------------------------------------
+
+QVariant LXTexturedFrameFilter::inputImage() const
+{
+    return m_image.isNull() ? QVariant() : QVariant::fromValue(m_image);
+}
+
+void LXTexturedFrameFilter::setInputImage(const QVariant& value)
+{
+    CIImage image = imageValue(value);
+    if (image == m_image)
+        return;
+    const QRectF e = image.extent();
+    if (!image.isNull() && !CIGeometry::isInfinite(e) && wholePixelsInside(e) != e)
+        image = image.imageByCroppingToRect(wholePixelsInside(e));
+    m_image = image;
+    if (m_image.isNull() || !sameWholePixels(m_image.extent(), m_lastExtent))
+        setCachedMask({});
+}
+
+void LXTexturedFrameFilter::setFrameDescription(LXFrameDescription* frame)
+{
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    center.removeObserver(this);
+    QObject::disconnect(m_frameGone);
+    m_frame = frame;
+    if (frame) {
+        center.addObserver(this, QStringLiteral("FrameTextureChanged"), frame, [this](const Notification&) {
+            if (!m_frame)
+                return;
+            m_texturize->setInputTextureName(m_frame->textureName());
+            m_texturize->textureFillMode = m_frame->textureFillMode();
+            m_texturize->setInputColor(QVariant::fromValue(m_frame->textureColor()));
+            m_frameImage = {};
+            scheduleUpdate();
+        });
+        center.addObserver(this, QStringLiteral("FrameMaskChanged"), frame, [this](const Notification&) {
+            // The next mask stored drops frame and shadow with it.
+            m_mask = {};
+            scheduleUpdate();
+        });
+        center.addObserver(this, QStringLiteral("FrameShadeChanged"), frame, [this](const Notification&) {
+            m_frameImage = {};
+            scheduleUpdate();
+        });
+        m_frameGone = connect(frame, &QObject::destroyed, this, [this] { setFrameDescription(nullptr); });
+        setInputTextureName(frame->textureName().isEmpty() ? QVariant() : QVariant(frame->textureName()));
+        setInputColor(QVariant::fromValue(frame->textureColor()));
+    }
+    m_mask = {};
+    m_frameImage = {};
+    m_shadow = {};
+}
+
+void LXTexturedFrameFilter::setInputFrameName(const QVariant& name)
+{
+    m_frameName = name;
+    if (name.isValid() && !name.toString().isNull())
+        setFrameDescription(LXFrameCatalog::anyFrameWithName(name.toString()));
+}
+
+QVariant LXTexturedFrameFilter::inputTextureName() const { return m_texturize->inputTextureName(); }
+
+void LXTexturedFrameFilter::setInputTextureName(const QVariant& name)
+{
+    m_texturize->setInputTextureName(name);
+    if (name.isValid())
+        NotificationCenter::defaultCenter().post(LXFilterSettingsChangedNotification, this);
+    m_frameImage = {};
+}
+
+QVariant LXTexturedFrameFilter::inputColor() const { return m_texturize->inputColor(); }
+
+void LXTexturedFrameFilter::setInputColor(const QVariant& color)
+{
+    m_texturize->setInputColor(color);
+    m_frameImage = {};
+}
+
+void LXTexturedFrameFilter::setInputWidth(const QVariant& width)
+{
+    m_width = std::max(kMinimumWidth, numberValue(width, 0.0));
+    m_mask = m_frameImage = m_shadow = {};
+}
+
+void LXTexturedFrameFilter::setInputTextureScale(const QVariant& scale)
+{
+    if (scale == m_textureScale)
+        return;
+    m_textureScale = scale;
+    m_frameImage = {};
+}
+
+void LXTexturedFrameFilter::setInputShadowWidth(const QVariant& width)
+{
+    if (width == m_shadowWidth)
+        return;
+    m_shadowWidth = width;
+    m_shadow = {};
+}
+
+// Both move the border: every cache goes.
+void LXTexturedFrameFilter::setCanvasProportion(const QVariant& proportion)
+{
+    if (proportion == m_canvasProportion)
+        return;
+    m_canvasProportion = proportion;
+    m_mask = m_frameImage = m_shadow = {};
+}
+
+void LXTexturedFrameFilter::setForceInside(const QVariant& inside)
+{
+    if (inside == m_forceInside)
+        return;
+    m_forceInside = inside;
+    m_mask = m_frameImage = m_shadow = {};
+}
+
+// --- Geometry --------------------------------------------------------------------
+
+double LXTexturedFrameFilter::exactBorderWidth() const
+{
+    const double width = numberValue(m_canvasProportion, 1.0) * std::max(kMinimumWidth, numberValue(m_width, 0.0));
+    return std::isfinite(width) ? std::min(width, 1e6) : 1.0;
+}
+
+double LXTexturedFrameFilter::borderWidth() const
+{
+    return std::max(1.0, std::round(exactBorderWidth()));
+}
+
+QRectF LXTexturedFrameFilter::maskRect() const
+{
+    const double f = boolValue(m_forceInside) ? 1.0 : (m_frame ? m_frame->inset() : 0.0);
+    const double grow = (1.0 - f) * borderWidth();
+    return wholePixelsInside(CIGeometry::inset(m_image.extent(), grow, grow));
+}
+
+CIVector LXTexturedFrameFilter::repeatsVectorForFrame(LXFrameImageDescription* d, const QSizeF& size, double scale)
+{
+    double factors[2] = {1.0, 1.0};
+    if (!d)
+        return CIVector(1, 1);
+    const QSizeF picture = d->image().extent().size();
+    const double c = d->cornerSize().width();
+    const quint64 repeats[2] = {d->repeatX(), d->repeatY()};
+    const double lengths[2] = {size.width(), size.height()}, sides[2] = {picture.width(), picture.height()};
+    for (int i = 0; i < 2; ++i) {
+        if (repeats[i] == 0)
+            continue;
+        const double middle = (sides[i] - 2 * c) * scale;
+        if (!(middle > 0) || !std::isfinite(middle)) {
+            Log::line(lcFrames, QStringLiteral("Warning: frame picture '%1' has no straight part between its "
+                                               "corners; its pattern is stretched")
+                                    .arg(d->name()));
+            continue;
+        }
+        const double t = (lengths[i] - 2 * c * scale) / middle;
+        factors[i] = std::max(1.0, std::round(double(repeats[i]) * t)) / double(repeats[i]);
+    }
+    return CIVector(factors[0], factors[1]);
+}
+
+QRectF LXTexturedFrameFilter::frameRegionOf(int, const QRectF&, const QVariant& userInfo)
+{
+    const CIImage picture = userInfo.value<CIImage>();
+    return picture.isNull() ? QRectF() : picture.extent();
+}
+
+CIImage LXTexturedFrameFilter::drawFrame(LXFrameImageDescription* d, const CIImage& picture, const QRectF& rect,
+                                         double scale) const
+{
+    const QSizeF corner = d->cornerSize();
+    return apply(kernelWithName(QStringLiteral("drawFrame")), rect, &LXTexturedFrameFilter::frameRegionOf,
+                 {QVariant::fromValue(vectorForRect(rect)), sampler(picture),
+                  QVariant::fromValue(CIVector(corner.width(), corner.height())), scale,
+                  QVariant::fromValue(repeatsVectorForFrame(d, rect.size(), scale))},
+                 {{kCIApplyOptionUserInfo, QVariant::fromValue(picture)},
+                  {kCIApplyOptionDefinition, QVariant::fromValue(CIFilterShape::shapeWithRect(rect))}});
+}
+
+// --- Caches ----------------------------------------------------------------------
+
+CIImage LXTexturedFrameFilter::cachedMask()
+{
+    if (!m_mask.isNull() || m_image.isNull() || !m_frame)
+        return m_mask;
+    const QRectF r = maskRect();
+    if (CIGeometry::isInfinite(r) || CIGeometry::isEmpty(r))
+        return {};
+    const double bw = borderWidth();
+    const auto mask = m_frame->mask();
+    const CIImage picture = mask ? mask->image() : CIImage();
+    if (mask && !picture.isNull() && mask->width() > 0) {
+        setCachedMask(fixedImage(drawFrame(mask.get(), picture, r, bw / mask->width())));
+        return m_mask;
+    }
+    if (mask && !picture.isNull())
+        Log::line(lcFrames, QStringLiteral("Warning: mask '%1' of frame '%2' has width 0; a plain border is drawn")
+                                .arg(mask->name(), m_frame->name()));
+    setCachedMask(fixedImage(apply(kernelWithName(QStringLiteral("lineBorder")),
+                                   {QVariant::fromValue(vectorForRect(r)), bw},
+                                   {{kCIApplyOptionDefinition, QVariant::fromValue(CIFilterShape::shapeWithRect(r))},
+                                    {kCIApplyOptionExtent, arrayForRect(r)}})));
+    return m_mask;
+}
+
+void LXTexturedFrameFilter::setCachedMask(const CIImage& mask)
+{
+    if (mask == m_mask)
+        return;
+    m_mask = mask;
+    m_frameImage = {};
+    m_shadow = {};
+    if (!mask.isNull())
+        m_lastExtent = m_image.extent();
+}
+
+CIImage LXTexturedFrameFilter::cachedShadow()
+{
+    const double width = numberValue(m_shadowWidth, 0.0);
+    if (!m_shadow.isNull() || !(width > 0))
+        return m_shadow;
+    const CIImage mask = cachedMask();
+    if (mask.isNull())
+        return {};
+    const QRectF e = m_image.extent();
+    const auto blur = CIFilter::filterWithName(QStringLiteral("CIDiscBlur"));
+    const auto invert = CIFilter::filterWithName(QStringLiteral("CIColorInvert"));
+    if (!blur || !invert)
+        return {};
+    blur->setValue(QVariant::fromValue(mask), kCIInputImageKey);
+    blur->setValue(width * std::min(e.width(), e.height()), kCIInputRadiusKey);
+    invert->setValue(QVariant::fromValue(blur->outputImage()), kCIInputImageKey);
+    m_shadow = fixedImage(invert->outputImage().imageByCroppingToRect(e));
+    return m_shadow;
+}
+
+CIImage LXTexturedFrameFilter::cachedFrame()
+{
+    if (!m_frameImage.isNull() || !m_frame)
+        return m_frameImage;
+    const CIImage mask = cachedMask();
+    if (mask.isNull())
+        return {};
+    const QRectF m = mask.extent();
+    const double bw = exactBorderWidth();
+    const double scale = numberValue(m_textureScale, 1.0);
+    m_texturize->textureFillMode = m_frame->textureFillMode();
+    double textureWidth = scale * numberValue(m_canvasProportion, 1.0);
+    const CIImage texture = imageValue(m_texturize->inputTexture());
+    if (m_texturize->scaleTexture() && m_frame->textureFillMode() == 1 && !texture.isNull()
+        && texture.extent().height() > 0)
+        textureWidth = scale * bw / (texture.extent().height() / double(std::max<quint64>(1, m_texturize->textureSections())))
+                       * texture.extent().width() * m_texturize->textureBaseRepeats();
+    m_texturize->inputTextureWidth = textureWidth;
+    m_texturize->inputImage = QVariant::fromValue(mask);
+    CIImage base = m_texturize->outputImage();
+    for (const auto& shade : m_frame->optimizedShades()) {
+        const CIImage picture = shade->image();
+        if (picture.isNull())
+            continue;
+        if (!(shade->width() > 0)) {
+            Log::line(lcFrames, QStringLiteral("Warning: shade '%1' of frame '%2' has width 0 and is left out")
+                                    .arg(shade->name(), m_frame->name()));
+            continue;
+        }
+        const CIImage layer = drawFrame(shade.get(), picture, m, bw / shade->width());
+        if (base.isNull()) {
+            base = layer;
+            continue;
+        }
+        LXAdjustableBlendFilter blend;
+        blend.inputImage = QVariant::fromValue(layer);
+        blend.inputBackgroundImage = QVariant::fromValue(base);
+        blend.inputBlendName = shade->blendMode();
+        blend.inputIntensity = shade->intensity();
+        base = blend.outputImage();
+    }
+    m_frameImage = fixedImage(base);
+    return m_frameImage;
+}
+
+// --- Updates ---------------------------------------------------------------------
+
+void LXTexturedFrameFilter::scheduleUpdate()
+{
+    if (m_updateDelay < 0) {
+        update();
+        return;
+    }
+    if (m_updateTimer)
+        return;
+    m_updateTimer = Timer::scheduled(m_updateDelay, false, [weak = QPointer(this)](Timer&) {
+        if (weak)
+            weak->update();
+    });
+}
+
+void LXTexturedFrameFilter::update()
+{
+    if (m_updateTimer)
+        m_updateTimer->invalidate();
+    m_updateTimer.reset();
+    NotificationCenter::defaultCenter().post(LXFilterUpdateNotification, this);
+    NotificationCenter::defaultCenter().post(LXFilterSettingsChangedNotification, this);
+}
+
+// --- Attributes and output -------------------------------------------------------
+
+QVariantMap LXTexturedFrameFilter::customAttributes() const
+{
+    const QStringList frames = LXFrameCatalog::allFrameNames();
+    const QStringList textures = LXTextureCatalog::sharedTextureNames();
+    return {
+        {"inputFrameName", QVariantMap{{kLXAttributeChoices, frames}, {kCIAttributeDefault, frames.value(0)}}},
+        {"inputTextureName", QVariantMap{{kLXAttributeChoices, textures}, {kCIAttributeDefault, textures.value(0)}}},
+        {"inputWidth",
+         QVariantMap{{kCIAttributeDefault, 0.0}, {kCIAttributeSliderMin, 0.0}, {kCIAttributeSliderMax, 0.2}}},
+        {"inputTextureScale",
+         QVariantMap{{kCIAttributeDefault, 1.0}, {kCIAttributeSliderMin, 0.1}, {kCIAttributeSliderMax, 1.9}}},
+        {"inputShadowWidth", QVariantMap{{kCIAttributeDefault, 0.0}}},
+    };
+}
+
+QVariant LXTexturedFrameFilter::settingsForKey(const QString& key) const
+{
+    if (key != QLatin1String("inputFrameName"))
+        return LXFilter::settingsForKey(key);
+    // Asked each time, so that new user frames appear.
+    const QStringList frames = LXFrameCatalog::allFrameNames();
+    return QVariantMap{{kLXAttributeChoices, frames}, {kCIAttributeDefault, frames.value(0)}};
+}
+
+CIImage LXTexturedFrameFilter::outputImage()
+{
+    if (m_image.isNull() || !m_frame)
+        return m_image;
+    // The mask first: storing a new one drops the frame and shadow built for the old.
+    const CIImage mask = cachedMask();
+    const CIImage frame = cachedFrame();
+    if (mask.isNull() || frame.isNull())
+        return m_image;
+    CIImage base = m_image;
+    if (const CIImage shadow = cachedShadow(); !shadow.isNull())
+        base = apply(kernelWithName(QStringLiteral("innerMultiply")), {sampler(m_image), sampler(shadow)},
+                     {{kCIApplyOptionDefinition, QVariant::fromValue(m_image.definition())},
+                      {kCIApplyOptionExtent, arrayForRect(m_image.extent())}});
+    const auto blend = CIFilter::filterWithName(QStringLiteral("CIBlendWithMask"));
+    if (!blend || base.isNull())
+        return m_image;
+    blend->setValue(QVariant::fromValue(frame), kCIInputImageKey);
+    blend->setValue(QVariant::fromValue(base), kCIInputBackgroundImageKey);
+    blend->setValue(QVariant::fromValue(mask), QStringLiteral("inputMaskImage"));
+    return blend->outputImage();
+}

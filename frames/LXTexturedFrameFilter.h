@@ -1,0 +1,115 @@
+#pragma once
+// A picture frame drawn round (or into) the input picture from a frame
+// description: the frame's mask mapped onto the border rectangle (corners
+// kept, straight parts stretched to whole pattern repeats), filled with the
+// tinted texture, the shades blended over it, an optional inner shadow on
+// the picture, and the whole laid over the picture through the mask.
+//
+// Three caches, each a rendered bitmap (8-bit), so that a render after an
+// edit redoes only what the edit touched: the mask (picture extent, frame,
+// masks, inset, widths, canvas proportion, forceInside), the textured frame
+// and the inner shadow (both dropped whenever a different mask is stored). The mask is built
+// first in every render, so a render never pairs a new mask with an old
+// frame. Frame notifications drop what they touch and schedule one
+// "lxfilterupdate" + "lxfilterSettings" after updateDelay seconds
+// (-1: at once), so a burst of edits gives one update.
+//
+// nil: without a frame description the output is the input picture; a
+// frame without masks gets a plain line border; a mask or shade of width 0
+// is left out with one "Warning: " line. Ownership: owns its texturize
+// filter; the frame description is held weakly. Thread: main thread.
+
+#include "filters/LXFilter.h"
+
+#include <QPointer>
+
+#include <memory>
+
+class LXFrameDescription;
+class LXFrameImageDescription;
+class LXTexturizeFilter;
+class Timer;
+
+class LXTexturedFrameFilter : public LXFilter {
+    Q_OBJECT
+    Q_PROPERTY(QVariant inputImage READ inputImage WRITE setInputImage)
+    Q_PROPERTY(QVariant inputFrameName READ inputFrameName WRITE setInputFrameName)
+    Q_PROPERTY(QVariant inputTextureName READ inputTextureName WRITE setInputTextureName)
+    Q_PROPERTY(QVariant inputColor READ inputColor WRITE setInputColor)
+    Q_PROPERTY(QVariant inputWidth READ inputWidth WRITE setInputWidth)
+    Q_PROPERTY(QVariant inputTextureScale READ inputTextureScale WRITE setInputTextureScale)
+    Q_PROPERTY(QVariant inputShadowWidth READ inputShadowWidth WRITE setInputShadowWidth)
+    Q_PROPERTY(QVariant canvasProportion READ canvasProportion WRITE setCanvasProportion)
+    Q_PROPERTY(QVariant forceInside READ forceInside WRITE setForceInside)
+    Q_PROPERTY(QObject* texturizeFilter READ texturizeFilter)
+public:
+    Q_INVOKABLE explicit LXTexturedFrameFilter(QObject* parent = nullptr);
+    ~LXTexturedFrameFilter() override;
+
+    // Cropped to the largest whole-pixel rectangle inside its extent.
+    QVariant inputImage() const;
+    void setInputImage(const QVariant& image);
+    LXFrameDescription* frameDescription() const { return m_frame; }
+    void setFrameDescription(LXFrameDescription* frame);
+    // A frame name or identifier (LXFrameCatalog::anyFrameWithName); nil
+    // clears the name only.
+    QVariant inputFrameName() const { return m_frameName; }
+    void setInputFrameName(const QVariant& name);
+    QVariant inputTextureName() const;
+    void setInputTextureName(const QVariant& name);
+    QVariant inputColor() const;
+    void setInputColor(const QVariant& color);
+    // A fraction of canvasProportion, at least 0.0001.
+    QVariant inputWidth() const { return m_width; }
+    void setInputWidth(const QVariant& width);
+    QVariant inputTextureScale() const { return m_textureScale; }
+    void setInputTextureScale(const QVariant& scale);
+    QVariant inputShadowWidth() const { return m_shadowWidth; }
+    void setInputShadowWidth(const QVariant& width);
+    QVariant canvasProportion() const { return m_canvasProportion; }
+    void setCanvasProportion(const QVariant& proportion);
+    QVariant forceInside() const { return m_forceInside; }
+    void setForceInside(const QVariant& inside);
+    double updateDelay() const { return m_updateDelay; }
+    void setUpdateDelay(double seconds) { m_updateDelay = seconds; }
+    QObject* texturizeFilter() const;
+
+    // Border width in whole pixels (at least 1), and unrounded.
+    double borderWidth() const;
+    double exactBorderWidth() const;
+    // The rectangle the mask is drawn in.
+    QRectF maskRect() const;
+    // Stretch factors that fit whole pattern repeats into `size`.
+    static CIVector repeatsVectorForFrame(LXFrameImageDescription* description, const QSizeF& size, double scale);
+    // The extent of the picture given as userInfo, whatever the sampler.
+    static QRectF frameRegionOf(int sampler, const QRectF& destRect, const QVariant& userInfo);
+
+    CIImage cachedMask();
+    void setCachedMask(const CIImage& mask);
+    CIImage cachedShadow();
+    CIImage cachedFrame();
+    void forceUpdate() { setCachedMask({}); }
+    // The pending update, for tests that drive it with Timer::fire.
+    std::shared_ptr<Timer> updateTimer() const { return m_updateTimer; }
+
+    QVariantMap customAttributes() const override;
+    QVariant settingsForKey(const QString& key) const override;
+    CIImage outputImage() override;
+
+private:
+    void scheduleUpdate();
+    void update();
+    CIImage drawFrame(LXFrameImageDescription* description, const CIImage& picture, const QRectF& rect,
+                      double scale) const;
+
+    std::unique_ptr<LXTexturizeFilter> m_texturize;
+    QPointer<LXFrameDescription> m_frame;
+    QMetaObject::Connection m_frameGone;
+    CIImage m_image;
+    QVariant m_frameName, m_width, m_textureScale, m_shadowWidth, m_forceInside;
+    QVariant m_canvasProportion = 1.0;
+    double m_updateDelay = 2.0;
+    CIImage m_mask, m_shadow, m_frameImage;
+    QRectF m_lastExtent;
+    std::shared_ptr<Timer> m_updateTimer;
+};

@@ -1,0 +1,98 @@
+// The border ring against an exact distance transform computed here, and the
+// frame filters rendered in tiles against the whole render.
+
+#include "frames/LXShapedBorderFilter.h"
+#include "frames/LXTexturizeFilter.h"
+#include "platform/foundation/Application.h"
+#include "tests/support/Pixels.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+constexpr int kSize = 48;
+
+QImage shape(const std::function<void(QPainter&)>& draw)
+{
+    QImage image(kSize, kSize, QImage::Format_RGBA8888);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(200, 80, 40));
+    draw(painter);
+    return image;
+}
+
+// Distance from pixel (x, y), y up, to the nearest pixel of alpha >= 0.5.
+double exactDistance(const QImage& image, int x, int y)
+{
+    double best = 1e9;
+    for (int r = 0; r < image.height(); ++r)
+        for (int c = 0; c < image.width(); ++c)
+            if (qAlpha(image.pixel(c, r)) >= 128)
+                best = std::min(best, std::hypot(c - x, image.height() - 1 - r - y));
+    return best;
+}
+
+struct RingCase {
+    const char* name;
+    double width; // pixels: n = width - 1
+    std::function<void(QPainter&)> draw;
+};
+
+class ShapedBorderRing : public ::testing::TestWithParam<RingCase> {};
+
+TEST_P(ShapedBorderRing, LiesWithinTheBorderWidthOutsideTheShape)
+{
+    const RingCase& row = GetParam();
+    const QImage picture = shape(row.draw);
+    LXShapedBorderFilter filter;
+    filter.setInputImage(QVariant::fromValue(CIImage::imageWithQImage(picture)));
+    filter.setInputWidth(row.width);
+    const int n = filter.borderPixels();
+    const CIImage ring = filter.cachedMask();
+    ASSERT_FALSE(ring.isNull());
+    const QRect area(-n - 2, -n - 2, kSize + 2 * n + 4, kSize + 2 * n + 4);
+    const Rendered rendered(ring, area);
+    ASSERT_TRUE(rendered.ok());
+    int near = 0, covered = 0;
+    for (int y = area.y(); y < area.y() + area.height(); ++y)
+        for (int x = area.x(); x < area.x() + area.width(); ++x) {
+            const double d = exactDistance(picture, x, y);
+            const float a = rendered.at(x, y)[3];
+            EXPECT_TRUE(a <= 0.002f || (d > 0 && d <= n + 1))
+                << row.name << ": ring at (" << x << ", " << y << "), distance " << d;
+            if (d > 0 && d <= n) {
+                ++near;
+                covered += a > 0.99f;
+            }
+        }
+    EXPECT_GE(covered, near * 99 / 100) << row.name;
+    EXPECT_GT(near, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, ShapedBorderRing,
+    ::testing::Values(RingCase{"disc", 10, [](QPainter& p) { p.drawEllipse(QPointF(24, 24), 12, 12); }},
+                      RingCase{"concave", 10,
+                               [](QPainter& p) {
+                                   p.drawRect(10, 10, 28, 6);
+                                   p.drawRect(10, 10, 6, 28);
+                                   p.drawRect(32, 10, 6, 28);
+                               }},
+                      RingCase{"hairline", 6, [](QPainter& p) { p.drawRect(8, 23, 32, 1); }},
+                      RingCase{"two-pixel border", 2, [](QPainter& p) { p.drawEllipse(QPointF(24, 24), 10, 10); }},
+                      RingCase{"wide border", 17, [](QPainter& p) { p.drawRect(20, 20, 8, 8); }}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        std::replace(name.begin(), name.end(), ' ', '_');
+        std::replace(name.begin(), name.end(), '-', '_');
+        return name;
+    });
+
+} // namespace

@@ -1,0 +1,145 @@
+// The textured frame filter: border geometry, a frame drawn round a picture,
+// and what frame edits drop and announce.
+
+#include "frames/LXFrameDescription.h"
+#include "frames/LXTexturedFrameFilter.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Timer.h"
+#include "tests/support/Pixels.h"
+#include "util/LXUndoManager.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CIImage picture(const QRectF& extent)
+{
+    return CIImage::imageWithColor(CIColor(0, 0, 1)).imageByCroppingToRect(extent);
+}
+
+} // namespace
+
+TEST(TexturedFrameFilter, BorderGeometry)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("ExternalMasks");
+    QImage art(240, 100, QImage::Format_RGBA8888);
+    art.fill(Qt::white);
+    ASSERT_TRUE(art.save(dir.path() + "/ExternalMasks/FRM-E#010#X#40-12-3.png"));
+    LXFrameDescription frame({{"ExternalMask", "FRM-E#010#X"}, {"Inset", 0.5}}, QUrl::fromLocalFile(dir.path()), true);
+    struct Row {
+        const char* label;
+        double proportion, width;
+        bool inside;
+        QRectF image;
+        double border;
+        QRectF mask;
+    } rows[] = {
+        {"1000 x 0.05", 1000, 0.05, true, {0, 0, 100, 80}, 50, {0, 0, 100, 80}},
+        {"width 0 is one pixel, half of it outside", 1000, 0, false, {0, 0, 100, 80}, 1, {0, 0, 100, 80}},
+        {"half the border outside, whole pixels", 100, 0.15, false, {0, 0, 100, 80}, 15, {-7, -7, 114, 94}},
+    };
+    for (const Row& row : rows) {
+        LXTexturedFrameFilter filter;
+        filter.setFrameDescription(&frame);
+        filter.setInputImage(QVariant::fromValue(picture(row.image)));
+        filter.setCanvasProportion(row.proportion);
+        filter.setInputWidth(row.width);
+        filter.setForceInside(row.inside);
+        EXPECT_EQ(filter.borderWidth(), row.border) << row.label;
+        EXPECT_EQ(filter.maskRect(), row.mask) << row.label;
+    }
+    // Corner side max(40, 12): t = (500 - 80) / (240 - 80), 3 t = 7.875 gives 8 repeats.
+    const CIVector factors = LXTexturedFrameFilter::repeatsVectorForFrame(frame.mask().get(), {500, 300}, 1.0);
+    EXPECT_DOUBLE_EQ(factors.X(), 8.0 / 3.0);
+    EXPECT_EQ(factors.Y(), 1.0);
+}
+
+TEST(TexturedFrameFilter, DrawsRoundThePictureAndFollowsEdits)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("ExternalMasks");
+    QImage art(60, 60, QImage::Format_RGBA8888);
+    art.fill(Qt::white);
+    ASSERT_TRUE(art.save(dir.path() + "/ExternalMasks/FRM-E#001#Full#20.png"));
+    LXFrameDescription frame({{"Texture.Color", "1 0 0 1"}}, QUrl::fromLocalFile(dir.path()), true);
+    LXTexturedFrameFilter filter;
+    filter.setFrameDescription(&frame);
+    filter.setInputImage(QVariant::fromValue(picture({0, 0, 40, 30})));
+    filter.setInputWidth(4.0); // canvas proportion 1: a 4-pixel plain border outside the picture
+    filter.setInputShadowWidth(0.1);
+    const Rendered out(filter.outputImage(), QRect(-4, -4, 48, 38));
+    ASSERT_TRUE(out.ok());
+    EXPECT_THAT(out.at(-2, 10), PixelNear(Pixel{1, 0, 0, 1}, 2e-3f));
+    EXPECT_THAT(out.at(20, 15), PixelNear(Pixel{0, 0, 1, 1}, 2e-3f));
+    // The shadow darkens the picture's edge and leaves it opaque.
+    EXPECT_LT(out.at(0, 15)[2], 0.9f);
+    EXPECT_NEAR(out.at(0, 15)[3], 1.0f, 2e-3f);
+
+    // Edits announce one update per burst; a mask change rebuilds the frame in the next render.
+    LXUndoManager undo;
+    frame.setUndoManager(&undo);
+    int updates = 0;
+    NotificationCenter::defaultCenter().addObserver(&updates, LXFilterUpdateNotification, &filter,
+                                                    [&](const Notification&) { ++updates; });
+    for (double red : {0.5, 0.7, 0.6})
+        frame.setTextureColor(CIColor(red, 0, 0, 1));
+    ASSERT_TRUE(filter.updateTimer());
+    filter.updateTimer()->fire();
+    EXPECT_EQ(updates, 1);
+    filter.outputImage();
+    // The new mask covers the picture too: its first render shows the new frame there.
+    frame.setExternalMaskName("FRM-E#001#Full");
+    const Rendered covered(filter.outputImage(), QRect(20, 15, 1, 1));
+    ASSERT_TRUE(covered.ok());
+    EXPECT_THAT(covered.at(20, 15), PixelNear(Pixel{linear(153), 0, 0, 1}, 2e-3f));
+    const CIImage mask = filter.cachedMask();
+    filter.setCanvasProportion(2.0);
+    EXPECT_FALSE(filter.cachedMask() == mask);
+    filter.updateTimer()->fire();
+    filter.setUpdateDelay(-1);
+    frame.setTextureColor(CIColor(1, 1, 0, 1));
+    EXPECT_EQ(updates, 3);
+    NotificationCenter::defaultCenter().removeObserver(&updates);
+}
+
+TEST(TexturedFrameFilter, TilesRenderedEqualTheWholeRender)
+{
+    QTemporaryDir dir;
+    auto art = [&](const QString& folder, const QString& file, int alphaStep) {
+        QDir(dir.path()).mkpath(folder);
+        QImage image(48, 40, QImage::Format_RGBA8888);
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 48; ++x)
+                image.setPixelColor(x, y, QColor(255, 255 - 4 * y, 255 - 5 * x, (x * y * alphaStep) % 256));
+        ASSERT_TRUE(image.save(dir.path() + '/' + folder + '/' + file));
+    };
+    art("ExternalMasks", "FRM-E#002#Pattern#10-14-3-2.png", 7);
+    art("Shades", "FRM-S#003#Light#10-14-3-2.png", 3);
+    LXFrameDescription frame({{"Texture.Color", "0.4 0.8 0.2 1"}, {"ExternalMask", "FRM-E#002#Pattern"}, {"Inset", 0.3},
+                              {"Shades", QVariantList{QVariantMap{{"Shade", "FRM-S#003#Light"}, {"BlendMode", "multiply"},
+                                                                  {"Intensity", 0.7}}}}},
+                             QUrl::fromLocalFile(dir.path()), true);
+    LXTexturedFrameFilter filter;
+    filter.setFrameDescription(&frame);
+    filter.setInputImage(QVariant::fromValue(picture({0, 0, 70, 50})));
+    filter.setCanvasProportion(100.0);
+    filter.setInputWidth(0.13);
+    filter.setInputShadowWidth(0.1);
+    const CIImage out = filter.outputImage();
+    const QRect whole = out.extent().toRect();
+    const Rendered all(out, whole);
+    ASSERT_TRUE(all.ok());
+    for (int ty = whole.y(); ty < whole.bottom(); ty += 23)
+        for (int tx = whole.x(); tx < whole.right(); tx += 23) {
+            const QRect tile = QRect(tx, ty, 23, 23) & whole;
+            const Rendered part(out, tile);
+            ASSERT_TRUE(part.ok());
+            for (int y = tile.y(); y <= tile.bottom(); ++y)
+                for (int x = tile.x(); x <= tile.right(); ++x)
+                    ASSERT_THAT(part.at(x, y), PixelNear(all.at(x, y), 2e-3f)) << x << ", " << y;
+        }
+}

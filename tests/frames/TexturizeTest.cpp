@@ -1,0 +1,202 @@
+// Textures by name, their layout options, tinting and tiling, rendered.
+
+#include "frames/LXShapedBorderFilter.h"
+#include "frames/LXTextureCatalog.h"
+#include "frames/LXTexturizeFilter.h"
+#include "platform/foundation/Application.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/LogCapture.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// A colourful texture without symmetry, so that a wrong period or offset shows.
+QImage texturePicture()
+{
+    QImage image(32, 24, QImage::Format_RGB32);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 32; ++x)
+            image.setPixel(x, y, qRgb(40 + 6 * x, 30 + 9 * y, (x * 37 + y * 91) % 200 + 30));
+    return image;
+}
+
+// The texture's texel under pixel (x, y), y up, tiled from the origin.
+Pixel texel(int x, int y)
+{
+    static const QImage picture = texturePicture();
+    const QRgb c = picture.pixel(x % 32, 23 - y % 24);
+    return {linear(qRed(c)), linear(qGreen(c)), linear(qBlue(c)), 1};
+}
+
+TEST(TextureOptions, ReadFromTheFileName)
+{
+    struct Row {
+        const char* name;
+        QString options;
+        quint64 sections;
+        double hue, saturation, value, scale;
+        bool shouldScale, repeating;
+    } rows[] = {
+        {"everything", "S2#30-50-80$2.5", 2, 30 / 360.0, 0.5, 0.8, 2.5, true, false},
+        {"repeating", "R", 1, 0, 1, 1, 4, false, true},
+        {"sections above 4", "abc7", 4, 0, 1, 1, 4, false, false},
+        {"none", "", 1, 0, 1, 1, 4, false, false},
+        {"scale at least 0.1", "x$0.05", 1, 0, 1, 1, 0.1, false, false},
+        {"scale in the colour part", "x#0-0-100-0.05", 1, 0, 0, 1, 0.05, false, false},
+    };
+    for (const Row& row : rows) {
+        const LXTextureOptions o = LXTextureOptions::parse(row.options);
+        EXPECT_EQ(o.sections, row.sections) << row.name;
+        EXPECT_NEAR(o.baseColor.hue, row.hue, 1e-12) << row.name;
+        EXPECT_NEAR(o.baseColor.saturation, row.saturation, 1e-12) << row.name;
+        EXPECT_NEAR(o.baseColor.value, row.value, 1e-12) << row.name;
+        EXPECT_NEAR(o.baseScale, row.scale, 1e-12) << row.name;
+        EXPECT_EQ(o.shouldScale, row.shouldScale) << row.name;
+        EXPECT_EQ(o.repeating, row.repeating) << row.name;
+    }
+}
+
+class Texturize : public ::testing::Test {
+public:
+    // One folder for the whole run: the shared catalog keeps the first file of an identifier.
+    static void SetUpTestSuite()
+    {
+        folder = new QTemporaryDir(Application::temporaryDirectory() + "/texturize-XXXXXX");
+        const QString catalogFile = folder->filePath("ALX-T#900#Test-Grain#S2#30-50-80$2.jpg");
+        ASSERT_TRUE(texturePicture().save(catalogFile, "JPEG", 100));
+        ASSERT_TRUE(texturePicture().save(folder->filePath("grain.png")));
+        LXTextureCatalog::sharedTextureCatalog().addTextureWithFileName(catalogFile);
+        temporaryName = QDir(Application::temporaryDirectory()).relativeFilePath(folder->filePath("grain.png"));
+    }
+    static void TearDownTestSuite() { delete folder; }
+    static inline QTemporaryDir* folder = nullptr;
+    static inline QString temporaryName;
+    const CIImage shape = CIImage::imageWithColor(CIColor(1, 1, 1, 1)).imageByCroppingToRect(QRectF(0, 0, 80, 60));
+};
+
+TEST_F(Texturize, FindsCatalogTexturesInEveryForm)
+{
+    for (const QString given : {"ALX-T#900#Test-Grain", "ALX-T#900", "Test-Grain", "Missing-Grain"}) {
+        QString name = given;
+        const LXTextureDescription* texture = LXTextureCatalog::sharedTextureCatalog().textureForName(name);
+        const bool known = given != QStringLiteral("Missing-Grain");
+        EXPECT_EQ(texture != nullptr, known) << given.toStdString();
+        EXPECT_EQ(name, known ? QStringLiteral("ALX-T#900#Test-Grain") : QString()) << given.toStdString();
+    }
+}
+
+TEST_F(Texturize, TilesTheTintedTextureOverTheShape)
+{
+    struct Row {
+        const char* name;
+        QString texture;
+        int fillMode;
+        CIColor color; // nil: the texture's own
+        double width;
+        QRect checked;
+        std::function<Pixel(int, int)> expected;
+        QString logged;
+    } rows[] = {
+        {"own colour tints nothing; the texture repeats", temporaryName, 2, {},
+         2048, QRect(0, 0, 80, 60), texel, {}},
+        {"cut texture runs along the bottom side", temporaryName, 1, {}, 2048,
+         QRect(12, 0, 56, 10), texel, {}},
+        {"plain colour", "Missing-Grain", 2, CIColor(1, 0, 0, 1),
+         300, QRect(0, 0, 80, 60), [](int, int) { return Pixel{1, 0, 0, 1}; }, {}},
+        {"width 0 leaves the shape", temporaryName, 2, {}, 0,
+         QRect(0, 0, 80, 60), [](int, int) { return Pixel{1, 1, 1, 1}; }, "Warning: texturize needs"},
+        {"no way out of the temporary folder", "../grain.png", 2,
+         {}, 300, QRect(0, 0, 80, 60), [](int, int) { return Pixel{1, 1, 1, 1}; }, "Warning: texture '../grain.png'"},
+    };
+    for (const Row& row : rows) {
+        LogCapture log;
+        LXTexturizeFilter filter;
+        filter.imageIsMask = true;
+        filter.textureFillMode = row.fillMode;
+        filter.setInputTextureName(row.texture);
+        if (!row.color.isNull())
+            filter.setInputColor(QVariant::fromValue(row.color));
+        filter.inputTextureWidth = row.width;
+        filter.inputImage = QVariant::fromValue(shape);
+        const Rendered out(filter.outputImage(), QRect(0, 0, 80, 60));
+        ASSERT_TRUE(out.ok()) << row.name;
+        float worst = 0;
+        for (int y = row.checked.top(); y <= row.checked.bottom(); ++y)
+            for (int x = row.checked.left(); x <= row.checked.right(); ++x)
+                for (size_t c = 0; c < 4; ++c)
+                    worst = std::max(worst, std::abs(out.at(x, y)[c] - row.expected(x, y)[c]));
+        EXPECT_LT(worst, 4e-3f) << row.name;
+        EXPECT_EQ(log.lines().size(), row.logged.isEmpty() ? 0 : 1) << row.name;
+        EXPECT_TRUE(row.logged.isEmpty() || log.contains(row.logged)) << row.name;
+    }
+}
+
+// Copies made by the filter base, so the inputs that a copy carries are tested too.
+TEST_F(Texturize, TilesRenderedEqualTheWholeRender)
+{
+    QImage disc(64, 48, QImage::Format_RGBA8888);
+    disc.fill(Qt::transparent);
+    {
+        QPainter p(&disc);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setBrush(QColor(90, 140, 200));
+        p.drawEllipse(QPointF(32, 24), 18, 14);
+    }
+    const CIImage picture = CIImage::imageWithQImage(disc);
+    struct Row {
+        const char* name;
+        std::shared_ptr<CIFilter> filter;
+    };
+    auto texturize = std::make_shared<LXTexturizeFilter>();
+    texturize->setInputTextureName(QStringLiteral("Test-Grain"));
+    texturize->setInputColor(QVariant::fromValue(CIColor(0.2, 0.6, 0.3, 1)));
+    texturize->textureFillMode = 1;
+    texturize->inputTextureWidth = 50;
+    texturize->inputCompositeName = QStringLiteral("multiply");
+    texturize->inputImage = QVariant::fromValue(picture);
+    auto shifted = std::static_pointer_cast<LXTexturizeFilter>(texturize->copy());
+    shifted->textureFillMode = 2;
+    auto border = std::make_shared<LXShapedBorderFilter>();
+    border->setInputImage(QVariant::fromValue(picture));
+    border->setInputTextureName(QStringLiteral("ALX-T#900"));
+    border->setCanvasProportion(100.0);
+    border->setInputWidth(0.07);
+    border->setInputTextureScale(0.4);
+    border->setInputShadowWidth(0.1);
+    const Row rows[] = {{"cut texture in two sections", texturize->copy()},
+                        {"shifted pattern", shifted},
+                        {"shaped border with inner shadow", border->copy()}};
+    for (const Row& row : rows) {
+        LogCapture log;
+        ASSERT_TRUE(row.filter) << row.name;
+        const CIImage out = row.filter->outputImage();
+        const QRect whole(-8, -8, 80, 64);
+        const Rendered all(out, whole);
+        ASSERT_TRUE(all.ok()) << row.name;
+        bool textured = false;
+        for (const QRect tile : {QRect(-8, -8, 37, 29), QRect(29, -8, 43, 29), QRect(-8, 21, 37, 35), QRect(29, 21, 43, 35)}) {
+            const Rendered part(out, tile);
+            ASSERT_TRUE(part.ok()) << row.name;
+            float worst = 0;
+            for (int y = tile.top(); y <= tile.bottom(); ++y)
+                for (int x = tile.left(); x <= tile.right(); ++x)
+                    for (size_t c = 0; c < 4; ++c) {
+                        const float v = part.at(x, y)[c];
+                        worst = std::isfinite(v) ? std::max(worst, std::abs(v - all.at(x, y)[c])) : 1e9f;
+                        textured = textured || std::abs(v - all.at(-8, -8)[c]) > 0.05f;
+                    }
+            EXPECT_LT(worst, 1e-3f) << row.name << " in " << tile.x() << ", " << tile.y();
+        }
+        EXPECT_TRUE(textured) << row.name << " renders something";
+        EXPECT_EQ(log.lines(), QStringList()) << row.name;
+    }
+}
+
+} // namespace
