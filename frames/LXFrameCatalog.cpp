@@ -52,8 +52,11 @@ LXFrameCatalog::LXFrameCatalog(const QString& bundlePath, const QUrl& infoFile, 
                                                         if (m_dirty)
                                                             save();
                                                     });
-    const QString path = editable() ? m_infoFile.toLocalFile() : QDir(bundlePath).filePath(QStringLiteral("Info.plist"));
-    if (QFileInfo(path).isFile()) {
+    // Without a frames bundle there is no system file (never a relative "Info.plist").
+    const QString path = editable()             ? m_infoFile.toLocalFile()
+                         : bundlePath.isEmpty() ? QString()
+                                                : QDir(bundlePath).filePath(QStringLiteral("Info.plist"));
+    if (!path.isEmpty() && QFileInfo(path).isFile()) {
         const QVariant list = PropertyList::read(path);
         m_unreadable = editable() && list.metaType() != QMetaType::fromType<QVariantMap>();
         const QVariantMap frames = list.toMap();
@@ -66,7 +69,8 @@ LXFrameCatalog::LXFrameCatalog(const QString& bundlePath, const QUrl& infoFile, 
             m_frameIDs.append(it.key());
         }
     }
-    if (!editable() || path.contains(Bundle::mainBundle().bundlePath()))
+    const QString mainPath = Bundle::mainBundle().bundlePath();
+    if (!editable() || (!mainPath.isEmpty() && path.contains(mainPath)))
         m_frameIDs << QStringLiteral("Leather -") << QStringLiteral("Metal -") << QStringLiteral("Paper -")
                    << QStringLiteral("Wood -");
     sortFrameIDs();

@@ -2,6 +2,7 @@
 
 #include "frames/LXTextureCatalog.h"
 #include "frames/LXTexturizeFilter.h"
+#include "graphics/ImageExtension.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/image/CIFilterShape.h"
@@ -163,10 +164,13 @@ CIImage LXShapedBorderFilter::cachedMask()
             return {};
     }
     const QRectF rm = CIGeometry::inset(extent, n, n);
-    setCachedMask(apply(kernelWithName(QStringLiteral("maskByCuttingImage")), rm,
-                        &LXShapedBorderFilter::innerMaskRegionOf,
-                        {QVariant::fromValue(CISampler(current)), QVariant::fromValue(CISampler(m_image)), double(n)},
-                        {{kCIApplyOptionDefinition, QVariant::fromValue(CIFilterShape::shapeWithRect(rm))}}));
+    const CIImage ring = apply(kernelWithName(QStringLiteral("maskByCuttingImage")), rm,
+                               &LXShapedBorderFilter::innerMaskRegionOf,
+                               {QVariant::fromValue(CISampler(current)), QVariant::fromValue(CISampler(m_image)), double(n)},
+                               {{kCIApplyOptionDefinition, QVariant::fromValue(CIFilterShape::shapeWithRect(rm))}});
+    // Drawn once: its passes are the costly part, and a new texture, colour
+    // or shadow then redraws only what depends on them.
+    setCachedMask(ring.isNull() ? CIImage() : fixedImage(ring));
     return m_mask;
 }
 

@@ -9,9 +9,11 @@
 // alpha, soft over the last pixel). A border under one pixel returns the
 // picture after one "Warning: " line.
 //
-// The ring, the inner shadow and the textured border are cached; a change of
-// picture, width or canvas proportion drops all three, of texture, colour or
-// texture scale the textured border, of shadow width the shadow.
+// The ring is drawn once into a bitmap when first needed (its passes are the
+// costly part); the inner shadow and the textured border are kept as
+// recipes. A change of picture, width or canvas proportion drops all three,
+// of texture, colour or texture scale the textured border, of shadow width
+// the shadow.
 // Main thread.
 
 #include "filters/LXFilter.h"

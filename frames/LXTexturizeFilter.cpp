@@ -152,8 +152,9 @@ CIImage LXTexturizeFilter::cachedTexture()
         return m_cachedTexture;
     }
     const HSVTriple want = hsv(colour);
-    const CIVector shift(want.hue - m_hsv.hue, want.saturation / std::max(0.01, m_hsv.saturation),
-                         want.value / std::max(0.01, m_hsv.value));
+    // Both sides held at 0.01, so a grey texture in its own grey keeps its tint.
+    const CIVector shift(want.hue - m_hsv.hue, std::max(0.01, want.saturation) / std::max(0.01, m_hsv.saturation),
+                         std::max(0.01, want.value) / std::max(0.01, m_hsv.value));
     m_cachedTexture = apply(kernelWithName(QStringLiteral("tintTexture")),
                             {QVariant::fromValue(CISampler(m_texture)), QVariant::fromValue(shift), colour.alpha()},
                             {{kCIApplyOptionDefinition, QVariant::fromValue(m_texture.definition())},

@@ -4,7 +4,7 @@
 // shadow kept, the frame rebuilt). The frame's artwork is drawn into a
 // temporary folder before timing.
 //
-//   build/release/bin/bench_frames --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//   build/release/bin/bench_textured_frame --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 //
 // The photo is ../shared/testdata/photos/kleiber_6028x3391.jpg (or
 // $SUNNYSIDE_BENCH_PHOTO); without it the benchmarks are skipped.

@@ -1,0 +1,106 @@
+// The shaped border and the texturize filter on a 2560 x 1600 photo cut to
+// a rounded shape, rendered over the output extent to an 8-bit bitmap.
+// Ring/W: the border ring alone for a border of W pixels (its passes grow
+// with log2 W); Border/W: the whole filter, ring, inner shadow and plain
+// texture, made anew each time; Cached: the same filter rendered again, its
+// ring kept as a bitmap; Texturize: a 2-section cut texture over the
+// whole photo.
+//
+//   build/release/bin/bench_shaped_border --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+#include "frames/LXShapedBorderFilter.h"
+#include "frames/LXTexturizeFilter.h"
+#include "platform/image/CIContext.h"
+#include "platform/image/CIGeometry.h"
+
+#include <QFileInfo>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+const CIImage& cutPhoto()
+{
+    static const CIImage image = [] {
+        const QImage photo(QStringLiteral(SUNNYSIDE_SOURCE_DIR "/../shared/testdata/photos/eveningglow_2560x1600.jpg"));
+        if (photo.isNull())
+            return CIImage();
+        QImage cut(photo.size(), QImage::Format_RGBA8888_Premultiplied);
+        cut.fill(Qt::transparent);
+        QPainter painter(&cut);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(200, 150, 2160, 1300), 160, 160);
+        painter.setClipPath(shape);
+        painter.drawImage(0, 0, photo);
+        return CIImage::imageWithQImage(cut);
+    }();
+    return image;
+}
+
+void render(benchmark::State& state, const CIImage& out)
+{
+    const QImage bitmap = CIContext().createCGImage(out, QRectF(CIGeometry::integral(out.extent())));
+    if (bitmap.isNull())
+        state.SkipWithError("render failed");
+    benchmark::DoNotOptimize(bitmap.constBits());
+}
+
+std::unique_ptr<LXShapedBorderFilter> border(double pixels, double shadow)
+{
+    auto filter = std::make_unique<LXShapedBorderFilter>();
+    filter->setInputImage(QVariant::fromValue(cutPhoto()));
+    filter->setCanvasProportion(2560.0);
+    filter->setInputWidth(pixels / 2560.0);
+    filter->setInputShadowWidth(shadow);
+    filter->setInputColor(QVariant::fromValue(CIColor(0.55, 0.4, 0.25, 1)));
+    return filter;
+}
+
+void Ring(benchmark::State& state)
+{
+    if (cutPhoto().isNull())
+        return state.SkipWithError("the 2560 x 1600 test photo is not there");
+    for (auto _ : state)
+        render(state, border(double(state.range(0)), 0)->cachedMask());
+}
+BENCHMARK(Ring)->Arg(10)->Arg(40)->Arg(160)->Unit(benchmark::kMillisecond);
+
+void Border(benchmark::State& state)
+{
+    if (cutPhoto().isNull())
+        return state.SkipWithError("the 2560 x 1600 test photo is not there");
+    for (auto _ : state)
+        render(state, border(double(state.range(0)), 0.02)->outputImage());
+}
+BENCHMARK(Border)->Arg(40)->Unit(benchmark::kMillisecond);
+
+void Cached(benchmark::State& state)
+{
+    if (cutPhoto().isNull())
+        return state.SkipWithError("the 2560 x 1600 test photo is not there");
+    const auto filter = border(40, 0.02);
+    render(state, filter->outputImage());
+    for (auto _ : state)
+        render(state, filter->outputImage());
+}
+BENCHMARK(Cached)->Unit(benchmark::kMillisecond);
+
+void Texturize(benchmark::State& state)
+{
+    if (cutPhoto().isNull())
+        return state.SkipWithError("the 2560 x 1600 test photo is not there");
+    LXTexturizeFilter filter;
+    filter.setInputColor(QVariant::fromValue(CIColor(0.55, 0.4, 0.25, 1)));
+    filter.textureFillMode = 1;
+    filter.inputTextureWidth = 400.0;
+    filter.inputCompositeName = QStringLiteral("multiply");
+    filter.inputImage = QVariant::fromValue(cutPhoto());
+    for (auto _ : state)
+        render(state, filter.outputImage());
+}
+BENCHMARK(Texturize)->Unit(benchmark::kMillisecond);
+
+} // namespace
