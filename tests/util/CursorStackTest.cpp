@@ -73,11 +73,7 @@ TEST(CursorStack, ClosingTheWindowEndsItsStackAndNilsAreRefused)
     EXPECT_EQ(log.lines(), (QStringList{"Warning: Neither Cursor ((null)) nor key (1) can be nil.",
                                         "Warning: Neither Cursor (<QCursor: CrossCursor>) nor key ((null)) can be nil."}));
     LXCursorStack::pushCursor(QCursor(Qt::CrossCursor), QVariant::fromValue<QObject*>(window), window);
-    LXCursorStack* stack = LXCursorStack::cursorStackForWindow(window);
-    ASSERT_NE(stack, nullptr);
-    EXPECT_TRUE(stack->description().startsWith("Cursor stack (<LXCursorStack: 0x"));
-    EXPECT_TRUE(stack->description().endsWith(") with Cursor for <QWidget: 0x"
-                                              + QString::number(quintptr(window), 16) + ">"));
+    ASSERT_NE(LXCursorStack::cursorStackForWindow(window), nullptr);
     window->close();
     EXPECT_EQ(LXCursorStack::cursorStackForWindow(window), nullptr);
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor); // its own again

@@ -1,8 +1,9 @@
 #include "util/LXSystemInfo.h"
 #include "platform/foundation/MachineFacts.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -48,9 +49,7 @@ TEST(SystemInfo, TheDeviceIsReadAsPrintableText)
         QTemporaryDir root;
         for (const auto& [path, bytes] : row.files) {
             QDir(root.path()).mkpath(QFileInfo(path).path());
-            QFile file(root.filePath(path));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
+            writeFile(root.filePath(path), bytes);
         }
         EXPECT_EQ(MachineFacts::deviceModel(root.path()), row.device);
     }

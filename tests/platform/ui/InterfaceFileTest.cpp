@@ -4,9 +4,9 @@
 #include "platform/ui/TargetAction.h"
 #include "platform/ui/WindowEvents.h"
 #include "platform/ui/YUp.h"
+#include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -48,24 +48,12 @@ public slots:
     void awakeFromNib() { calls << "awake, gauge says " + (gauge ? gauge->text() : "nothing"); }
 };
 
-namespace {
-
-QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& body)
-{
-    QFile file(dir.filePath(name));
-    file.open(QIODevice::WriteOnly);
-    file.write(R"(<?xml version="1.0" encoding="UTF-8"?><ui version="4.0">)" + body + "</ui>");
-    return file.fileName();
-}
-
-} // namespace
-
 TEST(InterfaceFile, MakesRegisteredClassesConnectsOutletsAndActionsThenAwakes)
 {
     InterfaceFile::registerClass<Gauge>("Gauge");
     InterfaceFile::registerClass("Linker", [](QWidget*) -> QObject* { return new Linker; });
     QTemporaryDir dir;
-    const QString path = write(dir, "Panel.ui", R"(
+    const QString path = writeInterfaceFile(dir.filePath("Panel.ui"), R"(
       <widget class="QWidget" name="panel"><layout class="QVBoxLayout" name="box">
         <item><widget class="Gauge" name="gauge"><property name="level"><number>7</number></property></widget></item>
         <item><widget class="QPushButton" name="okButton"><property name="text"><string>OK</string></property>
@@ -101,7 +89,7 @@ TEST(InterfaceFile, MissingFilesAreQuietAndBrokenOnesWarn)
     LogCapture log;
     EXPECT_EQ(InterfaceFile::loadFile(dir.filePath("None.ui"), nullptr).root, nullptr);
     EXPECT_TRUE(log.lines().isEmpty());
-    const QString broken = write(dir, "Broken.ui", "<widget class=");
+    const QString broken = writeInterfaceFile(dir.filePath("Broken.ui"), "<widget class=");
     EXPECT_EQ(InterfaceFile::loadFile(broken, nullptr).root, nullptr);
     ASSERT_EQ(log.lines().size(), 1);
     EXPECT_TRUE(log.lines().first().startsWith("Warning: interface file " + broken + " cannot be read"));

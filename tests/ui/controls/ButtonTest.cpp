@@ -7,6 +7,7 @@
 #include "ui/controls/LXToolBarView.h"
 #include "ui/windows/LXToolTipController.h"
 #include "util/LXCursorStack.h"
+#include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
 #include <QDir>
@@ -26,13 +27,6 @@ void writePng(const QString& path, QColor colour, QSize size = {6, 20})
     QImage image(size, QImage::Format_ARGB32);
     image.fill(colour);
     ASSERT_TRUE(image.save(path));
-}
-
-void writeText(const QString& path, const QByteArray& text)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
 }
 
 QRgb centre(const SkinImage& image)
@@ -128,8 +122,8 @@ TEST(Button, LoadsSkinsWithFallbacksAndSettingsChain)
     writePng(d.filePath("Mid-Off-Normal.png"), QColor(40, 200, 40));
     writePng(d.filePath("Right-Down.png"), QColor(0, 0, 200));
     writePng(d.filePath("Right-On-Normal.png"), QColor(250, 250, 0));
-    writeText(d.filePath("Left-On-Normal.png"), "not a picture");
-    writeText(d.filePath("Info.plist"), R"(<?xml version="1.0"?><plist version="1.0"><dict>
+    writeFile(d.filePath("Left-On-Normal.png"), "not a picture");
+    writeFile(d.filePath("Info.plist"), R"(<?xml version="1.0"?><plist version="1.0"><dict>
         <key>autoswitch</key><true/>
         <key>normal</key><dict><key>text.color</key><string>1 0 0</string><key>padding.left</key><real>7</real></dict>
         <key>normal.on</key><dict><key>text.color</key><string>0 0 1</string></dict>
@@ -307,7 +301,7 @@ TEST(Button, DrawsUnstretchedEndsAndReadableTitleAndLoadsFromInterfaceFiles)
 {
     registerControlsClasses();
     QTemporaryDir dir;
-    writeText(dir.filePath("Buttons.ui"), R"(<ui version="4.0"><widget class="QWidget" name="view">
+    writeFile(dir.filePath("Buttons.ui"), R"(<ui version="4.0"><widget class="QWidget" name="view">
         <widget class="LXButton" name="push"><property name="name"><string>PushButton</string></property>
         <property name="text"><string>Open a photo</string></property>
         <property name="imagePosition"><number>4</number></property>

@@ -4,8 +4,8 @@
 
 #include "platform/foundation/Bundle.h"
 #include "platform/ui/InterfaceFile.h"
+#include "tests/support/Files.h"
 
-#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 
 TEST(Slider, EveryCurveRoundTripsAndStaysInRange)
 {
@@ -50,7 +51,7 @@ TEST(Slider, EveryCurveRoundTripsAndStaysInRange)
     EXPECT_NE(exponential.value(), knob);
 }
 
-TEST(Label, ShrinksTranslatesAndFadesWhenDisabled)
+TEST(Label, ShrinksFadesWhenDisabledAndTranslatesInCodeAndFromFiles)
 {
     LXLabel label;
     label.setStringValue(QStringLiteral("A rather long label text"));
@@ -73,34 +74,23 @@ TEST(Label, ShrinksTranslatesAndFadesWhenDisabled)
         EXPECT_NEAR(qAlpha(image.pixel(1, 1)), enabled ? 255 : 128, 1);
     }
 
-    const QStringList languages = Bundle::preferredLanguages();
-    Bundle::setPreferredLanguages({QStringLiteral("de")});
-    label.setStringValue(QStringLiteral("Cancel"));
-    Bundle::setPreferredLanguages(languages);
-    EXPECT_EQ(label.text(), QStringLiteral("Abbrechen"));
-}
-
-TEST(Label, InterfaceFilesMakeTranslatedLabelsAndCurvedSliders)
-{
+    // In German, set in code and from an interface file.
     registerControlsClasses();
     QTemporaryDir dir;
-    QFile file(dir.filePath("Panel.ui"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(R"(<ui version="4.0"><widget class="QWidget" name="view"><layout class="QVBoxLayout">
+    const QString path = writeInterfaceFile(dir.filePath("Panel.ui"), R"(<widget class="QWidget" name="view"><layout class="QVBoxLayout">
       <item><widget class="LXLabel" name="label"><property name="text"><string>Cancel</string></property></widget></item>
       <item><widget class="LXSlider" name="slider"><property name="sliderCurve"><number>3</number></property>
         <property name="expFactor"><double>5</double></property></widget></item>
-      </layout></widget></ui>)");
-    file.close();
+      </layout></widget>)");
     const QStringList languages = Bundle::preferredLanguages();
     Bundle::setPreferredLanguages({QStringLiteral("de")});
-    QObject owner;
-    const InterfaceFile::Result loaded = InterfaceFile::loadFile(file.fileName(), &owner);
+    label.setStringValue(QStringLiteral("Cancel"));
+    std::unique_ptr<QWidget> root(InterfaceFile::loadFile(path, nullptr).root);
     Bundle::setPreferredLanguages(languages);
-    ASSERT_TRUE(loaded.root);
-    EXPECT_EQ(loaded.root->findChild<LXLabel*>("label")->text(), QStringLiteral("Abbrechen"));
-    auto* slider = loaded.root->findChild<LXSlider*>("slider");
+    EXPECT_EQ(label.text(), QStringLiteral("Abbrechen"));
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->findChild<LXLabel*>("label")->text(), QStringLiteral("Abbrechen"));
+    auto* slider = root->findChild<LXSlider*>("slider");
     EXPECT_EQ(slider->sliderCurve(), 3u);
     EXPECT_EQ(slider->expFactor(), 5.0);
-    delete loaded.root;
 }

@@ -1,6 +1,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/ui/InterfaceFile.h"
 #include "ui/localization/LXLocalizeHelper.h"
+#include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
 #include <QCoreApplication>
@@ -25,11 +26,8 @@ public:
         for (const char* lang : {"en.lproj", "de.lproj"})
             QFile::link(QDir(assets).filePath(lang), dir.filePath(lang));
         QDir(dir.path()).mkdir("xx.lproj");
-        QFile table(dir.filePath("xx.lproj/Controls.strings"));
-        table.open(QIODevice::WriteOnly);
-        table.write("\"Open\" = \"Save\";\n\"Save\" = \"Sichern\";\n\"Options\" = \"Settings\";\n"
+        writeFile(dir.filePath("xx.lproj/Controls.strings"), "\"Open\" = \"Save\";\n\"Save\" = \"Sichern\";\n\"Options\" = \"Settings\";\n"
                     "\"Settings\" = \"Einstellungen\";\n\"Tip\" = \"Close\";\n\"Close\" = \"Schließen\";\n");
-        table.close();
         QFile::link(QDir(assets).filePath("de.lproj/Menu.strings"), dir.filePath("xx.lproj/Menu.strings"));
         qputenv("SUNNYSIDE_RESOURCES", dir.path().toUtf8());
     }
@@ -93,9 +91,7 @@ TEST(MenuTranslation, ControlsFromAFileTranslateOnceAsTheyLoad)
     registerLocalizationClasses();
     Bundle::setPreferredLanguages({"xx"});
     QTemporaryDir dir;
-    QFile file(dir.filePath("Chooser.ui"));
-    file.open(QIODevice::WriteOnly);
-    file.write(R"(<?xml version="1.0" encoding="UTF-8"?><ui version="4.0">
+    const QString path = writeInterfaceFile(dir.filePath("Chooser.ui"), R"(
       <widget class="QMainWindow" name="window">
         <widget class="QWidget" name="central"><layout class="QVBoxLayout" name="box">
           <item><widget class="LXTranslatingBox" name="options"><property name="title"><string>Options</string></property>
@@ -110,10 +106,9 @@ TEST(MenuTranslation, ControlsFromAFileTranslateOnceAsTheyLoad)
           <property name="title"><string>File</string></property><addaction name="quit"/></widget>
           <addaction name="fileMenu"/></widget>
         <action name="quit"><property name="text"><string>Quit Sunnyside</string></property></action>
-      </widget></ui>)");
-    file.close();
+      </widget>)");
     LogCapture log;
-    std::unique_ptr<QWidget> window(InterfaceFile::loadFile(file.fileName(), nullptr).root);
+    std::unique_ptr<QWidget> window(InterfaceFile::loadFile(path, nullptr).root);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(log.lines(), QStringList());
     EXPECT_EQ(window->findChild<LXTranslatingButton*>("open")->text(), "Save");

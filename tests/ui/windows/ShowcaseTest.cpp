@@ -9,9 +9,9 @@
 #include "ui/controls/LXImageView.h"
 #include "ui/localization/LXLocalizeHelper.h"
 #include "ui/windows/LXToolTipController.h"
+#include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
-#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -89,10 +89,7 @@ TEST(Showcase, AWindowFromAFileShowsItsPictureMenuAndTooltip)
     registerLocalizationClasses();
     Bundle::setPreferredLanguages({"de"});
     QTemporaryDir dir;
-    QFile file(dir.filePath("ShowcaseController.ui"));
-    file.open(QIODevice::WriteOnly);
-    file.write(kShowcase);
-    file.close();
+    writeFile(dir.filePath("ShowcaseController.ui"), kShowcase);
     LogCapture log;
     ShowcaseController controller(QString(), std::make_shared<const Bundle>(dir.path()));
     controller.showWindow();
