@@ -26,12 +26,17 @@ QString photo()
          + QStringLiteral("/kleiber_6028x3391.jpg");
 }
 
-std::unique_ptr<SWDropView> viewOn(int screen)
+// The screens of bench/screens.json: 1440 x 900, 2560 x 1600, 1440 x 900 at ratio 2.
+const char* const kScreens[] = {"small", "large", "retina"};
+
+std::unique_ptr<SWDropView> viewOn(int index)
 {
     auto view = std::make_unique<SWDropView>();
     view->resize(720, 560);
     view->winId();
-    view->windowHandle()->setScreen(QGuiApplication::screens().value(screen));
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->name() == QLatin1String(kScreens[index]))
+            view->windowHandle()->setScreen(screen);
     view->awakeFromNib();
     view->show();
     view->renderPendingBitmaps();
@@ -45,7 +50,8 @@ void dragOver(SWDropView& view)
     QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&view, &enter);
     QCoreApplication::processEvents(); // the queued build
-    view.imageView->grab();           // the preview rendered
+    view.previewFade().animation()->setCurrentTime(PreviewFade::kDurationMs);
+    view.imageView->grab(); // the preview rendered
     QDragLeaveEvent leave;
     QCoreApplication::sendEvent(&view, &leave);
 }
@@ -77,6 +83,7 @@ void grabViews(const QString& folder)
 {
     for (int screen : {0, 2}) {
         const auto view = viewOn(screen);
+        qInfo("grab on %s at ratio %g", qPrintable(view->currentScreen().name), view->devicePixelRatioF());
         const QString name = QStringLiteral("%1/dropview-%2x").arg(folder).arg(view->devicePixelRatioF());
         view->grab().save(name + QStringLiteral("-sample.png"));
         QMimeData data;
@@ -85,6 +92,7 @@ void grabViews(const QString& folder)
         QCoreApplication::sendEvent(view.get(), &enter);
         QCoreApplication::processEvents();
         view->previewFade().animation()->setCurrentTime(PreviewFade::kDurationMs);
+        view->renderPendingBitmaps();
         view->grab().save(name + QStringLiteral("-preview.png"));
     }
 }
