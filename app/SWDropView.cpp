@@ -128,16 +128,35 @@ CIImage SWDropView::enhancedImageFor(const CIImage& photo)
 void SWDropView::updateSample()
 {
     layoutPreview();
-    if (m_scaleUp) {
-        setSampleImage(enhancedImageFor(sample));
-        return;
-    }
+    setSampleImage(sampleFor(currentScreen()));
+}
+
+CIImage SWDropView::sampleFor(const SWScreen& screen)
+{
+    if (m_scaleUp)
+        return m_maker.enhancedImageFor(sample, screen, m_scaleUp, showWatermark);
     // The sample shows at 80 % of the screen's height, the extension around it.
-    const double H = currentScreen().pixelSize().height();
+    const double H = screen.pixelSize().height();
     const double h = sample.isNull() ? 0 : sample.extent().height();
     const double s = h > 0 ? H / h * 0.8 : 0;
     const CIImage scaled = s > 0 ? sample.imageByApplyingTransform(QTransform::fromScale(s, s)) : CIImage();
-    setSampleImage(enhancedImageFor(scaled));
+    return m_maker.enhancedImageFor(scaled, screen, m_scaleUp, showWatermark);
+}
+
+SWScreen SWDropView::drawnScreen(QSize pixels) const
+{
+    // The same picture laid out for the screen, made only as large as it is drawn.
+    SWScreen drawn = currentScreen();
+    if (drawn.size.width() > 0 && pixels.width() > 0)
+        drawn.scale = pixels.width() / drawn.size.width();
+    return drawn;
+}
+
+QSize SWDropView::drawnPixels() const
+{
+    const DropLayout l = dropLayout(QSizeF(size()), currentScreen().size);
+    const double ratio = devicePixelRatioF();
+    return {int(std::lround(l.picture.width() * ratio)), int(std::lround(l.picture.height() * ratio))};
 }
 
 bool SWDropView::applyImageAt(const QUrl& url)
@@ -245,27 +264,26 @@ void SWDropView::renderPendingBitmaps()
 {
     if (m_renderTimer)
         m_renderTimer->invalidate();
-    const DropLayout l = dropLayout(QSizeF(size()), currentScreen().size);
-    const double ratio = devicePixelRatioF();
-    const QSize pixels(int(std::lround(l.picture.width() * ratio)), int(std::lround(l.picture.height() * ratio)));
+    const QSize pixels = drawnPixels();
     if (m_sampleBitmap.image == m_sampleImage && m_sampleBitmap.size == pixels && !m_sampleBitmap.pixels.isNull())
         return;
     m_sampleBitmap = {m_sampleImage, pixels, QImage()};
-    const QRectF extent = m_sampleImage.extent();
-    if (m_sampleImage.isNull() || pixels.isEmpty() || extent.isEmpty()) {
+    const CIImage drawn = sampleFor(drawnScreen(pixels));
+    const QRectF extent = drawn.extent();
+    if (drawn.isNull() || pixels.isEmpty() || extent.isEmpty()) {
         update();
         return;
     }
-    // The picture scaled to the drawn screen's pixels: the engine reads only the detail it needs.
+    // Scaled by less than a pixel's rounding at most.
     const QTransform fit = QTransform::fromTranslate(-extent.x(), -extent.y())
                          * QTransform::fromScale(pixels.width() / extent.width(), pixels.height() / extent.height());
     const CIContext context;
-    QImage bitmap = context.createCGImage(m_sampleImage.imageByApplyingTransform(fit), QRectF(QPointF(0, 0), pixels));
+    QImage bitmap = context.createCGImage(drawn.imageByApplyingTransform(fit), QRectF(QPointF(0, 0), pixels));
     if (bitmap.isNull()) {
         Log::line(lcDrop, QStringLiteral("Warning: the sample could not be drawn: %1").arg(context.lastError()));
         return;
     }
-    bitmap.setDevicePixelRatio(ratio);
+    bitmap.setDevicePixelRatio(devicePixelRatioF());
     m_sampleBitmap.pixels = bitmap;
     update();
 }
@@ -342,13 +360,13 @@ CIImage SWDropView::fittedToScreen(const QImage& image)
 bool SWDropView::buildPreview(const DragPhoto& photo)
 {
     const CIImage source = !photo.photo.isNull() ? photo.photo : fittedToScreen(photo.bitmap);
+    // The preview is the same picture made at the size it is shown; the
+    // screen-sized one is rendered only when saved.
+    layoutPreview();
+    imageView->setCIImage(m_maker.enhancedImageFor(source, drawnScreen(drawnPixels()), m_scaleUp, showWatermark));
     m_processedImage = enhancedImageFor(source);
     emit processedImageChanged();
-    if (m_processedImage.isNull())
-        return false;
-    layoutPreview();
-    imageView->setCIImage(m_processedImage);
-    return true;
+    return !m_processedImage.isNull();
 }
 
 void SWDropView::dragEnterEvent(QDragEnterEvent* event)

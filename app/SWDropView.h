@@ -107,6 +107,10 @@ private:
     // A drag's photo: previewed and held for the drop. False when none.
     bool buildPreview(const DragPhoto& photo);
     CIImage fittedToScreen(const QImage& image);
+    CIImage sampleFor(const SWScreen& screen);
+    // The drawn screen's device pixels, and the screen made that size.
+    QSize drawnPixels() const;
+    SWScreen drawnScreen(QSize pixels) const;
     void buildPendingDrag();
     void saveShown(const QString& name);
     void layoutPreview();
