@@ -394,8 +394,14 @@ void SWDropView::buildPendingDrag()
 {
     m_dragPending = false;
     const BusyCursor busy;
-    // The data itself while the drag still has it, else what its header gave.
-    const DragOffer offer = m_dragData ? DragOffer::fullOf(m_dragData) : m_dragOffer;
+    // Names and text as the header gave them (an X11 drag answers them only
+    // inside its events); image bytes from the data while the drag has it.
+    DragOffer offer = m_dragOffer;
+    if (m_dragData && !offer.imageType.isEmpty()) {
+        const DragOffer full = DragOffer::fullOf(m_dragData);
+        offer.image = full.image;
+        offer.imageData = full.imageData;
+    }
     const DragPhoto photo = photoFromOffer(offer);
     if (photo.isNull()) {
         Log::line(lcDrop, QStringLiteral("Warning: the dragged data gives no photo: %1").arg(photo.reason));

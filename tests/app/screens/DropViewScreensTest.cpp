@@ -37,8 +37,6 @@ std::unique_ptr<SWDropView> shownOn(QScreen* screen, QSize size = {400, 358})
     return view;
 }
 
-int grey(QRgb c) { return qGray(c); }
-
 } // namespace
 
 TEST(DropViewScreens, Layout)
@@ -86,11 +84,10 @@ TEST(DropViewScreens, DrawsTheDisplayAtEachPixelRatio)
         const QRectF P = flippedRect(l.picture, view->height()), R = flippedRect(l.bezel, view->height());
         const auto at = [&](double x, double y) { return shot.pixel(int(x * r), int(y * r)); };
         const double u = view->width() / 100.0, midY = R.center().y();
-        EXPECT_LT(grey(at(R.left() + 1.5 * u, midY)), 8) << "black ring";
-        EXPECT_GT(grey(at(R.right() - 1.5 * u, midY)), 20) << "glare over the ring";
-        const int edge = grey(shot.pixel(int(std::ceil(R.left() * r)), int(midY * r)));
-        EXPECT_GT(edge, 20) << "grey stroke";
-        EXPECT_LT(edge, 90) << "grey stroke";
+        EXPECT_LT(qGray(at(R.left() + 1.5 * u, midY)), 8) << "black ring";
+        EXPECT_GT(qGray(at(R.right() - 1.5 * u, midY)), 20) << "glare over the ring";
+        const int edge = qGray(shot.pixel(int(std::ceil(R.left() * r)), int(midY * r)));
+        EXPECT_TRUE(edge > 20 && edge < 90) << "grey stroke: " << edge;
         // The sample inside P: the colour the engine gives its middle.
         const QRectF extent = view->sampleImage().extent();
         const QImage middle = CIContext().createCGImage(view->sampleImage(), QRectF(extent.center(), QSizeF(1, 1)));
