@@ -55,7 +55,7 @@ bool chooseScreen(const QString& name, SWScreen* screen, QString* error)
         *error = QStringLiteral("There is no screen named '%1'. The screens are: %2.").arg(name, names.join(QStringLiteral(", ")));
         return false;
     }
-    *screen = {QSizeF(chosen->geometry().size()), chosen == screens.first(), chosen->name()};
+    *screen = {QSizeF(chosen->geometry().size()), chosen == screens.first(), chosen->name(), chosen->devicePixelRatio()};
     return true;
 }
 

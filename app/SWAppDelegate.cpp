@@ -1,6 +1,6 @@
 #include "app/SWAppDelegate.h"
 
-#include "app/DropViewBridge.h"
+#include "app/AppClasses.h"
 #include "platform/desktop/Workspace.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
@@ -76,7 +76,7 @@ void SWAppDelegate::registerClasses()
 {
     registerControlsClasses();
     registerLocalizationClasses();
-    InterfaceFile::registerClass<SWDropView>(QStringLiteral("SWDropView"));
+    registerAppClasses();
     InterfaceFile::registerClass<SWCornerButton>(QStringLiteral("SWCornerButton"));
 }
 
@@ -97,7 +97,8 @@ bool SWAppDelegate::loadMainWindow()
     m_window->setWindowTitle(localized(m_window->windowTitle()));
     watchWindow(m_window);
     setWindowShouldClose(m_window, [this](QWidget* window) { return windowShouldClose(window); });
-    DropViewBridge::onWallpaperSaved(m_dropView, this, [this](const QString& path) { wallpaperSaved(path); });
+    if (m_dropView)
+        connect(m_dropView, &SWDropView::wallpaperSaved, this, [this](const QString& path) { wallpaperSaved(path); });
     if (m_statusBar)
         m_statusBar->hide();
     return true;
@@ -187,12 +188,9 @@ void SWAppDelegate::applyQueued()
 
 void SWAppDelegate::paste(QObject*)
 {
-    const QVariant key = QVariant::fromValue<QObject*>(this);
-    if (m_window)
-        LXCursorStack::pushCursor(QCursor(Qt::BusyCursor), key, m_window);
-    DropViewBridge::takeMimeData(m_dropView, QApplication::clipboard()->mimeData());
-    if (m_window)
-        LXCursorStack::popCursorForKey(key, m_window);
+    // The view shows the busy cursor and says why when nothing could be taken.
+    if (m_dropView)
+        m_dropView->takeMimeData(QApplication::clipboard()->mimeData());
 }
 
 void SWAppDelegate::toggleUpscale(QObject* sender)

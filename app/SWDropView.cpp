@@ -1,46 +1,117 @@
 #include "app/SWDropView.h"
 
-#include "platform/foundation/Bundle.h"
-#include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/UserDefaults.h"
 
+#include "app/DropGeometry.h"
+#include "app/PreviewFade.h"
+#include "platform/desktop/Alert.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/MainQueue.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Timer.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/image/CIContext.h"
+#include "platform/ui/YUp.h"
+#include "resources/BundleResources.h"
+#include "util/LXCursorStack.h"
+
+#include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QMimeData>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
 #include <QScreen>
+#include <QWindow>
+
+#include <cmath>
 
 namespace {
 
-QString baseNameOf(const QString& text)
+Q_LOGGING_CATEGORY(lcDrop, "sunnyside.drop")
+
+const QString kScaleUp = QStringLiteral("scaleUp");
+const QString kShowLogo = QStringLiteral("showLogo");
+
+// The view only copies: a source that offers move would delete its original.
+Qt::DropAction dropActionFor(Qt::DropActions offered)
 {
-    const QString last = text.section(QLatin1Char('/'), -1, -1, QString::SectionSkipEmpty);
-    const qsizetype dot = last.lastIndexOf(QLatin1Char('.'));
-    return dot > 0 ? last.left(dot) : last;
+    if (offered & Qt::CopyAction)
+        return Qt::CopyAction;
+    return offered & Qt::LinkAction ? Qt::LinkAction : Qt::IgnoreAction;
 }
+
+// The busy cursor on the view's window while a photo is built and saved.
+struct BusyCursor {
+    explicit BusyCursor(QWidget* view) : window(view->window()), key(QVariant::fromValue<QObject*>(view))
+    {
+        LXCursorStack::pushCursor(QCursor(Qt::BusyCursor), key, window);
+    }
+    ~BusyCursor()
+    {
+        if (window)
+            LXCursorStack::popCursorForKey(key, window);
+    }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+    QPointer<QWidget> window;
+    QVariant key;
+};
 
 } // namespace
 
 SWDropView::SWDropView(QWidget* parent) : QWidget(parent)
 {
+    // The filters were made with m_maker; then the sample, the stand, the preview.
     const QUrl url = Bundle::mainBundle().urlForResource(QStringLiteral("Sample"), QStringLiteral("jpg"));
     if (!url.isEmpty())
         sample = CIImage::imageWithContentsOfURL(url);
-    UserDefaults& defaults = UserDefaults::standardUserDefaults();
-    showWatermark = defaults.boolForKey(QStringLiteral("showLogo"));
-    m_scaleUp = defaults.boolForKey(QStringLiteral("scaleUp"));
-    // The binding of "scaleUp": a change made anywhere reaches the view.
-    m_defaultsObserver = defaults.addKeyObserver(QStringLiteral("scaleUp"), [this](const QVariant& value) {
-        if (value.toBool() != m_scaleUp)
-            setScaleUp(value.toBool());
-    });
-    NotificationCenter::defaultCenter().addObserver(this, UserDefaults::didChangeNotification(), &defaults,
-                                                    [this](const Notification&) { userDefaultsChanged(); });
+    foot = imageNamedPrefer2X(Bundle::mainBundle(), QStringLiteral("DisplayFoot"), true); // sharp at ratio 2, fine below
+    imageView = new LXImageView(this);
+    imageView->setGeometry(rect());
+    imageView->setGravity(256);
+    imageView->setNoHitTesting(true); // clicks and drops reach the view
+    imageView->setAcceptDrops(false);
+    m_fade = new PreviewFade(imageView);
+    showWatermark = UserDefaults::standardUserDefaults().boolForKey(kShowLogo);
+    m_scaleUp = UserDefaults::standardUserDefaults().boolForKey(kScaleUp);
+    setMinimumSize(200, 180);
 }
 
 SWDropView::~SWDropView()
 {
-    NotificationCenter::defaultCenter().removeObserver(this);
-    UserDefaults::standardUserDefaults().removeKeyObserver(m_defaultsObserver);
+    removeWindowObservers();
+    if (m_binding)
+        UserDefaults::standardUserDefaults().removeKeyObserver(m_binding);
+    if (m_renderTimer)
+        m_renderTimer->invalidate();
+}
+
+void SWDropView::awakeFromNib()
+{
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    setScaleUp(defaults.boolForKey(kScaleUp));
+    if (m_scaleUpButton)
+        m_scaleUpButton->setState(m_scaleUp ? 1 : 0);
+    // The binding: a change made anywhere reaches the view.
+    if (!m_binding)
+        m_binding = defaults.addKeyObserver(kScaleUp, [this](const QVariant& value) {
+            if (value.toBool() != m_scaleUp)
+                setScaleUp(value.toBool());
+        });
+    setAcceptDrops(true);
+    updateSample();
+}
+
+void SWDropView::setScaleUpButton(LXButton* button)
+{
+    if (m_scaleUpButton)
+        disconnect(m_scaleUpButton, nullptr, this, nullptr);
+    m_scaleUpButton = button;
+    if (button)
+        connect(button, &LXButton::clicked, this, [this, button] { toggleUpscale(button); });
 }
 
 SWScreen SWDropView::currentScreen() const
@@ -48,13 +119,15 @@ SWScreen SWDropView::currentScreen() const
     QScreen* here = screen();
     const QList<QScreen*> screens = QGuiApplication::screens();
     if (!here)
-        return {QSizeF(0, 0), false, QString()};
-    return {QSizeF(here->geometry().size()), !screens.isEmpty() && screens.first() == here, here->name()};
+        return {QSizeF(0, 0), false, QString(), 1};
+    return {QSizeF(here->geometry().size()), !screens.isEmpty() && screens.first() == here, here->name(),
+            here->devicePixelRatio()};
 }
 
 void SWDropView::setSampleImage(const CIImage& image)
 {
     m_sampleImage = image;
+    scheduleSampleRender(0);
     update();
     emit sampleImageChanged();
 }
@@ -66,90 +139,396 @@ CIImage SWDropView::enhancedImageFor(const CIImage& photo)
 
 void SWDropView::updateSample()
 {
-    if (m_scaleUp) {
-        setSampleImage(enhancedImageFor(sample));
-        return;
-    }
+    layoutPreview();
+    setSampleImage(sampleFor(currentScreen()));
+}
+
+CIImage SWDropView::sampleFor(const SWScreen& screen)
+{
+    if (m_scaleUp)
+        return m_maker.enhancedImageFor(sample, screen, m_scaleUp, showWatermark);
     // The sample shows at 80 % of the screen's height, the extension around it.
-    const double H = currentScreen().size.height();
+    const double H = screen.pixelSize().height();
     const double h = sample.isNull() ? 0 : sample.extent().height();
     const double s = h > 0 ? H / h * 0.8 : 0;
     const CIImage scaled = s > 0 ? sample.imageByApplyingTransform(QTransform::fromScale(s, s)) : CIImage();
-    setSampleImage(enhancedImageFor(scaled));
+    return m_maker.enhancedImageFor(scaled, screen, m_scaleUp, showWatermark);
+}
+
+SWScreen SWDropView::drawnScreen(QSize pixels) const
+{
+    // The same picture laid out for the screen, made only as large as it is drawn.
+    SWScreen drawn = currentScreen();
+    if (drawn.size.width() > 0 && pixels.width() > 0)
+        drawn.scale = pixels.width() / drawn.size.width();
+    return drawn;
+}
+
+QSize SWDropView::drawnPixels() const
+{
+    const DropLayout l = dropLayout(QSizeF(size()), currentScreen().size);
+    const double ratio = devicePixelRatioF();
+    return {int(std::lround(l.picture.width() * ratio)), int(std::lround(l.picture.height() * ratio))};
 }
 
 bool SWDropView::applyImageAt(const QUrl& url)
 {
+    const BusyCursor busy(this);
     const CIImage photo = SWWallpaperMaker::loadPhoto(url);
     if (photo.isNull())
         return false;
-    m_processedImage = enhancedImageFor(photo);
-    emit processedImageChanged();
-    saveAsBackground(baseNameOf(url.toLocalFile()));
+    DragPhoto opened;
+    opened.photo = photo;
+    buildPreview(opened);
+    m_fade->flash();
+    saveShown(QFileInfo(url.toLocalFile()).completeBaseName());
+    return true;
+}
+
+bool SWDropView::takeMimeData(const QMimeData* data)
+{
+    const BusyCursor busy(this);
+    const DragPhoto photo = photoFromOffer(DragOffer::fullOf(data));
+    if (photo.isNull()) {
+        Alert::show(QStringLiteral("Problem creating Wallpaper"),
+                    QStringLiteral("The pasted data cannot be used: %1.").arg(photo.reason));
+        return false;
+    }
+    buildPreview(photo);
+    m_fade->flash();
+    saveShown(photo.name);
     return true;
 }
 
 SWWallpaperMaker::SaveResult SWDropView::saveAsBackground(const QString& name)
 {
-    return m_maker.saveAsBackground(m_processedImage, name, currentScreen().name);
+    QString path;
+    const auto result = m_maker.saveAsBackground(m_processedImage, name, currentScreen().name, &path);
+    if (!path.isEmpty())
+        emit wallpaperSaved(path);
+    return result;
+}
+
+void SWDropView::saveShown(const QString& name)
+{
+    saveAsBackground(name.isEmpty() ? QStringLiteral("Unnamed Background") : name);
 }
 
 void SWDropView::setScaleUp(bool scaleUp)
 {
     m_scaleUp = scaleUp;
-    UserDefaults::standardUserDefaults().setBool(scaleUp, QStringLiteral("scaleUp"));
+    // The switch follows without sending its action again.
+    if (m_scaleUpButton && m_scaleUpButton->state() != (scaleUp ? 1 : 0))
+        m_scaleUpButton->setState(scaleUp ? 1 : 0);
+    UserDefaults::standardUserDefaults().setBool(scaleUp, kScaleUp);
     updateSample();
+}
+
+void SWDropView::toggleUpscale(QObject* sender)
+{
+    const auto* button = qobject_cast<LXButton*>(sender);
+    setScaleUp(button && button->state() == 1);
 }
 
 void SWDropView::userDefaultsChanged()
 {
-    const bool show = UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("showLogo"));
+    const bool show = UserDefaults::standardUserDefaults().boolForKey(kShowLogo);
     if (show == showWatermark)
         return;
     showWatermark = show;
     updateSample();
 }
 
-bool SWDropView::draggingEnteredWithImage(const QImage& image)
+// ---- drawing
+
+void SWDropView::layoutPreview()
 {
-    if (image.isNull())
-        return false;
-    const QSizeF screenSize = currentScreen().size;
-    const double W = screenSize.width(), H = screenSize.height();
-    const double w = image.width(), h = image.height();
-    QImage fitted = image;
-    if (w > W || h > H) {
-        // The largest size of the same aspect that fits the screen.
-        const QSize size = W / H > w / h ? QSize(qRound(H / h * w), int(H)) : QSize(int(W), qRound(W / w * h));
-        if (size.isEmpty())
-            return false;
-        fitted = QImage(size, QImage::Format_ARGB32_Premultiplied);
-        fitted.fill(Qt::transparent);
-        QPainter painter(&fitted);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRect(QPoint(0, 0), size), image);
-    }
-    m_processedImage = enhancedImageFor(CIImage::imageWithQImage(fitted));
-    emit processedImageChanged();
-    userImage = true;
-    return true;
+    const DropLayout l = dropLayout(QSizeF(size()), currentScreen().size);
+    imageView->setGeometry(flippedRect(l.picture, height()).toAlignedRect());
 }
 
-bool SWDropView::performDrop(const QString& url, const QStringList& fileNames, const QString& text)
+void SWDropView::resizeEvent(QResizeEvent* event)
 {
-    if (!userImage)
-        return false;
-    QString source;
-    if (!url.isEmpty())
-        source = QUrl(url).isLocalFile() ? QUrl(url).toLocalFile() : QUrl(url).path();
-    else if (!fileNames.isEmpty())
-        source = fileNames.last();
-    else
-        source = text;
-    QString name = baseNameOf(source);
-    if (name.isEmpty())
-        name = QStringLiteral("Unnamed Background");
-    saveAsBackground(name);
+    QWidget::resizeEvent(event);
+    layoutPreview();
+    // Live resizing repaints from the bitmap it has; the new one follows.
+    scheduleSampleRender(m_sampleBitmap.pixels.isNull() ? 0 : 0.15);
+}
+
+void SWDropView::scheduleSampleRender(double seconds)
+{
+    if (!isVisible())
+        return; // showing schedules it
+    if (m_renderTimer && m_renderTimer->isValid()) {
+        if (seconds == 0 && m_renderTimer->interval() > 0)
+            m_renderTimer->invalidate(); // sooner
+        else
+            return;
+    }
+    QPointer<SWDropView> self(this);
+    m_renderTimer = Timer::scheduled(seconds, false, [self](Timer&) {
+        if (self)
+            self->renderPendingBitmaps();
+    });
+}
+
+void SWDropView::renderPendingBitmaps()
+{
+    if (m_renderTimer)
+        m_renderTimer->invalidate();
+    const QSize pixels = drawnPixels();
+    if (m_sampleBitmap.image == m_sampleImage && m_sampleBitmap.size == pixels && !m_sampleBitmap.pixels.isNull())
+        return;
+    m_sampleBitmap = {m_sampleImage, pixels, QImage()};
+    const CIImage drawn = sampleFor(drawnScreen(pixels));
+    const QRectF extent = drawn.extent();
+    if (drawn.isNull() || pixels.isEmpty() || extent.isEmpty()) {
+        update();
+        return;
+    }
+    // Scaled by less than a pixel's rounding at most.
+    const QTransform fit = QTransform::fromTranslate(-extent.x(), -extent.y())
+                         * QTransform::fromScale(pixels.width() / extent.width(), pixels.height() / extent.height());
+    const CIContext context;
+    QImage bitmap = context.createCGImage(drawn.imageByApplyingTransform(fit), QRectF(QPointF(0, 0), pixels));
+    if (bitmap.isNull()) {
+        Log::line(lcDrop, QStringLiteral("Warning: the sample could not be drawn: %1").arg(context.lastError()));
+        return;
+    }
+    bitmap.setDevicePixelRatio(devicePixelRatioF());
+    m_sampleBitmap.pixels = bitmap;
+    update();
+}
+
+void SWDropView::paintEvent(QPaintEvent*)
+{
+    const DropLayout l = dropLayout(QSizeF(size()), currentScreen().size);
+    const double h = height();
+    QPainter painter(this);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+
+    if (!foot.isNull()) {
+        foot.draw(painter, flippedRect(l.stand, h));
+        // The artwork's top rows hold only the column.
+        if (!l.neck.isEmpty())
+            foot.draw(painter, flippedRect(l.neck, h), QRectF(0, 0, foot.size().width(), 2));
+    }
+    const QRectF picture = flippedRect(l.picture, h);
+    const QRectF bezel = flippedRect(l.bezel, h);
+    if (!m_sampleBitmap.pixels.isNull() && !picture.isEmpty())
+        painter.drawImage(picture, m_sampleBitmap.pixels);
+
+    QPainterPath rounded;
+    rounded.addRoundedRect(bezel, l.cornerRadius, l.cornerRadius);
+    QPainterPath screenPath;
+    screenPath.addRect(picture);
+    QPainterPath ring = rounded;
+    ring.addPath(screenPath);
+    ring.setFillRule(Qt::OddEvenFill);
+    painter.fillPath(ring, Qt::black);
+
+    painter.setPen(QPen(QColor::fromRgbF(0.25, 0.25, 0.25, 1.0), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(screenPath);
+    painter.drawPath(rounded);
+
+    painter.setClipPath(rounded);
+    QPolygonF glare;
+    for (const QPointF& p : l.glare)
+        glare << flippedPoint(p, h);
+    QPainterPath glarePath;
+    glarePath.addPolygon(glare);
+    glarePath.closeSubpath();
+    QLinearGradient light(flippedPoint(l.glareFrom, h), flippedPoint(l.glareTo, h));
+    light.setColorAt(0, QColor::fromRgbF(1, 1, 1, 0.3));
+    light.setColorAt(1, QColor::fromRgbF(1, 1, 1, 0));
+    painter.setPen(Qt::NoPen);
+    painter.fillPath(glarePath, light);
+}
+
+// ---- drags
+
+CIImage SWDropView::fittedToScreen(const QImage& image)
+{
+    const QSizeF screen = currentScreen().pixelSize();
+    const double W = screen.width(), H = screen.height();
+    const double w = image.width(), h = image.height();
+    if (w <= W && h <= H)
+        return CIImage::imageWithQImage(image);
+    // The largest size of the same aspect that fits the screen.
+    const QSize size = W / H > w / h ? QSize(std::max(1, int(std::lround(H / h * w))), int(H))
+                                     : QSize(int(W), std::max(1, int(std::lround(W / w * h))));
+    if (size.isEmpty())
+        return {};
+    QImage fitted(size, QImage::Format_ARGB32_Premultiplied);
+    fitted.fill(Qt::transparent);
+    QPainter painter(&fitted);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(QPoint(0, 0), size), image);
+    painter.end();
+    return CIImage::imageWithQImage(fitted);
+}
+
+bool SWDropView::buildPreview(const DragPhoto& photo)
+{
+    const CIImage source = !photo.photo.isNull() ? photo.photo : fittedToScreen(photo.bitmap);
+    // The preview is the same picture made at the size it is shown; the
+    // screen-sized one is rendered only when saved.
+    layoutPreview();
+    imageView->setCIImage(m_maker.enhancedImageFor(source, drawnScreen(drawnPixels()), m_scaleUp, showWatermark));
+    m_processedImage = enhancedImageFor(source);
+    emit processedImageChanged();
+    return !m_processedImage.isNull();
+}
+
+void SWDropView::dragEnterEvent(QDragEnterEvent* event)
+{
+    const DragOffer offer = DragOffer::headerOf(event->mimeData());
+    const Qt::DropAction action = dropActionFor(event->possibleActions());
+    if (action == Qt::IgnoreAction || !offer.mayHoldPhoto()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(action);
+    event->accept();
+    m_dragOffer = offer;
+    m_dragData = const_cast<QMimeData*>(event->mimeData());
+    m_dragPending = true;
+    const int generation = ++m_dragGeneration;
+    QPointer<SWDropView> self(this);
+    MainQueue::async([self, generation] {
+        if (self && self->m_dragPending && self->m_dragGeneration == generation)
+            self->buildPendingDrag();
+    });
+}
+
+void SWDropView::buildPendingDrag()
+{
+    m_dragPending = false;
+    const BusyCursor busy(this);
+    // Names and text as the header gave them (an X11 drag answers them only
+    // inside its events); image bytes from the data while the drag has it.
+    DragOffer offer = m_dragOffer;
+    if (m_dragData && !offer.imageType.isEmpty()) {
+        const DragOffer full = DragOffer::fullOf(m_dragData);
+        offer.image = full.image;
+        offer.imageData = full.imageData;
+    }
+    const DragPhoto photo = photoFromOffer(offer);
+    if (photo.isNull()) {
+        Log::line(lcDrop, QStringLiteral("Warning: the dragged data gives no photo: %1").arg(photo.reason));
+        userImage = false;
+        return;
+    }
+    userImage = buildPreview(photo);
+    m_dropName = photo.name;
+    if (userImage)
+        m_fade->fadeIn();
+}
+
+void SWDropView::dragMoveEvent(QDragMoveEvent* event)
+{
+    event->setDropAction(dropActionFor(event->possibleActions()));
+    event->accept();
+}
+
+void SWDropView::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    m_dragPending = false;
+    m_dragData = nullptr;
     userImage = false;
-    return true;
+    m_fade->fadeOut();
+    event->accept();
+}
+
+void SWDropView::dropEvent(QDropEvent* event)
+{
+    if (m_dragPending) {
+        m_dragData = const_cast<QMimeData*>(event->mimeData());
+        buildPendingDrag(); // dropped before the queued build ran
+    }
+    m_dragData = nullptr;
+    const Qt::DropAction action = dropActionFor(event->possibleActions());
+    if (!userImage || action == Qt::IgnoreAction) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(action);
+    event->accept();
+    {
+        const BusyCursor busy(this);
+        saveShown(m_dropName);
+    }
+    userImage = false;
+    m_fade->fadeOut();
+}
+
+// ---- observers
+
+bool SWDropView::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Show:
+        installWindowObservers();
+        updateSample();
+        break;
+    case QEvent::Hide:
+    case QEvent::ParentAboutToChange:
+        removeWindowObservers();
+        break;
+    case QEvent::ParentChange:
+        if (isVisible())
+            installWindowObservers();
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
+void SWDropView::installWindowObservers()
+{
+    QWindow* handle = window()->windowHandle();
+    if (handle == m_window && handle)
+        return;
+    removeWindowObservers();
+    if (!handle)
+        return;
+    m_window = handle;
+    m_windowConnections << connect(handle, &QWindow::screenChanged, this, &SWDropView::screenChanged);
+    watchScreen(handle->screen());
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    NotificationCenter::defaultCenter().addObserver(this, UserDefaults::didChangeNotification(), &defaults,
+                                                    [this](const Notification&) { userDefaultsChanged(); });
+}
+
+void SWDropView::removeWindowObservers()
+{
+    NotificationCenter::defaultCenter().removeObserver(this);
+    for (const auto& c : std::as_const(m_windowConnections))
+        disconnect(c);
+    m_windowConnections.clear();
+    watchScreen(nullptr);
+    m_window = nullptr;
+}
+
+void SWDropView::watchScreen(QScreen* screen)
+{
+    for (const auto& c : std::as_const(m_screenConnections))
+        disconnect(c);
+    m_screenConnections.clear();
+    m_screen = screen;
+    if (!screen)
+        return;
+    // Its size, turn or scale changes the picture the sample is made for.
+    m_screenConnections << connect(screen, &QScreen::geometryChanged, this, &SWDropView::updateSample)
+                        << connect(screen, &QScreen::logicalDotsPerInchChanged, this, &SWDropView::updateSample)
+                        << connect(screen, &QScreen::physicalDotsPerInchChanged, this, &SWDropView::updateSample)
+                        << connect(screen, &QScreen::orientationChanged, this, &SWDropView::updateSample);
+}
+
+void SWDropView::screenChanged()
+{
+    watchScreen(m_window ? m_window->screen() : nullptr);
+    updateSample();
 }

@@ -1,62 +1,150 @@
 #pragma once
-// The main window's view: it shows the sample wallpaper, previews a dragged
-// photo and makes it the desktop picture when dropped or opened. This file
-// holds its pipeline side; the sizes and the main-screen test come from the
-// QScreen the view stands on, taken anew at each call (0 x 0 without one).
+// The main window's view: a drawn display with the proportions of the screen
+// the window stands on, showing the sample wallpaper; a photo dragged over it
+// fades in as a preview, and dropped (or pasted, or opened) is saved into
+// Pictures/Sunnyside and made the desktop picture.
+//
+// Sizes come from the QScreen the view stands on, taken anew at each call
+// (0 x 0 without one); pictures are made in that screen's device pixels.
+// The drag is accepted from its header (names and types) and the photo is
+// built in a queued call; the drop answers copy (link when only that is
+// offered), never move: the source keeps its file.
+// Painting uses bitmaps rendered once per size and pixel ratio, outside
+// paintEvent; a resize repaints from the old bitmap until the new is made.
+// Observers of the window's screen and of the user defaults live while the
+// view is shown in a window.
+// The view owns its preview (a child widget); `scaleUpButton` is weak.
 // Main thread.
 
 #include "app/SWWallpaperMaker.h"
+#include "app/DragPhoto.h"
+#include "platform/ui/Picture.h"
+#include "ui/controls/LXButton.h"
+#include "ui/controls/LXImageView.h"
 
+#include <QMetaObject>
+#include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
+#include <memory>
+
+class PreviewFade;
+class QMimeData;
+class QScreen;
+class QWindow;
+class Timer;
+
 class SWDropView : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(LXButton* scaleUpButton READ scaleUpButton WRITE setScaleUpButton)
+    Q_PROPERTY(bool scaleUp READ scaleUp WRITE setScaleUp)
 public:
-    explicit SWDropView(QWidget* parent = nullptr);
+    Q_INVOKABLE explicit SWDropView(QWidget* parent = nullptr);
     ~SWDropView() override;
 
-    // The fields of the pipeline.
+    // The fields, in their order of creation.
+    Picture foot;            // the display's stand, "DisplayFoot"
     CIImage sample;          // the bundle's "Sample" photo
-    bool userImage = false;  // a dragged photo has been built and not yet dropped
+    bool userImage = false;  // a dragged photo is previewed and not yet dropped or withdrawn
     bool showWatermark = true;
+    LXImageView* imageView;  // the preview over the drawn screen (child)
 
     bool scaleUp() const { return m_scaleUp; }
     const CIImage& sampleImage() const { return m_sampleImage; }
     void setSampleImage(const CIImage& image);
     const CIImage& processedImage() const { return m_processedImage; }
+    LXButton* scaleUpButton() const { return m_scaleUpButton; }
+    void setScaleUpButton(LXButton* button);
 
     LXArtisticExtend& artistic() { return m_maker.artistic(); }
     LXWatermarkFilter& watermark() { return m_maker.watermark(); }
+    PreviewFade& previewFade() const { return *m_fade; }
+
+    // After the interface file is loaded: the "scaleUp" default (which
+    // builds the sample), the switch, the binding, the drops, the sample.
+    Q_INVOKABLE void awakeFromNib();
 
     // The screen the view stands on.
     SWScreen currentScreen() const;
 
     CIImage enhancedImageFor(const CIImage& photo);
     void updateSample();
-    // Builds, shows and saves the photo of a file the user opened. False
+    // Builds, previews and saves the photo of a file the user opened. False
     // when the photo could not be read (alerted, nothing written).
     bool applyImageAt(const QUrl& url);
+    // Paste: builds, previews and saves the photo in `data` as a drop would.
+    // False, after an alert, when it holds none.
+    bool takeMimeData(const QMimeData* data);
     SWWallpaperMaker::SaveResult saveAsBackground(const QString& name);
     void setScaleUp(bool scaleUp);
-    void toggleUpscale(bool checked) { setScaleUp(checked); }
+    // The switch's action: on exactly when its state is 1.
+    Q_INVOKABLE void toggleUpscale(QObject* sender);
     void userDefaultsChanged();
 
-    // A dragged picture entering the view: fitted into the screen when
-    // larger, then built. False (nothing built) for a null image.
-    bool draggingEnteredWithImage(const QImage& image);
-    // The drop: saved under the name of the first text that gives one
-    // ("Unnamed Background" without). False when nothing was built.
-    bool performDrop(const QString& url, const QStringList& fileNames, const QString& text);
+    // The preview bitmap of the sample now painted (null before the first
+    // render), for tests and benchmarks.
+    const QImage& sampleBitmap() const { return m_sampleBitmap.pixels; }
+    // Renders what the next paint needs now, instead of in its queued call.
+    void renderPendingBitmaps();
 
 signals:
     void sampleImageChanged();
     void processedImageChanged();
+    // A wallpaper file was written (and possibly made the desktop picture).
+    void wallpaperSaved(const QString& path);
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // A drag's photo: previewed and held for the drop. False when none.
+    bool buildPreview(const DragPhoto& photo);
+    CIImage fittedToScreen(const QImage& image);
+    CIImage sampleFor(const SWScreen& screen);
+    // The drawn screen's device pixels, and the screen made that size.
+    QSize drawnPixels() const;
+    SWScreen drawnScreen(QSize pixels) const;
+    void buildPendingDrag();
+    void saveShown(const QString& name);
+    void layoutPreview();
+    void scheduleSampleRender(double seconds);
+    void installWindowObservers();
+    void removeWindowObservers();
+    void watchScreen(QScreen* screen);
+    void screenChanged();
+
     SWWallpaperMaker m_maker;
     bool m_scaleUp = false;
     CIImage m_sampleImage;
     CIImage m_processedImage;
-    int m_defaultsObserver = 0;
+    QPointer<LXButton> m_scaleUpButton;
+    PreviewFade* m_fade; // child
+    int m_binding = 0;   // the "scaleUp" key observer; 0: none
+
+    // The drag under way: what its header offered, its data while the drag
+    // keeps it, and whether its photo is still to be built.
+    DragOffer m_dragOffer;
+    QPointer<QMimeData> m_dragData;
+    bool m_dragPending = false;
+    int m_dragGeneration = 0;
+    QString m_dropName;
+
+    struct {
+        CIImage image;   // what it shows
+        QSize size;      // its device pixels
+        QImage pixels;
+    } m_sampleBitmap;
+    std::shared_ptr<Timer> m_renderTimer;
+
+    QPointer<QWindow> m_window;
+    QPointer<QScreen> m_screen;
+    QList<QMetaObject::Connection> m_windowConnections;
+    QList<QMetaObject::Connection> m_screenConnections;
 };

@@ -76,11 +76,14 @@ CIImage SWWallpaperMaker::enhancedImageFor(const CIImage& photo, const SWScreen&
 {
     if (photo.isNull())
         return {};
-    const double W = screen.size.width(), H = screen.size.height();
+    // Laid out in points, made in device pixels: a 4K screen at scale 2 gets 3840 x 2160.
+    const double k = screen.scale > 0 ? screen.scale : 1;
+    const double W = screen.size.width() * k, H = screen.size.height() * k;
+    const auto px = [k](double x, double y, double w) { return QRectF(x * k, y * k, w * k, 0); };
     if (screen.isMain)
-        m_watermark.setAdjustment(QRectF(40, 50, 150, 0), QSizeF(2560, 1600), QRectF(20, 40, 100, 0), QSizeF(1440, 900));
+        m_watermark.setAdjustment(px(40, 50, 150), QSizeF(2560, 1600) * k, px(20, 40, 100), QSizeF(1440, 900) * k);
     else
-        m_watermark.setAdjustment(QRectF(40, 30, 150, 0), QSizeF(2560, 1600), QRectF(20, 20, 100, 0), QSizeF(1440, 900));
+        m_watermark.setAdjustment(px(40, 30, 150), QSizeF(2560, 1600) * k, px(20, 20, 100), QSizeF(1440, 900) * k);
 
     const QRectF extent = photo.extent();
     const double w = extent.width(), h = extent.height();
@@ -174,26 +177,38 @@ static bool looksTruncated(const QString& path, const QByteArray& format)
 
 CIImage SWWallpaperMaker::loadPhoto(const QUrl& url)
 {
-    const QString path = url.toLocalFile();
-    QImageReader reader(path);
     QString reason;
-    const QSize size = reader.size();
-    if (!QFileInfo(path).isFile())
-        reason = QStringLiteral("there is no such file");
-    else if (!reader.canRead())
-        reason = QStringLiteral("it could not be read as an image");
-    else if (size.isValid() && qint64(size.width()) * size.height() > maxPhotoPixels)
-        reason = QStringLiteral("it is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height());
-    else if (looksTruncated(path, reader.format()))
-        reason = QStringLiteral("the file is incomplete");
-    CIImage photo;
-    if (reason.isEmpty()) {
-        photo = CIImage::imageWithContentsOfURL(url);
-        if (photo.isNull() || photo.extent().isEmpty())
-            reason = QStringLiteral("it could not be read as an image");
-    }
-    if (!reason.isEmpty()) {
+    const QString path = url.toLocalFile();
+    const CIImage photo = readPhoto(path, &reason);
+    if (photo.isNull())
         Alert::show(problemTitle, QStringLiteral("The photo '%1' could not be used: %2.").arg(path, reason));
+    return photo;
+}
+
+CIImage SWWallpaperMaker::readPhoto(const QString& path, QString* reason)
+{
+    // Checked before any reader opens it: opening a pipe waits for a writer.
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        *reason = QStringLiteral("there is no such file");
+        return {};
+    }
+    // Qt refuses images above 256 MB by default; ours stop at 268 megapixels.
+    const int limitMB = int(maxPhotoPixels * 4 / (1024 * 1024)) + 1;
+    if (QImageReader::allocationLimit() != 0 && QImageReader::allocationLimit() < limitMB)
+        QImageReader::setAllocationLimit(limitMB);
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    if (!reader.canRead())
+        *reason = QStringLiteral("it could not be read as an image");
+    else if (size.isValid() && qint64(size.width()) * size.height() > maxPhotoPixels)
+        *reason = QStringLiteral("it is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height());
+    else if (looksTruncated(path, reader.format()))
+        *reason = QStringLiteral("the file is incomplete");
+    if (!reason->isEmpty())
+        return {};
+    CIImage photo = CIImage::imageWithContentsOfFile(path);
+    if (photo.isNull() || photo.extent().isEmpty()) {
+        *reason = QStringLiteral("it could not be read as an image");
         return {};
     }
     return photo;

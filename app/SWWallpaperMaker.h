@@ -20,13 +20,17 @@ struct SWScreen {
     QSizeF size;       // points; 0 x 0 without a screen
     bool isMain = true; // the first screen of the system's list
     QString name;      // connector name, for the desktop picture; empty: the default
+    double scale = 1;  // device pixels per point: the picture has size x scale pixels
+
+    QSizeF pixelSize() const { return size * (scale > 0 ? scale : 1); }
 };
 
 class SWWallpaperMaker {
 public:
     SWWallpaperMaker();
 
-    // The enhanced picture of `photo` for `screen` (nil for a nil photo).
+    // The enhanced picture of `photo` for `screen` (nil for a nil photo), in
+    // the screen's device pixels; the logo keeps its size in points.
     CIImage enhancedImageFor(const CIImage& photo, const SWScreen& screen, bool scaleUp, bool showWatermark);
 
     // How far saveAsBackground got.
@@ -49,6 +53,10 @@ public:
     // The photo at `url` as an image; nil after the alert "Problem creating
     // Wallpaper" when it cannot be read as an image.
     static CIImage loadPhoto(const QUrl& url);
+    // The same without the alert: nil with `reason` (in words) set. Only a
+    // regular file is opened (a pipe would block), EXIF orientation is
+    // applied and photos beyond 268 megapixels are refused unread.
+    static CIImage readPhoto(const QString& path, QString* reason);
 
     // The whole picture as an 8-bit bitmap; null after the alert "Problem
     // creating Wallpaper" when any of it could not be rendered.

@@ -1,11 +1,18 @@
+#include "app/PreviewFade.h"
 #include "app/SWDropView.h"
 #include "platform/desktop/Alert.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/app/Session.h"
 
+#include <QBuffer>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMimeData>
+#include <QPropertyAnimation>
 #include <QScreen>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +30,18 @@ QImage picture(int w, int h)
     return image;
 }
 
+// A JPEG whose EXIF orientation 6 says: turn the stored pixels right to see them.
+QByteArray jpegTurnedRight(const QImage& stored)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    stored.save(&buffer, "JPEG");
+    const QByteArray exif("\xFF\xE1\x00\x22" "Exif\x00\x00" "MM\x00\x2A\x00\x00\x00\x08" "\x00\x01"
+                          "\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00" "\x00\x00\x00\x00", 36);
+    QByteArray bytes = buffer.data();
+    return bytes.insert(2, exif);
+}
+
 class DropView : public ::testing::Test {
 protected:
     void SetUp() override
@@ -37,19 +56,11 @@ protected:
 
 } // namespace
 
-TEST_F(DropView, TheScreenComesFromTheWidget)
-{
-    SWDropView view;
-    const SWScreen screen = view.currentScreen();
-    EXPECT_EQ(screen.size, screenSize());
-    EXPECT_TRUE(screen.isMain);
-    EXPECT_EQ(screen.name, QGuiApplication::primaryScreen()->name());
-}
-
 TEST_F(DropView, TheSampleShowsAtEightyPercentOfTheScreenHeight)
 {
     SWDropView view;
     ASSERT_FALSE(view.sample.isNull());
+    ASSERT_FALSE(view.foot.isNull());
     view.updateSample();
     EXPECT_EQ(view.sampleImage().extent(), QRectF(QPointF(0, 0), screenSize()));
     // 80 % of the screen's height, then shrunk to fit when that is too wide.
@@ -57,71 +68,155 @@ TEST_F(DropView, TheSampleShowsAtEightyPercentOfTheScreenHeight)
     const QSizeF scaled = sample * (screenSize().height() * 0.8 / sample.height());
     const double fit = std::min(1.0, screenSize().width() / scaled.width());
     EXPECT_NEAR(CIFilter::imageValue(view.artistic().inputImage).extent().height(), scaled.height() * fit, 1e-6);
-
-    view.setScaleUp(true);
-    EXPECT_TRUE(UserDefaults::standardUserDefaults().boolForKey("scaleUp"));
-    const QRectF fitted = CIFilter::imageValue(view.artistic().inputImage).extent();
-    EXPECT_TRUE(qFuzzyCompare(fitted.width(), screenSize().width()) || qFuzzyCompare(fitted.height(), screenSize().height()));
 }
 
-TEST_F(DropView, DefaultsChangedElsewhereReachTheView)
+TEST_F(DropView, TheSwitchAndTheDefaultFollowEachOther)
 {
     SWDropView view;
-    int rebuilt = 0;
-    QObject::connect(&view, &SWDropView::sampleImageChanged, [&] { ++rebuilt; });
+    LXButton button;
+    button.setIsSwitchButton(true);
+    view.setScaleUpButton(&button);
+    view.awakeFromNib();
+    int clicks = 0;
+    QObject::connect(&button, &LXButton::clicked, [&] { ++clicks; });
     UserDefaults::standardUserDefaults().setBool(true, "scaleUp"); // the binding
     EXPECT_TRUE(view.scaleUp());
-    EXPECT_GE(rebuilt, 1);
-
-    rebuilt = 0;
-    UserDefaults::standardUserDefaults().setBool(false, "showLogo");
-    EXPECT_FALSE(view.showWatermark);
-    EXPECT_EQ(rebuilt, 1);
-    view.userDefaultsChanged(); // nothing changed: no rebuild
-    EXPECT_EQ(rebuilt, 1);
+    EXPECT_EQ(button.state(), 1);
+    EXPECT_EQ(clicks, 0);
+    button.setState(0);
+    view.toggleUpscale(&button);
+    EXPECT_FALSE(UserDefaults::standardUserDefaults().boolForKey("scaleUp"));
 }
 
-TEST_F(DropView, ADraggedPictureIsFittedBuiltAndSavedOnDrop)
+TEST_F(DropView, Drags)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(picture(120, 90).save(dir.filePath("Beach.jpg")));
+    QFile turned(dir.filePath("Turned.jpg"));
+    ASSERT_TRUE(turned.open(QIODevice::WriteOnly) && turned.write(jpegTurnedRight(picture(160, 90))) > 0);
+    turned.close();
+    ASSERT_TRUE(picture(8000, 6000).save(dir.filePath("Large.jpg"), "JPEG", 50));
+    ASSERT_EQ(mkfifo(dir.filePath("Pipe.jpg").toLocal8Bit().constData(), 0600), 0);
+    QByteArray tiff;
+    QBuffer buffer(&tiff);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && picture(64, 48).save(&buffer, "TIFF"));
+    const auto file = [&](const char* name) { return QUrl::fromLocalFile(dir.filePath(name)); };
+
+    struct Row {
+        const char* name;
+        QList<QUrl> urls;
+        QString text;
+        QByteArray tiff;
+        Qt::DropActions offered;
+        Qt::DropAction answer; // IgnoreAction: refused
+        QStringList saved;
+        bool upright = false;
+        bool leave = false; // the drag leaves before the drop
+    } rows[] = {
+        {"file URL", {file("Beach.jpg")}, {}, {}, Qt::CopyAction | Qt::MoveAction, Qt::CopyAction, {"Beach.jpg"}},
+        {"only link offered", {file("Beach.jpg")}, {}, {}, Qt::LinkAction, Qt::LinkAction, {"Beach.jpg"}},
+        {"TIFF data", {}, "Harbour", tiff, Qt::CopyAction, Qt::CopyAction, {"Harbour.jpg"}},
+        {"text with a file URL", {}, file("Beach.jpg").toString(), {}, Qt::CopyAction, Qt::CopyAction, {"Beach.jpg"}},
+        {"text naming no image", {}, "a few words", {}, Qt::CopyAction, Qt::IgnoreAction, {}},
+        {"remote URL", {QUrl("https://example.com/a.jpg")}, {}, {}, Qt::CopyAction, Qt::IgnoreAction, {}},
+        {"EXIF-6 photo", {file("Turned.jpg")}, {}, {}, Qt::CopyAction, Qt::CopyAction, {"Turned.jpg"}, true},
+        {"8000 x 6000 JPEG", {file("Large.jpg")}, {}, {}, Qt::CopyAction, Qt::CopyAction, {"Large.jpg"}},
+        {"FIFO", {file("Pipe.jpg")}, {}, {}, Qt::CopyAction, Qt::IgnoreAction, {}},
+        {"entering and leaving", {file("Beach.jpg")}, {}, {}, Qt::CopyAction, Qt::CopyAction, {}, false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        DesktopSession session;
+        session.sway();
+        Alerts alerts;
+        SWDropView view;
+        view.awakeFromNib();
+        QMimeData data;
+        if (!row.urls.isEmpty())
+            data.setUrls(row.urls);
+        if (!row.text.isEmpty())
+            data.setText(row.text);
+        if (!row.tiff.isEmpty())
+            data.setData("image/tiff", row.tiff);
+        QDragEnterEvent enter(QPoint(200, 150), row.offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &enter);
+        EXPECT_EQ(enter.isAccepted(), row.answer != Qt::IgnoreAction);
+        if (!enter.isAccepted())
+            continue;
+        EXPECT_EQ(enter.dropAction(), row.answer);
+        QCoreApplication::processEvents(); // the queued build
+        EXPECT_TRUE(view.userImage);
+        EXPECT_EQ(view.previewFade().state(), PreviewFade::State::FadingIn);
+        const QRectF photo = CIFilter::imageValue(view.artistic().inputImage).extent();
+        EXPECT_EQ(photo.height() > photo.width(), row.upright);
+        if (row.leave) {
+            QDragLeaveEvent leave;
+            QCoreApplication::sendEvent(&view, &leave);
+        }
+        QDropEvent drop(QPointF(200, 150), row.offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &drop);
+        EXPECT_EQ(drop.isAccepted(), !row.leave);
+        EXPECT_EQ(drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction, row.leave ? Qt::IgnoreAction : row.answer);
+        EXPECT_EQ(session.saved(), row.saved);
+        EXPECT_EQ(view.previewFade().state(), PreviewFade::State::Hidden); // no time passed: nothing to fade
+        EXPECT_TRUE(alerts.titles.isEmpty());
+    }
+}
+
+TEST_F(DropView, PastingAndOpeningSaveLikeADrop)
 {
     DesktopSession session;
     session.sway();
     Alerts alerts;
-    SWDropView view;
-    EXPECT_FALSE(view.performDrop("", {}, "")); // nothing built yet
-    EXPECT_FALSE(view.draggingEnteredWithImage(QImage()));
-
-    const QSizeF screen = screenSize();
-    ASSERT_TRUE(view.draggingEnteredWithImage(picture(int(screen.width()) * 2, int(screen.height()))));
-    EXPECT_TRUE(view.userImage);
-    // Twice as wide as the screen: redrawn at the screen's width, half its height.
-    EXPECT_EQ(CIFilter::imageValue(view.artistic().inputImage).extent().size(), QSizeF(screen.width(), screen.height() / 2));
-    EXPECT_EQ(view.processedImage().extent().size(), screen);
-
-    EXPECT_TRUE(view.performDrop("", {}, ""));
-    EXPECT_FALSE(view.userImage);
-    EXPECT_EQ(session.saved(), QStringList{"Unnamed Background.jpg"});
-
-    ASSERT_TRUE(view.draggingEnteredWithImage(picture(100, 80)));
-    EXPECT_TRUE(view.performDrop("file:///photos/Beach%20Day.png", {"/x/Other.png"}, "text"));
-    ASSERT_TRUE(view.draggingEnteredWithImage(picture(100, 80)));
-    EXPECT_TRUE(view.performDrop("", {"/x/First.png", "/x/Last.tiff"}, "text"));
-    EXPECT_EQ(session.saved(), (QStringList{"Beach Day.jpg", "Last.jpg", "Unnamed Background.jpg"}));
-    EXPECT_TRUE(alerts.titles.isEmpty());
-}
-
-TEST_F(DropView, OpeningTheSameFileTwiceNumbersTheSecond)
-{
-    DesktopSession session;
-    session.sway();
     QTemporaryDir dir;
     ASSERT_TRUE(picture(120, 90).save(dir.filePath("Beach.png")));
     SWDropView view;
+    QStringList announced;
+    QObject::connect(&view, &SWDropView::wallpaperSaved, [&](const QString& path) { announced << path; });
+    QMimeData words;
+    words.setText("no picture here");
+    EXPECT_FALSE(view.takeMimeData(&words));
+    QMimeData image;
+    image.setImageData(picture(50, 40));
+    EXPECT_TRUE(view.takeMimeData(&image));
     EXPECT_TRUE(view.applyImageAt(QUrl::fromLocalFile(dir.filePath("Beach.png"))));
     EXPECT_TRUE(view.applyImageAt(QUrl::fromLocalFile(dir.filePath("Beach.png"))));
-    EXPECT_EQ(session.saved(), (QStringList{"Beach 1.jpg", "Beach.jpg"}));
-
-    Alerts alerts;
     EXPECT_FALSE(view.applyImageAt(QUrl::fromLocalFile(dir.filePath("Missing.png"))));
-    EXPECT_EQ(alerts.titles, QStringList{"Problem creating Wallpaper"});
-    EXPECT_EQ(session.saved().size(), 2);
+    EXPECT_EQ(session.saved(), (QStringList{"Beach 1.jpg", "Beach.jpg", "Unnamed Background.jpg"}));
+    EXPECT_EQ(announced.size(), 3);
+    EXPECT_EQ(alerts.titles, (QStringList{"Problem creating Wallpaper", "Problem creating Wallpaper"}));
+}
+
+TEST(PreviewFadeStates, NewestFadeWins)
+{
+    QWidget parent, &widget = *new QWidget(&parent);
+    PreviewFade fade(&widget);
+    using S = PreviewFade::State;
+    const auto toEnd = [&] { fade.animation()->setCurrentTime(fade.animation()->duration()); };
+    const auto half = [&] { fade.animation()->setCurrentTime(fade.animation()->duration() / 2); };
+    const std::function<void()> in = [&] { fade.fadeIn(); }, out = [&] { fade.fadeOut(); }, flash = [&] { fade.flash(); };
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        S state;
+        bool visible;
+    } steps[] = {
+        {"fading out a hidden preview does nothing", out, S::Hidden, false},
+        {"an opened file fades in", flash, S::FadingIn, true},
+        {"and out once in", toEnd, S::FadingOut, true},
+        {"a drag entering takes over", in, S::Shown, true},
+        {"and is not chained out", toEnd, S::Shown, true},
+        {"a leave fades out", out, S::FadingOut, true},
+        {"half way", half, S::FadingOut, true},
+        {"a new drag turns it back", in, S::FadingIn, true},
+        {"in the rest of the time", toEnd, S::Shown, true},
+        {"an open during a drag's preview", flash, S::FadingOut, true},
+        {"fades out and hides", toEnd, S::Hidden, false},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(fade.state(), step.state) << step.name;
+        EXPECT_EQ(!widget.isHidden(), step.visible) << step.name;
+    }
+    EXPECT_EQ(fade.animation()->duration(), PreviewFade::kDurationMs);
 }

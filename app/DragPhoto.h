@@ -1,0 +1,57 @@
+#pragma once
+// The photo in dragged or pasted data (QMimeData), taken from the first
+// source that gives one:
+//   1. local file URLs (text/uri-list), in their order;
+//   2. image data of any type Qt reads (TIFF, PNG, JPEG, ...), upright;
+//   3. text naming an image file, as a path or a file URL.
+// Remote addresses are never fetched: a drag carries no network work.
+// Files are read through SWWallpaperMaker::readPhoto (regular files only,
+// EXIF orientation, decoded at the size they are shown, 268-megapixel limit).
+// Main thread.
+
+#include "platform/image/CIImage.h"
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class QMimeData;
+
+// What a drag offers, copied out of its QMimeData, which the drag owns and
+// may delete as soon as it ends.
+struct DragOffer {
+    QList<QUrl> urls;          // every URL offered, remote ones included (for the name)
+    QString text;              // text/plain
+    QByteArray imageType;      // the first image format offered, "" for none
+    QByteArray imageData;      // its bytes, read only when asked for
+    QImage image;              // application/x-qt-image, when offered in-process
+
+    // The header only: the names, text and types, no image bytes. nullptr: nothing.
+    static DragOffer headerOf(const QMimeData* data);
+    // Also the image bytes.
+    static DragOffer fullOf(const QMimeData* data);
+
+    // The local files of its URLs, in order.
+    QStringList urlFiles() const;
+    // The file its text names as a path or a file URL; empty for none.
+    QString textFile() const;
+    // Whether a photo may come of it, judged from the header and the named
+    // files' first bytes (no decoding): the drag is accepted on this.
+    bool mayHoldPhoto() const;
+    // The name to save under: the base name of the first URL's path, else
+    // of the text; empty when neither gives one.
+    QString saveName() const;
+};
+
+struct DragPhoto {
+    CIImage photo;  // a file's photo (decoded lazily at the size it is shown)
+    QImage bitmap;  // or image data, upright
+    QString name;   // the name to save under, never empty
+    QString reason; // why there is none, in words; empty when there is one
+
+    bool isNull() const { return photo.isNull() && bitmap.isNull(); }
+};
+
+// The photo of `offer` (first source that works); `reason` says why not.
+DragPhoto photoFromOffer(const DragOffer& offer);

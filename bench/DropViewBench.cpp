@@ -1,0 +1,117 @@
+// The drop view: a dragged 20-megapixel photo to its preview ready, on a
+// 1440 x 900 and a 2560 x 1600 screen, and a repaint with warm caches.
+// Its own main: the view needs a widgets application and two offscreen screens.
+
+#include "app/PreviewFade.h"
+#include "app/SWDropView.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/UserDefaults.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QPropertyAnimation>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QWindow>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// The photos' folder: SUNNYSIDE_PHOTOS, else the shared test data.
+QString photo()
+{
+    return qEnvironmentVariable("SUNNYSIDE_PHOTOS", QStringLiteral("/work/shared/testdata/photos"))
+         + QStringLiteral("/kleiber_6028x3391.jpg");
+}
+
+// The screens of bench/screens.json: 1440 x 900, 2560 x 1600, 1440 x 900 at ratio 2.
+const char* const kScreens[] = {"small", "large", "retina"};
+
+std::unique_ptr<SWDropView> viewOn(int index)
+{
+    auto view = std::make_unique<SWDropView>();
+    view->resize(720, 560);
+    view->winId();
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->name() == QLatin1String(kScreens[index]))
+            view->windowHandle()->setScreen(screen);
+    view->awakeFromNib();
+    view->show();
+    view->renderPendingBitmaps();
+    return view;
+}
+
+void dragOver(SWDropView& view)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(photo())});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&view, &enter);
+    QCoreApplication::processEvents(); // the queued build
+    view.previewFade().animation()->setCurrentTime(PreviewFade::kDurationMs);
+    view.imageView->grab(); // the preview rendered
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(&view, &leave);
+}
+
+void DragToPreview(benchmark::State& state)
+{
+    const auto view = viewOn(int(state.range(0)));
+    state.SetLabel(QStringLiteral("screen %1").arg(view->currentScreen().name).toStdString());
+    for (auto _ : state)
+        dragOver(*view);
+    if (view->imageView->engineRenderCount() == 0)
+        state.SkipWithError("the preview was never rendered");
+}
+BENCHMARK(DragToPreview)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void WarmRepaint(benchmark::State& state)
+{
+    const auto view = viewOn(int(state.range(0)));
+    dragOver(*view);
+    view->grab();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(view->grab());
+}
+BENCHMARK(WarmRepaint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// With SUNNYSIDE_GRABS=DIR: the view at ratio 1 and 2, with the sample and
+// with a preview, as PNG files there, to look at.
+void grabViews(const QString& folder)
+{
+    for (int screen : {0, 2}) {
+        const auto view = viewOn(screen);
+        qInfo("grab on %s at ratio %g", qPrintable(view->currentScreen().name), view->devicePixelRatioF());
+        const QString name = QStringLiteral("%1/dropview-%2x").arg(folder).arg(view->devicePixelRatioF());
+        view->grab().save(name + QStringLiteral("-sample.png"));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(photo())});
+        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view.get(), &enter);
+        QCoreApplication::processEvents();
+        view->previewFade().animation()->setCurrentTime(PreviewFade::kDurationMs);
+        view->renderPendingBitmaps();
+        view->grab().save(name + QStringLiteral("-preview.png"));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Log::setUp();
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" SUNNYSIDE_SOURCE_DIR "/bench/screens.json");
+    QApplication app(argc, argv);
+    UserDefaults::standardUserDefaults().registerDefaults({{"scaleUp", false}, {"showLogo", true}});
+    if (const QString grabs = qEnvironmentVariable("SUNNYSIDE_GRABS"); !grabs.isEmpty())
+        grabViews(grabs);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,113 @@
+#include "app/DropGeometry.h"
+#include "app/SWDropView.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/image/CIContext.h"
+#include "platform/ui/YUp.h"
+#include "tests/support/EventLoop.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+// Before main() makes the application: two screens, the second at ratio 2.
+static const bool screensConfigured = qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" SCREENS_CONFIG);
+
+namespace {
+
+QScreen* screenNamed(const QString& name)
+{
+    for (QScreen* s : QGuiApplication::screens())
+        if (s->name() == name)
+            return s;
+    return nullptr;
+}
+
+// A shown view on `screen`, its sample rendered.
+std::unique_ptr<SWDropView> shownOn(QScreen* screen, QSize size = {400, 358})
+{
+    auto view = std::make_unique<SWDropView>();
+    view->resize(size);
+    view->winId();
+    view->windowHandle()->setScreen(screen);
+    view->awakeFromNib();
+    view->show();
+    view->renderPendingBitmaps();
+    return view;
+}
+
+} // namespace
+
+TEST(DropViewScreens, Layout)
+{
+    const double kWide = 181.78125 / 398 * 1.6;
+    struct Row {
+        const char* name;
+        QSizeF view, screen;
+        QRectF picture, bezel, stand;
+    } rows[] = {
+        {"16:10 screen", {400, 358}, {1440, 900}, {13, 91.125, 374, 233.75}, {1, 79.125, 398, 257.75}, {139, 0, 122, 59}},
+        {"wide screen narrows the stand", {400, 358}, {2560, 1080}, {13, 129.109375, 374, 157.78125},
+         {1, 117.109375, 398, 181.78125}, {200 - 61 * kWide, 0, 122 * kWide, 59}}, // about 89 wide
+        {"no screen", {400, 358}, {0, 0}, {200, 208, 0, 0}, {188, 196, 24, 24}, {139, 0, 122, 59}},
+        {"view smaller than its margins", {20, 30}, {1440, 900}, {10, 30, 0, 0}, {9.4, 29.4, 1.2, 1.2}, {-51, 0, 122, 59}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const DropLayout l = dropLayout(row.view, row.screen);
+        for (auto [got, want] : {std::pair{l.picture, row.picture}, {l.bezel, row.bezel}, {l.stand, row.stand}}) {
+            EXPECT_NEAR(got.x(), want.x(), 1e-3);
+            EXPECT_NEAR(got.y(), want.y(), 1e-3);
+            EXPECT_NEAR(got.width(), want.width(), 1e-3);
+            EXPECT_NEAR(got.height(), want.height(), 1e-3);
+        }
+        EXPECT_GE(l.area.height(), 0);
+        EXPECT_GE(l.neck.height(), 0);
+    }
+}
+
+TEST(DropViewScreens, DrawsTheDisplayAtEachPixelRatio)
+{
+    UserDefaults::standardUserDefaults().registerDefaults({{"scaleUp", false}, {"showLogo", true}});
+    for (const char* name : {"DP-1", "HDMI-1"}) {
+        SCOPED_TRACE(name);
+        QScreen* screen = screenNamed(name);
+        ASSERT_TRUE(screen);
+        const auto view = shownOn(screen);
+        const double r = screen->devicePixelRatio();
+        // The wallpaper has the screen's device pixels.
+        EXPECT_EQ(view->sampleImage().extent().size(), QSizeF(screen->geometry().size()) * r);
+        const QImage shot = view->grab().toImage();
+        ASSERT_EQ(shot.size(), view->size() * r);
+        const DropLayout l = dropLayout(QSizeF(view->size()), QSizeF(screen->geometry().size()));
+        const QRectF P = flippedRect(l.picture, view->height()), R = flippedRect(l.bezel, view->height());
+        const auto at = [&](double x, double y) { return shot.pixel(int(x * r), int(y * r)); };
+        const double u = view->width() / 100.0, midY = R.center().y();
+        EXPECT_LT(qGray(at(R.left() + 1.5 * u, midY)), 8) << "black ring";
+        EXPECT_GT(qGray(at(R.right() - 1.5 * u, midY)), 20) << "glare over the ring";
+        const int edge = qGray(shot.pixel(int(std::ceil(R.left() * r)), int(midY * r)));
+        EXPECT_TRUE(edge > 20 && edge < 90) << "grey stroke: " << edge;
+        // The sample inside P: the colour the engine gives its middle.
+        const QRectF extent = view->sampleImage().extent();
+        const QImage middle = CIContext().createCGImage(view->sampleImage(), QRectF(extent.center(), QSizeF(1, 1)));
+        const QRgb want = middle.pixel(0, 0), got = at(P.center().x() - 0.5, P.center().y() - 0.5);
+        EXPECT_NEAR(qRed(got), qRed(want), 24);
+        EXPECT_NEAR(qGreen(got), qGreen(want), 24);
+        EXPECT_NEAR(qBlue(got), qBlue(want), 24);
+    }
+}
+
+TEST(DropViewScreens, MovingToAnotherScreenRebuildsTheSample)
+{
+    const auto view = shownOn(screenNamed("DP-1"));
+    int rebuilt = 0;
+    QObject::connect(view.get(), &SWDropView::sampleImageChanged, [&] { ++rebuilt; });
+    const QImage before = view->sampleBitmap();
+    view->windowHandle()->setScreen(screenNamed("HDMI-1"));
+    EXPECT_GE(rebuilt, 1);
+    EXPECT_EQ(view->currentScreen().name, "HDMI-1");
+    EXPECT_EQ(view->sampleImage().extent().size(), QSizeF(3840, 2160)); // 4K at scale 2
+    ASSERT_TRUE(spinUntil([&] { return view->sampleBitmap().cacheKey() != before.cacheKey() && !view->sampleBitmap().isNull(); }));
+    EXPECT_EQ(view->sampleBitmap().devicePixelRatio(), 2);
+}
