@@ -178,7 +178,12 @@ CIImage SWWallpaperMaker::loadPhoto(const QUrl& url)
     QImageReader reader(path);
     QString reason;
     const QSize size = reader.size();
-    if (!QFileInfo(path).isFile())
+    if (!QFileInfo(path).isFile() && path.contains(QChar::ReplacementCharacter))
+        // Qt cannot name a file whose name is not UTF-8: its bytes became U+FFFD.
+        reason = QStringLiteral("there is no such file, and its name has bytes that are not UTF-8 text (shown as %1); "
+                                "if the photo is there, give it a name of plain text")
+                     .arg(QChar(QChar::ReplacementCharacter));
+    else if (!QFileInfo(path).isFile())
         reason = QStringLiteral("there is no such file");
     else if (!reader.canRead())
         reason = QStringLiteral("it could not be read as an image");
