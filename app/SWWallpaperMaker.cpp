@@ -189,7 +189,13 @@ CIImage SWWallpaperMaker::readPhoto(const QString& path, QString* reason)
 {
     // Checked before any reader opens it: opening a pipe waits for a writer.
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
-        *reason = QStringLiteral("there is no such file");
+        if (path.contains(QChar::ReplacementCharacter))
+            // Qt cannot name a file whose name is not UTF-8: its bytes became U+FFFD.
+            *reason = QStringLiteral("there is no such file, and its name has bytes that are not UTF-8 text (shown as %1); "
+                                     "if the photo is there, give it a name of plain text")
+                          .arg(QChar(QChar::ReplacementCharacter));
+        else
+            *reason = QStringLiteral("there is no such file");
         return {};
     }
     // Qt refuses images above 256 MB by default; ours stop at 268 megapixels.

@@ -2,6 +2,7 @@
 
 #include "platform/desktop/Alert.h"
 #include "platform/foundation/Application.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/image/CIContext.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <random>
@@ -103,12 +103,8 @@ bool LXBundleManager::saveBitmapRep(const QImage& bitmap, const QUrl& url)
         error = QStringLiteral("there is no picture to write");
     else
         data = encode(bitmap, path.endsWith(QLatin1String(".jpg")) ? "jpeg" : "png", &error);
-    if (!data.isEmpty()) {
-        QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit())
-            return true;
-        error = file.errorString();
-    }
+    if (!data.isEmpty() && AtomicFile::write(path, data, &error))
+        return true;
     showSaveAlert(path, error);
     return false;
 }
@@ -150,8 +146,8 @@ QUrl LXBundleManager::uniqueFileURL(const QString& name, const QUrl& directory)
     const QString base = dot < 0 || extension.isEmpty() ? name : name.left(dot);
     for (quint64 counter = 1;; ++counter) {
         const QString candidate = extension.isEmpty()
-                                    ? QStringLiteral("%1/%2 %3").arg(folder, base).arg(counter)
-                                    : QStringLiteral("%1/%2 %3.%4").arg(folder, base).arg(counter).arg(extension);
+                                    ? QStringLiteral("%1/%2 %3").arg(folder, base, QString::number(counter))
+                                    : QStringLiteral("%1/%2 %3.%4").arg(folder, base, QString::number(counter), extension);
         if (!taken(candidate))
             return QUrl::fromLocalFile(candidate);
     }

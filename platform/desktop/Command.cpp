@@ -3,6 +3,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <csignal>
+#include <unistd.h>
+
 namespace {
 int g_timeoutMs = Command::defaultTimeoutMs;
 }
@@ -48,12 +51,15 @@ CommandResult run(const QString& program, const QStringList& arguments)
     }
     environment.insert(QStringLiteral("LC_MESSAGES"), QStringLiteral("C"));
     process.setProcessEnvironment(environment);
+    // A group of its own, so that a hung tool's helpers end with it.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
     process.start();
     if (!process.waitForStarted(limitMs)) {
         result.errorText = QStringLiteral("%1 could not be started: %2").arg(program, process.errorString());
         return result;
     }
     if (!process.waitForFinished(limitMs)) {
+        ::kill(-pid_t(process.processId()), SIGKILL);
         process.kill();
         process.waitForFinished(1000);
         result.errorText = QStringLiteral("%1 did not finish within %2 seconds")

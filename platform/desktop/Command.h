@@ -20,7 +20,7 @@ constexpr int defaultTimeoutMs = 10000;
 
 // Runs `program` (looked up on PATH) with `arguments`. Fails when the program
 // is not installed, cannot start, is killed by a signal, runs past the
-// timeout (it is then killed) or exits with a non-zero status; the error
+// timeout (it is then killed, with every process it started) or exits with a non-zero status; the error
 // text names the program and carries its standard error, trimmed.
 CommandResult run(const QString& program, const QStringList& arguments);
 

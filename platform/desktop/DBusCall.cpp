@@ -22,6 +22,12 @@ QDBusMessage call(const QDBusConnection& bus, const QDBusMessage& message, int t
     return pending.reply();
 }
 
+bool isTimeout(const QDBusMessage& reply)
+{
+    const QDBusError::ErrorType type = QDBusError(reply).type();
+    return reply.type() == QDBusMessage::ErrorMessage && (type == QDBusError::NoReply || type == QDBusError::Timeout || type == QDBusError::TimedOut);
+}
+
 QString errorText(const QDBusMessage& reply)
 {
     QString text = reply.errorMessage().trimmed();

@@ -13,6 +13,9 @@ namespace DBusCall {
 // the bus is not connected, the peer fails or `timeoutMs` passes.
 QDBusMessage call(const QDBusConnection& bus, const QDBusMessage& message, int timeoutMs);
 
+// True when the reply says the peer did not answer in time.
+bool isTimeout(const QDBusMessage& reply);
+
 // The words of an error reply, e.g. "The name org.kde.plasmashell was not
 // provided by any .service files (org.freedesktop.DBus.Error.ServiceUnknown)".
 QString errorText(const QDBusMessage& reply);

@@ -18,6 +18,9 @@ PicturesFolderResult fail(const QString& text)
 
 PicturesFolderResult picturesFolder()
 {
+    // Qt takes a missing HOME for "/", which would put Pictures at the root.
+    if (!QDir::isAbsolutePath(qEnvironmentVariable("HOME")))
+        return fail(QStringLiteral("the HOME variable does not name your home folder"));
     const QString path = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (path.isEmpty())
         return fail(QStringLiteral("the system names no Pictures folder"));

@@ -15,4 +15,5 @@ struct PicturesFolderResult {
 };
 
 // Finds the Pictures folder and creates it (with its parents) when missing.
+// Without an absolute HOME there is none (never a folder at the root).
 PicturesFolderResult picturesFolder();

@@ -39,8 +39,8 @@ QString plasmaScript(const QString& imageUrl, int screen)
                "}\n"
                "if (changed == 0)\n"
                "    throw new Error(\"Plasma has no desktop on screen \" + screen);\n")
-        .arg(jsString(imageUrl))
-        .arg(screen);
+        // One pass: a second arg() would take the URL's "%0A" for a place marker.
+        .arg(jsString(imageUrl), QString::number(screen));
 }
 
 } // namespace
@@ -60,6 +60,8 @@ DesktopResult PlasmaBackend::apply(const QString& filePath, const QString& scree
     message << plasmaScript(QUrl::fromLocalFile(filePath).toString(QUrl::FullyEncoded), screen);
 
     const QDBusMessage reply = DBusCall::call(m_bus, message, callTimeoutMs);
+    if (DBusCall::isTimeout(reply))
+        return DesktopResult::failure(QStringLiteral("Plasma did not answer within %1 seconds").arg(callTimeoutMs / 1000));
     if (reply.type() == QDBusMessage::ErrorMessage)
         return DesktopResult::failure(QStringLiteral("Plasma did not take the picture: %1").arg(DBusCall::errorText(reply)));
     return DesktopResult::success();

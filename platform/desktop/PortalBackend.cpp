@@ -111,6 +111,8 @@ DesktopResult PortalBackend::apply(const QString& filePath, const QString& scree
 
     const QDBusMessage reply = DBusCall::call(m_bus, message, callTimeoutMs);
     file.close();
+    if (DBusCall::isTimeout(reply))
+        return DesktopResult::failure(QStringLiteral("the desktop portal did not answer within %1 seconds").arg(callTimeoutMs / 1000));
     if (reply.type() == QDBusMessage::ErrorMessage)
         return DesktopResult::failure(QStringLiteral("the desktop portal refused the picture: %1").arg(DBusCall::errorText(reply)));
 

@@ -4,14 +4,27 @@
 
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace AtomicFile {
 
-bool write(const QString& path, const QByteArray& data)
+bool write(const QString& path, const QByteArray& data, QString* reason)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-        Log::line(lcFoundation, QStringLiteral("Error: cannot write %1: %2")
-                                    .arg(path, file.errorString()));
+    // Unbuffered: a write that fails while the buffer is flushed on commit
+    // would go unnoticed, and a cut-off file would replace the target.
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // A full disk first writes part of the data; writing on brings out the reason.
+    for (qint64 done = 0; ok && done < data.size();) {
+        const qint64 written = file.write(data.constData() + done, data.size() - done);
+        ok = written > 0;
+        done += std::max<qint64>(written, 0);
+    }
+    if (!ok || !file.commit()) {
+        const QString why = file.errorString();
+        Log::line(lcFoundation, QStringLiteral("Error: cannot write %1: %2").arg(path, why));
+        if (reason)
+            *reason = why;
         return false;
     }
     return true;

@@ -178,9 +178,7 @@ Table parse(const QByteArray& data, const QString& origin, bool* ok)
         *ok = table.has_value();
     if (!table) {
         Log::line(lcFoundation, QStringLiteral("Error: malformed strings file %1, line %2: %3")
-                                    .arg(origin)
-                                    .arg(parser.line())
-                                    .arg(parser.reason()));
+                                    .arg(origin, QString::number(parser.line()), parser.reason()));
         return {};
     }
     return *table;

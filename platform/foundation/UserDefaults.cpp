@@ -1,8 +1,10 @@
 #include "platform/foundation/UserDefaults.h"
 
+#include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QStandardPaths>
@@ -43,6 +45,7 @@ UserDefaults::UserDefaults(const QString& filePath, QObject* parent)
     : QObject(parent), m_settings(filePath, QSettings::IniFormat)
 {
     QDir().mkpath(QFileInfo(filePath).absolutePath());
+    noteDamage();
     m_watcher = new QFileSystemWatcher(this);
     // QSettings replaces the file on write, which ends a watch on the file
     // itself; the folder's watch sees the replacement.
@@ -75,9 +78,22 @@ void UserDefaults::registerDefaults(const QVariantMap& defaults)
     m_last = snapshot(); // registering is not a change of the user's values
 }
 
+void UserDefaults::noteDamage()
+{
+    // Qt shares one parse of a file among its QSettings, so only the first
+    // reader's status tells; the file counts as damaged until a write.
+    m_settings.allKeys();
+    if (!QFileInfo::exists(m_settings.fileName()) || m_settings.status() != QSettings::FormatError)
+        return;
+    m_damaged = true;
+    Log::line(lcFoundation, QStringLiteral("Warning: the settings file %1 is damaged and cannot be read; "
+                                           "the defaults apply, and the file is kept as it is until a setting changes")
+                                .arg(m_settings.fileName()));
+}
+
 QVariant UserDefaults::objectForKey(const QString& key) const
 {
-    QVariant stored = m_settings.value(key);
+    QVariant stored = m_damaged ? QVariant() : m_settings.value(key);
     return stored.isValid() ? stored : m_registered.value(key);
 }
 
@@ -86,8 +102,18 @@ bool UserDefaults::boolForKey(const QString& key) const
     const QVariant value = objectForKey(key);
     if (value.typeId() == QMetaType::QString) {
         const QString text = value.toString().trimmed().toLower();
-        return text == QLatin1String("true") || text == QLatin1String("yes")
-            || text.toDouble() != 0.0;
+        if (text == QLatin1String("true") || text == QLatin1String("yes"))
+            return true;
+        if (text == QLatin1String("false") || text == QLatin1String("no"))
+            return false;
+        bool isNumber = false;
+        const double number = text.toDouble(&isNumber);
+        if (isNumber)
+            return number != 0.0;
+        Log::line(lcFoundation, QStringLiteral("Warning: the setting %1 in %2 is '%3', which is not yes or no; "
+                                               "the default applies")
+                                    .arg(key, m_settings.fileName(), value.toString()));
+        return m_registered.value(key).toBool();
     }
     return value.toBool();
 }
@@ -134,6 +160,21 @@ QVariantMap UserDefaults::dictionaryForKey(const QString& key) const
 
 void UserDefaults::setObject(const QVariant& value, const QString& key)
 {
+    if (m_damaged) {
+        // The damaged file is kept beside the new one, not written over.
+        const QString path = m_settings.fileName();
+        const QString aside = path + QStringLiteral(".damaged");
+        QFile::remove(aside);
+        if (!QFile::rename(path, aside)) {
+            Log::line(lcFoundation, QStringLiteral("Error: cannot move the damaged settings file %1 aside to %2; "
+                                                   "the setting %3 is not saved")
+                                        .arg(path, aside, key));
+            return;
+        }
+        Log::line(lcFoundation, QStringLiteral("Warning: the damaged settings file is kept as %1").arg(aside));
+        m_settings.clear();
+        m_damaged = false;
+    }
     if (value.isValid())
         m_settings.setValue(key, value);
     else
@@ -165,7 +206,7 @@ QVariantMap UserDefaults::snapshot() const
     QVariantMap values;
     for (auto it = m_registered.cbegin(); it != m_registered.cend(); ++it)
         values.insert(it.key(), comparable(it.value()));
-    for (const QString& key : m_settings.allKeys())
+    for (const QString& key : m_damaged ? QStringList() : m_settings.allKeys())
         values.insert(key, comparable(m_settings.value(key)));
     return values;
 }

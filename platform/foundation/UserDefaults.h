@@ -8,6 +8,10 @@
 // notification centre (object: this) and calls the observers of each key
 // whose value changed. A nil value (invalid QVariant) removes a stored value;
 // reads then fall back to the registered default, then to nil / 0 / empty.
+// A file that cannot be read as settings counts as empty (one "Warning: "
+// line) and is left as it is; the first change moves it aside to
+// "<file>.damaged" and starts a new file. A stored text that is not yes or
+// no reads as the registered default in boolForKey (one "Warning: " line).
 // Thread: main thread; the file watch needs a QCoreApplication.
 
 #include <QObject>
@@ -64,6 +68,7 @@ private:
     QVariantMap snapshot() const;
     void reportChanges();
     void watchFile();
+    void noteDamage();
 
     mutable QSettings m_settings;
     QVariantMap m_registered;
@@ -74,5 +79,6 @@ private:
     };
     std::map<int, std::shared_ptr<Observation>> m_observers;
     int m_nextToken = 1;
+    bool m_damaged = false; // the file is there but cannot be read as settings
     QFileSystemWatcher* m_watcher = nullptr; // child
 };

@@ -2,6 +2,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "tests/support/EventLoop.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -99,4 +100,22 @@ TEST_F(UserDefaultsTest, AWriteByAnotherProcessReachesTheKeysObserver)
     ASSERT_TRUE(spinUntil([&] { return !seen.isEmpty(); }));
     EXPECT_TRUE(defaults.boolForKey("scaleUp"));
     EXPECT_TRUE(seen.first().toBool());
+}
+
+// A damaged file is not written over: the first change moves it aside.
+TEST_F(UserDefaultsTest, AChangeKeepsADamagedFileAside)
+{
+    const QByteArray damaged = "[General\nscaleUp=true\nshowLo";
+    QDir().mkpath(dir.filePath("sunnyside"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(damaged);
+    file.close();
+    UserDefaults defaults(path);
+    EXPECT_FALSE(defaults.boolForKey("scaleUp"));
+    defaults.setBool(true, "showLogo");
+    QFile aside(path + ".damaged");
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+    EXPECT_EQ(aside.readAll(), damaged);
+    EXPECT_EQ(QSettings(path, QSettings::IniFormat).allKeys(), QStringList{"showLogo"});
 }

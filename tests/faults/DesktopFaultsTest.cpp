@@ -1,0 +1,258 @@
+#include "tests/faults/FaultKit.h"
+#include "tests/platform/desktop/DesktopTestKit.h"
+
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusUnixFileDescriptor>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImageReader>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <cstdio>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Plasma's shell on the test's bus: records each script; answers only when told.
+class FakePlasma : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.PlasmaShell")
+public:
+    bool answers = true;
+    QStringList scripts;
+
+public slots:
+    void evaluateScript(const QString& script)
+    {
+        scripts << script;
+        if (!answers)
+            setDelayedReply(true); // and never reply
+    }
+};
+
+// The desktop portal's Wallpaper interface: records the path of the file it
+// is handed; answers only when told.
+class FakePortal : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Wallpaper")
+public:
+    explicit FakePortal(QDBusConnection bus) : m_bus(std::move(bus)) {}
+    bool answers = true;
+    QByteArrayList files;
+
+public slots:
+    QDBusObjectPath SetWallpaperFile(const QString&, const QDBusUnixFileDescriptor& fd, const QVariantMap& options)
+    {
+        files << QFile::encodeName(QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd.fileDescriptor())));
+        if (!answers) {
+            setDelayedReply(true);
+            return {};
+        }
+        const QString path = "/org/freedesktop/portal/desktop/request/" + message().service().mid(1).replace('.', '_') + "/"
+                           + options.value("handle_token").toString();
+        QDBusMessage response = QDBusMessage::createSignal(path, "org.freedesktop.portal.Request", "Response");
+        response << 0u << QVariantMap();
+        m_bus.send(response);
+        return QDBusObjectPath(path);
+    }
+
+private:
+    QDBusConnection m_bus;
+};
+
+// A desktop on the test's machine: its session variables, fake programs and services.
+struct Desktop {
+    TestBus bus;
+    QDBusConnection connection = bus.connect();
+    FakePlasma plasma;
+    FakePortal portal{connection};
+
+    Desktop()
+    {
+        connection.registerObject("/PlasmaShell", &plasma, QDBusConnection::ExportAllSlots);
+        connection.registerService("org.kde.plasmashell");
+        connection.registerObject("/org/freedesktop/portal/desktop", &portal, QDBusConnection::ExportAllSlots);
+        connection.registerService("org.freedesktop.portal.Desktop");
+    }
+};
+
+void enter(Machine& machine, Desktop& desktop, const QString& kind)
+{
+    QProcessEnvironment& env = machine.environment();
+    env.insert("DBUS_SESSION_BUS_ADDRESS", desktop.bus.address());
+    if (kind == "sway")
+        env.insert("SWAYSOCK", machine.root() + "/sway.sock");
+    else if (kind == "Hyprland")
+        env.insert("HYPRLAND_INSTANCE_SIGNATURE", "test");
+    else if (kind == "portal")
+        env.insert("XDG_SESSION_TYPE", "wayland");
+    else if (kind == "xwallpaper" || kind == "feh") {
+        env.insert("DISPLAY", ":97");
+        env.insert("PATH", machine.root() + "/bin"); // the machine's own X11 tools stay out of reach
+    } else
+        env.insert("XDG_CURRENT_DESKTOP", kind);
+}
+
+// The value a GVariant text literal of gsettings stands for ('...' with backslash escapes).
+QString gvariantText(QString literal)
+{
+    literal = literal.mid(1, literal.size() - 2);
+    QString text;
+    for (qsizetype i = 0; i < literal.size(); ++i)
+        text += literal[i] == '\\' && i + 1 < literal.size() ? literal[++i] : literal[i];
+    return text;
+}
+
+// The path the Plasma script hands to writeConfig("Image", ...): its one image line.
+QString plasmaPath(const QString& script)
+{
+    const QRegularExpressionMatch m = QRegularExpression(R"re(^var image = "((?:[^"\\]|\\.)*)";$)re",
+                                                         QRegularExpression::MultilineOption)
+                                          .match(script);
+    QString literal = m.captured(1);
+    QString text;
+    for (qsizetype i = 0; i < literal.size(); ++i) {
+        if (literal[i] == '\\' && literal.mid(i + 1, 1) == "u") {
+            text += QChar(literal.mid(i + 2, 4).toUShort(nullptr, 16));
+            i += 5;
+        } else {
+            text += literal[i] == '\\' ? literal[++i] : literal[i];
+        }
+    }
+    return QUrl(text, QUrl::StrictMode).toLocalFile();
+}
+
+} // namespace
+
+// A desktop that never answers: the time limit ends the wait, the alert
+// names the desktop, and the picture stays saved.
+TEST(Faults, AHangingDesktopIsCutOffAndThePictureKept)
+{
+    struct Row {
+        const char* kind;
+        QString said;
+    };
+    const QList<Row> rows{
+        {"sway", "swaymsg did not finish within 10 seconds"},
+        {"KDE", "Plasma did not answer within 10 seconds"},
+        {"portal", "the desktop portal did not answer within 10 seconds"},
+    };
+    Desktop desktop;
+    ASSERT_TRUE(desktop.bus.isRunning());
+    desktop.plasma.answers = desktop.portal.answers = false;
+    // All at once: each waits out its own time limit.
+    std::vector<std::unique_ptr<Machine>> machines;
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (const Row& row : rows) {
+        machines.push_back(std::make_unique<Machine>());
+        Machine& machine = *machines.back();
+        enter(machine, desktop, row.kind);
+        // Its helper would outlive a killed shell.
+        machine.fakeProgram("swaymsg", "/bin/sleep 600 & echo $! > '" + machine.root() + "/helper.pid'; wait");
+        runs.push_back(machine.start({"--apply", machine.photo()}));
+    }
+    for (size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i].kind);
+        const Outcome run = finish(*runs[i]);
+        Machine& machine = *machines[i];
+        EXPECT_EQ(run.status, 3) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("Could not set Desktop for this reason: " + rows[i].said)) << run.err.toStdString();
+        EXPECT_EQ(QImageReader(machine.wallpapers() + "/Photo.jpg").size(), QSize(2560, 1600));
+        const QByteArray helper = contents(machine.root() + "/helper.pid").trimmed();
+        if (!helper.isEmpty()) {
+            const QByteArray state = contents("/proc/" + helper + "/stat");
+            EXPECT_TRUE(state.isEmpty() || state.contains(") Z")) << "the hung tool's helper still runs";
+        }
+    }
+}
+
+// A photo named to trip up shells, scripts and parsers: every desktop gets
+// exactly the saved picture's path (or a plain link to it), and nothing runs.
+TEST(Faults, EveryDesktopGetsTheExactPathOfAHostileName)
+{
+    const QString name = "-n $(touch PWNED) `touch PWNED` it's \"q\" a\\b;c,d\nline ~two.png";
+    struct Row {
+        const char* kind;
+        const char* program; // the fake that records its arguments; empty for D-Bus
+        QString body = QString();
+    };
+    const QList<Row> rows{
+        {"sway", "swaymsg"},
+        {"Hyprland", "hyprctl", "echo ok"},
+        {"XFCE", "xfconf-query", R"(case "$*" in *-l*) echo /backdrop/screen0/monitorHDMI-1/workspace0/last-image;; esac)"},
+        {"GNOME", "gsettings"},
+        {"X-Cinnamon", "gsettings"},
+        {"MATE", "gsettings"},
+        {"xwallpaper", "xwallpaper"},
+        {"feh", "feh"},
+        {"KDE", ""},
+        {"portal", ""},
+    };
+    Desktop desktop;
+    ASSERT_TRUE(desktop.bus.isRunning());
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.kind);
+        Machine machine;
+        enter(machine, desktop, row.kind);
+        if (*row.program)
+            machine.fakeProgram(row.program, row.body);
+        desktop.plasma.scripts.clear();
+        desktop.portal.files.clear();
+        const Outcome run = sunnyside(machine, {"--apply", machine.photo(name)});
+        ASSERT_EQ(run.status, 0) << run.err.toStdString();
+        const QString saved = machine.wallpapers() + "/" + QFileInfo(name).completeBaseName() + ".jpg";
+        ASSERT_TRUE(QFileInfo(saved).isFile());
+
+        // What the desktop was handed, as it will read it.
+        QStringList received;
+        for (const QByteArrayList& call : machine.calls(row.program)) {
+            const QString last = QFile::decodeName(call.last());
+            if (call.contains("picture-options") || call.last() == "-l")
+                continue;
+            if (QString(row.kind) == "GNOME" || QString(row.kind) == "X-Cinnamon")
+                received << QUrl(gvariantText(last), QUrl::StrictMode).toLocalFile();
+            else if (QString(row.kind) == "MATE")
+                received << gvariantText(last);
+            else if (QString(row.kind) == "Hyprland")
+                received << QFile::symLinkTarget(last.mid(last.indexOf(',') + 1));
+            else if (QString(row.kind) == "sway")
+                received << QFile::symLinkTarget(QFile::decodeName(call.at(3)));
+            else
+                received << last;
+        }
+        for (const QString& script : std::as_const(desktop.plasma.scripts))
+            received << plasmaPath(script);
+        for (const QByteArray& file : std::as_const(desktop.portal.files))
+            received << QFile::decodeName(file);
+        ASSERT_FALSE(received.isEmpty());
+        for (const QString& path : std::as_const(received))
+            EXPECT_EQ(path.toStdString(), saved.toStdString());
+        EXPECT_EQ(pwnedFiles({machine.root(), machine.home(), machine.wallpapers()}), QStringList());
+    }
+
+    // Bytes that are not UTF-8 cannot name a file in Qt: the photo is refused
+    // with its reason, and the desktop is left alone.
+    Machine machine;
+    enter(machine, desktop, "sway");
+    machine.fakeProgram("swaymsg");
+    const QString photo = machine.photo();
+    const QString sunnyside = QCoreApplication::applicationDirPath() + "/sunnyside";
+    const QByteArray latin1Name = QFile::encodeName(machine.root()) + "/photos/caf\xe9.png";
+    ASSERT_EQ(::rename(QFile::encodeName(photo).constData(), latin1Name.constData()), 0);
+    const auto process = machine.start({"-c", "exec \"$0\" --apply \"$(printf 'photos/caf\\351.png')\"", sunnyside}, {}, "/bin/sh");
+    const Outcome run = finish(*process);
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("its name has bytes that are not UTF-8 text")) << run.err.toStdString();
+    EXPECT_TRUE(machine.calls("swaymsg").isEmpty());
+    EXPECT_TRUE(entries(machine.wallpapers()).isEmpty());
+    ::unlink(latin1Name.constData()); // Qt could not remove it
+}
+
+#include "DesktopFaultsTest.moc"

@@ -1,0 +1,172 @@
+#include "tests/faults/FaultKit.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QEventLoop>
+#include <QFile>
+#include <QImage>
+#include <QTimer>
+
+#include <csignal>
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr uid_t nobody = 65534;
+
+const char* const inheritedSession[] = {
+    "XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "XDG_SESSION_TYPE", "SWAYSOCK",
+    "HYPRLAND_INSTANCE_SIGNATURE", "KDE_FULL_SESSION", "MATE_DESKTOP_SESSION_ID", "GNOME_DESKTOP_SESSION_ID",
+    "WAYLAND_DISPLAY", "DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS",
+};
+
+void handTreeTo(const QString& root, uid_t user)
+{
+    (void)::chown(QFile::encodeName(root).constData(), user, user);
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        (void)::lchown(QFile::encodeName(it.next()).constData(), user, user);
+}
+
+// Compiled shaders, shared by every run of the test process (compiling them
+// costs most of a run), readable by the runs as nobody too.
+QString sharedShaderCache()
+{
+    static QTemporaryDir cache;
+    ::chmod(QFile::encodeName(cache.path()).constData(), 01777);
+    return cache.path();
+}
+
+} // namespace
+
+Machine::Machine()
+{
+    for (const char* folder : {"home", "bin", "photos", "tmp", "run"})
+        QDir(root()).mkdir(QString::fromLatin1(folder));
+    QFile::setPermissions(root() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : inheritedSession)
+        m_environment.remove(QString::fromLatin1(name));
+    m_environment.insert("HOME", home());
+    m_environment.insert("XDG_CONFIG_HOME", home() + "/.config");
+    m_environment.insert("XDG_CACHE_HOME", home() + "/.cache");
+    m_environment.insert("XDG_DATA_HOME", home() + "/.local/share");
+    m_environment.insert("XDG_RUNTIME_DIR", root() + "/run");
+    m_environment.insert("TMPDIR", root() + "/tmp");
+    m_environment.insert("PATH", root() + "/bin:" + qEnvironmentVariable("PATH"));
+    m_environment.insert("MESA_SHADER_CACHE_DIR", sharedShaderCache());
+}
+
+Machine::~Machine()
+{
+    // Folders a test made read-only, made removable again.
+    QDirIterator it(root(), QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        ::chmod(QFile::encodeName(it.next()).constData(), 0700);
+}
+
+QString Machine::photo(const QString& name)
+{
+    QImage image(160, 100, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(40 + x, 60 + y, 150));
+    const QString path = root() + "/photos/" + name;
+    image.save(path, "PNG");
+    return path;
+}
+
+void Machine::fakeProgram(const QString& name, const QString& body)
+{
+    QFile script(root() + "/bin/" + name);
+    if (!script.open(QIODevice::WriteOnly))
+        return;
+    script.write(QStringLiteral("#!/bin/sh\n"
+                                "{ for a in \"$@\"; do printf '%s\\0' \"$a\"; done; printf '\\n'; } >> '%1/%2.args'\n"
+                                "%3\n")
+                     .arg(root(), name, body)
+                     .toLocal8Bit());
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther);
+}
+
+QList<QByteArrayList> Machine::calls(const QString& name) const
+{
+    QList<QByteArrayList> calls;
+    QByteArrayList current;
+    QByteArray argument;
+    // A call ends with a newline right after an argument's NUL (or at once, without arguments).
+    const QByteArray log = contents(root() + "/" + name + ".args");
+    for (qsizetype i = 0; i < log.size(); ++i) {
+        const char c = log.at(i);
+        if (c == '\0') {
+            current << std::exchange(argument, {});
+        } else if (c == '\n' && argument.isEmpty()) {
+            calls << std::exchange(current, {});
+        } else {
+            argument += c;
+        }
+    }
+    return calls;
+}
+
+std::unique_ptr<QProcess> Machine::start(const QStringList& arguments, const ChildFaults& faults, const QString& program)
+{
+    const bool asNobody = faults.ordinaryUser && ::geteuid() == 0;
+    if (asNobody)
+        handTreeTo(root(), nobody);
+    auto process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(m_environment);
+    process->setWorkingDirectory(root());
+    const qint64 limit = faults.fileSizeLimit;
+    process->setChildProcessModifier([limit, asNobody] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        if (limit >= 0) {
+            const rlimit size{rlim_t(limit), rlim_t(limit)};
+            ::setrlimit(RLIMIT_FSIZE, &size);
+        }
+        if (asNobody && (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0))
+            ::_exit(125);
+    });
+    process->start(program.isEmpty() ? QCoreApplication::applicationDirPath() + "/sunnyside" : program, arguments);
+    return process;
+}
+
+Outcome finish(QProcess& process, int timeoutMs)
+{
+    if (process.state() != QProcess::NotRunning) {
+        QEventLoop loop;
+        QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+        if (process.state() != QProcess::NotRunning)
+            loop.exec();
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+    return {process.exitCode(), process.exitStatus() == QProcess::CrashExit,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+Outcome sunnyside(Machine& machine, const QStringList& arguments, const ChildFaults& faults)
+{
+    const std::unique_ptr<QProcess> process = machine.start(arguments, faults);
+    return finish(*process);
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}

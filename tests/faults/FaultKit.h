@@ -1,0 +1,64 @@
+#pragma once
+// One user's machine for runs of the real executable: a private home with
+// its XDG folders and temporary folder, fake desktop programs on PATH, and
+// the faults a real machine has (a full disk, another user's rights, a kill).
+// The environment is the child's alone; the test process keeps its own.
+// Main thread.
+
+#include <QByteArrayList>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <memory>
+
+struct Outcome {
+    int status = -1;
+    bool crashed = false; // ended by a signal
+    QString out, err;
+};
+
+struct ChildFaults {
+    qint64 fileSizeLimit = -1; // bytes (RLIMIT_FSIZE, SIGXFSZ ignored: writes fail with EFBIG)
+    bool ordinaryUser = false; // when the tests run as root: the child runs as nobody, so file modes hold
+};
+
+class Machine {
+public:
+    Machine();
+    ~Machine();
+
+    QString root() const { return m_dir.path(); }
+    QString home() const { return root() + QStringLiteral("/home"); }
+    QString wallpapers() const { return home() + QStringLiteral("/Pictures/Sunnyside"); }
+    QProcessEnvironment& environment() { return m_environment; }
+
+    // A small photo named `name` in root()/photos; its absolute path.
+    QString photo(const QString& name = QStringLiteral("Photo.png"));
+
+    // Installs the fake desktop program `name` in root()/bin: it appends its
+    // arguments, each ended by a NUL byte, and then one newline, to
+    // root()/<name>.args, then runs `body` (sh text).
+    void fakeProgram(const QString& name, const QString& body = QString());
+    // The argument lists of every run of `name`, as raw bytes.
+    QList<QByteArrayList> calls(const QString& name) const;
+
+    // Starts `program` (default: the sunnyside executable) with `arguments`.
+    std::unique_ptr<QProcess> start(const QStringList& arguments, const ChildFaults& faults = {},
+                                    const QString& program = QString());
+
+private:
+    QTemporaryDir m_dir;
+    QProcessEnvironment m_environment;
+};
+
+// Waits for `process` with the event loop running (services of this process
+// on D-Bus keep answering); a process still running after `timeoutMs` is killed.
+Outcome finish(QProcess& process, int timeoutMs = 180000);
+
+// Runs sunnyside on `machine` to its end.
+Outcome sunnyside(Machine& machine, const QStringList& arguments, const ChildFaults& faults = {});
+
+QByteArray contents(const QString& path);
+// Every entry of `folder`, hidden ones too, sorted.
+QStringList entries(const QString& folder);
