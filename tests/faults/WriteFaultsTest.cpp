@@ -35,7 +35,7 @@ TEST(Faults, AKillLeavesTheWholeOldOrTheWholeNewFile)
     const quint32 seed = QRandomGenerator::global()->generate();
     SCOPED_TRACE(seed);
     QRandomGenerator random(seed);
-    constexpr int kills = 30;
+    constexpr int kills = 12;
 
     { // The defaults, rewritten without end by another process.
         SCOPED_TRACE("defaults");
