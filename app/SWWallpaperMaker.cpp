@@ -1,5 +1,7 @@
 #include "app/SWWallpaperMaker.h"
 
+#include "app/PhotoCheck.h"
+
 #include "platform/desktop/Alert.h"
 #include "platform/desktop/DesktopPicture.h"
 #include "platform/desktop/PicturesFolder.h"
@@ -21,9 +23,6 @@ namespace {
 
 const QString problemTitle = QStringLiteral("Problem creating Wallpaper");
 const QString folderTitle = QStringLiteral("Problem creating Wallpaper Folder");
-
-// Photos beyond this many pixels are refused before anything is decoded.
-constexpr qint64 maxPhotoPixels = qint64(1) << 28; // 268 megapixels
 
 // The folder Pictures/Sunnyside, made when missing; empty after its alert.
 QString wallpaperFolder()
@@ -158,34 +157,10 @@ bool SWWallpaperMaker::installBackground(const QString& path, const QString& scr
     return desktop.ok;
 }
 
-// A JPEG ends with its end-of-image marker; a cut-off download does not.
-// Only the file's tail is read, so this costs nothing on large photos.
-static bool looksTruncated(const QString& path, const QByteArray& format)
-{
-    if (format != "jpeg")
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return true;
-    const qint64 tail = std::min<qint64>(file.size(), 64 * 1024);
-    file.seek(file.size() - tail);
-    return !file.read(tail).contains(QByteArray("\xFF\xD9", 2));
-}
-
 CIImage SWWallpaperMaker::loadPhoto(const QUrl& url)
 {
     const QString path = url.toLocalFile();
-    QImageReader reader(path);
-    QString reason;
-    const QSize size = reader.size();
-    if (!QFileInfo(path).isFile())
-        reason = QStringLiteral("there is no such file");
-    else if (!reader.canRead())
-        reason = QStringLiteral("it could not be read as an image");
-    else if (size.isValid() && qint64(size.width()) * size.height() > maxPhotoPixels)
-        reason = QStringLiteral("it is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height());
-    else if (looksTruncated(path, reader.format()))
-        reason = QStringLiteral("the file is incomplete");
+    QString reason = photoProblem(path);
     CIImage photo;
     if (reason.isEmpty()) {
         photo = CIImage::imageWithContentsOfURL(url);

@@ -45,11 +45,11 @@ QVariant toVariant(plist_t node)
         return value;
     }
     case PLIST_STRING: {
-        char* value = nullptr;
-        plist_get_string_val(node, &value);
-        QString text = QString::fromUtf8(value ? value : "");
-        free(value);
-        return text;
+        // By length: a string may hold NUL characters (libplist asserts on
+        // them when asked for a C string).
+        uint64_t length = 0;
+        const char* value = plist_get_string_ptr(node, &length);
+        return value ? QString::fromUtf8(value, qsizetype(length)) : QString(QLatin1String(""));
     }
     case PLIST_DATE: {
         int32_t sec = 0, usec = 0;
