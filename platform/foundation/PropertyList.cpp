@@ -98,6 +98,21 @@ QVariant toVariant(plist_t node)
     }
 }
 
+// libplist aborts when asked for a dictionary key that holds a NUL character.
+// Its XML writer ends every text at its first NUL, so the tree read back from
+// that text is safe to walk. Null when it cannot be read back.
+plist_t withoutNulCharacters(plist_t root)
+{
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(root, &xml, &length);
+    plist_t clean = nullptr;
+    if (xml)
+        plist_from_xml(xml, length, &clean);
+    plist_to_xml_free(xml);
+    return clean;
+}
+
 // Null when the value (or a part of it) has no property-list form.
 plist_t fromVariant(const QVariant& value)
 {
@@ -188,7 +203,13 @@ QVariant fromData(const QByteArray& data, const QString& origin)
         return {};
     }
     PlistPtr owner(root);
-    return toVariant(root);
+    PlistPtr clean(withoutNulCharacters(root));
+    if (!clean) {
+        Log::line(lcFoundation, QStringLiteral("Error: malformed property list %1")
+                                    .arg(origin.isEmpty() ? QStringLiteral("data") : origin));
+        return {};
+    }
+    return toVariant(clean.get());
 }
 
 QByteArray toXml(const QVariant& value)
