@@ -1,5 +1,7 @@
 #include "app/SWWallpaperMaker.h"
 
+#include "app/PhotoCheck.h"
+
 #include "platform/desktop/Alert.h"
 #include "platform/desktop/DesktopPicture.h"
 #include "platform/desktop/PicturesFolder.h"
@@ -21,9 +23,6 @@ namespace {
 
 const QString problemTitle = QStringLiteral("Problem creating Wallpaper");
 const QString folderTitle = QStringLiteral("Problem creating Wallpaper Folder");
-
-// Photos beyond this many pixels are refused before anything is decoded.
-constexpr qint64 maxPhotoPixels = qint64(1) << 28; // 268 megapixels
 
 // The folder Pictures/Sunnyside, made when missing; empty after its alert.
 QString wallpaperFolder()
@@ -161,20 +160,6 @@ bool SWWallpaperMaker::installBackground(const QString& path, const QString& scr
     return desktop.ok;
 }
 
-// A JPEG ends with its end-of-image marker; a cut-off download does not.
-// Only the file's tail is read, so this costs nothing on large photos.
-static bool looksTruncated(const QString& path, const QByteArray& format)
-{
-    if (format != "jpeg")
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return true;
-    const qint64 tail = std::min<qint64>(file.size(), 64 * 1024);
-    file.seek(file.size() - tail);
-    return !file.read(tail).contains(QByteArray("\xFF\xD9", 2));
-}
-
 CIImage SWWallpaperMaker::loadPhoto(const QUrl& url)
 {
     QString reason;
@@ -187,29 +172,7 @@ CIImage SWWallpaperMaker::loadPhoto(const QUrl& url)
 
 CIImage SWWallpaperMaker::readPhoto(const QString& path, QString* reason)
 {
-    // Checked before any reader opens it: opening a pipe waits for a writer.
-    if (path.isEmpty() || !QFileInfo(path).isFile()) {
-        if (path.contains(QChar::ReplacementCharacter))
-            // Qt cannot name a file whose name is not UTF-8: its bytes became U+FFFD.
-            *reason = QStringLiteral("there is no such file, and its name has bytes that are not UTF-8 text (shown as %1); "
-                                     "if the photo is there, give it a name of plain text")
-                          .arg(QChar(QChar::ReplacementCharacter));
-        else
-            *reason = QStringLiteral("there is no such file");
-        return {};
-    }
-    // Qt refuses images above 256 MB by default; ours stop at 268 megapixels.
-    const int limitMB = int(maxPhotoPixels * 4 / (1024 * 1024)) + 1;
-    if (QImageReader::allocationLimit() != 0 && QImageReader::allocationLimit() < limitMB)
-        QImageReader::setAllocationLimit(limitMB);
-    QImageReader reader(path);
-    const QSize size = reader.size();
-    if (!reader.canRead())
-        *reason = QStringLiteral("it could not be read as an image");
-    else if (size.isValid() && qint64(size.width()) * size.height() > maxPhotoPixels)
-        *reason = QStringLiteral("it is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height());
-    else if (looksTruncated(path, reader.format()))
-        *reason = QStringLiteral("the file is incomplete");
+    *reason = photoProblem(path);
     if (!reason->isEmpty())
         return {};
     CIImage photo = CIImage::imageWithContentsOfFile(path);

@@ -43,6 +43,13 @@ QString fileName(const QString& name, const QString& type)
     return type.isEmpty() ? name : name + QLatin1Char('.') + type;
 }
 
+// Names come from files and settings that strangers may write: a ".." step
+// would lead out of the bundle.
+bool leavesFolder(const QString& part)
+{
+    return part.split(QLatin1Char('/')).contains(QLatin1String(".."));
+}
+
 } // namespace
 
 Bundle::Bundle(const QString& path)
@@ -91,7 +98,7 @@ QVariant Bundle::objectForInfoDictionaryKey(const QString& key) const
 QString Bundle::pathForResource(const QString& name, const QString& type,
                                 const QString& subdirectory) const
 {
-    if (!m_valid || name.isEmpty())
+    if (!m_valid || name.isEmpty() || leavesFolder(name) || leavesFolder(type) || leavesFolder(subdirectory))
         return {};
     const QString folder = joined(m_path, subdirectory);
     const QString file = fileName(name, type);

@@ -43,7 +43,8 @@ public:
     QVariant objectForInfoDictionaryKey(const QString& key) const;
 
     // The file "<name>.<type>" in `subdirectory` (none: top level), else in
-    // "<lang>.lproj" of that folder for each preferred language.
+    // "<lang>.lproj" of that folder for each preferred language. Null when
+    // missing, and for any part with a ".." step (nothing outside the bundle).
     QString pathForResource(const QString& name, const QString& type,
                             const QString& subdirectory = {}) const;
     QUrl urlForResource(const QString& name, const QString& type,

@@ -45,11 +45,11 @@ QVariant toVariant(plist_t node)
         return value;
     }
     case PLIST_STRING: {
-        char* value = nullptr;
-        plist_get_string_val(node, &value);
-        QString text = QString::fromUtf8(value ? value : "");
-        free(value);
-        return text;
+        // By length: a string may hold NUL characters (libplist asserts on
+        // them when asked for a C string).
+        uint64_t length = 0;
+        const char* value = plist_get_string_ptr(node, &length);
+        return value ? QString::fromUtf8(value, qsizetype(length)) : QString(QLatin1String(""));
     }
     case PLIST_DATE: {
         int32_t sec = 0, usec = 0;
@@ -96,6 +96,21 @@ QVariant toVariant(plist_t node)
     default:
         return {};
     }
+}
+
+// libplist aborts when asked for a dictionary key that holds a NUL character.
+// Its XML writer ends every text at its first NUL, so the tree read back from
+// that text is safe to walk. Null when it cannot be read back.
+plist_t withoutNulCharacters(plist_t root)
+{
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(root, &xml, &length);
+    plist_t clean = nullptr;
+    if (xml)
+        plist_from_xml(xml, length, &clean);
+    plist_to_xml_free(xml);
+    return clean;
 }
 
 // Null when the value (or a part of it) has no property-list form.
@@ -188,7 +203,13 @@ QVariant fromData(const QByteArray& data, const QString& origin)
         return {};
     }
     PlistPtr owner(root);
-    return toVariant(root);
+    PlistPtr clean(withoutNulCharacters(root));
+    if (!clean) {
+        Log::line(lcFoundation, QStringLiteral("Error: malformed property list %1")
+                                    .arg(origin.isEmpty() ? QStringLiteral("data") : origin));
+        return {};
+    }
+    return toVariant(clean.get());
 }
 
 QByteArray toXml(const QVariant& value)

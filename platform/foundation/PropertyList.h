@@ -4,7 +4,8 @@
 // Mapping: dict <-> QVariantMap, array <-> QVariantList, string <-> QString,
 // integer <-> qint64, real <-> double, true/false <-> bool, date <-> QDateTime
 // (UTC, whole seconds), data <-> QByteArray. XML and binary lists are read;
-// lists are written as XML.
+// lists are written as XML. A string or key holding a NUL character ends
+// there; a binary list's UID reads as the dictionary { "CF$UID": number }.
 //
 // Failures: an unreadable or malformed file, or a value that has no property
 // list form, logs one "Error: " line and gives an invalid QVariant / false.

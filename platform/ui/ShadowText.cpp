@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -38,6 +39,14 @@ void blurAlpha(QImage& image, double radius)
     }
 }
 
+// Shadows come from lists anyone may edit: a radius beyond any text blurs
+// it to nothing, and an offset beyond the screen shows nothing; bounded,
+// neither can overflow the mask's size or the pixel grid.
+double bounded(double value, double limit)
+{
+    return std::isfinite(value) ? std::clamp(value, -limit, limit) : 0.0;
+}
+
 } // namespace
 
 void drawTextWithShadow(QPainter& painter, const QRectF& rect, int flags, const QString& text,
@@ -45,7 +54,9 @@ void drawTextWithShadow(QPainter& painter, const QRectF& rect, int flags, const 
 {
     if (shadow.isVisible() && !text.isEmpty()) {
         const double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-        const int margin = int(std::ceil(shadow.blurRadius * 1.5)) + 1;
+        const double radius = std::max(0.0, bounded(shadow.blurRadius, 256));
+        const QPointF offset(bounded(shadow.offset.width(), 1e5), bounded(shadow.offset.height(), 1e5));
+        const int margin = int(std::ceil(radius * 1.5)) + 1;
         const QRectF area = rect.adjusted(-margin, -margin, margin, margin);
         QImage mask((area.size() * dpr).toSize(), QImage::Format_Alpha8);
         if (!mask.isNull()) {
@@ -57,8 +68,8 @@ void drawTextWithShadow(QPainter& painter, const QRectF& rect, int flags, const 
                 p.setPen(Qt::black);
                 p.drawText(QRectF(QPointF(margin, margin), rect.size()), flags, text);
             }
-            if (shadow.blurRadius > 0)
-                blurAlpha(mask, shadow.blurRadius * dpr);
+            if (radius > 0)
+                blurAlpha(mask, radius * dpr);
             QImage tinted(mask.size(), QImage::Format_ARGB32_Premultiplied);
             tinted.setDevicePixelRatio(dpr);
             tinted.fill(shadow.color);
@@ -68,7 +79,7 @@ void drawTextWithShadow(QPainter& painter, const QRectF& rect, int flags, const 
                 p.drawImage(0, 0, mask);
             }
             // The offset is y up; the painter is y down.
-            painter.drawImage(area.topLeft() + QPointF(shadow.offset.width(), -shadow.offset.height()), tinted);
+            painter.drawImage(area.topLeft() + QPointF(offset.x(), -offset.y()), tinted);
         }
     }
     painter.drawText(rect, flags, text);

@@ -110,11 +110,15 @@ TEST(CommandLine, BadPhotosEndInAnAlertAndNothingWritten)
     QFile full(good);
     ASSERT_TRUE(full.open(QIODevice::ReadOnly));
     const QByteArray jpeg = full.readAll();
+    QFile fullPng(save(dir, "good.png", image, "PNG", -1));
+    ASSERT_TRUE(fullPng.open(QIODevice::ReadOnly));
+    const QByteArray png = fullPng.readAll();
     QImage header(1, 1, QImage::Format_ARGB32);
     const QStringList bad{
         write(dir, "empty.jpg", ""),
         write(dir, "notes.jpg", "these are my notes, not a photo"),
         write(dir, "cut.jpg", jpeg.left(jpeg.size() / 2)),
+        write(dir, "cut.png", png.left(png.size() / 2)),
         // A PNG header claiming 100000 x 100000 pixels.
         write(dir, "huge.png", QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a00806000000a8520bc8")),
         dir.filePath("missing.jpg"),

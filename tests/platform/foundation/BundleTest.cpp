@@ -45,6 +45,9 @@ TEST_F(BundleTest, FindsResourcesByNameTypeAndSubfolder)
     EXPECT_TRUE(bundle.pathForResource("ALX-T#010#Wood", "png").isNull()); // not at top level
     EXPECT_TRUE(bundle.pathForResource("", "png").isNull());
     EXPECT_TRUE(bundle.urlForResource("Nope", "jpg").isEmpty());
+    const Bundle textures(at("Textures")); // names never lead out of the bundle
+    EXPECT_TRUE(textures.pathForResource("../Sample", "jpg").isNull());
+    EXPECT_TRUE(textures.pathForResource("Sample", "jpg", "..").isNull());
     EXPECT_TRUE(log.lines().isEmpty());
 }
 

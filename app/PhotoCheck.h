@@ -1,0 +1,14 @@
+#pragma once
+// The checks a photo passes before it is decoded: a file that exists, that an
+// image reader recognises, whose header declares at most kMaxPhotoPixels, and
+// that is not cut off (a JPEG without its end-of-image marker, a PNG without
+// its end chunk). Only the header and the last 64 KiB are read.
+// Thread: any thread.
+
+#include <QString>
+
+constexpr qint64 kMaxPhotoPixels = qint64(1) << 28; // 268 megapixels
+
+// Why the file at `path` cannot be used as a photo ("there is no such file",
+// "the file is incomplete", ...); empty when it passes.
+QString photoProblem(const QString& path);
