@@ -9,6 +9,7 @@
 // The photo is ../shared/testdata/photos/eveningglow_2560x1600.jpg (or
 // $SUNNYSIDE_BENCH_PHOTO); without it the benchmarks are skipped.
 
+#include "bench/BenchPhoto.h"
 #include "filters/LXAffineTransformFilter.h"
 #include "filters/LXBlurCompositionFilter.h"
 #include "filters/LXFilterConstructor.h"
@@ -28,21 +29,12 @@ namespace {
 
 QString photoPath()
 {
-    const QString fromEnv = qEnvironmentVariable("SUNNYSIDE_BENCH_PHOTO");
-    if (!fromEnv.isEmpty())
-        return fromEnv;
-    return QFileInfo(QStringLiteral(SUNNYSIDE_SOURCE_DIR "/../shared/testdata/photos/eveningglow_2560x1600.jpg"))
-        .absoluteFilePath();
+    return benchPhotoPath("eveningglow_2560x1600.jpg");
 }
 
 const CIImage& photo()
 {
-    static const CIImage image = [] {
-        const CIImage loaded = CIImage::imageWithContentsOfFile(photoPath());
-        if (!loaded.isNull())
-            CIContext().createCGImage(loaded, QRectF(0, 0, 1, 1)); // decoded and kept from here on
-        return loaded;
-    }();
+    static const CIImage image = decodedBenchPhoto(photoPath());
     return image;
 }
 

@@ -9,6 +9,7 @@
 // The photo is ../shared/testdata/photos/eveningglow_2560x1600.jpg (or
 // $SUNNYSIDE_BENCH_PHOTO); without it the benchmarks are skipped.
 
+#include "bench/BenchPhoto.h"
 #include "frames/LXPictureFrameFilter.h"
 #include "frames/LXPictureShadowFilter.h"
 #include "platform/image/CIContext.h"
@@ -22,21 +23,12 @@ namespace {
 
 QString photoPath()
 {
-    const QString fromEnv = qEnvironmentVariable("SUNNYSIDE_BENCH_PHOTO");
-    return !fromEnv.isEmpty() ? fromEnv
-                              : QFileInfo(QStringLiteral(SUNNYSIDE_SOURCE_DIR
-                                                         "/../shared/testdata/photos/eveningglow_2560x1600.jpg"))
-                                    .absoluteFilePath();
+    return benchPhotoPath("eveningglow_2560x1600.jpg");
 }
 
 const CIImage& photo()
 {
-    static const CIImage image = [] {
-        const CIImage loaded = CIImage::imageWithContentsOfFile(photoPath());
-        if (!loaded.isNull())
-            CIContext().createCGImage(loaded, QRectF(0, 0, 1, 1)); // decoded and kept from here on
-        return loaded;
-    }();
+    static const CIImage image = decodedBenchPhoto(photoPath());
     return image;
 }
 

@@ -9,6 +9,7 @@
 // The photo is ../shared/testdata/photos/kleiber_6028x3391.jpg (or
 // $SUNNYSIDE_BENCH_PHOTO); without it the benchmarks are skipped.
 
+#include "bench/BenchPhoto.h"
 #include "frames/LXFrameDescription.h"
 #include "frames/LXTexturedFrameFilter.h"
 #include "platform/image/CIContext.h"
@@ -28,11 +29,7 @@ namespace {
 
 QString photoPath()
 {
-    const QString fromEnv = qEnvironmentVariable("SUNNYSIDE_BENCH_PHOTO");
-    if (!fromEnv.isEmpty())
-        return fromEnv;
-    return QFileInfo(QStringLiteral(SUNNYSIDE_SOURCE_DIR "/../shared/testdata/photos/kleiber_6028x3391.jpg"))
-        .absoluteFilePath();
+    return benchPhotoPath("kleiber_6028x3391.jpg");
 }
 
 // The photo fitted to 2560 x 1600, decoded once.
