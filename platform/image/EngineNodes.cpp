@@ -382,10 +382,11 @@ uniform sampler2D _ci_src;
 uniform vec2 _ci_ratio; // source texels per output texel
 uniform vec2 _ci_have;  // source texels in use
 uniform vec2 _ci_unit;  // one over the source texture's real size
+uniform vec2 _ci_start; // source texels before the first box
 uniform int _ci_upload;
 float _ci_cover(float i, float a, float b) { return max(min(b, i + 1.0) - max(a, i), 0.0); }
 void main() {
-    vec2 a = floor(gl_FragCoord.xy) * _ci_ratio;
+    vec2 a = floor(gl_FragCoord.xy) * _ci_ratio + _ci_start;
     vec2 b = a + _ci_ratio;
     vec2 i0 = floor(a);
     ivec2 n = ivec2(ceil(b) - i0);
@@ -412,19 +413,28 @@ void main() {
 
 // `source` (its texels in use) averaged down to width x height texels over
 // the same `area`, by boxes of at most four texels a step so that each
-// output texel reads at most 3 x 3 times.
-Rendered boxReduce(GL& gl, TexturePtr source, const QRectF& area, int width, int height, bool upload)
+// output texel reads at most 3 x 3 times. With `boxes`, in one pass by
+// boxes of that many source texels, the first beginning `start` texels in.
+struct Boxes {
+    QPointF size, start;
+};
+Rendered boxReduce(GL& gl, TexturePtr source, const QRectF& area, int width, int height, bool upload,
+                   const Boxes* boxes = nullptr)
 {
     static GLuint program = 0;
     if (!program)
         program = passProgram(gl, 0, kBoxReducePass);
     for (;;) {
-        const int w = std::max(width, (source->width + 3) / 4), h = std::max(height, (source->height + 3) / 4);
+        const int w = boxes ? width : std::max(width, (source->width + 3) / 4);
+        const int h = boxes ? height : std::max(height, (source->height + 3) / 4);
         const TexturePtr from = source;
         const Rendered step = runPass(gl, program, area, w, h, {}, [&](GLuint p) {
             gl.bindTexture(0, *from, true);
             glUniform1i(gl.uniform(p, "_ci_src"), 0);
-            glUniform2f(gl.uniform(p, "_ci_ratio"), float(double(from->width) / w), float(double(from->height) / h));
+            const QPointF ratio = boxes ? boxes->size : QPointF(double(from->width) / w, double(from->height) / h);
+            const QPointF start = boxes ? boxes->start : QPointF();
+            glUniform2f(gl.uniform(p, "_ci_ratio"), float(ratio.x()), float(ratio.y()));
+            glUniform2f(gl.uniform(p, "_ci_start"), float(start.x()), float(start.y()));
             glUniform2f(gl.uniform(p, "_ci_have"), float(from->width), float(from->height));
             glUniform2f(gl.uniform(p, "_ci_unit"), 1.f / float(from->allocWidth), 1.f / float(from->allocHeight));
             glUniform1i(gl.uniform(p, "_ci_upload"), upload ? 1 : 0);
@@ -449,6 +459,49 @@ Rendered reduceDensity(GL& gl, const Rendered& source, double densityX, double d
         return source;
     return boxReduce(gl, source.texture, source.area, w, h, false);
 }
+
+namespace {
+
+// Boxes of 1 / density pixels from the image's origin, for reads at
+// `density` along each axis (whole pixels when density is about 1 or more).
+struct Lattice {
+    double stepX = 1, stepY = 1;
+    bool reduces() const { return stepX > 1 || stepY > 1; }
+    // The boxes that meet `region`.
+    QRectF boxesOver(const QRectF& region) const
+    {
+        const double x0 = std::floor(region.x() / stepX + 1e-6), y0 = std::floor(region.y() / stepY + 1e-6);
+        const double x1 = std::ceil((region.x() + region.width()) / stepX - 1e-6);
+        const double y1 = std::ceil((region.y() + region.height()) / stepY - 1e-6);
+        return QRectF(x0 * stepX, y0 * stepY, (x1 - x0) * stepX, (y1 - y0) * stepY);
+    }
+};
+
+Lattice latticeFor(double densityX, double densityY)
+{
+    const auto step = [](double d) { return d * 1.05 >= 1 ? 1.0 : 1.0 / d; };
+    return {step(densityX), step(densityY)};
+}
+
+// `source`, drawn one texel a pixel, averaged in the lattice's boxes; any
+// other source by its own area.
+Rendered reduceOnLattice(GL& gl, const Rendered& source, const Lattice& lattice)
+{
+    if (source.isEmpty() || !lattice.reduces())
+        return source;
+    const QRectF a = source.area;
+    const bool oneToOne = a == QRectF(a.toRect()) && source.texture->width == int(a.width())
+                          && source.texture->height == int(a.height());
+    // The boxes must lie inside what was drawn.
+    const QRectF inside = lattice.boxesOver(a.adjusted(lattice.stepX, lattice.stepY, -lattice.stepX, -lattice.stepY));
+    if (!oneToOne || !a.contains(inside) || CIGeometry::isEmpty(inside))
+        return reduceDensity(gl, source, 1.0 / lattice.stepX, 1.0 / lattice.stepY);
+    const int w = int(std::lround(inside.width() / lattice.stepX)), h = int(std::lround(inside.height() / lattice.stepY));
+    const Boxes b{{lattice.stepX, lattice.stepY}, inside.topLeft() - a.topLeft()};
+    return boxReduce(gl, source.texture, inside, w, h, false, &b);
+}
+
+} // namespace
 
 // --- Sources -----------------------------------------------------------------
 
@@ -545,12 +598,17 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     // The whole picture converted once is kept for the next renders.
     if (!m_whole.isEmpty() && m_wholeDetail >= detail)
         return m_whole;
+    // Reduced reads average the whole picture, so that every region reads
+    // the same averages (kept below for the next regions); one too large to
+    // keep is averaged by region.
+    const bool whole = detail < 1 && 16.0 * limit.width() * limit.height() * detail * detail <= kWholeCacheBytes;
+    const QRect span = whole ? limit : region;
     // Whole-picture reads beyond the texture limit are read at a reduced scale.
-    const double need = std::min(detail, double(gl.maxTextureSize()) / std::max(region.width(), region.height()));
+    const double need = std::min(detail, double(gl.maxTextureSize()) / std::max(span.width(), span.height()));
     const QImage image = decoded(need);
     if (image.isNull())
         return {};
-    const QRect r = region.intersected(limit);
+    const QRect r = span.intersected(limit);
     if (r.isEmpty())
         return {};
     const double sx = image.width() / m_extent.width();
@@ -749,14 +807,19 @@ Rendered TransformNode::render(GL& gl, const QRect& region, double detail) const
     if (clamp && QRectF(toRect(clamp->input.extent())) != clamp->input.extent())
         clamp = nullptr; // a fractional edge: the clamp draws itself
     const CIImage source = clamp ? clamp->input : input;
-    const QRect inRegion = clamp ? clampedRegion(CIGeometry::inset(needed, margin, margin), source.extent())
-                                 : toRect(CIGeometry::inset(needed, margin, margin));
+    // Minifying: averaged first so that no texel is skipped, in boxes of
+    // whole pixels on a lattice fixed in the image, so that every region
+    // (a tile or the whole) reads the same averages.
+    const Lattice lattice = latticeFor(std::hypot(transform.m11(), transform.m12()) * detail,
+                                       std::hypot(transform.m21(), transform.m22()) * detail);
+    QRect inRegion = clamp ? clampedRegion(CIGeometry::inset(needed, margin, margin), source.extent())
+                           : toRect(CIGeometry::inset(needed, margin, margin));
+    if (!clamp && lattice.reduces())
+        inRegion = toRect(lattice.boxesOver(QRectF(inRegion)));
     Rendered in = renderImage(gl, source, inRegion, std::min(1.0, detail * scale));
     if (in.isEmpty())
         return {};
-    // Minifying: averaged first so that no texel is skipped.
-    in = reduceDensity(gl, in, std::hypot(transform.m11(), transform.m12()) * detail,
-                       std::hypot(transform.m21(), transform.m22()) * detail);
+    in = reduceOnLattice(gl, in, lattice);
     // Drawn at the detail asked for: a blur's input at its reduced scale.
     const int w = detail < 1 ? std::max(1, int(std::ceil(region.width() * detail - 1e-6))) : 0;
     const int h = detail < 1 ? std::max(1, int(std::ceil(region.height() * detail - 1e-6))) : 0;

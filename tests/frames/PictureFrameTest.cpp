@@ -26,12 +26,6 @@ CIImage photo(int w, int h)
     return CIImage::imageWithQImage(image);
 }
 
-bool allFinite(const CIImage& image, const QRect& rect)
-{
-    const std::vector<float> values = CIContext().renderToFloats(image, QRectF(rect));
-    return !values.empty() && std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
-}
-
 } // namespace
 
 TEST(PictureFrame, PlacesFrameAndShadowByTheirNumbers)

@@ -1,6 +1,8 @@
 // The textured frame filter: border geometry, a frame drawn round a picture,
 // and what frame edits drop and announce.
 
+#include "frames/FrameClasses.h"
+#include "frames/LXFrameCatalog.h"
 #include "frames/LXFrameDescription.h"
 #include "frames/LXTexturedFrameFilter.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -142,4 +144,31 @@ TEST(TexturedFrameFilter, TilesRenderedEqualTheWholeRender)
                 for (int x = tile.x(); x <= tile.right(); ++x)
                     ASSERT_THAT(part.at(x, y), PixelNear(all.at(x, y), 2e-3f)) << x << ", " << y;
         }
+}
+
+TEST(TexturedFrameFilter, EveryShippedFrameRendersTheSameInTilesAndShowsThePhoto)
+{
+    registerFrameClasses();
+    const CIImage photo = patternImage(600, 400);
+    const LXFrameCatalog& catalog = LXFrameCatalog::sharedFrameCatalog();
+    int frames = 0;
+    for (const QString& id : catalog.frameIDs()) {
+        LXFrameDescription* frame = catalog.frameWithName(id);
+        if (!frame) // a category header
+            continue;
+        ++frames;
+        SCOPED_TRACE(id.toStdString());
+        LXTexturedFrameFilter filter;
+        filter.setFrameDescription(frame);
+        filter.setInputImage(QVariant::fromValue(photo));
+        filter.setCanvasProportion(600.0);
+        filter.setInputWidth(0.08);
+        filter.setInputShadowWidth(0.02);
+        const CIImage out = filter.outputImage();
+        const QRect whole = out.extent().toAlignedRect();
+        EXPECT_TRUE(allFinite(out, whole));
+        EXPECT_LE(tiledDifference(out, whole, 67, 43), 2e-3);
+        EXPECT_LE(renderDifference(out, photo, QRect(290, 190, 20, 20)), 2e-3);
+    }
+    EXPECT_GT(frames, 0);
 }

@@ -201,6 +201,13 @@ inline double renderDifference(const CIImage& a, const CIImage& b, const QRect& 
     return worst;
 }
 
+// True when `rect` renders and every channel is a finite number.
+inline bool allFinite(const CIImage& image, const QRect& rect)
+{
+    const std::vector<float> values = CIContext().renderToFloats(image, QRectF(rect));
+    return !values.empty() && std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
+}
+
 // The largest channel difference between `rect` of the image rendered whole
 // and rendered in tiles of tileW x tileH (edge tiles smaller); -1 when a
 // render fails.
