@@ -18,6 +18,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -333,8 +334,10 @@ void LXButton::applySettings(const QVariantMap& s)
         QFont f = font();
         f.setFamily(s.value(QStringLiteral("text.font")).toString());
         const double size = s.value(QStringLiteral("text.size")).toDouble();
-        if (size > 0)
-            f.setPixelSize(int(std::lround(size)));
+        // A skin is outside text: a size beyond any screen would make Qt
+        // rasterise glyphs of gigabytes, and past INT_MAX it has no int value.
+        if (size > 0 && std::isfinite(size))
+            f.setPixelSize(int(std::lround(std::min(size, 1000.0))));
         if (f != font())
             setFont(f);
     }
