@@ -60,6 +60,43 @@ struct BusyCursor {
     QVariant key;
 };
 
+// The light on the display's glass, a child above the preview so that it
+// falls over the dragged picture too; it takes no events.
+class GlareOverlay : public QWidget {
+public:
+    explicit GlareOverlay(SWDropView* view) : QWidget(view), m_view(view)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        const DropLayout l = dropLayout(QSizeF(m_view->size()), m_view->currentScreen().size);
+        const double h = m_view->height();
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath rounded;
+        rounded.addRoundedRect(flippedRect(l.bezel, h), l.cornerRadius, l.cornerRadius);
+        painter.setClipPath(rounded);
+        QPolygonF glare;
+        for (const QPointF& p : l.glare)
+            glare << flippedPoint(p, h);
+        QPainterPath glarePath;
+        glarePath.addPolygon(glare);
+        glarePath.closeSubpath();
+        QLinearGradient light(flippedPoint(l.glareFrom, h), flippedPoint(l.glareTo, h));
+        light.setColorAt(0, QColor::fromRgbF(1, 1, 1, 0.3));
+        light.setColorAt(1, QColor::fromRgbF(1, 1, 1, 0));
+        painter.setPen(Qt::NoPen);
+        painter.fillPath(glarePath, light);
+    }
+
+private:
+    SWDropView* m_view;
+};
+
 } // namespace
 
 SWDropView::SWDropView(QWidget* parent) : QWidget(parent)
@@ -75,6 +112,10 @@ SWDropView::SWDropView(QWidget* parent) : QWidget(parent)
     imageView->setNoHitTesting(true); // clicks and drops reach the view
     imageView->setAcceptDrops(false);
     m_fade = new PreviewFade(imageView);
+    m_glare = new GlareOverlay(this);
+    m_glare->setGeometry(rect());
+    // A fade raises the preview it shows; the glass stays above it.
+    connect(m_fade, &PreviewFade::stateChanged, m_glare, [this] { m_glare->raise(); });
     showWatermark = UserDefaults::standardUserDefaults().boolForKey(kShowLogo);
     m_scaleUp = UserDefaults::standardUserDefaults().boolForKey(kScaleUp);
     setMinimumSize(200, 180);
@@ -245,6 +286,7 @@ void SWDropView::layoutPreview()
 {
     const DropLayout l = dropLayout(QSizeF(size()), currentScreen().size);
     imageView->setGeometry(flippedRect(l.picture, height()).toAlignedRect());
+    m_glare->setGeometry(rect());
 }
 
 void SWDropView::resizeEvent(QResizeEvent* event)
@@ -331,19 +373,7 @@ void SWDropView::paintEvent(QPaintEvent*)
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(screenPath);
     painter.drawPath(rounded);
-
-    painter.setClipPath(rounded);
-    QPolygonF glare;
-    for (const QPointF& p : l.glare)
-        glare << flippedPoint(p, h);
-    QPainterPath glarePath;
-    glarePath.addPolygon(glare);
-    glarePath.closeSubpath();
-    QLinearGradient light(flippedPoint(l.glareFrom, h), flippedPoint(l.glareTo, h));
-    light.setColorAt(0, QColor::fromRgbF(1, 1, 1, 0.3));
-    light.setColorAt(1, QColor::fromRgbF(1, 1, 1, 0));
-    painter.setPen(Qt::NoPen);
-    painter.fillPath(glarePath, light);
+    // The glare is painted by m_glare, above the preview.
 }
 
 // ---- drags

@@ -126,6 +126,7 @@ private:
     CIImage m_processedImage;
     QPointer<LXButton> m_scaleUpButton;
     PreviewFade* m_fade; // child
+    QWidget* m_glare;    // child, above the preview
     int m_binding = 0;   // the "scaleUp" key observer; 0: none
 
     // The drag under way: what its header offered, its data while the drag

@@ -1,11 +1,14 @@
 #include "app/DropGeometry.h"
+#include "app/PreviewFade.h"
 #include "app/SWDropView.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/image/CIContext.h"
 #include "platform/ui/YUp.h"
 #include "tests/support/EventLoop.h"
+#include "tests/support/Pixels.h"
 
 #include <QGuiApplication>
+#include <QPropertyAnimation>
 #include <QScreen>
 #include <QWindow>
 
@@ -95,6 +98,12 @@ TEST(DropViewScreens, DrawsTheDisplayAtEachPixelRatio)
         EXPECT_NEAR(qRed(got), qRed(want), 24);
         EXPECT_NEAR(qGreen(got), qGreen(want), 24);
         EXPECT_NEAR(qBlue(got), qBlue(want), 24);
+        // The glare falls over a shown preview too: a black picture is lit at P's right edge.
+        view->imageView->setCIImage(solid(CIColor(0, 0, 0, 1), QRectF(0, 0, 64, 40)));
+        view->previewFade().fadeIn();
+        view->previewFade().animation()->setCurrentTime(PreviewFade::kDurationMs);
+        const QImage lit = view->grab().toImage();
+        EXPECT_GT(qGray(lit.pixel(int((P.right() - 2) * r), int(midY * r))), 10) << "glare over the preview";
     }
 }
 
