@@ -1,5 +1,6 @@
 #include "frames/LXShapedBorderFilter.h"
 
+#include "frames/InnerShadow.h"
 #include "frames/LXTextureCatalog.h"
 #include "frames/LXTexturizeFilter.h"
 #include "graphics/ImageExtension.h"
@@ -190,18 +191,9 @@ CIImage LXShapedBorderFilter::cachedShadow()
     const double width = numberValue(m_shadowWidth, 0.0);
     if (!m_shadow.isNull() || !(width > 0))
         return m_shadow;
-    const CIImage ring = cachedMask();
-    if (ring.isNull())
-        return {};
     const QRectF e = m_image.extent();
-    const auto blur = CIFilter::filterWithName(QStringLiteral("CIGaussianBlur"));
-    const auto invert = CIFilter::filterWithName(QStringLiteral("CIColorInvert"));
-    if (!blur || !invert)
-        return {};
-    blur->setValue(QVariant::fromValue(ring), kCIInputImageKey);
-    blur->setValue(width * std::min(e.width(), e.height()), kCIInputRadiusKey);
-    invert->setValue(QVariant::fromValue(blur->outputImage()), kCIInputImageKey);
-    m_shadow = invert->outputImage().imageByCroppingToRect(e);
+    const CIImage shadow = innerShadowOf(cachedMask(), QStringLiteral("CIGaussianBlur"), width * std::min(e.width(), e.height()), e);
+    m_shadow = shadow;
     return m_shadow;
 }
 

@@ -1,6 +1,7 @@
 #include "frames/LXTexturedFrameFilter.h"
 
 #include "filters/LXAdjustableBlendFilter.h"
+#include "frames/InnerShadow.h"
 #include "frames/LXFrameCatalog.h"
 #include "frames/LXFrameDescription.h"
 #include "frames/LXTextureCatalog.h"
@@ -281,18 +282,9 @@ CIImage LXTexturedFrameFilter::cachedShadow()
     const double width = numberValue(m_shadowWidth, 0.0);
     if (!m_shadow.isNull() || !(width > 0))
         return m_shadow;
-    const CIImage mask = cachedMask();
-    if (mask.isNull())
-        return {};
     const QRectF e = m_image.extent();
-    const auto blur = CIFilter::filterWithName(QStringLiteral("CIDiscBlur"));
-    const auto invert = CIFilter::filterWithName(QStringLiteral("CIColorInvert"));
-    if (!blur || !invert)
-        return {};
-    blur->setValue(QVariant::fromValue(mask), kCIInputImageKey);
-    blur->setValue(width * std::min(e.width(), e.height()), kCIInputRadiusKey);
-    invert->setValue(QVariant::fromValue(blur->outputImage()), kCIInputImageKey);
-    m_shadow = fixedImage(invert->outputImage().imageByCroppingToRect(e));
+    const CIImage shadow = innerShadowOf(cachedMask(), QStringLiteral("CIDiscBlur"), width * std::min(e.width(), e.height()), e);
+    m_shadow = shadow.isNull() ? shadow : fixedImage(shadow);
     return m_shadow;
 }
 
