@@ -192,8 +192,7 @@ CIImage LXShapedBorderFilter::cachedShadow()
     if (!m_shadow.isNull() || !(width > 0))
         return m_shadow;
     const QRectF e = m_image.extent();
-    const CIImage shadow = innerShadowOf(cachedMask(), QStringLiteral("CIGaussianBlur"), width * std::min(e.width(), e.height()), e);
-    m_shadow = shadow;
+    m_shadow = innerShadowOf(cachedMask(), QStringLiteral("CIGaussianBlur"), width * std::min(e.width(), e.height()), e);
     return m_shadow;
 }
 
