@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # End-to-end wallpaper renders: `sunnyside --render` against the same
-# pipeline written for ImageMagick (convert) and for the vips command line,
-# on a 20-megapixel and a 2.5-megapixel photo, for a 2560 x 1600 screen.
-# Prints each tool's median wall time over N runs, the ratios, and our peak
-# memory. Cold means Mesa's shader cache is empty (a new MESA_SHADER_CACHE_DIR).
+# picture made by wallpaper_vips (../shared/perf-anchors: one libvips graph in
+# C, shrink-on-load and box-approximated blurs, the fastest peer we know), by
+# ImageMagick (convert) and by the vips command line, on a 20-megapixel, a
+# 2.5-megapixel and a 48 x 30 photo, for a 2560 x 1600 screen. Prints each
+# tool's median wall time over N runs, how many times faster we are, and our
+# peak memory. Cold means Mesa's shader cache is empty (a new
+# MESA_SHADER_CACHE_DIR). Goals: 2.5 x wallpaper_vips for kleiber, the tiny
+# photo under 0.15 s, cold kleiber under 0.8 s, peak under 250 MB.
 #
-#   bench/wallpaper.sh [runs]        (default 5; needs build/release)
+#   bench/wallpaper.sh [runs]        (default 5; needs build/release, libvips-dev)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
@@ -14,6 +18,17 @@ photos=(../shared/testdata/photos/kleiber_6028x3391.jpg ../shared/testdata/photo
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 W=2560 H=1600
+anchors=../shared/perf-anchors
+peer=build/release/bin/wallpaper_vips
+if [[ -f $anchors/wallpaper_vips.c ]] && pkg-config --exists vips &&
+   { [[ ! -x $peer ]] || [[ $anchors/wallpaper_vips.c -nt $peer ]]; }; then
+  # Built beside our binaries rather than in the shared folder.
+  cc -O2 -std=c11 -o "$peer" "$anchors/wallpaper_vips.c" $(pkg-config --cflags --libs vips) -lm
+fi
+if command -v vips >/dev/null && [[ -f ${photos[0]} ]]; then
+  vips thumbnail "${photos[0]}" "$out/tiny_48x30.jpg" 48 --height 30 --size force
+  photos+=("$out/tiny_48x30.jpg")
+fi
 
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 seconds() { local t0 t1; t0=$(date +%s.%N); "$@" >/dev/null 2>&1; t1=$(date +%s.%N); echo "$t1 - $t0" | bc -l; }
@@ -44,7 +59,7 @@ vipscli() {
   vips copy "$d/logo.v" "$result[Q=90]"
 }
 
-printf '%-34s %10s %10s %10s %10s %9s %9s %9s\n' photo "cold s" "warm s" "convert s" "vips s" "x convert" "x vips" "peak MB"
+printf '%-30s %7s %7s %9s %7s %9s %7s %9s %9s %7s\n' photo "cold s" "warm s" "peer s" "x peer" "convert s" "x conv" "vips s" "x vips" "peak MB"
 for photo in "${photos[@]}"; do
   [[ -f "$photo" ]] || { echo "skipping $photo (not there)"; continue; }
   cold=$(for i in $(seq "$runs"); do
@@ -53,7 +68,11 @@ for photo in "${photos[@]}"; do
   "$app" --render "$photo" --size ${W}x${H} --output "$out/w.jpg" >/dev/null 2>&1 # fill the cache
   warm=$(for i in $(seq "$runs"); do seconds "$app" --render "$photo" --size ${W}x${H} --output "$out/w.jpg"; done | median)
   peak=$( { /usr/bin/time -f '%M' "$app" --render "$photo" --size ${W}x${H} --output "$out/w.jpg" >/dev/null; } 2>&1 | tail -1)
-  im=n/a vp=n/a rim=n/a rvp=n/a
+  im=n/a vp=n/a rim=n/a rvp=n/a pr=n/a rpr=n/a
+  if [[ -x $peer ]]; then
+    pr=$(for i in $(seq "$runs"); do seconds "$peer" "$photo" "$out/pr.jpg" $W $H --shrink-on-load --approx; done | median | xargs printf '%.3f')
+    rpr=$(echo "$pr / $warm" | bc -l | xargs printf '%.2f')
+  fi
   if command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick; then
     im=$(for i in $(seq "$runs"); do seconds imagemagick "$photo" "$out/im.jpg"; done | median | xargs printf '%.3f')
     rim=$(echo "$im / $warm" | bc -l | xargs printf '%.1f')
@@ -62,5 +81,5 @@ for photo in "${photos[@]}"; do
     vp=$(for i in $(seq "$runs"); do seconds vipscli "$photo" "$out/vp.jpg"; done | median | xargs printf '%.3f')
     rvp=$(echo "$vp / $warm" | bc -l | xargs printf '%.1f')
   fi
-  printf '%-34s %10.3f %10.3f %10s %10s %9s %9s %9d\n' "$(basename "$photo")" "$cold" "$warm" "$im" "$vp" "$rim" "$rvp" $((peak / 1024))
+  printf '%-30s %7.3f %7.3f %9s %7s %9s %7s %9s %9s %7d\n' "$(basename "$photo")" "$cold" "$warm" "$pr" "$rpr" "$im" "$rim" "$vp" "$rvp" $((peak / 1024))
 done
