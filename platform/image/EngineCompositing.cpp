@@ -1,0 +1,105 @@
+#include "platform/image/EngineCompositing.h"
+
+#include "platform/image/EngineBlurs.h"
+#include "platform/image/EngineGeometry.h"
+
+namespace Engine {
+
+SourceOverNode::SourceOverNode(const CIImage& fg, const CIImage& bg)
+    : ImageNode(CIGeometry::unite(fg.extent(), bg.extent())), foreground(fg), background(bg)
+{
+}
+
+CIFilterShape SourceOverNode::definition() const
+{
+    return foreground.definition().unionWith(background.definition());
+}
+
+Rendered SourceOverNode::render(GL& gl, const QRect& region, double) const
+{
+    const QRect out = clip(region, m_extent);
+    if (out.isEmpty())
+        return {};
+    TexturePtr target;
+    {
+        Rendered base = renderImage(gl, background, out, 1.0);
+        if (!base.isEmpty() && base.area == QRectF(out) && base.texture->width == out.width()
+            && base.texture->height == out.height() && base.texture.use_count() == 1)
+            target = base.texture; // ours alone: blend onto it
+        else if (!base.isEmpty())
+            target = copyToArea(gl, base, out).texture;
+    }
+    if (!target) {
+        target = gl.floatTexture(out.width(), out.height());
+        if (!target)
+            return {};
+        const float clear[4] = {0, 0, 0, 0};
+        gl.bindTarget(*target);
+        glClearBufferfv(GL_COLOR, 0, clear);
+    }
+    const QRect over = clip(out, foreground.extent());
+    std::array<float, 4> color{};
+    QRect rect;
+    const auto* shadow = dynamic_cast<const GaussianBlurNode*>(foreground.node().get());
+    if (!over.isEmpty() && shadow && shadow->constantRect(&color, &rect)) {
+        // Evaluated where it is blended: no texture, no blur passes.
+        const GLuint program = shadowProgram(gl);
+        if (!program)
+            return {};
+        drawPass(gl, program, *target, QRectF(out), over.translated(-out.x(), -out.y()), true, {},
+                 [&](GLuint p) { setShadowUniforms(gl, p, color, rect, shadow->sigma, QRectF(out)); });
+    } else if (!over.isEmpty()) {
+        PassSampler s = samplerFor(gl, foreground, QRectF(over), false, false, true);
+        if (!s.rendered.isEmpty()) {
+            static GLuint program = 0;
+            if (!program)
+                program = passProgram(gl, 1, R"(
+void main() {
+    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;
+    _ci_out = _ci_texel(0, _ci_toTexel(0, p));
+}
+)");
+            if (!program)
+                return {};
+            drawPass(gl, program, *target, QRectF(out), over.translated(-out.x(), -out.y()), true, {s}, {});
+        }
+    }
+    return {target, QRectF(out)};
+}
+
+Rendered SourceOverNode::renderBytes(GL& gl, const QRect& region) const
+{
+    if (clip(region, m_extent) != region)
+        return {};
+    if (auto* shadow = dynamic_cast<const GaussianBlurNode*>(foreground.node().get());
+        shadow && shadow->constantRect(nullptr, nullptr))
+        return {};
+    // One pass: both read, blended and encoded.
+    const QRect over = clip(region, foreground.extent());
+    const PassSampler fg = samplerFor(gl, foreground, QRectF(over), false, false, true);
+    const PassSampler bg = samplerFor(gl, background, QRectF(region), false, false, true);
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 2, (QByteArray(kEncodeBytes) + R"(
+uniform vec4 _ci_over; // the foreground's pixels, relative to the pass origin
+void main() {
+    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;
+    vec2 inside = step(_ci_over.xy, p) * step(p, _ci_over.zw);
+    vec4 f = _ci_texel(0, _ci_toTexel(0, p)) * (inside.x * inside.y);
+    vec4 b = _ci_texel(1, _ci_toTexel(1, p));
+    _ci_out = _ci_encode8(f + b * (1.0 - f.a));
+}
+)").constData());
+    TexturePtr target = program ? gl.byteTexture(region.width(), region.height()) : nullptr;
+    if (!target)
+        return {};
+    drawPass(gl, program, *target, QRectF(region), QRect(0, 0, region.width(), region.height()), false, {fg, bg},
+             [&](GLuint p) {
+                 const QPointF o = passOrigin(QRectF(region));
+                 glUniform4f(gl.uniform(p, "_ci_over"), float(over.x() - o.x()), float(over.y() - o.y()),
+                             float(over.x() + over.width() - o.x()), float(over.y() + over.height() - o.y()));
+             });
+    return {target, QRectF(region)};
+}
+
+} // namespace Engine

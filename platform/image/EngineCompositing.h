@@ -1,0 +1,27 @@
+#pragma once
+// Internal to the image engine: the node that lays one image over another.
+// Main thread only.
+
+#include "platform/image/EnginePasses.h"
+
+namespace Engine {
+
+// `foreground` over `background` (premultiplied source over). The background
+// is drawn and the foreground blended onto it only where it has pixels, in
+// place when the background's pixels belong to nobody else.
+class SourceOverNode final : public ImageNode {
+public:
+    SourceOverNode(const CIImage& foreground, const CIImage& background);
+    void forEachInput(const std::function<void(const CIImage&)>& visit) const override
+    {
+        visit(foreground);
+        visit(background);
+    }
+    Rendered renderBytes(GL& gl, const QRect& region) const override;
+    CIFilterShape definition() const override;
+    Rendered render(GL& gl, const QRect& region, double detail) const override;
+    CIImage foreground;
+    CIImage background;
+};
+
+} // namespace Engine

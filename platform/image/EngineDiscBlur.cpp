@@ -1,0 +1,126 @@
+#include "platform/image/EngineBlurs.h"
+
+#include "platform/foundation/Log.h"
+#include "platform/image/EngineGeometry.h"
+
+#include <cmath>
+
+namespace Engine {
+
+namespace {
+
+// Halving by the adjoint of a bilinear enlargement by two (weights
+// 1 3 3 1 / 8 along each axis): a point keeps its centre through halvings
+// and the enlargement back, where a box of two would move it onto the
+// coarse grid.
+const char* const kHalvePass = R"(
+void main() {
+    vec2 c = gl_FragCoord.xy * 2.0;
+    _ci_out = 0.25 * (_ci_texel(0, c + vec2(-0.75, -0.75)) + _ci_texel(0, c + vec2(0.75, -0.75))
+                      + _ci_texel(0, c + vec2(-0.75, 0.75)) + _ci_texel(0, c + vec2(0.75, 0.75)));
+}
+)";
+
+Rendered halve(GL& gl, const Rendered& source)
+{
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 1, kHalvePass);
+    const int w = (source.texture->width + 1) / 2, h = (source.texture->height + 1) / 2;
+    // The halved texture covers the source area plus the odd texel's padding.
+    const QRectF area(source.area.x(), source.area.y(), source.area.width() * (2.0 * w / source.texture->width),
+                      source.area.height() * (2.0 * h / source.texture->height));
+    PassSampler s{source, source.area, false, false, QTransform(), QRectF(), QRectF()};
+    // Read in texel coordinates of the source: identity map.
+    return runPass(gl, program, area, w, h, {s}, [&](GLuint p) {
+        const float map[4] = {1.f, 1.f, 0.f, 0.f};
+        glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);
+    });
+}
+
+// The rendered input extended with transparent texels to cover `need`, so
+// that a blur computed on it reaches beyond the input's own extent.
+Rendered padded(GL& gl, const Rendered& in, const QRect& need)
+{
+    if (in.isEmpty() || in.area.contains(QRectF(need)))
+        return in;
+    const QRectF want = CIGeometry::unite(in.area, QRectF(need));
+    const QRect rect = toRect(CIGeometry::intersect(want, QRectF(need)));
+    return copyToArea(gl, in, rect);
+}
+
+} // namespace
+
+DiscBlurNode::DiscBlurNode(const CIImage& in, double r)
+    : ImageNode(CIGeometry::inset(in.extent(), r, r)), input(in), radius(r)
+{
+}
+
+Rendered DiscBlurNode::render(GL& gl, const QRect& region, double) const
+{
+    // Computed on a copy halved until fewer than 8 texels of radius remain,
+    // so that every texel of the disc is read (at most about 200).
+    int factor = 1;
+    while (factor < (1 << 20) && radius / (2.0 * factor) >= 4.0)
+        factor *= 2;
+    const QRect need = toRect(growRect(region, std::ceil(radius) + 4 * factor));
+    Rendered level = padded(gl, renderImage(gl, input, need, 1.0), need);
+    if (level.isEmpty())
+        return {};
+    for (int f = factor; f > 1; f /= 2)
+        level = halve(gl, level);
+    const double r = radius / factor;
+    // Row by row, neighbours paired into one bilinear read at their shared
+    // edge, mirrored about the centre so that the disc stays symmetric.
+    constexpr int kMaxTaps = 128;
+    std::vector<float> taps; // x, y, weight, unused
+    const int n = int(std::ceil(r));
+    for (int y = -n; y <= n; ++y) {
+        const double h = r * r + 1e-9 - double(y) * y;
+        if (h < 0)
+            continue;
+        const int w = int(std::floor(std::sqrt(h)));
+        auto tap = [&](double x, double weight) {
+            taps.insert(taps.end(), {float(x), float(y), float(weight), 0.f});
+        };
+        tap(0, 1);
+        for (int x = 1; x <= w; x += 2) {
+            const bool pair = x + 1 <= w;
+            for (double sign : {-1.0, 1.0})
+                tap(sign * (pair ? x + 0.5 : x), pair ? 2 : 1);
+        }
+    }
+    if (int(taps.size() / 4) > kMaxTaps) {
+        Log::line(lcImage, QStringLiteral("Error: image engine disc blur of radius %1 has too many taps").arg(radius));
+        return {};
+    }
+    double total = 0;
+    for (size_t k = 2; k < taps.size(); k += 4)
+        total += taps[k];
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 1, R"(
+uniform int _ci_taps;
+uniform vec4 _ci_offsets[128];
+uniform float _ci_total;
+void main() {
+    vec4 sum = vec4(0.0);
+    for (int k = 0; k < _ci_taps; ++k)
+        sum += _ci_offsets[k].z * _ci_texel(0, gl_FragCoord.xy + _ci_offsets[k].xy);
+    _ci_out = sum / _ci_total;
+}
+)");
+    level = runPass(gl, program, level.area, level.texture->width, level.texture->height,
+                    {{level, level.area, false, false, QTransform(), QRectF(), QRectF()}}, [&](GLuint p) {
+                        const float map[4] = {1.f, 1.f, 0.f, 0.f};
+                        glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);
+                        glUniform1i(gl.uniform(p, "_ci_taps"), GLint(taps.size() / 4));
+                        glUniform4fv(gl.uniform(p, "_ci_offsets"), GLsizei(taps.size() / 4), taps.data());
+                        glUniform1f(gl.uniform(p, "_ci_total"), float(total));
+                    });
+    if (factor == 1)
+        return level;
+    return resample(gl, {level, level.area, false, false, QTransform(), QRectF(), QRectF()}, QRectF(region), QTransform());
+}
+
+} // namespace Engine

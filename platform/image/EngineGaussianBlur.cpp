@@ -1,0 +1,232 @@
+#include "platform/image/EngineBlurs.h"
+
+#include "platform/image/EngineGeometry.h"
+#include "platform/image/EngineReductions.h"
+#include "platform/image/EngineSources.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Engine {
+
+namespace {
+
+// A Gaussian-blurred constant rectangle at p (relative to the pass origin).
+const char* const kShadowFunction = R"(
+uniform vec4 _ci_shadowColor;
+uniform vec4 _ci_shadowRect; // corners, relative to the pass origin
+uniform float _ci_shadowScale; // 1 / (sigma * sqrt(2))
+float _ci_erf(float x) {
+    // Abramowitz and Stegun 7.1.26, within 1.5e-7.
+    float t = 1.0 / (1.0 + 0.3275911 * abs(x));
+    float y = ((((1.061405429 * t - 1.453152027) * t + 1.421413741) * t - 0.284496736) * t + 0.254829592) * t;
+    return sign(x) * (1.0 - y * exp(-x * x));
+}
+vec4 _ci_shadow(vec2 p) {
+    vec2 a = (_ci_shadowRect.xy - p) * _ci_shadowScale;
+    vec2 b = (_ci_shadowRect.zw - p) * _ci_shadowScale;
+    return _ci_shadowColor * (0.25 * (_ci_erf(b.x) - _ci_erf(a.x)) * (_ci_erf(b.y) - _ci_erf(a.y)));
+}
+void main() {
+    _ci_out = _ci_shadow(_ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw);
+}
+)";
+
+} // namespace
+
+GLuint shadowProgram(GL& gl)
+{
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 0, kShadowFunction);
+    return program;
+}
+
+void setShadowUniforms(GL& gl, GLuint p, const std::array<float, 4>& color, const QRect& rect, double sigma,
+                       const QRectF& area)
+{
+    const QPointF o = passOrigin(area);
+    glUniform4fv(gl.uniform(p, "_ci_shadowColor"), 1, color.data());
+    glUniform4f(gl.uniform(p, "_ci_shadowRect"), limited(rect.x() - o.x()), limited(rect.y() - o.y()),
+                limited(rect.x() + double(rect.width()) - o.x()), limited(rect.y() + double(rect.height()) - o.y()));
+    glUniform1f(gl.uniform(p, "_ci_shadowScale"), float(1.0 / (sigma * std::sqrt(2.0))));
+}
+
+namespace {
+
+const char* const kSeparablePass = R"(
+uniform vec2 _ci_dir;
+uniform int _ci_taps;
+uniform float _ci_offsets[64];
+uniform float _ci_weights[64];
+void main() {
+    vec2 tc = gl_FragCoord.xy;
+    vec4 sum = vec4(0.0);
+    for (int k = 0; k < _ci_taps; ++k)
+        sum += _ci_weights[k] * _ci_texel(0, tc + _ci_dir * _ci_offsets[k]);
+    _ci_out = sum;
+}
+)";
+
+// A separable pass in texel space of `source` (same size out), with taps at
+// offsets (texels, may be fractional) and weights.
+Rendered separable(GL& gl, const Rendered& source, double dirX, double dirY, const std::vector<float>& offsets,
+                   const std::vector<float>& weights)
+{
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 1, kSeparablePass);
+    PassSampler s{source, source.area, false, false, QTransform(), QRectF(), QRectF()};
+    return runPass(gl, program, source.area, source.texture->width, source.texture->height, {s}, [&](GLuint p) {
+        const float map[4] = {1.f, 1.f, 0.f, 0.f};
+        glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);
+        glUniform2f(gl.uniform(p, "_ci_dir"), float(dirX), float(dirY));
+        glUniform1i(gl.uniform(p, "_ci_taps"), int(offsets.size()));
+        glUniform1fv(gl.uniform(p, "_ci_offsets"), GLsizei(offsets.size()), offsets.data());
+        glUniform1fv(gl.uniform(p, "_ci_weights"), GLsizei(weights.size()), weights.data());
+    });
+}
+
+// Gaussian taps of deviation sigma (texels) over +-3 sigma, neighbours paired
+// into one bilinear read each.
+void gaussianTaps(double sigma, std::vector<float>& offsets, std::vector<float>& weights)
+{
+    const int n = std::max(1, int(std::ceil(3.0 * sigma)));
+    std::vector<double> w(size_t(n) + 1);
+    double total = 0;
+    for (int k = 0; k <= n; ++k) {
+        w[size_t(k)] = std::exp(-0.5 * k * k / (sigma * sigma));
+        total += k == 0 ? w[0] : 2 * w[size_t(k)];
+    }
+    offsets = {0.f};
+    weights = {float(w[0] / total)};
+    for (int k = 1; k <= n; k += 2) {
+        const double a = w[size_t(k)], b = k + 1 <= n ? w[size_t(k) + 1] : 0.0;
+        const double offset = (k * a + (k + 1) * b) / (a + b);
+        for (double sign : {-1.0, 1.0}) {
+            offsets.push_back(float(sign * offset));
+            weights.push_back(float((a + b) / total));
+        }
+    }
+}
+
+// The power-of-two reduction at which a blur of deviation sigma still has
+// at least two texels of deviation left to compute.
+int reductionFor(double sigma)
+{
+    int factor = 1;
+    while (factor < 256 && sigma / (2.0 * factor) >= 2.0)
+        factor *= 2;
+    return factor;
+}
+
+} // namespace
+
+GaussianBlurNode::GaussianBlurNode(const CIImage& in, double s)
+    : ImageNode(CIGeometry::inset(in.extent(), 3 * s, 3 * s)), input(in), sigma(s)
+{
+}
+
+// A separable pass in world coordinates: taps at p + step * offset.
+static Rendered worldSeparable(GL& gl, const PassSampler& source, const QRectF& area, int width, int height, QPointF step,
+                        const std::vector<float>& offsets, const std::vector<float>& weights)
+{
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 1, R"(
+uniform vec2 _ci_dir;
+uniform int _ci_taps;
+uniform float _ci_offsets[64];
+uniform float _ci_weights[64];
+void main() {
+    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;
+    vec4 sum = vec4(0.0);
+    for (int k = 0; k < _ci_taps; ++k)
+        sum += _ci_weights[k] * _ci_texel(0, _ci_toTexel(0, p + _ci_dir * _ci_offsets[k]));
+    _ci_out = sum;
+}
+)");
+    return runPass(gl, program, area, width, height, {source}, [&](GLuint p) {
+        glUniform2f(gl.uniform(p, "_ci_dir"), float(step.x()), float(step.y()));
+        glUniform1i(gl.uniform(p, "_ci_taps"), int(offsets.size()));
+        glUniform1fv(gl.uniform(p, "_ci_offsets"), GLsizei(offsets.size()), offsets.data());
+        glUniform1fv(gl.uniform(p, "_ci_weights"), GLsizei(weights.size()), weights.data());
+    });
+}
+
+bool GaussianBlurNode::constantRect(std::array<float, 4>* color, QRect* rect) const
+{
+    const auto* crop = dynamic_cast<const CropNode*>(input.node().get());
+    const auto* fill = crop ? dynamic_cast<const ColorNode*>(crop->input.node().get()) : nullptr;
+    if (!fill || crop->rect.isEmpty() || sigma <= 0)
+        return false;
+    if (color)
+        *color = fill->color;
+    if (rect)
+        *rect = crop->rect;
+    return true;
+}
+
+Rendered GaussianBlurNode::render(GL& gl, const QRect& region, double) const
+{
+    std::array<float, 4> color{};
+    QRect rect;
+    if (constantRect(&color, &rect))
+        return runPass(gl, shadowProgram(gl), QRectF(region), region.width(), region.height(), {},
+                       [&](GLuint p) { setShadowUniforms(gl, p, color, rect, sigma, QRectF(region)); });
+    const Rendered level = renderReduced(gl, region);
+    if (level.isEmpty() || (level.area == QRectF(region) && level.densityX() == 1.0 && level.densityY() == 1.0))
+        return level;
+    return resample(gl, {level, level.area, false, false, QTransform(), QRectF(), QRectF()}, QRectF(region), QTransform());
+}
+
+Rendered GaussianBlurNode::renderSmooth(GL& gl, const QRect& region) const
+{
+    return constantRect(nullptr, nullptr) ? render(gl, region, 1.0) : renderReduced(gl, region);
+}
+
+Rendered GaussianBlurNode::renderReduced(GL& gl, const QRect& region) const
+{
+    if (region.isEmpty())
+        return {};
+    const int factor = reductionFor(sigma);
+    const double margin = std::ceil(3 * sigma) + 2 * factor;
+    const QRect need = toRect(growRect(region, margin));
+    // A drawn transform is drawn at the first halving's detail: nothing
+    // finer is read. (Other inputs keep their grid, so tiles agree.)
+    const bool drawn = dynamic_cast<const TransformNode*>(input.node().get());
+    const PassSampler in = samplerFor(gl, input, QRectF(need), false, false, false,
+                                      drawn && factor > 2 ? 2.0 / factor : 1.0);
+    if (in.rendered.isEmpty())
+        return {};
+    if (factor == 1) {
+        // Rows first over the needed height, then columns over the region:
+        // reads outside the input are transparent, no padding is needed.
+        std::vector<float> offsets, weights;
+        gaussianTaps(sigma, offsets, weights);
+        if (offsets.size() > 64)
+            return {};
+        const QRect rows(region.x(), need.y(), region.width(), need.height());
+        const Rendered h = worldSeparable(gl, in, QRectF(rows), rows.width(), rows.height(), {1, 0}, offsets, weights);
+        if (h.isEmpty())
+            return {};
+        return worldSeparable(gl, {h, h.area, false, false, QTransform(), QRectF(), QRectF()}, QRectF(region), region.width(), region.height(), {0, 1},
+                              offsets, weights);
+    }
+    Rendered level = reduce(gl, in, QRectF(need), factor, factor);
+    if (level.isEmpty())
+        return {};
+    // What the halvings (box of two per level) and the bilinear enlargement
+    // (a tent) already blur is taken off the deviation computed here.
+    const double f2 = double(factor) * factor;
+    const double done = (f2 - 1) / 12.0 + f2 / 6.0;
+    const double s = std::sqrt(std::max(sigma * sigma - done, 0.09)) / factor;
+    std::vector<float> offsets, weights;
+    gaussianTaps(s, offsets, weights);
+    if (offsets.size() > 64)
+        return {};
+    level = separable(gl, level, 1, 0, offsets, weights);
+    return separable(gl, level, 0, 1, offsets, weights);
+}
+
+} // namespace Engine

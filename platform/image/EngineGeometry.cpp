@@ -1,0 +1,202 @@
+#include "platform/image/EngineGeometry.h"
+
+#include "platform/image/EngineReductions.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Engine {
+
+namespace {
+
+const char* const kResamplePass = R"(
+uniform vec3 _ci_row0; // inverse transform, relative to the pass and read origins
+uniform vec3 _ci_row1;
+uniform int _ci_tile;
+uniform vec4 _ci_tileRect;
+void main() {
+    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;
+    vec2 q = vec2(dot(_ci_row0.xy, p) + _ci_row0.z, dot(_ci_row1.xy, p) + _ci_row1.z);
+    if (_ci_tile == 1) q = _ci_tileRect.xy + mod(q - _ci_tileRect.xy, _ci_tileRect.zw);
+    _ci_out = _ci_texel(0, _ci_toTexel(0, q));
+}
+)";
+
+} // namespace
+
+Rendered resample(GL& gl, const PassSampler& source, const QRectF& area, const QTransform& inverse, int width,
+                  int height, const QRectF* tile)
+{
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 1, kResamplePass);
+    if (width <= 0 || height <= 0) {
+        width = int(std::lround(area.width()));
+        height = int(std::lround(area.height()));
+    }
+    // Both worlds relative to origins near the pixels at hand, the offsets
+    // taken in doubles, so that coordinates stay small for floats.
+    const QPointF at = inverse.map(passOrigin(area));
+    QPointF read = passOrigin(QRectF(at, QSizeF(1, 1)));
+    QPointF offset = at - read;
+    if (tile) {
+        // Tiles repeat: any whole number of tiles away reads the same.
+        read = passOrigin(*tile);
+        offset = at - read;
+        const QPointF corner = tile->topLeft() - read;
+        offset.setX(corner.x() + std::fmod(std::fmod(offset.x() - corner.x(), tile->width()) + tile->width(), tile->width()));
+        offset.setY(corner.y() + std::fmod(std::fmod(offset.y() - corner.y(), tile->height()) + tile->height(), tile->height()));
+    }
+    return runPass(gl, program, area, width, height, {source}, [&](GLuint p) {
+        glUniform3f(gl.uniform(p, "_ci_row0"), float(inverse.m11()), float(inverse.m21()), float(offset.x()));
+        glUniform3f(gl.uniform(p, "_ci_row1"), float(inverse.m12()), float(inverse.m22()), float(offset.y()));
+        glUniform1i(gl.uniform(p, "_ci_tile"), tile ? 1 : 0);
+        if (tile)
+            glUniform4f(gl.uniform(p, "_ci_tileRect"), float(tile->x() - read.x()), float(tile->y() - read.y()),
+                        float(tile->width()), float(tile->height()));
+    }, &read);
+}
+
+namespace {
+
+// Largest scale factor of a transform along any axis, and the smallest.
+double maxScale(const QTransform& t)
+{
+    return std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
+}
+
+bool isIntegerTranslation(const QTransform& t)
+{
+    return t.type() <= QTransform::TxTranslate && t.dx() == std::round(t.dx()) && t.dy() == std::round(t.dy());
+}
+
+} // namespace
+
+Rendered copyToArea(GL& gl, const Rendered& source, const QRect& rect)
+{
+    const bool aligned = source.densityX() == 1.0 && source.densityY() == 1.0;
+    return resample(gl, {source, source.area, false, aligned, QTransform(), QRectF(), QRectF()}, QRectF(rect), QTransform());
+}
+
+TransformNode::TransformNode(const CIImage& in, const QTransform& t)
+    : ImageNode(CIGeometry::transformed(in.extent(), t)), input(in), transform(t)
+{
+}
+
+CIFilterShape TransformNode::definition() const
+{
+    return input.definition().transformBy(transform);
+}
+
+Rendered TransformNode::render(GL& gl, const QRect& region, double detail) const
+{
+    if (isIntegerTranslation(transform)) {
+        const int dx = int(transform.dx()), dy = int(transform.dy());
+        Rendered r = renderImage(gl, input, region.translated(-dx, -dy), detail);
+        r.area.translate(dx, dy);
+        return r;
+    }
+    bool invertible = false;
+    const QTransform inverse = transform.inverted(&invertible);
+    if (!invertible)
+        return {};
+    const double scale = maxScale(transform);
+    const QRectF needed = CIGeometry::transformed(QRectF(region), inverse);
+    const double margin = 1.0 / std::max(scale, 1e-6) + 1;
+    // A clamp under the transform is read clamped here, not drawn first.
+    const auto* clamp = dynamic_cast<const ClampNode*>(input.node().get());
+    if (clamp && QRectF(toRect(clamp->input.extent())) != clamp->input.extent())
+        clamp = nullptr; // a fractional edge: the clamp draws itself
+    const CIImage source = clamp ? clamp->input : input;
+    // Minifying: averaged first so that no texel is skipped, in boxes of
+    // whole pixels on a lattice fixed in the image, so that every region
+    // (a tile or the whole) reads the same averages.
+    const Lattice lattice = latticeFor(std::hypot(transform.m11(), transform.m12()) * detail,
+                                       std::hypot(transform.m21(), transform.m22()) * detail);
+    QRect inRegion = clamp ? clampedRegion(CIGeometry::inset(needed, margin, margin), source.extent())
+                           : toRect(CIGeometry::inset(needed, margin, margin));
+    if (!clamp && lattice.reduces())
+        inRegion = toRect(lattice.boxesOver(QRectF(inRegion)));
+    Rendered in = renderImage(gl, source, inRegion, std::min(1.0, detail * scale));
+    if (in.isEmpty())
+        return {};
+    in = reduceOnLattice(gl, in, lattice);
+    // Drawn at the detail asked for: a blur's input at its reduced scale.
+    const int w = detail < 1 ? std::max(1, int(std::ceil(region.width() * detail - 1e-6))) : 0;
+    const int h = detail < 1 ? std::max(1, int(std::ceil(region.height() * detail - 1e-6))) : 0;
+    return resample(gl, {in, source.extent(), clamp != nullptr, false, QTransform(), QRectF(), QRectF()}, QRectF(region),
+                    inverse, w, h);
+}
+
+CropNode::CropNode(const CIImage& in, const QRectF& r)
+    : ImageNode(CIGeometry::intersect(in.extent(), QRectF(toRect(r)))), input(in), rect(toRect(r))
+{
+}
+
+Rendered CropNode::render(GL& gl, const QRect& region, double detail) const
+{
+    const QRect r = region.intersected(rect);
+    Rendered in = renderImage(gl, input, r, detail);
+    if (in.isEmpty())
+        return {};
+    const QRectF inside = CIGeometry::intersect(in.area, QRectF(rect));
+    if (inside == in.area)
+        return in;
+    if (CIGeometry::isEmpty(inside))
+        return {};
+    // Copy out the part inside the crop at the input's density.
+    const int w = std::max(1, int(std::ceil(inside.width() * in.densityX() - 1e-6)));
+    const int h = std::max(1, int(std::ceil(inside.height() * in.densityY() - 1e-6)));
+    const QRectF area(inside.x(), inside.y(), w / in.densityX(), h / in.densityY());
+    return resample(gl, {in, input.extent(), false, true, QTransform(), QRectF(), QRectF()}, area, QTransform(), w, h);
+}
+
+Rendered CropNode::renderBytes(GL& gl, const QRect& region) const
+{
+    if (!rect.contains(region) || clip(region, input.extent()) != region)
+        return {};
+    return input.node()->renderBytes(gl, region);
+}
+
+ClampNode::ClampNode(const CIImage& in) : ImageNode(CIGeometry::infiniteRect()), input(in) {}
+
+Rendered ClampNode::render(GL& gl, const QRect& region, double detail) const
+{
+    const QRectF e = input.extent();
+    if (CIGeometry::isEmpty(e))
+        return {};
+    // Wholly inside: nothing to extend.
+    if (CIGeometry::isInfinite(e) || QRectF(region) == CIGeometry::intersect(QRectF(region), e))
+        return renderImage(gl, input, region, detail);
+    Rendered in = renderImage(gl, input, clampedRegion(QRectF(region), e), detail);
+    if (in.isEmpty())
+        return {};
+    // At the input's density: a reduced source stays reduced.
+    const int w = std::max(1, int(std::ceil(region.width() * std::min(1.0, in.densityX()) - 1e-6)));
+    const int h = std::max(1, int(std::ceil(region.height() * std::min(1.0, in.densityY()) - 1e-6)));
+    return resample(gl, {in, e, true, false, QTransform(), QRectF(), QRectF()}, QRectF(region), QTransform(), w, h);
+}
+
+TileNode::TileNode(const CIImage& in, const QTransform& t)
+    : ImageNode(CIGeometry::infiniteRect()), input(in), transform(t)
+{
+}
+
+Rendered TileNode::render(GL& gl, const QRect& region, double detail) const
+{
+    const QRectF tile = QRectF(toRect(input.extent()));
+    if (CIGeometry::isEmpty(tile) || CIGeometry::isInfinite(input.extent()))
+        return renderImage(gl, input.imageByApplyingTransform(transform), region, detail);
+    bool invertible = false;
+    const QTransform inverse = transform.inverted(&invertible);
+    if (!invertible)
+        return {};
+    const double scale = maxScale(transform);
+    Rendered in = renderImage(gl, input, toRect(tile), std::min(1.0, detail * scale));
+    if (in.isEmpty())
+        return {};
+    in = reduceDensity(gl, in, std::hypot(transform.m11(), transform.m12()), std::hypot(transform.m21(), transform.m22()));
+    return resample(gl, {in, tile, true, false, QTransform(), QRectF(), QRectF()}, QRectF(region), inverse, 0, 0, &tile);
+}
+
+} // namespace Engine

@@ -1,0 +1,96 @@
+#include "platform/image/EngineKernels.h"
+
+#include "platform/image/CIKernel.h"
+
+namespace Engine {
+
+KernelNode::KernelNode(std::shared_ptr<const CIKernel> kernel, std::vector<CISampler> samplers,
+                       std::vector<std::array<float, 4>> values, const QRectF& extent,
+                       const CIFilterShape& definition, ROIFunction roi, const QVariant& userInfo)
+    : ImageNode(extent)
+    , m_kernel(std::move(kernel))
+    , m_samplers(std::move(samplers))
+    , m_values(std::move(values))
+    , m_definition(definition)
+    , m_roi(std::move(roi))
+    , m_userInfo(userInfo)
+{
+}
+
+void KernelNode::forEachInput(const std::function<void(const CIImage&)>& visit) const
+{
+    for (const CISampler& s : m_samplers)
+        visit(s.image());
+}
+
+Rendered KernelNode::render(GL& gl, const QRect& region, double) const
+{
+    QRect out = clip(region, m_extent);
+    if (!m_definition.isNull())
+        out = clip(out, m_definition.extent());
+    if (out.isEmpty())
+        return {};
+    return run(gl, out, false);
+}
+
+Rendered KernelNode::renderBytes(GL& gl, const QRect& region) const
+{
+    QRect out = clip(region, m_extent);
+    if (!m_definition.isNull())
+        out = clip(out, m_definition.extent());
+    if (out != region)
+        return {};
+    return run(gl, out, true);
+}
+
+Rendered KernelNode::run(GL& gl, const QRect& out, bool bytes) const
+{
+    GLuint program = m_kernel->programId();
+    TexturePtr target;
+    if (bytes) {
+        // The routine's own program, its result encoded on the way out.
+        QString source = m_kernel->shaderSource();
+        const qsizetype at = source.lastIndexOf(QStringLiteral("\nvoid main() {"));
+        const qsizetype call = source.lastIndexOf(QStringLiteral("_ci_out = "));
+        const qsizetype end = source.lastIndexOf(QStringLiteral(";\n}"));
+        if (!program || at < 0 || call < at || end < call)
+            return {};
+        source.insert(end, u')');
+        source.insert(call + 10, QStringLiteral("_ci_encode8("));
+        source.insert(at, QString::fromLatin1(kEncodeBytes));
+        program = gl.program(source);
+        target = program ? gl.byteTexture(out.width(), out.height()) : nullptr;
+        if (!target)
+            return {};
+    }
+    std::vector<PassSampler> passSamplers;
+    for (size_t i = 0; i < m_samplers.size(); ++i) {
+        const CISampler& s = m_samplers[i];
+        const QRectF roi = m_roi ? m_roi(int(i), QRectF(out), m_userInfo) : QRectF(out);
+        passSamplers.push_back(samplerFor(gl, s.image(), roi, s.wrapMode() == CISampler::Wrap::Clamp,
+                                          s.filterMode() == CISampler::Filter::Nearest, true));
+    }
+    const QList<CIKernel::Parameter>& params = m_kernel->parameters();
+    const auto setValues = [&](GLuint p) {
+        size_t v = 0;
+        for (int i = 0; i < params.size(); ++i) {
+            if (params[i].type == CIKernel::ParameterType::Sampler)
+                continue;
+            const std::array<float, 4>& value = m_values[v++];
+            const QByteArray name = "_ci_arg" + QByteArray::number(i);
+            const GLint location = gl.uniform(p, name.constData());
+            switch (params[i].type) {
+            case CIKernel::ParameterType::Float: glUniform1f(location, value[0]); break;
+            case CIKernel::ParameterType::Vec2: glUniform2fv(location, 1, value.data()); break;
+            case CIKernel::ParameterType::Vec3: glUniform3fv(location, 1, value.data()); break;
+            default: glUniform4fv(location, 1, value.data()); break;
+            }
+        }
+    };
+    if (!bytes)
+        return runPass(gl, program, QRectF(out), out.width(), out.height(), passSamplers, setValues);
+    drawPass(gl, program, *target, QRectF(out), QRect(0, 0, out.width(), out.height()), false, passSamplers, setValues);
+    return {target, QRectF(out)};
+}
+
+} // namespace Engine

@@ -1,0 +1,38 @@
+#pragma once
+// Internal to the image engine: the node that runs a kernel routine.
+// Main thread only.
+
+#include "platform/image/EnginePasses.h"
+
+#include <QVariant>
+
+class CIKernel;
+
+namespace Engine {
+
+using ROIFunction = std::function<QRectF(int, const QRectF&, const QVariant&)>;
+
+class KernelNode final : public ImageNode {
+public:
+    KernelNode(std::shared_ptr<const CIKernel> kernel, std::vector<CISampler> samplers,
+               std::vector<std::array<float, 4>> values, const QRectF& extent, const CIFilterShape& definition,
+               ROIFunction roi, const QVariant& userInfo);
+    CIFilterShape definition() const override
+    {
+        return m_definition.isNull() ? CIFilterShape::shapeWithRect(m_extent) : m_definition;
+    }
+    Rendered render(GL& gl, const QRect& region, double detail) const override;
+    Rendered renderBytes(GL& gl, const QRect& region) const override;
+    void forEachInput(const std::function<void(const CIImage&)>& visit) const override;
+
+private:
+    Rendered run(GL& gl, const QRect& out, bool bytes) const;
+    std::shared_ptr<const CIKernel> m_kernel;
+    std::vector<CISampler> m_samplers;
+    std::vector<std::array<float, 4>> m_values;
+    CIFilterShape m_definition;
+    ROIFunction m_roi;
+    QVariant m_userInfo;
+};
+
+} // namespace Engine

@@ -1,0 +1,139 @@
+#pragma once
+// Internal to the image engine: the node base of the render graph behind
+// CIImage and the machinery of the passes that render nodes. Main thread only.
+//
+// Rendering contract: node.render(gl, region, detail) returns a texture
+// covering at least region ∩ extent (it may cover more), with everything
+// outside the covered area meaning transparent. `detail` (0..1] is how many
+// texels per pixel the consumer needs; only sources and transforms use it,
+// and only they return fewer texels than pixels.
+
+#include "platform/image/CIImage.h"
+#include "platform/image/CISampler.h"
+#include "platform/image/GLEngine.h"
+
+#include <QVariant>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace Engine {
+
+struct Rendered {
+    TexturePtr texture;
+    QRectF area; // world rectangle the texture covers
+    bool isEmpty() const { return !texture; }
+    double densityX() const { return texture->width / area.width(); }
+    double densityY() const { return texture->height / area.height(); }
+};
+
+class ImageNode {
+public:
+    explicit ImageNode(const QRectF& extent) : m_extent(extent) {}
+    virtual ~ImageNode() = default;
+    QRectF extent() const { return m_extent; }
+    virtual CIFilterShape definition() const { return CIFilterShape::shapeWithRect(m_extent); }
+    virtual Rendered render(GL& gl, const QRect& region, double detail) const = 0;
+    // The region at full detail, encoded to premultiplied 8-bit sRGB by the
+    // node's own last pass into a byte texture covering exactly the region;
+    // empty when the node cannot (the caller then converts).
+    virtual Rendered renderBytes(GL&, const QRect&) const { return {}; }
+    // A rendering of the region that, read bilinearly, gives render()'s
+    // pixels: a blur hands over its reduced copy instead of enlarging it.
+    virtual Rendered renderSmooth(GL& gl, const QRect& region) const { return render(gl, region, 1.0); }
+    // Calls `visit` with each input image (graph walks).
+    virtual void forEachInput(const std::function<void(const CIImage&)>&) const {}
+
+protected:
+    QRectF m_extent;
+};
+
+// While one lives, a node that the recipe under `root` reaches along more
+// than one path is rendered once per region and detail and reused; its
+// textures are released with the scope. Scopes nest.
+class RenderScope {
+public:
+    explicit RenderScope(const CIImage& root);
+    ~RenderScope();
+    RenderScope(const RenderScope&) = delete;
+    RenderScope& operator=(const RenderScope&) = delete;
+    struct Data;
+
+private:
+    std::unique_ptr<Data> m_data;
+};
+
+// Renders `image` for the region; empty for nil or outside its extent.
+Rendered renderImage(GL& gl, const CIImage& image, const QRect& region, double detail = 1.0);
+// `image` for exactly `rect` in premultiplied 8-bit sRGB (a byte texture),
+// converted in the last pass when the top node can, else by a pass of its own.
+Rendered renderBytes(GL& gl, const CIImage& image, const QRect& rect);
+// A byte-texture pass's conversion, `vec4 _ci_encode8(vec4 workingColour)`.
+extern const char* const kEncodeBytes;
+
+// One sampler slot of a pass: what was rendered and how to read it.
+struct PassSampler {
+    Rendered rendered;
+    QRectF imageExtent;  // for clamping and samplerExtent()
+    bool clamp = false;
+    bool nearest = false;
+    // Reads go through this axis-aligned map (reader's world -> the rendered
+    // image's world) and clamp to clampExtent (in the rendered image's world;
+    // imageExtent when null). Lets a pass read a moved or clamped image
+    // without a pass of its own.
+    QTransform toInput;
+    QRectF clampExtent;
+    // Transparent outside this rectangle (the rendered image's world) when
+    // not null: a crop read without a pass of its own.
+    QRectF crop;
+};
+
+// What a pass needs to read `image` over `roi` (world), folding clamps and
+// whole-pixel moves and flips into the read. With `smoothReads` (a pass that
+// only reads bilinearly at world positions) a blur is handed over at its
+// reduced resolution instead of being enlarged first, and a crop of it is
+// read as a mask.
+PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool clamp, bool nearest,
+                       bool smoothReads = false, double detail = 1.0);
+
+// The GLSL uniforms and functions for `count` sampler slots
+// (_ci_texel(i, texelCoord), _ci_toTexel(i, point), _ci_ext[i]) and the
+// destination mapping (_ci_dest: point = xy + fragCoord * zw). Points are
+// relative to the pass's origin (_ci_origin, a whole number near the area's
+// corner; world = point + _ci_origin), so that they stay exact in floats far
+// from the world's origin.
+QString samplerDeclarations(int count);
+// The origin passes are relative to for `area`.
+QPointF passOrigin(const QRectF& area);
+// Runs `program` into a new float texture of size (width, height) covering
+// `area`, with the sampler slots bound; `setUniforms` sets the rest. Sampler
+// reads are relative to `readOrigin` when given (a pass that maps its points
+// into another world), else to the pass's origin.
+Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int height,
+                 const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms = {},
+                 const QPointF* readOrigin = nullptr);
+// A pass program from the prelude, `count` slots and the body text; 0 logged on failure.
+GLuint passProgram(GL& gl, int count, const char* body);
+
+// The region of an image of extent `extent` that clamping needs to cover `roi`.
+QRect clampedRegion(const QRectF& roi, const QRectF& extent);
+
+// Runs `program` into `target` (covering `area`), only inside `viewport`
+// (texels of the target), blending source-over when asked. Sampler reads are
+// relative to `readOrigin` (the pass origin when null).
+void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF& area, const QRect& viewport, bool blend,
+              const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms,
+              const QPointF* readOrigin = nullptr);
+
+// Coordinates clamped to what a float uniform holds.
+float limited(double v);
+// The smallest whole-pixel rectangle holding `r` (CIGeometry::integral).
+QRect toRect(const QRectF& r);
+// `r` grown by `margin` on every side.
+QRectF growRect(const QRect& r, double margin);
+// Whole-pixel intersection of a region with an extent (rounded outwards).
+QRect clip(const QRect& region, const QRectF& extent);
+
+} // namespace Engine
