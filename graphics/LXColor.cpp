@@ -33,9 +33,12 @@ QBrush LXColor::colorFromDescription(const QString& text)
     if (r == 0) {
         // Descriptions repeat (every draw of a shadowed label asks again) and
         // the bundle does not change: look each text up among the pictures once.
+        // Texts come from skin and plist files, so the table is bounded.
         static QHash<QString, QBrush> patterns;
         auto it = patterns.constFind(text);
         if (it == patterns.constEnd()) {
+            if (patterns.size() >= 256)
+                patterns.clear();
             const Picture picture = imageNamed(Bundle::mainBundle(), text);
             it = patterns.insert(text, picture.isNull() ? QBrush() : QBrush(picture.toImage()));
         }
