@@ -22,8 +22,6 @@ TEST(BlurShadowReflection, RectanglesOfTheDesignExamples)
         QRectF expected;
     };
     const std::vector<Row> rows = {
-        {"shadowBeforeTheMove", [&] { LXSimpleShadowFilter f; f.inputDistance = 0.0; return extent(f, square); },
-         QRectF(-15, -15, 130, 130)},
         {"shadowMovedDownRight", [&] { LXSimpleShadowFilter f; return extent(f, square); },
          QRectF(-15 + M_SQRT2, -15 - M_SQRT2, 130, 130)},
         {"blurSpreadsThreeRadii", [&] { LXGaussianBlurFilter f; return extent(f, square); }, QRectF(-30, -30, 160, 160)},
@@ -38,14 +36,6 @@ TEST(BlurShadowReflection, RectanglesOfTheDesignExamples)
              return extent(f, wide);
          },
          QRectF(0, -60, 200, 160)},
-        {"windowInsetByMargin",
-         [&] {
-             LXBlurCompositionFilter f;
-             f.inputImage = boxed(wide);
-             f.inputMargin = boxed(CIVector(10, 20, 30, 40));
-             return f.windowRect();
-         },
-         QRectF(10, 20, 160, 40)},
         {"windowOfTheLayerFrame",
          [&] {
              const auto layer = Layer::create();
