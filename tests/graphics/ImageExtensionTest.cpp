@@ -49,12 +49,3 @@ TEST(ImageExtension, AFixedImageKeepsItsExtentAndPixels)
     EXPECT_EQ(newCGImage(fixed), newCGImage(moved));
     EXPECT_TRUE(fixedImage(CIImage()).isNull());
 }
-
-TEST(ImageExtension, ColoursAsHsvAndHsl)
-{
-    EXPECT_NEAR(hsv(CIColor(0, 1, 0)).hue, 1.0 / 3, 1e-12);
-    EXPECT_EQ(hsl(CIColor(1, 0, 0)).lightness, 0.5);
-    EXPECT_EQ(colorForHSV({0.5, 1, 1}), CIColor(0, 1, 1, 1));
-    EXPECT_NEAR(colorForHSL({0, 1, 0.5}).red(), 1, 1e-6);
-    EXPECT_NEAR(colorForHSL({0, 1, 0.5}).blue(), 0, 1e-6);
-}
