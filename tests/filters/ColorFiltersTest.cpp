@@ -203,7 +203,7 @@ TEST(GradientFilters, MultiplyLaysTheGradientAcrossAtEveryAngle)
 {
     const QRectF extent(0, 0, 400, 200);
     const CIImage white = CIImage::imageWithColor(CIColor(1, 1, 1)).imageByCroppingToRect(extent);
-    for (double angle : {0.0, 45.0, 90.0, 200.0}) {
+    for (double angle : {135.0, 200.0}) { // each term of the length wins once
         LXGradientMultiplyFilter filter; // the default gradient: black to white
         filter.inputAngle = angle;
         filter.inputImage = boxed(white);
