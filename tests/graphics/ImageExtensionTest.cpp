@@ -40,12 +40,3 @@ TEST(ImageExtension, BitmapsHaveTheExtentsTruncatedSize)
     EXPECT_EQ(newCGImageViaNSImage(moved).size(), QSize(8, 4));
     EXPECT_TRUE(nsImage(CIImage()).isNull());
 }
-
-TEST(ImageExtension, AFixedImageKeepsItsExtentAndPixels)
-{
-    const CIImage moved = halfRed().imageByApplyingTransform(QTransform::fromTranslate(10, 20));
-    const CIImage fixed = fixedImage(moved);
-    EXPECT_EQ(fixed.extent(), moved.extent());
-    EXPECT_EQ(newCGImage(fixed), newCGImage(moved));
-    EXPECT_TRUE(fixedImage(CIImage()).isNull());
-}
