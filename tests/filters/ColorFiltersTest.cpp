@@ -150,22 +150,10 @@ TEST(ColorFilters, RoutinesMatchTheirOracles)
     }
 }
 
-TEST(ColorFilters, WhatTheyMeanToTheEye)
+// The oracles' HSV is the colour controls' own, tested on its own; the kernels
+// convert in their own text. The curves at their break points, both ways.
+TEST(ColorFilters, ConversionCurvesAtTheirBreakPoints)
 {
-    // Beside the oracles (whose HSV is the colour controls' own): plain sights.
-    auto render = [](LXFilter& filter, std::array<int, 4> pixel) {
-        filter.setValue(boxed(rowImage({pixel})), kCIInputImageKey);
-        return Rendered(filter.outputImage(), QRect(0, 0, 1, 1)).at(0, 0);
-    };
-    LXRotateColorFilter rotate;
-    rotate.inputAngle = 1.0 / 3;
-    EXPECT_THAT(render(rotate, {255, 0, 0, 255}), PixelNear((Pixel{0, 1, 0, 1}), 2e-3f)) << "red turns green";
-    LXKeepColorFilter keep;
-    keep.inputColor = boxed(CIColor(1, 0.5, 0)); // orange stays orange
-    EXPECT_THAT(render(keep, {255, 128, 0, 255}), PixelNear((Pixel{1, linear(128), 0, 1}), 3e-3f));
-    const Pixel green = render(keep, {0, 200, 0, 255});
-    EXPECT_NEAR(green[0], green[1], 2e-3) << "other hues go grey";
-    // The curves at their break points, both ways (colours are given encoded).
     struct Curve {
         bool toRGB;
         double in, out; // working (linear) values
@@ -215,7 +203,7 @@ TEST(GradientFilters, MultiplyLaysTheGradientAcrossAtEveryAngle)
 {
     const QRectF extent(0, 0, 400, 200);
     const CIImage white = CIImage::imageWithColor(CIColor(1, 1, 1)).imageByCroppingToRect(extent);
-    for (double angle : {0.0, 45.0, 90.0, 200.0}) {
+    for (double angle : {135.0, 200.0}) { // each term of the length wins once
         LXGradientMultiplyFilter filter; // the default gradient: black to white
         filter.inputAngle = angle;
         filter.inputImage = boxed(white);

@@ -1,5 +1,5 @@
-// The compositing filters: combine formulas and their associativity with
-// the adjustable blend, the rounded mask, the tiled overlay.
+// The compositing filters: the combine formulas through their associativity
+// with the adjustable blend, the rounded mask, the tiled overlay.
 
 #include "filters/LXAdjustableBlendFilter.h"
 #include "filters/LXCombineFilters.h"
@@ -47,34 +47,6 @@ CIImage blended(const QString& mode, const CIImage& background, const CIImage& f
 }
 
 } // namespace
-
-TEST(CombineFilter, FormulasAtFullIntensity)
-{
-    struct Row {
-        QString mode;
-        std::function<double(double s, double b, double as, double ab)> colour, alpha;
-    } rows[] = {
-        {"sourceOver", [](double s, double b, double as, double) { return s + b * (1 - as); },
-         [](double, double, double as, double ab) { return as + ab * (1 - as); }},
-        {"multiply", [](double s, double b, double as, double ab) { return s * (1 - ab) + b * (1 - as) + s * b; },
-         [](double, double, double as, double ab) { return as + ab - as * ab; }},
-        {"negativeMultiply", [](double s, double b, double, double) { return s + b - s * b; },
-         [](double, double, double as, double ab) { return as + ab - as * ab; }},
-    };
-    const Rendered S(upper(), QRect(0, 0, 5, 1)), B(lower(), QRect(0, 0, 5, 1));
-    for (const Row& row : rows) {
-        const Rendered out(combined(row.mode, lower(), upper()), QRect(0, 0, 5, 1));
-        ASSERT_TRUE(out.ok()) << row.mode.toStdString();
-        for (int x = 0; x < 5; ++x) {
-            const Pixel s = S.at(x, 0), b = B.at(x, 0);
-            Pixel want;
-            for (int c = 0; c < 3; ++c)
-                want[size_t(c)] = float(row.colour(s[size_t(c)], b[size_t(c)], s[3], b[3]));
-            want[3] = float(row.alpha(0, 0, s[3], b[3]));
-            EXPECT_THAT(out.at(x, 0), PixelNear(want, 2e-3f)) << row.mode.toStdString() << ", pixel " << x;
-        }
-    }
-}
 
 TEST(CombineFilter, BlendingTheJoinedLayerEqualsBlendingOneThenTheOther)
 {

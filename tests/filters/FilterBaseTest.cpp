@@ -126,7 +126,7 @@ TEST(FilterBase, RectanglesInArrayFormKeepInfinityAndLargeOrigins)
     EXPECT_EQ(LXFilter::vectorForRect(QRectF(10.7, -3.2, 100.5, 50.25)), CIVector(10.7, -3.2, 100.5, 50.25));
 }
 
-TEST(FilterBase, KeysCopiesAndRegistrationThroughTheBase)
+TEST(FilterBase, CopiesCarryTheRegisteredKeys)
 {
     LXArtisticExtend extend;
     EXPECT_EQ(extend.outputKeys(), QStringList{"outputImage"});
@@ -137,12 +137,6 @@ TEST(FilterBase, KeysCopiesAndRegistrationThroughTheBase)
     EXPECT_EQ(twin->valueForKey("rotate"), QVariant(true));
     EXPECT_EQ(twin->valueForKey("motionBlur"), QVariant(false));
     EXPECT_EQ(twin->metaObject(), extend.metaObject());
-
-    LogCapture log;
-    LXFilter::registerForCopying(LXFilter::staticMetaObject, {"x"});
-    LXFilter::registerInputKeys(LXFilter::staticMetaObject, {"y"});
-    EXPECT_EQ(log.lines(), QStringList(2, "Warning: cannot determing class, please use [self registerForCopying:]"));
-    EXPECT_EQ(LXFilter::copyKeysForClass("LXFilter"), QStringList{"x"});
 }
 
 TEST(FilterConstructor, CreatesFiltersByClassAndListName)

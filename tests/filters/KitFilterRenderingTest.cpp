@@ -30,29 +30,30 @@ CIImage picture(int w, int h, double dx = 0, double dy = 0)
     return patternImage(w, h).imageByApplyingTransform(QTransform::fromTranslate(dx, dy));
 }
 
-void set(CIFilter& f, const char* key, const QVariant& value)
+// Inputs by key.
+Setter with(const QVariantMap& values)
 {
-    f.setValue(value, QString::fromLatin1(key));
+    return [values](CIFilter& f) {
+        for (auto it = values.begin(); it != values.end(); ++it)
+            f.setValue(it.value(), it.key());
+    };
 }
 
-QVariant color(double r, double g, double b)
+// The single image of a per-pixel filter, placed at (dx, dy).
+Setter image(double dx = 0, double dy = 0)
 {
-    return QVariant::fromValue(CIColor(r, g, b));
-}
-
-// The single image of a per-pixel filter.
-Setter image()
-{
-    return [](CIFilter& f) { set(f, "inputImage", QVariant::fromValue(picture(64, 48))); };
+    return with({{"inputImage", boxed(picture(64, 48, dx, dy))}});
 }
 
 // A small pattern, placed off the origin, over a picture.
 Setter layers()
 {
-    return [](CIFilter& f) {
-        set(f, "inputBackgroundImage", QVariant::fromValue(picture(64, 48)));
-        set(f, "inputImage", QVariant::fromValue(picture(13, 9, 20, 15)));
-    };
+    return with({{"inputBackgroundImage", boxed(picture(64, 48))}, {"inputImage", boxed(picture(13, 9, 20, 15))}});
+}
+
+QVariant color(double r, double g, double b, double a = 1)
+{
+    return boxed(CIColor(r, g, b, a));
 }
 
 std::shared_ptr<CIFilter> byName(const char* className)
@@ -66,78 +67,36 @@ std::shared_ptr<CIFilter> byName(const char* className)
 const std::vector<Row>& rows()
 {
     static const std::vector<Row> table = {
-        {"LXAffineTransformFilter",
-         [](CIFilter& f) { set(f, "inputImage", QVariant::fromValue(picture(64, 48, 3, 2))); },
-         [](CIFilter& f) {
-             set(f, "inputAngle", 30.0);
-             set(f, "inputScale", QVariant::fromValue(CIVector(1.5, 0.75)));
-             set(f, "inputTranslation", QVariant::fromValue(CIVector(7, -3)));
-             set(f, "inputKeepExtent", true);
-             set(f, "inputPreCropRect", QRectF(3, 2, 40, 30));
-         },
+        {"LXAffineTransformFilter", image(3, 2),
+         with({{"inputAngle", 30.0}, {"inputScale", boxed(CIVector(1.5, 0.75))}, {"inputTranslation", boxed(CIVector(7, -3))},
+               {"inputKeepExtent", true}, {"inputPreCropRect", QRectF(3, 2, 40, 30)}}),
          QRect(-20, -20, 110, 100)},
-        {"LXGaussianBlurFilter",
-         [](CIFilter& f) { set(f, "inputImage", QVariant::fromValue(picture(64, 48))); },
-         [](CIFilter& f) {
-             set(f, "inputRadius", 4.5);
-             set(f, "forceInside", true);
-         },
-         QRect(-35, -35, 134, 118), 0.02},
-        {"LXSimpleShadowFilter",
-         [](CIFilter& f) { set(f, "inputImage", QVariant::fromValue(picture(64, 48))); },
-         [](CIFilter& f) {
-             set(f, "inputRadius", 3.0);
-             set(f, "inputDistance", 7.5);
-             set(f, "inputDirection", 200.0);
-             set(f, "inputColor", QVariant::fromValue(CIColor(0.2, 0.1, 0.6, 0.9)));
-         },
+        {"LXGaussianBlurFilter", image(), with({{"inputRadius", 4.5}, {"forceInside", true}}), QRect(-35, -35, 134, 118), 0.02},
+        {"LXSimpleShadowFilter", image(),
+         with({{"inputRadius", 3.0}, {"inputDistance", 7.5}, {"inputDirection", 200.0}, {"inputColor", color(0.2, 0.1, 0.6, 0.9)}}),
          QRect(-25, -30, 115, 100), 0.02},
-        {"LXReflectionFilter",
-         [](CIFilter& f) { set(f, "inputImage", QVariant::fromValue(picture(64, 48, 0, 10))); },
-         [](CIFilter& f) {
-             set(f, "inputHeight", 0.8);
-             set(f, "inputIntensity", 0.7);
-             set(f, "inputDistance", 0.35);
-             set(f, "inputProportion", 10.0);
-         },
+        {"LXReflectionFilter", image(0, 10),
+         with({{"inputHeight", 0.8}, {"inputIntensity", 0.7}, {"inputDistance", 0.35}, {"inputProportion", 10.0}}),
          QRect(-2, -40, 68, 100)},
         {"LXBlurCompositionFilter",
-         [](CIFilter& f) {
-             set(f, "inputImage", QVariant::fromValue(CIImage::imageWithColor(CIColor(1, 1, 1, 0.3))
-                                                         .imageByCroppingToRect(QRectF(8, 6, 40, 30))));
-             set(f, "inputBackgroundImage", QVariant::fromValue(picture(64, 48)));
-         },
-         [](CIFilter& f) {
-             set(f, "inputRadius", 6.0);
-             set(f, "inputMargin", QVariant::fromValue(CIVector(2, 3, 4, 5)));
-             set(f, "useDistortion", true);
-         },
+         with({{"inputImage", boxed(solid(CIColor(1, 1, 1, 0.3), QRectF(8, 6, 40, 30)))},
+               {"inputBackgroundImage", boxed(picture(64, 48))}}),
+         with({{"inputRadius", 6.0}, {"inputMargin", boxed(CIVector(2, 3, 4, 5))}, {"useDistortion", true}}),
          QRect(-2, -2, 68, 52), 0.02},
         // The colour filters: one image, their own settings.
-        {"LXDimmedBWFilter", image(), [](CIFilter& f) { set(f, "inputBrightness", 0.9); }},
-        {"LXKeepColorFilter", image(), [](CIFilter& f) { set(f, "inputColor", color(0, 1, 0)); }},
-        {"LXReplaceColorFilter", image(),
-         [](CIFilter& f) {
-             set(f, "inputColor", color(0, 0.4, 1));
-             set(f, "inputTargetColor", color(1, 0.5, 0));
-         }},
-        {"LXRotateColorFilter", image(), [](CIFilter& f) { set(f, "inputAngle", 0.2); }},
-        {"LXSRGBConversionFilter", image(), [](CIFilter& f) { set(f, "toRGB", true); }},
-        {"LXColorMultiplyFilter", image(), [](CIFilter& f) { set(f, "inputColor", color(1, 0.2, 0.5)); }},
-        {"LXGradientMapFilter", image(), [](CIFilter& f) { set(f, "inputColor", color(0.9, 0.8, 0.2)); }},
-        {"LXGradientMultiplyFilter", image(),
-         [](CIFilter& f) {
-             set(f, "inputAngle", 200.0);
-             set(f, "inputGradient", QStringLiteral("0 1 0 0 1 1 0 0 1 1")); // red to blue, as text
-         }},
+        {"LXDimmedBWFilter", image(), with({{"inputBrightness", 0.9}})},
+        {"LXKeepColorFilter", image(), with({{"inputColor", color(0, 1, 0)}})},
+        {"LXReplaceColorFilter", image(), with({{"inputColor", color(0, 0.4, 1)}, {"inputTargetColor", color(1, 0.5, 0)}})},
+        {"LXRotateColorFilter", image(), with({{"inputAngle", 0.2}})},
+        {"LXSRGBConversionFilter", image(), with({{"toRGB", true}})},
+        {"LXColorMultiplyFilter", image(), with({{"inputColor", color(1, 0.2, 0.5)}})},
+        {"LXGradientMapFilter", image(), with({{"inputColor", color(0.9, 0.8, 0.2)}})},
+        // The gradient as text: red to blue.
+        {"LXGradientMultiplyFilter", image(), with({{"inputAngle", 200.0}, {"inputGradient", "0 1 0 0 1 1 0 0 1 1"}})},
         // The compositing filters: a pattern over a picture.
-        {"LXCombineFilter", layers(), [](CIFilter& f) { set(f, "blendMode", QStringLiteral("multiply")); }},
-        {"LXCombineMaskFilter", layers(),
-         [](CIFilter& f) {
-             set(f, "inputCornerRadius", 6.0);
-             set(f, "inputScale", 0.8);
-         }},
-        {"LXImageOverlayFilter", layers(), [](CIFilter& f) { set(f, "inputRotation", 30.0); }},
+        {"LXCombineFilter", layers(), with({{"blendMode", "multiply"}})},
+        {"LXCombineMaskFilter", layers(), with({{"inputCornerRadius", 6.0}, {"inputScale", 0.8}})},
+        {"LXImageOverlayFilter", layers(), with({{"inputRotation", 30.0}})},
     };
     return table;
 }

@@ -108,44 +108,6 @@ TEST(TexturedFrameFilter, DrawsRoundThePictureAndFollowsEdits)
     NotificationCenter::defaultCenter().removeObserver(&updates);
 }
 
-TEST(TexturedFrameFilter, TilesRenderedEqualTheWholeRender)
-{
-    QTemporaryDir dir;
-    auto art = [&](const QString& folder, const QString& file, int alphaStep) {
-        QDir(dir.path()).mkpath(folder);
-        QImage image(48, 40, QImage::Format_RGBA8888);
-        for (int y = 0; y < 40; ++y)
-            for (int x = 0; x < 48; ++x)
-                image.setPixelColor(x, y, QColor(255, 255 - 4 * y, 255 - 5 * x, (x * y * alphaStep) % 256));
-        ASSERT_TRUE(image.save(dir.path() + '/' + folder + '/' + file));
-    };
-    art("ExternalMasks", "FRM-E#002#Pattern#10-14-3-2.png", 7);
-    art("Shades", "FRM-S#003#Light#10-14-3-2.png", 3);
-    LXFrameDescription frame({{"Texture.Color", "0.4 0.8 0.2 1"}, {"ExternalMask", "FRM-E#002#Pattern"}, {"Inset", 0.3},
-                              {"Shades", QVariantList{QVariantMap{{"Shade", "FRM-S#003#Light"}, {"BlendMode", "multiply"},
-                                                                  {"Intensity", 0.7}}}}},
-                             QUrl::fromLocalFile(dir.path()), true);
-    LXTexturedFrameFilter filter;
-    filter.setFrameDescription(&frame);
-    filter.setInputImage(QVariant::fromValue(picture({0, 0, 70, 50})));
-    filter.setCanvasProportion(100.0);
-    filter.setInputWidth(0.13);
-    filter.setInputShadowWidth(0.1);
-    const CIImage out = filter.outputImage();
-    const QRect whole = out.extent().toRect();
-    const Rendered all(out, whole);
-    ASSERT_TRUE(all.ok());
-    for (int ty = whole.y(); ty < whole.bottom(); ty += 23)
-        for (int tx = whole.x(); tx < whole.right(); tx += 23) {
-            const QRect tile = QRect(tx, ty, 23, 23) & whole;
-            const Rendered part(out, tile);
-            ASSERT_TRUE(part.ok());
-            for (int y = tile.y(); y <= tile.bottom(); ++y)
-                for (int x = tile.x(); x <= tile.right(); ++x)
-                    ASSERT_THAT(part.at(x, y), PixelNear(all.at(x, y), 2e-3f)) << x << ", " << y;
-        }
-}
-
 TEST(TexturedFrameFilter, EveryShippedFrameRendersTheSameInTilesAndShowsThePhoto)
 {
     registerFrameClasses();

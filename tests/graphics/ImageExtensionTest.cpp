@@ -40,21 +40,3 @@ TEST(ImageExtension, BitmapsHaveTheExtentsTruncatedSize)
     EXPECT_EQ(newCGImageViaNSImage(moved).size(), QSize(8, 4));
     EXPECT_TRUE(nsImage(CIImage()).isNull());
 }
-
-TEST(ImageExtension, AFixedImageKeepsItsExtentAndPixels)
-{
-    const CIImage moved = halfRed().imageByApplyingTransform(QTransform::fromTranslate(10, 20));
-    const CIImage fixed = fixedImage(moved);
-    EXPECT_EQ(fixed.extent(), moved.extent());
-    EXPECT_EQ(newCGImage(fixed), newCGImage(moved));
-    EXPECT_TRUE(fixedImage(CIImage()).isNull());
-}
-
-TEST(ImageExtension, ColoursAsHsvAndHsl)
-{
-    EXPECT_NEAR(hsv(CIColor(0, 1, 0)).hue, 1.0 / 3, 1e-12);
-    EXPECT_EQ(hsl(CIColor(1, 0, 0)).lightness, 0.5);
-    EXPECT_EQ(colorForHSV({0.5, 1, 1}), CIColor(0, 1, 1, 1));
-    EXPECT_NEAR(colorForHSL({0, 1, 0.5}).red(), 1, 1e-6);
-    EXPECT_NEAR(colorForHSL({0, 1, 0.5}).blue(), 0, 1e-6);
-}

@@ -72,15 +72,3 @@ TEST(LayerExtension, TransparencyAtReadsTheRenderedAlpha)
     layer->opacity = 0.5f;
     EXPECT_NEAR(transparencyAt(*layer, QPointF(7, 3)), 0.5, 0.01);
 }
-
-TEST(LayerExtension, FullDescriptionNamesFrameAndContentsRect)
-{
-    auto layer = Layer::create();
-    layer->bounds = QRectF(0, 0, 40, 20);
-    layer->position = QPointF(100, 50);
-    const QString text = fullDescription(*layer);
-    EXPECT_TRUE(text.startsWith("<Layer: 0x"));
-    EXPECT_TRUE(text.endsWith("\n Frame: (80.000000, 40.000000, 40.000000, 20.000000)"
-                              "\n Contents Rect: (0.000000, 0.000000, 1.000000, 1.000000)"))
-        << text.toStdString();
-}

@@ -3,7 +3,6 @@
 #include "platform/ui/ShadowText.h"
 #include "platform/ui/TargetAction.h"
 #include "platform/ui/WindowEvents.h"
-#include "platform/ui/YUp.h"
 #include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
@@ -115,13 +114,6 @@ TEST(WindowEvents, ADelegateMayRefuseAndTheCloseIsAnnounced)
     EXPECT_TRUE(window.close());
     EXPECT_EQ(announced, 2);
     NotificationCenter::defaultCenter().removeObserver(&announced);
-}
-
-TEST(Geometry, FlippingTurnsYUpRectanglesOverOnce)
-{
-    EXPECT_EQ(flippedRect(QRectF(10, 0, 20, 30), 100), QRectF(10, 70, 20, 30));
-    EXPECT_EQ(flippedRect(flippedRect(QRectF(1, 2, 3, 4), 50), 50), QRectF(1, 2, 3, 4));
-    EXPECT_EQ(flippedPoint(QPointF(5, 0), 40), QPointF(5, 40));
 }
 
 TEST(ShadowText, TheShadowFallsDownAndRightOfTheText)

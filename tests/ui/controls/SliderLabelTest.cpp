@@ -79,8 +79,6 @@ TEST(Label, ShrinksFadesWhenDisabledAndTranslatesInCodeAndFromFiles)
     QTemporaryDir dir;
     const QString path = writeInterfaceFile(dir.filePath("Panel.ui"), R"(<widget class="QWidget" name="view"><layout class="QVBoxLayout">
       <item><widget class="LXLabel" name="label"><property name="text"><string>Cancel</string></property></widget></item>
-      <item><widget class="LXSlider" name="slider"><property name="sliderCurve"><number>3</number></property>
-        <property name="expFactor"><double>5</double></property></widget></item>
       </layout></widget>)");
     const QStringList languages = Bundle::preferredLanguages();
     Bundle::setPreferredLanguages({QStringLiteral("de")});
@@ -90,7 +88,4 @@ TEST(Label, ShrinksFadesWhenDisabledAndTranslatesInCodeAndFromFiles)
     EXPECT_EQ(label.text(), QStringLiteral("Abbrechen"));
     ASSERT_TRUE(root);
     EXPECT_EQ(root->findChild<LXLabel*>("label")->text(), QStringLiteral("Abbrechen"));
-    auto* slider = root->findChild<LXSlider*>("slider");
-    EXPECT_EQ(slider->sliderCurve(), 3u);
-    EXPECT_EQ(slider->expFactor(), 5.0);
 }
