@@ -118,25 +118,6 @@ TEST(Saving, NamesAreNumberedAndTheDesktopIsSet)
     EXPECT_TRUE(alerts.titles.isEmpty());
 }
 
-TEST(Saving, AFileNamedSunnysideIsMovedAside)
-{
-    DesktopSession session;
-    session.sway();
-    QDir().mkpath(session.pictures());
-    {
-        QFile f(session.wallpapers());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("mine");
-    }
-    SWWallpaperMaker maker;
-    const CIImage picture = maker.enhancedImageFor(photo(100, 100), {QSizeF(160, 100), true, ""}, false, false);
-    EXPECT_EQ(maker.saveAsBackground(picture, "Unnamed Background", ""), SWWallpaperMaker::SaveResult::Installed);
-    EXPECT_EQ(session.saved(), QStringList{"Unnamed Background.jpg"});
-    QFile aside(session.wallpapers() + ".error");
-    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
-    EXPECT_EQ(aside.readAll(), "mine");
-}
-
 TEST(Saving, WithoutADesktopTheFileStaysAndTheAlertSaysWhy)
 {
     DesktopSession session;
