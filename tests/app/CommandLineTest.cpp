@@ -1,4 +1,5 @@
 #include "tests/app/Session.h"
+#include "tests/support/Files.h"
 
 #include <QCoreApplication>
 #include <QtEndian>
@@ -27,14 +28,6 @@ Outcome sunnyside(const QStringList& arguments)
             QString::fromUtf8(process.readAllStandardError())};
 }
 
-QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
-{
-    QFile f(dir.filePath(name));
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    return f.fileName();
-}
-
 QString save(const QTemporaryDir& dir, const QString& name, const QImage& image, const char* format, int quality = -1)
 {
     const QString path = dir.filePath(name);
@@ -42,16 +35,25 @@ QString save(const QTemporaryDir& dir, const QString& name, const QImage& image,
     return path;
 }
 
-} // namespace
-
-TEST(CommandLine, RenderWritesTheWallpaperAndNothingElse)
-{
+class CommandLine : public ::testing::Test {
+protected:
+    // A photo of one colour in the test's folder, its format from its name.
+    QString photo(const QString& name, const QColor& colour, QSize size = {200, 100})
+    {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(colour);
+        return save(dir, name, image, name.endsWith(".jpg") ? "JPEG" : "PNG", 95);
+    }
     DesktopSession session;
     QTemporaryDir dir;
-    QImage image(300, 150, QImage::Format_RGB32);
-    image.fill(QColor(30, 90, 160));
-    const QString photo = save(dir, "photo.jpg", image, "JPEG", 95);
-    const Outcome run = sunnyside({"--render", photo, "--size", "320x200", "--output", dir.filePath("out.png"), "--no-logo"});
+};
+
+} // namespace
+
+TEST_F(CommandLine, RenderWritesTheWallpaperAndNothingElse)
+{
+    const Outcome run = sunnyside({"--render", photo("photo.jpg", QColor(30, 90, 160), {300, 150}), "--size", "320x200",
+                                   "--output", dir.filePath("out.png"), "--no-logo"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     const QImage out(dir.filePath("out.png"));
     ASSERT_EQ(out.size(), QSize(320, 200));
@@ -62,10 +64,8 @@ TEST(CommandLine, RenderWritesTheWallpaperAndNothingElse)
     EXPECT_TRUE(session.swayLog().isEmpty());
 }
 
-TEST(CommandLine, UsableOddPhotosMakeProperWallpapers)
+TEST_F(CommandLine, UsableOddPhotosMakeProperWallpapers)
 {
-    DesktopSession session;
-    QTemporaryDir dir;
     QImage grey(64, 48, QImage::Format_Grayscale8);
     grey.fill(128);
     QImage alpha(64, 48, QImage::Format_ARGB32);
@@ -100,27 +100,20 @@ TEST(CommandLine, UsableOddPhotosMakeProperWallpapers)
     }
 }
 
-TEST(CommandLine, BadPhotosEndInAnAlertAndNothingWritten)
+TEST_F(CommandLine, BadPhotosEndInAnAlertAndNothingWritten)
 {
-    DesktopSession session;
-    QTemporaryDir dir;
-    QImage image(200, 100, QImage::Format_RGB32);
-    image.fill(Qt::darkGreen);
-    const QString good = save(dir, "good.jpg", image, "JPEG", 90);
-    QFile full(good);
-    ASSERT_TRUE(full.open(QIODevice::ReadOnly));
-    const QByteArray jpeg = full.readAll();
-    QFile fullPng(save(dir, "good.png", image, "PNG", -1));
-    ASSERT_TRUE(fullPng.open(QIODevice::ReadOnly));
-    const QByteArray png = fullPng.readAll();
-    QImage header(1, 1, QImage::Format_ARGB32);
+    const auto whole = [&](const QString& name) {
+        QFile file(photo(name, Qt::darkGreen));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray jpeg = whole("good.jpg"), png = whole("good.png");
     const QStringList bad{
-        write(dir, "empty.jpg", ""),
-        write(dir, "notes.jpg", "these are my notes, not a photo"),
-        write(dir, "cut.jpg", jpeg.left(jpeg.size() / 2)),
-        write(dir, "cut.png", png.left(png.size() / 2)),
+        writeFile(dir.filePath("empty.jpg"), ""),
+        writeFile(dir.filePath("notes.jpg"), "these are my notes, not a photo"),
+        writeFile(dir.filePath("cut.jpg"), jpeg.left(jpeg.size() / 2)),
+        writeFile(dir.filePath("cut.png"), png.left(png.size() / 2)),
         // A PNG header claiming 100000 x 100000 pixels.
-        write(dir, "huge.png", QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a00806000000a8520bc8")),
+        writeFile(dir.filePath("huge.png"), QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a00806000000a8520bc8")),
         dir.filePath("missing.jpg"),
     };
     for (const QString& photo : bad) {
@@ -129,19 +122,16 @@ TEST(CommandLine, BadPhotosEndInAnAlertAndNothingWritten)
         EXPECT_TRUE(render.err.contains("Problem creating Wallpaper\nThe photo '" + photo + "' could not be used: "))
             << render.err.toStdString();
         EXPECT_FALSE(QFileInfo::exists(dir.filePath("out.jpg")));
-
-        const Outcome apply = sunnyside({"--apply", photo});
-        EXPECT_EQ(apply.status, 1) << photo.toStdString();
-        EXPECT_FALSE(QFileInfo::exists(session.wallpapers() + "/" + QFileInfo(photo).completeBaseName() + ".jpg"));
     }
+    // --apply makes the same check first.
+    EXPECT_EQ(sunnyside({"--apply", bad[2]}).status, 1);
+    EXPECT_TRUE(session.saved().isEmpty());
 }
 
 // Photos whose headers are fine but whose pixel data is damaged: only the
 // render finds out, and then nothing may be written or set.
-TEST(CommandLine, CorruptPhotoDataFailsTheWallpaperInsteadOfMakingItBlack)
+TEST_F(CommandLine, CorruptPhotoDataFailsTheWallpaperInsteadOfMakingItBlack)
 {
-    DesktopSession session;
-    QTemporaryDir dir;
     QImage image(256, 256, QImage::Format_RGB32);
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x)
@@ -191,13 +181,9 @@ TEST(CommandLine, CorruptPhotoDataFailsTheWallpaperInsteadOfMakingItBlack)
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
 }
 
-TEST(CommandLine, SizesBeyondTheEnginesReachAreRefusedUpFront)
+TEST_F(CommandLine, SizesBeyondTheEnginesReachAreRefusedUpFront)
 {
-    DesktopSession session;
-    QTemporaryDir dir;
-    QImage image(64, 64, QImage::Format_RGB32);
-    image.fill(Qt::darkGreen);
-    const QString photo = save(dir, "p.png", image, "PNG");
+    const QString photo = this->photo("p.png", Qt::darkGreen, {64, 64});
     for (const char* size : {"16384x16", "8193x100", "100x99999", "99999999999x1"}) {
         const Outcome run = sunnyside({"--render", photo, "--size", size, "--output", dir.filePath("out.png")});
         EXPECT_EQ(run.status, 1) << size;
@@ -209,49 +195,25 @@ TEST(CommandLine, SizesBeyondTheEnginesReachAreRefusedUpFront)
     EXPECT_EQ(QImageReader(dir.filePath("tall.png")).size(), QSize(8, 8192));
 }
 
-TEST(CommandLine, ApplySavesAndSetsOrSaysWhyNot)
+// The desktop entry's "Open with" runs "sunnyside %f": the photo becomes the wallpaper,
+// as with --apply (which may name the screen).
+TEST_F(CommandLine, APhotoOpenedFromTheFileManagerBecomesTheWallpaper)
 {
-    DesktopSession session;
-    QTemporaryDir dir;
-    QImage image(200, 100, QImage::Format_RGB32);
-    image.fill(QColor(120, 60, 20));
-    const QString photo = save(dir, "Beach.png", image, "PNG");
-
-    // No desktop session: the picture is saved, the status says the rest.
-    Outcome run = sunnyside({"--apply", photo});
-    EXPECT_EQ(run.status, 3) << run.err.toStdString();
-    EXPECT_TRUE(run.out.contains("Saved " + session.wallpapers() + "/Beach.jpg"));
-    EXPECT_TRUE(run.err.contains("Could not set Desktop for this reason: "));
-    EXPECT_EQ(QImageReader(session.wallpapers() + "/Beach.jpg").size(), QSize(2560, 1600)); // no screen: 2560 x 1600
-
     session.sway();
-    run = sunnyside({"--apply", photo, "--screen", "DP-2"});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(session.saved(), (QStringList{"Beach 1.jpg", "Beach.jpg"}));
-    EXPECT_TRUE(session.swayLog().contains("DP-2"));
-}
-
-// The desktop entry's "Open with" runs "sunnyside %f": the photo becomes the wallpaper.
-TEST(CommandLine, APhotoOpenedFromTheFileManagerBecomesTheWallpaper)
-{
-    DesktopSession session;
-    session.sway();
-    QTemporaryDir dir;
-    QImage image(200, 100, QImage::Format_RGB32);
-    image.fill(QColor(20, 90, 160));
-    const QString photo = save(dir, "Lake.png", image, "PNG");
-    for (const QString& argument : {photo, QUrl::fromLocalFile(photo).toString()}) {
-        const Outcome run = sunnyside({argument});
-        EXPECT_EQ(run.status, 0) << argument.toStdString() << run.err.toStdString();
+    const QString photo = this->photo("Lake.png", QColor(20, 90, 160));
+    for (const QStringList& arguments : {QStringList{photo}, QStringList{QUrl::fromLocalFile(photo).toString()},
+                                         QStringList{"--apply", photo, "--screen", "DP-2"}}) {
+        const Outcome run = sunnyside(arguments);
+        EXPECT_EQ(run.status, 0) << arguments.join(' ').toStdString() << run.err.toStdString();
     }
-    EXPECT_EQ(session.saved(), (QStringList{"Lake 1.jpg", "Lake.jpg"}));
+    EXPECT_EQ(session.saved(), (QStringList{"Lake 1.jpg", "Lake 2.jpg", "Lake.jpg"}));
     EXPECT_TRUE(session.swayLog().contains(session.wallpapers() + "/Lake.jpg"));
+    EXPECT_TRUE(session.swayLog().contains("DP-2"));
     EXPECT_EQ(sunnyside({dir.filePath("missing.png")}).status, 1);
 }
 
-TEST(CommandLine, UsageMistakesAreExplained)
+TEST_F(CommandLine, UsageMistakesAreExplained)
 {
-    DesktopSession session;
     Outcome run = sunnyside({"--render", "x.jpg", "--size", "wide", "--output", "/tmp/x.jpg"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains("--size WxH"));

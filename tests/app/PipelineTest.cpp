@@ -2,11 +2,8 @@
 #include "platform/desktop/Alert.h"
 #include "platform/image/CIContext.h"
 #include "tests/app/Session.h"
-#include "tests/support/LogCapture.h"
 
-#include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
 
 #include <gtest/gtest.h>
 
@@ -25,11 +22,8 @@ QRectF inputExtent(const QVariant& input)
 }
 
 struct Alerts {
-    QStringList titles, texts;
-    Alert::ScopedPresenter presenter{[this](const QString& t, const QString& x) {
-        titles << t;
-        texts << x;
-    }};
+    QStringList titles;
+    Alert::ScopedPresenter presenter{[this](const QString& t, const QString&) { titles << t; }};
 };
 
 const SWScreen mainScreen{QSizeF(1440, 900), true, QString()};
@@ -96,65 +90,8 @@ TEST(Pipeline, AScreenlessWindowGivesAnEmptyPicture)
     EXPECT_TRUE(maker.enhancedImageFor(CIImage(), mainScreen, false, true).isNull());
 }
 
-TEST(Saving, NamesAreNumberedAndTheDesktopIsSet)
-{
-    DesktopSession session;
-    session.sway();
-    Alerts alerts;
-    SWWallpaperMaker maker;
-    const CIImage picture = maker.enhancedImageFor(photo(300, 200), {QSizeF(320, 200), true, "DP-1"}, false, true);
-    QString first, second;
-    EXPECT_EQ(maker.saveAsBackground(picture, "Beach", "DP-1", &first), SWWallpaperMaker::SaveResult::Installed);
-    EXPECT_EQ(maker.saveAsBackground(picture, "Beach", "DP-1", &second), SWWallpaperMaker::SaveResult::Installed);
-    EXPECT_EQ(session.saved(), (QStringList{"Beach 1.jpg", "Beach.jpg"}));
-    EXPECT_EQ(first, session.wallpapers() + "/Beach.jpg");
-    EXPECT_EQ(QImageReader(first).size(), QSize(320, 200));
-    EXPECT_TRUE(session.swayLog().contains("DP-1"));
-    // sway is handed the file itself or a link to it (a name with a space gets a link).
-    const QStringList swayArguments = session.swayLog().split('\n');
-    const qsizetype bg = swayArguments.lastIndexOf("bg");
-    ASSERT_TRUE(bg >= 0 && bg + 1 < swayArguments.size());
-    EXPECT_EQ(QFileInfo(swayArguments[bg + 1]).canonicalFilePath(), QFileInfo(second).canonicalFilePath());
-    EXPECT_TRUE(alerts.titles.isEmpty());
-}
-
-TEST(Saving, AFileNamedSunnysideIsMovedAside)
-{
-    DesktopSession session;
-    session.sway();
-    QDir().mkpath(session.pictures());
-    {
-        QFile f(session.wallpapers());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("mine");
-    }
-    SWWallpaperMaker maker;
-    const CIImage picture = maker.enhancedImageFor(photo(100, 100), {QSizeF(160, 100), true, ""}, false, false);
-    EXPECT_EQ(maker.saveAsBackground(picture, "Unnamed Background", ""), SWWallpaperMaker::SaveResult::Installed);
-    EXPECT_EQ(session.saved(), QStringList{"Unnamed Background.jpg"});
-    QFile aside(session.wallpapers() + ".error");
-    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
-    EXPECT_EQ(aside.readAll(), "mine");
-}
-
-TEST(Saving, WithoutADesktopTheFileStaysAndTheAlertSaysWhy)
-{
-    DesktopSession session;
-    Alerts alerts;
-    SWWallpaperMaker maker;
-    const CIImage picture = maker.enhancedImageFor(photo(100, 100), {QSizeF(160, 100), true, ""}, false, false);
-    LogCapture log;
-    EXPECT_EQ(maker.saveAsBackground(picture, "Beach", ""), SWWallpaperMaker::SaveResult::WrittenOnly);
-    EXPECT_EQ(session.saved(), QStringList{"Beach.jpg"});
-    ASSERT_EQ(alerts.titles, QStringList{"Problem creating Wallpaper"});
-    EXPECT_TRUE(alerts.texts[0].startsWith("Could not set Desktop for this reason: "));
-
-    // A desktop that refuses: the same alert, with its own words.
-    session.sway(1);
-    EXPECT_EQ(maker.saveAsBackground(picture, "Beach", ""), SWWallpaperMaker::SaveResult::WrittenOnly);
-    EXPECT_TRUE(alerts.texts.last().contains("no such output"));
-}
-
+// Numbering, what the desktop is handed and the alert of a desktop that fails
+// are checked on the real executable (command-line and fault tests).
 TEST(Saving, AFailedWriteNeverBecomesTheDesktopPicture)
 {
     DesktopSession session;

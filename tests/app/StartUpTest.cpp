@@ -58,7 +58,6 @@ TEST_P(ApplyAbortsWithoutAPlatformPlugin, TheWallpaperGetsTheDefaultSizeAndOneWa
 }
 
 INSTANTIATE_TEST_SUITE_P(Platforms, ApplyAbortsWithoutAPlatformPlugin,
-                         ::testing::Values(Row{"PluginNotInstalled", "no-such-plugin", false},
-                                           Row{"CompositorNotRunning", "wayland", false},
+                         ::testing::Values(Row{"CompositorNotRunning", "wayland", false},
                                            Row{"SessionsPlatformInAnEmptyPluginFolder", nullptr, true}),
                          [](const auto& info) { return std::string(info.param.row); });

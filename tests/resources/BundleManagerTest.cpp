@@ -1,6 +1,7 @@
 #include "platform/desktop/Alert.h"
 #include "resources/LXBundleManager.h"
 #include "resources/LXTempCleaner.h"
+#include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
 #include <QDir>
@@ -91,7 +92,7 @@ TEST_F(BundleManagerTest, AFailedWriteAlertsOnceAndLeavesNoFile)
         EXPECT_EQ(QDir(locked).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
 
     // A folder that is a file fails the same way.
-    { QFile f(dir.filePath("plain")); ASSERT_TRUE(f.open(QIODevice::WriteOnly)); }
+    writeFile(dir.filePath("plain"), {});
     EXPECT_FALSE(LXBundleManager::saveBitmapRep(opaque(), url("plain/x.png")));
     EXPECT_EQ(alerts.titles.size(), 2);
 }
@@ -114,7 +115,7 @@ TEST_F(BundleManagerTest, UniqueNamesCountUpAndFillGaps)
 {
     const QUrl folder = QUrl::fromLocalFile(dir.path());
     auto unique = [&](const QString& name) { return LXBundleManager::uniqueFileURL(name, folder).toLocalFile(); };
-    auto touch = [&](const QString& name) { QFile f(dir.filePath(name)); ASSERT_TRUE(f.open(QIODevice::WriteOnly)); };
+    auto touch = [&](const QString& name) { writeFile(dir.filePath(name), {}); };
 
     EXPECT_EQ(unique("Beach.jpg"), dir.filePath("Beach.jpg"));
     touch("Beach.jpg");
@@ -194,7 +195,7 @@ TEST(TempFiles, ImagesGoToTheTemporaryFolderAndAreDeletedAtQuit)
     // A file someone else put into a registered folder keeps that folder.
     const QString stranger = QFileInfo(LXTempCleaner::sharedTempCleaner().registered().last().toLocalFile()).absolutePath()
                            + "/stranger.txt";
-    { QFile f(stranger); ASSERT_TRUE(f.open(QIODevice::WriteOnly)); }
+    writeFile(stranger, {});
 
     LXTempCleaner::sharedTempCleaner().flush();
     EXPECT_FALSE(QFileInfo::exists(plainInfo.filePath()));
@@ -218,7 +219,7 @@ TEST(SupportDirectory, IsCreatedUnderTheDataFolder)
 
     // A file where the folder should be: creation fails, the reason comes back.
     QTemporaryDir dir;
-    { QFile f(dir.filePath("file")); ASSERT_TRUE(f.open(QIODevice::WriteOnly)); }
+    writeFile(dir.filePath("file"), {});
     EXPECT_FALSE(createDirectoryAtURL(QUrl::fromLocalFile(dir.filePath("file")), true, &error));
     EXPECT_TRUE(error.contains("not a folder"));
     EXPECT_TRUE(createDirectoryAtURL(QUrl::fromLocalFile(dir.filePath("a/b/c")), true, &error));

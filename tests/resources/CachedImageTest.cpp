@@ -6,6 +6,7 @@
 #include "platform/foundation/Timer.h"
 #include "resources/LXCachedImage.h"
 #include "resources/LXTempCleaner.h"
+#include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
 #include <QCryptographicHash>
@@ -26,15 +27,9 @@ QImage bitmap(bool alpha)
 
 QString svg(const QTemporaryDir& dir, int w, int h)
 {
-    const QString path = dir.filePath(QStringLiteral("art%1x%2.svg").arg(w).arg(h));
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(QStringLiteral("<svg xmlns='http://www.w3.org/2000/svg' width='%1' height='%2'><rect width='%1' height='%2' "
-                              "fill='#c04020'/></svg>")
-                   .arg(w)
-                   .arg(h)
-                   .toUtf8());
-    return path;
+    return writeFile(dir.filePath(QStringLiteral("art%1x%2.svg").arg(w).arg(h)),
+                     QStringLiteral("<svg xmlns='http://www.w3.org/2000/svg' width='%1' height='%2'><rect width='%1' "
+                                    "height='%2' fill='#c04020'/></svg>").arg(w).arg(h).toUtf8());
 }
 
 QByteArray hashOf(const QString& path)

@@ -24,7 +24,6 @@ TEST(ResourceIdentifier, ParsesTypeIndexNameAndOptionsAndStripsOneVariantSuffix)
         {"ALX-T#x1y#Odd", "ALX-T", 0, "Odd", null},        // no digits read as 0
         {"ALX-T#12a#Odd", "ALX-T", 12, "Odd", null},       // leading digits only
         {"ALX-M#003#Heart-iPad.png", "ALX-M", 3, "Heart", null},
-        {"ALX-M#003#Heart-iPhone.png", "ALX-M", 3, "Heart", null},
         {"ALX-M#003#Heart-iPad@2x.png", "ALX-M", 3, "Heart-iPad", null},
         {"ALX-M#003#Heart@2x.tiff", "ALX-M", 3, "Heart", null},
         {"ALX-T#001#Wood 1.5", "ALX-T", 1, "Wood 1", null}, // a point starts the extension

@@ -41,8 +41,6 @@ TEST(DesktopSession, TheNamedDesktopDecidesThenDisplayAndInstalledTools)
         {"Hyprland", {{"XDG_CURRENT_DESKTOP", "Hyprland"}}, DesktopKind::Hyprland},
         {"GNOME", {{"XDG_CURRENT_DESKTOP", "GNOME"}}, DesktopKind::Gnome},
         {"ubuntu:GNOME", {{"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}}, DesktopKind::Gnome},
-        {"GNOME-Classic:GNOME", {{"XDG_CURRENT_DESKTOP", "GNOME-Classic:GNOME"}}, DesktopKind::Gnome},
-        {"Budgie:GNOME", {{"XDG_CURRENT_DESKTOP", "Budgie:GNOME"}}, DesktopKind::Gnome},
         {"X-Cinnamon", {{"XDG_CURRENT_DESKTOP", "X-Cinnamon"}}, DesktopKind::Cinnamon},
         {"MATE", {{"XDG_CURRENT_DESKTOP", "MATE"}}, DesktopKind::Mate},
         {"session desktop KDE", {{"XDG_SESSION_DESKTOP", "KDE"}}, DesktopKind::Plasma},

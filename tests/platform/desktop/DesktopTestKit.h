@@ -4,6 +4,11 @@
 // reaches the machine's real desktop. Main thread.
 
 #include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusUnixFileDescriptor>
+#include <QFile>
 #include <QHash>
 #include <QList>
 #include <QProcess>
@@ -79,13 +84,9 @@ private:
 // A file that stands for a written wallpaper, in `dir`, named `name`.
 QString makePictureFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content = "JPEG bytes");
 
-// Photo names that a tool parsing its argument like a shell word, a command
-// or a list would misread; `row` names the row of a parameterized test.
-struct PhotoName {
-    const char* row;
-    QString name;
-};
-QList<PhotoName> hostilePhotoNames();
+// A photo name that a tool parsing its argument like a shell word, a command
+// or a list would misread, in every way at once.
+QString hostilePhotoName();
 
 // The places a "touch PWNED" smuggled into a name could have written to,
 // besides `extra`; the ones where a PWNED file exists.
@@ -111,4 +112,66 @@ public:
 private:
     QByteArray m_name;
     std::optional<QByteArray> m_saved;
+};
+
+// Stands for Plasma's shell: records the scripts; answers with `error` when
+// set, or not at all while `answers` is false.
+class FakePlasmaShell : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.PlasmaShell")
+public:
+    QStringList scripts;
+    QString error;
+    bool answers = true;
+
+public slots:
+    void evaluateScript(const QString& script)
+    {
+        scripts << script;
+        if (!answers)
+            setDelayedReply(true); // and never reply
+        else if (!error.isEmpty())
+            sendErrorReply(QDBusError::Failed, error);
+    }
+};
+
+// Stands for the desktop portal's Wallpaper interface: records what it was
+// given and answers the request with `response`; while `answers` is false no
+// answer follows the reply, and while `replies` is false no reply comes either.
+class FakePortal : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Wallpaper")
+public:
+    explicit FakePortal(QDBusConnection bus) : m_bus(std::move(bus)) {}
+
+    bool answers = true, replies = true;
+    uint response = 0;
+    int calls = 0;
+    QString parentWindow, filePath; // the file the descriptor is open on
+    QVariantMap options;
+
+public slots:
+    QDBusObjectPath SetWallpaperFile(const QString& parent, const QDBusUnixFileDescriptor& fd, const QVariantMap& givenOptions)
+    {
+        ++calls;
+        parentWindow = parent;
+        options = givenOptions;
+        filePath = QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd.fileDescriptor()));
+        if (!replies) {
+            setDelayedReply(true);
+            return {};
+        }
+        const QString path = "/org/freedesktop/portal/desktop/request/" + message().service().mid(1).replace('.', '_') + "/"
+                           + givenOptions.value("handle_token").toString();
+        if (answers) {
+            // Sent before the reply, as a fast portal may: the caller must already listen.
+            QDBusMessage signal = QDBusMessage::createSignal(path, "org.freedesktop.portal.Request", "Response");
+            signal << response << QVariantMap();
+            m_bus.send(signal);
+        }
+        return QDBusObjectPath(path);
+    }
+
+private:
+    QDBusConnection m_bus;
 };

@@ -3,6 +3,7 @@
 // with the tool itself.
 
 #include "DesktopTestKit.h"
+#include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
 #include "platform/desktop/CommandBackends.h"
@@ -17,11 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-std::string nameOf(const testing::TestParamInfo<PhotoName>& info)
-{
-    return info.param.row;
-}
 
 // Runs `program` to the end; its standard output, or nothing when it fails.
 std::optional<QString> output(const QString& program, const QStringList& arguments, const QString& workingDirectory = QString())
@@ -69,7 +65,7 @@ struct XServer {
 
 XServer* g_x = nullptr;
 
-class X11ToolsRunPhotoNamesAsCommands : public ::testing::TestWithParam<PhotoName> {
+class X11ToolsRunPhotoNamesAsCommands : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { g_x = new XServer; }
     static void TearDownTestSuite()
@@ -83,12 +79,12 @@ protected:
             GTEST_SKIP() << g_x->skipReason.toStdString();
     }
     QTemporaryDir dir, work;
-    const QString picture = makeColourPicture(dir, GetParam().name, QColor(200, 40, 90));
+    const QString picture = makeColourPicture(dir, hostilePhotoName(), QColor(200, 40, 90));
 };
 
 } // namespace
 
-TEST_P(X11ToolsRunPhotoNamesAsCommands, FehBgScriptRestoresTheRealFileAndRunsNothing)
+TEST_F(X11ToolsRunPhotoNamesAsCommands, FehBgScriptRestoresTheRealFileAndRunsNothing)
 {
     X11Backend feh(X11Backend::Tool::Feh);
     const DesktopResult result = feh.setImage(picture, QString());
@@ -108,19 +104,15 @@ TEST_P(X11ToolsRunPhotoNamesAsCommands, FehBgScriptRestoresTheRealFileAndRunsNot
         fakes.install("feh");
         ASSERT_TRUE(text.contains("\n" + realFeh + " "));
         text.replace("\n" + realFeh + " ", "\n" + fakes.folder() + "/feh ");
-        QFile copy(work.filePath("fehbg"));
-        ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
-        copy.write(text.toUtf8());
-        copy.close();
-        EXPECT_TRUE(output(sh, {copy.fileName()}, work.path()));
-        EXPECT_EQ(fakes.calls("feh"), (QList<QStringList>{{"--no-fehbg", "--bg-fill", dir.path() + "/" + GetParam().name}}));
+        EXPECT_TRUE(output(sh, {writeFile(work.filePath("fehbg"), text.toUtf8())}, work.path()));
+        EXPECT_EQ(fakes.calls("feh"), (QList<QStringList>{{"--no-fehbg", "--bg-fill", picture}}));
     }
     // And with the real feh, as a session start would run it.
     EXPECT_TRUE(output(sh, {script}, work.path()));
     EXPECT_EQ(pwnedFiles({work.path(), dir.path()}), QStringList());
 }
 
-TEST_P(X11ToolsRunPhotoNamesAsCommands, XwallpaperLoadsTheFileOnEveryOutputAndOne)
+TEST_F(X11ToolsRunPhotoNamesAsCommands, XwallpaperLoadsTheFileOnEveryOutputAndOne)
 {
     LogCapture log;
     X11Backend xwallpaper(X11Backend::Tool::Xwallpaper);
@@ -132,8 +124,6 @@ TEST_P(X11ToolsRunPhotoNamesAsCommands, XwallpaperLoadsTheFileOnEveryOutputAndOn
     EXPECT_EQ(pwnedFiles({dir.path()}), QStringList());
     EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join("\n").toStdString();
 }
-
-INSTANTIATE_TEST_SUITE_P(Names, X11ToolsRunPhotoNamesAsCommands, ::testing::ValuesIn(hostilePhotoNames()), nameOf);
 
 // ---- xfconf: a real xfconfd on the test's own bus
 
@@ -147,59 +137,38 @@ QString findXfconfd()
     return QStandardPaths::findExecutable("xfconfd", folders);
 }
 
-class XfconfMangledPhotoNames : public ::testing::TestWithParam<PhotoName> {
-protected:
-    void SetUp() override
-    {
-        if (findProgram("xfconf-query").isEmpty() || findXfconfd().isEmpty())
-            GTEST_SKIP() << "xfconf (xfconf-query, xfconfd) is not installed";
-        ASSERT_TRUE(bus.isRunning());
-        address.emplace("DBUS_SESSION_BUS_ADDRESS", bus.address());
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", config.path());
-        daemon.setProcessEnvironment(environment);
-        daemon.start(findXfconfd(), {});
-        QDBusConnection connection = bus.connect();
-        ASSERT_TRUE(waitFor([&] { return connection.interface()->isServiceRegistered("org.xfce.Xfconf").value(); }))
-            << "xfconfd did not come up on the test bus";
-    }
-    void TearDown() override
-    {
-        daemon.terminate();
-        daemon.waitForFinished(5000);
-    }
-    TestBus bus;
-    std::optional<ScopedVariable> address;
-    QTemporaryDir config, dir;
-    QProcess daemon;
-};
-
 } // namespace
 
-TEST_P(XfconfMangledPhotoNames, TheStoredPathIsTheFilesPath)
+TEST(XfconfMangledPhotoNames, TheStoredPathIsTheFilesPath)
 {
-    const QString picture = makePictureFile(dir, GetParam().name);
+    if (findProgram("xfconf-query").isEmpty() || findXfconfd().isEmpty())
+        GTEST_SKIP() << "xfconf (xfconf-query, xfconfd) is not installed";
+    TestBus bus;
+    ASSERT_TRUE(bus.isRunning());
+    ScopedVariable address("DBUS_SESSION_BUS_ADDRESS", bus.address());
+    QTemporaryDir config, dir;
+    QProcess daemon; // killed when it goes
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", config.path());
+    daemon.setProcessEnvironment(environment);
+    daemon.start(findXfconfd(), {});
+    QDBusConnection connection = bus.connect();
+    ASSERT_TRUE(waitFor([&] { return connection.interface()->isServiceRegistered("org.xfce.Xfconf").value(); }))
+        << "xfconfd did not come up on the test bus";
+
+    const QString picture = makePictureFile(dir, hostilePhotoName());
     XfceBackend xfce({"HDMI-1"});
     const DesktopResult result = xfce.setImage(picture, "HDMI-1");
     ASSERT_TRUE(result.ok) << result.errorText.toStdString();
     EXPECT_EQ(output(findProgram("xfconf-query"),
                      {"-c", "xfce4-desktop", "-p", "/backdrop/screen0/monitorHDMI-1/workspace0/last-image"})
                   .value_or("(failed)"),
-              dir.path() + "/" + GetParam().name + "\n");
+              picture + "\n");
 }
-
-INSTANTIATE_TEST_SUITE_P(Names, XfconfMangledPhotoNames, ::testing::ValuesIn(hostilePhotoNames()), nameOf);
 
 // ---- gsettings: the keyfile backend and schemas of the test's own
 
 namespace {
-
-struct GsettingsRow {
-    const char* row;
-    QString name;
-    QString uri;       // what `gsettings get` prints for the URI key, after "file://<folder>/"
-    QString filename;  // what it prints for MATE's path key, after "<folder>/"
-};
 
 const char* const schemas = R"(<schemalist>
   <schema id="org.gnome.desktop.background" path="/org/gnome/desktop/background/">
@@ -218,39 +187,25 @@ const char* const schemas = R"(<schemalist>
 </schemalist>
 )";
 
-class GsettingsMangledPhotoNames : public ::testing::TestWithParam<GsettingsRow> {
-protected:
-    void SetUp() override
-    {
-        if (findProgram("gsettings").isEmpty() || findProgram("glib-compile-schemas").isEmpty())
-            GTEST_SKIP() << "gsettings and glib-compile-schemas (libglib2.0-bin) are not installed";
-        QFile file(schemaDir.filePath("test.gschema.xml"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(schemas);
-        file.close();
-        ASSERT_TRUE(output(findProgram("glib-compile-schemas"), {schemaDir.path()}));
-    }
-    QString get(const QString& schema, const QString& key)
-    {
-        return output(findProgram("gsettings"), {"get", schema, key}).value_or("(failed)").trimmed();
-    }
-    QTemporaryDir schemaDir, config, dir;
-    ScopedVariable schemaPath{"GSETTINGS_SCHEMA_DIR", schemaDir.path()};
-    ScopedVariable backend{"GSETTINGS_BACKEND", "keyfile"};
-    ScopedVariable configHome{"XDG_CONFIG_HOME", config.path()};
-};
-
 } // namespace
 
-TEST_P(GsettingsMangledPhotoNames, GnomeCinnamonAndMateStoreTheFile)
+TEST(GsettingsMangledPhotoNames, GnomeCinnamonAndMateStoreTheFile)
 {
-    const GsettingsRow& row = GetParam();
-    const QString picture = makePictureFile(dir, row.name);
-    // gsettings prints a string in single quotes, or double quotes when it holds a single one.
-    const QString quote = row.uri.contains('\'') ? "\"" : "'";
-    const QString uri = quote + "file://" + dir.path() + "/" + row.uri + quote;
-    const QString filenameQuote = row.filename.contains('\'') ? "\"" : "'";
-    const QString filename = filenameQuote + dir.path() + "/" + row.filename + filenameQuote;
+    if (findProgram("gsettings").isEmpty() || findProgram("glib-compile-schemas").isEmpty())
+        GTEST_SKIP() << "gsettings and glib-compile-schemas (libglib2.0-bin) are not installed";
+    QTemporaryDir schemaDir, config, dir;
+    ScopedVariable schemaPath("GSETTINGS_SCHEMA_DIR", schemaDir.path()), keyfile("GSETTINGS_BACKEND", "keyfile"),
+        configHome("XDG_CONFIG_HOME", config.path());
+    writeFile(schemaDir.filePath("test.gschema.xml"), schemas);
+    ASSERT_TRUE(output(findProgram("glib-compile-schemas"), {schemaDir.path()}));
+    const auto get = [](const QString& schema, const QString& key) {
+        return output(findProgram("gsettings"), {"get", schema, key}).value_or("(failed)").trimmed();
+    };
+    const QString picture = makePictureFile(dir, R"(Tom's "best" `touch PWNED` $HOME & co; back\slash Ölmühle  x.jpg)");
+    // As gsettings prints them: in double quotes (the string holds a single one), '"' and '\' escaped.
+    const QString uri = "\"file://" + dir.path()
+                      + R"(/Tom's%20%22best%22%20%60touch%20PWNED%60%20$HOME%20&%20co;%20back%5Cslash%20%C3%96lm%C3%BChle%20%20x.jpg")";
+    const QString filename = "\"" + dir.path() + R"(/Tom's \"best\" `touch PWNED` $HOME & co; back\\slash Ölmühle  x.jpg")";
 
     LogCapture log;
     GsettingsBackend gnome(GsettingsBackend::Desktop::Gnome, {"eDP-1"});
@@ -268,16 +223,3 @@ TEST_P(GsettingsMangledPhotoNames, GnomeCinnamonAndMateStoreTheFile)
     EXPECT_EQ(get("org.mate.background", "picture-filename"), filename);
     EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join("\n").toStdString();
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, GsettingsMangledPhotoNames,
-    ::testing::Values(
-        GsettingsRow{"DoubleQuotes", R"(My "best" photo.jpg)", R"(My%20%22best%22%20photo.jpg)", R"(My "best" photo.jpg)"},
-        GsettingsRow{"Apostrophe", "Tom's beach.jpg", "Tom's%20beach.jpg", "Tom's beach.jpg"},
-        GsettingsRow{"BothQuotes", R"(Tom's "best".jpg)", R"(Tom's%20%22best%22.jpg)", R"(Tom's \"best\".jpg)"},
-        GsettingsRow{"Backslash", R"(back\slash.jpg)", R"(back%5Cslash.jpg)", R"(back\\slash.jpg)"},
-        GsettingsRow{"Backquotes", "`touch PWNED`.jpg", "%60touch%20PWNED%60.jpg", "`touch PWNED`.jpg"},
-        GsettingsRow{"Variable", "$HOME & co;.jpg", "$HOME%20&%20co;.jpg", "$HOME & co;.jpg"},
-        GsettingsRow{"NonAscii", "Ölmühle.jpg", "%C3%96lm%C3%BChle.jpg", "Ölmühle.jpg"},
-        GsettingsRow{"TwoSpaces", "two  spaces.jpg", "two%20%20spaces.jpg", "two  spaces.jpg"}),
-    [](const auto& info) { return std::string(info.param.row); });

@@ -2,6 +2,7 @@
 // (sway refuses root), every picture checked on a grim screenshot.
 
 #include "DesktopTestKit.h"
+#include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
 #include "platform/desktop/CommandBackends.h"
@@ -19,7 +20,7 @@
 
 namespace {
 
-// One sway for the whole suite; its files live in `base`, open to its user.
+// A headless sway; its files live in `base`, open to its user.
 struct Sway {
     QTemporaryDir base;
     QProcess process;
@@ -68,11 +69,8 @@ struct Sway {
         folder("links/sunnyside", false, open);
         this->linkRuntime.emplace("XDG_RUNTIME_DIR", linkRuntime);
 
-        QFile config(base.filePath("config"));
-        config.open(QIODevice::WriteOnly);
-        config.write("output * bg #000000 solid_color\n");
-        config.close();
-        QFile::setPermissions(config.fileName(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+        const QString config = writeFile(base.filePath("config"), "output * bg #000000 solid_color\n");
+        QFile::setPermissions(config, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
 
         QProcessEnvironment environment;
         environment.insert("PATH", qEnvironmentVariable("PATH"));
@@ -84,7 +82,7 @@ struct Sway {
         process.setWorkingDirectory(work);
         process.setStandardOutputFile(base.filePath("sway.log"));
         process.setStandardErrorFile(base.filePath("sway.log"));
-        QStringList arguments{findProgram("sway"), "-c", config.fileName()};
+        QStringList arguments{findProgram("sway"), "-c", config};
         if (::getuid() == 0)
             arguments = QStringList{"--reuid=nobody", "--regid=" + QString::number(::getpwnam("nobody")->pw_gid),
                                     "--clear-groups", "--"} + arguments;
@@ -132,51 +130,32 @@ struct Sway {
     }
 };
 
-Sway* g_sway = nullptr;
-
 bool near(const QColor& a, const QColor& b)
 {
     return a.isValid() && std::abs(a.red() - b.red()) <= 12 && std::abs(a.green() - b.green()) <= 12
            && std::abs(a.blue() - b.blue()) <= 12;
 }
 
-class SwayRunsPhotoNamesAsCommands : public ::testing::TestWithParam<PhotoName> {
-protected:
-    static void SetUpTestSuite() { g_sway = new Sway; }
-    static void TearDownTestSuite()
-    {
-        delete g_sway;
-        g_sway = nullptr;
-    }
-    void SetUp() override
-    {
-        if (!g_sway->skipReason.isEmpty())
-            GTEST_SKIP() << g_sway->skipReason.toStdString();
-    }
-};
-
 } // namespace
 
-TEST_P(SwayRunsPhotoNamesAsCommands, ThePictureIsSetAndNothingRuns)
+TEST(SwayRunsPhotoNamesAsCommands, ThePictureIsSetAndNothingRuns)
 {
-    // A colour of its own per row: the screenshot proves this picture, not the last.
-    static int row = 0;
-    const QColor colour = QColor::fromHsv((row++ * 47) % 360, 200, 220);
-    QTemporaryDir dir(g_sway->pictures + "/XXXXXX");
+    Sway real;
+    if (!real.skipReason.isEmpty())
+        GTEST_SKIP() << real.skipReason.toStdString();
+    const QColor colour(200, 40, 90); // sway starts out black
+    QTemporaryDir dir(real.pictures + "/XXXXXX");
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
                                           | QFile::ExeOther);
-    const QString picture = makeColourPicture(dir, GetParam().name, colour);
+    const QString picture = makeColourPicture(dir, hostilePhotoName(), colour);
     ASSERT_FALSE(picture.isEmpty());
 
     LogCapture log;
     SwayBackend sway;
     const DesktopResult result = sway.setImage(picture, "HEADLESS-1");
     EXPECT_TRUE(result.ok) << result.errorText.toStdString();
-    EXPECT_TRUE(waitFor([&] { return near(g_sway->centre(), colour); }))
-        << "sway shows " << g_sway->centre().name().toStdString() << ", not " << colour.name().toStdString();
-    EXPECT_EQ(pwnedFiles({g_sway->work, dir.path(), g_sway->base.path()}), QStringList());
+    EXPECT_TRUE(waitFor([&] { return near(real.centre(), colour); }))
+        << "sway shows " << real.centre().name().toStdString() << ", not " << colour.name().toStdString();
+    EXPECT_EQ(pwnedFiles({real.work, dir.path(), real.base.path()}), QStringList());
     EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join("\n").toStdString();
 }
-
-INSTANTIATE_TEST_SUITE_P(Names, SwayRunsPhotoNamesAsCommands, ::testing::ValuesIn(hostilePhotoNames()),
-                         [](const auto& info) { return std::string(info.param.row); });

@@ -1,4 +1,5 @@
 #include "platform/foundation/Bundle.h"
+#include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
 #include <QDir>
@@ -12,9 +13,7 @@ namespace {
 void put(const QString& path, const QByteArray& data = "x")
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
+    writeFile(path, data);
 }
 
 class BundleTest : public ::testing::Test {

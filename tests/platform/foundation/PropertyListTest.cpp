@@ -1,4 +1,5 @@
 #include "platform/foundation/PropertyList.h"
+#include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
 #include <QDateTime>
@@ -13,13 +14,6 @@ QByteArray readAll(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
 }
 
 QVariantMap sampleTree()
@@ -58,8 +52,8 @@ TEST(PropertyList, ReadsBinaryAndHandWrittenListsAndRefusesBrokenOnesWithOneErro
 {
     QTemporaryDir dir;
     const QByteArray broken = "<plist><dict><key>a</key><string>x</dict>";
-    writeAll(dir.filePath("broken.plist"), broken);
-    writeAll(dir.filePath("empty.plist"), "");
+    writeFile(dir.filePath("broken.plist"), broken);
+    writeFile(dir.filePath("empty.plist"), "");
     struct Row {
         const char* name;
         QByteArray data;
