@@ -9,6 +9,7 @@
 #include "platform/image/CIContext.h"
 #include "platform/image/CIFilter.h"
 #include "platform/image/CIGeometry.h"
+#include "platform/image/CIImageFile.h"
 #include "resources/BundleResources.h"
 #include "resources/LXBundleManager.h"
 
@@ -176,7 +177,7 @@ CIImage SWWallpaperMaker::readPhoto(const QString& path, QString* reason, const 
     if (!reason->isEmpty())
         return {};
     // The picture never needs more of the photo than the screen shows.
-    CIImage photo = CIImage::imageWithContentsOfFile(path, screenPixels);
+    CIImage photo = imageWithContentsOfFileDrawnAt(path, screenPixels);
     if (photo.isNull() || photo.extent().isEmpty()) {
         *reason = QStringLiteral("it could not be read as an image");
         return {};

@@ -32,12 +32,6 @@ CIImage CIImage::imageWithContentsOfFile(const QString& path)
     return node ? CIImage(node) : CIImage();
 }
 
-CIImage CIImage::imageWithContentsOfFile(const QString& path, const QSizeF& drawnSize)
-{
-    auto node = Engine::SourceNode::fromFile(path, drawnSize);
-    return node ? CIImage(node) : CIImage();
-}
-
 CIImage CIImage::imageWithQImage(const QImage& image)
 {
     if (image.isNull())

@@ -37,10 +37,6 @@ public:
     // converted to sRGB. nil (logged) when the file cannot be read.
     static CIImage imageWithContentsOfURL(const QUrl& url);
     static CIImage imageWithContentsOfFile(const QString& path);
-    // The same for a picture that will be drawn at no more than `drawnSize`
-    // pixels: its decode starts at once, on a worker thread of the engine,
-    // at the reduction that size allows (the first render waits for it).
-    static CIImage imageWithContentsOfFile(const QString& path, const QSizeF& drawnSize);
     // A copy of the bitmap, extent (0, 0, width, height); its colour space
     // is honoured (sRGB when it has none). nil for a null QImage.
     static CIImage imageWithQImage(const QImage& image);

@@ -4,6 +4,7 @@
 #include "tests/support/Pixels.h"
 
 #include "platform/image/CIBuiltinFilters.h"
+#include "platform/image/CIImageFile.h"
 #include "platform/image/EngineNodes.h"
 #include "tests/support/LogCapture.h"
 
@@ -63,7 +64,7 @@ TEST(SourceMemory, DecodesOnAWorkerAtTheHintedReduction)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         LogCapture log;
-        const CIImage image = CIImage::imageWithContentsOfFile(row.path, QSizeF(160, 120));
+        const CIImage image = imageWithContentsOfFileDrawnAt(row.path, QSizeF(160, 120));
         ASSERT_FALSE(image.isNull());
         const CIImage shown = image.imageByApplyingTransform(QTransform::fromScale(row.renderScale, row.renderScale));
         const CIContext context;
