@@ -124,7 +124,8 @@ int run(const QStringList& arguments)
         return parser.isSet(render) ? fail(QStringLiteral("Use --render or --apply, not both.")) : kNotACommand;
 
     UserDefaults& defaults = UserDefaults::standardUserDefaults();
-    SWWallpaperMaker maker;
+    // The photo is decoded on a worker while the maker (and with it the
+    // image engine) starts, so the photo is asked for first.
     if (parser.isSet(render)) {
         const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d{1,9})x(\\d{1,9})$")).match(parser.value(size));
         if (!m.hasMatch() || m.captured(1).toInt() <= 0 || m.captured(2).toInt() <= 0)
@@ -135,10 +136,11 @@ int run(const QStringList& arguments)
                             .arg(SWWallpaperMaker::kMaxScreenSide));
         if (parser.value(output).isEmpty())
             return fail(QStringLiteral("--render needs --output FILE."));
-        const CIImage photo = SWWallpaperMaker::loadPhoto(QUrl::fromLocalFile(parser.value(render)));
+        const SWScreen screen{QSizeF(m.captured(1).toInt(), m.captured(2).toInt()), !parser.isSet(secondary), QString()};
+        const CIImage photo = SWWallpaperMaker::loadPhoto(QUrl::fromLocalFile(parser.value(render)), screen.pixelSize());
         if (photo.isNull())
             return 1;
-        const SWScreen screen{QSizeF(m.captured(1).toInt(), m.captured(2).toInt()), !parser.isSet(secondary), QString()};
+        SWWallpaperMaker maker;
         const CIImage picture = maker.enhancedImageFor(photo, screen, parser.isSet(scaleUp), !parser.isSet(noLogo));
         const QImage bitmap = SWWallpaperMaker::renderPicture(picture);
         if (bitmap.isNull())
@@ -151,9 +153,10 @@ int run(const QStringList& arguments)
     if (!chooseScreen(parser.value(screenOption), &screen, &error))
         return fail(error);
     const QString path = parser.value(apply);
-    const CIImage photo = SWWallpaperMaker::loadPhoto(QUrl::fromLocalFile(path));
+    const CIImage photo = SWWallpaperMaker::loadPhoto(QUrl::fromLocalFile(path), screen.pixelSize());
     if (photo.isNull())
         return 1;
+    SWWallpaperMaker maker;
     const CIImage picture = maker.enhancedImageFor(photo, screen, defaults.boolForKey(QStringLiteral("scaleUp")),
                                                    defaults.boolForKey(QStringLiteral("showLogo")));
     const QString saved = SWWallpaperMaker::writeBackground(picture, baseName(path));

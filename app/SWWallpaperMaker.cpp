@@ -9,6 +9,7 @@
 #include "platform/image/CIContext.h"
 #include "platform/image/CIFilter.h"
 #include "platform/image/CIGeometry.h"
+#include "platform/image/CIImageFile.h"
 #include "resources/BundleResources.h"
 #include "resources/LXBundleManager.h"
 
@@ -160,22 +161,23 @@ bool SWWallpaperMaker::installBackground(const QString& path, const QString& scr
     return desktop.ok;
 }
 
-CIImage SWWallpaperMaker::loadPhoto(const QUrl& url)
+CIImage SWWallpaperMaker::loadPhoto(const QUrl& url, const QSizeF& screenPixels)
 {
     QString reason;
     const QString path = url.toLocalFile();
-    const CIImage photo = readPhoto(path, &reason);
+    const CIImage photo = readPhoto(path, &reason, screenPixels);
     if (photo.isNull())
         Alert::show(problemTitle, QStringLiteral("The photo '%1' could not be used: %2.").arg(path, reason));
     return photo;
 }
 
-CIImage SWWallpaperMaker::readPhoto(const QString& path, QString* reason)
+CIImage SWWallpaperMaker::readPhoto(const QString& path, QString* reason, const QSizeF& screenPixels)
 {
     *reason = photoProblem(path);
     if (!reason->isEmpty())
         return {};
-    CIImage photo = CIImage::imageWithContentsOfFile(path);
+    // The picture never needs more of the photo than the screen shows.
+    CIImage photo = imageWithContentsOfFileDrawnAt(path, screenPixels);
     if (photo.isNull() || photo.extent().isEmpty()) {
         *reason = QStringLiteral("it could not be read as an image");
         return {};

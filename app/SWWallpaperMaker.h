@@ -51,12 +51,13 @@ public:
     static bool installBackground(const QString& path, const QString& screenName);
 
     // The photo at `url` as an image; nil after the alert "Problem creating
-    // Wallpaper" when it cannot be read as an image.
-    static CIImage loadPhoto(const QUrl& url);
+    // Wallpaper" when it cannot be read as an image. With the screen's size
+    // in pixels its decode starts at once, beside the engine's start.
+    static CIImage loadPhoto(const QUrl& url, const QSizeF& screenPixels = {});
     // The same without the alert: nil with `reason` (in words) set. Only a
     // regular file is opened (a pipe would block), EXIF orientation is
     // applied and photos beyond 268 megapixels are refused unread.
-    static CIImage readPhoto(const QString& path, QString* reason);
+    static CIImage readPhoto(const QString& path, QString* reason, const QSizeF& screenPixels = {});
 
     // The whole picture as an 8-bit bitmap; null after the alert "Problem
     // creating Wallpaper" when any of it could not be rendered.

@@ -6,18 +6,28 @@
 #include <QColorSpace>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 namespace {
+
+// Bottom-up rows (OpenGL's) top down, in place.
+void flipRows(uchar* rows, size_t rowBytes, int height)
+{
+    for (int y = 0; y < height / 2; ++y)
+        std::swap_ranges(rows + size_t(y) * rowBytes, rows + size_t(y + 1) * rowBytes,
+                         rows + size_t(height - 1 - y) * rowBytes);
+}
 
 // The rendered texture covering exactly `rect` at one texel per pixel.
 Engine::Rendered renderExactly(Engine::GL& gl, const CIImage& image, const QRect& rect)
 {
     const Engine::RenderScope scope(image);
     Engine::Rendered r = Engine::renderImage(gl, image, rect, 1.0);
+    // A source may hand out its 8-bit texture: copied, to be read as floats.
     if (!r.isEmpty() && r.area == QRectF(rect) && r.texture->width == rect.width()
-        && r.texture->height == rect.height())
+        && r.texture->height == rect.height() && r.texture->format == gl.floatFormat())
         return r;
     if (r.isEmpty()) {
         static const std::array<float, 4> clear{0, 0, 0, 0};
@@ -71,9 +81,15 @@ bool CIContext::render(const CIImage& image, float* buffer, qsizetype rowFloats,
         return false;
     }
     gl->bindTarget(*r.texture);
-    std::vector<float> rows(size_t(rect.width()) * size_t(rect.height()) * 4);
-    glReadPixels(0, 0, rect.width(), rect.height(), GL_RGBA, GL_FLOAT, rows.data());
     const size_t rowSize = size_t(rect.width()) * 4;
+    if (rowFloats == qsizetype(rowSize)) {
+        // Straight into the caller's rows, turned over in place: no copy.
+        glReadPixels(0, 0, rect.width(), rect.height(), GL_RGBA, GL_FLOAT, buffer);
+        flipRows(reinterpret_cast<uchar*>(buffer), rowSize * sizeof(float), rect.height());
+        return true;
+    }
+    std::vector<float> rows(rowSize * size_t(rect.height()));
+    glReadPixels(0, 0, rect.width(), rect.height(), GL_RGBA, GL_FLOAT, rows.data());
     for (int y = 0; y < rect.height(); ++y)
         std::memcpy(buffer + qsizetype(y) * rowFloats, rows.data() + size_t(rect.height() - 1 - y) * rowSize,
                     rowSize * sizeof(float));
@@ -115,11 +131,10 @@ QImage CIContext::createCGImage(const CIImage& image, const QRectF& rectF) const
         Log::line(lcImage, QStringLiteral("Error: ") + m_lastError);
         return {};
     }
-    std::vector<uchar> rows(size_t(rect.width()) * size_t(rect.height()) * 4);
-    glReadPixels(0, 0, rect.width(), rect.height(), GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
-    const size_t rowSize = size_t(rect.width()) * 4;
-    for (int y = 0; y < rect.height(); ++y)
-        std::memcpy(out.scanLine(y), rows.data() + size_t(rect.height() - 1 - y) * rowSize, rowSize);
+    // Four bytes a pixel: the bitmap's rows are packed, read straight into
+    // them and turned over in place.
+    glReadPixels(0, 0, rect.width(), rect.height(), GL_RGBA, GL_UNSIGNED_BYTE, out.bits());
+    flipRows(out.bits(), size_t(out.bytesPerLine()), rect.height());
     out.setColorSpace(QColorSpace(QColorSpace::SRgb));
     return out;
 }

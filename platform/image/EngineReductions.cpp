@@ -13,35 +13,34 @@ namespace {
 // Each output texel is the mean of the source texels under it (partly
 // covered ones weighted by their share): a box of `ratio` texels. Two by two
 // neighbours are one bilinear read placed by their weights, so a box of
-// three texels costs four reads. An upload holds straight colours with rows
-// top down; working textures hold premultiplied ones bottom up.
+// three texels costs four reads. An upload holds straight colours, working
+// textures premultiplied ones.
 const char* const kBoxReducePass = R"(
 uniform sampler2D _ci_src;
 uniform vec2 _ci_ratio; // source texels per output texel
 uniform vec2 _ci_have;  // source texels in use
 uniform vec2 _ci_unit;  // one over the source texture's real size
 uniform vec2 _ci_start; // source texels before the first box
-uniform int _ci_upload;
+uniform int _ci_straight;
 float _ci_cover(float i, float a, float b) { return max(min(b, i + 1.0) - max(a, i), 0.0); }
 void main() {
     vec2 a = floor(gl_FragCoord.xy) * _ci_ratio + _ci_start;
     vec2 b = a + _ci_ratio;
     vec2 i0 = floor(a);
     ivec2 n = ivec2(ceil(b) - i0);
-    float upload = float(_ci_upload);
+    float straight = float(_ci_straight);
     vec4 sum = vec4(0.0);
     for (int y = 0; y < n.y; y += 2) {
         float j = i0.y + float(y);
         float w0 = _ci_cover(j, a.y, b.y), w1 = _ci_cover(j + 1.0, a.y, b.y);
         float wy = w0 + w1;
         float ty = j + 0.5 + w1 / max(wy, 1e-6);
-        ty = mix(ty, _ci_have.y - ty, upload);
         for (int x = 0; x < n.x; x += 2) {
             float i = i0.x + float(x);
             float v0 = _ci_cover(i, a.x, b.x), v1 = _ci_cover(i + 1.0, a.x, b.x);
             float wx = v0 + v1;
             vec4 c = textureLod(_ci_src, vec2(i + 0.5 + v1 / max(wx, 1e-6), ty) * _ci_unit, 0.0);
-            c.rgb *= mix(1.0, c.a, upload);
+            c.rgb *= mix(1.0, c.a, straight);
             sum += (wx * wy) * c;
         }
     }
@@ -51,7 +50,7 @@ void main() {
 
 } // namespace
 
-Rendered boxReduce(GL& gl, TexturePtr source, const QRectF& area, int width, int height, bool upload,
+Rendered boxReduce(GL& gl, TexturePtr source, const QRectF& area, int width, int height, bool straight,
                    const Boxes* boxes)
 {
     static GLuint program = 0;
@@ -70,12 +69,12 @@ Rendered boxReduce(GL& gl, TexturePtr source, const QRectF& area, int width, int
             glUniform2f(gl.uniform(p, "_ci_start"), float(start.x()), float(start.y()));
             glUniform2f(gl.uniform(p, "_ci_have"), float(from->width), float(from->height));
             glUniform2f(gl.uniform(p, "_ci_unit"), 1.f / float(from->allocWidth), 1.f / float(from->allocHeight));
-            glUniform1i(gl.uniform(p, "_ci_upload"), upload ? 1 : 0);
+            glUniform1i(gl.uniform(p, "_ci_straight"), straight ? 1 : 0);
         });
         if (step.isEmpty() || (w == width && h == height))
             return step;
         source = step.texture;
-        upload = false;
+        straight = false;
     }
 }
 

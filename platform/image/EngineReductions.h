@@ -29,8 +29,8 @@ struct Boxes {
 // `source` (its texels in use) averaged down to width x height texels over
 // the same `area`, by boxes of at most four texels a step so that each
 // output texel reads at most 3 x 3 times; with `boxes`, in one pass by those
-// boxes. `upload`: the source holds straight colours with rows top down.
-Rendered boxReduce(GL& gl, TexturePtr source, const QRectF& area, int width, int height, bool upload,
+// boxes. `straight`: the source holds straight (not premultiplied) colours.
+Rendered boxReduce(GL& gl, TexturePtr source, const QRectF& area, int width, int height, bool straight,
                    const Boxes* boxes = nullptr);
 
 // Boxes of 1 / density pixels from the image's origin, for reads at

@@ -13,13 +13,42 @@ namespace Engine {
 
 namespace {
 
+// Qt's own 32-bit formats, so that a decoded JPEG (RGB32) needs no copy:
+// bytes B, G, R, A on little-endian machines, swizzled back by the texture.
 QImage toWorkingBitmap(QImage image)
 {
     if (image.colorSpace().isValid() && image.colorSpace() != QColorSpace(QColorSpace::SRgb))
         image.convertToColorSpace(QColorSpace(QColorSpace::SRgb));
-    if (image.format() != QImage::Format_RGBA8888)
-        image = image.convertToFormat(QImage::Format_RGBA8888);
+    const bool alpha = image.hasAlphaChannel();
+    const QImage::Format wanted = Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+                                      ? (alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32)
+                                      : (alpha ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888);
+    if (image.format() != wanted)
+        image = image.convertToFormat(wanted);
     return image;
+}
+
+bool bgraBytes(const QImage& image)
+{
+    return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32;
+}
+
+// Runs on a worker thread as well: no OpenGL, no logging.
+SourceNode::Decoded decodeFile(const QString& path, const QSize& stored, int denominator)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    if (denominator > 1)
+        reader.setScaledSize(QSize((stored.width() + denominator - 1) / denominator,
+                                   (stored.height() + denominator - 1) / denominator));
+    SourceNode::Decoded d;
+    d.denominator = denominator;
+    const QImage image = reader.read();
+    if (image.isNull())
+        d.error = reader.errorString();
+    else
+        d.image = toWorkingBitmap(image);
+    return d;
 }
 
 // Largest converted picture a source keeps between renders.
@@ -28,10 +57,8 @@ constexpr double kWholeCacheBytes = 96.0 * 1024 * 1024;
 const char* const kUploadPass = R"(
 uniform sampler2D _ci_src;
 void main() {
-    // Bitmap rows run top down, ours bottom up. An sRGB texture: reads are
-    // already linear light.
-    vec2 uv = gl_FragCoord.xy / vec2(textureSize(_ci_src, 0));
-    vec4 c = textureLod(_ci_src, vec2(uv.x, 1.0 - uv.y), 0.0);
+    // An sRGB texture: reads are already linear light.
+    vec4 c = texelFetch(_ci_src, ivec2(gl_FragCoord.xy), 0);
     _ci_out = vec4(c.rgb * c.a, c.a);
 }
 )";
@@ -42,10 +69,11 @@ std::shared_ptr<SourceNode> SourceNode::fromImage(const QImage& image)
 {
     auto node = std::shared_ptr<SourceNode>(new SourceNode(QRectF(0, 0, image.width(), image.height())));
     node->m_decoded = toWorkingBitmap(image);
+    node->m_decodedSize = node->m_decoded.size();
     return node;
 }
 
-std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path)
+std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path, const QSizeF& drawnSize)
 {
     QImageReader reader(path);
     reader.setAutoTransform(true);
@@ -60,41 +88,61 @@ std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path)
     auto node = std::shared_ptr<SourceNode>(new SourceNode(QRectF(0, 0, upright.width(), upright.height())));
     node->m_path = path;
     node->m_fileSize = stored;
+    // Decoded while the caller goes on (OpenGL starting, programs compiling).
+    const double detail = std::min(1.0, std::max(drawnSize.width() / upright.width(), drawnSize.height() / upright.height()));
+    if (detail > 0)
+        node->m_pending = std::async(std::launch::async, decodeFile, path, stored, node->denominatorFor(detail));
     return node;
 }
 
-QImage SourceNode::decoded(double detail) const
+SourceNode::~SourceNode()
 {
-    if (m_path.isEmpty())
-        return m_decoded;
+    if (m_pending.valid())
+        m_pending.wait();
+}
+
+int SourceNode::denominatorFor(double detail) const
+{
     // Power-of-two reductions are what JPEG decodes at almost no cost.
     int denominator = 1;
     // A few percent fewer texels than pixels go unseen; a whole step more
     // decoding does not.
     while (denominator < 8 && 1.0 / (denominator * 2) >= detail * 0.9)
         denominator *= 2;
-    const QSize wanted((m_fileSize.width() + denominator - 1) / denominator,
-                       (m_fileSize.height() + denominator - 1) / denominator);
+    return denominator;
+}
+
+QImage SourceNode::decoded(double detail) const
+{
+    if (m_path.isEmpty())
+        return m_decoded;
+    const int denominator = denominatorFor(detail);
     if (!m_decoded.isNull() && m_decodedDenominator <= denominator)
         return m_decoded;
-    QImageReader reader(m_path);
-    reader.setAutoTransform(true);
-    if (denominator > 1)
-        reader.setScaledSize(wanted);
-    QImage image = reader.read();
-    if (image.isNull()) {
+    Decoded d;
+    if (m_pending.valid()) {
+        d = m_pending.get();
+        ++m_decodeCount;
+        if (!d.image.isNull() && d.denominator > denominator)
+            d = {}; // too coarse for this render
+    }
+    if (d.image.isNull() && d.error.isEmpty()) {
+        d = decodeFile(m_path, m_fileSize, denominator);
+        ++m_decodeCount;
+    }
+    if (d.image.isNull()) {
         // Decoded on demand, so this is the first moment a damaged file shows.
         GL* gl = GL::instance();
-        const QString reason = QStringLiteral("cannot decode image file '%1': %2").arg(m_path, reader.errorString());
+        const QString reason = QStringLiteral("cannot decode image file '%1': %2").arg(m_path, d.error);
         if (gl)
             gl->noteFailure(reason);
         else
             Log::line(lcImage, QStringLiteral("Error: ") + reason);
         return {};
     }
-    m_decoded = toWorkingBitmap(image);
-    m_decodedDenominator = denominator;
-    ++m_decodeCount;
+    m_decoded = d.image;
+    m_decodedSize = m_decoded.size();
+    m_decodedDenominator = d.denominator;
     return m_decoded;
 }
 
@@ -131,32 +179,51 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     if (!upload)
         return {};
     glBindTexture(GL_TEXTURE_2D, upload->id);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, int(image.bytesPerLine() / 4));
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, x0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, image.height() - y1);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, image.constBits());
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    static GLuint program = 0;
-    if (!program)
-        program = passProgram(gl, 0, kUploadPass);
+    const bool bgra = bgraBytes(image);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_R, bgra ? GL_BLUE : GL_RED);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_B, bgra ? GL_RED : GL_BLUE);
+    // Row by row, bottom up: the texture then has the engine's orientation
+    // and an opaque picture can be read as it is.
+    for (int t = 0; t < h; ++t)
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, t, w, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+                        image.constScanLine(image.height() - 1 - (y0 + t)) + qsizetype(x0) * 4);
     // Converted at the detail asked for when that is less than decoded:
     // the float copy is never larger than the render needs.
     const double keep = std::clamp(detail / std::min(sx, sy), 0.0, 1.0);
     const int ow = keep < 0.999 ? std::max(1, int(std::ceil(w * keep))) : w;
     const int oh = keep < 0.999 ? std::max(1, int(std::ceil(h * keep))) : h;
     const QRectF area(x0 / sx, y0 / sy, w / sx, h / sy);
-    // Fewer texels than decoded: every output texel averages what it covers.
-    Rendered result = ow < w || oh < h ? boxReduce(gl, upload, area, ow, oh, true)
-                                       : runPass(gl, program, area, ow, oh, {}, [&](GLuint p) {
-                                             gl.bindTexture(0, *upload, true);
-                                             glUniform1i(gl.uniform(p, "_ci_src"), 0);
-                                         });
-    const double bytes = 16.0 * ow * oh;
-    if (!result.isEmpty() && w == image.width() && h == image.height() && bytes <= kWholeCacheBytes) {
+    const bool wholeImage = w == image.width() && h == image.height();
+    // An opaque picture is already premultiplied linear light when read
+    // through its sRGB texture, and read at no more than a tenth fewer texels
+    // than it holds it skips nothing: kept as it is (8 bits a channel, no
+    // pass). Only when kept, so that nobody blends onto it in place.
+    const bool asIs = !image.hasAlphaChannel() && keep >= 0.9 && wholeImage && 4.0 * w * h <= kWholeCacheBytes;
+    Rendered result;
+    if (asIs) {
+        result = {upload, area};
+    } else if (ow < w || oh < h) {
+        // Fewer texels than decoded: every output texel averages what it covers.
+        result = boxReduce(gl, upload, area, ow, oh, true);
+    } else {
+        static GLuint program = 0;
+        if (!program)
+            program = passProgram(gl, 0, kUploadPass);
+        result = runPass(gl, program, area, ow, oh, {}, [&](GLuint p) {
+            gl.bindTexture(0, *upload, false);
+            glUniform1i(gl.uniform(p, "_ci_src"), 0);
+        });
+    }
+    if (result.isEmpty())
+        return result;
+    const double bytes = (asIs ? 4.0 : 16.0) * result.texture->width * result.texture->height;
+    if (wholeImage && bytes <= kWholeCacheBytes) {
         m_whole = result;
-        m_wholeDetail = std::min(sx, sy) * std::min(double(ow) / w, double(oh) / h);
+        m_wholeDetail = std::min(sx, sy) * std::min(double(result.texture->width) / w, double(result.texture->height) / h);
+        // A file is decoded again if a later render needs more detail than
+        // this; no second full-size copy is kept meanwhile.
+        if (!m_path.isEmpty())
+            m_decoded = QImage();
     }
     return result;
 }

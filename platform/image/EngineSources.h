@@ -1,30 +1,48 @@
 #pragma once
 // Internal to the image engine: the nodes that make pixels from nothing but
-// their own data. Main thread only.
+// their own data. Main thread only; a file source may decode on a worker
+// thread of its own, which never touches OpenGL or the engine.
 
 #include "platform/image/EnginePasses.h"
 
+#include <future>
+
 namespace Engine {
 
-// Pixels from a bitmap or a file; RGBA 8-bit sRGB unpremultiplied in memory,
-// converted to linear premultiplied floats on upload of the needed part.
+// Pixels from a bitmap or a file; 8-bit sRGB unpremultiplied in memory (in
+// the byte order Qt keeps them), converted to linear premultiplied on upload
+// of the needed part.
 class SourceNode final : public ImageNode {
 public:
     static std::shared_ptr<SourceNode> fromImage(const QImage& image);
-    static std::shared_ptr<SourceNode> fromFile(const QString& path); // nullptr logged
+    // nullptr (logged) when the file is not a picture. With a `drawnSize`
+    // (the most pixels renders will draw it at; empty for none) the decode
+    // starts at once on a worker thread at the reduction that allows; the
+    // first render waits for it and decodes again if it needs more detail.
+    static std::shared_ptr<SourceNode> fromFile(const QString& path, const QSizeF& drawnSize = {});
+    ~SourceNode() override;
     Rendered render(GL& gl, const QRect& region, double detail) const override;
     // How many times a file was decoded and at which scale (tests, benchmarks).
     int decodeCount() const { return m_decodeCount; }
-    QSize lastDecodedSize() const { return m_decoded.size(); }
+    QSize lastDecodedSize() const { return m_decodedSize; }
+
+    struct Decoded {
+        QImage image;
+        QString error; // why the file did not decode (image null)
+        int denominator = 0;
+    };
 
 private:
     using ImageNode::ImageNode;
     QImage decoded(double detail) const;
+    int denominatorFor(double detail) const;
     QString m_path;
     QSize m_fileSize; // stored (unrotated) size of the file
     mutable QImage m_decoded;
+    mutable QSize m_decodedSize;
     mutable int m_decodedDenominator = 0; // the reduction of m_decoded
     mutable int m_decodeCount = 0;
+    mutable std::future<Decoded> m_pending; // a decode running on a worker
     mutable Rendered m_whole; // the whole decoded picture, converted
     mutable double m_wholeDetail = 0;
 };

@@ -207,6 +207,7 @@ TexturePtr GL::texture(int width, int height, GLenum format)
     auto roundUp = [this](int n) { return std::min(m_maxTextureSize, (n + 63) / 64 * 64); };
     result->allocWidth = slack ? roundUp(width) : width;
     result->allocHeight = slack ? roundUp(height) : height;
+    ++m_allocationCount;
     glGenTextures(1, &result->id);
     glBindTexture(GL_TEXTURE_2D, result->id);
     glTexStorage2D(GL_TEXTURE_2D, 1, format, result->allocWidth, result->allocHeight);

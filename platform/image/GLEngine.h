@@ -56,6 +56,8 @@ public:
     // Binds `texture` to unit `unit` with linear or nearest filtering.
     void bindTexture(int unit, const Texture& texture, bool linear);
 
+    // The internal format of working textures.
+    GLenum floatFormat() const { return m_floatFormat; }
     int maxTextureSize() const { return m_maxTextureSize; }
     QString renderer() const { return m_renderer; }
     QString version() const { return m_version; }
@@ -70,9 +72,11 @@ public:
     quint64 failureCount() const { return m_failureCount; }
     QString lastFailure() const { return m_lastFailure; }
 
-    // Passes drawn since start (tests, benchmarks).
+    // Passes drawn and textures allocated (not served by the pool) since
+    // start (tests, benchmarks).
     quint64 passCount() const { return m_passCount; }
     void countPass() { ++m_passCount; }
+    quint64 textureAllocationCount() const { return m_allocationCount; }
 
     // Pool bookkeeping.
     void recycle(GLuint id, int width, int height, GLenum format);
@@ -103,6 +107,7 @@ private:
     double m_startupMs = 0;
     quint64 m_failureCount = 0;
     quint64 m_passCount = 0;
+    quint64 m_allocationCount = 0;
     QString m_lastFailure;
     void* m_display = nullptr;
     void* m_context = nullptr;
