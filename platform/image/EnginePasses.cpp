@@ -79,6 +79,11 @@ RenderScope::~RenderScope()
     g_scope = m_data->outer;
 }
 
+bool sharedInRender(const ImageNode* node)
+{
+    return g_scope && g_scope->shared.contains(node);
+}
+
 Rendered renderImage(GL& gl, const CIImage& image, const QRect& region, double detail)
 {
     if (image.isNull() || region.isEmpty())
