@@ -19,7 +19,8 @@ namespace Engine {
 
 namespace {
 
-bool g_enabled = true;
+// SUNNYSIDE_FUSION=0 turns it off, to measure what it saves.
+bool g_enabled = qEnvironmentVariable("SUNNYSIDE_FUSION") != QLatin1String("0");
 // Sampler slots of one fused pass (OpenGL ES 3.0 guarantees 16).
 constexpr int kMaxReads = 16;
 

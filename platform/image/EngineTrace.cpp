@@ -4,6 +4,8 @@
 
 #include <cxxabi.h>
 
+#include <QElapsedTimer>
+
 #include <QHash>
 
 #include <cstdio>
@@ -59,10 +61,15 @@ void tracePass(GL& gl, const Texture& target, const QRect& viewport, GLuint prog
 {
     if (!tracingPasses())
         return;
+    // Waits for the pass: the time is its own plus the work since the last.
+    static QElapsedTimer clock;
+    glFinish();
+    const double ms = clock.isValid() ? double(clock.nsecsElapsed()) / 1e6 : 0.0;
     const bool bytes = target.format == GL_RGBA8 || target.format == GL_SRGB8_ALPHA8;
-    std::fprintf(stderr, "pass %llu: %dx%d of %dx%d %s program %u samplers %d%s %s\n",
+    std::fprintf(stderr, "pass %llu: %dx%d of %dx%d %s program %u samplers %d%s %s %.1f ms\n",
                  static_cast<unsigned long long>(gl.passCount()), viewport.width(), viewport.height(), target.width,
-                 target.height, bytes ? "bytes" : "float", program, samplers, blend ? " blend" : "", g_label);
+                 target.height, bytes ? "bytes" : "float", program, samplers, blend ? " blend" : "", g_label, ms);
+    clock.start();
 }
 
 } // namespace Engine

@@ -1,8 +1,9 @@
 #pragma once
 // Internal to the image engine: with SUNNYSIDE_TRACE_PASSES=1 in the
 // environment every pass prints one line to standard error (its number,
-// size, texel format, program, sampler count and the node kind that drew
-// it), to see which passes a render makes. Costs nothing otherwise.
+// size, texel format, program, sampler count, the node kind that drew it,
+// and the milliseconds since the last pass, waiting for each), to see which
+// passes a render makes and what they cost. Costs nothing otherwise.
 // Main thread only.
 
 #include "platform/image/GLEngine.h"

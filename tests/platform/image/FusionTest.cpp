@@ -53,6 +53,11 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
     const CIImage photo = CIImage::imageWithQImage(bitmap(3, 2, {{255, 0, 0, 128}, {0, 255, 0, 255}, {30, 60, 250, 255},
                                                                  {200, 90, 9, 30}, {255, 255, 255, 255}, {0, 0, 0, 0}}));
     const CIImage scaled = photo.imageByApplyingTransform(QTransform(5.3, 0, 0, 4.1, 1.5, 0.25));
+    QImage checks(47, 31, QImage::Format_RGBA8888);
+    for (int y = 0; y < checks.height(); ++y)
+        for (int x = 0; x < checks.width(); ++x)
+            checks.setPixelColor(x, y, QColor((x * 37) % 256, (x + y) % 2 * 255, (y * 53) % 256, 255));
+    const CIImage shrunk = CIImage::imageWithQImage(checks).imageByApplyingTransform(QTransform(0.4247, 0, 0, 0.4247, 0.3, 0.6));
     const CIImage back = solid(CIColor(0.1, 0.5, 0.3, 0.6), QRectF(-3, -2, 30, 12));
     const CIImage shadow = blurred(solid(CIColor(0, 0, 0, 1), QRectF(2, 2, 9, 5)), 2.5);
     CIBlendWithMask mask;
@@ -70,6 +75,7 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
         quint64 fewerPasses; // than node by node
     } rows[] = {
         {"kernel of kernel of a scaled move", inverted(inverted(scaled)), 2},
+        {"shrunk photo over a colour", shrunk.imageByCompositingOverImage(back), 1},
         {"source over, crop, colour", scaled.imageByCompositingOverImage(back).imageByCroppingToRect(QRectF(0, 1, 14, 7)), 1},
         {"over a shadow and a colour", inverted(scaled).imageByCompositingOverImage(shadow.imageByCompositingOverImage(back)), 3},
         {"blend with mask and whole-pixel move", mask.outputImage(), 3},
