@@ -119,6 +119,9 @@ QList<std::shared_ptr<CIKernel>> CIKernel::kernelsWithString(const QString& text
         QString log;
         kernel->m_program = gl->program(routine.source, &log);
         kernel->m_source = routine.source;
+        kernel->m_pointwise = routine.pointwise;
+        kernel->m_helpers = routine.helpers;
+        kernel->m_readsDestCoord = routine.readsDestCoord;
         if (!kernel->m_program) {
             Log::line(lcImage, QStringLiteral("Error: kernel routine '%1' does not compile: %2")
                                    .arg(routine.name, log.simplified()));

@@ -66,6 +66,12 @@ public:
     // Engine side: the linked GL program and its fragment shader text.
     unsigned programId() const { return m_program; }
     const QString& shaderSource() const { return m_source; }
+    // For fused passes (see KernelTranslation::Routine): the routine as a
+    // function of its samplers' colours (empty: not fusable), the text's
+    // helpers, and whether the text reads destCoord().
+    const QString& pointwiseSource() const { return m_pointwise; }
+    const QString& helperSource() const { return m_helpers; }
+    bool readsDestCoord() const { return m_readsDestCoord; }
 
 private:
     CIImage applyInternal(const QRectF* extent, const ROICallback& roi, const QVariantList& arguments,
@@ -76,6 +82,9 @@ private:
     ROICallback m_roi;
     unsigned m_program = 0;
     QString m_source;
+    QString m_pointwise;
+    QString m_helpers;
+    bool m_readsDestCoord = false;
 };
 
 using CIKernelPtr = std::shared_ptr<CIKernel>;

@@ -1,5 +1,8 @@
 #include "platform/image/EnginePasses.h"
 
+#include "platform/image/EngineOptimiser.h"
+#include "platform/image/EngineTrace.h"
+
 namespace Engine {
 
 const char* const kEncodeBytes = R"(
@@ -19,6 +22,9 @@ Rendered renderBytes(GL& gl, const CIImage& image, const QRect& rect)
         return {};
     const RenderScope scope(image);
     if (!image.isNull() && clip(rect, image.extent()) == rect) {
+        if (Rendered fused = renderFused(gl, *image.node(), rect, true); !fused.isEmpty())
+            return fused;
+        const PassLabel label(image.node().get());
         Rendered bytes = image.node()->renderBytes(gl, rect);
         if (!bytes.isEmpty())
             return bytes;

@@ -2,6 +2,7 @@
 
 #include "platform/image/EngineBlurs.h"
 #include "platform/image/EngineGeometry.h"
+#include "platform/image/EngineOptimiser.h"
 
 namespace Engine {
 
@@ -20,6 +21,8 @@ Rendered SourceOverNode::render(GL& gl, const QRect& region, double) const
     const QRect out = clip(region, m_extent);
     if (out.isEmpty())
         return {};
+    if (Rendered fused = renderFused(gl, *this, out, false); !fused.isEmpty())
+        return fused;
     TexturePtr target;
     {
         Rendered base = renderImage(gl, background, out, 1.0);

@@ -1,6 +1,7 @@
 #include "platform/image/EngineKernels.h"
 
 #include "platform/image/CIKernel.h"
+#include "platform/image/EngineOptimiser.h"
 
 namespace Engine {
 
@@ -30,6 +31,8 @@ Rendered KernelNode::render(GL& gl, const QRect& region, double) const
         out = clip(out, m_definition.extent());
     if (out.isEmpty())
         return {};
+    if (Rendered fused = renderFused(gl, *this, out, false); !fused.isEmpty())
+        return fused;
     return run(gl, out, false);
 }
 

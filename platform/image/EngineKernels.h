@@ -24,6 +24,12 @@ public:
     Rendered render(GL& gl, const QRect& region, double detail) const override;
     Rendered renderBytes(GL& gl, const QRect& region) const override;
     void forEachInput(const std::function<void(const CIImage&)>& visit) const override;
+    // For the optimiser: the routine, its samplers and other values (in
+    // the order of its parameters), and what sampler `i` needs for `out`.
+    const CIKernel& kernel() const { return *m_kernel; }
+    const std::vector<CISampler>& samplers() const { return m_samplers; }
+    const std::vector<std::array<float, 4>>& values() const { return m_values; }
+    QRectF inputRegion(int i, const QRectF& out) const { return m_roi ? m_roi(i, out, m_userInfo) : out; }
 
 private:
     Rendered run(GL& gl, const QRect& out, bool bytes) const;

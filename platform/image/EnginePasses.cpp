@@ -2,6 +2,7 @@
 
 #include "platform/image/EngineBlurs.h"
 #include "platform/image/EngineGeometry.h"
+#include "platform/image/EngineTrace.h"
 
 #include <QHash>
 #include <QSet>
@@ -78,6 +79,11 @@ RenderScope::~RenderScope()
     g_scope = m_data->outer;
 }
 
+bool sharedInRender(const ImageNode* node)
+{
+    return g_scope && g_scope->shared.contains(node);
+}
+
 Rendered renderImage(GL& gl, const CIImage& image, const QRect& region, double detail)
 {
     if (image.isNull() || region.isEmpty())
@@ -87,6 +93,7 @@ Rendered renderImage(GL& gl, const CIImage& image, const QRect& region, double d
         return {};
     const double d = std::clamp(detail, 1e-3, 1.0);
     const ImageNode* node = image.node().get();
+    const PassLabel label(node);
     if (!g_scope || !g_scope->shared.contains(node))
         return node->render(gl, r, d);
     // Reached along several paths: rendered once, reused (read only, since
@@ -236,6 +243,7 @@ void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF& area,
     }
     gl.drawQuad();
     gl.countPass();
+    tracePass(gl, target, viewport, program, n, blend);
     if (blend)
         glDisable(GL_BLEND);
 }
@@ -310,6 +318,7 @@ PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool cla
         if (r.isEmpty())
             return s;
         // Shared nodes come from the render's cache, at full size.
+        const PassLabel label(inner.node().get());
         s.rendered = g_scope && g_scope->shared.contains(inner.node().get()) ? renderImage(gl, inner, r, 1.0)
                                                                             : inner.node()->renderSmooth(gl, r);
         return s;

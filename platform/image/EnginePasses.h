@@ -65,6 +65,10 @@ private:
     std::unique_ptr<Data> m_data;
 };
 
+// True while a render reaches `node` along several paths: it is then
+// rendered once and reused, so a fused pass reads it instead of redoing it.
+bool sharedInRender(const ImageNode* node);
+
 // Renders `image` for the region; empty for nil or outside its extent.
 Rendered renderImage(GL& gl, const CIImage& image, const QRect& region, double detail = 1.0);
 // `image` for exactly `rect` in premultiplied 8-bit sRGB (a byte texture),

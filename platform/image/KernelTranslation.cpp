@@ -176,15 +176,58 @@ QString translateWords(QString code)
     return code;
 }
 
+// `span` as a plain function of its samplers' colours at the pixel, or
+// empty when a sampler is used in any other way than
+// sample(s, samplerCoord(s)) (conservative: any other mention refuses).
+QString pointwiseFunction(const QString& code, const Span& span, const QList<CIKernel::Parameter>& parameters)
+{
+    const qsizetype open = code.indexOf(u'{', span.start);
+    if (open < 0 || open >= span.end)
+        return {};
+    QString body = code.mid(open, span.end - open);
+    QStringList signature;
+    for (const CIKernel::Parameter& p : parameters) {
+        const bool sampler = p.type == CIKernel::ParameterType::Sampler;
+        signature << (sampler ? QStringLiteral("vec4 ") : glslType(p.type) + u' ') + p.name;
+        if (!sampler)
+            continue;
+        const QString n = QRegularExpression::escape(p.name);
+        const QRegularExpression read(QStringLiteral(R"(\bsample\s*\(\s*%1\s*,\s*samplerCoord\s*\(\s*%1\s*\)\s*\))").arg(n));
+        const QRegularExpression mention(QStringLiteral(R"(\b%1\b)").arg(n));
+        qsizetype reads = 0, mentions = 0;
+        for (auto it = read.globalMatch(body); it.hasNext(); it.next())
+            ++reads;
+        for (auto it = mention.globalMatch(body); it.hasNext(); it.next())
+            ++mentions;
+        if (mentions != 2 * reads)
+            return {};
+        body.replace(read, p.name);
+    }
+    return QStringLiteral("vec4 _ci_routine(%1) ").arg(signature.join(QStringLiteral(", "))) + translateWords(body) + u'\n';
+}
+
 } // namespace
 
 namespace KernelTranslation {
+
+QString builtins()
+{
+    return QString::fromLatin1(kBuiltins);
+}
 
 QList<Routine> translate(const QString& text)
 {
     QList<Routine> result;
     const QString code = withoutComments(text);
     const QList<Span> spans = findRoutines(code);
+    QString helpers = code;
+    for (const Span& span : spans)
+        for (qsizetype i = span.start; i < span.end; ++i)
+            if (helpers[i] != u'\n')
+                helpers[i] = u' ';
+    helpers = translateWords(helpers);
+    static const QRegularExpression destCoord(QStringLiteral(R"(\bdestCoord\b)"));
+    const bool readsDestCoord = code.contains(destCoord);
     for (const Span& span : spans) {
         Routine routine;
         routine.name = span.name;
@@ -220,6 +263,9 @@ QList<Routine> translate(const QString& text)
             + QStringLiteral("\nvoid main() {\n    _ci_dc = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;\n"
                              "    _ci_out = %1(%2);\n}\n")
                   .arg(routine.name, call);
+        routine.pointwise = pointwiseFunction(code, span, routine.parameters);
+        routine.helpers = helpers;
+        routine.readsDestCoord = readsDestCoord;
         result.append(routine);
     }
     return result;

@@ -18,9 +18,19 @@ struct Routine {
     int samplerCount = 0;
     QString source; // the whole shader; empty when `error` is set
     QString error;  // why the parameters could not be read; empty when none
+    // For passes that fuse several nodes: the routine as a plain function
+    // `vec4 _ci_routine(...)` taking each sampler's colour at the pixel as
+    // a vec4. Empty when the routine may read a sampler anywhere but at
+    // its own samplerCoord (then it cannot be fused).
+    QString pointwise;
+    QString helpers;            // the text's other code, every routine blanked
+    bool readsDestCoord = false; // the text mentions destCoord()
 };
 
 // Every routine `kernel vec4 name(...) { ... }` of `text`, in its order.
 QList<Routine> translate(const QString& text);
+// The built-in functions every routine's shader has (after the sampler
+// declarations), for fused passes.
+QString builtins();
 
 } // namespace KernelTranslation

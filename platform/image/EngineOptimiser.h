@@ -1,0 +1,25 @@
+#pragma once
+// Internal to the image engine: the recipe optimiser. Before a node renders,
+// the chain of per-pixel work under it (pointwise kernels, source over,
+// crops, constant colours, the shadow's closed form, whole-pixel moves, and
+// scaled moves of what lies under them) becomes one program and one pass;
+// everything else under the chain (blurs, reductions, shared nodes, kernels
+// that read elsewhere) is rendered as usual and read through its sampler
+// mapping. Programs are cached by their text, which depends only on the
+// chain's shape, never on sizes or values. Main thread only.
+
+#include "platform/image/EnginePasses.h"
+
+namespace Engine {
+
+// `root` for `region` (inside its extent) in one pass: a float texture, or
+// with `bytes` a byte texture encoded to 8-bit sRGB. Empty when fusing saves
+// fewer than two passes, when fusion is off, or when the fused program does
+// not compile (the caller then renders node by node).
+Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes);
+
+// On by default; tests turn it off to render node by node.
+void setFusionEnabled(bool enabled);
+bool fusionEnabled();
+
+} // namespace Engine

@@ -1,0 +1,108 @@
+// Chains of per-pixel work rendered in one fused pass give what rendering
+// them node by node gives, in fewer passes; a kernel that reads elsewhere
+// stays out of the chain and stays right.
+
+#include "tests/support/Pixels.h"
+
+#include "platform/image/CIBuiltinFilters.h"
+#include "platform/image/CIKernel.h"
+#include "platform/image/EngineOptimiser.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+quint64 passes() { return Engine::GL::instance()->passCount(); }
+
+CIImage inverted(const CIImage& image)
+{
+    CIColorInvert invert;
+    invert.inputImage = boxed(image);
+    return invert.outputImage();
+}
+
+CIImage blurred(const CIImage& image, double radius)
+{
+    CIGaussianBlur blur;
+    blur.inputImage = boxed(image);
+    blur.inputRadius = radius;
+    return blur.outputImage();
+}
+
+struct Renders {
+    quint64 passes;
+    std::vector<float> floats;
+    QImage bytes;
+};
+
+Renders render(const CIImage& image, const QRect& rect, bool fused)
+{
+    Engine::setFusionEnabled(fused);
+    const quint64 before = passes();
+    Renders r{0, CIContext().renderToFloats(image, QRectF(rect)), {}};
+    r.passes = passes() - before;
+    r.bytes = CIContext().createCGImage(image, QRectF(rect));
+    Engine::setFusionEnabled(true);
+    return r;
+}
+
+} // namespace
+
+TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
+{
+    const CIImage photo = CIImage::imageWithQImage(bitmap(3, 2, {{255, 0, 0, 128}, {0, 255, 0, 255}, {30, 60, 250, 255},
+                                                                 {200, 90, 9, 30}, {255, 255, 255, 255}, {0, 0, 0, 0}}));
+    const CIImage scaled = photo.imageByApplyingTransform(QTransform(5.3, 0, 0, 4.1, 1.5, 0.25));
+    QImage checks(47, 31, QImage::Format_RGBA8888);
+    for (int y = 0; y < checks.height(); ++y)
+        for (int x = 0; x < checks.width(); ++x)
+            checks.setPixelColor(x, y, QColor((x * 37) % 256, (x + y) % 2 * 255, (y * 53) % 256, 255));
+    const CIImage shrunk = CIImage::imageWithQImage(checks).imageByApplyingTransform(QTransform(0.4247, 0, 0, 0.4247, 0.3, 0.6));
+    const CIImage back = solid(CIColor(0.1, 0.5, 0.3, 0.6), QRectF(-3, -2, 30, 12));
+    const CIImage shadow = blurred(solid(CIColor(0, 0, 0, 1), QRectF(2, 2, 9, 5)), 2.5);
+    CIBlendWithMask mask;
+    mask.inputImage = boxed(inverted(scaled));
+    mask.inputBackgroundImage = boxed(back);
+    mask.inputMaskImage = boxed(scaled.imageByApplyingTransform(QTransform::fromTranslate(2, -1)));
+    CIRandomGenerator random;
+    const CIImage noise = random.outputImage().imageByCroppingToRect(QRectF(0, 0, 12, 7));
+    const auto shifted = CIKernel::kernelWithString(
+        QStringLiteral("kernel vec4 shift(sampler s) { return sample(s, samplerCoord(s) + vec2(2.0, 0.0)); }"));
+    ASSERT_TRUE(shifted);
+    const struct {
+        const char* name;
+        CIImage image;
+        quint64 fewerPasses; // than node by node
+    } rows[] = {
+        {"kernel of kernel of a scaled move", inverted(inverted(scaled)), 2},
+        {"shrunk photo over a colour", shrunk.imageByCompositingOverImage(back), 1},
+        {"source over, crop, colour", scaled.imageByCompositingOverImage(back).imageByCroppingToRect(QRectF(0, 1, 14, 7)), 1},
+        {"over a shadow and a colour", inverted(scaled).imageByCompositingOverImage(shadow.imageByCompositingOverImage(back)), 3},
+        {"blend with mask and whole-pixel move", mask.outputImage(), 3},
+        {"generator at its pixel", inverted(noise), 1},
+        {"generator moved", inverted(noise.imageByApplyingTransform(QTransform::fromTranslate(3, -2))), 0},
+        {"kernel reading elsewhere", inverted(shifted->apply({boxed(inverted(scaled))})), 1},
+        {"blurred input read reduced", inverted(blurred(scaled, 6)).imageByCompositingOverImage(back), 1},
+    };
+    const QRect rect(-2, -1, 20, 9);
+    for (const auto& row : rows) {
+        render(row.image, rect, true); // sources decoded, programs compiled
+        const Renders plain = render(row.image, rect, false);
+        const Renders fused = render(row.image, rect, true);
+        ASSERT_FALSE(plain.floats.empty() || fused.floats.empty() || plain.bytes.isNull() || fused.bytes.isNull()) << row.name;
+        EXPECT_EQ(plain.passes - fused.passes, row.fewerPasses) << row.name;
+        // Within half-float precision: the fused pass skips the rounding of
+        // intermediate textures.
+        for (size_t i = 0; i < plain.floats.size(); ++i)
+            ASSERT_NEAR(fused.floats[i], plain.floats[i], 2e-3 + 2e-3 * std::abs(plain.floats[i])) << row.name << " at " << i / 4;
+        // Bytes within a code, or that precision in linear light (a code
+        // near black is a hundredth of one near white).
+        for (int y = 0; y < rect.height(); ++y)
+            for (int x = 0; x < rect.width(); ++x)
+                for (int c = 0; c < 4; ++c) {
+                    const int a = fused.bytes.constScanLine(y)[x * 4 + c], b = plain.bytes.constScanLine(y)[x * 4 + c];
+                    ASSERT_TRUE(std::abs(a - b) <= 1 || (c < 3 && std::abs(linear(a) - linear(b)) < 3e-3))
+                        << row.name << " at " << x << ", " << y << ": " << a << " " << b;
+                }
+    }
+}
