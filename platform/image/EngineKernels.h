@@ -26,7 +26,7 @@ public:
     void forEachInput(const std::function<void(const CIImage&)>& visit) const override;
 
 private:
-    Rendered run(GL& gl, const QRect& out, bool bytes) const;
+    Rendered run(GL& gl, const QRect& out, bool bytes, double detail = 1.0) const;
     std::shared_ptr<const CIKernel> m_kernel;
     std::vector<CISampler> m_samplers;
     std::vector<std::array<float, 4>> m_values;
