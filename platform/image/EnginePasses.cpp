@@ -328,7 +328,9 @@ PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool cla
     if (smoothReads && !s.clamp && !s.nearest) {
         // A crop of a blur: the blur read reduced, the crop as a mask.
         if (auto* crop = dynamic_cast<const CropNode*>(inner.node().get());
-            crop && crop->input.node() && dynamic_cast<const GaussianBlurNode*>(crop->input.node().get())) {
+            crop && crop->input.node()
+            && (dynamic_cast<const GaussianBlurNode*>(crop->input.node().get())
+                || dynamic_cast<const MotionBlurNode*>(crop->input.node().get()))) {
             s.crop = QRectF(crop->rect);
             need = need.intersected(crop->rect);
             inner = crop->input;
