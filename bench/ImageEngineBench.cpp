@@ -318,6 +318,12 @@ void BM_WallpaperThumbnail(benchmark::State& state)
         CIContext().drawImage(out, &painter, QRectF(into.rect()), kScreen);
     };
     draw();
+    // SUNNYSIDE_GRABS=DIR: the drawn preview as a PNG there, to look at.
+    if (const QString grabs = qEnvironmentVariable("SUNNYSIDE_GRABS"); !grabs.isEmpty())
+    {
+        into.save(grabs + QStringLiteral("/wallpaper-thumbnail.png"));
+        CIContext().createCGImage(out, kScreen).save(grabs + QStringLiteral("/wallpaper-full.png"));
+    }
     const Work work;
     for (auto _ : state)
         draw();
