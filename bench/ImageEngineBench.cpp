@@ -57,6 +57,17 @@ const CIImage& screenImage()
     return image;
 }
 
+// Passes and texels drawn per iteration, as counters.
+struct Work {
+    quint64 passes = Engine::GL::instance()->passCount(), texels = Engine::texelCount();
+    void report(benchmark::State& state) const
+    {
+        const double n = double(std::max<benchmark::IterationCount>(state.iterations(), 1));
+        state.counters["passes"] = double(Engine::GL::instance()->passCount() - passes) / n;
+        state.counters["Mtexels"] = double(Engine::texelCount() - texels) / n / 1e6;
+    }
+};
+
 // Renders the screen rectangle of the image and waits for the GPU.
 void renderScreen(const CIImage& image)
 {
@@ -268,24 +279,57 @@ void BM_ArtisticExtend(benchmark::State& state)
 }
 BENCHMARK(BM_ArtisticExtend)->Unit(benchmark::kMillisecond);
 
+// The wallpaper's graph for a screen, from a photo already in memory.
+CIImage wallpaperGraph(const QRectF& screen)
+{
+    const CIImage photo = CIImage::imageWithQImage(testPicture(3000, 2000));
+    const double s = screen.width() / 1440;
+    LXArtisticExtend extend;
+    extend.inputBackgroundImage = QVariant::fromValue(photo.imageByClampingToExtent()
+                                                          .imageByApplyingTransform(QTransform::fromScale(0.48 * s, 0.45 * s))
+                                                          .imageByCroppingToRect(screen));
+    extend.inputImage = QVariant::fromValue(photo.imageByApplyingTransform(QTransform::fromScale(0.45 * s, 0.45 * s)));
+    extend.motionBlur = true;
+    return extend.outputImage();
+}
+
 void BM_WallpaperPreview(benchmark::State& state)
 {
     // What the window shows while a photo is dragged: the wallpaper's graph
     // for a 1440 x 900 screen, the photo already in memory, into a bitmap.
     const QRectF screen(0, 0, 1440, 900);
-    const CIImage photo = CIImage::imageWithQImage(testPicture(3000, 2000));
-    LXArtisticExtend extend;
-    extend.inputBackgroundImage = QVariant::fromValue(photo.imageByClampingToExtent()
-                                                          .imageByApplyingTransform(QTransform::fromScale(0.48, 0.45))
-                                                          .imageByCroppingToRect(screen));
-    extend.inputImage = QVariant::fromValue(photo.imageByApplyingTransform(QTransform::fromScale(0.45, 0.45)));
-    extend.motionBlur = true;
-    const CIImage out = extend.outputImage();
+    const CIImage out = wallpaperGraph(screen);
     benchmark::DoNotOptimize(CIContext().createCGImage(out, screen));
+    const Work work;
     for (auto _ : state)
         benchmark::DoNotOptimize(CIContext().createCGImage(out, screen));
+    work.report(state);
 }
 BENCHMARK(BM_WallpaperPreview)->Unit(benchmark::kMillisecond);
+
+void BM_WallpaperThumbnail(benchmark::State& state)
+{
+    // The 2560 x 1600 wallpaper's graph drawn into the window's 374 x 234
+    // preview: it should cost about what those pixels cost.
+    const CIImage out = wallpaperGraph(kScreen);
+    QImage into(374, 234, QImage::Format_ARGB32_Premultiplied);
+    const auto draw = [&] {
+        QPainter painter(&into);
+        CIContext().drawImage(out, &painter, QRectF(into.rect()), kScreen);
+    };
+    draw();
+    // SUNNYSIDE_GRABS=DIR: the drawn preview as a PNG there, to look at.
+    if (const QString grabs = qEnvironmentVariable("SUNNYSIDE_GRABS"); !grabs.isEmpty())
+    {
+        into.save(grabs + QStringLiteral("/wallpaper-thumbnail.png"));
+        CIContext().createCGImage(out, kScreen).save(grabs + QStringLiteral("/wallpaper-full.png"));
+    }
+    const Work work;
+    for (auto _ : state)
+        draw();
+    work.report(state);
+}
+BENCHMARK(BM_WallpaperThumbnail)->Unit(benchmark::kMillisecond);
 
 void BM_VipsGaussBlur(benchmark::State& state)
 {

@@ -14,9 +14,10 @@ public:
     void forEachInput(const std::function<void(const CIImage&)>& visit) const override { visit(input); }
     Rendered render(GL& gl, const QRect& region, double detail) const override;
     // The blurred copy before its enlargement (possibly fewer texels than
-    // pixels); bilinear reads of it are what render() draws.
-    Rendered renderReduced(GL& gl, const QRect& region) const;
-    Rendered renderSmooth(GL& gl, const QRect& region) const override;
+    // pixels, at most about `detail` per pixel); bilinear reads of it are
+    // what render() draws.
+    Rendered renderReduced(GL& gl, const QRect& region, double detail) const;
+    Rendered renderSmooth(GL& gl, const QRect& region, double detail) const override;
     // A blurred constant-colour rectangle (a shadow) has a closed form:
     // the colour times two error-function differences. Its colour and
     // rectangle, when this is one.
@@ -31,7 +32,7 @@ public:
     MotionBlurNode(const CIImage& input, double radius, double angle);
     void forEachInput(const std::function<void(const CIImage&)>& visit) const override { visit(input); }
     Rendered render(GL& gl, const QRect& region, double detail) const override;
-    Rendered renderSmooth(GL& gl, const QRect& region) const override;
+    Rendered renderSmooth(GL& gl, const QRect& region, double detail) const override;
     CIImage input;
     double radius;
     double angle;

@@ -16,24 +16,29 @@ CIFilterShape SourceOverNode::definition() const
     return foreground.definition().unionWith(background.definition());
 }
 
-Rendered SourceOverNode::render(GL& gl, const QRect& region, double) const
+Rendered SourceOverNode::render(GL& gl, const QRect& region, double detail) const
 {
     const QRect out = clip(region, m_extent);
     if (out.isEmpty())
         return {};
-    if (Rendered fused = renderFused(gl, *this, out, false); !fused.isEmpty())
+    // Fused chains draw at full detail.
+    if (Rendered fused = detail >= 1.0 ? renderFused(gl, *this, out, false) : Rendered{}; !fused.isEmpty())
         return fused;
+    // Blended on the reduced grid when less detail is asked for.
+    const DetailGrid grid = detailGrid(out, detail);
     TexturePtr target;
     {
-        Rendered base = renderImage(gl, background, out, 1.0);
-        if (!base.isEmpty() && base.area == QRectF(out) && base.texture->width == out.width()
-            && base.texture->height == out.height() && base.texture.use_count() == 1)
+        Rendered base = renderImage(gl, background, out, detail);
+        if (!base.isEmpty() && base.area == grid.area && base.texture->width == grid.width
+            && base.texture->height == grid.height && base.texture.use_count() == 1)
             target = base.texture; // ours alone: blend onto it
         else if (!base.isEmpty())
-            target = copyToArea(gl, base, out).texture;
+            target = resample(gl, {base, base.area, false, grid.step == 1 && base.densityX() == 1.0 && base.densityY() == 1.0,
+                                   QTransform(), QRectF(), QRectF()},
+                              grid.area, QTransform(), grid.width, grid.height).texture;
     }
     if (!target) {
-        target = gl.floatTexture(out.width(), out.height());
+        target = gl.floatTexture(grid.width, grid.height);
         if (!target)
             return {};
         const float clear[4] = {0, 0, 0, 0};
@@ -41,6 +46,10 @@ Rendered SourceOverNode::render(GL& gl, const QRect& region, double) const
         glClearBufferfv(GL_COLOR, 0, clear);
     }
     const QRect over = clip(out, foreground.extent());
+    // The texels of the grid that the foreground touches.
+    const QRect overTexels = detailGrid(over, detail).area.translated(-grid.area.topLeft()).toRect();
+    const QRect viewport(overTexels.x() / grid.step, overTexels.y() / grid.step, overTexels.width() / grid.step,
+                         overTexels.height() / grid.step);
     std::array<float, 4> color{};
     QRect rect;
     const auto* shadow = dynamic_cast<const GaussianBlurNode*>(foreground.node().get());
@@ -49,10 +58,10 @@ Rendered SourceOverNode::render(GL& gl, const QRect& region, double) const
         const GLuint program = shadowProgram(gl);
         if (!program)
             return {};
-        drawPass(gl, program, *target, QRectF(out), over.translated(-out.x(), -out.y()), true, {},
-                 [&](GLuint p) { setShadowUniforms(gl, p, color, rect, shadow->sigma, QRectF(out)); });
+        drawPass(gl, program, *target, grid.area, viewport, true, {},
+                 [&](GLuint p) { setShadowUniforms(gl, p, color, rect, shadow->sigma, grid.area); });
     } else if (!over.isEmpty()) {
-        PassSampler s = samplerFor(gl, foreground, QRectF(over), false, false, true);
+        PassSampler s = samplerFor(gl, foreground, QRectF(over), false, false, true, detail);
         if (!s.rendered.isEmpty()) {
             static GLuint program = 0;
             if (!program)
@@ -64,10 +73,10 @@ void main() {
 )");
             if (!program)
                 return {};
-            drawPass(gl, program, *target, QRectF(out), over.translated(-out.x(), -out.y()), true, {s}, {});
+            drawPass(gl, program, *target, grid.area, viewport, true, {s}, {});
         }
     }
-    return {target, QRectF(out)};
+    return {target, grid.area};
 }
 
 Rendered SourceOverNode::renderBytes(GL& gl, const QRect& region) const

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/image/EngineGeometry.h"
+#include "platform/image/EngineReductions.h"
 
 #include <cmath>
 
@@ -56,18 +57,34 @@ DiscBlurNode::DiscBlurNode(const CIImage& in, double r)
 {
 }
 
-Rendered DiscBlurNode::render(GL& gl, const QRect& region, double) const
+Rendered DiscBlurNode::render(GL& gl, const QRect& region, double detail) const
 {
     // Computed on a copy halved until fewer than 8 texels of radius remain,
-    // so that every texel of the disc is read (at most about 200).
+    // so that every texel of the disc is read (at most about 200); at
+    // reduced detail, at least as coarse as the texels asked for.
+    const int step = detailGrid(region, detail).step;
     int factor = 1;
     while (factor < (1 << 20) && radius / (2.0 * factor) >= 4.0)
         factor *= 2;
-    const QRect need = toRect(growRect(region, std::ceil(radius) + 4 * factor));
-    Rendered level = padded(gl, renderImage(gl, input, need, 1.0), need);
+    const int start = std::min(step, factor);
+    factor = std::max(factor, step);
+    // On the starting grid laid from the world's origin (tiles agree).
+    const QRect need = toRect(detailGrid(toRect(growRect(region, std::ceil(radius) + 4 * factor)), 1.0 / start).area);
+    Rendered level;
+    if (start == 1) {
+        level = padded(gl, renderImage(gl, input, need, 1.0), need);
+    } else {
+        // Averaged onto the coarse grid, with transparency around it.
+        const PassSampler in = samplerFor(gl, input, QRectF(need), false, false, false, 1.0 / start);
+        level = reduce(gl, in, QRectF(need), start, start);
+        const int w = need.width() / start, h = need.height() / start;
+        if (!level.isEmpty() && (level.area != QRectF(need) || level.texture->width != w || level.texture->height != h))
+            level = resample(gl, {level, level.area, false, false, QTransform(), QRectF(), QRectF()}, QRectF(need),
+                             QTransform(), w, h);
+    }
     if (level.isEmpty())
         return {};
-    for (int f = factor; f > 1; f /= 2)
+    for (int f = factor; f > start; f /= 2)
         level = halve(gl, level);
     const double r = radius / factor;
     // Row by row, neighbours paired into one bilinear read at their shared
@@ -118,7 +135,7 @@ void main() {
                         glUniform4fv(gl.uniform(p, "_ci_offsets"), GLsizei(taps.size() / 4), taps.data());
                         glUniform1f(gl.uniform(p, "_ci_total"), float(total));
                     });
-    if (factor == 1)
+    if (factor == 1 || detail < 1)
         return level;
     return resample(gl, {level, level.area, false, false, QTransform(), QRectF(), QRectF()}, QRectF(region), QTransform());
 }

@@ -120,6 +120,23 @@ int reductionFor(double sigma)
     return factor;
 }
 
+// The halvings take a coarse input as one of their levels, which needs
+// about a power-of-two number of pixels a texel (a clipped edge may add a
+// texel): an input at another density is first redrawn onto the nearest
+// such grid over `need`.
+PassSampler onHalvingGrid(GL& gl, const PassSampler& in, const QRect& need)
+{
+    if (!in.toInput.isIdentity())
+        return in;
+    const double dx = in.rendered.densityX(), dy = in.rendered.densityY();
+    const int k = 1 << std::clamp(int(std::lround(std::log2(1.0 / std::min(dx, dy)))), 0, 8);
+    if (std::abs(dx * k - 1) < 0.02 && std::abs(dy * k - 1) < 0.02)
+        return in;
+    const int w = std::max(1, need.width() / k), h = std::max(1, need.height() / k);
+    const Rendered r = resample(gl, in, QRectF(need.x(), need.y(), double(w) * k, double(h) * k), QTransform(), w, h);
+    return {r, r.area, false, false, QTransform(), QRectF(), QRectF()};
+}
+
 } // namespace
 
 GaussianBlurNode::GaussianBlurNode(const CIImage& in, double s)
@@ -167,38 +184,48 @@ bool GaussianBlurNode::constantRect(std::array<float, 4>* color, QRect* rect) co
     return true;
 }
 
-Rendered GaussianBlurNode::render(GL& gl, const QRect& region, double) const
+Rendered GaussianBlurNode::render(GL& gl, const QRect& region, double detail) const
 {
     std::array<float, 4> color{};
     QRect rect;
-    if (constantRect(&color, &rect))
-        return runPass(gl, shadowProgram(gl), QRectF(region), region.width(), region.height(), {},
-                       [&](GLuint p) { setShadowUniforms(gl, p, color, rect, sigma, QRectF(region)); });
-    const Rendered level = renderReduced(gl, region);
-    if (level.isEmpty() || (level.area == QRectF(region) && level.densityX() == 1.0 && level.densityY() == 1.0))
+    if (constantRect(&color, &rect)) {
+        const DetailGrid grid = detailGrid(region, detail);
+        return runPass(gl, shadowProgram(gl), grid.area, grid.width, grid.height, {},
+                       [&](GLuint p) { setShadowUniforms(gl, p, color, rect, sigma, grid.area); });
+    }
+    const Rendered level = renderReduced(gl, region, detail);
+    // Less detail asked for: the smooth reduced copy is what consumers read.
+    if (level.isEmpty() || detail < 1 || (level.area == QRectF(region) && level.densityX() == 1.0 && level.densityY() == 1.0))
         return level;
     return resample(gl, {level, level.area, false, false, QTransform(), QRectF(), QRectF()}, QRectF(region), QTransform());
 }
 
-Rendered GaussianBlurNode::renderSmooth(GL& gl, const QRect& region) const
+Rendered GaussianBlurNode::renderSmooth(GL& gl, const QRect& region, double detail) const
 {
-    return constantRect(nullptr, nullptr) ? render(gl, region, 1.0) : renderReduced(gl, region);
+    return constantRect(nullptr, nullptr) ? render(gl, region, detail) : renderReduced(gl, region, detail);
 }
 
-Rendered GaussianBlurNode::renderReduced(GL& gl, const QRect& region) const
+Rendered GaussianBlurNode::renderReduced(GL& gl, const QRect& region, double detail) const
 {
     if (region.isEmpty())
         return {};
-    const int factor = reductionFor(sigma);
+    // At reduced detail the copy is at least as coarse as the texels asked for.
+    const int step = detailGrid(region, detail).step;
+    const int factor = std::max(reductionFor(sigma), step);
     const double margin = std::ceil(3 * sigma) + 2 * factor;
-    const QRect need = toRect(growRect(region, margin));
+    // On texels of the reduced copy laid from the world's origin: a tile
+    // computes the same texels as the whole.
+    const QRect need = toRect(detailGrid(toRect(growRect(region, margin)), 1.0 / factor).area);
     // A drawn transform is drawn at the first halving's detail: nothing
-    // finer is read. (Other inputs keep their grid, so tiles agree.)
+    // finer is read. Other inputs give the detail asked for.
     const bool drawn = dynamic_cast<const TransformNode*>(input.node().get());
-    const PassSampler in = samplerFor(gl, input, QRectF(need), false, false, false,
-                                      drawn && factor > 2 ? 2.0 / factor : 1.0);
+    const double inputDetail = std::min(1.0, std::max(detail, 2.0 / factor));
+    PassSampler in = samplerFor(gl, input, QRectF(need), false, false, false,
+                                drawn && factor > 2 ? 2.0 / factor : inputDetail);
     if (in.rendered.isEmpty())
         return {};
+    if (factor > 1)
+        in = onHalvingGrid(gl, in, need);
     if (factor == 1) {
         // Rows first over the needed height, then columns over the region:
         // reads outside the input are transparent, no padding is needed.
@@ -218,8 +245,10 @@ Rendered GaussianBlurNode::renderReduced(GL& gl, const QRect& region) const
         return {};
     // What the halvings (box of two per level) and the bilinear enlargement
     // (a tent) already blur is taken off the deviation computed here.
+    // At reduced detail on the consumer's own grid there is no enlargement,
+    // and the halvings' boxes stand for the consumer's own pixels.
     const double f2 = double(factor) * factor;
-    const double done = (f2 - 1) / 12.0 + f2 / 6.0;
+    const double done = detail < 1 && factor == step ? 0.0 : (f2 - 1) / 12.0 + f2 / 6.0;
     const double s = std::sqrt(std::max(sigma * sigma - done, 0.09)) / factor;
     std::vector<float> offsets, weights;
     gaussianTaps(s, offsets, weights);

@@ -65,6 +65,18 @@ double maxScale(const QTransform& t)
     return std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
 }
 
+// A positive scale and move that lays each texel of `in` on one whole
+// output pixel.
+bool landsOnPixels(const Rendered& in, const QTransform& t)
+{
+    if (t.m12() != 0 || t.m21() != 0 || t.m11() <= 0 || t.m22() <= 0 || t.type() > QTransform::TxScale)
+        return false;
+    const QRectF landed = t.mapRect(in.area);
+    const auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-6; };
+    return whole(landed.x()) && whole(landed.y()) && whole(landed.width()) && whole(landed.height())
+        && in.texture->width == int(std::lround(landed.width())) && in.texture->height == int(std::lround(landed.height()));
+}
+
 bool isIntegerTranslation(const QTransform& t)
 {
     return t.type() <= QTransform::TxTranslate && t.dx() == std::round(t.dx()) && t.dy() == std::round(t.dy());
@@ -121,6 +133,13 @@ Rendered TransformNode::render(GL& gl, const QRect& region, double detail) const
     if (in.isEmpty())
         return {};
     in = reduceOnLattice(gl, in, lattice);
+    if (!in.isEmpty() && detail >= 1 && landsOnPixels(in, transform)) {
+        // Its texels already are the output's pixels: handed over where they
+        // land, no pass (a clamp's repeats are then not needed).
+        const QRectF landed = transform.mapRect(in.area);
+        if (landed.contains(clamp ? QRectF(region) : CIGeometry::intersect(QRectF(region), m_extent)))
+            return {in.texture, landed};
+    }
     // Drawn at the detail asked for: a blur's input at its reduced scale.
     const int w = detail < 1 ? std::max(1, int(std::ceil(region.width() * detail - 1e-6))) : 0;
     const int h = detail < 1 ? std::max(1, int(std::ceil(region.height() * detail - 1e-6))) : 0;

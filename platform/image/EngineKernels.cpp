@@ -24,16 +24,19 @@ void KernelNode::forEachInput(const std::function<void(const CIImage&)>& visit) 
         visit(s.image());
 }
 
-Rendered KernelNode::render(GL& gl, const QRect& region, double) const
+Rendered KernelNode::render(GL& gl, const QRect& region, double detail) const
 {
     QRect out = clip(region, m_extent);
     if (!m_definition.isNull())
         out = clip(out, m_definition.extent());
     if (out.isEmpty())
         return {};
-    if (Rendered fused = renderFused(gl, *this, out, false); !fused.isEmpty())
+    // Fused chains draw at full detail; a routine that reads only at its own
+    // point runs on the reduced grid; one that reads elsewhere (an ROI) reads
+    // by sampler texels, so it keeps one texel a pixel.
+    if (Rendered fused = detail >= 1.0 ? renderFused(gl, *this, out, false) : Rendered{}; !fused.isEmpty())
         return fused;
-    return run(gl, out, false);
+    return run(gl, out, false, m_roi ? 1.0 : detail);
 }
 
 Rendered KernelNode::renderBytes(GL& gl, const QRect& region) const
@@ -46,8 +49,9 @@ Rendered KernelNode::renderBytes(GL& gl, const QRect& region) const
     return run(gl, out, true);
 }
 
-Rendered KernelNode::run(GL& gl, const QRect& out, bool bytes) const
+Rendered KernelNode::run(GL& gl, const QRect& out, bool bytes, double detail) const
 {
+    const DetailGrid grid = detailGrid(out, detail);
     GLuint program = m_kernel->programId();
     TexturePtr target;
     if (bytes) {
@@ -69,9 +73,9 @@ Rendered KernelNode::run(GL& gl, const QRect& out, bool bytes) const
     std::vector<PassSampler> passSamplers;
     for (size_t i = 0; i < m_samplers.size(); ++i) {
         const CISampler& s = m_samplers[i];
-        const QRectF roi = m_roi ? m_roi(int(i), QRectF(out), m_userInfo) : QRectF(out);
+        const QRectF roi = m_roi ? m_roi(int(i), QRectF(out), m_userInfo) : grid.area;
         passSamplers.push_back(samplerFor(gl, s.image(), roi, s.wrapMode() == CISampler::Wrap::Clamp,
-                                          s.filterMode() == CISampler::Filter::Nearest, true));
+                                          s.filterMode() == CISampler::Filter::Nearest, true, detail));
     }
     const QList<CIKernel::Parameter>& params = m_kernel->parameters();
     const auto setValues = [&](GLuint p) {
@@ -91,7 +95,7 @@ Rendered KernelNode::run(GL& gl, const QRect& out, bool bytes) const
         }
     };
     if (!bytes)
-        return runPass(gl, program, QRectF(out), out.width(), out.height(), passSamplers, setValues);
+        return runPass(gl, program, grid.area, grid.width, grid.height, passSamplers, setValues);
     drawPass(gl, program, *target, QRectF(out), QRect(0, 0, out.width(), out.height()), false, passSamplers, setValues);
     return {target, QRectF(out)};
 }

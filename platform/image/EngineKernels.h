@@ -32,7 +32,7 @@ public:
     QRectF inputRegion(int i, const QRectF& out) const { return m_roi ? m_roi(i, out, m_userInfo) : out; }
 
 private:
-    Rendered run(GL& gl, const QRect& out, bool bytes) const;
+    Rendered run(GL& gl, const QRect& out, bool bytes, double detail = 1.0) const;
     std::shared_ptr<const CIKernel> m_kernel;
     std::vector<CISampler> m_samplers;
     std::vector<std::array<float, 4>> m_values;

@@ -16,15 +16,16 @@ MotionBlurNode::MotionBlurNode(const CIImage& in, double r, double a)
 {
 }
 
-Rendered MotionBlurNode::render(GL& gl, const QRect& region, double) const
+Rendered MotionBlurNode::render(GL& gl, const QRect& region, double detail) const
 {
-    const Rendered level = renderSmooth(gl, region);
-    if (level.isEmpty() || (level.area == QRectF(region) && level.densityX() == 1.0 && level.densityY() == 1.0))
+    const Rendered level = renderSmooth(gl, region, detail);
+    // Less detail asked for: the smooth narrowed copy is what consumers read.
+    if (level.isEmpty() || detail < 1 || (level.area == QRectF(region) && level.densityX() == 1.0 && level.densityY() == 1.0))
         return level;
     return resample(gl, {level, level.area, false, false, QTransform(), QRectF(), QRectF()}, QRectF(region), QTransform());
 }
 
-Rendered MotionBlurNode::renderSmooth(GL& gl, const QRect& region) const
+Rendered MotionBlurNode::renderSmooth(GL& gl, const QRect& region, double detail) const
 {
     const double length = 2 * radius;
     const double cx = std::cos(angle), cy = std::sin(angle);
@@ -36,11 +37,13 @@ Rendered MotionBlurNode::renderSmooth(GL& gl, const QRect& region) const
             f *= 2;
         return f;
     };
-    int fx = factorFor(length * std::abs(cx)), fy = factorFor(length * std::abs(cy));
+    // At reduced detail the grid is at least as coarse as the texels asked for.
+    const int step = detailGrid(region, detail).step;
+    int fx = std::max(step, factorFor(length * std::abs(cx))), fy = std::max(step, factorFor(length * std::abs(cy)));
     const double reach = radius + 2.0 * std::max(fx, fy) + 1;
     const QRect need = toRect(QRectF(region).adjusted(-reach * std::abs(cx) - fx, -reach * std::abs(cy) - fy,
                                                       reach * std::abs(cx) + fx, reach * std::abs(cy) + fy));
-    PassSampler source = samplerFor(gl, input, QRectF(need), false, false, true);
+    PassSampler source = samplerFor(gl, input, QRectF(need), false, false, true, std::min(1.0, detail));
     if (source.rendered.isEmpty())
         return {};
     Rendered level = source.rendered;

@@ -3,6 +3,7 @@
 #include "platform/image/EngineBlurs.h"
 #include "platform/image/EngineGeometry.h"
 #include "platform/image/EngineTrace.h"
+#include "platform/image/EngineReductions.h"
 
 #include <QHash>
 #include <QSet>
@@ -14,7 +15,27 @@ namespace Engine {
 
 namespace {
 constexpr float kFloatLimit = 1e30f;
+quint64 g_texels = 0;
 } // namespace
+
+quint64 texelCount()
+{
+    return g_texels;
+}
+
+DetailGrid detailGrid(const QRect& region, double detail)
+{
+    int step = 1;
+    while (step < 256 && 0.5 / step >= detail * (1 - 1e-6))
+        step *= 2;
+    if (step == 1)
+        return {QRectF(region), region.width(), region.height(), 1};
+    const auto down = [step](int v) { return int(std::floor(double(v) / step)) * step; };
+    const auto up = [step](int v) { return int(std::ceil(double(v) / step)) * step; };
+    const int x0 = down(region.x()), y0 = down(region.y());
+    const int x1 = up(region.x() + region.width()), y1 = up(region.y() + region.height());
+    return {QRectF(x0, y0, x1 - x0, y1 - y0), (x1 - x0) / step, (y1 - y0) / step, step};
+}
 
 float limited(double v)
 {
@@ -244,6 +265,7 @@ void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF& area,
     gl.drawQuad();
     gl.countPass();
     tracePass(gl, target, viewport, program, n, blend);
+    g_texels += quint64(viewport.width()) * quint64(viewport.height());
     if (blend)
         glDisable(GL_BLEND);
 }
@@ -304,12 +326,19 @@ PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool cla
     }
     const QRectF innerRoi = CIGeometry::inset(CIGeometry::transformed(roi, toInner), 1, 1);
     QRect need = s.clamp ? clampedRegion(innerRoi, inner.extent()) : toRect(innerRoi);
+    // Inputs of a pass on a reduced grid are asked for the grid's own
+    // detail: averages by whole powers of two, the same for every reader.
+    const int step = detailGrid(need, detail).step;
+    if (step > 1)
+        detail = 1.0 / step;
     s.toInput = toInner;
     s.clampExtent = inner.extent();
     if (smoothReads && !s.clamp && !s.nearest) {
         // A crop of a blur: the blur read reduced, the crop as a mask.
         if (auto* crop = dynamic_cast<const CropNode*>(inner.node().get());
-            crop && crop->input.node() && dynamic_cast<const GaussianBlurNode*>(crop->input.node().get())) {
+            crop && crop->input.node()
+            && (dynamic_cast<const GaussianBlurNode*>(crop->input.node().get())
+                || dynamic_cast<const MotionBlurNode*>(crop->input.node().get()))) {
             s.crop = QRectF(crop->rect);
             need = need.intersected(crop->rect);
             inner = crop->input;
@@ -317,14 +346,20 @@ PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool cla
         const QRect r = clip(need, inner.extent());
         if (r.isEmpty())
             return s;
-        // Shared nodes come from the render's cache, at full size.
+        need = r;
+        // Shared nodes come from the render's cache.
         const PassLabel label(inner.node().get());
-        s.rendered = g_scope && g_scope->shared.contains(inner.node().get()) ? renderImage(gl, inner, r, 1.0)
-                                                                            : inner.node()->renderSmooth(gl, r);
-        return s;
+        s.rendered = g_scope && g_scope->shared.contains(inner.node().get()) ? renderImage(gl, inner, r, detail)
+                                                                            : inner.node()->renderSmooth(gl, r, detail);
+    } else {
+        // At full detail a clamp repeats its edge texels, not their
+        // averages; a consumer that asks for less detail reads the averages.
+        s.rendered = renderImage(gl, inner, need, detail);
     }
-    // A clamp repeats its edge texels: they must not be averaged first.
-    s.rendered = renderImage(gl, inner, need, s.clamp ? 1.0 : detail);
+    // A pass on a reduced grid reads at its texels' centres: finer inputs
+    // are averaged to its grid first, so that nothing between is skipped.
+    if (step > 1 && !s.nearest)
+        s.rendered = reduceDensity(gl, s.rendered, 1.0 / step, 1.0 / step);
     return s;
 }
 

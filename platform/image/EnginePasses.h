@@ -5,8 +5,9 @@
 // Rendering contract: node.render(gl, region, detail) returns a texture
 // covering at least region ∩ extent (it may cover more), with everything
 // outside the covered area meaning transparent. `detail` (0..1] is how many
-// texels per pixel the consumer needs; only sources and transforms use it,
-// and only they return fewer texels than pixels.
+// texels per pixel the consumer needs: a node may return fewer texels than
+// pixels (about `detail` per pixel, or fewer where its result is smooth, as
+// a blur's), which consumers read bilinearly.
 
 #include "platform/image/CIImage.h"
 #include "platform/image/CISampler.h"
@@ -42,7 +43,10 @@ public:
     virtual Rendered renderBytes(GL&, const QRect&) const { return {}; }
     // A rendering of the region that, read bilinearly, gives render()'s
     // pixels: a blur hands over its reduced copy instead of enlarging it.
-    virtual Rendered renderSmooth(GL& gl, const QRect& region) const { return render(gl, region, 1.0); }
+    virtual Rendered renderSmooth(GL& gl, const QRect& region, double detail) const
+    {
+        return render(gl, region, detail);
+    }
     // Calls `visit` with each input image (graph walks).
     virtual void forEachInput(const std::function<void(const CIImage&)>&) const {}
 
@@ -120,6 +124,20 @@ Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int heig
                  const QPointF* readOrigin = nullptr);
 // A pass program from the prelude, `count` slots and the body text; 0 logged on failure.
 GLuint passProgram(GL& gl, int count, const char* body);
+
+// The texels a node draws `region` on for `detail`: squares of a power of
+// two pixels (the coarsest that keeps at least `detail` texels per pixel),
+// laid from the world's origin so that a tile gets the same texels as the
+// whole render. One texel per pixel over exactly the region at detail > 1/2.
+struct DetailGrid {
+    QRectF area;
+    int width = 0, height = 0;
+    int step = 1; // pixels per texel
+};
+DetailGrid detailGrid(const QRect& region, double detail);
+
+// Texels drawn by all passes so far (tests and benchmarks compare work).
+quint64 texelCount();
 
 // The region of an image of extent `extent` that clamping needs to cover `roi`.
 QRect clampedRegion(const QRectF& roi, const QRectF& extent);

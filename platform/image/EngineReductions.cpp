@@ -101,14 +101,27 @@ Rendered reduceOnLattice(GL& gl, const Rendered& source, const Lattice& lattice)
     if (source.isEmpty() || !lattice.reduces())
         return source;
     const QRectF a = source.area;
-    const bool oneToOne = a == QRectF(a.toRect()) && source.texture->width == int(a.width())
-                          && source.texture->height == int(a.height());
-    // The boxes must lie inside what was drawn.
-    const QRectF inside = lattice.boxesOver(a.adjusted(lattice.stepX, lattice.stepY, -lattice.stepX, -lattice.stepY));
+    // Texels of k x k pixels laid from the world's origin (one a pixel, or
+    // a reduced grid) hold the lattice's boxes exactly.
+    const int k = std::max(1, int(std::lround(1.0 / source.densityX())));
+    const auto onGrid = [k](double v) { return std::abs(v / k - std::round(v / k)) < 1e-6; };
+    const bool oneToOne = onGrid(a.x()) && onGrid(a.y()) && onGrid(a.width()) && onGrid(a.height())
+                          && source.texture->width * k == int(std::lround(a.width()))
+                          && source.texture->height * k == int(std::lround(a.height())) && k <= lattice.stepX
+                          && k <= lattice.stepY;
+    // The whole boxes inside what was drawn (one on the area's edge included).
+    const auto inward = [](double from, double to, double step, double* lo, double* hi) {
+        *lo = std::ceil(from / step - 1e-6) * step;
+        *hi = std::max(*lo, std::floor(to / step + 1e-6) * step);
+    };
+    double x0, x1, y0, y1;
+    inward(a.x(), a.x() + a.width(), lattice.stepX, &x0, &x1);
+    inward(a.y(), a.y() + a.height(), lattice.stepY, &y0, &y1);
+    const QRectF inside(x0, y0, x1 - x0, y1 - y0);
     if (!oneToOne || !a.contains(inside) || CIGeometry::isEmpty(inside))
         return reduceDensity(gl, source, 1.0 / lattice.stepX, 1.0 / lattice.stepY);
     const int w = int(std::lround(inside.width() / lattice.stepX)), h = int(std::lround(inside.height() / lattice.stepY));
-    const Boxes b{{lattice.stepX, lattice.stepY}, inside.topLeft() - a.topLeft()};
+    const Boxes b{{lattice.stepX / k, lattice.stepY / k}, (inside.topLeft() - a.topLeft()) / k};
     return boxReduce(gl, source.texture, inside, w, h, false, &b);
 }
 

@@ -4,7 +4,10 @@
 #include "tests/support/Pixels.h"
 
 #include "platform/image/CIBuiltinFilters.h"
+#include "platform/image/EnginePasses.h"
 #include "platform/image/GLEngine.h"
+
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -94,5 +97,67 @@ TEST(RenderPlan, BitmapEncodedByTheLastPassMatchesTheFloatRender)
                 if (a > 0.3f)
                     EXPECT_NEAR(linear(c.red()), f[0] / f[3], 0.02) << x << ", " << y;
             }
+    }
+}
+
+TEST(RenderPlan, SmallDestinationMatchesTheFullRenderAveragedForLessWork)
+{
+    // A picture with gradients and hard edges inside a larger canvas, so
+    // that crops, clamps and blurs have edges in view; each recipe drawn at
+    // an eighth against its full render averaged in 8 x 8 boxes.
+    QImage picture(400, 240, QImage::Format_RGBA8888);
+    QPainter painter(&picture);
+    QLinearGradient gradient(0, 0, 400, 240);
+    gradient.setStops({{0, QColor(30, 80, 160)}, {1, QColor(240, 200, 90)}});
+    painter.fillRect(picture.rect(), gradient);
+    for (int i = 0; i < 12; ++i)
+        painter.fillRect(QRect(i * 31 % 360, i * 53 % 200, 40, 30), QColor(i * 20, 255 - i * 20, i * 9 % 256));
+    painter.end();
+    const CIImage photo = CIImage::imageWithQImage(picture).imageByApplyingTransform(QTransform::fromTranslate(40, 40));
+    const auto filtered = [&](CIFilter&& f, double radius) {
+        f.setValue(boxed(photo), QStringLiteral("inputImage"));
+        if (radius > 0)
+            f.setValue(radius, QStringLiteral("inputRadius"));
+        return f.outputImage();
+    };
+    // Mean difference within 0.01 everywhere; the worst pixel within what an
+    // edge off the small grid explains: a crop edge at x = 77 takes 3/8 of
+    // the pixel it crosses and is kept or dropped whole; a turned edge and a
+    // blur's edge are drawn at the small grid's texel centres.
+    const struct {
+        const char* name;
+        CIImage recipe;
+        double worst;
+    } rows[] = {
+        {"kernel", filtered(CIColorInvert(), 0), 0.01},
+        {"source over", photo.imageByCompositingOverImage(CIImage::imageWithColor(CIColor(0.2, 0.5, 0.9, 1))), 0.01},
+        {"crop", photo.imageByCroppingToRect(QRectF(77, 61, 301, 173)), 0.38},
+        {"clamp", photo.imageByClampingToExtent(), 0.03},
+        {"transform", photo.imageByApplyingTransform(QTransform().rotate(10)), 0.2},
+        {"gaussian", filtered(CIGaussianBlur(), 6), 0.03},
+        {"motion", filtered(CIMotionBlur(), 20), 0.2},
+        {"disc", filtered(CIDiscBlur(), 10), 0.15},
+    };
+    const QRect full(0, 0, 480, 320), small(0, 0, 60, 40);
+    for (const auto& row : rows) {
+        const quint64 t0 = Engine::texelCount();
+        const Rendered whole(row.recipe, full);
+        const quint64 t1 = Engine::texelCount();
+        const Rendered eighth(row.recipe.imageByApplyingTransform(QTransform::fromScale(0.125, 0.125)), small);
+        ASSERT_TRUE(whole.ok() && eighth.ok()) << row.name;
+        // Less than half the texels (the source's own reduction is shared).
+        EXPECT_LT(2 * (Engine::texelCount() - t1), t1 - t0) << row.name;
+        double sum = 0, worst = 0;
+        for (int i = 0; i < small.width() * small.height() * 4; ++i) {
+            const int x = i / 4 % small.width(), y = i / 4 / small.width();
+            double mean = 0;
+            for (int j = 0; j < 64; ++j)
+                mean += whole.at(x * 8 + j % 8, y * 8 + j / 8)[size_t(i % 4)] / 64.0;
+            const double d = std::abs(eighth.at(x, y)[size_t(i % 4)] - mean);
+            sum += d;
+            worst = std::max(worst, d);
+        }
+        EXPECT_LT(sum / (small.width() * small.height() * 4), 0.01) << row.name;
+        EXPECT_LT(worst, row.worst) << row.name;
     }
 }
