@@ -52,17 +52,14 @@ Machine::Machine()
     m_environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : inheritedSession)
         m_environment.remove(QString::fromLatin1(name));
-    m_environment.insert("HOME", home());
-    m_environment.insert("XDG_CONFIG_HOME", home() + "/.config");
-    m_environment.insert("XDG_CACHE_HOME", home() + "/.cache");
-    m_environment.insert("XDG_DATA_HOME", home() + "/.local/share");
-    m_environment.insert("XDG_RUNTIME_DIR", root() + "/run");
-    m_environment.insert("TMPDIR", root() + "/tmp");
-    m_environment.insert("PATH", root() + "/bin:" + qEnvironmentVariable("PATH"));
-    m_environment.insert("MESA_SHADER_CACHE_DIR", sharedShaderCache());
-    // What is on disk is checked here, not leaks (the other suites check those);
-    // LeakSanitizer's tracer can crash at exit on the renderer threads' TLS.
-    m_environment.insert("ASAN_OPTIONS", "detect_leaks=0:abort_on_error=0");
+    // ASAN_OPTIONS: what is on disk is checked here, not leaks (the other suites
+    // check those); LeakSanitizer's tracer can crash at exit on the renderer threads' TLS.
+    for (const auto& [name, value] : std::initializer_list<std::pair<QString, QString>>{
+             {"HOME", home()}, {"XDG_CONFIG_HOME", home() + "/.config"}, {"XDG_CACHE_HOME", home() + "/.cache"},
+             {"XDG_DATA_HOME", home() + "/.local/share"}, {"XDG_RUNTIME_DIR", root() + "/run"}, {"TMPDIR", root() + "/tmp"},
+             {"PATH", root() + "/bin:" + qEnvironmentVariable("PATH")}, {"MESA_SHADER_CACHE_DIR", sharedShaderCache()},
+             {"ASAN_OPTIONS", "detect_leaks=0:abort_on_error=0"}})
+        m_environment.insert(name, value);
 }
 
 Machine::~Machine()
@@ -89,11 +86,8 @@ void Machine::fakeProgram(const QString& name, const QString& body)
     QFile script(root() + "/bin/" + name);
     if (!script.open(QIODevice::WriteOnly))
         return;
-    script.write(QStringLiteral("#!/bin/sh\n"
-                                "{ for a in \"$@\"; do printf '%s\\0' \"$a\"; done; printf '\\n'; } >> '%1/%2.args'\n"
-                                "%3\n")
-                     .arg(root(), name, body)
-                     .toLocal8Bit());
+    script.write(QStringLiteral("#!/bin/sh\n{ for a in \"$@\"; do printf '%s\\0' \"$a\"; done; printf '\\n'; } >> '%1/%2.args'\n%3\n")
+                     .arg(root(), name, body).toLocal8Bit());
     script.close();
     script.setPermissions(script.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther);
 }

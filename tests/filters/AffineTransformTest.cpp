@@ -9,23 +9,14 @@
 
 TEST(AffineTransform, ExtentsOfTurnsCropsAndMoves)
 {
-    struct Row {
-        const char* name;
-        std::function<void(LXAffineTransformFilter&)> set;
-        QRectF extent;
-    };
+    struct Row { const char* name; std::function<void(LXAffineTransformFilter&)> set; QRectF extent; };
     const std::vector<Row> rows = {
         {"quarterTurnMovedToOrigin", [](auto& f) { f.inputAngle = 90.0; }, QRectF(0, 0, 100, 200)},
         {"quarterTurnKeptInPlace", [](auto& f) { f.inputAngle = 90.0; f.inputKeepExtent = true; },
          QRectF(50, -50, 100, 200)},
         {"storedTransformWinsOverItsParts",
-         [](auto& f) {
-             f.setInputTransform(boxed(QTransform::fromTranslate(5, 7)));
-             f.inputAngle = 45.0;
-             f.setInputScale(boxed(CIVector(3, 3)));
-             f.inputTranslation = boxed(CIVector(100, 100));
-             f.inputKeepExtent = true;
-         },
+         [](auto& f) { f.setInputTransform(boxed(QTransform::fromTranslate(5, 7))); f.inputAngle = 45.0;
+                       f.setInputScale(boxed(CIVector(3, 3))); f.inputTranslation = boxed(CIVector(100, 100)); f.inputKeepExtent = true; },
          QRectF(5, 7, 200, 100)},
         {"cropRectMovedToOrigin", [](auto& f) { f.inputCropRect = QRectF(10, 10, 50, 50); }, QRectF(0, 0, 50, 50)},
         {"cropRectAsVector", [](auto& f) { f.inputCropRect = boxed(CIVector(10, 10, 50, 50)); },

@@ -21,11 +21,8 @@ CIImage checkered(int w, int h)
 
 TEST(ArtisticExtend, LayoutNumbersGrowWithTheCanvas)
 {
-    struct Row {
-        const char* name;
-        double W, H, w, h;
-        double s, m, dx, backgroundBlur, motionRadius, borderBlur, foregroundBlur, shadowBlur;
-    } rows[] = {
+    struct Row { const char* name; double W, H, w, h, s, m, dx, backgroundBlur, motionRadius, borderBlur, foregroundBlur, shadowBlur; };
+    const Row rows[] = {
         {"big", 2560, 1600, 1600, 1000, 2.02386, 9, 480, 20, 202, 40.477, 101, 30.358},
         {"mid", 1000, 800, 500, 400, std::sqrt(800000.0) / 1000, 4, 250, 9, 89, 17.889, 45, 13.416},
         {"small", 400, 300, 200, 100, 0.5, 2, 100, 5, 50, 10, 25, 7.5},

@@ -16,11 +16,7 @@ TEST(BlurShadowReflection, RectanglesOfTheDesignExamples)
         f.setValue(boxed(image), kCIInputImageKey);
         return f.outputImage().extent();
     };
-    struct Row {
-        const char* name;
-        std::function<QRectF()> rect;
-        QRectF expected;
-    };
+    struct Row { const char* name; std::function<QRectF()> rect; QRectF expected; };
     const std::vector<Row> rows = {
         {"shadowMovedDownRight", [&] { LXSimpleShadowFilter f; return extent(f, square); },
          QRectF(-15 + M_SQRT2, -15 - M_SQRT2, 130, 130)},
@@ -55,11 +51,8 @@ TEST(BlurShadowReflection, RectanglesOfTheDesignExamples)
 
 TEST(GaussianBlur, MatchesASeparableGaussianInsideAndAround)
 {
-    struct Row {
-        const char* name;
-        bool forceInside;
-        double radius;
-    } rows[] = {{"spreading", false, 3.0}, {"forcedInside", true, 3.0}, {"wideSpreading", false, 8.0}};
+    struct Row { const char* name; bool forceInside; double radius; };
+    const Row rows[] = {{"spreading", false, 3.0}, {"forcedInside", true, 3.0}, {"wideSpreading", false, 8.0}};
     const QRect frame(0, 0, 48, 40), around = frame.adjusted(-12, -12, 12, 12);
     const CIImage image = patternImage(frame.width(), frame.height());
     const Texels input(image, frame);
@@ -82,10 +75,8 @@ TEST(GaussianBlur, MatchesASeparableGaussianInsideAndAround)
 
 TEST(SimpleShadow, FallsInItsDirection)
 {
-    struct Row {
-        const char* name;
-        double direction, dx, dy;
-    } rows[] = {{"downRight", 135, M_SQRT2, -M_SQRT2}, {"right", 90, 2, 0}, {"up", 0, 0, 2}, {"left", 270, -2, 0}};
+    struct Row { const char* name; double direction, dx, dy; };
+    const Row rows[] = {{"downRight", 135, M_SQRT2, -M_SQRT2}, {"right", 90, 2, 0}, {"up", 0, 0, 2}, {"left", 270, -2, 0}};
     const QRectF square(10, 10, 20, 20);
     const QRect area(0, 0, 40, 40);
     Texels mask(area);
@@ -111,10 +102,8 @@ TEST(SimpleShadow, FallsInItsDirection)
 
 TEST(Reflection, PictureThenGapThenFadingMirror)
 {
-    struct Row {
-        const char* name;
-        double height, intensity, distance, proportion;
-    } rows[] = {{"defaults", 0.5, 0.4, 0, 1}, {"gapOfFour", 0.75, 0.9, 0.5, 8}, {"fractionalGap", 0.5, 1.0, 2.5, 1}};
+    struct Row { const char* name; double height, intensity, distance, proportion; };
+    const Row rows[] = {{"defaults", 0.5, 0.4, 0, 1}, {"gapOfFour", 0.75, 0.9, 0.5, 8}, {"fractionalGap", 0.5, 1.0, 2.5, 1}};
     const int w = 20, h = 16, x0 = 3, y0 = 5;
     const CIImage picture = patternImage(w, h).imageByApplyingTransform(QTransform::fromTranslate(x0, y0));
     const Texels input(picture, QRect(x0, y0, w, h));

@@ -71,12 +71,9 @@ CIImage testRow()
     return CIImage::imageWithQImage(image);
 }
 
-struct ColorRow {
-    const char* name;
-    std::function<std::shared_ptr<LXFilter>()> make;
-    // Encoded colour and alpha in, encoded colour and alpha out.
-    std::function<std::pair<RGB, double>(const RGB&, double)> oracle;
-};
+// oracle: encoded colour and alpha in, encoded colour and alpha out.
+struct ColorRow { const char* name; std::function<std::shared_ptr<LXFilter>()> make;
+                  std::function<std::pair<RGB, double>(const RGB&, double)> oracle; };
 
 template <class F>
 std::function<std::shared_ptr<LXFilter>()> made(std::function<void(F&)> configure)
@@ -154,10 +151,8 @@ TEST(ColorFilters, RoutinesMatchTheirOracles)
 // convert in their own text. The curves at their break points, both ways.
 TEST(ColorFilters, ConversionCurvesAtTheirBreakPoints)
 {
-    struct Curve {
-        bool toRGB;
-        double in, out; // working (linear) values
-    } curves[] = {{false, 0.0031308, 0.04045}, {true, 0.04045, 0.0031308}, {false, 0.5, encode(0.5)}, {true, 0.5, decode(0.5)}};
+    struct Curve { bool toRGB; double in, out; }; // working (linear) values
+    const Curve curves[] = {{false, 0.0031308, 0.04045}, {true, 0.04045, 0.0031308}, {false, 0.5, encode(0.5)}, {true, 0.5, decode(0.5)}};
     for (const Curve& curve : curves) {
         LXSRGBConversionFilter filter;
         filter.toRGB = curve.toRGB;
@@ -171,11 +166,8 @@ TEST(ColorFilters, ConversionCurvesAtTheirBreakPoints)
 TEST(GradientFilters, MapFollowsTheGradientAtTheBentTone)
 {
     const Gradient gradient({{0.0, 0, 0, 0, 1}, {0.5, 0, 0.403921568627451, 0.6941176470588235, 1}, {1.0, 1, 1, 1, 1}});
-    struct Row {
-        const char* name;
-        CIColor color;
-        double k;
-    } rows[] = {{"mid grey keeps the tones", CIColor(0.5, 0.5, 0.5), 0.0}, {"white lightens", CIColor(1, 1, 1), 1.34}};
+    struct Row { const char* name; CIColor color; double k; };
+    const Row rows[] = {{"mid grey keeps the tones", CIColor(0.5, 0.5, 0.5), 0.0}, {"white lightens", CIColor(1, 1, 1), 1.34}};
     for (const Row& row : rows) {
         LXGradientMapFilter filter;
         filter.setInputGradient(boxed(gradient));

@@ -61,11 +61,9 @@ TEST(CombineFilter, BlendingTheJoinedLayerEqualsBlendingOneThenTheOther)
 
 TEST(CombineFilter, ModesAndIntensities)
 {
-    struct Row {
-        const char* mode;
-        bool combinable;
-    } rows[] = {{"sourceOver", true}, {"multiply", true}, {"negativeMultiply", true},
-                {"overlay", false},   {"colorBurn", false}, {"", false}};
+    struct Row { const char* mode; bool combinable; };
+    const Row rows[] = {{"sourceOver", true}, {"multiply", true}, {"negativeMultiply", true},
+                        {"overlay", false},   {"colorBurn", false}, {"", false}};
     for (const Row& row : rows)
         EXPECT_EQ(LXCombineFilter::isCombinableBlendMode(row.mode), row.combinable) << row.mode;
 
@@ -89,12 +87,7 @@ TEST(CombineMaskFilter, ShowsTheImageThroughARoundedScaledRectangle)
     mask.inputBackgroundImage = boxed(background);
     mask.inputImage = boxed(image);
     mask.inputCornerRadius = 10.0;
-    struct Row {
-        const char* name;
-        double scale;
-        int x, y;
-        bool image;
-    } rows[] = {
+    struct Row { const char* name; double scale; int x, y; bool image; } rows[] = {
         {"centre", 1.0, 50, 50, true},        {"inside an edge", 1.0, 21, 50, true},
         {"in the cut-off corner", 1.0, 21, 21, false}, {"outside", 1.0, 10, 50, false},
         {"at half scale the edge is gone", 0.5, 25, 50, false}, {"at half scale the centre stays", 0.5, 50, 50, true},

@@ -1,6 +1,7 @@
 #include "filters/LXArtisticExtend.h"
 #include "filters/LXFilterConstructor.h"
 #include "platform/image/CIGeometry.h"
+#include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
 #include <QFile>
@@ -36,10 +37,7 @@ class KernelFiles : public ::testing::Test {
 protected:
     void put(const QString& className, const QByteArray& text)
     {
-        QFile f(dir.filePath(className + ".cikernel"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-        f.close();
+        writeFile(dir.filePath(className + ".cikernel"), text);
         LXFilter::setBundleForClass(className, dir.path());
     }
     QTemporaryDir dir;
@@ -106,11 +104,7 @@ TEST_F(KernelFiles, AClassWithoutKernelTextLooksAgainEachTime)
 
 TEST(FilterBase, RectanglesInArrayFormKeepInfinityAndLargeOrigins)
 {
-    struct Row {
-        const char* name;
-        QRectF rect;
-        QVariantList array;
-    } rows[] = {
+    struct Row { const char* name; QRectF rect; QVariantList array; } rows[] = {
         {"origin truncated, size as float", QRectF(10.7, -3.2, 100.5, 50.25), {10, -3, 100.5f, 50.25f}},
         {"beyond int", QRectF(3e9, 0.5, 10, 10), {3e9, 0, 10.0f, 10.0f}},
     };
@@ -145,8 +139,6 @@ TEST(FilterConstructor, CreatesFiltersByClassAndListName)
         {{"CIPlugInFilterList", QVariantMap{{"ArtisticExtension", QVariantMap{{"CIFilterClass", "LXArtisticExtend"}}}}}});
     const auto byList = CIFilter::filterWithName("ArtisticExtension");
     const auto byClass = CIFilter::filterWithName("LXArtisticExtend");
-    ASSERT_TRUE(byList);
-    ASSERT_TRUE(byClass);
     EXPECT_TRUE(dynamic_cast<LXArtisticExtend*>(byList.get()));
     EXPECT_TRUE(dynamic_cast<LXArtisticExtend*>(byClass.get()));
     EXPECT_FALSE(CIFilter::filterWithName("NoSuchFilter"));

@@ -59,11 +59,7 @@ TEST(Watermark, GravityPicksTheEdgesAndOutOfRangeValuesAreReadSafely)
     LXWatermarkFilter filter;
     configure(filter);
     const QRectF centred(670, 440, 100, 20);
-    struct Row {
-        const char* name;
-        QVariant gravity;
-        QRectF logo;
-    } rows[] = {
+    struct Row { const char* name; QVariant gravity; QRectF logo; } rows[] = {
         {"none: centred", 0, centred},
         {"bottom, and top ignored", 6, QRectF(670, 40, 100, 20)},
         {"right, top", 16 + 2, QRectF(1440 - 100 - 20, 900 - 20 - 40, 100, 20)},

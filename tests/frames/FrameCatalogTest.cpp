@@ -5,6 +5,7 @@
 #include "platform/foundation/Application.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
 #include <QCoreApplication>
@@ -67,11 +68,8 @@ TEST_F(FrameCatalogFile, IsSavedAfterEveryChangeAndItsUndo)
     LXFrameCatalog catalog(folder.path(), QUrl::fromLocalFile(file));
     catalog.setUndoManager(&undo);
     const QString oak = "FRM-U#001#=Oak 0.05", pine = "FRM-U#002#=Pine 0.05";
-    const struct Row {
-        const char* name;
-        std::function<void()> change;
-        QStringList expected;
-    } rows[] = {
+    struct Row { const char* name; std::function<void()> change; QStringList expected; };
+    const Row rows[] = {
         {"add", [&] { catalog.addFrame(frame("Oak")); }, {oak}},
         {"add another", [&] { catalog.addFrame(frame("Pine")); }, {oak, pine}},
         {"rename", [&] { EXPECT_TRUE(catalog.renameFrameID("Oak", "Walnut")); }, {pine, "FRM-U#001#=Walnut 0.05"}},
@@ -96,23 +94,15 @@ TEST_F(FrameCatalogFile, IsSavedAfterEveryChangeAndItsUndo)
 TEST_F(FrameCatalogFile, NeverLosesOrReusesWhatTheFileHolds)
 {
     const QByteArray held = PropertyList::toXml(QVariantMap{{"FRM-U#001#", QVariantMap{{"Name", "Held"}}}});
-    const struct Row {
-        const char* name;
-        QByteArray onDisk;
-        QString newID;
-        bool keptAside;
-    } rows[] = {
+    struct Row { const char* name; QByteArray onDisk; QString newID; bool keptAside; };
+    const Row rows[] = {
         {"lost counter", held, "FRM-U#002#", false},
         {"unreadable file", "not a property list", "FRM-U#001#", true},
     };
     for (const Row& row : rows) {
         QDir(folder.path()).removeRecursively();
         QDir().mkpath(folder.path());
-        {
-            QFile out(file);
-            ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-            out.write(row.onDisk);
-        }
+        writeFile(file, row.onDisk);
         UserDefaults::standardUserDefaults().removeObjectForKey("CurrentFrameIndex");
         LogCapture log;
         LXFrameCatalog catalog(folder.path(), QUrl::fromLocalFile(file));

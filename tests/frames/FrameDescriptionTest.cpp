@@ -55,13 +55,8 @@ QVariantMap shadeEntry(const QString& name, const QVariant& mode, const QVariant
 
 TEST(FrameImageDescription, GeometryFromTheFileName)
 {
-    struct Row {
-        const char* label;
-        QString file;
-        QString name;
-        LXFrameImageOptions options;
-        double cornerSide;
-    } rows[] = {
+    struct Row { const char* label; QString file; QString name; LXFrameImageOptions options; double cornerSide; };
+    const Row rows[] = {
         {"all four options", "FRM-E#010#Gold#40-12-3-2.png", "FRM-E#010#Gold", {40, 12, 3, 2}, 40},
         {"corner larger than width", "FRM-E#010#Gold#8-20.png", "FRM-E#010#Gold", {8, 20, 0, 0}, 20},
         {"no options", "FRM-S#020#Gloss.png", "FRM-S#020#Gloss", {1, 0, 0, 0}, 1},
@@ -84,13 +79,9 @@ TEST(MaskDescription, JoinsTheGeometryOfBothMasks)
     const QUrl internal = res.add("InternalMasks", "FRM-I#010#Gold#20-30-0-4");
     const QUrl flat = res.add("InternalMasks", "FRM-I#011#Flat#");
     const QUrl fallback = res.add("InternalMasks", "FRM-I#000#Plain#10");
-    struct Row {
-        const char* label;
-        QUrl internal;
-        QString name, warning;
-        double scale, innerCorner, width, corner;
-        quint64 repeatX, repeatY;
-    } rows[] = {
+    struct Row { const char* label; QUrl internal; QString name, warning; double scale, innerCorner, width, corner;
+                 quint64 repeatX, repeatY; };
+    const Row rows[] = {
         {"both masks", internal, "FRM-I#010#Gold", "", 2, 30, 40, 30, 3, 4},
         {"default internal mask", {}, "FRM-I#000#Plain", "", 4, 10, 40, 5, 3, 0},
         {"internal width 0", flat, "FRM-I#011#Flat", "Warning: Internal mask", 1, 0, 40, 5, 3, 0},
@@ -189,11 +180,7 @@ TEST(FrameDescription, DictionaryRoundTripWithMissingKeys)
 {
     Resources res;
     res.add("Shades", "FRM-S#001#Gloss#4");
-    struct Row {
-        const char* label;
-        QVariantMap in, out;
-        QString log;
-    } rows[] = {
+    struct Row { const char* label; QVariantMap in, out; QString log; } rows[] = {
         {"empty", {}, {{"Name", ""}, {"Texture.Color", "0 0 0 1"}, {"TextureFillMode", 0}, {"Inset", 0.0}}, ""},
         {"unknown texture, colour and masks kept",
          {{"Name", "A"}, {"Texture", "Nothing"}, {"Texture.Color", "0.5 0.25 1 1"}, {"TextureFillMode", -1},

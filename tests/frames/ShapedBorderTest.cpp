@@ -39,11 +39,8 @@ double exactDistance(const QImage& image, int x, int y)
     return best;
 }
 
-struct RingCase {
-    const char* name;
-    double width; // pixels: n = width - 1
-    std::function<void(QPainter&)> draw;
-};
+// width: in pixels, n = width - 1.
+struct RingCase { const char* name; double width; std::function<void(QPainter&)> draw; };
 
 class ShapedBorderRing : public ::testing::TestWithParam<RingCase> {};
 
@@ -80,11 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
     Shapes, ShapedBorderRing,
     ::testing::Values(RingCase{"disc", 10, [](QPainter& p) { p.drawEllipse(QPointF(24, 24), 12, 12); }},
                       RingCase{"concave", 10,
-                               [](QPainter& p) {
-                                   p.drawRect(10, 10, 28, 6);
-                                   p.drawRect(10, 10, 6, 28);
-                                   p.drawRect(32, 10, 6, 28);
-                               }},
+                               [](QPainter& p) { p.drawRects(QList<QRect>{{10, 10, 28, 6}, {10, 10, 6, 28}, {32, 10, 6, 28}}); }},
                       RingCase{"hairline", 6, [](QPainter& p) { p.drawRect(8, 23, 32, 1); }},
                       RingCase{"two-pixel border", 2, [](QPainter& p) { p.drawEllipse(QPointF(24, 24), 10, 10); }},
                       RingCase{"wide border", 17, [](QPainter& p) { p.drawRect(20, 20, 8, 8); }}),

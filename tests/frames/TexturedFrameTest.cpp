@@ -32,14 +32,8 @@ TEST(TexturedFrameFilter, BorderGeometry)
     art.fill(Qt::white);
     ASSERT_TRUE(art.save(dir.path() + "/ExternalMasks/FRM-E#010#X#40-12-3.png"));
     LXFrameDescription frame({{"ExternalMask", "FRM-E#010#X"}, {"Inset", 0.5}}, QUrl::fromLocalFile(dir.path()), true);
-    struct Row {
-        const char* label;
-        double proportion, width;
-        bool inside;
-        QRectF image;
-        double border;
-        QRectF mask;
-    } rows[] = {
+    struct Row { const char* label; double proportion, width; bool inside; QRectF image; double border; QRectF mask; };
+    const Row rows[] = {
         {"1000 x 0.05", 1000, 0.05, true, {0, 0, 100, 80}, 50, {0, 0, 100, 80}},
         {"width 0 is one pixel, half of it outside", 1000, 0, false, {0, 0, 100, 80}, 1, {0, 0, 100, 80}},
         {"half the border outside, whole pixels", 100, 0.15, false, {0, 0, 100, 80}, 15, {-7, -7, 114, 94}},

@@ -37,13 +37,9 @@ Pixel texel(int x, int y)
 
 TEST(TextureOptions, ReadFromTheFileName)
 {
-    struct Row {
-        const char* name;
-        QString options;
-        quint64 sections;
-        double hue, saturation, value, scale;
-        bool shouldScale, repeating;
-    } rows[] = {
+    struct Row { const char* name; QString options; quint64 sections; double hue, saturation, value, scale;
+                 bool shouldScale, repeating; };
+    const Row rows[] = {
         {"everything", "S2#30-50-80$2.5", 2, 30 / 360.0, 0.5, 0.8, 2.5, true, false},
         {"repeating", "R", 1, 0, 1, 1, 4, false, true},
         {"sections above 4", "abc7", 4, 0, 1, 1, 4, false, false},
@@ -54,10 +50,9 @@ TEST(TextureOptions, ReadFromTheFileName)
     for (const Row& row : rows) {
         const LXTextureOptions o = LXTextureOptions::parse(row.options);
         EXPECT_EQ(o.sections, row.sections) << row.name;
-        EXPECT_NEAR(o.baseColor.hue, row.hue, 1e-12) << row.name;
-        EXPECT_NEAR(o.baseColor.saturation, row.saturation, 1e-12) << row.name;
-        EXPECT_NEAR(o.baseColor.value, row.value, 1e-12) << row.name;
-        EXPECT_NEAR(o.baseScale, row.scale, 1e-12) << row.name;
+        EXPECT_THAT((std::array{o.baseColor.hue, o.baseColor.saturation, o.baseColor.value, o.baseScale}),
+                    testing::Pointwise(testing::DoubleNear(1e-12), std::array{row.hue, row.saturation, row.value, row.scale}))
+            << row.name;
         EXPECT_EQ(o.shouldScale, row.shouldScale) << row.name;
         EXPECT_EQ(o.repeating, row.repeating) << row.name;
     }
@@ -83,26 +78,18 @@ public:
 
 TEST_F(Texturize, TilesTheTintedTextureOverTheShape)
 {
-    struct Row {
-        const char* name;
-        QString texture;
-        int fillMode;
-        CIColor color; // nil: the texture's own
-        double width;
-        QRect checked;
-        std::function<Pixel(int, int)> expected;
-        QString logged;
-    } rows[] = {
-        {"own colour tints nothing; the texture repeats", temporaryName, 2, {},
-         2048, QRect(0, 0, 80, 60), texel, {}},
-        {"cut texture runs along the bottom side", temporaryName, 1, {}, 2048,
-         QRect(12, 0, 56, 10), texel, {}},
-        {"plain colour", "Missing-Grain", 2, CIColor(1, 0, 0, 1),
-         300, QRect(0, 0, 80, 60), [](int, int) { return Pixel{1, 0, 0, 1}; }, {}},
-        {"width 0 leaves the shape", temporaryName, 2, {}, 0,
-         QRect(0, 0, 80, 60), [](int, int) { return Pixel{1, 1, 1, 1}; }, "Warning: texturize needs"},
-        {"no way out of the temporary folder", "../grain.png", 2,
-         {}, 300, QRect(0, 0, 80, 60), [](int, int) { return Pixel{1, 1, 1, 1}; }, "Warning: texture '../grain.png'"},
+    // color: nil for the texture's own.
+    struct Row { const char* name; QString texture; int fillMode; CIColor color; double width; QRect checked;
+                 std::function<Pixel(int, int)> expected; QString logged; };
+    const Row rows[] = {
+        {"own colour tints nothing; the texture repeats", temporaryName, 2, {}, 2048, QRect(0, 0, 80, 60), texel, {}},
+        {"cut texture runs along the bottom side", temporaryName, 1, {}, 2048, QRect(12, 0, 56, 10), texel, {}},
+        {"plain colour", "Missing-Grain", 2, CIColor(1, 0, 0, 1), 300, QRect(0, 0, 80, 60),
+         [](int, int) { return Pixel{1, 0, 0, 1}; }, {}},
+        {"width 0 leaves the shape", temporaryName, 2, {}, 0, QRect(0, 0, 80, 60), [](int, int) { return Pixel{1, 1, 1, 1}; },
+         "Warning: texturize needs"},
+        {"no way out of the temporary folder", "../grain.png", 2, {}, 300, QRect(0, 0, 80, 60),
+         [](int, int) { return Pixel{1, 1, 1, 1}; }, "Warning: texture '../grain.png'"},
     };
     for (const Row& row : rows) {
         LogCapture log;
@@ -139,10 +126,7 @@ TEST_F(Texturize, TilesRenderedEqualTheWholeRender)
         p.drawEllipse(QPointF(32, 24), 18, 14);
     }
     const CIImage picture = CIImage::imageWithQImage(disc);
-    struct Row {
-        const char* name;
-        std::shared_ptr<CIFilter> filter;
-    };
+    struct Row { const char* name; std::shared_ptr<CIFilter> filter; };
     auto texturize = std::make_shared<LXTexturizeFilter>();
     texturize->setInputTextureName(QStringLiteral("Test-Grain"));
     texturize->setInputColor(QVariant::fromValue(CIColor(0.2, 0.6, 0.3, 1)));

@@ -16,19 +16,14 @@
 
 #include <unistd.h>
 
+#include <array>
+
 namespace {
 
-QImage opaque(int w = 8, int h = 6)
+QImage filled(bool alpha)
 {
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(QColor(200, 100, 50));
-    return image;
-}
-
-QImage withAlpha(int w = 8, int h = 6)
-{
-    QImage image(w, h, QImage::Format_ARGB32);
-    image.fill(QColor(0, 0, 255, 128));
+    QImage image(8, 6, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    image.fill(alpha ? QColor(0, 0, 255, 128) : QColor(200, 100, 50));
     return image;
 }
 
@@ -52,18 +47,13 @@ protected:
 TEST_F(BundleManagerTest, TheExtensionThenAlphaChooseTheTypeAndTheLowerCaseName)
 {
     AlertLog alerts;
-    struct Row {
-        const char* asked;
-        bool alpha;
-        const char* written;
-        QByteArray format;
-    } rows[] = {
+    struct Row { const char* asked; bool alpha; const char* written; QByteArray format; } rows[] = {
         {"a.jpeg", false, "a.jpg", "jpeg"}, {"b.JPG", false, "b.jpg", "jpeg"}, {"c.PNG", false, "c.png", "png"},
         {"d.tiff", true, "d.png", "png"},   {"e.tiff", false, "e.jpg", "jpeg"}, {"f", true, "f.png", "png"},
         {"g", false, "g.jpg", "jpeg"},      {"h.jpg", true, "h.jpg", "jpeg"}, // the extension wins over alpha
     };
     for (const Row& row : rows) {
-        EXPECT_TRUE(LXBundleManager::saveBitmapRep(row.alpha ? withAlpha() : opaque(), url(row.asked))) << row.asked;
+        EXPECT_TRUE(LXBundleManager::saveBitmapRep(filled(row.alpha), url(row.asked))) << row.asked;
         EXPECT_EQ(QImageReader(dir.filePath(row.written)).format(), row.format) << row.asked;
     }
     EXPECT_EQ(files().size(), 8);
@@ -84,7 +74,7 @@ TEST_F(BundleManagerTest, AFailedWriteAlertsOnceAndLeavesNoFile)
         locked = "/proc"; // root ignores permission bits, but not a read-only file system
     const QStringList before = QDir(locked).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     AlertLog alerts;
-    EXPECT_FALSE(LXBundleManager::saveBitmapRep(opaque(), QUrl::fromLocalFile(locked + "/x.jpg")));
+    EXPECT_FALSE(LXBundleManager::saveBitmapRep(filled(false), QUrl::fromLocalFile(locked + "/x.jpg")));
     ASSERT_EQ(alerts.titles, QStringList{"Could not save File"});
     EXPECT_TRUE(alerts.texts[0].contains("'" + locked + "/x.jpg'"));
     EXPECT_FALSE(QFileInfo::exists(locked + "/x.jpg"));
@@ -93,20 +83,19 @@ TEST_F(BundleManagerTest, AFailedWriteAlertsOnceAndLeavesNoFile)
 
     // A folder that is a file fails the same way.
     writeFile(dir.filePath("plain"), {});
-    EXPECT_FALSE(LXBundleManager::saveBitmapRep(opaque(), url("plain/x.png")));
+    EXPECT_FALSE(LXBundleManager::saveBitmapRep(filled(false), url("plain/x.png")));
     EXPECT_EQ(alerts.titles.size(), 2);
 }
 
 TEST_F(BundleManagerTest, AFailedWriteKeepsTheOldFileWhole)
 {
-    ASSERT_TRUE(LXBundleManager::saveBitmapRep(opaque(), url("keep.png")));
-    const QByteArray before = [&] { QFile f(dir.filePath("keep.png")); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    ASSERT_TRUE(LXBundleManager::saveBitmapRep(filled(false), url("keep.png")));
+    const auto read = [&] { QFile f(dir.filePath("keep.png")); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("unread"); };
+    const QByteArray before = read();
     AlertLog alerts;
     EXPECT_FALSE(LXBundleManager::saveBitmapRep(QImage(), url("keep.png"))); // nothing to encode
     EXPECT_EQ(alerts.titles.size(), 1);
-    QFile f(dir.filePath("keep.png"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), before);
+    EXPECT_EQ(read(), before);
     EXPECT_FALSE(LXBundleManager::saveImage(Picture(), url("nil.png"))); // nil: no alert
     EXPECT_EQ(alerts.titles.size(), 1);
 }
@@ -115,20 +104,15 @@ TEST_F(BundleManagerTest, UniqueNamesCountUpAndFillGaps)
 {
     const QUrl folder = QUrl::fromLocalFile(dir.path());
     auto unique = [&](const QString& name) { return LXBundleManager::uniqueFileURL(name, folder).toLocalFile(); };
-    auto touch = [&](const QString& name) { writeFile(dir.filePath(name), {}); };
-
-    EXPECT_EQ(unique("Beach.jpg"), dir.filePath("Beach.jpg"));
-    touch("Beach.jpg");
-    EXPECT_EQ(unique("Beach.jpg"), dir.filePath("Beach 1.jpg"));
-    touch("Beach 2.jpg");
-    EXPECT_EQ(unique("Beach.jpg"), dir.filePath("Beach 1.jpg")); // the gap first
-    touch("Beach 1.jpg");
-    EXPECT_EQ(unique("Beach.jpg"), dir.filePath("Beach 3.jpg"));
-
-    touch("Notes");
-    EXPECT_EQ(unique("Notes"), dir.filePath("Notes 1"));
-    touch("archive.tar.gz");
-    EXPECT_EQ(unique("archive.tar.gz"), dir.filePath("archive.tar 1.gz"));
+    // Each row: a file made, then the name asked for and the free name expected.
+    for (const auto& [made, asked, expected] : std::initializer_list<std::array<const char*, 3>>{
+             {nullptr, "Beach.jpg", "Beach.jpg"}, {"Beach.jpg", "Beach.jpg", "Beach 1.jpg"},
+             {"Beach 2.jpg", "Beach.jpg", "Beach 1.jpg"} /* the gap first */, {"Beach 1.jpg", "Beach.jpg", "Beach 3.jpg"},
+             {"Notes", "Notes", "Notes 1"}, {"archive.tar.gz", "archive.tar.gz", "archive.tar 1.gz"}}) {
+        if (made)
+            writeFile(dir.filePath(made), {});
+        EXPECT_EQ(unique(asked), dir.filePath(expected));
+    }
     QDir().mkdir(dir.filePath("Folder.jpg")); // a folder counts as taken
     EXPECT_EQ(unique("Folder.jpg"), dir.filePath("Folder 1.jpg"));
 }
@@ -176,7 +160,7 @@ TEST(BundleManager, RandomNamesDifferBetweenProcesses)
 
 TEST(TempFiles, ImagesGoToTheTemporaryFolderAndAreDeletedAtQuit)
 {
-    const Picture picture(withAlpha());
+    const Picture picture(filled(true));
     const QUrl plain = LXBundleManager::tempFileForImage(picture);
     const QFileInfo plainInfo(plain.toLocalFile());
     EXPECT_TRUE(QRegularExpression("^[a-zA-Z0-9]{10}\\.jpg$").match(plainInfo.fileName()).hasMatch());
@@ -243,7 +227,7 @@ TEST_F(BundleManagerTest, JpegFlattensFaintPixelsOntoBlackNotToFullStrength)
 TEST(TempFiles, NamesThatArePathsAreRefusedAndNothingIsWritten)
 {
     QTemporaryDir outside;
-    const Picture picture(opaque());
+    const Picture picture(filled(false));
     const QString escape = "../../../../../../../.." + outside.path() + "/escaped.jpg";
     for (const QString& name : {escape, QString("a/b.png"), QString(".."), QString(".")}) {
         LogCapture log;

@@ -91,10 +91,7 @@ TEST(BundleStore, RemovesOnlyBundlesInsideItsFolder)
     QDir().mkpath(support + "/Good.bundle/QuickLook");
     QFile(dir.filePath("precious.txt")).open(QIODevice::WriteOnly);
     QFile(support + "/keep.txt").open(QIODevice::WriteOnly);
-    const struct {
-        const char* name;
-        const char* filename;
-    } rows[] = {{"Empty", ""}, {"Dots", ".."}, {"Up", "../precious.txt"}, {"Absolute", ""}, {"Here", "."},
+    const struct { const char* name; const char* filename; } rows[] = {{"Empty", ""}, {"Dots", ".."}, {"Up", "../precious.txt"}, {"Absolute", ""}, {"Here", "."},
                 {"Good", "Good.bundle"}};
     QVariantMap shadow;
     for (const auto& row : rows)

@@ -50,14 +50,10 @@ struct UnwritableTemporaryFolder {
 
 TEST(CachedImage, DiskCopyReleaseAndReload)
 {
-    struct Row {
-        const char* name;
-        bool alpha;
-        int strategy;
-        const char* extension;
-        double delay; // of the release, or negative: none pending
-    } rows[] = {{"alpha, a minute", true, 2, "png", 60}, {"opaque, never", false, 4, "jpg", -1},
-                {"opaque, any other value", false, 7, "jpg", 300}};
+    // delay: of the release, or negative: none pending.
+    struct Row { const char* name; bool alpha; int strategy; const char* extension; double delay; };
+    const Row rows[] = {{"alpha, a minute", true, 2, "png", 60}, {"opaque, never", false, 4, "jpg", -1},
+                        {"opaque, any other value", false, 7, "jpg", 300}};
     for (const Row& row : rows) {
         const auto cached = LXCachedImage::cachedNSImage(Picture(bitmap(row.alpha)), row.strategy);
         ASSERT_TRUE(cached) << row.name;
@@ -108,8 +104,7 @@ TEST(CachedImage, FailuresNeverLoseThePictureOrTouchTheSource)
     QTemporaryDir dir;
     const QString source = dir.filePath("photo.png");
     ASSERT_TRUE(bitmap(true).save(source));
-    const QString notAPicture = dir.filePath("notes.png");
-    QFile(notAPicture).open(QIODevice::WriteOnly);
+    const QString notAPicture = writeFile(dir.filePath("notes.png"), {});
     const QByteArray sourceHash = hashOf(source);
     Alert::ScopedPresenter quiet([](const QString&, const QString&) {});
     LogCapture log;
@@ -150,15 +145,11 @@ TEST(TempCleaner, ResourceCopiesAreNumberedAndFlushKeepsForeignFilesAndTheRoot)
     EXPECT_EQ(cleaner.resourceCounter(), 4u);
     EXPECT_TRUE(cleaner.urlForName("../escape").isEmpty());
 
-    const QString named = cleaner.urlForName("mask.png").toLocalFile();
-    QFile(named).open(QIODevice::WriteOnly);
-    const QString stranger = cleaner.resourcePath() + "/stranger.txt";
-    QFile(stranger).open(QIODevice::WriteOnly);
-    const QString outside = dir.filePath("keep.txt");
-    QFile(outside).open(QIODevice::WriteOnly);
+    const QString named = writeFile(cleaner.urlForName("mask.png").toLocalFile(), {});
+    const QString stranger = writeFile(cleaner.resourcePath() + "/stranger.txt", {});
+    const QString outside = writeFile(dir.filePath("keep.txt"), {});
+    const QString rootFile = writeFile(LXTempCleaner::tempURLWithExtension("jpg").toLocalFile(), {});
     cleaner.add(QUrl::fromLocalFile(outside));
-    const QString rootFile = LXTempCleaner::tempURLWithExtension("jpg").toLocalFile();
-    QFile(rootFile).open(QIODevice::WriteOnly);
     cleaner.add(QUrl::fromLocalFile(rootFile));
     cleaner.flush();
     for (const QString& copy : copies)

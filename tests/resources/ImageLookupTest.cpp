@@ -143,10 +143,9 @@ TEST_F(ImageLookup, DirectoryTreeReportsMissingFoldersBadLinksAndCycles)
     link(at("b"), at("a/Base.lnk"));
     link(at("a"), at("b/Base.lnk"));
     QDir().mkpath(at("quiet/Shades"));
-    struct Row {
-        const char* folder;
-        QString prefix, avoid, message; // empty: nothing found, nothing to report
-    } rows[] = {
+    // prefix, avoid, message: empty when nothing is found, nothing to report.
+    struct Row { const char* folder; QString prefix, avoid, message; };
+    const Row rows[] = {
         {"none", "FRM-S#001", {},
          QStringLiteral("Error: Looking for 'FRM-S#001' in '%1' avoiding '(null)' failed, because ").arg(at("none"))},
         {"plain", "x", "y", "avoiding 'y' failed, because "},

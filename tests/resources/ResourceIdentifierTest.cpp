@@ -9,11 +9,7 @@ constexpr quint64 none = LXResourceInfo::NoIndex;
 TEST(ResourceIdentifier, ParsesTypeIndexNameAndOptionsAndStripsOneVariantSuffix)
 {
     const QString null;
-    struct Row {
-        QString text, type;
-        quint64 index;
-        QString name, options;
-    } rows[] = {
+    struct Row { QString text, type; quint64 index; QString name, options; } rows[] = {
         {"ALX-T#010#Wood-Light-Knots", "ALX-T", 10, "Wood-Light-Knots", null},
         {"FRM-I#000#Internal-Auto", "FRM-I", 0, "Internal-Auto", null},
         {"Heart", null, none, "Heart", null},

@@ -38,12 +38,8 @@ TEST_F(CommandBackends, EachToolGetsItsArgumentsInOrder)
                            "-n", "-t", "string", "-s", picture};
     };
     const QStringList list{"-c", "xfce4-desktop", "-l"};
-    struct Row {
-        const char* name;
-        std::function<std::unique_ptr<DesktopBackend>()> make;
-        QString tool, body, screen;
-        QList<QStringList> calls;
-    } rows[] = {
+    struct Row { const char* name; std::function<std::unique_ptr<DesktopBackend>()> make; QString tool, body, screen;
+                 QList<QStringList> calls; } rows[] = {
         {"xfce: every workspace of the one monitor", [] { return std::make_unique<XfceBackend>(QStringList{"DP-1", "HDMI-1"}); },
          "xfconf-query", xfceList, "DP-1", {list, xfceSet("DP-1", 0), xfceSet("DP-1", 1)}},
         {"xfce: a new monitor's property is created", [] { return std::make_unique<XfceBackend>(QStringList{"HDMI-1", "eDP-1"}); },
@@ -73,12 +69,9 @@ TEST_F(CommandBackends, EachToolGetsItsArgumentsInOrder)
 
 TEST_F(CommandBackends, FailuresOfEveryToolReachTheErrorTextAndOneErrorLine)
 {
-    struct Row {
-        const char* name;
-        std::function<std::unique_ptr<DesktopBackend>()> make;
-        QString tool, body, errorText;
-        int calls; // stops at the first failure
-    } rows[] = {
+    // calls: it stops at the first failure.
+    struct Row { const char* name; std::function<std::unique_ptr<DesktopBackend>()> make; QString tool, body, errorText;
+                 int calls; } rows[] = {
         {"gsettings", [] { return std::make_unique<GsettingsBackend>(GsettingsBackend::Desktop::Gnome, QStringList{}); },
          "gsettings", "echo 'No such schema \"org.gnome.desktop.background\"' >&2; exit 1",
          "gsettings failed with exit status 1: No such schema \"org.gnome.desktop.background\"", 1},

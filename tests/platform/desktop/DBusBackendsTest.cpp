@@ -98,21 +98,16 @@ TEST_F(DBusBackends, ThePortalsOtherAnswersAreFailures)
     ASSERT_TRUE(service.registerService("org.freedesktop.portal.Desktop"));
     PortalBackend backend(client, 300);
 
-    portal.response = 1;
-    DesktopResult result = backend.setImage(picture, QString());
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText, "the change was cancelled in the desktop portal");
-
-    portal.response = 2;
-    result = backend.setImage(picture, QString());
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText, "the desktop portal could not set the picture");
-
-    portal.answers = false;
-    result = backend.setImage(picture, QString());
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText, "the desktop portal did not answer within 0.3 seconds");
-
+    // Each row: the portal's response, whether it answers at all, and the error expected.
+    for (const auto& [response, answers, error] : {std::tuple{1, true, "the change was cancelled in the desktop portal"},
+                                                   {2, true, "the desktop portal could not set the picture"},
+                                                   {2, false, "the desktop portal did not answer within 0.3 seconds"}}) {
+        portal.response = response;
+        portal.answers = answers;
+        const DesktopResult result = backend.setImage(picture, QString());
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.errorText, error);
+    }
     EXPECT_EQ(log.lines().size(), 3);
 }
 

@@ -30,11 +30,8 @@ TEST(DesktopSession, TheNamedDesktopDecidesThenDisplayAndInstalledTools)
     const QByteArray both = toolFolder(bothDir, {"xwallpaper", "feh"}).toLatin1();
     const QByteArray feh = toolFolder(fehDir, {"feh"}).toLatin1();
     const QByteArray none = noneDir.path().toLatin1();
-    struct Row {
-        const char* name;
-        std::vector<std::pair<const char*, const char*>> variables;
-        DesktopKind kind;
-    } rows[] = {
+    struct Row { const char* name; std::vector<std::pair<const char*, const char*>> variables; DesktopKind kind; };
+    const Row rows[] = {
         {"KDE", {{"XDG_CURRENT_DESKTOP", "KDE"}, {"DISPLAY", ":0"}}, DesktopKind::Plasma},
         {"XFCE", {{"XDG_CURRENT_DESKTOP", "XFCE"}}, DesktopKind::Xfce},
         {"sway", {{"XDG_CURRENT_DESKTOP", "sway"}}, DesktopKind::Sway},

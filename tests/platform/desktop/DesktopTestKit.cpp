@@ -1,4 +1,5 @@
 #include "DesktopTestKit.h"
+#include "tests/support/Files.h"
 
 #include <QColor>
 #include <QDeadlineTimer>
@@ -21,26 +22,32 @@ const char* const sessionVariables[] = {
 
 int g_connectionCount = 0;
 
+std::optional<QByteArray> saved(const char* name)
+{
+    return qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+}
+
+void restore(const char* name, const std::optional<QByteArray>& value)
+{
+    value ? qputenv(name, *value) : qunsetenv(name);
+}
+
 } // namespace
 
 SessionEnvironment::SessionEnvironment()
 {
     for (const char* name : sessionVariables) {
-        m_saved.insert(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+        m_saved.insert(name, saved(name));
         qunsetenv(name);
     }
     for (const char* name : {"PATH", "HOME"})
-        m_saved.insert(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+        m_saved.insert(name, saved(name));
 }
 
 SessionEnvironment::~SessionEnvironment()
 {
-    for (auto it = m_saved.cbegin(); it != m_saved.cend(); ++it) {
-        if (it.value())
-            qputenv(it.key().constData(), *it.value());
-        else
-            qunsetenv(it.key().constData());
-    }
+    for (auto it = m_saved.cbegin(); it != m_saved.cend(); ++it)
+        restore(it.key().constData(), it.value());
 }
 
 void SessionEnvironment::set(const char* name, const QString& value)
@@ -102,21 +109,12 @@ TestBus::TestBus()
     if (!config.open(QIODevice::WriteOnly))
         return;
     // No <servicedir>: a name nobody owns fails at once instead of starting a real service.
-    config.write(QStringLiteral(
-                     "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                     " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                     "<busconfig>\n"
-                     "  <type>session</type>\n"
-                     "  <listen>unix:dir=%1</listen>\n"
-                     "  <auth>EXTERNAL</auth>\n"
-                     "  <policy context=\"default\">\n"
-                     "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                     "    <allow eavesdrop=\"true\"/>\n"
-                     "    <allow own=\"*\"/>\n"
-                     "  </policy>\n"
-                     "</busconfig>\n")
-                     .arg(m_dir.path())
-                     .toUtf8());
+    config.write(QStringLiteral(R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig><type>session</type><listen>unix:dir=%1</listen><auth>EXTERNAL</auth>
+  <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
+</busconfig>
+)").arg(m_dir.path()).toUtf8());
     config.close();
 
     m_daemon.setProgram(QStringLiteral("dbus-daemon"));
@@ -160,11 +158,7 @@ QDBusConnection TestBus::connect()
 
 QString makePictureFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content)
 {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(content);
-    return path;
+    return writeFile(dir.filePath(name), content);
 }
 
 QString hostilePhotoName()
@@ -215,15 +209,12 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs)
 
 ScopedVariable::ScopedVariable(const char* name, const QString& value)
     : m_name(name)
-    , m_saved(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
+    , m_saved(saved(name))
 {
     qputenv(name, value.toLocal8Bit());
 }
 
 ScopedVariable::~ScopedVariable()
 {
-    if (m_saved)
-        qputenv(m_name.constData(), *m_saved);
-    else
-        qunsetenv(m_name.constData());
+    restore(m_name.constData(), m_saved);
 }

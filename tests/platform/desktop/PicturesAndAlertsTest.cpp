@@ -39,12 +39,10 @@ QByteArray standardErrorOf(Action action)
 
 TEST(PicturesFolder, CreatedWhereTheUsersSettingsSayOrAFailureWithItsReason)
 {
-    struct Row {
-        const char* name;
-        QString settings;   // ~/.config/user-dirs.dirs, when not empty
-        QString blocker;    // a file where the folder would be
-        QString folder;     // below home; empty: none
-    } rows[] = {
+    // settings: ~/.config/user-dirs.dirs unless empty; blocker: a file where the folder would be;
+    // folder: below home, or empty: none.
+    struct Row { const char* name; QString settings, blocker, folder; };
+    const Row rows[] = {
         {"created in the home when missing", {}, {}, "Pictures"},
         {"the user's folder settings", "XDG_PICTURES_DIR=\"$HOME/Bilder/Fotos\"\n", {}, "Bilder/Fotos"},
         {"a file in the way", {}, "Pictures", {}},

@@ -52,12 +52,9 @@ TEST(EngineFaults, ShearIsKeptWhenRead)
 {
     // A shear keeps |m11| = |m22| = 1 and no translation, yet moves pixels
     // off the grid: reading through it must equal drawing it.
-    struct Row {
-        const char* name;
-        QTransform shear;
-        std::function<CIImage(const CIImage&)> reader;
-        std::function<Pixel(const Pixel&)> expected; // from the drawn pixel
-    };
+    // expected: from the drawn pixel.
+    struct Row { const char* name; QTransform shear; std::function<CIImage(const CIImage&)> reader;
+                 std::function<Pixel(const Pixel&)> expected; };
     const CIImage black = CIImage::imageWithColor(CIColor(0, 0, 0));
     const Row rows[] = {
         {"composited, x by y", QTransform(1, 0, 0.5, 1, 0, 0),
@@ -122,12 +119,8 @@ TEST(EngineFaults, ShrinkingAveragesInsteadOfAliasing)
     // Eight-pixel bands on the JPEG blocks: a 1/8 decode is one column in four.
     ASSERT_TRUE(stripes(1600, 8, 32).save(file, "JPEG", 100));
     const CIImage bitmap = CIImage::imageWithQImage(stripes(400, 1, 4));
-    struct Row {
-        const char* name;
-        CIImage image;
-        double scale;
-        float low, high; // each pixel's linear value (a box of 1/scale columns)
-    };
+    // low, high: each pixel's linear value (a box of 1/scale columns).
+    struct Row { const char* name; CIImage image; double scale; float low, high; };
     const Row rows[] = {
         {"bitmap by 0.25", bitmap, 0.25, 0.23f, 0.27f},
         {"bitmap by 0.3", bitmap, 0.3, 0.08f, 0.32f},
@@ -173,10 +166,7 @@ TEST(EngineFaults, AffineClampExtendsEdgesBeforeTransforming)
     strip.fill(QColor(200, 30, 90));
     CIAffineClamp clamp;
     clamp.inputImage = boxed(CIImage::imageWithQImage(strip));
-    QTransform turn;
-    turn.rotate(30);
-    turn.scale(0.5, 0.5);
-    clamp.inputTransform = boxed(turn);
+    clamp.inputTransform = boxed(QTransform().rotate(30).scale(0.5, 0.5));
     const CIImage turned = clamp.outputImage();
     EXPECT_TRUE(CIGeometry::isInfinite(turned.extent()));
     const Rendered r(turned, QRect(-40, -40, 80, 80));
@@ -191,11 +181,7 @@ TEST(EngineFaults, AffineClampExtendsEdgesBeforeTransforming)
     const CIImage quad = CIImage::imageWithQImage(
         bitmap(2, 2, {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 128}}));
     const Pixel red{1, 0, 0, 1}, green{0, 1, 0, 1}, blue{0, 0, 1, 1}, half{0.502f, 0.502f, 0.502f, 0.502f};
-    const struct {
-        QTransform transform;
-        QPoint at;
-        Pixel expected;
-    } rows[] = {
+    const struct { QTransform transform; QPoint at; Pixel expected; } rows[] = {
         {QTransform::fromTranslate(5, -3), {-8, 10}, red},  {QTransform::fromTranslate(5, -3), {11, -8}, half},
         {QTransform::fromTranslate(5, -3), {5, -2}, red},   {QTransform::fromScale(-1, 1), {-1, 1}, red},
         {QTransform::fromScale(-1, 1), {-8, 5}, green},     {QTransform::fromScale(-1, 1), {11, -8}, blue},
@@ -236,11 +222,8 @@ TEST(EngineFaults, PixelsFarFromTheOriginStayInPlace)
             picture.setPixelColor(x, y, QColor(x * 40, y * 100, 255 - x * 30));
     const CIImage source = CIImage::imageWithQImage(picture);
     const CIImage grey = CIImage::imageWithColor(CIColor(0.5, 0.5, 0.5));
-    struct Row {
-        const char* name;
-        std::function<CIImage(const CIImage&)> apply; // on the picture moved to x
-        QTransform place;                            // before moving
-    };
+    // apply: to the picture moved to x; place: before moving.
+    struct Row { const char* name; std::function<CIImage(const CIImage&)> apply; QTransform place; };
     const Row rows[] = {
         {"read by a kernel", inverted, QTransform()},
         {"composited", [&](const CIImage& i) { return i.imageByCompositingOverImage(grey); }, QTransform()},

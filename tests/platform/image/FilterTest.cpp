@@ -17,14 +17,10 @@
 
 namespace {
 
-const QStringList kBuiltins = {
-    QStringLiteral("CIAffineClamp"),        QStringLiteral("CIAffineTile"),
-    QStringLiteral("CIAffineTransform"),    QStringLiteral("CICrop"),
-    QStringLiteral("CIGaussianBlur"),       QStringLiteral("CIMotionBlur"),
-    QStringLiteral("CIDiscBlur"),           QStringLiteral("CISourceOverCompositing"),
-    QStringLiteral("CIBlendWithMask"),      QStringLiteral("CIConstantColorGenerator"),
-    QStringLiteral("CIColorInvert"),        QStringLiteral("CIAreaAverage"),
-    QStringLiteral("CIRandomGenerator"),    QStringLiteral("CIDisplacementDistortion")};
+const QStringList kBuiltins = QStringLiteral("CIAffineClamp CIAffineTile CIAffineTransform CICrop CIGaussianBlur CIMotionBlur "
+                                             "CIDiscBlur CISourceOverCompositing CIBlendWithMask CIConstantColorGenerator "
+                                             "CIColorInvert CIAreaAverage CIRandomGenerator CIDisplacementDistortion")
+                                  .split(u' ');
 
 CIImage solid(int w, int h, const QColor& c)
 {

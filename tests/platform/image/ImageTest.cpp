@@ -31,9 +31,7 @@ const Pixel kHalfWhite{kHalf, kHalf, kHalf, kHalf};
 
 TEST(ImageRecipes, ExtentsAndPixelsWhereTheyBelong)
 {
-    QTransform halfTurn;
-    halfTurn.translate(2, 2);
-    halfTurn.rotate(180); // within the same rectangle, as the artistic extension uses
+    const QTransform halfTurn = QTransform().translate(2, 2).rotate(180); // within the same rectangle
     const auto moved = [](const CIImage& i, const QTransform& t) { return i.imageByApplyingTransform(t); };
     const CIImage pair = CIImage::imageWithQImage(bitmap(2, 1, {{0, 0, 0, 255}, {255, 255, 255, 255}}));
     const CIImage redGreen = CIImage::imageWithQImage(bitmap(2, 1, {{255, 0, 0, 255}, {0, 255, 0, 255}}));
@@ -48,13 +46,9 @@ TEST(ImageRecipes, ExtentsAndPixelsWhereTheyBelong)
     const CIImage cropped = quad().imageByCroppingToRect(QRectF(1, 0, 5, 1));
     const float g = float(std::pow((0.5 + 0.055) / 1.055, 2.4));
     const QRectF inf = CIGeometry::infiniteRect();
-    struct Row {
-        const char* name;
-        CIImage image;
-        QRectF extent; // infinite: any infinite extent
-        std::vector<std::pair<QPoint, Pixel>> pixels;
-        float tolerance = kExact;
-    } rows[] = {
+    // extent: when infinite, any infinite extent.
+    struct Row { const char* name; CIImage image; QRectF extent; std::vector<std::pair<QPoint, Pixel>> pixels; float tolerance = kExact; };
+    const Row rows[] = {
         {"bitmap rows run top down", quad(), QRectF(0, 0, 2, 2),
          {{{0, 1}, kRed}, {{1, 1}, kGreen}, {{0, 0}, kBlue}, {{1, 0}, kHalfWhite}, {{-1, -1}, kClear}, {{2, 1}, kClear}}},
         // Decoded by the texture unit, whose curve may differ by a tenth of a percent.
@@ -173,21 +167,10 @@ TEST(ImageFolding, ReadingThroughClampsAndTransformsEqualsDrawingThemFirst)
         for (int x = 0; x < 9; ++x)
             picture.setPixelColor(x, y, QColor((x * 29) % 256, (y * 37) % 256, (x * y * 11) % 256, 255));
     const CIImage source = CIImage::imageWithQImage(picture);
-    QTransform halfTurn;
-    halfTurn.translate(9, 7);
-    halfTurn.rotate(180);
+    const QTransform halfTurn = QTransform().translate(9, 7).rotate(180);
     const QTransform stretch = QTransform::fromScale(1.5, 2.0);
-    // A materialized copy of an intermediate image (nothing to read through).
-    auto drawn = [](const CIImage& image, const QRect& rect) {
-        CIImageAccumulator accumulator(rect, kCIFormatRGBAf);
-        accumulator.setImage(image);
-        return accumulator.image();
-    };
     const QRect area(-6, -5, 26, 24);
-    struct Case {
-        const char* name;
-        CIImage intermediate;
-    } cases[] = {
+    struct Case { const char* name; CIImage intermediate; } cases[] = {
         {"half turn", source.imageByApplyingTransform(halfTurn)},
         {"clamped half turn", source.imageByApplyingTransform(halfTurn).imageByClampingToExtent()},
         {"clamped stretch", source.imageByApplyingTransform(stretch).imageByClampingToExtent()},
@@ -195,7 +178,10 @@ TEST(ImageFolding, ReadingThroughClampsAndTransformsEqualsDrawingThemFirst)
         {"clamped whole stretch", source.imageByApplyingTransform(QTransform::fromScale(2, 3)).imageByClampingToExtent()},
     };
     for (const Case& c : cases) {
-        const CIImage flat = drawn(c.intermediate, area.adjusted(-40, -40, 40, 40));
+        // A materialized copy of the intermediate image (nothing to read through).
+        CIImageAccumulator drawn(area.adjusted(-40, -40, 40, 40), kCIFormatRGBAf);
+        drawn.setImage(c.intermediate);
+        const CIImage flat = drawn.image();
         // (A move of a stretch is one resampling, not two: not comparable.)
         const int operations = QByteArray(c.name) == "stretched clamp" ? 2 : 3;
         for (int which = 0; which < operations; ++which) {
@@ -210,12 +196,10 @@ TEST(ImageFolding, ReadingThroughClampsAndTransformsEqualsDrawingThemFirst)
                 }
                 return in.imageByApplyingTransform(QTransform::fromTranslate(0.25, 0.5));
             };
-            const Rendered a(build(c.intermediate), area);
-            const Rendered b(build(flat), area);
-            const float tolerance = 1e-3f; // half floats
+            const Rendered a(build(c.intermediate), area), b(build(flat), area);
             for (int y = area.y(); y < area.y() + area.height(); ++y)
                 for (int x = area.x(); x < area.x() + area.width(); ++x)
-                    ASSERT_THAT(a.at(x, y), PixelNear(b.at(x, y), tolerance))
+                    ASSERT_THAT(a.at(x, y), PixelNear(b.at(x, y), 1e-3f)) // half floats
                         << c.name << " op " << which << " at " << x << "," << y;
         }
     }

@@ -28,17 +28,10 @@ std::shared_ptr<Layer> showing(const QImage& picture, double w, double h, const 
     return layer;
 }
 
-struct Probe {
-    int x, y; // layer space, y up
-    QColor colour; // transparent: nothing drawn there
-};
+// x, y: layer space, y up; colour: transparent where nothing is drawn.
+struct Probe { int x, y; QColor colour; };
 
-struct Row {
-    const char* name;
-    std::function<std::shared_ptr<Layer>()> make;
-    QSize canvas;
-    std::vector<Probe> probes;
-};
+struct Row { const char* name; std::function<std::shared_ptr<Layer>()> make; QSize canvas; std::vector<Probe> probes; };
 
 } // namespace
 

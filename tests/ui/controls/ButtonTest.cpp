@@ -79,22 +79,14 @@ TEST(Button, GeometryOfPiecesImageTitleAndSize)
     const Background stretched = background({0, 0, 200, 56}, {10, 28}, {2, 28}, {10, 28}, false);
     EXPECT_EQ(stretched.left, QRectF(0, 0, 20, 56));
     EXPECT_EQ(stretched.mid, QRectF(20, 0, 160, 56));
-    struct ImageRow {
-        const char* name;
-        int alignment;
-        QRectF expected;
-    };
+    struct ImageRow { const char* name; int alignment; QRectF expected; };
     for (const ImageRow& row : {ImageRow{"left", 0, {6, 4, 24, 24}}, ImageRow{"right", 1, {68, 4, 24, 24}},
                                 ImageRow{"centre", 2, {37, 4, 24, 24}}}) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(imageRectIn({0, 0, 100, 30}, pad, {16, 16}, row.alignment), row.expected);
     }
     EXPECT_EQ(imageRectIn({0, 0, 100, 30}, pad, {}, 0), QRectF());
-    struct TitleRow {
-        const char* name;
-        int position, alignment;
-        QRectF title, symbol;
-    };
+    struct TitleRow { const char* name; int position, alignment; QRectF title, symbol; };
     const QRectF c(10, 5, 100, 20);
     const TitleRow rows[] = {
         {"left of the title, centred", 2, 2, {50, 10, 40, 10}, {30, 7, 16, 16}},
@@ -139,12 +131,7 @@ TEST(Button, LoadsSkinsWithFallbacksAndSettingsChain)
     EXPECT_TRUE(log.contains("Warning: ")) << "the undecodable file is named";
     EXPECT_TRUE(ButtonSkin::imagesForPath(d.filePath("Symbol-")).isEmpty()) << "no Normal picture: no set";
 
-    struct Row {
-        const char* name;
-        int state, buttonState;
-        QColor colour;
-        ButtonPadding padding;
-    };
+    struct Row { const char* name; int state, buttonState; QColor colour; ButtonPadding padding; };
     const Row rows[] = {
         {"off, normal", 0, 1, Qt::red, {0, 0, 7, 0}},
         {"on, normal: already normal still applies", 1, 1, Qt::blue, {0, 0, 0, 0}},
@@ -240,12 +227,13 @@ TEST(Button, DragDistancesAndPopupSelection)
 {
     LXDragButton drag;
     drag.dragStarted({10, 10});
-    drag.dragMoved({13.4, 10});
-    EXPECT_EQ(drag.fullDragDistance(), QSizeF(3, 0));
-    EXPECT_EQ(drag.lastDragDistance(), QSizeF(3, 0));
-    drag.dragMoved({15.6, 12});
-    EXPECT_EQ(drag.fullDragDistance(), QSizeF(6, 2));
-    EXPECT_EQ(drag.lastDragDistance(), QSizeF(3, 2));
+    // Each row: the mouse moved to, then the distances from the start and from the last move.
+    for (const auto& [to, full, last] : {std::tuple{QPointF(13.4, 10), QSizeF(3, 0), QSizeF(3, 0)},
+                                         {QPointF(15.6, 12), QSizeF(6, 2), QSizeF(3, 2)}}) {
+        drag.dragMoved(to);
+        EXPECT_EQ(drag.fullDragDistance(), full);
+        EXPECT_EQ(drag.lastDragDistance(), last);
+    }
     drag.dragEnded();
     EXPECT_EQ(drag.dragState(), 2);
     EXPECT_EQ(drag.lastDragDistance(), QSizeF(0, 0));
