@@ -73,7 +73,8 @@ for photo in "${photos[@]}"; do
     pr=$(for i in $(seq "$runs"); do seconds "$peer" "$photo" "$out/pr.jpg" $W $H --shrink-on-load --approx; done | median | xargs printf '%.3f')
     rpr=$(echo "$pr / $warm" | bc -l | xargs printf '%.2f')
   fi
-  if command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick; then
+  # ImageMagick takes minutes a run here: only when asked (WALLPAPER_BENCH_CONVERT=1).
+  if [[ ${WALLPAPER_BENCH_CONVERT:-0} == 1 ]] && command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick; then
     im=$(for i in $(seq "$runs"); do seconds imagemagick "$photo" "$out/im.jpg"; done | median | xargs printf '%.3f')
     rim=$(echo "$im / $warm" | bc -l | xargs printf '%.1f')
   fi
