@@ -62,6 +62,9 @@ TEST(SourceMemory, DecodesOnAWorkerAtTheHintedReductionAndPoolsItsTextures)
         const QImage first = render(&source);
         EXPECT_EQ(first.isNull(), row.decodes == 0);
         EXPECT_EQ(log.contains("Error: cannot decode image file"), row.decodes == 0);
+        EXPECT_EQ(render(&source), first);
+        // Textures pooled by earlier tests may be matched differently once;
+        // from then on a render allocates nothing.
         const quint64 allocated = Engine::GL::instance()->textureAllocationCount();
         EXPECT_EQ(render(&source), first);
         EXPECT_EQ(Engine::GL::instance()->textureAllocationCount(), allocated);
