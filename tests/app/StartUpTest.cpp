@@ -33,6 +33,7 @@ TEST_P(ApplyAbortsWithoutAPlatformPlugin, TheWallpaperGetsTheDefaultSizeAndOneWa
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("WAYLAND_DISPLAY", "no-compositor-here"); // a socket that does not exist
     environment.remove("QT_QPA_PLATFORM");
+    environment.insert("ASAN_OPTIONS", "detect_leaks=0:abort_on_error=0"); // as the command-line tests' children
     if (GetParam().platform)
         environment.insert("QT_QPA_PLATFORM", GetParam().platform);
     if (GetParam().emptyPluginPath)
