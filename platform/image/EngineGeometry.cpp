@@ -112,27 +112,14 @@ Rendered TransformNode::render(GL& gl, const QRect& region, double detail) const
     const QTransform inverse = transform.inverted(&invertible);
     if (!invertible)
         return {};
-    const double scale = maxScale(transform);
-    const QRectF needed = CIGeometry::transformed(QRectF(region), inverse);
-    const double margin = 1.0 / std::max(scale, 1e-6) + 1;
     // A clamp under the transform is read clamped here, not drawn first.
     const auto* clamp = dynamic_cast<const ClampNode*>(input.node().get());
     if (clamp && QRectF(toRect(clamp->input.extent())) != clamp->input.extent())
         clamp = nullptr; // a fractional edge: the clamp draws itself
     const CIImage source = clamp ? clamp->input : input;
-    // Minifying: averaged first so that no texel is skipped, in boxes of
-    // whole pixels on a lattice fixed in the image, so that every region
-    // (a tile or the whole) reads the same averages.
-    const Lattice lattice = latticeFor(std::hypot(transform.m11(), transform.m12()) * detail,
-                                       std::hypot(transform.m21(), transform.m22()) * detail);
-    QRect inRegion = clamp ? clampedRegion(CIGeometry::inset(needed, margin, margin), source.extent())
-                           : toRect(CIGeometry::inset(needed, margin, margin));
-    if (!clamp && lattice.reduces())
-        inRegion = toRect(lattice.boxesOver(QRectF(inRegion)));
-    Rendered in = renderImage(gl, source, inRegion, std::min(1.0, detail * scale));
+    const Rendered in = averagedInput(gl, QRectF(region), detail, source, clamp != nullptr);
     if (in.isEmpty())
         return {};
-    in = reduceOnLattice(gl, in, lattice);
     if (!in.isEmpty() && detail >= 1 && landsOnPixels(in, transform)) {
         // Its texels already are the output's pixels: handed over where they
         // land, no pass (a clamp's repeats are then not needed).
@@ -145,6 +132,25 @@ Rendered TransformNode::render(GL& gl, const QRect& region, double detail) const
     const int h = detail < 1 ? std::max(1, int(std::ceil(region.height() * detail - 1e-6))) : 0;
     return resample(gl, {in, source.extent(), clamp != nullptr, false, QTransform(), QRectF(), QRectF()}, QRectF(region),
                     inverse, w, h);
+}
+
+Rendered TransformNode::averagedInput(GL& gl, const QRectF& region, double detail, const CIImage& source,
+                                      bool clamped) const
+{
+    const double scale = maxScale(transform);
+    const QRectF needed = CIGeometry::transformed(region, transform.inverted());
+    const double margin = 1.0 / std::max(scale, 1e-6) + 1;
+    // Minifying: averaged first so that no texel is skipped, in boxes of
+    // whole pixels on a lattice fixed in the image, so that every region
+    // (a tile or the whole) reads the same averages.
+    const Lattice lattice = latticeFor(std::hypot(transform.m11(), transform.m12()) * detail,
+                                       std::hypot(transform.m21(), transform.m22()) * detail);
+    QRect inRegion = clamped ? clampedRegion(CIGeometry::inset(needed, margin, margin), source.extent())
+                             : toRect(CIGeometry::inset(needed, margin, margin));
+    if (!clamped && lattice.reduces())
+        inRegion = toRect(lattice.boxesOver(QRectF(inRegion)));
+    const Rendered in = renderImage(gl, source, inRegion, std::min(1.0, detail * scale));
+    return in.isEmpty() ? in : reduceOnLattice(gl, in, lattice);
 }
 
 CropNode::CropNode(const CIImage& in, const QRectF& r)

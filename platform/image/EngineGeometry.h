@@ -12,6 +12,11 @@ public:
     void forEachInput(const std::function<void(const CIImage&)>& visit) const override { visit(input); }
     CIFilterShape definition() const override;
     Rendered render(GL& gl, const QRect& region, double detail) const override;
+    // What drawing `region` (its own world) at `detail` reads: `source` (the
+    // input, or a whole-pixel clamp's input when `clamped`) over the needed
+    // rectangle, averaged on the lattice of the scale. The transform must be
+    // invertible.
+    Rendered averagedInput(GL& gl, const QRectF& region, double detail, const CIImage& source, bool clamped) const;
     CIImage input;
     QTransform transform;
 };

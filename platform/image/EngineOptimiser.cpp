@@ -204,21 +204,13 @@ private:
     {
         ++m_saved;
         GL* gl = &m_gl;
-        const CIImage input = t.input;
-        const QTransform transform = t.transform;
+        const TransformNode* move = &t; // the recipe outlives the render
         const QRectF region = CIGeometry::transformed(need, toNode);
-        m_reads.push_back([gl, input, transform, region, toNode] {
-            const QTransform inverse = transform.inverted();
-            const double sx = std::abs(transform.m11()), sy = std::abs(transform.m22());
-            const double margin = 1.0 / std::max(std::max(sx, sy), 1e-6) + 1;
-            const Lattice lattice = latticeFor(sx, sy);
-            QRect inRegion = toRect(CIGeometry::inset(CIGeometry::transformed(QRectF(toRect(region)), inverse), margin, margin));
-            if (lattice.reduces())
-                inRegion = toRect(lattice.boxesOver(QRectF(inRegion)));
+        m_reads.push_back([gl, move, region, toNode] {
             PassSampler s;
-            s.imageExtent = input.extent();
-            s.rendered = reduceOnLattice(*gl, renderImage(*gl, input, inRegion, std::min(1.0, std::max(sx, sy))), lattice);
-            s.toInput = toNode * inverse;
+            s.imageExtent = move->input.extent();
+            s.rendered = move->averagedInput(*gl, QRectF(toRect(region)), 1.0, move->input, false);
+            s.toInput = toNode * move->transform.inverted();
             return s;
         });
         const int i = int(m_reads.size()) - 1;
