@@ -78,8 +78,9 @@ TEST_F(BundleManagerTest, AFailedWriteAlertsOnceAndLeavesNoFile)
     ASSERT_EQ(alerts.titles, QStringList{"Could not save File"});
     EXPECT_TRUE(alerts.texts[0].contains("'" + locked + "/x.jpg'"));
     EXPECT_FALSE(QFileInfo::exists(locked + "/x.jpg"));
-    if (locked != "/proc")
+    if (locked != "/proc") {
         EXPECT_EQ(QDir(locked).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
+    }
 
     // A folder that is a file fails the same way.
     writeFile(dir.filePath("plain"), {});
