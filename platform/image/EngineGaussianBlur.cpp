@@ -216,9 +216,19 @@ Rendered GaussianBlurNode::renderReduced(GL& gl, const QRect& region, double det
     // On texels of the reduced copy laid from the world's origin: a tile
     // computes the same texels as the whole.
     const QRect need = toRect(detailGrid(toRect(growRect(region, margin)), 1.0 / factor).area);
-    // A drawn transform is drawn at the first halving's detail: nothing
-    // finer is read. Other inputs give the detail asked for.
-    const bool drawn = dynamic_cast<const TransformNode*>(input.node().get());
+    // A drawn transform, under any crops and clamps (which pass the detail
+    // on), is drawn at the first halving's detail: nothing finer is read.
+    // Other inputs give the detail asked for.
+    const ImageNode* under = input.node().get();
+    for (;;) {
+        if (auto* crop = dynamic_cast<const CropNode*>(under))
+            under = crop->input.node().get();
+        else if (auto* clamp = dynamic_cast<const ClampNode*>(under))
+            under = clamp->input.node().get();
+        else
+            break;
+    }
+    const bool drawn = dynamic_cast<const TransformNode*>(under);
     const double inputDetail = std::min(1.0, std::max(detail, 2.0 / factor));
     PassSampler in = samplerFor(gl, input, QRectF(need), false, false, false,
                                 drawn && factor > 2 ? 2.0 / factor : inputDetail);
