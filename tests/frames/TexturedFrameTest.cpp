@@ -52,6 +52,26 @@ TEST(TexturedFrameFilter, BorderGeometry)
     const CIVector factors = LXTexturedFrameFilter::repeatsVectorForFrame(frame.mask().get(), {500, 300}, 1.0);
     EXPECT_DOUBLE_EQ(factors.X(), 8.0 / 3.0);
     EXPECT_EQ(factors.Y(), 1.0);
+
+    // Corners of 8 picture pixels drawn at half size: the far corner's 4 pixels read the picture's last 8
+    // columns (rows), two each. Red marks columns 16-19 half and 20-23 full; green rows 24-27 and 28-31 (y up).
+    QImage bands(24, 32, QImage::Format_RGBA8888);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 24; ++x)
+            bands.setPixelColor(x, y, QColor(x < 16 ? 0 : x < 20 ? 128 : 255, y > 7 ? 0 : y > 3 ? 128 : 255, 0));
+    ASSERT_TRUE(bands.save(dir.path() + "/ExternalMasks/FRM-E#011#Bands#8.png"));
+    LXFrameDescription banded({{"ExternalMask", "FRM-E#011#Bands"}}, QUrl::fromLocalFile(dir.path()), true);
+    LXTexturedFrameFilter filter;
+    filter.setFrameDescription(&banded);
+    filter.setInputImage(QVariant::fromValue(picture({0, 0, 40, 30})));
+    filter.setInputWidth(4.0);
+    filter.setForceInside(true);
+    const Rendered mask(filter.cachedMask(), QRect(0, 0, 40, 30));
+    ASSERT_TRUE(mask.ok());
+    const float half = linear(128);
+    for (const auto& [x, y, r, g] : {std::tuple{37, 15, half, 0.f}, {38, 15, 1.f, 0.f}, {20, 27, 0.f, half},
+                                     {20, 28, 0.f, 1.f}, {36, 26, half, half}, {39, 29, 1.f, 1.f}})
+        EXPECT_THAT(mask.at(x, y), PixelNear((Pixel{r, g, 0, 1}), 4e-3f)) << x << ", " << y;
 }
 
 TEST(TexturedFrameFilter, DrawsRoundThePictureAndFollowsEdits)
