@@ -33,38 +33,32 @@ RGB withLum(RGB c, double l)
     return c;
 }
 
-using Separable = std::function<double(double cb, double cs)>;
+double burn(double b, double s) { return b >= 1 ? 1.0 : s <= 0 ? 0.0 : 1 - std::min(1.0, (1 - b) / s); }
+double dodge(double b, double s) { return b <= 0 ? 0.0 : s >= 1 ? 1.0 : std::min(1.0, b / (1 - s)); }
+double screen(double b, double s) { return b + s - b * s; }
+double hardLight(double b, double s) { return s <= 0.5 ? b * 2 * s : screen(b, 2 * s - 1); }
 
-const std::map<std::string, Separable>& separable()
-{
-    static const std::map<std::string, Separable> modes = [] {
-        std::map<std::string, Separable> m;
-        auto burn = [](double b, double s) { return b >= 1 ? 1.0 : s <= 0 ? 0.0 : 1 - std::min(1.0, (1 - b) / s); };
-        auto dodge = [](double b, double s) { return b <= 0 ? 0.0 : s >= 1 ? 1.0 : std::min(1.0, b / (1 - s)); };
-        auto screen = [](double b, double s) { return b + s - b * s; };
-        auto hardLight = [=](double b, double s) { return s <= 0.5 ? b * 2 * s : screen(b, 2 * s - 1); };
-        m["sourceOver"] = [](double, double s) { return s; };
-        m["multiply"] = [](double b, double s) { return b * s; };
-        m["colorBurn"] = burn;
-        m["linearBurn"] = [](double b, double s) { return std::max(0.0, b + s - 1); };
-        m["negativeMultiply"] = screen;
-        m["colorDodge"] = dodge;
-        m["linearDodge"] = [](double b, double s) { return std::min(1.0, b + s); };
-        m["overlay"] = [=](double b, double s) { return hardLight(s, b); };
-        m["softLight"] = [](double b, double s) {
-            if (s <= 0.5)
-                return b - (1 - 2 * s) * b * (1 - b);
-            const double d = b <= 0.25 ? ((16 * b - 12) * b + 4) * b : std::sqrt(b);
-            return b + (2 * s - 1) * (d - b);
-        };
-        m["hardLight"] = hardLight;
-        m["vividLight"] = [=](double b, double s) { return s <= 0.5 ? burn(b, 2 * s) : dodge(b, 2 * (s - 0.5)); };
-        m["linearLight"] = [](double b, double s) { return std::clamp(b + 2 * s - 1, 0.0, 1.0); };
-        m["hardMix"] = [](double b, double s) { return b + s >= 1 ? 1.0 : 0.0; };
-        return m;
-    }();
-    return modes;
-}
+const std::map<std::string, std::function<double(double cb, double cs)>> kSeparable{
+    {"sourceOver", [](double, double s) { return s; }},
+    {"multiply", [](double b, double s) { return b * s; }},
+    {"colorBurn", burn},
+    {"linearBurn", [](double b, double s) { return std::max(0.0, b + s - 1); }},
+    {"negativeMultiply", screen},
+    {"colorDodge", dodge},
+    {"linearDodge", [](double b, double s) { return std::min(1.0, b + s); }},
+    {"overlay", [](double b, double s) { return hardLight(s, b); }},
+    {"softLight",
+     [](double b, double s) {
+         if (s <= 0.5)
+             return b - (1 - 2 * s) * b * (1 - b);
+         const double d = b <= 0.25 ? ((16 * b - 12) * b + 4) * b : std::sqrt(b);
+         return b + (2 * s - 1) * (d - b);
+     }},
+    {"hardLight", hardLight},
+    {"vividLight", [](double b, double s) { return s <= 0.5 ? burn(b, 2 * s) : dodge(b, 2 * (s - 0.5)); }},
+    {"linearLight", [](double b, double s) { return std::clamp(b + 2 * s - 1, 0.0, 1.0); }},
+    {"hardMix", [](double b, double s) { return b + s >= 1 ? 1.0 : 0.0; }},
+};
 
 RGB unpremultiplied(const Pixel& p)
 {
@@ -89,7 +83,7 @@ Pixel expected(const std::string& mode, const Pixel& F, const Pixel& B, double i
         mixed = withLum(cb, lumOf(cs));
     else
         for (int c = 0; c < 3; ++c)
-            mixed[c] = separable().at(mode)(cb[c], cs[c]);
+            mixed[c] = kSeparable.at(mode)(cb[c], cs[c]);
     const double as = F[3] * intensity, ab = B[3];
     Pixel out;
     for (int c = 0; c < 3; ++c) {
@@ -120,8 +114,7 @@ class AdjustableBlend : public ::testing::TestWithParam<std::string> {};
 TEST_P(AdjustableBlend, RoutineMatchesItsFormulaPixelByPixel)
 {
     const std::string mode = GetParam();
-    const Rendered f(foreground(), QRect(0, 0, 8, 1));
-    const Rendered b(background(), QRect(0, 0, 8, 1));
+    const Rendered f(foreground(), QRect(0, 0, 8, 1)), b(background(), QRect(0, 0, 8, 1));
     ASSERT_TRUE(f.ok() && b.ok());
     for (double intensity : {1.0, 0.7}) {
         LXAdjustableBlendFilter filter;

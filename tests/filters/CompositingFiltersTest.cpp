@@ -103,10 +103,8 @@ TEST(CombineMaskFilter, ShowsTheImageThroughARoundedScaledRectangle)
 
 TEST(ImageOverlayFilter, TilesThePatternFromTheOriginOverTheBackground)
 {
-    QImage tile(2, 2, QImage::Format_RGBA8888);
-    const QColor colours[4] = {Qt::red, Qt::green, Qt::blue, QColor(0, 0, 0, 0)};
-    for (int i = 0; i < 4; ++i)
-        tile.setPixelColor(i % 2, 1 - i / 2, colours[i]); // y up: i / 2 is the row from the bottom
+    // Red, green along the bottom; blue, transparent above.
+    const QImage tile = bitmap(2, 2, {{0, 0, 255, 255}, {0, 0, 0, 0}, {255, 0, 0, 255}, {0, 255, 0, 255}});
     LXImageOverlayFilter overlay;
     overlay.inputImage = boxed(CIImage::imageWithQImage(tile));
     const CIImage background = solid(CIColor(1, 1, 1), QRectF(0, 0, 6, 4));

@@ -36,22 +36,17 @@ TEST(Watermark, SizeAndPlaceFollowTheBackgroundsSize)
     LXWatermarkFilter filter;
     configure(filter);
 
-    auto small = filter.placement(1440, 900);
-    EXPECT_EQ(small.f, 0);
-    EXPECT_EQ(small.logo, QRectF(20, 900 - 20 - 40, 100, 20)); // 20 high: the logo's 5:1 aspect
-    EXPECT_EQ(filter.placement(1024, 768).f, 0);
-
-    auto large = filter.placement(2560, 1600);
-    EXPECT_EQ(large.f, 1);
-    EXPECT_EQ(large.logo, QRectF(40, 1600 - 30 - 50, 150, 30));
-    EXPECT_EQ(filter.placement(5120, 2880).f, 1);
-
-    auto hd = filter.placement(1920, 1080);
-    EXPECT_NEAR(hd.f, (1440 - 1138.420) / (2023.858 - 1138.420), 1e-4); // 0.3406
-    EXPECT_NEAR(hd.logo.width(), 117.03, 0.01);
-    EXPECT_NEAR(hd.logo.height(), hd.logo.width() / 5, 1e-9);
-    EXPECT_NEAR(hd.logo.x(), 26.81, 0.01);
-    EXPECT_NEAR(1080 - hd.logo.bottom(), 43.41, 0.01);
+    // The ends as set, the logo 5:1; beyond them it stays; between, f and the rectangle follow the area.
+    struct Row { double W, H, f; QRectF logo; };
+    for (const Row& r : {Row{1440, 900, 0, {20, 840, 100, 20}}, Row{1024, 768, 0, {20, 708, 100, 20}},
+                         Row{2560, 1600, 1, {40, 1520, 150, 30}}, Row{5120, 2880, 1, {40, 2800, 150, 30}}}) {
+        EXPECT_EQ(filter.placement(r.W, r.H).f, r.f) << r.W;
+        EXPECT_EQ(filter.placement(r.W, r.H).logo, r.logo) << r.W;
+    }
+    const QRectF hd = filter.placement(1920, 1080).logo; // f = (1440 - 1138.420) / (2023.858 - 1138.420)
+    EXPECT_NEAR(filter.placement(1920, 1080).f, 0.3406, 1e-4);
+    EXPECT_THAT((std::array{hd.width(), hd.height(), hd.x(), 1080 - hd.bottom()}),
+                testing::Pointwise(testing::DoubleNear(0.01), std::array{117.03, 23.406, 26.81, 43.41}));
 }
 
 TEST(Watermark, GravityPicksTheEdgesAndOutOfRangeValuesAreReadSafely)
