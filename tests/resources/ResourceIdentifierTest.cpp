@@ -27,12 +27,8 @@ TEST(ResourceIdentifier, ParsesTypeIndexNameAndOptionsAndStripsOneVariantSuffix)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text.toStdString());
         const LXResourceInfo info = resourceInfo(row.text);
-        EXPECT_EQ(info.type, row.type);
-        EXPECT_EQ(info.type.isNull(), row.type.isNull());
-        EXPECT_EQ(info.index, row.index);
-        EXPECT_EQ(info.name, row.name);
-        EXPECT_EQ(info.options, row.options);
-        EXPECT_EQ(info.options.isNull(), row.options.isNull());
+        EXPECT_EQ(std::tuple(info.type, info.type.isNull(), info.index, info.name, info.options, info.options.isNull()),
+                  std::tuple(row.type, row.type.isNull(), row.index, row.name, row.options, row.options.isNull()));
     }
 }
 
