@@ -81,10 +81,8 @@ TEST(Button, GeometryOfPiecesImageTitleAndSize)
     EXPECT_EQ(stretched.mid, QRectF(20, 0, 160, 56));
     struct ImageRow { const char* name; int alignment; QRectF expected; };
     for (const ImageRow& row : {ImageRow{"left", 0, {6, 4, 24, 24}}, ImageRow{"right", 1, {68, 4, 24, 24}},
-                                ImageRow{"centre", 2, {37, 4, 24, 24}}}) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(imageRectIn({0, 0, 100, 30}, pad, {16, 16}, row.alignment), row.expected);
-    }
+                                ImageRow{"centre", 2, {37, 4, 24, 24}}})
+        EXPECT_EQ(imageRectIn({0, 0, 100, 30}, pad, {16, 16}, row.alignment), row.expected) << row.name;
     EXPECT_EQ(imageRectIn({0, 0, 100, 30}, pad, {}, 0), QRectF());
     struct TitleRow { const char* name; int position, alignment; QRectF title, symbol; };
     const QRectF c(10, 5, 100, 20);
@@ -95,10 +93,8 @@ TEST(Button, GeometryOfPiecesImageTitleAndSize)
         {"overlapping", 0, 2, {10, 11, 100, 10}, {52, 7, 16, 16}}, // ceil(5 + 5) + 1 offset
     };
     for (const TitleRow& row : rows) {
-        SCOPED_TRACE(row.name);
         const TitleLayout layout = placeTitle(c, {40, 10}, {16, 16}, row.position, row.alignment, 4, row.position ? 0 : 1);
-        EXPECT_EQ(layout.title, row.title);
-        EXPECT_EQ(layout.symbol, row.symbol);
+        EXPECT_EQ(std::pair(layout.title, layout.symbol), std::pair(row.title, row.symbol)) << row.name;
     }
     EXPECT_EQ(intrinsicSize(pad, 40.2, 16, 4, {20, 18}, {2, 28}), QSizeF(6 + 8 + 41 + 16 + 4, 28));
 }
@@ -139,11 +135,9 @@ TEST(Button, LoadsSkinsWithFallbacksAndSettingsChain)
         {"off, down: missing, normal", 0, 3, Qt::red, {0, 0, 7, 0}},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
         button.setState(row.state);
         button.setButtonState(row.buttonState);
-        EXPECT_EQ(button.textColor(), row.colour);
-        EXPECT_EQ(button.padding(), row.padding);
+        EXPECT_EQ(std::pair(button.textColor(), button.padding()), std::pair(row.colour, row.padding)) << row.name;
     }
 }
 

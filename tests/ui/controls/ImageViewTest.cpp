@@ -37,13 +37,7 @@ protected:
 
 TEST(ImageView, PlacesPicturesByGravityAspectAndUpscaling)
 {
-    struct Row {
-        const char* name;
-        QSizeF picture, bounds;
-        int gravity;
-        bool aspectFit, upscale;
-        QRectF expected;
-    };
+    struct Row { const char* name; QSizeF picture, bounds; int gravity; bool aspectFit, upscale; QRectF expected; };
     const Row rows[] = {
         {"2 | 8: top left", {100, 50}, {400, 300}, 10, false, false, {0, 250, 100, 50}},
         {"4: centred", {100, 50}, {400, 300}, 4, false, false, {150, 125, 100, 50}},

@@ -50,11 +50,7 @@ QStringList titles(QWidget* menu)
 
 TEST(MenuTranslation, TranslatesWholeTreesOnlyAwayFromEnglish)
 {
-    struct Row {
-        const char* name;
-        QStringList languages;
-        QStringList expected;
-    };
+    struct Row { const char* name; QStringList languages, expected; };
     const QStringList english{"File", "Open…", "Open Recent", "Window", "Help", "Sunnyside Help", "Missing Key"};
     const Row rows[] = {
         {"German", {"de"}, {"Datei", "Öffnen …", "Zuletzt geöffnet", "Fenster", "Hilfe", "Sunnyside-Hilfe", "Missing Key"}},

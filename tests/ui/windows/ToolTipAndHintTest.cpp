@@ -1,5 +1,4 @@
 #include "ui/windows/LXToolTipController.h"
-#include "tests/support/LogCapture.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -12,11 +11,7 @@ TEST(ToolTip, HangsBelowThePointAndStaysInsideTheWindow)
 {
     const QRectF window(100, 100, 400, 300); // y up
     const QSizeF size(120, 30);
-    struct Row {
-        const char* name;
-        QPointF point;
-        QPointF origin;
-    };
+    struct Row { const char* name; QPointF point, origin; };
     const Row rows[] = {
         {"inside: below the point", {200, 300}, {200, 270}},
         {"right edge: moved left", {480, 300}, {380, 270}},
@@ -88,11 +83,8 @@ TEST(ToolTip, AWindowDeletedUnderItsTooltipLeavesNothingBehind)
 
 TEST(Hints, TheLatestHintShowsInTheWindowsOrItsParentsLine)
 {
-    struct Row {
-        const char* name;
-        std::vector<std::pair<const char*, int>> steps; // hint (nullptr: remove) and key
-        QString shown;
-    };
+    // steps: a hint (nullptr: remove) and its key
+    struct Row { const char* name; std::vector<std::pair<const char*, int>> steps; QString shown; };
     const Row rows[] = {
         {"A then B shows B", {{"A", 1}, {"B", 2}}, "B"},
         {"removing B shows A", {{"A", 1}, {"B", 2}, {nullptr, 2}}, "A"},
