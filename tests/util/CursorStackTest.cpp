@@ -5,22 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
 
 namespace {
 
-struct Step {
-    enum Kind { Push, Replace, Pop } kind;
-    Qt::CursorShape shape;
-    const char* key;
-};
-
-struct Row {
-    const char* name;
-    std::vector<Step> steps;
-    Qt::CursorShape shown; // what the window shows at the end
-};
+struct Step { enum Kind { Push, Replace, Pop } kind; Qt::CursorShape shape; const char* key; };
+// shown: what the window shows at the end
+struct Row { const char* name; std::vector<Step> steps; Qt::CursorShape shown; };
 
 } // namespace
 

@@ -34,11 +34,7 @@ TEST(SystemInfo, TheAddressEscapesEveryDelimiterAndTheReportKeepsPrivateThingsOu
 
 TEST(SystemInfo, TheDeviceIsReadAsPrintableText)
 {
-    struct Row {
-        const char* name;
-        QList<std::pair<QString, QByteArray>> files;
-        QString device;
-    } rows[] = {
+    struct Row { const char* name; QList<std::pair<QString, QByteArray>> files; QString device; } rows[] = {
         {"vendor and product", {{"sys/class/dmi/id/sys_vendor", "ACME\n"}, {"sys/class/dmi/id/product_name", "Box\x1b[2J 9\n"}},
          "ACME Box[2J 9"},
         {"device tree", {{"proc/device-tree/model", QByteArray("Board\0", 6)}}, "Board"},

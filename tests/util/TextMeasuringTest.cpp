@@ -41,10 +41,7 @@ QString plain(const AttributedString& string)
 
 TEST(TextMeasuring, TruncationKeepsWholeClustersAndEndsInAnEllipsisOrNothing)
 {
-    struct Row {
-        const char* name;
-        QString text, expected;
-    } rows[] = {
+    struct Row { const char* name; QString text, expected; } rows[] = {
         {"fits", "Hello", "Hello"},
         {"one character too wide", "HelloWW", "Hello…"},
         {"a single character", "W", "…"},
