@@ -12,10 +12,7 @@ TEST(ColorSpaces, ConversionsAtTheirCornersAndRoundTrips)
     const auto v = [](HSVTriple t) { return Triple{t.hue, t.saturation, t.value}; };
     const auto l = [](HSLTriple t) { return Triple{t.hue, t.saturation, t.lightness}; };
     const auto c = [](RGBTriple t) { return Triple{t.red, t.green, t.blue}; };
-    struct Row {
-        const char* name;
-        Triple got, want;
-    } rows[] = {
+    struct Row { const char* name; Triple got, want; } rows[] = {
         {"red to HSV", v(hsvFromRGB({1, 0, 0})), {0, 1, 1}},
         {"green to HSV", v(hsvFromRGB({0, 1, 0})), {1.0 / 3, 1, 1}},
         {"blue to HSV", v(hsvFromRGB({0, 0, 1})), {2.0 / 3, 1, 1}},

@@ -1,6 +1,7 @@
 #include "graphics/ImageExtension.h"
 
 #include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -11,9 +12,7 @@ CIImage halfRed()
 {
     QImage image(8, 4, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x)
-            image.setPixelColor(x, y, Qt::red);
+    QPainter(&image).fillRect(0, 0, 4, 4, Qt::red);
     return CIImage::imageWithQImage(image);
 }
 
