@@ -94,19 +94,6 @@ Pixel expected(const std::string& mode, const Pixel& F, const Pixel& B, double i
     return out;
 }
 
-// Foreground and background pixels that reach every branch of the modes:
-// darks and lights on both sides, half-transparent and transparent pixels.
-CIImage foreground()
-{
-    return rowImage({{200, 30, 90, 255}, {20, 180, 240, 128}, {128, 128, 128, 255}, {255, 255, 0, 64},
-                     {10, 10, 10, 0}, {250, 5, 128, 255}, {0, 0, 0, 255}, {255, 255, 255, 255}});
-}
-CIImage background()
-{
-    return rowImage({{40, 200, 120, 255}, {240, 60, 30, 200}, {128, 64, 200, 255}, {0, 0, 255, 255},
-                     {90, 90, 90, 128}, {30, 250, 10, 255}, {255, 255, 255, 255}, {0, 0, 0, 0}});
-}
-
 class AdjustableBlend : public ::testing::TestWithParam<std::string> {};
 
 } // namespace
@@ -114,12 +101,20 @@ class AdjustableBlend : public ::testing::TestWithParam<std::string> {};
 TEST_P(AdjustableBlend, RoutineMatchesItsFormulaPixelByPixel)
 {
     const std::string mode = GetParam();
-    const Rendered f(foreground(), QRect(0, 0, 8, 1)), b(background(), QRect(0, 0, 8, 1));
+    // Pixels that reach every branch of the modes: darks and lights on both
+    // sides, half-transparent and transparent pixels.
+    const CIImage foreground = rowImage({{200, 30, 90, 255}, {20, 180, 240, 128}, {128, 128, 128, 255},
+                                         {255, 255, 0, 64}, {10, 10, 10, 0}, {250, 5, 128, 255}, {0, 0, 0, 255},
+                                         {255, 255, 255, 255}});
+    const CIImage background = rowImage({{40, 200, 120, 255}, {240, 60, 30, 200}, {128, 64, 200, 255},
+                                         {0, 0, 255, 255}, {90, 90, 90, 128}, {30, 250, 10, 255},
+                                         {255, 255, 255, 255}, {0, 0, 0, 0}});
+    const Rendered f(foreground, QRect(0, 0, 8, 1)), b(background, QRect(0, 0, 8, 1));
     ASSERT_TRUE(f.ok() && b.ok());
     for (double intensity : {1.0, 0.7}) {
         LXAdjustableBlendFilter filter;
-        filter.inputImage = boxed(foreground());
-        filter.inputBackgroundImage = boxed(background());
+        filter.inputImage = boxed(foreground);
+        filter.inputBackgroundImage = boxed(background);
         filter.inputBlendName = QString::fromStdString(mode);
         filter.inputIntensity = intensity;
         LogCapture log; // "blend" is reached through the fallback warning

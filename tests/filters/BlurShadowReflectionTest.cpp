@@ -8,7 +8,7 @@
 
 #include <functional>
 
-TEST(BlurShadowReflection, RectanglesOfTheDesignExamples)
+TEST(BlurShadowReflection, ExtentsAndWindowRectangles)
 {
     const CIImage square = solid(CIColor(1, 1, 1), QRectF(0, 0, 100, 100));
     const CIImage wide = solid(CIColor(1, 1, 1), QRectF(0, 0, 200, 100));

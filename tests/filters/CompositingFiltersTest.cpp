@@ -51,11 +51,9 @@ CIImage blended(const QString& mode, const CIImage& background, const CIImage& f
 TEST(CombineFilter, BlendingTheJoinedLayerEqualsBlendingOneThenTheOther)
 {
     for (const QString& mode : LXCombineFilter::combinableBlendModes()) {
-        const Rendered joined(blended(mode, picture(), combined(mode, lower(), upper())), QRect(0, 0, 5, 1));
-        const Rendered oneByOne(blended(mode, blended(mode, picture(), lower()), upper()), QRect(0, 0, 5, 1));
-        ASSERT_TRUE(joined.ok() && oneByOne.ok()) << mode.toStdString();
-        for (int x = 0; x < 5; ++x)
-            EXPECT_THAT(joined.at(x, 0), PixelNear(oneByOne.at(x, 0), 3e-3f)) << mode.toStdString() << ", pixel " << x;
+        const double off = renderDifference(blended(mode, picture(), combined(mode, lower(), upper())),
+                                            blended(mode, blended(mode, picture(), lower()), upper()), QRect(0, 0, 5, 1));
+        EXPECT_TRUE(off >= 0 && off < 3e-3) << mode.toStdString() << ": " << off;
     }
 }
 
@@ -73,10 +71,8 @@ TEST(CombineFilter, ModesAndIntensities)
     EXPECT_TRUE(log.lines()[0].startsWith("Warning: Filter 'LXCombineFilter' has no Kernel named 'overlay':"));
 
     // An intensity weighs its layer: none of the upper layer leaves the lower.
-    const Rendered only(combined("sourceOver", lower(), upper(), 0.0), QRect(0, 0, 5, 1));
-    const Rendered below(lower(), QRect(0, 0, 5, 1));
-    for (int x = 0; x < 5; ++x)
-        EXPECT_THAT(only.at(x, 0), PixelNear(below.at(x, 0), 1e-3f));
+    const double off = renderDifference(combined("sourceOver", lower(), upper(), 0.0), lower(), QRect(0, 0, 5, 1));
+    EXPECT_TRUE(off >= 0 && off < 1e-3) << off;
 }
 
 TEST(CombineMaskFilter, ShowsTheImageThroughARoundedScaledRectangle)

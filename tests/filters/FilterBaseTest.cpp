@@ -4,7 +4,6 @@
 #include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -65,30 +64,24 @@ TEST_F(KernelFiles, SeveralRoutinesAreFoundByName)
     put("LXThreeKernelsTest", routine("red") + routine("green") + routine("blue")
                                   + "kernel vec4 broken(sampler s) { return nonsense(s); }\n");
     LXThreeKernelsTest filter;
-    {
-        LogCapture log;
-        EXPECT_EQ(filter.kernelWithName("green")->name(), "green");
-        EXPECT_EQ(filter.kernelWithName("blue")->name(), "blue");
-        EXPECT_TRUE(log.lines().filter("Warning").isEmpty());
-        // The routine that does not compile was reported and left out.
-        EXPECT_EQ(LXFilter::kernelsOfClass("LXThreeKernelsTest").size(), 3);
-    }
-    {
-        LogCapture log;
-        EXPECT_FALSE(filter.kernelWithName("nope"));
-        ASSERT_EQ(log.lines().size(), 1);
-        EXPECT_TRUE(log.lines()[0].startsWith("Warning: Filter 'LXThreeKernelsTest' has no Kernel named 'nope':\n"));
-        EXPECT_TRUE(log.lines()[0].contains("green"));
-    }
-    {
-        LogCapture log;
-        const CIKernelPtr any = filter.kernel();
-        ASSERT_TRUE(any);
-        EXPECT_TRUE(QStringList({"red", "green", "blue"}).contains(any->name()));
-        ASSERT_EQ(log.lines().size(), 1);
-        EXPECT_TRUE(log.lines()[0].startsWith("Warning: requesting single Kernel, even though the filter "
-                                              "'LXThreeKernelsTest has multiple kernel in a Dictionary ("));
-    }
+    LogCapture log;
+    EXPECT_EQ(filter.kernelWithName("green")->name(), "green");
+    EXPECT_EQ(filter.kernelWithName("blue")->name(), "blue");
+    EXPECT_TRUE(log.lines().filter("Warning").isEmpty());
+    // The routine that does not compile was reported and left out.
+    EXPECT_EQ(LXFilter::kernelsOfClass("LXThreeKernelsTest").size(), 3);
+    log.clear();
+    EXPECT_FALSE(filter.kernelWithName("nope"));
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines()[0].startsWith("Warning: Filter 'LXThreeKernelsTest' has no Kernel named 'nope':\n"));
+    EXPECT_TRUE(log.lines()[0].contains("green"));
+    log.clear();
+    const CIKernelPtr any = filter.kernel();
+    ASSERT_TRUE(any);
+    EXPECT_TRUE(QStringList({"red", "green", "blue"}).contains(any->name()));
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines()[0].startsWith("Warning: requesting single Kernel, even though the filter "
+                                          "'LXThreeKernelsTest has multiple kernel in a Dictionary ("));
 }
 
 TEST_F(KernelFiles, AClassWithoutKernelTextLooksAgainEachTime)
@@ -108,12 +101,8 @@ TEST(FilterBase, RectanglesInArrayFormKeepInfinityAndLargeOrigins)
         {"origin truncated, size as float", QRectF(10.7, -3.2, 100.5, 50.25), {10, -3, 100.5f, 50.25f}},
         {"beyond int", QRectF(3e9, 0.5, 10, 10), {3e9, 0, 10.0f, 10.0f}},
     };
-    for (const Row& row : rows) {
-        const QVariantList got = LXFilter::arrayForRect(row.rect);
-        ASSERT_EQ(got.size(), 4);
-        for (int i = 0; i < 4; ++i)
-            EXPECT_EQ(got[i].toDouble(), row.array[i].toDouble()) << row.name << " " << i;
-    }
+    for (const Row& row : rows)
+        EXPECT_EQ(LXFilter::arrayForRect(row.rect), row.array) << row.name;
     // A clamp's extent: converting it to int would be undefined.
     const QVariantList array = LXFilter::arrayForRect(CIGeometry::infiniteRect());
     EXPECT_TRUE(CIGeometry::isInfinite(QRectF(array[0].toDouble(), array[1].toDouble(), array[2].toDouble(), array[3].toDouble())));
