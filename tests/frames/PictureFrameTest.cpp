@@ -13,21 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
-namespace {
-
-// A photo with detail everywhere, so a misplaced read shows.
-CIImage photo(int w, int h)
-{
-    QImage image(w, h, QImage::Format_RGBA8888);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            image.setPixelColor(x, y, QColor((x * 7) % 256, (y * 5) % 256, ((x + y) * 3) % 256));
-    return CIImage::imageWithQImage(image);
-}
-
-} // namespace
 
 TEST(PictureFrame, PlacesFrameAndShadowByTheirNumbers)
 {
@@ -65,7 +50,7 @@ TEST(PictureFrame, EveryShippedPictureRendersTheSameInTilesAndShowsThePhoto)
     LXFilterConstructor::registerFilterInDescription(
         {{"CIPlugInFilterList", QVariantMap{{frameClass, QVariantMap{{"CIFilterClass", frameClass}}}}}});
     // Large enough that every frame is enlarged, as over real photos.
-    const CIImage source = photo(1500, 1000);
+    const CIImage source = patternImage(1500, 1000);
     ASSERT_GE(LXPictureFrameFilter::frameList().size(), 4);
     ASSERT_GE(LXPictureShadowFilter::shadowList().size(), 3);
     for (const QString& name : LXPictureFrameFilter::frameList()) {
@@ -88,7 +73,7 @@ TEST(PictureFrame, EveryShippedPictureRendersTheSameInTilesAndShowsThePhoto)
         // The middle of the photo shows through the window unchanged.
         EXPECT_LE(renderDifference(out, source, QRect(740, 490, 8, 8)), 2e-3);
     }
-    const CIImage small = photo(96, 64);
+    const CIImage small = patternImage(96, 64);
     for (const QString& name : LXPictureShadowFilter::shadowList()) {
         SCOPED_TRACE(name.toStdString());
         LXPictureShadowFilter filter;
@@ -103,7 +88,7 @@ TEST(PictureFrame, EveryShippedPictureRendersTheSameInTilesAndShowsThePhoto)
 
 TEST(PictureFrame, WithoutAPictureOrWindowThePhotoStays)
 {
-    const CIImage source = photo(40, 30);
+    const CIImage source = patternImage(40, 30);
     // line: the one log line expected, if any.
     struct Row { const char* name; std::function<void(LXPictureFrameFilter&)> set; const char* line; };
     const Row rows[] = {
@@ -114,7 +99,7 @@ TEST(PictureFrame, WithoutAPictureOrWindowThePhotoStays)
          "Warning: Picture Frame 'Polaroid' not found"},
         {"empty window",
          [&](LXPictureFrameFilter& f) {
-             f.frameImage = QVariant::fromValue(photo(10, 10));
+             f.frameImage = QVariant::fromValue(patternImage(10, 10));
              f.frameLayout = QRectF();
          },
          nullptr},

@@ -1,5 +1,5 @@
-// The border ring against an exact distance transform computed here, and the
-// frame filters rendered in tiles against the whole render.
+// The border ring against an exact distance transform computed here, for
+// several shapes and widths.
 
 #include "frames/LXShapedBorderFilter.h"
 #include "frames/LXTexturizeFilter.h"
@@ -7,7 +7,6 @@
 #include "tests/support/Pixels.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 #include <gtest/gtest.h>
 
@@ -79,13 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RingCase{"concave", 10,
                                [](QPainter& p) { p.drawRects(QList<QRect>{{10, 10, 28, 6}, {10, 10, 6, 28}, {32, 10, 6, 28}}); }},
                       RingCase{"hairline", 6, [](QPainter& p) { p.drawRect(8, 23, 32, 1); }},
-                      RingCase{"two-pixel border", 2, [](QPainter& p) { p.drawEllipse(QPointF(24, 24), 10, 10); }},
-                      RingCase{"wide border", 17, [](QPainter& p) { p.drawRect(20, 20, 8, 8); }}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        std::replace(name.begin(), name.end(), ' ', '_');
-        std::replace(name.begin(), name.end(), '-', '_');
-        return name;
-    });
+                      RingCase{"twoPixelBorder", 2, [](QPainter& p) { p.drawEllipse(QPointF(24, 24), 10, 10); }},
+                      RingCase{"wideBorder", 17, [](QPainter& p) { p.drawRect(20, 20, 8, 8); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -15,15 +15,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-CIImage picture(const QRectF& extent)
-{
-    return CIImage::imageWithColor(CIColor(0, 0, 1)).imageByCroppingToRect(extent);
-}
-
-} // namespace
-
 TEST(TexturedFrameFilter, BorderGeometry)
 {
     QTemporaryDir dir;
@@ -41,7 +32,7 @@ TEST(TexturedFrameFilter, BorderGeometry)
     for (const Row& row : rows) {
         LXTexturedFrameFilter filter;
         filter.setFrameDescription(&frame);
-        filter.setInputImage(QVariant::fromValue(picture(row.image)));
+        filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), row.image)));
         filter.setCanvasProportion(row.proportion);
         filter.setInputWidth(row.width);
         filter.setForceInside(row.inside);
@@ -63,7 +54,7 @@ TEST(TexturedFrameFilter, BorderGeometry)
     LXFrameDescription banded({{"ExternalMask", "FRM-E#011#Bands"}}, QUrl::fromLocalFile(dir.path()), true);
     LXTexturedFrameFilter filter;
     filter.setFrameDescription(&banded);
-    filter.setInputImage(QVariant::fromValue(picture({0, 0, 40, 30})));
+    filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 40, 30))));
     filter.setInputWidth(4.0);
     filter.setForceInside(true);
     const Rendered mask(filter.cachedMask(), QRect(0, 0, 40, 30));
@@ -84,7 +75,7 @@ TEST(TexturedFrameFilter, DrawsRoundThePictureAndFollowsEdits)
     LXFrameDescription frame({{"Texture.Color", "1 0 0 1"}}, QUrl::fromLocalFile(dir.path()), true);
     LXTexturedFrameFilter filter;
     filter.setFrameDescription(&frame);
-    filter.setInputImage(QVariant::fromValue(picture({0, 0, 40, 30})));
+    filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 40, 30))));
     filter.setInputWidth(4.0); // canvas proportion 1: a 4-pixel plain border outside the picture
     filter.setInputShadowWidth(0.1);
     const Rendered out(filter.outputImage(), QRect(-4, -4, 48, 38));

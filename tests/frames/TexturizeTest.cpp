@@ -28,7 +28,7 @@ QImage texturePicture()
 }
 
 // The texture's texel under pixel (x, y), y up, tiled from the origin.
-Pixel texel(int x, int y)
+Colour texel(int x, int y)
 {
     static const QImage picture = texturePicture();
     const QRgb c = picture.pixel(x % 32, 23 - y % 24);
@@ -80,16 +80,16 @@ TEST_F(Texturize, TilesTheTintedTextureOverTheShape)
 {
     // color: nil for the texture's own.
     struct Row { const char* name; QString texture; int fillMode; CIColor color; double width; QRect checked;
-                 std::function<Pixel(int, int)> expected; QString logged; };
+                 std::function<Colour(int, int)> expected; QString logged; };
     const Row rows[] = {
         {"own colour tints nothing; the texture repeats", temporaryName, 2, {}, 2048, QRect(0, 0, 80, 60), texel, {}},
         {"cut texture runs along the bottom side", temporaryName, 1, {}, 2048, QRect(12, 0, 56, 10), texel, {}},
         {"plain colour", "Missing-Grain", 2, CIColor(1, 0, 0, 1), 300, QRect(0, 0, 80, 60),
-         [](int, int) { return Pixel{1, 0, 0, 1}; }, {}},
-        {"width 0 leaves the shape", temporaryName, 2, {}, 0, QRect(0, 0, 80, 60), [](int, int) { return Pixel{1, 1, 1, 1}; },
+         [](int, int) { return Colour{1, 0, 0, 1}; }, {}},
+        {"width 0 leaves the shape", temporaryName, 2, {}, 0, QRect(0, 0, 80, 60), [](int, int) { return Colour{1, 1, 1, 1}; },
          "Warning: texturize needs"},
         {"no way out of the temporary folder", "../grain.png", 2, {}, 300, QRect(0, 0, 80, 60),
-         [](int, int) { return Pixel{1, 1, 1, 1}; }, "Warning: texture '../grain.png'"},
+         [](int, int) { return Colour{1, 1, 1, 1}; }, "Warning: texture '../grain.png'"},
     };
     for (const Row& row : rows) {
         LogCapture log;
@@ -101,14 +101,9 @@ TEST_F(Texturize, TilesTheTintedTextureOverTheShape)
             filter.setInputColor(QVariant::fromValue(row.color));
         filter.inputTextureWidth = row.width;
         filter.inputImage = QVariant::fromValue(shape);
-        const Rendered out(filter.outputImage(), QRect(0, 0, 80, 60));
+        const Texels out(filter.outputImage(), QRect(0, 0, 80, 60));
         ASSERT_TRUE(out.ok()) << row.name;
-        float worst = 0;
-        for (int y = row.checked.top(); y <= row.checked.bottom(); ++y)
-            for (int x = row.checked.left(); x <= row.checked.right(); ++x)
-                for (size_t c = 0; c < 4; ++c)
-                    worst = std::max(worst, std::abs(out.at(x, y)[c] - row.expected(x, y)[c]));
-        EXPECT_LT(worst, 4e-3f) << row.name;
+        EXPECT_LT(out.worstAgainst(row.checked, row.expected), 4e-3) << row.name;
         EXPECT_EQ(log.lines().size(), row.logged.isEmpty() ? 0 : 1) << row.name;
         EXPECT_TRUE(row.logged.isEmpty() || log.contains(row.logged)) << row.name;
     }
