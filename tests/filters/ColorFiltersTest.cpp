@@ -59,17 +59,9 @@ double inBand(const RGB& hsv, double hue, double intensity)
 
 // Test pixels (unpremultiplied bytes): primaries, orange, a near-red, greys,
 // a half-transparent dark red, white, transparent.
-const std::vector<std::array<int, 4>> kPixels{{255, 0, 0, 255},   {255, 128, 0, 255}, {0, 200, 0, 255},
-                                              {30, 60, 220, 255}, {128, 128, 128, 255}, {140, 20, 30, 128},
-                                              {255, 0, 60, 255},  {255, 255, 255, 255}, {12, 200, 90, 0}};
-
-CIImage testRow()
-{
-    QImage image(int(kPixels.size()), 1, QImage::Format_RGBA8888);
-    for (size_t i = 0; i < kPixels.size() * 4; ++i)
-        image.scanLine(0)[i] = uchar(kPixels[i / 4][i % 4]);
-    return CIImage::imageWithQImage(image);
-}
+const std::initializer_list<std::array<int, 4>> kPixels{
+    {255, 0, 0, 255},   {255, 128, 0, 255}, {0, 200, 0, 255},     {30, 60, 220, 255}, {128, 128, 128, 255},
+    {140, 20, 30, 128}, {255, 0, 60, 255},  {255, 255, 255, 255}, {12, 200, 90, 0}};
 
 template <class F>
 std::function<std::shared_ptr<LXFilter>()> made(std::function<void(F&)> configure)
@@ -145,7 +137,7 @@ TEST(ColorFilters, RoutinesMatchTheirOracles)
         mapRow("gradient map: mid grey keeps the tones", CIColor(0.5, 0.5, 0.5), 0.0),
         mapRow("gradient map: white lightens", CIColor(1, 1, 1), 1.34),
     };
-    const CIImage input = testRow();
+    const CIImage input = rowImage(kPixels);
     for (const ColorRow& row : rows) {
         auto filter = row.make();
         filter->setValue(boxed(input), kCIInputImageKey);
@@ -154,7 +146,7 @@ TEST(ColorFilters, RoutinesMatchTheirOracles)
         const Rendered rendered(output, QRect(0, 0, int(kPixels.size()), 1));
         ASSERT_TRUE(rendered.ok()) << row.name;
         for (size_t x = 0; x < kPixels.size(); ++x) {
-            const auto& p = kPixels[x];
+            const auto& p = kPixels.begin()[x];
             const double a = p[3] / 255.0;
             if (a == 0)
                 continue;
