@@ -171,8 +171,7 @@ TEST(Button, StateMachineSideEffectsAndSwitching)
     button->insideTimer()->fire();
     EXPECT_EQ(LXToolTipController::sharedController()->focusView(), button);
 
-    QTest::mousePress(button, Qt::LeftButton, {}, {50, 15});
-    QTest::mouseRelease(button, Qt::LeftButton, {}, {50, 15});
+    QTest::mouseClick(button, Qt::LeftButton, {}, {50, 15});
     EXPECT_EQ(recorder.actions, 1);
     EXPECT_EQ(recorder.hovers, QList<bool>{true}) << "press and release inside report nothing more";
     EXPECT_EQ(button->buttonState(), LXButton::kHover);

@@ -49,11 +49,10 @@ TEST(ImageView, PlacesPicturesByGravityAspectAndUpscaling)
         {"upscale: only the short axis", {500, 50}, {400, 300}, 4, false, true, {-50, 0, 500, 300}},
         {"empty picture", {0, 50}, {400, 300}, 256, false, false, {}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const Row& row : rows)
         EXPECT_EQ(LXImageView::destinationRect(row.picture, row.bounds, row.gravity, row.aspectFit, row.upscale),
-                  row.expected);
-    }
+                  row.expected)
+            << row.name;
 }
 
 TEST(ImageView, StretchesNinePartsAroundTheMiddle)

@@ -19,10 +19,8 @@ TEST(ToolTip, HangsBelowThePointAndStaysInsideTheWindow)
         {"bottom edge: moved up", {200, 110}, {200, 100}},
         {"top edge: moved down", {200, 450}, {200, 370}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(LXToolTipController::toolTipFrame(window, row.point, size), QRectF(row.origin, size));
-    }
+    for (const Row& row : rows)
+        EXPECT_EQ(LXToolTipController::toolTipFrame(window, row.point, size), QRectF(row.origin, size)) << row.name;
 }
 
 TEST(ToolTip, FollowsItsViewWithoutTakingFocusAndHidesItself)
