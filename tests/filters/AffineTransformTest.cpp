@@ -3,6 +3,8 @@
 #include "tests/support/Pixels.h"
 #include "tests/support/LogCapture.h"
 
+#include <QPolygonF>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -63,11 +65,8 @@ TEST(AffineTransform, TurnScaleAndShiftMatchABilinearOracle)
         const double rx = co * (x - cx) - si * (y - cy), ry = si * (x - cx) + co * (y - cy);
         return QPointF(sx * rx + cx + tx, sy * ry + cy + ty);
     };
-    double x0 = 1e9, y0 = 1e9, x1 = -1e9, y1 = -1e9;
-    for (const QPointF corner : {forward(0, 0), forward(w, 0), forward(0, h), forward(w, h)}) {
-        x0 = std::min(x0, corner.x()), x1 = std::max(x1, corner.x());
-        y0 = std::min(y0, corner.y()), y1 = std::max(y1, corner.y());
-    }
+    const QRectF box = QPolygonF({forward(0, 0), forward(w, 0), forward(0, h), forward(w, h)}).boundingRect();
+    const double x0 = box.left(), y0 = box.top(), x1 = box.right(), y1 = box.bottom();
     EXPECT_NEAR(out.extent().width(), x1 - x0, 1e-4);
     EXPECT_NEAR(out.extent().height(), y1 - y0, 1e-4);
     auto backward = [&](double X, double Y) { // the output is moved by (-x0, -y0)

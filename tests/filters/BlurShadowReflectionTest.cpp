@@ -79,10 +79,8 @@ TEST(SimpleShadow, FallsInItsDirection)
     const Row rows[] = {{"downRight", 135, M_SQRT2, -M_SQRT2}, {"right", 90, 2, 0}, {"up", 0, 0, 2}, {"left", 270, -2, 0}};
     const QRectF square(10, 10, 20, 20);
     const QRect area(0, 0, 40, 40);
-    Texels mask(area);
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 40; ++x)
-            mask.set(x, y, square.contains(x + 0.5, y + 0.5) ? Colour{1, 1, 1, 1} : Colour{});
+    const Texels mask(solid(CIColor(1, 1, 1, 1), square), area);
+    ASSERT_TRUE(mask.ok());
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         LXSimpleShadowFilter filter;
