@@ -10,21 +10,6 @@
 
 namespace {
 
-// Lower and upper layers and a picture under both: darks, lights,
-// half-transparent and transparent pixels.
-CIImage lower()
-{
-    return rowImage({{40, 200, 120, 255}, {240, 60, 30, 200}, {128, 64, 200, 255}, {0, 0, 255, 90}, {90, 90, 90, 0}});
-}
-CIImage upper()
-{
-    return rowImage({{200, 30, 90, 255}, {20, 180, 240, 128}, {255, 255, 0, 64}, {10, 10, 10, 0}, {250, 5, 128, 255}});
-}
-CIImage picture()
-{
-    return rowImage({{255, 255, 255, 255}, {30, 250, 10, 255}, {0, 0, 0, 255}, {128, 128, 128, 255}, {60, 90, 200, 255}});
-}
-
 CIImage combined(const QString& mode, const CIImage& below, const CIImage& above, double intensity = 1, double belowIntensity = 1)
 {
     LXCombineFilter combine;
@@ -46,18 +31,30 @@ CIImage blended(const QString& mode, const CIImage& background, const CIImage& f
     return blend.outputImage();
 }
 
+// Lower and upper layers and a picture under both: darks, lights,
+// half-transparent and transparent pixels.
+class CombineFilter : public ::testing::Test {
+protected:
+    const CIImage lower = rowImage({{40, 200, 120, 255}, {240, 60, 30, 200}, {128, 64, 200, 255}, {0, 0, 255, 90},
+                                    {90, 90, 90, 0}});
+    const CIImage upper = rowImage({{200, 30, 90, 255}, {20, 180, 240, 128}, {255, 255, 0, 64}, {10, 10, 10, 0},
+                                    {250, 5, 128, 255}});
+    const CIImage picture = rowImage({{255, 255, 255, 255}, {30, 250, 10, 255}, {0, 0, 0, 255},
+                                      {128, 128, 128, 255}, {60, 90, 200, 255}});
+};
+
 } // namespace
 
-TEST(CombineFilter, BlendingTheJoinedLayerEqualsBlendingOneThenTheOther)
+TEST_F(CombineFilter, BlendingTheJoinedLayerEqualsBlendingOneThenTheOther)
 {
     for (const QString& mode : LXCombineFilter::combinableBlendModes()) {
-        const double off = renderDifference(blended(mode, picture(), combined(mode, lower(), upper())),
-                                            blended(mode, blended(mode, picture(), lower()), upper()), QRect(0, 0, 5, 1));
+        const double off = renderDifference(blended(mode, picture, combined(mode, lower, upper)),
+                                            blended(mode, blended(mode, picture, lower), upper), QRect(0, 0, 5, 1));
         EXPECT_TRUE(off >= 0 && off < 3e-3) << mode.toStdString() << ": " << off;
     }
 }
 
-TEST(CombineFilter, ModesAndIntensities)
+TEST_F(CombineFilter, ModesAndIntensities)
 {
     struct Row { const char* mode; bool combinable; };
     const Row rows[] = {{"sourceOver", true}, {"multiply", true}, {"negativeMultiply", true},
@@ -66,12 +63,12 @@ TEST(CombineFilter, ModesAndIntensities)
         EXPECT_EQ(LXCombineFilter::isCombinableBlendMode(row.mode), row.combinable) << row.mode;
 
     LogCapture log;
-    EXPECT_TRUE(combined("overlay", lower(), upper()).isNull());
+    EXPECT_TRUE(combined("overlay", lower, upper).isNull());
     ASSERT_EQ(log.lines().size(), 1);
     EXPECT_TRUE(log.lines()[0].startsWith("Warning: Filter 'LXCombineFilter' has no Kernel named 'overlay':"));
 
     // An intensity weighs its layer: none of the upper layer leaves the lower.
-    const double off = renderDifference(combined("sourceOver", lower(), upper(), 0.0), lower(), QRect(0, 0, 5, 1));
+    const double off = renderDifference(combined("sourceOver", lower, upper, 0.0), lower, QRect(0, 0, 5, 1));
     EXPECT_TRUE(off >= 0 && off < 1e-3) << off;
 }
 
