@@ -86,8 +86,8 @@ TEST_F(Texturize, TilesTheTintedTextureOverTheShape)
         {"cut texture runs along the bottom side", temporaryName, 1, {}, 2048, QRect(12, 0, 56, 10), texel, {}},
         {"plain colour", "Missing-Grain", 2, CIColor(1, 0, 0, 1), 300, QRect(0, 0, 80, 60),
          [](int, int) { return Colour{1, 0, 0, 1}; }, {}},
-        {"width 0 leaves the shape", temporaryName, 2, {}, 0, QRect(0, 0, 80, 60), [](int, int) { return Colour{1, 1, 1, 1}; },
-         "Warning: texturize needs"},
+        {"width 0 leaves the shape", temporaryName, 2, {}, 0, QRect(0, 0, 80, 60),
+         [](int, int) { return Colour{1, 1, 1, 1}; }, "Warning: texturize needs"},
         {"no way out of the temporary folder", "../grain.png", 2, {}, 300, QRect(0, 0, 80, 60),
          [](int, int) { return Colour{1, 1, 1, 1}; }, "Warning: texture '../grain.png'"},
     };

@@ -102,8 +102,8 @@ TEST_F(ImageLookup, DirectoryListingCollapsesVariantsOntoExistingBaseFiles)
 
 TEST_F(ImageLookup, DirectoryTreeMatchesNameStartAndEnd)
 {
-    for (const char* file : {"FRM-S#002#Soft.png", "FRM-S#001#HardShade.png", "FRM-S#001#Hard.txt", "FRM-S#001#Hard.PNG"})
-        putImage(at(QString("user/Shades/") + file));
+    for (const char* file : {"002#Soft.png", "001#HardShade.png", "001#Hard.txt", "001#Hard.PNG"})
+        putImage(at(QString("user/Shades/FRM-S#") + file));
     const QString base = at("user");
     EXPECT_EQ(URLForImageResourceIn(base, "FRM-S#001", "Shades", "Shade").toLocalFile(), QString());
     EXPECT_EQ(URLForImageResourceIn(base, "FRM-S#001", "Shades", {}).toLocalFile(),
