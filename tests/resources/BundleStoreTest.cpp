@@ -91,8 +91,8 @@ TEST(BundleStore, RemovesOnlyBundlesInsideItsFolder)
     QDir().mkpath(support + "/Good.bundle/QuickLook");
     QFile(dir.filePath("precious.txt")).open(QIODevice::WriteOnly);
     QFile(support + "/keep.txt").open(QIODevice::WriteOnly);
-    const struct { const char* name; const char* filename; } rows[] = {{"Empty", ""}, {"Dots", ".."}, {"Up", "../precious.txt"}, {"Absolute", ""}, {"Here", "."},
-                {"Good", "Good.bundle"}};
+    const struct { const char* name; const char* filename; } rows[] = {
+        {"Empty", ""}, {"Dots", ".."}, {"Up", "../precious.txt"}, {"Absolute", ""}, {"Here", "."}, {"Good", "Good.bundle"}};
     QVariantMap shadow;
     for (const auto& row : rows)
         shadow.insert(row.name, QVariantMap{{"filename", QString::fromLatin1(row.filename)}, {"marked", false}});
@@ -108,8 +108,7 @@ TEST(BundleStore, RemovesOnlyBundlesInsideItsFolder)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         store->removeShadowWithName(row.name);
-        EXPECT_TRUE(QFile::exists(dir.filePath("precious.txt")));
-        EXPECT_TRUE(QFile::exists(support + "/keep.txt"));
+        EXPECT_TRUE(QFile::exists(dir.filePath("precious.txt")) && QFile::exists(support + "/keep.txt"));
         EXPECT_EQ(LXBundleManager::initForDictionaryPath(plist)->names().contains(row.name), false);
     }
     EXPECT_FALSE(QFile::exists(support + "/Good.bundle"));
