@@ -25,9 +25,8 @@ TEST(CategorizedPopUp, OneRowPerStringWithHeadersThatCannotBeChosen)
     auto* model = qobject_cast<QStandardItemModel*>(popUp.model());
     for (const Row& r : rows) {
         SCOPED_TRACE(r.row);
-        const QString category = popUp.itemData(r.row, CategorizedPopUp::CategoryRole).toString();
         EXPECT_EQ(popUp.itemData(r.row, CategorizedPopUp::TitleRole).toString(), QString(r.title));
-        EXPECT_EQ(category, QString(r.category));
+        EXPECT_EQ(popUp.itemData(r.row, CategorizedPopUp::CategoryRole).toString(), QString(r.category));
         EXPECT_EQ(popUp.itemData(r.row, CategorizedPopUp::IndentRole).toInt(), r.indent);
         EXPECT_EQ(bool(model->item(r.row)->flags() & Qt::ItemIsEnabled), r.choosable);
     }
