@@ -19,17 +19,12 @@ TEST(ShadowCatalog, ReadsNamedShadowsWithDefaultsForMissingKeys)
         path));
     LXShadowCatalog catalog(path);
 
-    const std::optional<Shadow> only = catalog.shadowWithName("OnlyColor");
-    ASSERT_TRUE(only);
-    EXPECT_EQ(only->offset, QSizeF(0, 0));
-    EXPECT_EQ(only->blurRadius, 0);
+    const std::optional<Shadow> only = catalog.shadowWithName("OnlyColor"), full = catalog.shadowWithName("Full");
+    ASSERT_TRUE(only && full);
+    EXPECT_EQ(std::tuple(only->offset, only->blurRadius, full->offset, full->blurRadius),
+              std::tuple(QSizeF(0, 0), 0.0, QSizeF(2, -1.5), 3.0));
     EXPECT_NEAR(only->color.alphaF(), 0.5, 1e-3);
     EXPECT_FALSE(catalog.textColorForShadowWithName("OnlyColor").isValid());
-
-    const std::optional<Shadow> full = catalog.shadowWithName("Full");
-    ASSERT_TRUE(full);
-    EXPECT_EQ(full->offset, QSizeF(2, -1.5));
-    EXPECT_EQ(full->blurRadius, 3);
     EXPECT_NEAR(catalog.textColorForShadowWithName("Full").greenF(), 0.5, 1e-3);
 
     EXPECT_FALSE(catalog.shadowWithName("Unknown"));
