@@ -92,7 +92,8 @@ TEST(BundleStore, RemovesOnlyBundlesInsideItsFolder)
     QFile(dir.filePath("precious.txt")).open(QIODevice::WriteOnly);
     QFile(support + "/keep.txt").open(QIODevice::WriteOnly);
     const struct { const char* name; const char* filename; } rows[] = {
-        {"Empty", ""}, {"Dots", ".."}, {"Up", "../precious.txt"}, {"Absolute", ""}, {"Here", "."}, {"Good", "Good.bundle"}};
+        {"Empty", ""}, {"Dots", ".."}, {"Up", "../precious.txt"}, {"Absolute", ""}, {"Here", "."},
+        {"Good", "Good.bundle"}};
     QVariantMap shadow;
     for (const auto& row : rows)
         shadow.insert(row.name, QVariantMap{{"filename", QString::fromLatin1(row.filename)}, {"marked", false}});
