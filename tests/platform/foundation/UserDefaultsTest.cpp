@@ -70,9 +70,7 @@ TEST_F(UserDefaultsTest, EveryChangePostsOneNotificationAndCallsTheKeysObservers
     defaults.setBool(true, "showLogo"); // another key
     defaults.removeObjectForKey("scaleUp"); // back to the registered NO
     EXPECT_EQ(posted, 3);
-    ASSERT_EQ(scaleUpValues.size(), 2);
-    EXPECT_TRUE(scaleUpValues[0].toBool());
-    EXPECT_FALSE(scaleUpValues[1].toBool());
+    EXPECT_EQ(scaleUpValues, (QVariantList{true, false}));
 
     defaults.removeKeyObserver(token);
     defaults.setBool(true, "scaleUp");
