@@ -1,4 +1,5 @@
 #include "tests/faults/FaultKit.h"
+#include "tests/platform/desktop/DesktopTestKit.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,12 +18,6 @@
 namespace {
 
 constexpr uid_t nobody = 65534;
-
-const char* const inheritedSession[] = {
-    "XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "XDG_SESSION_TYPE", "SWAYSOCK",
-    "HYPRLAND_INSTANCE_SIGNATURE", "KDE_FULL_SESSION", "MATE_DESKTOP_SESSION_ID", "GNOME_DESKTOP_SESSION_ID",
-    "WAYLAND_DISPLAY", "DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS",
-};
 
 void handTreeTo(const QString& root, uid_t user)
 {
@@ -50,7 +45,9 @@ Machine::Machine()
         QDir(root()).mkdir(QString::fromLatin1(folder));
     QFile::setPermissions(root() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : inheritedSession)
+    for (const char* name : sessionVariables)
+        m_environment.remove(QString::fromLatin1(name));
+    for (const char* name : {"DBUS_SESSION_BUS_ADDRESS", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS"})
         m_environment.remove(QString::fromLatin1(name));
     // ASAN_OPTIONS: what is on disk is checked here, not leaks (the other suites
     // check those); LeakSanitizer's tracer can crash at exit on the renderer threads' TLS.

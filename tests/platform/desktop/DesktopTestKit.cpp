@@ -15,12 +15,6 @@
 
 namespace {
 
-const char* const sessionVariables[] = {
-    "XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "XDG_SESSION_TYPE",
-    "SWAYSOCK", "HYPRLAND_INSTANCE_SIGNATURE", "KDE_FULL_SESSION", "MATE_DESKTOP_SESSION_ID",
-    "GNOME_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY", "DISPLAY",
-};
-
 int g_connectionCount = 0;
 
 } // namespace

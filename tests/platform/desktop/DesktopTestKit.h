@@ -24,6 +24,13 @@
 
 class QColor;
 
+// The variables that describe a desktop session.
+inline constexpr const char* sessionVariables[] = {
+    "XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "XDG_SESSION_TYPE",
+    "SWAYSOCK", "HYPRLAND_INSTANCE_SIGNATURE", "KDE_FULL_SESSION", "MATE_DESKTOP_SESSION_ID",
+    "GNOME_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY", "DISPLAY",
+};
+
 // Saves one environment variable, sets it (or unsets it: nullopt), and puts
 // it back when it goes.
 class ScopedVariable {
