@@ -1,14 +1,19 @@
 #include "tests/app/Session.h"
 #include "tests/support/Files.h"
+#include "tests/support/Images.h"
 
 #include <QCoreApplication>
 #include <QtEndian>
 #include <QImage>
 #include <QImageReader>
+#include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -17,19 +22,22 @@ struct Outcome {
     QString out, err;
 };
 
-// The real executable, in a session without a desktop unless told otherwise.
-Outcome sunnyside(const QStringList& arguments)
+// The real executable, in a session without a desktop unless told otherwise,
+// its environment changed by `adjust`; status -1: it crashed.
+Outcome sunnyside(const QStringList& arguments, const std::function<void(QProcessEnvironment&)>& adjust = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // LeakSanitizer's tracer can crash at exit on the renderer's and decoder's
     // thread storage; leaks are the in-process suites' business.
     environment.insert("ASAN_OPTIONS", "detect_leaks=0:abort_on_error=0");
+    if (adjust)
+        adjust(environment);
     process.setProcessEnvironment(environment);
     process.start(QCoreApplication::applicationDirPath() + "/sunnyside", arguments);
     EXPECT_TRUE(process.waitForFinished(120000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
 QString save(const QTemporaryDir& dir, const QString& name, const QImage& image, const char* format, int quality = -1)
@@ -44,9 +52,7 @@ protected:
     // A photo of one colour in the test's folder, its format from its name.
     QString photo(const QString& name, const QColor& colour, QSize size = {200, 100})
     {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(colour);
-        return save(dir, name, image, name.endsWith(".jpg") ? "JPEG" : "PNG", 95);
+        return save(dir, name, filled(size.width(), size.height(), colour), name.endsWith(".jpg") ? "JPEG" : "PNG", 95);
     }
     DesktopSession session;
     QTemporaryDir dir;
@@ -70,17 +76,11 @@ TEST_F(CommandLine, RenderWritesTheWallpaperAndNothingElse)
 
 TEST_F(CommandLine, UsableOddPhotosMakeProperWallpapers)
 {
-    QImage grey(64, 48, QImage::Format_Grayscale8);
-    grey.fill(128);
-    QImage alpha(64, 48, QImage::Format_ARGB32);
-    alpha.fill(QColor(255, 0, 255, 0)); // transparent, with a loud colour underneath
-    for (int y = 8; y < 40; ++y)
-        for (int x = 8; x < 56; ++x)
-            alpha.setPixelColor(x, y, QColor(128, 128, 128));
-    QImage tiny(1, 1, QImage::Format_RGB32);
-    tiny.fill(QColor(128, 128, 128));
-    const QStringList photos{save(dir, "grey.jpg", grey, "JPEG", 95), save(dir, "alpha.png", alpha, "PNG"),
-                             save(dir, "tiny.png", tiny, "PNG")};
+    const QColor grey(128, 128, 128);
+    QImage alpha = filled(64, 48, QColor(255, 0, 255, 0), QImage::Format_ARGB32); // transparent, a loud colour underneath
+    QPainter(&alpha).fillRect(8, 8, 48, 32, grey);
+    const QStringList photos{save(dir, "grey.jpg", filled(64, 48, grey, QImage::Format_Grayscale8), "JPEG", 95),
+                             save(dir, "alpha.png", alpha, "PNG"), save(dir, "tiny.png", filled(1, 1, grey), "PNG")};
     for (const QString& photo : photos) {
         const QString output = dir.filePath(QFileInfo(photo).baseName() + "-out.jpg");
         const Outcome run = sunnyside({"--render", photo, "--size", "160x100", "--output", output, "--no-logo"});
@@ -106,11 +106,7 @@ TEST_F(CommandLine, UsableOddPhotosMakeProperWallpapers)
 
 TEST_F(CommandLine, BadPhotosEndInAnAlertAndNothingWritten)
 {
-    const auto whole = [&](const QString& name) {
-        QFile file(photo(name, Qt::darkGreen));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
-    const QByteArray jpeg = whole("good.jpg"), png = whole("good.png");
+    const QByteArray jpeg = readFile(photo("good.jpg", Qt::darkGreen)), png = readFile(photo("good.png", Qt::darkGreen));
     const QStringList bad{
         writeFile(dir.filePath("empty.jpg"), ""),
         writeFile(dir.filePath("notes.jpg"), "these are my notes, not a photo"),
@@ -143,14 +139,8 @@ TEST_F(CommandLine, CorruptPhotoDataFailsTheWallpaperInsteadOfMakingItBlack)
     // Garbage over a stretch of the file, its framing left intact.
     auto damaged = [&](const QString& name, const char* format, auto stretch) {
         const QString path = save(dir, name, image, format, 90);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::ReadWrite));
-        const auto [from, to] = stretch(f.readAll());
-        QByteArray garbage(to - from, '\0');
-        for (qsizetype i = 0; i < garbage.size(); ++i)
-            garbage[i] = char((i * 151 + 7) & 0xff);
-        f.seek(from);
-        f.write(garbage);
+        const auto [from, to] = stretch(readFile(path));
+        scribble(path, from, to);
         return path;
     };
     const QStringList photos{
@@ -227,4 +217,38 @@ TEST_F(CommandLine, UsageMistakesAreExplained)
         EXPECT_TRUE(run.out.contains(option)) << option;
     run = sunnyside({"--version"});
     EXPECT_TRUE(run.out.startsWith("Sunnyside "));
+}
+
+// --apply where Qt cannot reach the display: the wallpaper gets the default
+// size, and one warning says why.
+TEST_F(CommandLine, ApplyWithoutADisplayMakesTheDefaultSizeWithOneWarning)
+{
+    const QString beach = photo("Beach.png", QColor(20, 120, 60));
+    QTemporaryDir plugins;
+    // platform: QT_QPA_PLATFORM (nullptr: unset); emptyPlugins: QT_QPA_PLATFORM_PLUGIN_PATH names an empty folder.
+    const struct { const char* name; const char* platform; bool emptyPlugins; } rows[] = {
+        {"the compositor is not running", "wayland", false},
+        {"the session's platform in an empty plugin folder", nullptr, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        DesktopSession session;
+        session.sway();
+        const Outcome run = sunnyside({"--apply", beach}, [&](QProcessEnvironment& environment) {
+            environment.insert("WAYLAND_DISPLAY", "no-compositor-here"); // a socket that does not exist
+            environment.remove("QT_QPA_PLATFORM");
+            if (row.platform)
+                environment.insert("QT_QPA_PLATFORM", row.platform);
+            if (row.emptyPlugins)
+                environment.insert("QT_QPA_PLATFORM_PLUGIN_PATH", plugins.path());
+        });
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_EQ(QImageReader(session.wallpapers() + "/Beach.jpg").size(), QSize(2560, 1600));
+        const QString platform = row.platform ? row.platform : "wayland";
+        EXPECT_EQ(run.err.split('\n').filter(QRegularExpression("^(Warning|Error): ")),
+                  QStringList{"Warning: cannot reach the display through Qt's " + platform
+                              + " platform; making the wallpaper for a 2560 x 1600 screen"})
+            << run.err.toStdString();
+        EXPECT_TRUE(session.swayLog().contains("*")); // set on every output, there being no screen to name
+    }
 }

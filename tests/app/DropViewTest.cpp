@@ -1,9 +1,9 @@
 #include "app/PreviewFade.h"
 #include "app/SWDropView.h"
-#include "platform/desktop/Alert.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/app/Session.h"
 #include "tests/support/Files.h"
+#include "tests/support/Images.h"
 
 #include <QBuffer>
 #include <QDropEvent>
@@ -19,29 +19,7 @@
 
 namespace {
 
-struct Alerts {
-    QStringList titles;
-    Alert::ScopedPresenter presenter{[this](const QString& t, const QString&) { titles << t; }};
-};
-
-QImage picture(int w, int h)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(QColor(90, 140, 200));
-    return image;
-}
-
-// A JPEG whose EXIF orientation 6 says: turn the stored pixels right to see them.
-QByteArray jpegTurnedRight(const QImage& stored)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    stored.save(&buffer, "JPEG");
-    const QByteArray exif("\xFF\xE1\x00\x22" "Exif\x00\x00" "MM\x00\x2A\x00\x00\x00\x08" "\x00\x01"
-                          "\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00" "\x00\x00\x00\x00", 36);
-    QByteArray bytes = buffer.data();
-    return bytes.insert(2, exif);
-}
+const QColor kBlue(90, 140, 200);
 
 class DropView : public ::testing::Test {
 protected:
@@ -86,13 +64,13 @@ TEST_F(DropView, TheSwitchAndTheDefaultFollowEachOther)
 TEST_F(DropView, Drags)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(picture(120, 90).save(dir.filePath("Beach.jpg")));
-    writeFile(dir.filePath("Turned.jpg"), jpegTurnedRight(picture(160, 90)));
-    ASSERT_TRUE(picture(8000, 6000).save(dir.filePath("Large.jpg"), "JPEG", 50));
+    ASSERT_TRUE(filled(120, 90, kBlue).save(dir.filePath("Beach.jpg")));
+    writeFile(dir.filePath("Turned.jpg"), jpegWithOrientation(filled(160, 90, kBlue), 6));
+    ASSERT_TRUE(filled(8000, 6000, kBlue).save(dir.filePath("Large.jpg"), "JPEG", 50));
     ASSERT_EQ(mkfifo(dir.filePath("Pipe.jpg").toLocal8Bit().constData(), 0600), 0);
     QByteArray tiff;
     QBuffer buffer(&tiff);
-    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && picture(64, 48).save(&buffer, "TIFF"));
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && filled(64, 48, kBlue).save(&buffer, "TIFF"));
     const auto file = [&](const char* name) { return QUrl::fromLocalFile(dir.filePath(name)); };
 
     // answer: IgnoreAction when refused; leave: the drag leaves before the drop.
@@ -154,7 +132,7 @@ TEST_F(DropView, PastingAndOpeningSaveLikeADrop)
     session.sway();
     Alerts alerts;
     QTemporaryDir dir;
-    ASSERT_TRUE(picture(120, 90).save(dir.filePath("Beach.png")));
+    ASSERT_TRUE(filled(120, 90, kBlue).save(dir.filePath("Beach.png")));
     SWDropView view;
     QStringList announced;
     QObject::connect(&view, &SWDropView::wallpaperSaved, [&](const QString& path) { announced << path; });
@@ -162,7 +140,7 @@ TEST_F(DropView, PastingAndOpeningSaveLikeADrop)
     words.setText("no picture here");
     EXPECT_FALSE(view.takeMimeData(&words));
     QMimeData image;
-    image.setImageData(picture(50, 40));
+    image.setImageData(filled(50, 40, kBlue));
     EXPECT_TRUE(view.takeMimeData(&image));
     EXPECT_TRUE(view.applyImageAt(QUrl::fromLocalFile(dir.filePath("Beach.png"))));
     EXPECT_TRUE(view.applyImageAt(QUrl::fromLocalFile(dir.filePath("Beach.png"))));

@@ -1,7 +1,7 @@
 #include "app/SWWallpaperMaker.h"
-#include "platform/desktop/Alert.h"
 #include "platform/image/CIContext.h"
 #include "tests/app/Session.h"
+#include "tests/support/Images.h"
 
 #include <QImage>
 
@@ -11,20 +11,13 @@ namespace {
 
 CIImage photo(int w, int h, QColor color = QColor(200, 120, 40))
 {
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(color);
-    return CIImage::imageWithQImage(image);
+    return CIImage::imageWithQImage(filled(w, h, color));
 }
 
 QRectF inputExtent(const QVariant& input)
 {
     return CIFilter::imageValue(input).extent();
 }
-
-struct Alerts {
-    QStringList titles;
-    Alert::ScopedPresenter presenter{[this](const QString& t, const QString&) { titles << t; }};
-};
 
 const SWScreen mainScreen{QSizeF(1440, 900), true, QString()};
 
@@ -56,14 +49,11 @@ TEST(Pipeline, TheLogoSitsLowerOnTheMainScreen)
 {
     SWWallpaperMaker maker;
     maker.enhancedImageFor(photo(100, 100), mainScreen, false, true);
-    const auto small = maker.watermark().placement(1440, 900);
-    EXPECT_EQ(900 - small.logo.bottom(), 40);
-    EXPECT_EQ(small.logo.x(), 20);
-    EXPECT_EQ(small.logo.width(), 100);
-    const auto large = maker.watermark().placement(2560, 1600);
-    EXPECT_EQ(1600 - large.logo.bottom(), 50);
-    EXPECT_EQ(large.logo.x(), 40);
-    EXPECT_EQ(large.logo.width(), 150);
+    // Above the bottom, from the left, wide.
+    for (const auto& [w, h, above, left, wide] : {std::array{1440, 900, 40, 20, 100}, {2560, 1600, 50, 40, 150}}) {
+        const auto logo = maker.watermark().placement(w, h).logo;
+        EXPECT_EQ(std::tuple(h - logo.bottom(), logo.x(), logo.width()), std::tuple(above, left, wide)) << w;
+    }
 
     maker.enhancedImageFor(photo(100, 100), {QSizeF(1440, 900), false, "HDMI-1"}, false, true);
     EXPECT_EQ(900 - maker.watermark().placement(1440, 900).logo.bottom(), 20);

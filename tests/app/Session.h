@@ -1,10 +1,13 @@
 #pragma once
 // The user's desktop as the app tests see it: a private Pictures folder and
 // either no desktop session or a sway session whose swaymsg is a fake that
-// records its arguments. Nothing touches the machine's real desktop.
+// records its arguments. Nothing touches the machine's real desktop. Also
+// what the app tests share: alerts caught instead of shown.
+
+#include "platform/desktop/Alert.h"
+#include "tests/platform/desktop/DesktopTestKit.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -13,42 +16,21 @@ class DesktopSession {
 public:
     DesktopSession()
     {
-        for (const char* var : {"XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "SWAYSOCK",
-                                "HYPRLAND_INSTANCE_SIGNATURE", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID",
-                                "MATE_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY", "DISPLAY", "XDG_SESSION_TYPE"})
-            qunsetenv(var);
-        m_path = qgetenv("PATH");
-        qputenv("HOME", m_home.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", (m_home.path() + "/.config").toUtf8());
-    }
-    ~DesktopSession()
-    {
-        qunsetenv("SWAYSOCK");
-        qputenv("PATH", m_path);
+        m_environment.set("HOME", m_home.path());
+        m_environment.set("XDG_CONFIG_HOME", m_home.path() + "/.config");
     }
 
     // A sway session; `exitCode` is what the fake swaymsg answers.
     void sway(int exitCode = 0)
     {
-        const QString bin = m_home.filePath("bin");
-        QDir().mkpath(bin);
-        QFile script(bin + "/swaymsg");
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" >> '%1/swaymsg.log'\n%2exit %3\n")
-                         .arg(m_home.path(), exitCode ? "echo 'Error: no such output' >&2\n" : "")
-                         .arg(exitCode)
-                         .toUtf8());
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("SWAYSOCK", (m_home.path() + "/sway.sock").toUtf8());
-        qputenv("PATH", (bin + ":" + m_path).toUtf8());
+        installFakeProgram(m_home.filePath("bin"), "swaymsg",
+                           exitCode ? QStringLiteral("echo 'Error: no such output' >&2; exit %1").arg(exitCode) : QString());
+        m_environment.set("SWAYSOCK", m_home.path() + "/sway.sock");
+        m_environment.set("PATH", m_home.filePath("bin") + ":" + qEnvironmentVariable("PATH"));
     }
 
-    QString swayLog() const
-    {
-        QFile f(m_home.filePath("swaymsg.log"));
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
+    // What the fake swaymsg was handed, every argument ended by a NUL.
+    QString swayLog() const { return QString::fromUtf8(readFile(m_home.filePath("bin/swaymsg.args"))); }
     QString home() const { return m_home.path(); }
     QString pictures() const { return m_home.path() + "/Pictures"; }
     QString wallpapers() const { return pictures() + "/Sunnyside"; }
@@ -56,5 +38,11 @@ public:
 
 private:
     QTemporaryDir m_home;
-    QByteArray m_path;
+    SessionEnvironment m_environment;
+};
+
+// The alerts shown while it lives, by title.
+struct Alerts {
+    QStringList titles;
+    Alert::ScopedPresenter presenter{[this](const QString& t, const QString&) { titles << t; }};
 };

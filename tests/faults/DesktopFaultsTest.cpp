@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -21,47 +23,29 @@ struct Desktop {
     QDBusConnection connection = bus.connect();
     FakePlasmaShell plasma;
     FakePortal portal{connection};
-
-    Desktop()
-    {
-        connection.registerObject("/PlasmaShell", &plasma, QDBusConnection::ExportAllSlots);
-        connection.registerService("org.kde.plasmashell");
-        connection.registerObject("/org/freedesktop/portal/desktop", &portal, QDBusConnection::ExportAllSlots);
-        connection.registerService("org.freedesktop.portal.Desktop");
-    }
+    bool serving = plasma.serve(connection) && portal.serving;
 };
 
 void enter(Machine& machine, Desktop& desktop, const QString& kind)
 {
-    QProcessEnvironment& env = machine.environment();
-    env.insert("DBUS_SESSION_BUS_ADDRESS", desktop.bus.address());
-    if (kind == "sway")
-        env.insert("SWAYSOCK", machine.root() + "/sway.sock");
-    else if (kind == "Hyprland")
-        env.insert("HYPRLAND_INSTANCE_SIGNATURE", "test");
-    else if (kind == "portal")
-        env.insert("XDG_SESSION_TYPE", "wayland");
-    else
-        env.insert("XDG_CURRENT_DESKTOP", kind);
+    // The variable each kind of session is known by.
+    const QHash<QString, std::pair<QString, QString>> marks{{"sway", {"SWAYSOCK", machine.root() + "/sway.sock"}},
+                                                           {"Hyprland", {"HYPRLAND_INSTANCE_SIGNATURE", "test"}},
+                                                           {"portal", {"XDG_SESSION_TYPE", "wayland"}}};
+    const auto [name, value] = marks.value(kind, {"XDG_CURRENT_DESKTOP", kind});
+    machine.environment().insert(name, value);
+    machine.environment().insert("DBUS_SESSION_BUS_ADDRESS", desktop.bus.address());
 }
 
-// The path the Plasma script hands to writeConfig("Image", ...): its one image line.
+// The path the Plasma script hands to writeConfig("Image", ...): its one image
+// line's string, read by a JSON parser (JSON's strings are JavaScript's, stricter).
 QString plasmaPath(const QString& script)
 {
-    const QRegularExpressionMatch m = QRegularExpression(R"re(^var image = "((?:[^"\\]|\\.)*)";$)re",
-                                                         QRegularExpression::MultilineOption)
-                                          .match(script);
-    QString literal = m.captured(1);
-    QString text;
-    for (qsizetype i = 0; i < literal.size(); ++i) {
-        if (literal[i] == '\\' && literal.mid(i + 1, 1) == "u") {
-            text += QChar(literal.mid(i + 2, 4).toUShort(nullptr, 16));
-            i += 5;
-        } else {
-            text += literal[i] == '\\' ? literal[++i] : literal[i];
-        }
-    }
-    return QUrl(text, QUrl::StrictMode).toLocalFile();
+    const QString literal = QRegularExpression(R"re(^var image = ("(?:[^"\\]|\\.)*");$)re", QRegularExpression::MultilineOption)
+                                .match(script)
+                                .captured(1);
+    const QString url = QJsonDocument::fromJson(("[" + literal + "]").toUtf8()).array().at(0).toString();
+    return QUrl(url, QUrl::StrictMode).toLocalFile();
 }
 
 } // namespace
@@ -70,17 +54,14 @@ QString plasmaPath(const QString& script)
 // names the desktop, and the picture stays saved.
 TEST(Faults, AHangingDesktopIsCutOffAndThePictureKept)
 {
-    struct Row {
-        const char* kind;
-        QString said;
-    };
+    struct Row { const char* kind; QString said; };
     const QList<Row> rows{
         {"sway", "swaymsg did not finish within 10 seconds"},
         {"KDE", "Plasma did not answer within 10 seconds"},
         {"portal", "the desktop portal did not answer within 10 seconds"},
     };
     Desktop desktop;
-    ASSERT_TRUE(desktop.bus.isRunning());
+    ASSERT_TRUE(desktop.serving);
     desktop.plasma.answers = desktop.portal.replies = false;
     // All at once: each waits out its own time limit.
     std::vector<std::unique_ptr<Machine>> machines;
@@ -100,9 +81,9 @@ TEST(Faults, AHangingDesktopIsCutOffAndThePictureKept)
         EXPECT_EQ(run.status, 3) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains("Could not set Desktop for this reason: " + rows[i].said)) << run.err.toStdString();
         EXPECT_EQ(QImageReader(machine.wallpapers() + "/Photo.jpg").size(), QSize(2560, 1600));
-        const QByteArray helper = contents(machine.root() + "/helper.pid").trimmed();
+        const QByteArray helper = readFile(machine.root() + "/helper.pid").trimmed();
         if (!helper.isEmpty()) {
-            const QByteArray state = contents("/proc/" + helper + "/stat");
+            const QByteArray state = readFile("/proc/" + helper + "/stat");
             EXPECT_TRUE(state.isEmpty() || state.contains(") Z")) << "the hung tool's helper still runs";
         }
     }
@@ -115,11 +96,8 @@ TEST(Faults, AHangingDesktopIsCutOffAndThePictureKept)
 TEST(Faults, EveryDesktopGetsTheExactPathOfAHostileName)
 {
     const QString name = "-n $(touch PWNED) `touch PWNED` it's \"q\" a\\b;c,d\nline ~two.png";
-    struct Row {
-        const char* kind;
-        const char* program; // the fake that records its arguments; empty for D-Bus
-        QString body = QString();
-    };
+    // program: the fake that records its arguments; empty for D-Bus.
+    struct Row { const char* kind; const char* program; QString body = QString(); };
     const QList<Row> rows{
         {"sway", "swaymsg"},
         {"Hyprland", "hyprctl", "echo ok"},
@@ -127,7 +105,7 @@ TEST(Faults, EveryDesktopGetsTheExactPathOfAHostileName)
         {"portal", ""},
     };
     Desktop desktop;
-    ASSERT_TRUE(desktop.bus.isRunning());
+    ASSERT_TRUE(desktop.serving);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.kind);
         Machine machine;

@@ -1,4 +1,5 @@
 #include "tests/faults/FaultKit.h"
+#include "tests/platform/desktop/DesktopTestKit.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,12 +18,6 @@
 namespace {
 
 constexpr uid_t nobody = 65534;
-
-const char* const inheritedSession[] = {
-    "XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "XDG_SESSION_TYPE", "SWAYSOCK",
-    "HYPRLAND_INSTANCE_SIGNATURE", "KDE_FULL_SESSION", "MATE_DESKTOP_SESSION_ID", "GNOME_DESKTOP_SESSION_ID",
-    "WAYLAND_DISPLAY", "DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS",
-};
 
 void handTreeTo(const QString& root, uid_t user)
 {
@@ -50,7 +45,9 @@ Machine::Machine()
         QDir(root()).mkdir(QString::fromLatin1(folder));
     QFile::setPermissions(root() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : inheritedSession)
+    for (const char* name : sessionVariables)
+        m_environment.remove(QString::fromLatin1(name));
+    for (const char* name : {"DBUS_SESSION_BUS_ADDRESS", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS"})
         m_environment.remove(QString::fromLatin1(name));
     // ASAN_OPTIONS: what is on disk is checked here, not leaks (the other suites
     // check those); LeakSanitizer's tracer can crash at exit on the renderer threads' TLS.
@@ -81,37 +78,6 @@ QString Machine::photo(const QString& name)
     return path;
 }
 
-void Machine::fakeProgram(const QString& name, const QString& body)
-{
-    QFile script(root() + "/bin/" + name);
-    if (!script.open(QIODevice::WriteOnly))
-        return;
-    script.write(QStringLiteral("#!/bin/sh\n{ for a in \"$@\"; do printf '%s\\0' \"$a\"; done; printf '\\n'; } >> '%1/%2.args'\n%3\n")
-                     .arg(root(), name, body).toLocal8Bit());
-    script.close();
-    script.setPermissions(script.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther);
-}
-
-QList<QByteArrayList> Machine::calls(const QString& name) const
-{
-    QList<QByteArrayList> calls;
-    QByteArrayList current;
-    QByteArray argument;
-    // A call ends with a newline right after an argument's NUL (or at once, without arguments).
-    const QByteArray log = contents(root() + "/" + name + ".args");
-    for (qsizetype i = 0; i < log.size(); ++i) {
-        const char c = log.at(i);
-        if (c == '\0') {
-            current << std::exchange(argument, {});
-        } else if (c == '\n' && argument.isEmpty()) {
-            calls << std::exchange(current, {});
-        } else {
-            argument += c;
-        }
-    }
-    return calls;
-}
-
 std::unique_ptr<QProcess> Machine::start(const QStringList& arguments, const ChildFaults& faults, const QString& program)
 {
     const bool asNobody = faults.ordinaryUser && ::geteuid() == 0;
@@ -137,7 +103,7 @@ std::unique_ptr<QProcess> Machine::start(const QStringList& arguments, const Chi
 Outcome finish(QProcess& process, int timeoutMs)
 {
     if (process.state() != QProcess::NotRunning) {
-        QEventLoop loop;
+        QEventLoop loop; // sleeps until the process ends or the limit passes
         QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
         QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
         if (process.state() != QProcess::NotRunning)
@@ -149,21 +115,4 @@ Outcome finish(QProcess& process, int timeoutMs)
     }
     return {process.exitCode(), process.exitStatus() == QProcess::CrashExit,
             QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
-
-Outcome sunnyside(Machine& machine, const QStringList& arguments, const ChildFaults& faults)
-{
-    const std::unique_ptr<QProcess> process = machine.start(arguments, faults);
-    return finish(*process);
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }

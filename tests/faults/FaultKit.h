@@ -5,7 +5,10 @@
 // The environment is the child's alone; the test process keeps its own.
 // Main thread.
 
+#include "tests/support/FakePrograms.h"
+
 #include <QByteArrayList>
+#include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -36,12 +39,10 @@ public:
     // A small photo named `name` in root()/photos; its absolute path.
     QString photo(const QString& name = QStringLiteral("Photo.png"));
 
-    // Installs the fake desktop program `name` in root()/bin: it appends its
-    // arguments, each ended by a NUL byte, and then one newline, to
-    // root()/<name>.args, then runs `body` (sh text).
-    void fakeProgram(const QString& name, const QString& body = QString());
-    // The argument lists of every run of `name`, as raw bytes.
-    QList<QByteArrayList> calls(const QString& name) const;
+    // Installs the fake desktop program `name` in root()/bin, running `body`
+    // (tests/support/FakePrograms.h); the argument lists of its runs.
+    void fakeProgram(const QString& name, const QString& body = QString()) { installFakeProgram(root() + "/bin", name, body); }
+    QList<QByteArrayList> calls(const QString& name) const { return fakeProgramCalls(root() + "/bin", name); }
 
     // Starts `program` (default: the sunnyside executable) with `arguments`.
     std::unique_ptr<QProcess> start(const QStringList& arguments, const ChildFaults& faults = {},
@@ -57,8 +58,13 @@ private:
 Outcome finish(QProcess& process, int timeoutMs = 180000);
 
 // Runs sunnyside on `machine` to its end.
-Outcome sunnyside(Machine& machine, const QStringList& arguments, const ChildFaults& faults = {});
+inline Outcome sunnyside(Machine& machine, const QStringList& arguments, const ChildFaults& faults = {})
+{
+    return finish(*machine.start(arguments, faults));
+}
 
-QByteArray contents(const QString& path);
 // Every entry of `folder`, hidden ones too, sorted.
-QStringList entries(const QString& folder);
+inline QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}

@@ -12,12 +12,6 @@
 
 namespace {
 
-void makeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    writeFile(path, bytes);
-}
-
 void readOnly(const QString& folder)
 {
     QDir().mkpath(folder);
@@ -30,21 +24,16 @@ void readOnly(const QString& folder)
 // error, never a crash, and whatever was in the way is kept.
 TEST(Faults, UnusableFoldersAreExplained)
 {
-    struct Row {
-        const char* name;
-        std::function<void(Machine&)> fault;
-        int status;
-        QString said; // on standard error; "%H" stands for the home folder
-        QString photoName = "Photo.png";
-    };
+    // said: on standard error, "%H" standing for the home folder.
+    struct Row { const char* name; std::function<void(Machine&)> fault; int status; QString said, photoName = "Photo.png"; };
     const QList<Row> rows{
         {"PicturesReadOnly", [](Machine& m) { readOnly(m.home() + "/Pictures"); }, 1,
          "Problem creating Wallpaper Folder\nSunnyside Folder could not be found because: the folder %H/Pictures/Sunnyside could not be created"},
-        {"SunnysideIsAFile", [](Machine& m) { makeFile(m.wallpapers(), "my notes"); }, 3, "Saved %H/Pictures/Sunnyside/Photo.jpg"},
+        {"SunnysideIsAFile", [](Machine& m) { writeFile(m.wallpapers(), "my notes"); }, 3, "Saved %H/Pictures/Sunnyside/Photo.jpg"},
         {"SunnysideAndItsAsideAreFiles",
          [](Machine& m) {
-             makeFile(m.wallpapers(), "my notes");
-             makeFile(m.wallpapers() + ".error", "older notes");
+             writeFile(m.wallpapers(), "my notes");
+             writeFile(m.wallpapers() + ".error", "older notes");
          },
          1, "cannot rename it for this reason: %H/Pictures/Sunnyside.error already exists"},
         {"HomeUnset",
@@ -70,7 +59,7 @@ TEST(Faults, UnusableFoldersAreExplained)
         Machine machine;
         const QString photo = machine.photo(row.photoName);
         row.fault(machine);
-        const QByteArray inTheWay = contents(machine.wallpapers());
+        const QByteArray inTheWay = readFile(machine.wallpapers());
         const Outcome run = sunnyside(machine, {"--apply", photo}, {.ordinaryUser = true});
         EXPECT_FALSE(run.crashed);
         EXPECT_EQ(run.status, row.status) << run.err.toStdString();
@@ -80,7 +69,7 @@ TEST(Faults, UnusableFoldersAreExplained)
         EXPECT_FALSE(QFileInfo::exists("/Pictures/Sunnyside"));
         // Nothing in the way is lost: moved aside, or left where it was.
         if (!inTheWay.isEmpty())
-            EXPECT_TRUE(contents(machine.wallpapers() + ".error") == inTheWay || contents(machine.wallpapers()) == inTheWay);
+            EXPECT_TRUE(readFile(machine.wallpapers() + ".error") == inTheWay || readFile(machine.wallpapers()) == inTheWay);
         if (row.status == 3)
             EXPECT_EQ(QImageReader(machine.wallpapers() + "/" + QFileInfo(photo).completeBaseName() + ".jpg").size(), QSize(2560, 1600));
     }
@@ -90,10 +79,7 @@ TEST(Faults, UnusableFoldersAreExplained)
 // without any settings), a warning names the file, and its bytes stay.
 TEST(Faults, ADamagedSettingsFileGivesTheDefaultsAndStaysAsItIs)
 {
-    struct Row {
-        const char* name;
-        QByteArray bytes;
-    };
+    struct Row { const char* name; QByteArray bytes; };
     QByteArray garbage(512, '\0');
     for (int i = 0; i < garbage.size(); ++i)
         garbage[i] = char((i * 167 + 13) & 0xff);
@@ -105,18 +91,18 @@ TEST(Faults, ADamagedSettingsFileGivesTheDefaultsAndStaysAsItIs)
     };
     Machine clean;
     ASSERT_EQ(sunnyside(clean, {"--apply", clean.photo()}).status, 3);
-    const QByteArray expected = contents(clean.wallpapers() + "/Photo.jpg");
+    const QByteArray expected = readFile(clean.wallpapers() + "/Photo.jpg");
     ASSERT_FALSE(expected.isEmpty());
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         Machine machine;
         const QString settings = machine.home() + "/.config/sunnyside/sunnyside.conf";
-        makeFile(settings, row.bytes);
+        writeFile(settings, row.bytes);
         const Outcome run = sunnyside(machine, {"--apply", machine.photo()});
         EXPECT_EQ(run.status, 3) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(QRegularExpression("Warning: .*" + QRegularExpression::escape(settings))))
             << run.err.toStdString();
-        EXPECT_EQ(contents(settings), row.bytes);
-        EXPECT_TRUE(contents(machine.wallpapers() + "/Photo.jpg") == expected);
+        EXPECT_EQ(readFile(settings), row.bytes);
+        EXPECT_TRUE(readFile(machine.wallpapers() + "/Photo.jpg") == expected);
     }
 }

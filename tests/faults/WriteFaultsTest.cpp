@@ -63,12 +63,12 @@ TEST(Faults, AKillLeavesTheWholeOldOrTheWholeNewFile)
         const QString target = machine.root() + "/wall.png";
         const QStringList render{"--render", photo, "--size", "480x300", "--output"};
         ASSERT_EQ(sunnyside(machine, render + QStringList{target, "--no-logo"}).status, 0);
-        const QByteArray old = contents(target);
+        const QByteArray old = readFile(target);
         QElapsedTimer clock;
         clock.start();
         ASSERT_EQ(sunnyside(machine, render + QStringList{machine.root() + "/new.png"}).status, 0);
         const int whole = int(clock.elapsed());
-        const QByteArray fresh = contents(machine.root() + "/new.png");
+        const QByteArray fresh = readFile(machine.root() + "/new.png");
         ASSERT_NE(old, fresh);
         for (int i = 0; i < kills; ++i) {
             const auto process = machine.start(render + QStringList{target});
@@ -76,7 +76,7 @@ TEST(Faults, AKillLeavesTheWholeOldOrTheWholeNewFile)
             if (!process->waitForFinished(int(whole * (0.5 + 0.7 * random.generateDouble()))))
                 process->kill();
             process->waitForFinished();
-            const QByteArray now = contents(target);
+            const QByteArray now = readFile(target);
             ASSERT_TRUE(now == old || now == fresh) << "kill " << i << ": " << now.size() << " bytes";
         }
     }

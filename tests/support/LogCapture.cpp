@@ -16,14 +16,6 @@ LogCapture::~LogCapture()
     current = nullptr;
 }
 
-bool LogCapture::contains(const QString& fragment) const
-{
-    for (const QString& line : m_lines)
-        if (line.contains(fragment))
-            return true;
-    return false;
-}
-
 void LogCapture::handler(QtMsgType, const QMessageLogContext&, const QString& message)
 {
     if (current)

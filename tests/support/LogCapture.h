@@ -15,7 +15,7 @@ public:
     LogCapture& operator=(const LogCapture&) = delete;
 
     const QStringList& lines() const { return m_lines; }
-    bool contains(const QString& fragment) const;
+    bool contains(const QString& fragment) const { return !m_lines.filter(fragment).isEmpty(); }
     void clear() { m_lines.clear(); }
 
 private:

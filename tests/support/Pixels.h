@@ -188,17 +188,21 @@ inline Texels gaussianOf(const Texels& source, double sigma, const QRect& area, 
     return out;
 }
 
-// The largest channel difference of two images over `rect`; -1 when a render fails.
-inline double renderDifference(const CIImage& a, const CIImage& b, const QRect& rect)
+// The largest difference of two renders of one size; -1 when either failed.
+inline double worstDifference(const std::vector<float>& x, const std::vector<float>& y)
 {
-    const std::vector<float> x = CIContext().renderToFloats(a, QRectF(rect));
-    const std::vector<float> y = CIContext().renderToFloats(b, QRectF(rect));
     if (x.empty() || y.empty())
         return -1;
     double worst = 0;
     for (size_t i = 0; i < x.size(); ++i)
         worst = std::max(worst, double(std::abs(x[i] - y[i])));
     return worst;
+}
+
+// The largest channel difference of two images over `rect`; -1 when a render fails.
+inline double renderDifference(const CIImage& a, const CIImage& b, const QRect& rect)
+{
+    return worstDifference(CIContext().renderToFloats(a, QRectF(rect)), CIContext().renderToFloats(b, QRectF(rect)));
 }
 
 // True when `rect` renders and every channel is a finite number.
@@ -227,10 +231,7 @@ inline double tiledDifference(const CIImage& image, const QRect& rect, int tileW
             if (!CIContext().render(image, at, row, QRectF(tile)))
                 return -1;
         }
-    double worst = 0;
-    for (size_t i = 0; i < whole.size(); ++i)
-        worst = std::max(worst, double(std::abs(whole[i] - tiled[i])));
-    return worst;
+    return worstDifference(whole, tiled);
 }
 
 // A picture of w x h with every pixel different (smooth enough for

@@ -2,6 +2,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "tests/app/Session.h"
 #include "tests/support/EventLoop.h"
+#include "tests/support/Images.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -62,8 +63,7 @@ TEST(DropViewX11, ARealDragPreviewsAndTheDropSaves)
     // nothing here that the offscreen drop tests do not check).
     DesktopSession session; // unsets DISPLAY for the desktop's sake; the helpers keep it
     qputenv("DISPLAY", env.value("DISPLAY").toUtf8());
-    QImage photo(120, 90, QImage::Format_RGB32);
-    photo.fill(QColor(200, 120, 60));
+    QImage photo = filled(120, 90, QColor(200, 120, 60));
     QPainter paint(&photo); // three parts, so a mirrored or flipped root differs
     paint.fillRect(0, 0, 60, 90, QColor(40, 90, 180));
     paint.fillRect(60, 45, 60, 45, QColor(60, 160, 80));

@@ -13,9 +13,7 @@ class DBusBackends : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(bus.isRunning()) << "dbus-daemon did not start";
-        ASSERT_TRUE(service.isConnected());
-        ASSERT_TRUE(client.isConnected());
+        ASSERT_TRUE(bus.isRunning() && service.isConnected() && client.isConnected()) << "dbus-daemon did not start";
     }
 
     TestBus bus;
@@ -31,9 +29,7 @@ protected:
 TEST_F(DBusBackends, PlasmaGetsAScriptForTheScreenOfTheConnectorName)
 {
     FakePlasmaShell shell;
-    ASSERT_TRUE(service.registerObject("/PlasmaShell", &shell, QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(service.registerService("org.kde.plasmashell"));
-
+    ASSERT_TRUE(shell.serve(service));
     PlasmaBackend plasma(client, {"eDP-1", "HDMI-A-1", "DP-2"});
     const DesktopResult result = plasma.setImage(picture, "HDMI-A-1");
     EXPECT_TRUE(result.ok) << result.errorText.toStdString();
@@ -56,8 +52,7 @@ TEST_F(DBusBackends, PlasmaFailuresReachTheErrorText)
 {
     FakePlasmaShell shell;
     shell.error = "Error: Plasma has no desktop on screen 0";
-    ASSERT_TRUE(service.registerObject("/PlasmaShell", &shell, QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(service.registerService("org.kde.plasmashell"));
+    ASSERT_TRUE(shell.serve(service));
     PlasmaBackend plasma(client, {"eDP-1"});
 
     DesktopResult result = plasma.setImage(picture, "eDP-1");
@@ -76,9 +71,7 @@ TEST_F(DBusBackends, PlasmaFailuresReachTheErrorText)
 TEST_F(DBusBackends, ThePortalGetsTheOpenFileForTheBackgroundWithoutPreview)
 {
     FakePortal portal(service);
-    ASSERT_TRUE(service.registerObject("/org/freedesktop/portal/desktop", &portal, QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(service.registerService("org.freedesktop.portal.Desktop"));
-
+    ASSERT_TRUE(portal.serving);
     PortalBackend backend(client, 5000);
     const DesktopResult result = backend.setImage(picture, "DP-1");
     EXPECT_TRUE(result.ok) << result.errorText.toStdString();
@@ -94,8 +87,7 @@ TEST_F(DBusBackends, ThePortalGetsTheOpenFileForTheBackgroundWithoutPreview)
 TEST_F(DBusBackends, ThePortalsOtherAnswersAreFailures)
 {
     FakePortal portal(service);
-    ASSERT_TRUE(service.registerObject("/org/freedesktop/portal/desktop", &portal, QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(service.registerService("org.freedesktop.portal.Desktop"));
+    ASSERT_TRUE(portal.serving);
     PortalBackend backend(client, 300);
 
     // Each row: the portal's response, whether it answers at all, and the error expected.

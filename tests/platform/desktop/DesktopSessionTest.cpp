@@ -2,34 +2,15 @@
 
 #include "platform/desktop/DesktopSession.h"
 
-#include <QFile>
-
 #include <gtest/gtest.h>
-
-namespace {
-
-// A folder holding executables of the given names, for PATH.
-QString toolFolder(const QTemporaryDir& dir, const QStringList& tools)
-{
-    for (const QString& tool : tools) {
-        QFile file(dir.filePath(tool));
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write("#!/bin/sh\n");
-            file.close();
-            file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-        }
-    }
-    return dir.path();
-}
-
-} // namespace
 
 TEST(DesktopSession, TheNamedDesktopDecidesThenDisplayAndInstalledTools)
 {
-    QTemporaryDir bothDir, fehDir, noneDir;
-    const QByteArray both = toolFolder(bothDir, {"xwallpaper", "feh"}).toLatin1();
-    const QByteArray feh = toolFolder(fehDir, {"feh"}).toLatin1();
-    const QByteArray none = noneDir.path().toLatin1();
+    QTemporaryDir bothDir, fehDir, noneDir; // folders for PATH holding these tools
+    for (const QTemporaryDir* dir : {&bothDir, &fehDir})
+        installFakeProgram(dir->path(), "feh");
+    installFakeProgram(bothDir.path(), "xwallpaper");
+    const QByteArray both = bothDir.path().toLatin1(), feh = fehDir.path().toLatin1(), none = noneDir.path().toLatin1();
     struct Row { const char* name; std::vector<std::pair<const char*, const char*>> variables; DesktopKind kind; };
     const Row rows[] = {
         {"KDE", {{"XDG_CURRENT_DESKTOP", "KDE"}, {"DISPLAY", ":0"}}, DesktopKind::Plasma},

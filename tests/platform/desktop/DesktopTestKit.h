@@ -12,51 +12,65 @@
 #include <QHash>
 #include <QList>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "tests/support/FakePrograms.h"
+
 #include <functional>
+#include <list>
 #include <optional>
 
 class QColor;
 
-// Saves the variables that describe a desktop session (and PATH and HOME),
-// clears the session ones, and puts everything back when it goes.
+// The variables that describe a desktop session.
+inline constexpr const char* sessionVariables[] = {
+    "XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "XDG_SESSION_TYPE",
+    "SWAYSOCK", "HYPRLAND_INSTANCE_SIGNATURE", "KDE_FULL_SESSION", "MATE_DESKTOP_SESSION_ID",
+    "GNOME_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY", "DISPLAY",
+};
+
+// Saves one environment variable, sets it (or unsets it: nullopt), and puts
+// it back when it goes.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::optional<QString>& value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    QByteArray m_name;
+    std::optional<QByteArray> m_saved;
+};
+
+// Clears the variables that describe a desktop session, and puts them (and
+// PATH and HOME, which a test may set) back when it goes.
 class SessionEnvironment {
 public:
     SessionEnvironment();
-    ~SessionEnvironment();
-    SessionEnvironment(const SessionEnvironment&) = delete;
-    SessionEnvironment& operator=(const SessionEnvironment&) = delete;
-
-    void set(const char* name, const QString& value);
+    void set(const char* name, const QString& value) { qputenv(name, value.toLocal8Bit()); }
 
 private:
-    QHash<QByteArray, std::optional<QByteArray>> m_saved;
+    std::list<ScopedVariable> m_saved;
 };
 
-// A folder of small shell scripts standing for the desktops' tools. PATH
+// A folder of fake desktop programs (tests/support/FakePrograms.h). PATH
 // holds only this folder while it lives (so the real tools are never found).
-// Every script records its arguments, then runs its body.
 class FakeCommands {
 public:
-    FakeCommands();
-    ~FakeCommands();
-    FakeCommands(const FakeCommands&) = delete;
-    FakeCommands& operator=(const FakeCommands&) = delete;
+    FakeCommands() = default;
 
-    // Installs `name`; `body` is sh text run after the arguments are recorded
-    // (empty: exit 0 quietly).
-    void install(const QString& name, const QString& body = QString());
-
+    // Installs `name`, running the sh text `body` (empty: exit 0 quietly).
+    void install(const QString& name, const QString& body = QString()) { installFakeProgram(folder(), name, body); }
     // The argument lists of every run of `name`, in order.
     QList<QStringList> calls(const QString& name) const;
-
     QString folder() const { return m_dir.path(); }
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_savedPath;
+    ScopedVariable m_path{"PATH", m_dir.path()};
 };
 
 // A dbus-daemon of the test's own, with no service activation, stopped (and
@@ -82,11 +96,17 @@ private:
 };
 
 // A file that stands for a written wallpaper, in `dir`, named `name`.
-QString makePictureFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content = "JPEG bytes");
+inline QString makePictureFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content = "JPEG bytes")
+{
+    return writeFile(dir.filePath(name), content);
+}
 
 // A photo name that a tool parsing its argument like a shell word, a command
 // or a list would misread, in every way at once.
-QString hostilePhotoName();
+inline QString hostilePhotoName()
+{
+    return QStringLiteral("-rf \"q\" Tom's $(touch PWNED) `touch PWNED` $HOME & one;two  *~nobody,DP-1 Öl\\b.jpg");
+}
 
 // The places a "touch PWNED" smuggled into a name could have written to,
 // besides `extra`; the ones where a PWNED file exists.
@@ -96,23 +116,10 @@ QStringList pwnedFiles(const QStringList& extra);
 QString makeColourPicture(const QTemporaryDir& dir, const QString& name, const QColor& colour);
 
 // `program`'s full path on the PATH as it is, empty when missing.
-QString findProgram(const QString& program);
+inline QString findProgram(const QString& program) { return QStandardPaths::findExecutable(program); }
 
 // Polls `condition` until it holds or `timeoutMs` passes.
 bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
-
-// Saves one environment variable and puts it back when it goes.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const QString& value);
-    ~ScopedVariable();
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    QByteArray m_name;
-    std::optional<QByteArray> m_saved;
-};
 
 // Stands for Plasma's shell: records the scripts; answers with `error` when
 // set, or not at all while `answers` is false.
@@ -123,6 +130,13 @@ public:
     QStringList scripts;
     QString error;
     bool answers = true;
+
+    // Serves on `bus` as Plasma's shell.
+    bool serve(QDBusConnection bus)
+    {
+        return bus.registerObject("/PlasmaShell", this, QDBusConnection::ExportAllSlots)
+               && bus.registerService("org.kde.plasmashell");
+    }
 
 public slots:
     void evaluateScript(const QString& script)
@@ -142,9 +156,14 @@ class FakePortal : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Wallpaper")
 public:
-    explicit FakePortal(QDBusConnection bus) : m_bus(std::move(bus)) {}
+    // Serves on `bus` as the desktop portal.
+    explicit FakePortal(QDBusConnection bus) : m_bus(std::move(bus))
+    {
+        serving = m_bus.registerObject("/org/freedesktop/portal/desktop", this, QDBusConnection::ExportAllSlots)
+                  && m_bus.registerService("org.freedesktop.portal.Desktop");
+    }
 
-    bool answers = true, replies = true;
+    bool serving, answers = true, replies = true;
     uint response = 0;
     int calls = 0;
     QString parentWindow, filePath; // the file the descriptor is open on

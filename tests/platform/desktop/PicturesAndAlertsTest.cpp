@@ -30,9 +30,7 @@ QByteArray standardErrorOf(Action action)
     ::dup2(saved, 2);
     ::close(saved);
     std::fclose(file);
-    QFile written(path);
-    written.open(QIODevice::ReadOnly);
-    return written.readAll();
+    return readFile(path);
 }
 
 } // namespace
@@ -52,10 +50,8 @@ TEST(PicturesFolder, CreatedWhereTheUsersSettingsSayOrAFailureWithItsReason)
         SessionEnvironment environment;
         QTemporaryDir home;
         environment.set("HOME", home.path());
-        if (!row.settings.isEmpty()) {
-            QDir(home.path()).mkpath(".config");
+        if (!row.settings.isEmpty())
             makePictureFile(home, ".config/user-dirs.dirs", row.settings.toUtf8());
-        }
         if (!row.blocker.isEmpty())
             makePictureFile(home, row.blocker);
         LogCapture log;

@@ -63,21 +63,14 @@ struct XServer {
     }
 };
 
-XServer* g_x = nullptr;
-
 class X11ToolsRunPhotoNamesAsCommands : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { g_x = new XServer; }
-    static void TearDownTestSuite()
-    {
-        delete g_x;
-        g_x = nullptr;
-    }
     void SetUp() override
     {
-        if (!g_x->skipReason.isEmpty())
-            GTEST_SKIP() << g_x->skipReason.toStdString();
+        if (!x.skipReason.isEmpty())
+            GTEST_SKIP() << x.skipReason.toStdString();
     }
+    XServer x;
     QTemporaryDir dir, work;
     const QString picture = makeColourPicture(dir, hostilePhotoName(), QColor(200, 40, 90));
 };
@@ -97,9 +90,7 @@ TEST_F(X11ToolsRunPhotoNamesAsCommands, FehBgScriptRestoresTheRealFileAndRunsNot
     const QString sh = findProgram("sh");
     const QString realFeh = findProgram("feh");
     {
-        QFile original(script);
-        ASSERT_TRUE(original.open(QIODevice::ReadOnly));
-        QString text = QString::fromUtf8(original.readAll());
+        QString text = QString::fromUtf8(readFile(script));
         FakeCommands fakes;
         fakes.install("feh");
         ASSERT_TRUE(text.contains("\n" + realFeh + " "));

@@ -73,11 +73,10 @@ struct Sway {
         QFile::setPermissions(config, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
 
         QProcessEnvironment environment;
-        environment.insert("PATH", qEnvironmentVariable("PATH"));
-        environment.insert("XDG_RUNTIME_DIR", runtime);
-        environment.insert("WLR_BACKENDS", "headless");
-        environment.insert("WLR_LIBINPUT_NO_DEVICES", "1");
-        environment.insert("WLR_RENDERER", "pixman");
+        for (const auto& [name, value] : {std::pair<QString, QString>{"PATH", qEnvironmentVariable("PATH")},
+                                          {"XDG_RUNTIME_DIR", runtime}, {"WLR_BACKENDS", "headless"},
+                                          {"WLR_LIBINPUT_NO_DEVICES", "1"}, {"WLR_RENDERER", "pixman"}})
+            environment.insert(name, value);
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(work);
         process.setStandardOutputFile(base.filePath("sway.log"));
@@ -98,9 +97,7 @@ struct Sway {
             return true;
         });
         if (!ready || socket.isEmpty()) {
-            QFile log(base.filePath("sway.log"));
-            log.open(QIODevice::ReadOnly);
-            skipReason = "sway did not start headless: " + QString::fromLocal8Bit(log.readAll().right(800));
+            skipReason = "sway did not start headless: " + QString::fromLocal8Bit(readFile(base.filePath("sway.log")).right(800));
             return;
         }
         swaysock.emplace("SWAYSOCK", socket);
@@ -108,9 +105,7 @@ struct Sway {
 
     ~Sway()
     {
-        process.terminate();
-        if (!process.waitForFinished(5000))
-            process.kill();
+        process.kill();
         process.waitForFinished(5000);
     }
 

@@ -10,27 +10,22 @@
 
 namespace {
 
-void put(const QString& path, const QByteArray& data = "x")
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    writeFile(path, data);
-}
-
 class BundleTest : public ::testing::Test {
 protected:
     void SetUp() override { Bundle::setPreferredLanguages({"de-DE"}); }
     void TearDown() override { Bundle::setPreferredLanguages({}); }
     QTemporaryDir dir;
     QString at(const QString& relative) const { return dir.filePath(relative); }
+    void put(const QString& relative, const QByteArray& data = "x") { writeFile(at(relative), data); }
 };
 
 } // namespace
 
 TEST_F(BundleTest, FindsResourcesByNameTypeAndSubfolder)
 {
-    put(at("LXArtisticExtend.cikernel"));
-    put(at("Textures/ALX-T#010#Wood.png"));
-    put(at("Sample.jpg"));
+    put("LXArtisticExtend.cikernel");
+    put("Textures/ALX-T#010#Wood.png");
+    put("Sample.jpg");
     Bundle bundle(dir.path());
 
     EXPECT_EQ(bundle.pathForResource("LXArtisticExtend", "cikernel"), at("LXArtisticExtend.cikernel"));
@@ -53,7 +48,7 @@ TEST_F(BundleTest, FindsResourcesByNameTypeAndSubfolder)
 TEST_F(BundleTest, ListsResourcesOfATypeInByteOrder)
 {
     for (const char* name : {"b.tiff", "B.tiff", "a.tiff", "a.png", "ä.tiff", "_x.tiff", ".tiff"})
-        put(at(QStringLiteral("Masks/") + QString::fromUtf8(name)));
+        put(QStringLiteral("Masks/") + QString::fromUtf8(name));
     Bundle bundle(dir.path());
     EXPECT_EQ(bundle.pathsForResources("tiff", "Masks"),
               (QStringList{at("Masks/B.tiff"), at("Masks/_x.tiff"), at("Masks/a.tiff"),
@@ -64,9 +59,9 @@ TEST_F(BundleTest, ListsResourcesOfATypeInByteOrder)
 
 TEST_F(BundleTest, LocalizedResourcesComeFromThePreferredLanguageThenEnglish)
 {
-    put(at("de.lproj/About.rtf"), "de");
-    put(at("en.lproj/About.rtf"), "en");
-    put(at("en.lproj/Help.rtf"), "en");
+    put("de.lproj/About.rtf", "de");
+    put("en.lproj/About.rtf", "en");
+    put("en.lproj/Help.rtf", "en");
     Bundle bundle(dir.path());
     EXPECT_EQ(bundle.pathForResource("About", "rtf"), at("de.lproj/About.rtf"));
     EXPECT_EQ(bundle.pathForResource("Help", "rtf"), at("en.lproj/Help.rtf"));
@@ -76,9 +71,9 @@ TEST_F(BundleTest, LocalizedResourcesComeFromThePreferredLanguageThenEnglish)
 
 TEST_F(BundleTest, NestedBundlesAreFoldersOfTypeBundle)
 {
-    put(at("Frames.bundle/Info.plist"), "<plist><dict><key>CFBundleName</key><string>Frames</string></dict></plist>");
-    put(at("Frames.bundle/Wood.png"));
-    put(at("File.bundle")); // a file, not a folder
+    put("Frames.bundle/Info.plist", "<plist><dict><key>CFBundleName</key><string>Frames</string></dict></plist>");
+    put("Frames.bundle/Wood.png");
+    put("File.bundle"); // a file, not a folder
     Bundle bundle(dir.path());
 
     std::unique_ptr<Bundle> frames = nestedBundle(bundle, "Frames");
@@ -93,9 +88,9 @@ TEST_F(BundleTest, NestedBundlesAreFoldersOfTypeBundle)
 
 TEST_F(BundleTest, LocalizedStringsFallBackToEnglishThenValueThenKey)
 {
-    put(at("de.lproj/Localizable.strings"), "\"Open\" = \"Öffnen\";\n");
-    put(at("en.lproj/Localizable.strings"), "\"Open\" = \"Open…\";\n\"Quit\" = \"Quit Sunnyside\";\n");
-    put(at("de.lproj/Controls.strings"), "\"Custom Image\" = \"Eigenes Bild\";");
+    put("de.lproj/Localizable.strings", "\"Open\" = \"Öffnen\";\n");
+    put("en.lproj/Localizable.strings", "\"Open\" = \"Open…\";\n\"Quit\" = \"Quit Sunnyside\";\n");
+    put("de.lproj/Controls.strings", "\"Custom Image\" = \"Eigenes Bild\";");
     Bundle bundle(dir.path());
 
     EXPECT_EQ(bundle.localizedString("Open"), QString::fromUtf8("Öffnen"));
@@ -109,8 +104,8 @@ TEST_F(BundleTest, LocalizedStringsFallBackToEnglishThenValueThenKey)
 
 TEST_F(BundleTest, AMalformedStringsTableIsReportedOnceAndIgnored)
 {
-    put(at("de.lproj/Localizable.strings"), "\"Open\" = \"Öffnen\"\n\"Quit\" = \"Beenden\";");
-    put(at("en.lproj/Localizable.strings"), "\"Open\" = \"Open\";");
+    put("de.lproj/Localizable.strings", "\"Open\" = \"Öffnen\"\n\"Quit\" = \"Beenden\";");
+    put("en.lproj/Localizable.strings", "\"Open\" = \"Open\";");
     Bundle bundle(dir.path());
     LogCapture log;
     EXPECT_EQ(bundle.localizedString("Open"), "Open");

@@ -10,12 +10,6 @@
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QVariantMap sampleTree()
 {
     return QVariantMap{
@@ -45,7 +39,7 @@ TEST(PropertyList, RoundTripsEveryTypeThroughAFile)
     EXPECT_EQ(back.toMap().value("count").typeId(), QMetaType::LongLong);
     EXPECT_EQ(back.toMap().value("when").toDateTime().toUTC(),
               QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5), Qt::UTC));
-    EXPECT_TRUE(readAll(path).startsWith("<?xml"));
+    EXPECT_TRUE(readFile(path).startsWith("<?xml"));
 }
 
 TEST(PropertyList, ReadsBinaryAndHandWrittenListsAndRefusesBrokenOnesWithOneError)
@@ -54,11 +48,7 @@ TEST(PropertyList, ReadsBinaryAndHandWrittenListsAndRefusesBrokenOnesWithOneErro
     const QByteArray broken = "<plist><dict><key>a</key><string>x</dict>";
     writeFile(dir.filePath("broken.plist"), broken);
     writeFile(dir.filePath("empty.plist"), "");
-    struct Row {
-        const char* name;
-        QByteArray data;
-        QVariant tree;
-    } rows[] = {
+    struct Row { const char* name; QByteArray data; QVariant tree; } rows[] = {
         // A binary list of {"a": 1, "b": "x"} as the other desktop's tools write it.
         {"binary",
          QByteArray::fromHex("62706c6973743030" "d201020304" "5161" "5162" "1001" "5178" // header, objects
@@ -88,12 +78,12 @@ TEST(PropertyList, AFailedWriteLeavesTheOldFileWhole)
     QTemporaryDir dir;
     const QString path = dir.filePath("keep.plist");
     ASSERT_TRUE(PropertyList::write(QVariantMap{{"v", qint64(1)}}, path));
-    const QByteArray before = readAll(path);
+    const QByteArray before = readFile(path);
 
     LogCapture log;
     // A value with no list form: nothing is written.
     EXPECT_FALSE(PropertyList::write(QVariantMap{{"bad", QVariant()}}, path));
-    EXPECT_EQ(readAll(path), before);
+    EXPECT_EQ(readFile(path), before);
     EXPECT_TRUE(log.contains("Error: "));
 
     // A folder that cannot be written.

@@ -18,13 +18,8 @@ Enable = Aktivieren;
     bool ok = false;
     const StringsFile::Table table = StringsFile::parse(text, "test", &ok);
     EXPECT_TRUE(ok);
-    EXPECT_EQ(table.size(), 6);
-    EXPECT_EQ(table.value("Sunnyside"), "Sonnenseite");
-    EXPECT_EQ(table.value("Say \"hi\""), QString::fromUtf8("Sag \"hallo\"\n\tund \\ tschüss"));
-    EXPECT_EQ(table.value("Enable"), "Aktivieren");
-    EXPECT_EQ(table.value("OK"), "OK");
-    EXPECT_EQ(table.value("Smile"), QString::fromUtf8("☺ 😀"));
-    EXPECT_EQ(table.value("Last"), "Letzte");
+    EXPECT_EQ(table, (StringsFile::Table{{"Sunnyside", "Sonnenseite"}, {"Say \"hi\"", "Sag \"hallo\"\n\tund \\ tschüss"},
+                                         {"Enable", "Aktivieren"}, {"OK", "OK"}, {"Smile", "☺ 😀"}, {"Last", "Letzte"}}));
     QStringEncoder encoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
     EXPECT_EQ(StringsFile::parse(encoder(QStringLiteral("\"Quit\" = \"Beenden\";")), "utf16").value("Quit"), "Beenden");
     for (const char* empty : {"", "// nothing\n/* here */\n"}) { // valid and empty
@@ -35,10 +30,7 @@ Enable = Aktivieren;
 
 TEST(StringsFile, SyntaxErrorsGiveAnEmptyTableAndSayWhere)
 {
-    const struct {
-        const char* text;
-        int line;
-    } cases[] = {
+    const struct { const char* text; int line; } cases[] = {
         {"\"a\" = \"b\";\n\"c\" = \"d\"\n", 3},   // missing semicolon at the end
         {"\"a\" = \"b;\n", 2},                     // unterminated string
         {"/* open comment\n\"a\" = \"b\";", 1},    // unterminated comment

@@ -1,14 +1,16 @@
 // Pictures from files: decoded late, at a reduced scale when fewer pixels
 // are needed, upright by their EXIF orientation, in sRGB whatever they hold.
 
+#include "tests/support/Files.h"
+#include "tests/support/Images.h"
 #include "tests/support/Pixels.h"
 
 #include "platform/image/EngineNodes.h"
 #include "tests/support/LogCapture.h"
 
-#include <QBuffer>
 #include <QColorSpace>
 #include <QFile>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
@@ -18,22 +20,6 @@
 #include <jpeglib.h>
 
 namespace {
-
-// A JPEG of the picture with an EXIF block holding only the orientation.
-QByteArray jpegWithOrientation(const QImage& image, int orientation)
-{
-    QByteArray jpeg;
-    {
-        QBuffer buffer(&jpeg);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "JPEG", 95);
-    }
-    // APP1: "Exif\0\0", big-endian TIFF header, one IFD entry 0x0112 SHORT.
-    const unsigned char exif[] = {0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0x00, 0x2A,
-                                  0x00, 0x00, 0x00, 0x08, 0x00, 0x01, 0x01, 0x12, 0x00, 0x03, 0x00, 0x00,
-                                  0x00, 0x01, 0x00, static_cast<unsigned char>(orientation), 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-    return jpeg.left(2) + QByteArray(reinterpret_cast<const char*>(exif), sizeof exif) + jpeg.mid(2);
-}
 
 // A CMYK JPEG as print software writes it (Adobe marker, inverted values).
 bool writeCmykJpeg(const QString& path, int width, int height, const std::array<uchar, 4>& inverted)
@@ -66,14 +52,6 @@ bool writeCmykJpeg(const QString& path, int width, int height, const std::array<
     return true;
 }
 
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& data)
-{
-    QFile file(dir.filePath(name));
-    file.open(QIODevice::WriteOnly);
-    file.write(data);
-    return file.fileName();
-}
-
 const Engine::SourceNode* sourceOf(const CIImage& image)
 {
     return dynamic_cast<const Engine::SourceNode*>(image.node().get());
@@ -84,34 +62,27 @@ const Engine::SourceNode* sourceOf(const CIImage& image)
 TEST(ImageFiles, ExifOrientationSixLoadsUpright)
 {
     QTemporaryDir dir;
-    // Stored 8 x 4: left half red, right half blue. Turned a quarter clockwise
+    // Stored w x h: left half red, right half blue. Turned a quarter clockwise
     // for display, red is on top.
-    QImage stored(8, 4, QImage::Format_RGB32);
-    stored.fill(Qt::blue);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x)
-            stored.setPixelColor(x, y, Qt::red);
-    const QString path = writeFile(dir, QStringLiteral("turned.jpg"), jpegWithOrientation(stored, 6));
-    const CIImage image = CIImage::imageWithContentsOfFile(path);
-    ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(image.extent(), QRectF(0, 0, 4, 8));
-    const Rendered r(image, QRect(0, 0, 4, 8));
+    const auto turned = [&](int w, int h) {
+        QImage stored = filled(w, h, Qt::blue);
+        QPainter(&stored).fillRect(0, 0, w / 2, h, Qt::red);
+        const CIImage image = CIImage::imageWithContentsOfFile(
+            writeFile(dir.filePath(QStringLiteral("turned%1.jpg").arg(w)), jpegWithOrientation(stored, 6)));
+        EXPECT_EQ(image.extent(), QRectF(0, 0, h, w));
+        return image;
+    };
+    const Rendered r(turned(8, 4), QRect(0, 0, 4, 8));
+    ASSERT_TRUE(r.ok());
     EXPECT_GT(r.at(1, 6)[0], 0.8f); // top: red
     EXPECT_LT(r.at(1, 6)[2], 0.2f);
     EXPECT_GT(r.at(2, 1)[2], 0.8f); // bottom: blue
     EXPECT_LT(r.at(2, 1)[0], 0.2f);
 
     // Decoded at a quarter for a small view, it is still upright.
-    QImage bigStored(64, 32, QImage::Format_RGB32);
-    bigStored.fill(Qt::blue);
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x)
-            bigStored.setPixelColor(x, y, Qt::red);
-    const CIImage big = CIImage::imageWithContentsOfFile(
-        writeFile(dir, QStringLiteral("turned-big.jpg"), jpegWithOrientation(bigStored, 6)));
-    ASSERT_FALSE(big.isNull());
-    EXPECT_EQ(big.extent(), QRectF(0, 0, 32, 64));
+    const CIImage big = turned(64, 32);
     const Rendered small(big.imageByApplyingTransform(QTransform::fromScale(0.25, 0.25)), QRect(0, 0, 8, 16));
+    ASSERT_TRUE(small.ok());
     EXPECT_EQ(sourceOf(big)->lastDecodedSize(), QSize(8, 16));
     EXPECT_GT(small.at(4, 13)[0], 0.8f); // top: red
     EXPECT_GT(small.at(4, 2)[2], 0.8f);  // bottom: blue
@@ -120,10 +91,8 @@ TEST(ImageFiles, ExifOrientationSixLoadsUpright)
 TEST(ImageFiles, GreyscaleAndCmykJpegsLoadWithTheirColours)
 {
     QTemporaryDir dir;
-    QImage grey(6, 6, QImage::Format_Grayscale8);
-    grey.fill(128);
     const QString greyPath = dir.filePath(QStringLiteral("grey.jpg"));
-    ASSERT_TRUE(grey.save(greyPath, "JPEG", 100));
+    ASSERT_TRUE(filled(6, 6, QColor(128, 128, 128), QImage::Format_Grayscale8).save(greyPath, "JPEG", 100));
     const Rendered g(CIImage::imageWithContentsOfFile(greyPath), QRect(0, 0, 6, 6));
     ASSERT_TRUE(g.ok());
     EXPECT_THAT(g.at(3, 3), PixelNear((Pixel{linear(128), linear(128), linear(128), 1}), 0.01f));
@@ -131,16 +100,14 @@ TEST(ImageFiles, GreyscaleAndCmykJpegsLoadWithTheirColours)
     // Ink: no cyan, full magenta and yellow, no black -> red.
     const QString cmykPath = dir.filePath(QStringLiteral("cmyk.jpg"));
     ASSERT_TRUE(writeCmykJpeg(cmykPath, 8, 8, {255, 0, 0, 255}));
-    const CIImage cmyk = CIImage::imageWithContentsOfFile(cmykPath);
-    ASSERT_FALSE(cmyk.isNull());
-    const Rendered c(cmyk, QRect(0, 0, 8, 8));
+    const Rendered c(CIImage::imageWithContentsOfFile(cmykPath), QRect(0, 0, 8, 8));
+    ASSERT_TRUE(c.ok());
     EXPECT_THAT(c.at(4, 4), PixelNear((Pixel{1, 0, 0, 1}), 0.03f));
 }
 
 TEST(ImageFiles, AnEmbeddedColourSpaceIsConvertedToSRGB)
 {
-    QImage wide(2, 2, QImage::Format_RGBA8888);
-    wide.fill(QColor(200, 100, 50));
+    QImage wide = filled(2, 2, QColor(200, 100, 50), QImage::Format_RGBA8888);
     wide.setColorSpace(QColorSpace(QColorSpace::DisplayP3));
     const QColor expected =
         QColorSpace(QColorSpace::DisplayP3).transformationToColorSpace(QColorSpace::SRgb).map(QColor(200, 100, 50));
@@ -154,10 +121,8 @@ TEST(ImageFiles, AnEmbeddedColourSpaceIsConvertedToSRGB)
 TEST(ImageFiles, DecodedAtFirstRenderAndReducedWhenShownSmall)
 {
     QTemporaryDir dir;
-    QImage big(800, 600, QImage::Format_RGB32);
-    big.fill(QColor(255, 255, 255));
     const QString path = dir.filePath(QStringLiteral("big.jpg"));
-    ASSERT_TRUE(big.save(path, "JPEG", 90));
+    ASSERT_TRUE(filled(800, 600, Qt::white).save(path, "JPEG", 90));
     const CIImage image = CIImage::imageWithContentsOfFile(path);
     ASSERT_NE(sourceOf(image), nullptr);
     EXPECT_EQ(image.extent(), QRectF(0, 0, 800, 600));
@@ -181,7 +146,7 @@ TEST(ImageFiles, UnreadableFilesGiveNilWithOneError)
     QTemporaryDir dir;
     LogCapture log;
     EXPECT_TRUE(CIImage::imageWithContentsOfFile(dir.filePath(QStringLiteral("missing.png"))).isNull());
-    const QString junk = writeFile(dir, QStringLiteral("junk.png"), QByteArray("not a picture"));
+    const QString junk = writeFile(dir.filePath(QStringLiteral("junk.png")), "not a picture");
     EXPECT_TRUE(CIImage::imageWithContentsOfFile(junk).isNull());
     EXPECT_TRUE(CIImage::imageWithContentsOfURL(QUrl(QStringLiteral("https://example.org/a.png"))).isNull());
     ASSERT_EQ(log.lines().size(), 3);

@@ -64,8 +64,7 @@ TEST(KernelText, SeveralRoutinesShareHelpersAndAFailingOneIsLeftOut)
     EXPECT_TRUE(log.lines()[0].contains(QLatin1String("undefinedFunction")));
     EXPECT_TRUE(log.lines()[1].startsWith(QLatin1String("Error: kernel routine 'oddType'")));
     // The compiler's line numbers are those of the text.
-    EXPECT_TRUE(log.lines()[0].contains(QLatin1String(":4(")))
-        << log.lines()[0].toStdString();
+    EXPECT_TRUE(log.lines()[0].contains(QLatin1String(":4("))) << log.lines()[0].toStdString();
 
     const Rendered r(kernels[0]->apply({boxed(row())}), QRect(0, 0, 3, 1));
     EXPECT_THAT(r.at(0, 0), PixelNear((Pixel{0, 0, 1, 1}), 1e-6f));

@@ -1,6 +1,7 @@
 // Photos decoded beside the engine's start, and textures served again by the
 // pool: the same pixels, the same failures as without.
 
+#include "tests/support/Files.h"
 #include "tests/support/Pixels.h"
 
 #include "platform/image/CIBuiltinFilters.h"
@@ -8,7 +9,6 @@
 #include "platform/image/EngineNodes.h"
 #include "tests/support/LogCapture.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -22,21 +22,13 @@ TEST(SourceMemory, DecodesOnAWorkerAtTheHintedReductionAndPoolsItsTextures)
             photo.setPixel(x, y, qRgb(x % 256, (x * y) % 256, 90));
     const QString jpeg = dir.filePath("photo.jpg"), png = dir.filePath("damaged.png");
     ASSERT_TRUE(photo.save(jpeg, "JPEG", 90) && photo.copy(0, 0, 64, 64).save(png, "PNG"));
-    QFile damage(png); // header intact, pixel data not: only decoding finds out
-    ASSERT_TRUE(damage.open(QIODevice::ReadWrite));
-    const qsizetype data = damage.readAll().indexOf("IDAT") + 8;
-    damage.seek(data);
-    damage.write(QByteArray(int(damage.size() - data) - 24, '\x5a'));
-    damage.close();
-    const struct {
-        const char* name;
-        QString path;
-        double scale;
-        int decodes; // 0: the render fails with its error
-        QSize decodedSize;
-    } rows[] = {{"hint matches the render", jpeg, 0.2, 1, QSize(200, 150)},
-                {"render needs more detail than hinted", jpeg, 1.0, 2, QSize(800, 600)},
-                {"damaged on the worker", png, 0.2, 0, QSize()}};
+    scribble(png, readFile(png).indexOf("IDAT") + 8, -24); // header intact: only decoding finds out
+    // decodes: 0 when the render fails with its error.
+    const struct { const char* name; QString path; double scale; int decodes; QSize decodedSize; } rows[] = {
+        {"hint matches the render", jpeg, 0.2, 1, QSize(200, 150)},
+        {"render needs more detail than hinted", jpeg, 1.0, 2, QSize(800, 600)},
+        {"damaged on the worker", png, 0.2, 0, QSize()},
+    };
     const CIContext context;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

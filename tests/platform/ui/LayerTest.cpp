@@ -1,4 +1,5 @@
 #include "platform/ui/Layer.h"
+#include "tests/support/Images.h"
 
 #include <QImage>
 #include <QPainter>
@@ -38,9 +39,8 @@ struct Row { const char* name; std::function<std::shared_ptr<Layer>()> make; QSi
 // Each layer is hosted the way a view does: y flipped, origin bottom left.
 TEST(Layer, RendersWhereAndWhatItsPropertiesSay)
 {
-    QImage square(4, 4, QImage::Format_ARGB32), blueTop(4, 4, QImage::Format_ARGB32);
-    square.fill(Qt::red);
-    blueTop.fill(Qt::white);
+    const QImage square = filled(4, 4, Qt::red, QImage::Format_ARGB32);
+    QImage blueTop = filled(4, 4, Qt::white, QImage::Format_ARGB32);
     QPainter(&blueTop).fillRect(0, 0, 4, 1, Qt::blue);
     const QColor none(Qt::transparent);
     const Row rows[] = {
@@ -87,8 +87,7 @@ TEST(Layer, RendersWhereAndWhatItsPropertiesSay)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        QImage canvas(row.canvas, QImage::Format_ARGB32_Premultiplied);
-        canvas.fill(Qt::transparent);
+        QImage canvas = filled(row.canvas.width(), row.canvas.height(), Qt::transparent, QImage::Format_ARGB32_Premultiplied);
         {
             QPainter painter(&canvas);
             painter.translate(0, canvas.height());

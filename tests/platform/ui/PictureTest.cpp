@@ -1,5 +1,6 @@
 #include "platform/ui/Picture.h"
 #include "tests/support/Files.h"
+#include "tests/support/Images.h"
 #include "tests/support/LogCapture.h"
 
 #include <QPainter>
@@ -8,22 +9,11 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-QImage solid(int w, int h, QColor color)
-{
-    QImage image(w, h, QImage::Format_ARGB32);
-    image.fill(color);
-    return image;
-}
-
-} // namespace
-
 TEST(Picture, DoubleSizeFilesArePicturesOfHalfTheirPixels)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(solid(40, 20, Qt::red).save(dir.filePath("Logo@2x.png")));
-    ASSERT_TRUE(solid(40, 20, Qt::red).save(dir.filePath("Logo.png")));
+    ASSERT_TRUE(filled(40, 20, Qt::red).save(dir.filePath("Logo@2x.png")));
+    ASSERT_TRUE(filled(40, 20, Qt::red).save(dir.filePath("Logo.png")));
     const Picture sharp = Picture::fromFile(dir.filePath("Logo@2x.png"));
     EXPECT_EQ(sharp.size(), QSizeF(20, 10));
     EXPECT_EQ(sharp.pixelSize(), QSize(40, 20));
@@ -45,19 +35,15 @@ TEST(Picture, VectorArtworkRendersAtAnySize)
 
 TEST(Picture, DrawsASourcePartIntoATarget)
 {
-    QImage halves = solid(20, 10, Qt::red);
+    QImage halves = filled(20, 10, Qt::red);
     QPainter(&halves).fillRect(10, 0, 10, 10, Qt::green);
     const Picture picture(halves);
-    QImage canvas = solid(10, 10, Qt::black);
-    {
-        QPainter painter(&canvas);
-        picture.draw(painter, QRectF(0, 0, 10, 10), QRectF(10, 0, 10, 10));
-    }
+    QImage canvas = filled(10, 10, Qt::black);
+    QPainter painter(&canvas);
+    picture.draw(painter, QRectF(0, 0, 10, 10), QRectF(10, 0, 10, 10));
     EXPECT_EQ(canvas.pixelColor(5, 5), QColor(Qt::green));
-    {
-        QPainter painter(&canvas);
-        picture.draw(painter, QRectF(0, 0, 10, 10), QRectF(0, 0, 10, 10), 0.5);
-    }
+    picture.draw(painter, QRectF(0, 0, 10, 10), QRectF(0, 0, 10, 10), 0.5);
+    painter.end();
     EXPECT_NEAR(canvas.pixelColor(5, 5).red(), 128, 2);
 }
 
