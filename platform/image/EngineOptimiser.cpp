@@ -22,7 +22,8 @@ namespace {
 
 // SUNNYSIDE_FUSION=0 turns it off, to measure what it saves.
 bool g_enabled = qEnvironmentVariable("SUNNYSIDE_FUSION") != QLatin1String("0");
-double g_partShare = 1.0 / 8;
+// SUNNYSIDE_FUSED_PARTS=0 draws every fused pass by its general program.
+double g_partShare = qEnvironmentVariable("SUNNYSIDE_FUSED_PARTS") == QLatin1String("0") ? INFINITY : 1.0 / 8;
 // Sampler slots of one fused pass (OpenGL ES 3.0 guarantees 16).
 constexpr int kMaxReads = 16;
 
