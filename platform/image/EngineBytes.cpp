@@ -14,6 +14,10 @@ vec4 _ci_encode8(vec4 c) {
     float stored = floor(a * 255.0 + 0.5) / 255.0;
     return vec4(rgb * stored, stored);
 }
+// The same for a colour known to be opaque.
+vec4 _ci_encodeOpaque8(vec4 c) {
+    return vec4(_ci_toSRGB(c.rgb), 1.0);
+}
 )";
 
 Rendered renderBytes(GL& gl, const CIImage& image, const QRect& rect)

@@ -22,4 +22,10 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
 void setFusionEnabled(bool enabled);
 bool fusionEnabled();
 
+// A fused pass is drawn in parts: where much of the chain is zero, hidden
+// under an opaque picture or away from edges, a part that covers at least
+// this share of the pass (default 1/8) gets a program of its own, the rest
+// draws the general one. Tests set 0 to check every part in small pictures.
+void setFusedPartShare(double share);
+
 } // namespace Engine

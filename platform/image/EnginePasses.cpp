@@ -183,9 +183,11 @@ QPointF passOrigin(const QRectF& area)
     return QPointF(double(limited(std::floor(area.x()))), double(limited(std::floor(area.y()))));
 }
 
-void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF& area, const QRect& viewport, bool blend,
-              const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms,
-              const QPointF* readOrigin)
+namespace {
+// Binds the samplers and sets the uniforms of one draw of `program`.
+void setPassInputs(GL& gl, GLuint program, const Texture& target, const QRectF& area,
+                   const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms,
+                   const QPointF* readOrigin)
 {
     const QPointF origin = passOrigin(area);
     const QPointF read = readOrigin ? *readOrigin : origin;
@@ -256,6 +258,15 @@ void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF& area,
     glUniform2f(gl.uniform(program, "_ci_origin"), float(origin.x()), float(origin.y()));
     if (setUniforms)
         setUniforms(program);
+}
+} // namespace
+
+void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF& area, const QRect& viewport, bool blend,
+              const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms,
+              const QPointF* readOrigin)
+{
+    setPassInputs(gl, program, target, area, samplers, setUniforms, readOrigin);
+    const int n = int(samplers.size());
     gl.bindTarget(target);
     glViewport(viewport.x(), viewport.y(), viewport.width(), viewport.height());
     if (blend) {
@@ -268,6 +279,24 @@ void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF& area,
     g_texels += quint64(viewport.width()) * quint64(viewport.height());
     if (blend)
         glDisable(GL_BLEND);
+}
+
+void drawPieces(GL& gl, const Texture& target, const QRectF& area, const std::vector<PassPiece>& pieces,
+                const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms)
+{
+    if (pieces.empty())
+        return;
+    gl.bindTarget(target);
+    quint64 texels = 0;
+    for (const PassPiece& piece : pieces) {
+        setPassInputs(gl, piece.program, target, area, samplers, setUniforms, nullptr);
+        glViewport(piece.viewport.x(), piece.viewport.y(), piece.viewport.width(), piece.viewport.height());
+        gl.drawQuad();
+        texels += quint64(piece.viewport.width()) * quint64(piece.viewport.height());
+    }
+    gl.countPass();
+    tracePass(gl, target, QRect(0, 0, target.width, target.height), pieces.front().program, int(samplers.size()), false);
+    g_texels += texels;
 }
 
 Rendered runPass(GL& gl, GLuint program, const QRectF& area, int width, int height,

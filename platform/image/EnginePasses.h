@@ -25,6 +25,8 @@ namespace Engine {
 struct Rendered {
     TexturePtr texture;
     QRectF area; // world rectangle the texture covers
+    // Every texel in use has alpha 1 (an opaque picture); false when unknown.
+    bool opaque = false;
     bool isEmpty() const { return !texture; }
     double densityX() const { return texture->width / area.width(); }
     double densityY() const { return texture->height / area.height(); }
@@ -148,6 +150,15 @@ QRect clampedRegion(const QRectF& roi, const QRectF& extent);
 void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF& area, const QRect& viewport, bool blend,
               const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms,
               const QPointF* readOrigin = nullptr);
+
+// One pass drawn in pieces: each viewport (texels of the target) by its own
+// program, all with the same samplers and uniforms; counted as one pass.
+struct PassPiece {
+    GLuint program;
+    QRect viewport;
+};
+void drawPieces(GL& gl, const Texture& target, const QRectF& area, const std::vector<PassPiece>& pieces,
+                const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms);
 
 // Coordinates clamped to what a float uniform holds.
 float limited(double v);

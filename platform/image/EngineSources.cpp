@@ -216,6 +216,7 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     }
     if (result.isEmpty())
         return result;
+    result.opaque = !image.hasAlphaChannel();
     const double bytes = (asIs ? 4.0 : 16.0) * result.texture->width * result.texture->height;
     if (wholeImage && bytes <= kWholeCacheBytes) {
         m_whole = result;

@@ -58,6 +58,9 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
         for (int x = 0; x < checks.width(); ++x)
             checks.setPixelColor(x, y, QColor((x * 37) % 256, (x + y) % 2 * 255, (y * 53) % 256, 255));
     const CIImage shrunk = CIImage::imageWithQImage(checks).imageByApplyingTransform(QTransform(0.4247, 0, 0, 0.4247, 0.3, 0.6));
+    // Opaque: the fused pass draws the part it covers with a program of its own.
+    const CIImage opaque = CIImage::imageWithQImage(checks.convertToFormat(QImage::Format_RGB32))
+                               .imageByApplyingTransform(QTransform::fromTranslate(5.5, 3.5));
     const CIImage back = solid(CIColor(0.1, 0.5, 0.3, 0.6), QRectF(-3, -2, 30, 12));
     const CIImage shadow = blurred(solid(CIColor(0, 0, 0, 1), QRectF(2, 2, 9, 5)), 2.5);
     CIBlendWithMask mask;
@@ -78,6 +81,7 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
         {"shrunk photo over a colour", shrunk.imageByCompositingOverImage(back), 1},
         {"source over, crop, colour", scaled.imageByCompositingOverImage(back).imageByCroppingToRect(QRectF(0, 1, 14, 7)), 1},
         {"over a shadow and a colour", inverted(scaled).imageByCompositingOverImage(shadow.imageByCompositingOverImage(back)), 3},
+        {"opaque photo over part", opaque.imageByCompositingOverImage(shadow.imageByCompositingOverImage(back)), 2},
         {"blend with mask and whole-pixel move", mask.outputImage(), 3},
         {"generator at its pixel", inverted(noise), 1},
         {"generator moved", inverted(noise.imageByApplyingTransform(QTransform::fromTranslate(3, -2))), 0},
@@ -85,6 +89,7 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
         {"blurred input read reduced", inverted(blurred(scaled, 6)).imageByCompositingOverImage(back), 1},
     };
     const QRect rect(-2, -1, 20, 9);
+    Engine::setFusedPartShare(0); // every part of a pass by its own program
     for (const auto& row : rows) {
         render(row.image, rect, true); // sources decoded, programs compiled
         const Renders plain = render(row.image, rect, false);
@@ -105,4 +110,5 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
                         << row.name << " at " << x << ", " << y << ": " << a << " " << b;
                 }
     }
+    Engine::setFusedPartShare(1.0 / 8);
 }
