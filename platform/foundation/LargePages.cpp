@@ -8,9 +8,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-namespace LargePages {
+namespace {
 
-bool reserveForLargeAllocations(size_t bytes)
+bool reserve(size_t bytes)
 {
     constexpr size_t kHugePage = size_t(2) << 20;
     constexpr int kLargestFromHeap = 32 << 20; // the allocator's limit for this setting
@@ -37,6 +37,17 @@ bool reserveForLargeAllocations(size_t bytes)
     const std::uintptr_t from = (start + kHugePage - 1) / kHugePage * kHugePage;
     const std::uintptr_t to = end / kHugePage * kHugePage;
     return to > from && madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE) == 0;
+}
+
+} // namespace
+
+namespace LargePages {
+
+bool reserveForLargeAllocations(size_t bytes)
+{
+    // Once a process: several photos in one run share the first reserve.
+    static const bool reserved = reserve(bytes);
+    return reserved;
 }
 
 } // namespace LargePages

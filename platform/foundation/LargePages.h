@@ -17,8 +17,9 @@
 namespace LargePages {
 
 // Reserves `bytes` of address space at the heap's top (no memory is used
-// until written) and asks for huge pages there. False, with nothing
-// changed, where the allocator or the kernel refuses.
+// until written) and asks for huge pages there; later calls keep the first
+// reserve. False where the allocator or the kernel refuses (the allocator
+// settings may then have changed; allocations work as before).
 bool reserveForLargeAllocations(size_t bytes);
 
 } // namespace LargePages
