@@ -2,6 +2,7 @@
 
 #include "app/SWWallpaperMaker.h"
 #include "platform/desktop/Alert.h"
+#include "platform/foundation/LargePages.h"
 #include "platform/foundation/UserDefaults.h"
 #include "resources/LXBundleManager.h"
 
@@ -122,6 +123,9 @@ int run(const QStringList& arguments)
 
     if (parser.isSet(render) == parser.isSet(apply))
         return parser.isSet(render) ? fail(QStringLiteral("Use --render or --apply, not both.")) : kNotACommand;
+
+    // A one-shot job: the engine's textures may take huge pages.
+    LargePages::reserveForLargeAllocations(size_t(512) << 20);
 
     UserDefaults& defaults = UserDefaults::standardUserDefaults();
     // The photo is decoded on a worker while the maker (and with it the

@@ -4,8 +4,8 @@
 # C, shrink-on-load and box-approximated blurs, the fastest peer we know), by
 # ImageMagick (convert) and by the vips command line, on a 20-megapixel, a
 # 2.5-megapixel and a 48 x 30 photo, for a 2560 x 1600 screen. Prints each
-# tool's median wall time over N runs, how many times faster we are, and our
-# peak memory. Cold means Mesa's shader cache is empty (a new
+# tool's median wall time over N runs, our median CPU time, how many times
+# faster we are, and our peak memory. Cold means Mesa's shader cache is empty (a new
 # MESA_SHADER_CACHE_DIR). Goals: 2.5 x wallpaper_vips for kleiber, the tiny
 # photo under 0.15 s, cold kleiber under 0.8 s, peak under 250 MB.
 #
@@ -59,18 +59,27 @@ vipscli() {
   vips copy "$d/logo.v" "$result[Q=90]"
 }
 
-printf '%-30s %7s %7s %9s %7s %9s %7s %9s %9s %7s\n' photo "cold s" "warm s" "peer s" "x peer" "convert s" "x conv" "vips s" "x vips" "peak MB"
+printf '%-30s %7s %7s %7s %9s %7s %9s %7s %9s %9s %7s\n' photo "cold s" "warm s" "cpu s" "peer s" "x peer" "convert s" "x conv" "vips s" "x vips" "peak MB"
 for photo in "${photos[@]}"; do
   [[ -f "$photo" ]] || { echo "skipping $photo (not there)"; continue; }
   cold=$(for i in $(seq "$runs"); do
     cache=$(mktemp -d); MESA_SHADER_CACHE_DIR=$cache seconds "$app" --render "$photo" --size ${W}x${H} --output "$out/c.jpg"; rm -rf "$cache"
   done | median)
   "$app" --render "$photo" --size ${W}x${H} --output "$out/w.jpg" >/dev/null 2>&1 # fill the cache
-  warm=$(for i in $(seq "$runs"); do seconds "$app" --render "$photo" --size ${W}x${H} --output "$out/w.jpg"; done | median)
+  # Ours and the peer alternate in one loop, so that a busy machine slows both
+  # alike; CPU time (user + system, all threads) is steadier than wall time.
+  : >"$out/ours" >"$out/cpu" >"$out/peer"
+  for i in $(seq "$runs"); do
+    /usr/bin/time -f '%e %U %S' -o "$out/t" "$app" --render "$photo" --size ${W}x${H} --output "$out/w.jpg" >/dev/null 2>&1
+    awk -v o="$out" '{print $1 >> (o "/ours"); print $2 + $3 >> (o "/cpu")}' "$out/t"
+    if [[ -x $peer ]]; then seconds "$peer" "$photo" "$out/pr.jpg" $W $H --shrink-on-load --approx >>"$out/peer"; fi
+  done
+  warm=$(median <"$out/ours")
+  cpu=$(median <"$out/cpu")
   peak=$( { /usr/bin/time -f '%M' "$app" --render "$photo" --size ${W}x${H} --output "$out/w.jpg" >/dev/null; } 2>&1 | tail -1)
   im=n/a vp=n/a rim=n/a rvp=n/a pr=n/a rpr=n/a
   if [[ -x $peer ]]; then
-    pr=$(for i in $(seq "$runs"); do seconds "$peer" "$photo" "$out/pr.jpg" $W $H --shrink-on-load --approx; done | median | xargs printf '%.3f')
+    pr=$(median <"$out/peer" | xargs printf '%.3f')
     rpr=$(echo "$pr / $warm" | bc -l | xargs printf '%.2f')
   fi
   # ImageMagick takes minutes a run here: only when asked (WALLPAPER_BENCH_CONVERT=1).
@@ -82,5 +91,5 @@ for photo in "${photos[@]}"; do
     vp=$(for i in $(seq "$runs"); do seconds vipscli "$photo" "$out/vp.jpg"; done | median | xargs printf '%.3f')
     rvp=$(echo "$vp / $warm" | bc -l | xargs printf '%.1f')
   fi
-  printf '%-30s %7.3f %7.3f %9s %7s %9s %7s %9s %9s %7d\n' "$(basename "$photo")" "$cold" "$warm" "$pr" "$rpr" "$im" "$rim" "$vp" "$rvp" $((peak / 1024))
+  printf '%-30s %7.3f %7.3f %7.2f %9s %7s %9s %7s %9s %9s %7d\n' "$(basename "$photo")" "$cold" "$warm" "$cpu" "$pr" "$rpr" "$im" "$rim" "$vp" "$rvp" $((peak / 1024))
 done

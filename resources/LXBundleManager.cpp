@@ -7,6 +7,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/image/CIContext.h"
 #include "platform/image/CIGeometry.h"
+#include "resources/JpegWriter.h"
 #include "resources/LXTempCleaner.h"
 
 #include <QBuffer>
@@ -64,6 +65,10 @@ void showSaveAlert(const QString& path, const QString& error)
 // The encoded file; empty with `error` set when encoding fails.
 QByteArray encode(const QImage& bitmap, const char* format, QString* error)
 {
+    // The engine's bitmaps (premultiplied, so already over black) go to the
+    // encoder as they are: no converted copy of a screen-sized picture.
+    if (qstrcmp(format, "jpeg") == 0 && JpegWriter::takesDirectly(bitmap.format()))
+        return JpegWriter::encode(bitmap, jpegQuality, error);
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);

@@ -8,7 +8,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <limits>
+
+#include <sys/mman.h>
 
 namespace {
 
@@ -35,6 +39,24 @@ Engine::Rendered renderExactly(Engine::GL& gl, const CIImage& image, const QRect
     }
     // Bring what was rendered to exactly the rectangle.
     return Engine::copyToArea(gl, r, rect);
+}
+
+// A 32-bit bitmap whose memory the kernel may back with huge pages: a new
+// screen-sized picture otherwise takes thousands of page faults, each dear
+// in a virtual machine. Small ones are plain QImages.
+QImage largeBitmap(int width, int height, QImage::Format format)
+{
+    constexpr size_t kHugePage = size_t(2) << 20;
+    const size_t bytes = size_t(width) * 4 * size_t(height);
+    if (bytes < 2 * kHugePage || size_t(width) * 4 > size_t(std::numeric_limits<qsizetype>::max()))
+        return QImage(width, height, format);
+    const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    void* memory = std::aligned_alloc(kHugePage, rounded);
+    if (!memory)
+        return {};
+    madvise(memory, rounded, MADV_HUGEPAGE); // a hint: without it, small pages
+    return QImage(static_cast<uchar*>(memory), width, height, qsizetype(width) * 4, format,
+                  [](void* p) { std::free(p); }, memory);
 }
 
 } // namespace
@@ -125,7 +147,7 @@ QImage CIContext::createCGImage(const CIImage& image, const QRectF& rectF) const
         return {};
     }
     gl->bindTarget(*r.texture);
-    QImage out(rect.width(), rect.height(), QImage::Format_RGBA8888_Premultiplied);
+    QImage out = largeBitmap(rect.width(), rect.height(), QImage::Format_RGBA8888_Premultiplied);
     if (out.isNull()) {
         m_lastError = QStringLiteral("cannot allocate a %1 x %2 bitmap").arg(rect.width()).arg(rect.height());
         Log::line(lcImage, QStringLiteral("Error: ") + m_lastError);

@@ -117,12 +117,12 @@ QList<std::shared_ptr<CIKernel>> CIKernel::kernelsWithString(const QString& text
         kernel->m_parameters = routine.parameters;
         kernel->m_samplerCount = routine.samplerCount;
         QString log;
-        kernel->m_program = gl->program(routine.source, &log);
+        const bool compiles = gl->compiles(routine.source, &log);
         kernel->m_source = routine.source;
         kernel->m_pointwise = routine.pointwise;
         kernel->m_helpers = routine.helpers;
         kernel->m_readsDestCoord = routine.readsDestCoord;
-        if (!kernel->m_program) {
+        if (!compiles) {
             Log::line(lcImage, QStringLiteral("Error: kernel routine '%1' does not compile: %2")
                                    .arg(routine.name, log.simplified()));
             continue;
@@ -136,6 +136,20 @@ std::shared_ptr<CIKernel> CIKernel::kernelWithString(const QString& text)
 {
     const auto all = kernelsWithString(text);
     return all.isEmpty() ? nullptr : all.first();
+}
+
+unsigned CIKernel::programId() const
+{
+    if (m_program)
+        return m_program;
+    Engine::GL* gl = Engine::GL::instance();
+    if (!gl)
+        return 0;
+    QString log;
+    m_program = gl->program(m_source, &log);
+    if (!m_program) // (the driver is asked once; each render asking fails)
+        gl->noteFailure(QStringLiteral("kernel routine '%1' does not link: %2").arg(m_name, log.simplified()));
+    return m_program;
 }
 
 CIImage CIKernel::apply(const QVariantList& arguments, const QVariantMap& options) const

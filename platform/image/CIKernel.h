@@ -63,8 +63,11 @@ public:
     CIImage applyWithExtent(const QRectF& extent, ROICallback roi, const QVariantList& arguments,
                             const QVariantMap& options = {}) const;
 
-    // Engine side: the linked GL program and its fragment shader text.
-    unsigned programId() const { return m_program; }
+    // Engine side: the linked GL program and its fragment shader text. The
+    // text is checked when the kernel is made and linked on the first call
+    // here, so that routines never drawn cost no link; 0 (logged, and the
+    // render recorded as failed) when it does not link.
+    unsigned programId() const;
     const QString& shaderSource() const { return m_source; }
     // For fused passes (see KernelTranslation::Routine): the routine as a
     // function of its samplers' colours (empty: not fusable), the text's
@@ -80,7 +83,7 @@ private:
     QList<Parameter> m_parameters;
     int m_samplerCount = 0;
     ROICallback m_roi;
-    unsigned m_program = 0;
+    mutable unsigned m_program = 0;
     QString m_source;
     QString m_pointwise;
     QString m_helpers;

@@ -262,6 +262,63 @@ void GL::trimPool()
     }
 }
 
+namespace {
+
+QString shaderLog(GLuint shader)
+{
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    QByteArray buffer(qMax(length, 1), '\0');
+    glGetShaderInfoLog(shader, length, nullptr, buffer.data());
+    return QString::fromUtf8(buffer.constData()).trimmed();
+}
+
+} // namespace
+
+GLuint GL::compileShader(const QString& fragmentSource, QString* log)
+{
+    const GLuint waiting = m_compiledShaders.take(fragmentSource);
+    if (waiting)
+        return waiting;
+    const QByteArray text = fragmentSource.toUtf8();
+    const char* source = text.constData();
+    GLuint shader = glCreateShader(GL_FRAGMENT_SHADER);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        *log = shaderLog(shader);
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+bool GL::compiles(const QString& fragmentSource, QString* log)
+{
+    auto found = m_programs.constFind(fragmentSource);
+    if (found != m_programs.constEnd()) {
+        if (log)
+            *log = m_programLogs.value(fragmentSource);
+        return found.value() != 0;
+    }
+    if (m_compiledShaders.contains(fragmentSource))
+        return true;
+    QString message;
+    const GLuint shader = compileShader(fragmentSource, &message);
+    if (!shader) {
+        // Remembered as a failed program: program() answers at once.
+        m_programs.insert(fragmentSource, 0);
+        m_programLogs.insert(fragmentSource, message);
+        if (log)
+            *log = message;
+        return false;
+    }
+    m_compiledShaders.insert(fragmentSource, shader);
+    return true;
+}
+
 GLuint GL::program(const QString& fragmentSource, QString* log)
 {
     auto found = m_programs.constFind(fragmentSource);
@@ -270,20 +327,16 @@ GLuint GL::program(const QString& fragmentSource, QString* log)
             *log = m_programLogs.value(fragmentSource);
         return found.value();
     }
-    const QByteArray text = fragmentSource.toUtf8();
-    const char* source = text.constData();
-    GLuint shader = glCreateShader(GL_FRAGMENT_SHADER);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    GLuint program = 0;
     QString message;
-    if (ok) {
+    const GLuint shader = compileShader(fragmentSource, &message);
+    GLuint program = 0;
+    if (shader) {
         program = glCreateProgram();
         glAttachShader(program, m_vertexShader);
         glAttachShader(program, shader);
         glLinkProgram(program);
+        ++m_linkCount;
+        GLint ok = 0;
         glGetProgramiv(program, GL_LINK_STATUS, &ok);
         if (!ok) {
             GLint length = 0;
@@ -294,14 +347,8 @@ GLuint GL::program(const QString& fragmentSource, QString* log)
             glDeleteProgram(program);
             program = 0;
         }
-    } else {
-        GLint length = 0;
-        glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-        QByteArray buffer(qMax(length, 1), '\0');
-        glGetShaderInfoLog(shader, length, nullptr, buffer.data());
-        message = QString::fromUtf8(buffer.constData()).trimmed();
+        glDeleteShader(shader);
     }
-    glDeleteShader(shader);
     m_programs.insert(fragmentSource, program);
     m_programLogs.insert(fragmentSource, message);
     if (log)

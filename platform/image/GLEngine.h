@@ -47,6 +47,11 @@ public:
     // engine's full-screen triangle); 0 when it does not compile, with the
     // driver's log in *log. Cached by text, failures included.
     GLuint program(const QString& fragmentSource, QString* log = nullptr);
+    // Whether the fragment shader text compiles (the driver's log in *log
+    // when not), without linking: the compiled stage waits in a cache for
+    // program(). Linking is most of a program's cost, so texts that may
+    // never be drawn (a kernel file's other routines) are only checked.
+    bool compiles(const QString& fragmentSource, QString* log = nullptr);
     GLint uniform(GLuint program, const char* name);
 
     // Binds `target` as the colour attachment and sets the viewport to it.
@@ -77,6 +82,8 @@ public:
     quint64 passCount() const { return m_passCount; }
     void countPass() { ++m_passCount; }
     quint64 textureAllocationCount() const { return m_allocationCount; }
+    // Programs linked since start (tests, benchmarks).
+    quint64 linkCount() const { return m_linkCount; }
 
     // Pool bookkeeping.
     void recycle(GLuint id, int width, int height, GLenum format);
@@ -86,6 +93,8 @@ private:
     GL() = default;
     bool start();
     TexturePtr texture(int width, int height, GLenum format);
+    // A compiled fragment stage for the text (0 with *log when it fails).
+    GLuint compileShader(const QString& fragmentSource, QString* log);
 
     struct Pooled {
         GLuint id;
@@ -96,6 +105,7 @@ private:
     size_t m_pooledBytes = 0;
     QHash<QString, GLuint> m_programs;
     QHash<QString, QString> m_programLogs;
+    QHash<QString, GLuint> m_compiledShaders; // compiled, not yet linked
     QHash<GLuint, QHash<QByteArray, GLint>> m_uniforms;
     GLuint m_vertexShader = 0;
     GLuint m_framebuffer = 0;
@@ -108,6 +118,7 @@ private:
     quint64 m_failureCount = 0;
     quint64 m_passCount = 0;
     quint64 m_allocationCount = 0;
+    quint64 m_linkCount = 0;
     QString m_lastFailure;
     void* m_display = nullptr;
     void* m_context = nullptr;

@@ -4,6 +4,7 @@
 #include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
+#include <QColorSpace>
 #include <QDir>
 #include <QFile>
 #include <QCoreApplication>
@@ -16,6 +17,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -214,6 +216,46 @@ TEST(SupportDirectory, IsCreatedUnderTheDataFolder)
     EXPECT_TRUE(error.contains("not a folder"));
     EXPECT_TRUE(createDirectoryAtURL(QUrl::fromLocalFile(dir.filePath("a/b/c")), true, &error));
     EXPECT_TRUE(QFileInfo(dir.filePath("a/b/c")).isDir());
+}
+
+TEST_F(BundleManagerTest, JpegOfEachDirectLayoutKeepsColoursProfileAndDensity)
+{
+    // Quadrants red, green, blue, half-transparent white (premultiplied: grey
+    // over black; opaque formats: white).
+    const struct {
+        const char* name;
+        QImage::Format format;
+        int lastGrey;
+    } rows[] = {{"rgb32", QImage::Format_RGB32, 255},
+                {"argb32pm", QImage::Format_ARGB32_Premultiplied, 128},
+                {"rgbx8888", QImage::Format_RGBX8888, 255},
+                {"rgba8888pm", QImage::Format_RGBA8888_Premultiplied, 128},
+                {"rgb888", QImage::Format_RGB888, 255}};
+    for (const auto& row : rows) {
+        QImage image(32, 32, row.format);
+        const QColor colours[] = {Qt::red, Qt::green, Qt::blue, QColor(255, 255, 255, 128)};
+        for (int q = 0; q < 4; ++q)
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x)
+                    image.setPixelColor(x + q % 2 * 16, y + q / 2 * 16, colours[q]);
+        image.setColorSpace(QColorSpace(QColorSpace::SRgb));
+        image.setDotsPerMeterX(5906); // 150 dpi
+        image.setDotsPerMeterY(5906);
+        ASSERT_TRUE(LXBundleManager::saveBitmapRep(image, url(QString::fromLatin1(row.name) + ".jpg"))) << row.name;
+        QImageReader reader(dir.filePath(QString::fromLatin1(row.name) + ".jpg"));
+        const QImage written = reader.read();
+        ASSERT_FALSE(written.isNull()) << row.name;
+        const QColor expected[] = {QColor(255, 0, 0), QColor(0, 255, 0), QColor(0, 0, 255),
+                                   QColor(row.lastGrey, row.lastGrey, row.lastGrey)};
+        for (int q = 0; q < 4; ++q) {
+            const QColor got = written.pixelColor(8 + q % 2 * 16, 8 + q / 2 * 16);
+            EXPECT_LE(std::max({std::abs(got.red() - expected[q].red()), std::abs(got.green() - expected[q].green()),
+                                std::abs(got.blue() - expected[q].blue())}), 6)
+                << row.name << " quadrant " << q;
+        }
+        EXPECT_EQ(written.colorSpace(), QColorSpace(QColorSpace::SRgb)) << row.name;
+        EXPECT_NEAR(written.dotsPerMeterX(), 5906, 20) << row.name;
+    }
 }
 
 TEST(TempFiles, NamesThatArePathsAreRefusedAndNothingIsWritten)

@@ -8,6 +8,7 @@
 #include "platform/image/CIGeometry.h"
 #include "platform/image/CIKernel.h"
 #include "platform/image/CISampler.h"
+#include "platform/image/GLEngine.h"
 #include "tests/support/LogCapture.h"
 
 #include <gmock/gmock.h>
@@ -69,6 +70,28 @@ TEST(KernelText, SeveralRoutinesShareHelpersAndAFailingOneIsLeftOut)
     const Rendered r(kernels[0]->apply({boxed(row())}), QRect(0, 0, 3, 1));
     EXPECT_THAT(r.at(0, 0), PixelNear((Pixel{0, 0, 1, 1}), 1e-6f));
     EXPECT_TRUE(CIKernel::kernelsWithString(QStringLiteral("vec4 noRoutines() { return vec4(0.0); }")).isEmpty());
+}
+
+TEST(KernelText, RoutinesAreLinkedOnlyWhenFirstDrawn)
+{
+    // A kit's file holds many routines and a render draws few: each link
+    // costs a compile in the driver, so loading links none.
+    Engine::GL* gl = Engine::GL::instance();
+    const quint64 before = gl->linkCount();
+    const auto kernels = CIKernel::kernelsWithString(QStringLiteral(
+        "kernel vec4 unusedA(sampler s) { return sample(s, samplerCoord(s)).gbra; }\n"
+        "kernel vec4 drawn(sampler s) { return sample(s, samplerCoord(s)).bgra; }\n"
+        "kernel vec4 unusedB(sampler s) { return sample(s, samplerCoord(s)).rbga; }\n"));
+    ASSERT_EQ(kernels.size(), 3);
+    EXPECT_EQ(gl->linkCount(), before);
+    quint64 afterFirst = 0;
+    for (int i = 0; i < 2; ++i) {
+        const Rendered r(kernels[1]->apply({boxed(row())}), QRect(0, 0, 3, 1));
+        EXPECT_THAT(r.at(0, 0), PixelNear((Pixel{0, 0, 1, 1}), 1e-6f));
+        afterFirst = i == 0 ? gl->linkCount() : afterFirst;
+    }
+    EXPECT_GT(afterFirst, before);
+    EXPECT_EQ(gl->linkCount(), afterFirst); // linked once
 }
 
 TEST(KernelBuiltins, EveryFunctionArgumentTypeAndSamplerMode)
