@@ -56,7 +56,9 @@ protected:
 
 // While one lives, a node that the recipe under `root` reaches along more
 // than one path is rendered once per region and detail and reused; its
-// textures are released with the scope. Scopes nest.
+// textures are released after as many requests as there are paths to it
+// (a later request renders it again), at the latest with the scope.
+// Scopes nest.
 class RenderScope {
 public:
     explicit RenderScope(const CIImage& root);
