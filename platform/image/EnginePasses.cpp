@@ -72,6 +72,12 @@ struct RenderScope::Data {
         Rendered rendered;
     };
     QHash<const ImageNode*, std::vector<Entry>> done;
+    struct Step {
+        TexturePtr input;
+        QString key;
+        Rendered result;
+    };
+    std::vector<Step> steps; // the outermost scope's only
 };
 
 namespace {
@@ -129,6 +135,31 @@ RenderScope::RenderScope(const CIImage& root) : m_data(std::make_unique<Data>())
 RenderScope::~RenderScope()
 {
     g_scope = m_data->outer;
+}
+
+namespace {
+RenderScope::Data* outermostScope()
+{
+    RenderScope::Data* scope = g_scope;
+    while (scope && scope->outer)
+        scope = scope->outer;
+    return scope;
+}
+} // namespace
+
+Rendered recalled(const TexturePtr& input, const QString& key)
+{
+    if (RenderScope::Data* scope = outermostScope())
+        for (const RenderScope::Data::Step& step : scope->steps)
+            if (step.input == input && step.key == key)
+                return step.result;
+    return {};
+}
+
+void remember(const TexturePtr& input, const QString& key, const Rendered& result)
+{
+    if (RenderScope::Data* scope = outermostScope(); scope && input && !result.isEmpty())
+        scope->steps.push_back({input, key, result});
 }
 
 bool sharedInRender(const ImageNode* node)
