@@ -65,16 +65,18 @@ double maxScale(const QTransform& t)
     return std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
 }
 
-// A positive scale and move that lays each texel of `in` on one whole
-// output pixel.
-bool landsOnPixels(const Rendered& in, const QTransform& t)
+// A positive scale and move that lays the texels of `in` on the grid of
+// `width` x `height` texels over `region` that drawing would fill.
+bool landsOnGrid(const Rendered& in, const QTransform& t, const QRectF& region, int width, int height)
 {
     if (t.m12() != 0 || t.m21() != 0 || t.m11() <= 0 || t.m22() <= 0 || t.type() > QTransform::TxScale)
         return false;
     const QRectF landed = t.mapRect(in.area);
+    const double px = region.width() / width, py = region.height() / height;
+    const auto near = [](double a, double b) { return std::abs(a - b) < 1e-6 * std::max(1.0, std::abs(b)); };
     const auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-6; };
-    return whole(landed.x()) && whole(landed.y()) && whole(landed.width()) && whole(landed.height())
-        && in.texture->width == int(std::lround(landed.width())) && in.texture->height == int(std::lround(landed.height()));
+    return near(landed.width() / in.texture->width, px) && near(landed.height() / in.texture->height, py)
+        && whole((landed.x() - region.x()) / px) && whole((landed.y() - region.y()) / py);
 }
 
 bool isIntegerTranslation(const QTransform& t)
@@ -120,16 +122,16 @@ Rendered TransformNode::render(GL& gl, const QRect& region, double detail) const
     const Rendered in = averagedInput(gl, QRectF(region), detail, source, clamp != nullptr);
     if (in.isEmpty())
         return {};
-    if (!in.isEmpty() && detail >= 1 && landsOnPixels(in, transform)) {
-        // Its texels already are the output's pixels: handed over where they
+    // Drawn at the detail asked for: a blur's input at its reduced scale.
+    const int w = detail < 1 ? std::max(1, int(std::ceil(region.width() * detail - 1e-6))) : region.width();
+    const int h = detail < 1 ? std::max(1, int(std::ceil(region.height() * detail - 1e-6))) : region.height();
+    if (landsOnGrid(in, transform, QRectF(region), w, h)) {
+        // Its texels already are the output's texels: handed over where they
         // land, no pass (a clamp's repeats are then not needed).
         const QRectF landed = transform.mapRect(in.area);
         if (landed.contains(clamp ? QRectF(region) : CIGeometry::intersect(QRectF(region), m_extent)))
             return {in.texture, landed};
     }
-    // Drawn at the detail asked for: a blur's input at its reduced scale.
-    const int w = detail < 1 ? std::max(1, int(std::ceil(region.width() * detail - 1e-6))) : 0;
-    const int h = detail < 1 ? std::max(1, int(std::ceil(region.height() * detail - 1e-6))) : 0;
     return resample(gl, {in, source.extent(), clamp != nullptr, false, QTransform(), QRectF(), QRectF()}, QRectF(region),
                     inverse, w, h);
 }

@@ -62,12 +62,22 @@ QRect clip(const QRect& region, const QRectF& extent)
 struct RenderScope::Data {
     Data* outer = nullptr;
     QSet<const ImageNode*> shared;
+    // Paths from the root to each shared node: the requests the render will
+    // make of it, each met by rendering or by the cache. After the last one
+    // its textures go back to the pool for the passes still to come.
+    QHash<const ImageNode*, quint64> requestsLeft;
     struct Entry {
         QRect region;
         double detail;
         Rendered rendered;
     };
     QHash<const ImageNode*, std::vector<Entry>> done;
+    struct Step {
+        TexturePtr input;
+        QString key;
+        Rendered result;
+    };
+    std::vector<Step> steps; // the outermost scope's only
 };
 
 namespace {
@@ -92,12 +102,64 @@ RenderScope::RenderScope(const CIImage& root) : m_data(std::make_unique<Data>())
         node->forEachInput(walk);
     };
     walk(root);
+    // Paths counted in an order that visits every node after all its
+    // readers (reversed depth-first post-order).
+    std::vector<const ImageNode*> order;
+    QHash<const ImageNode*, std::vector<const ImageNode*>> inputs;
+    std::function<void(const ImageNode*)> post = [&](const ImageNode* node) {
+        if (inputs.contains(node))
+            return;
+        std::vector<const ImageNode*>& mine = inputs[node];
+        node->forEachInput([&](const CIImage& input) {
+            if (input.node())
+                mine.push_back(input.node().get());
+        });
+        for (const ImageNode* input : mine)
+            post(input);
+        order.push_back(node);
+    };
+    if (root.node())
+        post(root.node().get());
+    QHash<const ImageNode*, quint64> paths;
+    if (root.node())
+        paths[root.node().get()] = 1;
+    constexpr quint64 kMany = quint64(1) << 40; // a path count beyond any render's requests
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
+        for (const ImageNode* input : inputs[*it])
+            paths[input] = std::min(kMany, paths[input] + paths[*it]);
+    for (const ImageNode* node : std::as_const(m_data->shared))
+        m_data->requestsLeft[node] = paths.value(node);
     g_scope = m_data.get();
 }
 
 RenderScope::~RenderScope()
 {
     g_scope = m_data->outer;
+}
+
+namespace {
+RenderScope::Data* outermostScope()
+{
+    RenderScope::Data* scope = g_scope;
+    while (scope && scope->outer)
+        scope = scope->outer;
+    return scope;
+}
+} // namespace
+
+Rendered recalled(const TexturePtr& input, const QString& key)
+{
+    if (RenderScope::Data* scope = outermostScope())
+        for (const RenderScope::Data::Step& step : scope->steps)
+            if (step.input == input && step.key == key)
+                return step.result;
+    return {};
+}
+
+void remember(const TexturePtr& input, const QString& key, const Rendered& result)
+{
+    if (RenderScope::Data* scope = outermostScope(); scope && input && !result.isEmpty())
+        scope->steps.push_back({input, key, result});
 }
 
 bool sharedInRender(const ImageNode* node)
@@ -121,15 +183,19 @@ Rendered renderImage(GL& gl, const CIImage& image, const QRect& region, double d
     // the scope keeps a reference, nobody blends onto it in place).
     // The least detailed rendering that has enough: a photo drawn at two
     // scales is reduced once for each, never twice.
+    RenderScope::Data* scope = g_scope;
     const RenderScope::Data::Entry* best = nullptr;
-    for (const RenderScope::Data::Entry& e : g_scope->done[node])
+    for (const RenderScope::Data::Entry& e : scope->done[node])
         if (e.region.contains(r) && e.detail >= d && (!best || e.detail < best->detail))
             best = &e;
-    if (best)
-        return best->rendered;
-    Rendered result = node->render(gl, r, d);
-    if (!result.isEmpty())
-        g_scope->done[node].push_back({r, d, result});
+    Rendered result = best ? best->rendered : node->render(gl, r, d);
+    if (!best && !result.isEmpty())
+        scope->done[node].push_back({r, d, result});
+    // The last request: nobody will ask again (a request beyond the count
+    // renders anew).
+    quint64& left = scope->requestsLeft[node];
+    if (left > 0 && --left == 0)
+        scope->done.remove(node);
     return result;
 }
 

@@ -58,7 +58,9 @@ protected:
 
 // While one lives, a node that the recipe under `root` reaches along more
 // than one path is rendered once per region and detail and reused; its
-// textures are released with the scope. Scopes nest.
+// textures are released after as many requests as there are paths to it
+// (a later request renders it again), at the latest with the scope.
+// Scopes nest.
 class RenderScope {
 public:
     explicit RenderScope(const CIImage& root);
@@ -70,6 +72,14 @@ public:
 private:
     std::unique_ptr<Data> m_data;
 };
+
+// While a render runs (a RenderScope lives): the result of a step that
+// depends only on its input texture and `key` (a reduction), drawn once per
+// render. `remember` keeps the result and the input (so that nobody blends
+// onto it in place) until the outermost scope ends; outside a render it
+// keeps nothing and `recalled` is empty.
+Rendered recalled(const TexturePtr& input, const QString& key);
+void remember(const TexturePtr& input, const QString& key, const Rendered& result);
 
 // True while a render reaches `node` along several paths: it is then
 // rendered once and reused, so a fused pass reads it instead of redoing it.

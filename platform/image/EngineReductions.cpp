@@ -60,17 +60,29 @@ Rendered boxReduce(GL& gl, TexturePtr source, const QRectF& area, int width, int
         const int w = boxes ? width : std::max(width, (source->width + 3) / 4);
         const int h = boxes ? height : std::max(height, (source->height + 3) / 4);
         const TexturePtr from = source;
-        const Rendered step = runPass(gl, program, area, w, h, {}, [&](GLuint p) {
-            gl.bindTexture(0, *from, true);
-            glUniform1i(gl.uniform(p, "_ci_src"), 0);
-            const QPointF ratio = boxes ? boxes->size : QPointF(double(from->width) / w, double(from->height) / h);
-            const QPointF start = boxes ? boxes->start : QPointF();
-            glUniform2f(gl.uniform(p, "_ci_ratio"), float(ratio.x()), float(ratio.y()));
-            glUniform2f(gl.uniform(p, "_ci_start"), float(start.x()), float(start.y()));
-            glUniform2f(gl.uniform(p, "_ci_have"), float(from->width), float(from->height));
-            glUniform2f(gl.uniform(p, "_ci_unit"), 1.f / float(from->allocWidth), 1.f / float(from->allocHeight));
-            glUniform1i(gl.uniform(p, "_ci_straight"), straight ? 1 : 0);
-        });
+        // Readers of one picture at several scales share the first steps
+        // (not of an upload: it is new each time, and large).
+        const bool shared = !boxes && !straight;
+        const QString key = shared ? QStringLiteral("box %1 %2 %3 %4 %5 %6 %7 %8")
+                                         .arg(w).arg(h).arg(from->width).arg(from->height)
+                                         .arg(area.x()).arg(area.y()).arg(area.width()).arg(area.height())
+                                   : QString();
+        Rendered step = shared ? recalled(from, key) : Rendered();
+        if (step.isEmpty()) {
+            step = runPass(gl, program, area, w, h, {}, [&](GLuint p) {
+                gl.bindTexture(0, *from, true);
+                glUniform1i(gl.uniform(p, "_ci_src"), 0);
+                const QPointF ratio = boxes ? boxes->size : QPointF(double(from->width) / w, double(from->height) / h);
+                const QPointF start = boxes ? boxes->start : QPointF();
+                glUniform2f(gl.uniform(p, "_ci_ratio"), float(ratio.x()), float(ratio.y()));
+                glUniform2f(gl.uniform(p, "_ci_start"), float(start.x()), float(start.y()));
+                glUniform2f(gl.uniform(p, "_ci_have"), float(from->width), float(from->height));
+                glUniform2f(gl.uniform(p, "_ci_unit"), 1.f / float(from->allocWidth), 1.f / float(from->allocHeight));
+                glUniform1i(gl.uniform(p, "_ci_straight"), straight ? 1 : 0);
+            });
+            if (shared)
+                remember(from, key, step);
+        }
         if (step.isEmpty() || (w == width && h == height))
             return step;
         source = step.texture;

@@ -1,6 +1,7 @@
 #include "platform/image/EngineSources.h"
 
 #include "platform/foundation/Log.h"
+#include "platform/image/BitmapReduction.h"
 #include "platform/image/EngineReductions.h"
 
 #include <QColorSpace>
@@ -33,8 +34,11 @@ bool bgraBytes(const QImage& image)
     return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32;
 }
 
-// Runs on a worker thread as well: no OpenGL, no logging.
-SourceNode::Decoded decodeFile(const QString& path, const QSize& stored, int denominator)
+// Runs on a worker thread as well: no OpenGL, no logging. With a `detail`
+// (texels per pixel of the upright picture), an opaque picture that the
+// decode's reduction leaves larger is averaged down to it, so that it is
+// uploaded as renders read it instead of being reduced by a pass.
+SourceNode::Decoded decodeFile(const QString& path, const QSize& stored, int denominator, double detail = 0)
 {
     QImageReader reader(path);
     reader.setAutoTransform(true);
@@ -42,12 +46,24 @@ SourceNode::Decoded decodeFile(const QString& path, const QSize& stored, int den
         reader.setScaledSize(QSize((stored.width() + denominator - 1) / denominator,
                                    (stored.height() + denominator - 1) / denominator));
     SourceNode::Decoded d;
-    d.denominator = denominator;
     const QImage image = reader.read();
-    if (image.isNull())
+    if (image.isNull()) {
         d.error = reader.errorString();
-    else
-        d.image = toWorkingBitmap(image);
+        return d;
+    }
+    d.image = toWorkingBitmap(image);
+    d.decodedSize = d.image.size();
+    QSize upright = stored;
+    if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+        upright.transpose();
+    const QSize wanted(std::max(1, int(std::ceil(upright.width() * detail - 1e-6))),
+                       std::max(1, int(std::ceil(upright.height() * detail - 1e-6))));
+    // A few percent more texels than asked for cost less than averaging.
+    if (detail > 0 && wanted.width() * 1.03 < d.image.width() && wanted.height() * 1.03 < d.image.height()) {
+        const QImage reduced = reduceOpaqueBitmap(d.image, wanted);
+        if (!reduced.isNull())
+            d.image = reduced;
+    }
     return d;
 }
 
@@ -89,9 +105,16 @@ std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path, const QSiz
     node->m_path = path;
     node->m_fileSize = stored;
     // Decoded while the caller goes on (OpenGL starting, programs compiling).
-    const double detail = std::min(1.0, std::max(drawnSize.width() / upright.width(), drawnSize.height() / upright.height()));
+    const double fx = drawnSize.width() / upright.width(), fy = drawnSize.height() / upright.height();
+    const double detail = std::min(1.0, std::max(fx, fy));
+    // Averaged down to what a drawing that fits the size reads, when that
+    // still serves the whole size within the decode's own tolerance: a photo
+    // shown whole is then uploaded as it is drawn, one texel a pixel.
+    const double fit = std::min(1.0, std::min(fx, fy));
+    const double averaged = fit >= 0.9 * detail - 1e-9 ? fit : 0.0;
     if (detail > 0)
-        node->m_pending = std::async(std::launch::async, decodeFile, path, stored, node->denominatorFor(detail));
+        node->m_pending =
+            std::async(std::launch::async, decodeFile, path, stored, node->denominatorFor(detail), averaged);
     return node;
 }
 
@@ -116,18 +139,22 @@ QImage SourceNode::decoded(double detail) const
 {
     if (m_path.isEmpty())
         return m_decoded;
-    const int denominator = denominatorFor(detail);
-    if (!m_decoded.isNull() && m_decodedDenominator <= denominator)
+    // As the decode's reductions allow: a few percent fewer texels than
+    // pixels go unseen.
+    const auto enough = [&](const QImage& image) {
+        return std::min(image.width() / m_extent.width(), image.height() / m_extent.height()) >= detail * 0.9 - 1e-9;
+    };
+    if (!m_decoded.isNull() && enough(m_decoded))
         return m_decoded;
     Decoded d;
     if (m_pending.valid()) {
         d = m_pending.get();
         ++m_decodeCount;
-        if (!d.image.isNull() && d.denominator > denominator)
+        if (!d.image.isNull() && !enough(d.image))
             d = {}; // too coarse for this render
     }
     if (d.image.isNull() && d.error.isEmpty()) {
-        d = decodeFile(m_path, m_fileSize, denominator);
+        d = decodeFile(m_path, m_fileSize, denominatorFor(detail));
         ++m_decodeCount;
     }
     if (d.image.isNull()) {
@@ -141,8 +168,7 @@ QImage SourceNode::decoded(double detail) const
         return {};
     }
     m_decoded = d.image;
-    m_decodedSize = m_decoded.size();
-    m_decodedDenominator = d.denominator;
+    m_decodedSize = d.decodedSize;
     return m_decoded;
 }
 

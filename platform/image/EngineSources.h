@@ -22,14 +22,15 @@ public:
     static std::shared_ptr<SourceNode> fromFile(const QString& path, const QSizeF& drawnSize = {});
     ~SourceNode() override;
     Rendered render(GL& gl, const QRect& region, double detail) const override;
-    // How many times a file was decoded and at which scale (tests, benchmarks).
+    // How many times a file was decoded and at which scale (tests,
+    // benchmarks); the bitmap kept may be averaged down further.
     int decodeCount() const { return m_decodeCount; }
     QSize lastDecodedSize() const { return m_decodedSize; }
 
     struct Decoded {
         QImage image;
         QString error; // why the file did not decode (image null)
-        int denominator = 0;
+        QSize decodedSize; // as decoded, before any averaging down
     };
 
 private:
@@ -40,7 +41,6 @@ private:
     QSize m_fileSize; // stored (unrotated) size of the file
     mutable QImage m_decoded;
     mutable QSize m_decodedSize;
-    mutable int m_decodedDenominator = 0; // the reduction of m_decoded
     mutable int m_decodeCount = 0;
     mutable std::future<Decoded> m_pending; // a decode running on a worker
     mutable Rendered m_whole; // the whole decoded picture, converted

@@ -4,10 +4,12 @@
 #include "tests/support/Pixels.h"
 
 #include "platform/image/CIBuiltinFilters.h"
+#include "platform/image/CIImageFile.h"
 #include "platform/image/EnginePasses.h"
 #include "platform/image/GLEngine.h"
 
 #include <QPainter>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -159,5 +161,42 @@ TEST(RenderPlan, SmallDestinationMatchesTheFullRenderAveragedForLessWork)
         }
         EXPECT_LT(sum / (small.width() * small.height() * 4), 0.01) << row.name;
         EXPECT_LT(worst, row.worst) << row.name;
+    }
+}
+
+TEST(RenderPlan, PhotoAveragedOnTheWorkerMatchesTheEnginesReduction)
+{
+    // One-pixel black and white stripes and a gradient: an average in the
+    // wrong light (or a box off by a pixel) is tens of levels off.
+    QImage picture(900, 600, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, x < 450 ? ((x + y / 3) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0))
+                                           : qRgb(x % 256, y % 256, 128));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("photo.jpg"));
+    ASSERT_TRUE(picture.save(path, "JPEG", 100));
+    const struct {
+        const char* name;
+        QSizeF hint;
+        double scale; // drawn to fit the hint
+    } rows[] = {{"a fifth more than drawn", QSizeF(375, 260), 375.0 / 900}, {"two fifths more", QSizeF(160, 110), 160.0 / 900}};
+    for (const auto& row : rows) {
+        const auto shown = [&](const CIImage& photo) {
+            return CIContext().createCGImage(photo.imageByApplyingTransform(QTransform::fromScale(row.scale, row.scale)),
+                                             QRectF(0, 0, std::floor(900 * row.scale), std::floor(600 * row.scale)));
+        };
+        const quint64 p0 = passes();
+        const QImage worker = shown(imageWithContentsOfFileDrawnAt(path, row.hint));
+        const quint64 p1 = passes();
+        const QImage engine = shown(CIImage::imageWithContentsOfFile(path));
+        EXPECT_LT(p1 - p0, passes() - p1) << row.name; // no reducing pass
+        ASSERT_FALSE(worker.isNull() || engine.isNull()) << row.name;
+        int worst = 0;
+        for (int y = 0; y < worker.height(); ++y)
+            for (int x = 0; x < worker.width(); ++x)
+                for (int c = 0; c < 4; ++c)
+                    worst = std::max(worst, std::abs(worker.constScanLine(y)[x * 4 + c] - engine.constScanLine(y)[x * 4 + c]));
+        EXPECT_LE(worst, 2) << row.name; // 8-bit storage on both sides
     }
 }
