@@ -5,13 +5,12 @@
 #include "platform/foundation/Application.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/support/ChildTest.h"
 #include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -45,14 +44,10 @@ protected:
 
     QStringList readByAnotherProcess() const
     {
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(kFileVariable, file);
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=FrameCatalogChild.*"});
-        EXPECT_TRUE(child.waitForFinished(120000));
+        const ChildRun child = runTestInChild("FrameCatalogChild.*", {{kFileVariable, file}});
+        EXPECT_TRUE(child.passed) << child.output.toStdString();
         QStringList frames;
-        for (const QString& line : QString::fromUtf8(child.readAllStandardOutput()).split(u'\n'))
+        for (const QString& line : child.output.split(u'\n'))
             if (line.startsWith("frame: "))
                 frames << line.mid(7);
         return frames;

@@ -2,17 +2,15 @@
 #include "frames/FrameClasses.h"
 #include "frames/LXPictureFrameFilter.h"
 #include "frames/LXPictureShadowFilter.h"
+#include "tests/support/ChildTest.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/LogCapture.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QLineF>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
 
 TEST(PictureFrame, PlacesFrameAndShadowByTheirNumbers)
 {
@@ -141,12 +139,6 @@ TEST(PictureFrame, FramesAreFoundWhereverInstalledAndBadNamesKeepTheFrameBefore)
     card.fill(Qt::white);
     for (const char* name : {"ALX-F#001#Card#4-4-8-8.png", "ALX-F#001#CardMask.png", "ALX-F#002#Bad#1-2-3.png"})
         ASSERT_TRUE(card.save(root + "/Frames/" + name));
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("SUNNYSIDE_RESOURCES", root);
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=PictureFrame.InstalledElsewhere"});
-    ASSERT_TRUE(child.waitForFinished(60000));
-    const QString output = QString::fromUtf8(child.readAll());
-    EXPECT_TRUE(child.exitCode() == 0 && output.contains("OK ] PictureFrame.InstalledElsewhere")) << output.toStdString();
+    const ChildRun child = runTestInChild("PictureFrame.InstalledElsewhere", {{"SUNNYSIDE_RESOURCES", root}});
+    EXPECT_TRUE(child.passed) << child.output.toStdString();
 }

@@ -1,15 +1,14 @@
 #include "platform/desktop/Alert.h"
 #include "resources/LXBundleManager.h"
 #include "resources/LXTempCleaner.h"
+#include "tests/support/ChildTest.h"
 #include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
 #include <QColorSpace>
 #include <QDir>
 #include <QFile>
-#include <QCoreApplication>
 #include <QImageReader>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -153,13 +152,8 @@ TEST(BundleManager, RandomNamesDifferBetweenProcesses)
     // Processes started in the same second must not share temporary names.
     QStringList names;
     for (int i = 0; i < 2; ++i) {
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("SUNNYSIDE_PRINT_RANDOM_NAME", "1");
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=BundleManager.PrintsOneRandomName"});
-        ASSERT_TRUE(child.waitForFinished(60000));
-        const QRegularExpressionMatch m = QRegularExpression("name=(\\w{10})").match(child.readAllStandardOutput());
+        const ChildRun child = runTestInChild("BundleManager.PrintsOneRandomName", {{"SUNNYSIDE_PRINT_RANDOM_NAME", "1"}});
+        const QRegularExpressionMatch m = QRegularExpression("name=(\\w{10})").match(child.output);
         ASSERT_TRUE(m.hasMatch());
         names << m.captured(1);
     }

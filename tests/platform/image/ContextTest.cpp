@@ -1,6 +1,7 @@
 // Contexts: 8-bit sRGB bitmaps, drawing into a painter at device size,
 // accumulators, and a process without EGL.
 
+#include "tests/support/ChildTest.h"
 #include "tests/support/Pixels.h"
 
 #include "platform/image/CIBuiltinFilters.h"
@@ -9,9 +10,7 @@
 #include "tests/support/LogCapture.h"
 
 #include <QColorSpace>
-#include <QCoreApplication>
 #include <QPainter>
-#include <QProcess>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -31,9 +30,8 @@ TEST(ContextBitmaps, EightBitSRGBRoundTripsAndKeepsRowsTopDown)
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 16; ++x) {
             const QColor a = source.pixelColor(x, y), b = out.pixelColor(x, y);
-            EXPECT_NEAR(a.red(), b.red(), 1) << x << "," << y;
-            EXPECT_NEAR(a.green(), b.green(), 1);
-            EXPECT_NEAR(a.blue(), b.blue(), 1);
+            for (const auto channel : {&QColor::red, &QColor::green, &QColor::blue})
+                EXPECT_NEAR((a.*channel)(), (b.*channel)(), 1) << x << "," << y;
             EXPECT_EQ(b.alpha(), 255);
         }
     // Half-transparent red stays so (premultiplied in the bitmap).
@@ -59,19 +57,18 @@ TEST(ContextBitmaps, EmptyRectanglesAndNilGiveNullBitmaps)
 TEST(ContextDrawing, DrawsAtTheDestinationsPixelSize)
 {
     // 4 x 2: left half red, right half blue; drawn into 40 x 20 of a painter.
-    const CIImage image = CIImage::imageWithQImage(bitmap(4, 2, {{255, 0, 0, 255}, {255, 0, 0, 255}, {0, 0, 255, 255},
-                                                                 {0, 0, 255, 255}, {255, 0, 0, 255}, {255, 0, 0, 255},
-                                                                 {0, 0, 255, 255}, {0, 0, 255, 255}}));
+    QImage halves(4, 2, QImage::Format_RGBA8888);
+    halves.fill(Qt::red);
+    QPainter(&halves).fillRect(2, 0, 2, 2, Qt::blue);
+    const CIImage image = CIImage::imageWithQImage(halves);
     QImage canvas(60, 30, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::white);
     {
         QPainter painter(&canvas);
         CIContext().drawImage(image, &painter, QRectF(10, 5, 40, 20), image.extent());
     }
-    EXPECT_EQ(canvas.pixelColor(5, 5), QColor(Qt::white));
-    EXPECT_EQ(canvas.pixelColor(15, 15), QColor(Qt::red));
-    EXPECT_EQ(canvas.pixelColor(45, 15), QColor(Qt::blue));
-    EXPECT_EQ(canvas.pixelColor(55, 15), QColor(Qt::white));
+    for (const auto& [x, colour] : {std::pair{5, Qt::white}, {15, Qt::red}, {45, Qt::blue}, {55, Qt::white}})
+        EXPECT_EQ(canvas.pixelColor(x, 15), QColor(colour)) << x;
     // A nil image or a null painter draws nothing and does not crash.
     CIContext().drawImage(CIImage(), nullptr, QRectF(0, 0, 1, 1), QRectF(0, 0, 1, 1));
 }
@@ -114,15 +111,8 @@ TEST(ContextWithoutEGL, Child)
 
 TEST(ContextWithoutEGL, ImagesAreNilAndOneErrorIsLogged)
 {
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("SUNNYSIDE_TEST_NO_EGL_CHILD"), QStringLiteral("1"));
     // libglvnd then finds no EGL driver at all.
-    env.insert(QStringLiteral("__EGL_VENDOR_LIBRARY_FILENAMES"), QStringLiteral("/nonexistent/egl_vendor.json"));
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=ContextWithoutEGL.Child")});
-    ASSERT_TRUE(child.waitForFinished(120000));
-    const QString output = QString::fromUtf8(child.readAllStandardOutput() + child.readAllStandardError());
-    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains(QLatin1String("[  PASSED  ] 1 test"))) << output.toStdString();
+    const ChildRun child = runTestInChild("ContextWithoutEGL.Child", {{"SUNNYSIDE_TEST_NO_EGL_CHILD", "1"},
+                                          {"__EGL_VENDOR_LIBRARY_FILENAMES", "/nonexistent/egl_vendor.json"}});
+    EXPECT_TRUE(child.passed) << child.output.toStdString();
 }
