@@ -46,14 +46,13 @@ TEST(EngineFaults, ShearIsKeptWhenRead)
     struct Row { const char* name; QTransform shear; std::function<CIImage(const CIImage&)> reader;
                  std::function<Pixel(const Pixel&)> expected; };
     const CIImage black = CIImage::imageWithColor(CIColor(0, 0, 0));
+    const auto invertedPixel = [](const Pixel& p) { return Pixel{p[3] - p[0], p[3] - p[1], p[3] - p[2], p[3]}; };
     const Row rows[] = {
         {"composited, x by y", QTransform(1, 0, 0.5, 1, 0, 0),
          [&](const CIImage& i) { return i.imageByCompositingOverImage(black); },
          [](const Pixel& p) { return Pixel{p[0], p[1], p[2], 1}; }},
-        {"kernel, y by x", QTransform(1, 0.5, 0, 1, 0, 0), inverted,
-         [](const Pixel& p) { return Pixel{p[3] - p[0], p[3] - p[1], p[3] - p[2], p[3]}; }},
-        {"kernel, flipped and sheared", QTransform(-1, 0, 1, 1, 3, 0), inverted,
-         [](const Pixel& p) { return Pixel{p[3] - p[0], p[3] - p[1], p[3] - p[2], p[3]}; }},
+        {"kernel, y by x", QTransform(1, 0.5, 0, 1, 0, 0), inverted, invertedPixel},
+        {"kernel, flipped and sheared", QTransform(-1, 0, 1, 1, 3, 0), inverted, invertedPixel},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

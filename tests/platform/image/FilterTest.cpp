@@ -13,8 +13,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <numeric>
-
 namespace {
 
 const QStringList kBuiltins = QStringLiteral("CIAffineClamp CIAffineTile CIAffineTransform CICrop CIGaussianBlur CIMotionBlur "

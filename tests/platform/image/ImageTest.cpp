@@ -132,14 +132,11 @@ TEST(ImageNil, NilInNilOutWithoutAMessage)
 {
     LogCapture log;
     const CIImage nil;
-    EXPECT_TRUE(nil.isNull());
-    EXPECT_TRUE(nil.imageByApplyingTransform(QTransform::fromScale(2, 2)).isNull());
-    EXPECT_TRUE(nil.imageByCroppingToRect(QRectF(0, 0, 1, 1)).isNull());
-    EXPECT_TRUE(nil.imageByClampingToExtent().isNull());
-    EXPECT_TRUE(nil.extent().isEmpty());
-    EXPECT_TRUE(nil.definition().isNull());
-    EXPECT_TRUE(CIImage::imageWithQImage(QImage()).isNull());
-    EXPECT_TRUE(CIImage::imageWithColor(CIColor()).isNull());
+    const CIImage results[] = {nil, nil.imageByApplyingTransform(QTransform::fromScale(2, 2)),
+                               nil.imageByCroppingToRect(QRectF(0, 0, 1, 1)), nil.imageByClampingToExtent(),
+                               CIImage::imageWithQImage(QImage()), CIImage::imageWithColor(CIColor())};
+    for (const CIImage& result : results)
+        EXPECT_TRUE(result.isNull() && result.extent().isEmpty() && result.definition().isNull()) << &result - results;
     EXPECT_TRUE(CIContext().createCGImage(nil, QRectF(0, 0, 2, 2)).isNull());
     EXPECT_TRUE(log.lines().isEmpty());
     // An empty image is not nil, and renders transparent.
