@@ -3,7 +3,6 @@
 
 #include "platform/desktop/CommandBackends.h"
 
-#include <functional>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -38,30 +37,30 @@ TEST_F(CommandBackends, EachToolGetsItsArgumentsInOrder)
                            "-n", "-t", "string", "-s", picture};
     };
     const QStringList list{"-c", "xfce4-desktop", "-l"};
-    struct Row { const char* name; std::function<std::unique_ptr<DesktopBackend>()> make; QString tool, body, screen;
+    struct Row { const char* name; std::shared_ptr<DesktopBackend> backend; QString tool, body, screen;
                  QList<QStringList> calls; } rows[] = {
-        {"xfce: every workspace of the one monitor", [] { return std::make_unique<XfceBackend>(QStringList{"DP-1", "HDMI-1"}); },
+        {"xfce: every workspace of the one monitor", std::make_shared<XfceBackend>(QStringList{"DP-1", "HDMI-1"}),
          "xfconf-query", xfceList, "DP-1", {list, xfceSet("DP-1", 0), xfceSet("DP-1", 1)}},
-        {"xfce: a new monitor's property is created", [] { return std::make_unique<XfceBackend>(QStringList{"HDMI-1", "eDP-1"}); },
+        {"xfce: a new monitor's property is created", std::make_shared<XfceBackend>(QStringList{"HDMI-1", "eDP-1"}),
          "xfconf-query", "case \"$3\" in -l) echo /backdrop/screen0/monitorHDMI-1/workspace0/last-image;; esac", "eDP-1",
          {list, xfceSet("eDP-1", 0)}},
-        {"xwallpaper zooms on the output", [] { return std::make_unique<X11Backend>(X11Backend::Tool::Xwallpaper); },
+        {"xwallpaper zooms on the output", std::make_shared<X11Backend>(X11Backend::Tool::Xwallpaper),
          "xwallpaper", "", "VGA-1", {{"--output", "VGA-1", "--zoom", picture}}},
-        {"xwallpaper zooms on every screen", [] { return std::make_unique<X11Backend>(X11Backend::Tool::Xwallpaper); },
+        {"xwallpaper zooms on every screen", std::make_shared<X11Backend>(X11Backend::Tool::Xwallpaper),
          "xwallpaper", "", "", {{"--zoom", picture}}},
-        {"sway on the output", [] { return std::make_unique<SwayBackend>(); }, "swaymsg", "", "HDMI-A-1",
+        {"sway on the output", std::make_shared<SwayBackend>(), "swaymsg", "", "HDMI-A-1",
          {{"output", "HDMI-A-1", "bg", plain, "fill"}}},
-        {"sway on every output", [] { return std::make_unique<SwayBackend>(); }, "swaymsg", "", "", {{"output", "*", "bg", plain, "fill"}}},
-        {"hyprpaper preloads, then sets", [] { return std::make_unique<HyprlandBackend>(); }, "hyprctl", "echo ok", "DP-2",
+        {"sway on every output", std::make_shared<SwayBackend>(), "swaymsg", "", "", {{"output", "*", "bg", plain, "fill"}}},
+        {"hyprpaper preloads, then sets", std::make_shared<HyprlandBackend>(), "hyprctl", "echo ok", "DP-2",
          {{"hyprpaper", "preload", plain}, {"hyprpaper", "wallpaper", "DP-2," + plain}}},
-        {"feh fills every screen", [] { return std::make_unique<X11Backend>(X11Backend::Tool::Feh); }, "feh", "", "VGA-1",
+        {"feh fills every screen", std::make_shared<X11Backend>(X11Backend::Tool::Feh), "feh", "", "VGA-1",
          {{"--bg-fill", picture}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         FakeCommands fakes;
         fakes.install(row.tool, row.body);
-        EXPECT_TRUE(row.make()->setImage(row.calls[0].contains(plain) ? plain : picture, row.screen).ok);
+        EXPECT_TRUE(row.backend->setImage(row.calls[0].contains(plain) ? plain : picture, row.screen).ok);
         EXPECT_EQ(fakes.calls(row.tool), row.calls);
     }
     EXPECT_TRUE(log.lines().isEmpty());
@@ -70,19 +69,19 @@ TEST_F(CommandBackends, EachToolGetsItsArgumentsInOrder)
 TEST_F(CommandBackends, FailuresOfEveryToolReachTheErrorTextAndOneErrorLine)
 {
     // calls: it stops at the first failure.
-    struct Row { const char* name; std::function<std::unique_ptr<DesktopBackend>()> make; QString tool, body, errorText;
+    struct Row { const char* name; std::shared_ptr<DesktopBackend> backend; QString tool, body, errorText;
                  int calls; } rows[] = {
-        {"gsettings", [] { return std::make_unique<GsettingsBackend>(GsettingsBackend::Desktop::Gnome, QStringList{}); },
+        {"gsettings", std::make_shared<GsettingsBackend>(GsettingsBackend::Desktop::Gnome, QStringList{}),
          "gsettings", "echo 'No such schema \"org.gnome.desktop.background\"' >&2; exit 1",
          "gsettings failed with exit status 1: No such schema \"org.gnome.desktop.background\"", 1},
-        {"hyprpaper refusing with exit status zero", [] { return std::make_unique<HyprlandBackend>(); }, "hyprctl",
+        {"hyprpaper refusing with exit status zero", std::make_shared<HyprlandBackend>(), "hyprctl",
          "echo 'wallpaper failed (not preloaded)'", "hyprpaper answered: wallpaper failed (not preloaded)", 1},
-        {"a missing tool is named", [] { return std::make_unique<SwayBackend>(); }, "", "", "swaymsg is not installed", 0},
-        {"swaymsg", [] { return std::make_unique<SwayBackend>(); }, "swaymsg", "", "", 1},
-        {"xfconf-query", [] { return std::make_unique<XfceBackend>(QStringList{"DP-1"}); }, "xfconf-query", "", "", 1},
-        {"xwallpaper", [] { return std::make_unique<X11Backend>(X11Backend::Tool::Xwallpaper); }, "xwallpaper", "", "", 1},
-        {"feh", [] { return std::make_unique<X11Backend>(X11Backend::Tool::Feh); }, "feh", "", "", 1},
-        {"hyprctl", [] { return std::make_unique<HyprlandBackend>(); }, "hyprctl", "", "", 1},
+        {"a missing tool is named", std::make_shared<SwayBackend>(), "", "", "swaymsg is not installed", 0},
+        {"swaymsg", std::make_shared<SwayBackend>(), "swaymsg", "", "", 1},
+        {"xfconf-query", std::make_shared<XfceBackend>(QStringList{"DP-1"}), "xfconf-query", "", "", 1},
+        {"xwallpaper", std::make_shared<X11Backend>(X11Backend::Tool::Xwallpaper), "xwallpaper", "", "", 1},
+        {"feh", std::make_shared<X11Backend>(X11Backend::Tool::Feh), "feh", "", "", 1},
+        {"hyprctl", std::make_shared<HyprlandBackend>(), "hyprctl", "", "", 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -90,8 +89,7 @@ TEST_F(CommandBackends, FailuresOfEveryToolReachTheErrorTextAndOneErrorLine)
         if (!row.tool.isEmpty())
             fakes.install(row.tool, row.body.isEmpty() ? "echo 'cannot reach the compositor' >&2; exit 2" : row.body);
         log.clear();
-        const auto backend = row.make();
-        const DesktopResult result = backend->setImage(picture, "DP-1");
+        const DesktopResult result = row.backend->setImage(picture, "DP-1");
         EXPECT_FALSE(result.ok);
         if (row.errorText.isEmpty())
             EXPECT_TRUE(result.errorText.endsWith("failed with exit status 2: cannot reach the compositor"))
@@ -99,7 +97,7 @@ TEST_F(CommandBackends, FailuresOfEveryToolReachTheErrorTextAndOneErrorLine)
         else
             EXPECT_EQ(result.errorText, row.errorText);
         EXPECT_EQ(fakes.calls(row.tool).size(), row.calls);
-        EXPECT_EQ(log.lines(), QStringList{"Error: could not set the desktop picture through " + backend->name() + ": "
+        EXPECT_EQ(log.lines(), QStringList{"Error: could not set the desktop picture through " + row.backend->name() + ": "
                                            + result.errorText});
     }
 }

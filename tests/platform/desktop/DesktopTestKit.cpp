@@ -7,8 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
-#include <QStandardPaths>
 #include <QThread>
 
 #include <cstdio>

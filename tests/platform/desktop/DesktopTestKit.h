@@ -9,7 +9,6 @@
 #include <QDBusObjectPath>
 #include <QDBusUnixFileDescriptor>
 #include <QFile>
-#include <QHash>
 #include <QList>
 #include <QProcess>
 #include <QStandardPaths>
@@ -60,8 +59,6 @@ private:
 // holds only this folder while it lives (so the real tools are never found).
 class FakeCommands {
 public:
-    FakeCommands() = default;
-
     // Installs `name`, running the sh text `body` (empty: exit 0 quietly).
     void install(const QString& name, const QString& body = QString()) { installFakeProgram(folder(), name, body); }
     // The argument lists of every run of `name`, in order.

@@ -6,7 +6,6 @@
 #include "platform/desktop/PicturesFolder.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <unistd.h>

@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 

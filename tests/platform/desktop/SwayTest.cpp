@@ -125,12 +125,6 @@ struct Sway {
     }
 };
 
-bool near(const QColor& a, const QColor& b)
-{
-    return a.isValid() && std::abs(a.red() - b.red()) <= 12 && std::abs(a.green() - b.green()) <= 12
-           && std::abs(a.blue() - b.blue()) <= 12;
-}
-
 } // namespace
 
 TEST(SwayRunsPhotoNamesAsCommands, ThePictureIsSetAndNothingRuns)
@@ -149,7 +143,11 @@ TEST(SwayRunsPhotoNamesAsCommands, ThePictureIsSetAndNothingRuns)
     SwayBackend sway;
     const DesktopResult result = sway.setImage(picture, "HEADLESS-1");
     EXPECT_TRUE(result.ok) << result.errorText.toStdString();
-    EXPECT_TRUE(waitFor([&] { return near(real.centre(), colour); }))
+    EXPECT_TRUE(waitFor([&] {
+        const QColor shown = real.centre();
+        return shown.isValid() && std::abs(shown.red() - colour.red()) <= 12
+            && std::abs(shown.green() - colour.green()) <= 12 && std::abs(shown.blue() - colour.blue()) <= 12;
+    }))
         << "sway shows " << real.centre().name().toStdString() << ", not " << colour.name().toStdString();
     EXPECT_EQ(pwnedFiles({real.work, dir.path(), real.base.path()}), QStringList());
     EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join("\n").toStdString();
