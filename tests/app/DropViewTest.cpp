@@ -8,7 +8,6 @@
 #include <QBuffer>
 #include <QDropEvent>
 #include <QGuiApplication>
-#include <QImage>
 #include <QMimeData>
 #include <QPropertyAnimation>
 #include <QScreen>

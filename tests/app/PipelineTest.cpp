@@ -3,8 +3,6 @@
 #include "tests/app/Session.h"
 #include "tests/support/Images.h"
 
-#include <QImage>
-
 #include <gtest/gtest.h>
 
 namespace {

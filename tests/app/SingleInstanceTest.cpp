@@ -9,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
-#include <QImage>
 #include <QProcess>
 
 #include <gtest/gtest.h>
