@@ -2,7 +2,6 @@
 #include "FuzzSupport.h"
 #include "ui/controls/LXButton.h"
 
-#include <QDir>
 #include <QImage>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -2,8 +2,6 @@
 #include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>

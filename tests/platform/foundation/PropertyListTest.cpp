@@ -3,7 +3,6 @@
 #include "tests/support/LogCapture.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>

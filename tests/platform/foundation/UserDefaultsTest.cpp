@@ -3,7 +3,6 @@
 #include "tests/support/EventLoop.h"
 #include "tests/support/Files.h"
 
-#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>

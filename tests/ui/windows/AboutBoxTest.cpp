@@ -13,8 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace {
 
 struct MaskRow { const char* row; double height, top, bottom; std::array<double, 4> stops; };
