@@ -152,7 +152,8 @@ TEST(BundleManager, RandomNamesDifferBetweenProcesses)
     // Processes started in the same second must not share temporary names.
     QStringList names;
     for (int i = 0; i < 2; ++i) {
-        const ChildRun child = runTestInChild("BundleManager.PrintsOneRandomName", {{"SUNNYSIDE_PRINT_RANDOM_NAME", "1"}});
+        const ChildRun child =
+            runTestInChild("BundleManager.PrintsOneRandomName", {{"SUNNYSIDE_PRINT_RANDOM_NAME", "1"}});
         const QRegularExpressionMatch m = QRegularExpression("name=(\\w{10})").match(child.output);
         ASSERT_TRUE(m.hasMatch());
         names << m.captured(1);

@@ -34,9 +34,7 @@ QString svg(const QTemporaryDir& dir, int w, int h)
 
 QByteArray hashOf(const QString& path)
 {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+    return QCryptographicHash::hash(readFile(path), QCryptographicHash::Sha256);
 }
 
 // Points TMPDIR somewhere nothing can be written, even by root.
