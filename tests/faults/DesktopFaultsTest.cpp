@@ -2,7 +2,6 @@
 #include "tests/platform/desktop/DesktopTestKit.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QJsonArray>

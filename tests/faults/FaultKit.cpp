@@ -87,8 +87,9 @@ std::unique_ptr<QProcess> Machine::start(const QStringList& arguments, const Chi
     process->setProcessEnvironment(m_environment);
     process->setWorkingDirectory(root());
     const qint64 limit = faults.fileSizeLimit;
-    process->setChildProcessModifier([limit, asNobody] {
-        ::signal(SIGXFSZ, SIG_IGN);
+    const bool killed = faults.killedPastLimit;
+    process->setChildProcessModifier([limit, killed, asNobody] {
+        ::signal(SIGXFSZ, killed ? SIG_DFL : SIG_IGN);
         if (limit >= 0) {
             const rlimit size{rlim_t(limit), rlim_t(limit)};
             ::setrlimit(RLIMIT_FSIZE, &size);

@@ -23,6 +23,7 @@ struct Outcome {
 
 struct ChildFaults {
     qint64 fileSizeLimit = -1; // bytes (RLIMIT_FSIZE, SIGXFSZ ignored: writes fail with EFBIG)
+    bool killedPastLimit = false; // SIGXFSZ kills the child in the write that passes the limit
     bool ordinaryUser = false; // when the tests run as root: the child runs as nobody, so file modes hold
 };
 

@@ -28,14 +28,19 @@ TEST(Faults, AFullDiskLeavesNoFileBehind)
     }
 }
 
-// Killed at random moments while it writes: the target holds the whole old
-// file or the whole new one, never a torn one.
+// Killed at random moments while it writes, and once by the kernel in the
+// middle of the write (a window random kills may miss): the target holds the
+// whole old file or the whole new one, never a torn one.
 TEST(Faults, AKillLeavesTheWholeOldOrTheWholeNewFile)
 {
     const quint32 seed = QRandomGenerator::global()->generate();
     SCOPED_TRACE(seed);
     QRandomGenerator random(seed);
     constexpr int kills = 12;
+    // The last kill: the write that passes half the file's size.
+    const auto faults = [](int i, qint64 size) {
+        return i < kills - 1 ? ChildFaults{} : ChildFaults{.fileSizeLimit = size / 2, .killedPastLimit = true};
+    };
 
     { // The defaults, rewritten without end by another process.
         SCOPED_TRACE("defaults");
@@ -43,11 +48,15 @@ TEST(Faults, AKillLeavesTheWholeOldOrTheWholeNewFile)
         const QString target = machine.home() + "/.config/sunnyside/sunnyside.conf";
         const QString writer = QCoreApplication::applicationDirPath() + "/faults_defaults_writer";
         for (int i = 0; i < kills; ++i) {
-            const auto process = machine.start({target}, {}, writer);
-            ASSERT_TRUE(process->waitForReadyRead(60000)) << "kill " << i << ": " << process->readAllStandardError().toStdString();
-            if (!process->waitForFinished(random.bounded(200)))
-                process->kill();
+            const auto process = machine.start({target}, faults(i, 65536), writer);
+            if (i < kills - 1) {
+                ASSERT_TRUE(process->waitForReadyRead(60000))
+                    << "kill " << i << ": " << process->readAllStandardError().toStdString();
+                if (!process->waitForFinished(random.bounded(200)))
+                    process->kill();
+            }
             process->waitForFinished();
+            EXPECT_EQ(process->exitStatus(), QProcess::CrashExit) << "kill " << i;
             const QString payload = QSettings(target, QSettings::IniFormat).value("payload").toString();
             const qsizetype colon = payload.indexOf(':');
             const int version = payload.left(colon).toInt();
@@ -71,11 +80,12 @@ TEST(Faults, AKillLeavesTheWholeOldOrTheWholeNewFile)
         const QByteArray fresh = readFile(machine.root() + "/new.png");
         ASSERT_NE(old, fresh);
         for (int i = 0; i < kills; ++i) {
-            const auto process = machine.start(render + QStringList{target});
+            const auto process = machine.start(render + QStringList{target}, faults(i, fresh.size()));
             // Late in the run, where the file is written, and beyond it.
-            if (!process->waitForFinished(int(whole * (0.5 + 0.7 * random.generateDouble()))))
+            if (i < kills - 1 && !process->waitForFinished(int(whole * (0.5 + 0.7 * random.generateDouble()))))
                 process->kill();
             process->waitForFinished();
+            EXPECT_TRUE(i < kills - 1 || process->exitStatus() == QProcess::CrashExit) << "not killed in the write";
             const QByteArray now = readFile(target);
             ASSERT_TRUE(now == old || now == fresh) << "kill " << i << ": " << now.size() << " bytes";
         }
