@@ -8,6 +8,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Timer.h"
 #include "tests/support/Pixels.h"
+#include "tests/support/Images.h"
 #include "util/LXUndoManager.h"
 
 #include <QDir>
@@ -19,8 +20,7 @@ TEST(TexturedFrameFilter, BorderGeometry)
 {
     QTemporaryDir dir;
     QDir(dir.path()).mkpath("ExternalMasks");
-    QImage art(240, 100, QImage::Format_RGBA8888);
-    art.fill(Qt::white);
+    const QImage art = filled(240, 100, Qt::white, QImage::Format_RGBA8888);
     ASSERT_TRUE(art.save(dir.path() + "/ExternalMasks/FRM-E#010#X#40-12-3.png"));
     LXFrameDescription frame({{"ExternalMask", "FRM-E#010#X"}, {"Inset", 0.5}}, QUrl::fromLocalFile(dir.path()), true);
     struct Row { const char* label; double proportion, width; bool inside; QRectF image; double border; QRectF mask; };
@@ -69,8 +69,7 @@ TEST(TexturedFrameFilter, DrawsRoundThePictureAndFollowsEdits)
 {
     QTemporaryDir dir;
     QDir(dir.path()).mkpath("ExternalMasks");
-    QImage art(60, 60, QImage::Format_RGBA8888);
-    art.fill(Qt::white);
+    const QImage art = filled(60, 60, Qt::white, QImage::Format_RGBA8888);
     ASSERT_TRUE(art.save(dir.path() + "/ExternalMasks/FRM-E#001#Full#20.png"));
     LXFrameDescription frame({{"Texture.Color", "1 0 0 1"}}, QUrl::fromLocalFile(dir.path()), true);
     LXTexturedFrameFilter filter;

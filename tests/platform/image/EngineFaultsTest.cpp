@@ -4,6 +4,7 @@
 // pixels shifting far from the origin.
 
 #include "tests/support/Pixels.h"
+#include "tests/support/Images.h"
 
 #include "platform/image/CIBuiltinFilters.h"
 #include "platform/image/CIGeometry.h"
@@ -149,10 +150,8 @@ TEST(EngineFaults, AffineClampExtendsEdgesBeforeTransforming)
 {
     // A 1024 x 1 strip extended up and down without end, then shrunk and
     // turned: every pixel is opaque.
-    QImage strip(1024, 1, QImage::Format_RGBA8888);
-    strip.fill(QColor(200, 30, 90));
     CIAffineClamp clamp;
-    clamp.inputImage = boxed(CIImage::imageWithQImage(strip));
+    clamp.inputImage = boxed(CIImage::imageWithQImage(filled(1024, 1, QColor(200, 30, 90), QImage::Format_RGBA8888)));
     clamp.inputTransform = boxed(QTransform().rotate(30).scale(0.5, 0.5));
     const CIImage turned = clamp.outputImage();
     EXPECT_TRUE(CIGeometry::isInfinite(turned.extent()));

@@ -3,6 +3,7 @@
 // oracles computed here).
 
 #include "tests/support/Pixels.h"
+#include "tests/support/Images.h"
 #include "TestFilters.h"
 
 #include "platform/image/CIBuiltinFilters.h"
@@ -22,9 +23,7 @@ const QStringList kBuiltins = QStringLiteral("CIAffineClamp CIAffineTile CIAffin
 
 CIImage solid(int w, int h, const QColor& c)
 {
-    QImage image(w, h, QImage::Format_RGBA8888);
-    image.fill(c);
-    return CIImage::imageWithQImage(image);
+    return CIImage::imageWithQImage(filled(w, h, c, QImage::Format_RGBA8888));
 }
 
 // Black for x < 1, white from x = 1 on, everywhere in y (or the same turned).

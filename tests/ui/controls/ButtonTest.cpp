@@ -8,6 +8,7 @@
 #include "ui/windows/LXToolTipController.h"
 #include "util/LXCursorStack.h"
 #include "tests/support/Files.h"
+#include "tests/support/Images.h"
 #include "tests/support/LogCapture.h"
 
 #include <QDir>
@@ -24,9 +25,7 @@ namespace {
 
 void writePng(const QString& path, QColor colour, QSize size = {6, 20})
 {
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(colour);
-    ASSERT_TRUE(image.save(path));
+    ASSERT_TRUE(filled(size.width(), size.height(), colour, QImage::Format_ARGB32).save(path));
 }
 
 QRgb centre(const SkinImage& image)
