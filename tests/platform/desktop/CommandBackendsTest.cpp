@@ -48,13 +48,9 @@ TEST_F(CommandBackends, EachToolGetsItsArgumentsInOrder)
          "xwallpaper", "", "VGA-1", {{"--output", "VGA-1", "--zoom", picture}}},
         {"xwallpaper zooms on every screen", std::make_shared<X11Backend>(X11Backend::Tool::Xwallpaper),
          "xwallpaper", "", "", {{"--zoom", picture}}},
-        {"sway on the output", std::make_shared<SwayBackend>(), "swaymsg", "", "HDMI-A-1",
-         {{"output", "HDMI-A-1", "bg", plain, "fill"}}},
         {"sway on every output", std::make_shared<SwayBackend>(), "swaymsg", "", "", {{"output", "*", "bg", plain, "fill"}}},
         {"hyprpaper preloads, then sets", std::make_shared<HyprlandBackend>(), "hyprctl", "echo ok", "DP-2",
          {{"hyprpaper", "preload", plain}, {"hyprpaper", "wallpaper", "DP-2," + plain}}},
-        {"feh fills every screen", std::make_shared<X11Backend>(X11Backend::Tool::Feh), "feh", "", "VGA-1",
-         {{"--bg-fill", picture}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
