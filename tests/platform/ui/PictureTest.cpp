@@ -9,17 +9,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(Picture, DoubleSizeFilesArePicturesOfHalfTheirPixels)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(filled(40, 20, Qt::red).save(dir.filePath("Logo@2x.png")));
-    ASSERT_TRUE(filled(40, 20, Qt::red).save(dir.filePath("Logo.png")));
-    const Picture sharp = Picture::fromFile(dir.filePath("Logo@2x.png"));
-    EXPECT_EQ(sharp.size(), QSizeF(20, 10));
-    EXPECT_EQ(sharp.pixelSize(), QSize(40, 20));
-    EXPECT_EQ(Picture::fromFile(dir.filePath("Logo.png")).size(), QSizeF(40, 20));
-}
-
 TEST(Picture, VectorArtworkRendersAtAnySize)
 {
     QTemporaryDir dir;
