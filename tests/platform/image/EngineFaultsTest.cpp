@@ -162,24 +162,6 @@ TEST(EngineFaults, AffineClampExtendsEdgesBeforeTransforming)
         for (int x = -40; x < 40; ++x)
             seeThrough += std::abs(r.at(x, y)[3] - 1.0f) > 1e-3f;
     EXPECT_EQ(seeThrough, 0);
-    // Axis-aligned, the edge pixels repeat exactly, none faded by the
-    // transparent outside.
-    const CIImage quad = CIImage::imageWithQImage(
-        bitmap(2, 2, {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 128}}));
-    const Pixel red{1, 0, 0, 1}, green{0, 1, 0, 1}, blue{0, 0, 1, 1}, half{0.502f, 0.502f, 0.502f, 0.502f};
-    const struct { QTransform transform; QPoint at; Pixel expected; } rows[] = {
-        {QTransform::fromTranslate(5, -3), {-8, 10}, red},  {QTransform::fromTranslate(5, -3), {11, -8}, half},
-        {QTransform::fromTranslate(5, -3), {5, -2}, red},   {QTransform::fromScale(-1, 1), {-1, 1}, red},
-        {QTransform::fromScale(-1, 1), {-8, 5}, green},     {QTransform::fromScale(-1, 1), {11, -8}, blue},
-        {QTransform::fromScale(2, 3), {-8, -8}, blue},      {QTransform::fromScale(2, 3), {3, 9}, green},
-        {QTransform::fromScale(2, 3), {11, -8}, half},      {QTransform::fromScale(2, 3), {3, 0}, half},
-    };
-    clamp.inputImage = boxed(quad);
-    for (const auto& row : rows) {
-        clamp.inputTransform = boxed(row.transform);
-        const Rendered pixel(clamp.outputImage(), QRect(row.at, QSize(1, 1)));
-        EXPECT_THAT(pixel.at(row.at.x(), row.at.y()), PixelNear(row.expected, 1e-3f)) << row.at.x() << ", " << row.at.y();
-    }
 }
 
 TEST(EngineFaults, AreaAverageOfAThinStripDoesNotUnderflow)
