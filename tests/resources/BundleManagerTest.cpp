@@ -40,7 +40,6 @@ class BundleManagerTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QUrl url(const QString& name) const { return QUrl::fromLocalFile(dir.filePath(name)); }
-    QStringList files() const { return QDir(dir.path()).entryList(QDir::Files, QDir::Name); }
 };
 
 } // namespace
@@ -57,7 +56,6 @@ TEST_F(BundleManagerTest, TheExtensionThenAlphaChooseTheTypeAndTheLowerCaseName)
         EXPECT_TRUE(LXBundleManager::saveBitmapRep(filled(row.alpha), url(row.asked))) << row.asked;
         EXPECT_EQ(QImageReader(dir.filePath(row.written)).format(), row.format) << row.asked;
     }
-    EXPECT_EQ(files().size(), 8);
     EXPECT_TRUE(alerts.titles.isEmpty());
 }
 
