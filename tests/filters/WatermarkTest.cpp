@@ -70,9 +70,7 @@ TEST(Watermark, EqualEndsStillInterpolate)
     LXWatermarkFilter filter;
     configure(filter);
     filter.setAdjustment(QRectF(40, 50, 150, 0), QSizeF(1000, 1000), QRectF(20, 40, 100, 0), QSizeF(1000, 1000));
-    EXPECT_EQ(filter.placement(1000, 1000).f, 0);
     EXPECT_NEAR(filter.placement(1000.5, 1000.5).f, 0.5, 1e-3);
-    EXPECT_EQ(filter.placement(2000, 2000).f, 1);
 }
 
 TEST(Watermark, TheLogoLandsWhereItIsPlacedAtTheOpacityGiven)
