@@ -40,7 +40,6 @@ TEST(LXColor, DescriptionsByCountOfPieces)
 {
     auto color = [](const char* text) { return LXColor::colorFromDescription(text).color(); };
     EXPECT_EQ(color("1 0 0"), QColor::fromRgbF(1, 0, 0, 1));
-    EXPECT_EQ(color("0.2 0.4 0.6 0.8"), color("0.2/0.4/0.6/0.8"));
     EXPECT_EQ(color("0.5/0.25"), QColor::fromRgbF(0.5f, 0.5f, 0.5f, 0.25f)); // grey and alpha
     EXPECT_EQ(color("0.3"), QColor::fromRgbF(0.3f, 0.3f, 0.3f, 1));
     EXPECT_EQ(color("0.1 0.2 0.3 0.4 0.5"), QColor::fromRgbF(0.1f, 0.2f, 0.3f, 1)); // extra pieces ignored
