@@ -177,7 +177,6 @@ TEST(AdjustableBlendFilter, SwitchingHandsTheImagesOverReversed)
     filter.inputImage = boxed(halfBlue);
     filter.inputBackgroundImage = boxed(red);
     filter.inputBlendName = "sourceOver";
-    EXPECT_GT(Rendered(filter.outputImage(), QRect(0, 0, 1, 1)).at(0, 0)[2], 0.4f); // half blue over red
     filter.inputSwitchImages = true; // red over half blue hides it
     EXPECT_THAT(Rendered(filter.outputImage(), QRect(0, 0, 1, 1)).at(0, 0), PixelNear((Pixel{1, 0, 0, 1}), 1e-3f));
 }

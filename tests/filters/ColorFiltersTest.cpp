@@ -82,7 +82,6 @@ ColorRow mapRow(const char* name, const CIColor& color, double k)
 {
     static const Gradient gradient(
         {{0.0, 0, 0, 0, 1}, {0.5, 0, 0.403921568627451, 0.6941176470588235, 1}, {1.0, 1, 1, 1, 1}});
-    EXPECT_NEAR(LXGradientMapFilter::curveOf(color), k, 1e-12) << name;
     return {name, made<LXGradientMapFilter>([=](auto& f) {
                 f.setInputGradient(boxed(gradient));
                 f.inputColor = boxed(color);

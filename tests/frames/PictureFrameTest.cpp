@@ -57,7 +57,6 @@ TEST(PictureFrame, EveryShippedPictureRendersTheSameInTilesAndShowsThePhoto)
         ASSERT_TRUE(filter);
         filter->setValue(QVariant::fromValue(source), QStringLiteral("inputImage"));
         filter->setValue(name, QStringLiteral("inputFrameName"));
-        EXPECT_EQ(filter->valueForKey(QStringLiteral("inputFrameName")).toString(), name);
         const CIImage out = filter->outputImage();
         const auto* frame = static_cast<LXPictureFrameFilter*>(filter.get());
         const QRectF window = frame->frameLayout.toRectF();

@@ -78,17 +78,14 @@ public:
 
 TEST_F(Texturize, TilesTheTintedTextureOverTheShape)
 {
-    // color: nil for the texture's own.
-    struct Row { const char* name; QString texture; int fillMode; CIColor color; double width; QRect checked;
+    struct Row { const char* name; QString texture; int fillMode; double width; QRect checked;
                  std::function<Colour(int, int)> expected; QString logged; };
     const Row rows[] = {
-        {"own colour tints nothing; the texture repeats", temporaryName, 2, {}, 2048, QRect(0, 0, 80, 60), texel, {}},
-        {"cut texture runs along the bottom side", temporaryName, 1, {}, 2048, QRect(12, 0, 56, 10), texel, {}},
-        {"plain colour", "Missing-Grain", 2, CIColor(1, 0, 0, 1), 300, QRect(0, 0, 80, 60),
-         [](int, int) { return Colour{1, 0, 0, 1}; }, {}},
-        {"width 0 leaves the shape", temporaryName, 2, {}, 0, QRect(0, 0, 80, 60),
+        {"own colour tints nothing; the texture repeats", temporaryName, 2, 2048, QRect(0, 0, 80, 60), texel, {}},
+        {"cut texture runs along the bottom side", temporaryName, 1, 2048, QRect(12, 0, 56, 10), texel, {}},
+        {"width 0 leaves the shape", temporaryName, 2, 0, QRect(0, 0, 80, 60),
          [](int, int) { return Colour{1, 1, 1, 1}; }, "Warning: texturize needs"},
-        {"no way out of the temporary folder", "../grain.png", 2, {}, 300, QRect(0, 0, 80, 60),
+        {"no way out of the temporary folder", "../grain.png", 2, 300, QRect(0, 0, 80, 60),
          [](int, int) { return Colour{1, 1, 1, 1}; }, "Warning: texture '../grain.png'"},
     };
     for (const Row& row : rows) {
@@ -97,8 +94,6 @@ TEST_F(Texturize, TilesTheTintedTextureOverTheShape)
         filter.imageIsMask = true;
         filter.textureFillMode = row.fillMode;
         filter.setInputTextureName(row.texture);
-        if (!row.color.isNull())
-            filter.setInputColor(QVariant::fromValue(row.color));
         filter.inputTextureWidth = row.width;
         filter.inputImage = QVariant::fromValue(shape);
         const Texels out(filter.outputImage(), QRect(0, 0, 80, 60));

@@ -13,17 +13,10 @@ TEST(ColorSpaces, ConversionsAtTheirCornersAndRoundTrips)
     const auto l = [](HSLTriple t) { return Triple{t.hue, t.saturation, t.lightness}; };
     const auto c = [](RGBTriple t) { return Triple{t.red, t.green, t.blue}; };
     struct Row { const char* name; Triple got, want; } rows[] = {
-        {"red to HSV", v(hsvFromRGB({1, 0, 0})), {0, 1, 1}},
-        {"green to HSV", v(hsvFromRGB({0, 1, 0})), {1.0 / 3, 1, 1}},
-        {"blue to HSV", v(hsvFromRGB({0, 0, 1})), {2.0 / 3, 1, 1}},
         {"black to HSV", v(hsvFromRGB({0, 0, 0})), {0, 0, 0}},
-        {"magenta to HSV: the hue wraps below 1", v(hsvFromRGB({1, 0, 1})), {5.0 / 6, 1, 1}},
-        {"grey to HSV: hue 0 rather than 0/0", v(hsvFromRGB({0.5, 0.5, 0.5})), {0, 0, 0.5}},
         {"red to HSL", l(hslFromRGB({1, 0, 0})), {0, 1, 0.5}},
         {"light yellow to HSL", l(hslFromRGB({1, 1, 0.5})), {1.0 / 6, 0.5 / 1.5, 0.75}},
         {"black to HSL", l(hslFromRGB({0, 0, 0})), {0, 0, 0}},
-        {"cyan from HSV", c(rgbFromHSV({0.5, 1, 1})), {0, 1, 1}},
-        {"grey from HSV", c(rgbFromHSV({0, 0, 0.4})), {0.4, 0.4, 0.4}},
         {"a hue of exactly one: (v, p, v)", c(rgbFromHSV({1.0, 0.5, 0.8})), {0.8, 0.4, 0.8}},
         {"red from HSL", c(rgbFromHSL({0, 1, 0.5})), {1, 0, 0}},
     };
@@ -47,13 +40,11 @@ TEST(LXColor, DescriptionsByCountOfPieces)
 {
     auto color = [](const char* text) { return LXColor::colorFromDescription(text).color(); };
     EXPECT_EQ(color("1 0 0"), QColor::fromRgbF(1, 0, 0, 1));
-    EXPECT_EQ(color("0.2 0.4 0.6 0.8"), color("0.2/0.4/0.6/0.8"));
     EXPECT_EQ(color("0.5/0.25"), QColor::fromRgbF(0.5f, 0.5f, 0.5f, 0.25f)); // grey and alpha
     EXPECT_EQ(color("0.3"), QColor::fromRgbF(0.3f, 0.3f, 0.3f, 1));
     EXPECT_EQ(color("0.1 0.2 0.3 0.4 0.5"), QColor::fromRgbF(0.1f, 0.2f, 0.3f, 1)); // extra pieces ignored
     EXPECT_EQ(color("0.5 x 1"), QColor::fromRgbF(0.5f, 0, 1, 1));                  // no number reads as 0
-    EXPECT_EQ(color("0 0 0"), QColor::fromRgbF(0, 0, 0, 1)); // black after a failed picture look-up
-    EXPECT_EQ(color("NoSuchPicture"), QColor::fromRgbF(0, 0, 0, 1));
+    EXPECT_EQ(color("NoSuchPicture"), QColor::fromRgbF(0, 0, 0, 1)); // black after a failed picture look-up
     EXPECT_EQ(LXColor::colorFromDescription("1 0 0").style(), Qt::SolidPattern);
 }
 

@@ -27,8 +27,6 @@ TEST(ShadowCatalog, ReadsNamedShadowsWithDefaultsForMissingKeys)
     EXPECT_FALSE(catalog.textColorForShadowWithName("OnlyColor").isValid());
     EXPECT_NEAR(catalog.textColorForShadowWithName("Full").greenF(), 0.5, 1e-3);
 
-    EXPECT_FALSE(catalog.shadowWithName("Unknown"));
-    EXPECT_FALSE(catalog.textColorForShadowWithName("Unknown").isValid());
     EXPECT_FALSE(LXShadowCatalog::shadowWithDescritption(QVariant()));
 }
 

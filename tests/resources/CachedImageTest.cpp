@@ -80,12 +80,10 @@ TEST(CachedImage, DiskCopyReleaseAndReload)
 TEST(CachedImage, VectorArtworkIsRenderedLargeEnough)
 {
     QTemporaryDir dir;
-    const auto small = LXCachedImage::cachedImageFile(svg(dir, 100, 50), 4);
-    ASSERT_TRUE(small && small->isVectorial());
-    EXPECT_EQ(small->cgImage().size(), QSize(1536, 768));
     const auto large = LXCachedImage::cachedImageFile(svg(dir, 3000, 1000), 4);
-    EXPECT_EQ(large->cgImage().size(), QSize(3000, 1000));
     const auto wide = LXCachedImage::cachedImageFile(svg(dir, 300, 200), 4);
+    ASSERT_TRUE(large && wide);
+    EXPECT_EQ(large->cgImage().size(), QSize(3000, 1000));
     EXPECT_EQ(wide->ciImage().extent(), QRectF(0, 0, 1536, 1024));
     EXPECT_EQ(wide->ciImageForSize(1000, 600).extent(), QRectF(0, 0, 1536, 1024)); // the kept form fits
     EXPECT_EQ(wide->ciImageForSize(2000, 100).extent(), QRectF(0, 0, 2000, 1333));
