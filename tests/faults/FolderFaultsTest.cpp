@@ -85,7 +85,6 @@ TEST(Faults, ADamagedSettingsFileGivesTheDefaultsAndStaysAsItIs)
         garbage[i] = char((i * 167 + 13) & 0xff);
     const QList<Row> rows{
         {"BinaryGarbage", garbage},
-        {"CutOffInAKey", "[General]\nscaleUp=true\nshowLo"},
         {"CutOffInAValue", "[General]\nshowLogo=tr"},
         {"UnclosedSection", "[General\nscaleUp=true\nshowLogo=false\n"},
     };

@@ -71,6 +71,7 @@ TEST(DropViewScreens, DrawsTheDisplayAtEachPixelRatio)
         QScreen* screen = screenNamed(name);
         ASSERT_TRUE(screen);
         const auto view = shownOn(screen);
+        ASSERT_FALSE(view->foot.isNull()) << "the stand's picture";
         const double r = screen->devicePixelRatio();
         // The wallpaper has the screen's device pixels.
         EXPECT_EQ(view->sampleImage().extent().size(), QSizeF(screen->geometry().size()) * r);
