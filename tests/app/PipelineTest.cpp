@@ -58,6 +58,19 @@ TEST(Pipeline, TheLogoSitsLowerOnTheMainScreen)
     EXPECT_EQ(1600 - maker.watermark().placement(2560, 1600).logo.bottom(), 30);
 }
 
+TEST(Pipeline, TheLogoIsDrawnOnlyWhenWanted)
+{
+    SWWallpaperMaker maker;
+    const QRect logoArea(20, 900 - 40 - 20, 100, 20);
+    auto render = [&](bool logo) {
+        return CIContext().createCGImage(maker.enhancedImageFor(photo(1000, 500, Qt::black), mainScreen, false, logo),
+                                         QRectF(logoArea));
+    };
+    EXPECT_NE(render(true), render(false));
+    // Without the logo the corner is the extension alone.
+    EXPECT_EQ(maker.enhancedImageFor(photo(1000, 500), mainScreen, false, false).extent(), QRectF(0, 0, 1440, 900));
+}
+
 TEST(Pipeline, AScreenlessWindowGivesAnEmptyPicture)
 {
     SWWallpaperMaker maker;

@@ -78,7 +78,7 @@ TEST(Faults, AKillLeavesTheWholeOldOrTheWholeNewFile)
         ASSERT_EQ(sunnyside(machine, render + QStringList{machine.root() + "/new.png"}).status, 0);
         const int whole = int(clock.elapsed());
         const QByteArray fresh = readFile(machine.root() + "/new.png");
-        ASSERT_NE(old, fresh); // the logo alone tells them apart: the flag that hides it works
+        ASSERT_NE(old, fresh);
         for (int i = 0; i < kills; ++i) {
             const auto process = machine.start(render + QStringList{target}, faults(i, fresh.size()));
             // Late in the run, where the file is written, and beyond it.
