@@ -115,7 +115,6 @@ QList<std::shared_ptr<CIKernel>> CIKernel::kernelsWithString(const QString& text
         auto kernel = std::make_shared<CIKernel>();
         kernel->m_name = routine.name;
         kernel->m_parameters = routine.parameters;
-        kernel->m_samplerCount = routine.samplerCount;
         QString log;
         const bool compiles = gl->compiles(routine.source, &log);
         kernel->m_source = routine.source;

@@ -41,7 +41,6 @@ public:
 
     QString name() const { return m_name; }
     const QList<Parameter>& parameters() const { return m_parameters; }
-    int samplerCount() const { return m_samplerCount; }
 
     // The platform's setROISelector:. Without one, each sampler is read in
     // the destination rectangle itself.
@@ -81,7 +80,6 @@ private:
                           const QVariantMap& options) const;
     QString m_name;
     QList<Parameter> m_parameters;
-    int m_samplerCount = 0;
     ROICallback m_roi;
     mutable unsigned m_program = 0;
     QString m_source;
