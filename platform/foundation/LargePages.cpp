@@ -10,9 +10,10 @@
 
 namespace {
 
+using LargePages::kHugePage;
+
 bool reserve(size_t bytes)
 {
-    constexpr size_t kHugePage = size_t(2) << 20;
     constexpr int kLargestFromHeap = 32 << 20; // the allocator's limit for this setting
     if (bytes < 2 * kHugePage || bytes > size_t(INT_MAX))
         return false;
@@ -42,6 +43,15 @@ bool reserve(size_t bytes)
 } // namespace
 
 namespace LargePages {
+
+void* allocate(size_t bytes)
+{
+    const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    void* memory = std::aligned_alloc(kHugePage, rounded);
+    if (memory)
+        madvise(memory, rounded, MADV_HUGEPAGE); // a hint: without it, small pages
+    return memory;
+}
 
 bool reserveForLargeAllocations(size_t bytes)
 {

@@ -16,6 +16,13 @@
 
 namespace LargePages {
 
+constexpr size_t kHugePage = size_t(2) << 20;
+
+// `bytes` (rounded up to whole huge pages) aligned to a huge page and
+// advised for huge pages, for any process; nullptr when out of memory.
+// Freed with std::free. Worth it from two huge pages up.
+void* allocate(size_t bytes);
+
 // Reserves `bytes` of address space at the heap's top (no memory is used
 // until written) and asks for huge pages there; later calls keep the first
 // reserve. False where the allocator or the kernel refuses (the allocator

@@ -1,5 +1,7 @@
 #include "platform/image/BitmapReduction.h"
 
+#include "platform/image/SRGB.h"
+
 #include <QColorSpace>
 
 #include <algorithm>
@@ -38,17 +40,12 @@ Spans spansFor(int from, int to)
     return s;
 }
 
-double srgbToLinear(double c)
-{
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
 const std::array<float, 256>& decodeTable()
 {
     static const std::array<float, 256> table = [] {
         std::array<float, 256> t{};
         for (int i = 0; i < 256; ++i)
-            t[size_t(i)] = float(srgbToLinear(i / 255.0));
+            t[size_t(i)] = float(linearFromSRGB(i / 255.0));
         return t;
     }();
     return table;
@@ -63,8 +60,7 @@ const std::vector<uchar>& encodeTable()
     static const std::vector<uchar> table = [] {
         std::vector<uchar> t(size_t(kEncodeSteps) + 1);
         for (int i = 0; i <= kEncodeSteps; ++i) {
-            const double v = double(i) / kEncodeSteps;
-            const double c = v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
+            const double c = srgbFromLinear(double(i) / kEncodeSteps);
             t[size_t(i)] = uchar(std::clamp(int(std::lround(c * 255)), 0, 255));
         }
         return t;

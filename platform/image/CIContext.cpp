@@ -1,6 +1,7 @@
 #include "platform/image/CIContext.h"
 
 #include "platform/image/EngineNodes.h"
+#include "platform/foundation/LargePages.h"
 #include "platform/foundation/Log.h"
 
 #include <QColorSpace>
@@ -11,8 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-
-#include <sys/mman.h>
 
 namespace {
 
@@ -46,15 +45,12 @@ Engine::Rendered renderExactly(Engine::GL& gl, const CIImage& image, const QRect
 // in a virtual machine. Small ones are plain QImages.
 QImage largeBitmap(int width, int height, QImage::Format format)
 {
-    constexpr size_t kHugePage = size_t(2) << 20;
     const size_t bytes = size_t(width) * 4 * size_t(height);
-    if (bytes < 2 * kHugePage || size_t(width) * 4 > size_t(std::numeric_limits<qsizetype>::max()))
+    if (bytes < 2 * LargePages::kHugePage || size_t(width) * 4 > size_t(std::numeric_limits<qsizetype>::max()))
         return QImage(width, height, format);
-    const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-    void* memory = std::aligned_alloc(kHugePage, rounded);
+    void* memory = LargePages::allocate(bytes);
     if (!memory)
         return {};
-    madvise(memory, rounded, MADV_HUGEPAGE); // a hint: without it, small pages
     return QImage(static_cast<uchar*>(memory), width, height, qsizetype(width) * 4, format,
                   [](void* p) { std::free(p); }, memory);
 }

@@ -1,16 +1,16 @@
 #include "platform/image/CIImage.h"
 
 #include "platform/image/EngineNodes.h"
+#include "platform/image/SRGB.h"
 #include "platform/image/CIKernel.h"
 #include "platform/foundation/Log.h"
 
-#include <cmath>
 
 namespace {
 
 float toLinear(double c)
 {
-    return float(c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+    return float(Engine::linearFromSRGB(c));
 }
 
 } // namespace

@@ -4,16 +4,16 @@
 #include "platform/image/CISampler.h"
 #include "platform/image/CIVector.h"
 #include "platform/image/EngineNodes.h"
+#include "platform/image/SRGB.h"
 #include "platform/image/KernelTranslation.h"
 #include "platform/foundation/Log.h"
 
-#include <cmath>
 
 namespace {
 
 float toLinear(double c)
 {
-    return float(c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+    return float(Engine::linearFromSRGB(c));
 }
 
 bool toNumber(const QVariant& v, double& out)
