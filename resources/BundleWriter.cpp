@@ -143,8 +143,12 @@ bool LXBundleManager::writeBundleToURL(const QUrl& url, const QVariantMap& descr
     }
 
     const QDir folder(path);
+    // The description and the previews are written by name: kept as links,
+    // those writes would land wherever the links lead.
+    const QStringList ownEntries{QStringLiteral("Info.plist"), QStringLiteral("QuickLook")};
     for (const QString& entry : folder.entryList(all, QDir::Name)) {
-        if (resources.contains(entry))
+        const bool ownLink = ownEntries.contains(entry) && QFileInfo(folder.filePath(entry)).isSymLink();
+        if (resources.contains(entry) && !ownLink)
             continue;
         QString why;
         if (!removeItem(folder.filePath(entry), &why))

@@ -44,7 +44,8 @@ public:
     // failures; false with the reasons in `error` (required) when any step
     // failed. Refuses, touching nothing, a file, or a folder that holds
     // files and is no bundle (has no Info.plist); resource paths that leave
-    // the bundle are refused one by one.
+    // the bundle are refused one by one. Links named Info.plist or QuickLook
+    // are replaced, never written through, whatever `resources` holds.
     static bool writeBundleToURL(const QUrl& url, const QVariantMap& description, const QVariantMap& resources,
                                  QString* error);
     // Saves one value: a list of paths relative to the temporary folder

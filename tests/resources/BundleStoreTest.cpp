@@ -115,3 +115,37 @@ TEST(BundleStore, RemovesOnlyBundlesInsideItsFolder)
     EXPECT_FALSE(QFile::exists(support + "/Good.bundle"));
     EXPECT_EQ(log.lines().size(), 5);
 }
+
+TEST(BundleStore, WritesThroughNoPlantedLinkNamedInfoPlistOrQuickLook)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Planted.bundle"));
+    const QString outside = dir.filePath(QStringLiteral("outside"));
+    QDir().mkpath(outside);
+    const QByteArray precious("not a property list");
+    for (const char* name : {"precious.plist", "Thumbnail.png"}) {
+        QFile file(outside + '/' + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(precious) == precious.size());
+    }
+    QDir().mkpath(path);
+    ASSERT_TRUE(QFile::link(outside + "/precious.plist", path + "/Info.plist"));
+    ASSERT_TRUE(QFile::link(outside, path + "/QuickLook"));
+
+    const QVariantMap description{{QStringLiteral("Name"), QStringLiteral("Planted")}};
+    QString error;
+    Alert::ScopedPresenter presenter([](const QString&, const QString&) {});
+    LXBundleManager::writeBundleToURL(QUrl::fromLocalFile(path), description,
+                                      {{"Info.plist", QVariant::fromValue(square(Qt::red))},
+                                       {"QuickLook", QVariant::fromValue(square(Qt::red))},
+                                       {"QuickLook/Preview.png", QVariant::fromValue(square(Qt::red))}},
+                                      &error);
+    for (const char* name : {"precious.plist", "Thumbnail.png"}) {
+        QFile file(outside + '/' + name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), precious) << name;
+    }
+    EXPECT_EQ(QDir(outside).entryList(QDir::Files).size(), 2); // nothing written beside them
+    EXPECT_FALSE(QFileInfo(path + "/Info.plist").isSymLink());
+    EXPECT_FALSE(QFileInfo(path + "/QuickLook").isSymLink());
+    EXPECT_EQ(LXBundleManager::decriptionForBundle(Bundle(path)), description);
+}
