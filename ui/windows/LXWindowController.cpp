@@ -36,6 +36,14 @@ void dropObjects(QList<QObject*>& objects)
         delete object;
 }
 
+// Replaces `objects` by `next`, deleting only those that are not kept.
+void replaceObjects(QList<QObject*>& objects, QList<QObject*> next)
+{
+    for (QObject* object : std::exchange(objects, std::move(next)))
+        if (!objects.contains(object))
+            delete object;
+}
+
 void release(QWidget* widget)
 {
     if (widget && !widget->parentWidget())
@@ -60,6 +68,33 @@ QWidget* loadInto(QObject* owner, const char* outlet, const QString& name, const
 }
 
 } // namespace
+
+// Who owns an object is kept on the object, so that it goes with it; a
+// controller that takes an object makes its earlier owner forget it, so that
+// no object is deleted twice.
+struct ControllerOwnership {
+    static constexpr const char* kOwner = "LXOwningController";
+
+    static void claim(QObject* object, QObject* owner)
+    {
+        if (!object)
+            return;
+        QObject* previous = object->property(kOwner).value<QPointer<QObject>>();
+        if (previous && previous != owner) {
+            if (auto* windowController = qobject_cast<LXWindowController*>(previous))
+                windowController->forget(object);
+            else if (auto* viewController = qobject_cast<LXViewController*>(previous))
+                viewController->forget(object);
+        }
+        object->setProperty(kOwner, QVariant::fromValue(QPointer<QObject>(owner)));
+    }
+
+    static void claim(const QList<QObject*>& objects, QObject* owner)
+    {
+        for (QObject* object : objects)
+            claim(object, owner);
+    }
+};
 
 LXWindowController::LXWindowController(QObject* parent) : QObject(parent) {}
 
@@ -111,6 +146,7 @@ void LXWindowController::setWindow(QWidget* window)
         NotificationCenter::defaultCenter().removeObserver(this, kWindowWillCloseNotification, m_window);
     dropObjects(m_topLevelObjects);
     m_window = window;
+    ControllerOwnership::claim(window, this);
     if (window) {
         watchWindow(window);
         NotificationCenter::defaultCenter().addObserver(this, kWindowWillCloseNotification, window,
@@ -120,8 +156,17 @@ void LXWindowController::setWindow(QWidget* window)
 
 void LXWindowController::setTopLevelObjects(QList<QObject*> objects)
 {
-    dropObjects(m_topLevelObjects);
-    m_topLevelObjects = std::move(objects);
+    ControllerOwnership::claim(objects, this);
+    replaceObjects(m_topLevelObjects, std::move(objects));
+}
+
+void LXWindowController::forget(QObject* object)
+{
+    if (object == m_window) {
+        NotificationCenter::defaultCenter().removeObserver(this, kWindowWillCloseNotification, m_window);
+        m_window = nullptr;
+    }
+    m_topLevelObjects.removeAll(object);
 }
 
 void LXWindowController::loadWindow()
@@ -136,7 +181,7 @@ void LXWindowController::loadWindow()
                                       nibName()));
         return;
     }
-    m_topLevelObjects = topLevel;
+    setTopLevelObjects(topLevel);
     const QString title = window->windowTitle();
     window->setWindowTitle(Bundle::mainBundle().localizedString(title, title, QStringLiteral("Controls")));
     windowDidLoad();
@@ -238,14 +283,22 @@ QWidget* LXViewController::view()
 void LXViewController::setView(QWidget* view)
 {
     m_view = view;
+    ControllerOwnership::claim(view, this);
     if (!view)
         dropObjects(m_topLevelObjects);
 }
 
 void LXViewController::setTopLevelObjects(QList<QObject*> objects)
 {
-    dropObjects(m_topLevelObjects);
-    m_topLevelObjects = std::move(objects);
+    ControllerOwnership::claim(objects, this);
+    replaceObjects(m_topLevelObjects, std::move(objects));
+}
+
+void LXViewController::forget(QObject* object)
+{
+    if (object == m_view)
+        m_view = nullptr;
+    m_topLevelObjects.removeAll(object);
 }
 
 void LXViewController::loadView()
@@ -259,7 +312,7 @@ void LXViewController::loadView()
                                       nibName()));
         return;
     }
-    m_topLevelObjects = topLevel;
+    setTopLevelObjects(topLevel);
 }
 
 QString LXViewController::nibName() const

@@ -14,7 +14,9 @@
 // the main bundle.
 // Ownership: the controller owns its window (or view) and the file's other
 // top-level objects; a window or view that has a parent widget when the
-// controller goes is left to that parent.
+// controller goes is left to that parent. Each object has one owner: a
+// controller that takes one (through a setter or a coder) takes it from the
+// living controller that held it, which forgets it.
 // Thread: main thread; windowDidClose() runs from the main queue after the
 // close has finished.
 
@@ -38,7 +40,8 @@ public:
     LXWindowController(const QString& nibName, std::shared_ptr<const Bundle> nibBundle);
     // Keys "WCwindow" (QWidget*), "WCnibName" (QString), "WCnibBundle" (the
     // bundle's path), "WCtopLevelObjects" (QVariantList of QObject*), decoded
-    // in that order through the setters.
+    // in that order through the setters; the objects named must be alive, and
+    // the controller that encoded them gives them up.
     explicit LXWindowController(const QVariantMap& coder);
     QVariantMap encodeWithCoder() const;
     ~LXWindowController() override;
@@ -69,7 +72,9 @@ protected:
     virtual void windowDidClose() {}
 
 private:
+    friend struct ControllerOwnership;
     void windowWillClose(const Notification& notification);
+    void forget(QObject* object);
 
     QPointer<QWidget> m_window;
     QString m_nibName;
@@ -101,6 +106,9 @@ public:
     void setTopLevelObjects(QList<QObject*> objects);
 
 private:
+    friend struct ControllerOwnership;
+    void forget(QObject* object);
+
     QPointer<QWidget> m_view;
     QString m_nibName;
     std::shared_ptr<const Bundle> m_nibBundle;

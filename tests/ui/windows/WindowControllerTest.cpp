@@ -105,6 +105,43 @@ TEST(WindowController, RunsItsHooksInOrderAndClosesOnlyWhenAllowed)
     EXPECT_EQ(copy.nibBundle().bundlePath(), dir.path());
 }
 
+TEST(WindowController, RestoredFromTheCoderOfALivingControllerLeavesOneOwner)
+{
+    // Restored while the first controller lives: the window or view and the
+    // other objects change hands, the first forgets them and is told nothing more.
+    QPointer<QWidget> window(new QWidget);
+    QPointer<QObject> part(new QObject);
+    auto first = std::make_unique<PanelA>(window.data());
+    first->setTopLevelObjects({part.data()});
+    auto second = std::make_unique<PanelA>(first->encodeWithCoder());
+    EXPECT_EQ(second->loadedWindow(), window);
+    EXPECT_EQ(second->topLevelObjects(), QList<QObject*>{part.data()});
+    EXPECT_EQ(first->loadedWindow(), nullptr);
+    EXPECT_TRUE(first->topLevelObjects().isEmpty());
+    window->show();
+    window->close();
+    EXPECT_TRUE(spinUntil([&] { return !second->journal.isEmpty(); }));
+    EXPECT_TRUE(first->journal.isEmpty());
+    first.reset();
+    EXPECT_TRUE(window && part);
+    second.reset();
+    EXPECT_FALSE(window || part);
+
+    QPointer<QWidget> view(new QWidget);
+    part = new QObject;
+    auto firstView = std::make_unique<SideView>();
+    firstView->setView(view);
+    firstView->setTopLevelObjects({part.data()});
+    firstView->setTopLevelObjects(firstView->topLevelObjects()); // kept, not deleted
+    ASSERT_TRUE(part);
+    auto secondView = std::make_unique<SideView>(firstView->encodeWithCoder());
+    EXPECT_EQ(firstView->loadedView(), nullptr);
+    firstView.reset();
+    EXPECT_TRUE(view && part);
+    secondView.reset();
+    EXPECT_FALSE(view || part);
+}
+
 TEST(InterfaceFiles, EveryShippedFileLoadsWithoutALogLine)
 {
     registerControlsClasses();
