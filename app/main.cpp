@@ -87,8 +87,8 @@ int runWindow(int& argc, char** argv, const QStringList& photos)
     Application::installTerminationNotice();
     Application::quitOnTerminationSignals();
     nameApplication();
-    QGuiApplication::setDesktopFileName(QStringLiteral("sunnyside"));
-    QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("sunnyside"),
+    QGuiApplication::setDesktopFileName(QStringLiteral(SUNNYSIDE_APP_ID));
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(SUNNYSIDE_APP_ID),
         QIcon(Bundle::mainBundle().pathForResource(QStringLiteral("AppIcon"), QStringLiteral("svg")))));
     SWAppDelegate::registerDefaults();
 

@@ -1,0 +1,82 @@
+# cmake -DPROGRAM=<sunnyside> -DTEMPLATE=<sunnyside.1.in> -DOUTPUT=<sunnyside.1> -P ManPage.cmake
+# Writes the manual page: the template with the program's --help text (its
+# description, options and exit status) set as roff, then OUTPUT.gz beside it.
+# The date is SOURCE_DATE_EPOCH's when set.
+
+execute_process(COMMAND "${PROGRAM}" --help OUTPUT_VARIABLE help RESULT_VARIABLE status)
+execute_process(COMMAND "${PROGRAM}" --version OUTPUT_VARIABLE version_line)
+if(NOT status EQUAL 0 OR NOT help MATCHES "\nOptions:\n")
+  message(FATAL_ERROR "Error: '${PROGRAM} --help' gave no options (status ${status})")
+endif()
+string(REGEX REPLACE "^.* ([^ \n]+)\n?$" "\\1" version "${version_line}")
+
+# List-safe text: semicolons and brackets stand in as control characters
+# until the end; roff's own escape and control characters are escaped.
+string(ASCII 1 semicolon)
+string(ASCII 2 open)
+string(ASCII 3 close)
+string(ASCII 4 break)
+string(REPLACE "\\" "\\e" help "${help}")
+string(REPLACE ";" "${semicolon}" help "${help}")
+string(REPLACE "[" "${open}" help "${help}")
+string(REPLACE "]" "${close}" help "${help}")
+string(REPLACE "--" "\\-\\-" help "${help}")
+
+string(FIND "${help}" "\nOptions:\n" options_at)
+string(SUBSTRING "${help}" 0 ${options_at} about)
+math(EXPR options_at "${options_at} + 10")
+string(SUBSTRING "${help}" ${options_at} -1 options)
+string(REGEX REPLACE "^Usage:[^\n]*\n" "" about "${about}")
+
+# The description's paragraphs: one that begins "Exit status:" is its own section.
+string(REGEX REPLACE "\n\n+" "${break}" about "${about}")
+string(REPLACE "${break}" ";" paragraphs "${about}")
+set(description "")
+set(exit_status "")
+foreach(paragraph IN LISTS paragraphs)
+  string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" paragraph "${paragraph}")
+  if(paragraph MATCHES "^Exit status: *(.*)$")
+    string(APPEND exit_status "${CMAKE_MATCH_1}\n")
+  elseif(description STREQUAL "")
+    set(description "${paragraph}")
+  else()
+    string(APPEND description "\n.PP\n${paragraph}")
+  endif()
+endforeach()
+string(STRIP "${exit_status}" exit_status)
+
+# "  -h, --help    Text" starts an option; deeper lines carry its text on.
+string(REPLACE "\n" ";" lines "${options}")
+set(roff_options "")
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^( *)([.'])" "\\1\\\\&\\2" line "${line}")
+  if(line MATCHES "^  (\\\\?-[^ ]*( <[^>]+>)?(, \\\\?-[^ ]*( <[^>]+>)?)*)  +(.*)$")
+    set(text "${CMAKE_MATCH_5}")
+    string(REGEX REPLACE "(\\\\?-[^ ,<]+)" "\\\\fB\\1\\\\fR" names "${CMAKE_MATCH_1}")
+    string(REGEX REPLACE "<([^>]+)>" "\\\\fI\\1\\\\fR" names "${names}")
+    string(REPLACE "-" "\\-" names "${names}")
+    string(REPLACE "\\\\-" "\\-" names "${names}")
+    string(APPEND roff_options ".TP\n${names}\n${text}\n")
+  elseif(line MATCHES "^ +([^ ].*)$")
+    string(APPEND roff_options "${CMAKE_MATCH_1}\n")
+  endif()
+endforeach()
+string(STRIP "${roff_options}" roff_options)
+
+string(TIMESTAMP date "%Y-%m-%d" UTC)
+
+file(READ "${TEMPLATE}" page)
+string(REPLACE "@DESCRIPTION@" "${description}" page "${page}")
+string(REPLACE "@OPTIONS@" "${roff_options}" page "${page}")
+string(REPLACE "@EXIT_STATUS@" "${exit_status}" page "${page}")
+string(REPLACE "@VERSION@" "${version}" page "${page}")
+string(REPLACE "@DATE@" "${date}" page "${page}")
+string(REPLACE "${semicolon}" ";" page "${page}")
+string(REPLACE "${open}" "[" page "${page}")
+string(REPLACE "${close}" "]" page "${page}")
+file(WRITE "${OUTPUT}.new" "${page}")
+file(RENAME "${OUTPUT}.new" "${OUTPUT}")
+execute_process(COMMAND gzip -9n -c "${OUTPUT}" OUTPUT_FILE "${OUTPUT}.gz" RESULT_VARIABLE zipped)
+if(NOT zipped EQUAL 0)
+  message(FATAL_ERROR "Error: could not compress ${OUTPUT}")
+endif()
