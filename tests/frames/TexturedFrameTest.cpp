@@ -138,3 +138,32 @@ TEST(TexturedFrameFilter, EveryShippedFrameRendersTheSameInTilesAndShowsThePhoto
     }
     EXPECT_GT(frames, 0);
 }
+
+TEST(TexturedFrameFilter, ScallopsOfTheOuterMaskAreLostInTheJoin)
+{
+    registerFrameClasses();
+    // Stored descriptions name the mask by its old full name; type and index find it.
+    LXFrameDescription* paper = LXFrameCatalog::sharedFrameCatalog().frameWithName("Paper - Handmade");
+    ASSERT_TRUE(paper);
+    ASSERT_EQ(paper->externalMaskName(), "FRM-E#012#Scalloped");
+    LXTexturedFrameFilter filter;
+    filter.setFrameDescription(paper);
+    filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 300, 200))));
+    filter.setCanvasProportion(480.0);
+    filter.setInputWidth(0.1); // 48 pixels, the mask's own size: 6 scallops 50 wide across, 4 down
+    EXPECT_EQ(LXTexturedFrameFilter::repeatsVectorForFrame(paper->mask().get(), {396, 296}, 1.0), CIVector(3, 2));
+    const Rendered mask(filter.cachedMask(), QRect(-48, -48, 396, 296));
+    ASSERT_TRUE(mask.ok());
+    // Between the corners the outline dips 5 pixels where two scallops meet and reaches the edge between.
+    for (int k = 1; k < 6; ++k) {
+        EXPECT_LT(mask.at(50 * k, -47)[3], 0.05f) << "dip along the bottom at " << 50 * k;
+        EXPECT_GT(mask.at(50 * k - 25, -48)[3], 0.9f) << "crest along the bottom at " << 50 * k - 25;
+    }
+    for (int k = 1; k < 4; ++k) {
+        EXPECT_LT(mask.at(-47, 50 * k)[3], 0.05f) << "dip along the left at " << 50 * k;
+        EXPECT_GT(mask.at(-48, 50 * k - 25)[3], 0.9f) << "crest along the left at " << 50 * k - 25;
+    }
+    // The border itself stays whole up to the picture.
+    EXPECT_GT(mask.at(50, -1)[3], 0.99f);
+    EXPECT_LT(mask.at(50, 1)[3], 0.01f);
+}

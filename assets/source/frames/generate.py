@@ -434,7 +434,8 @@ def write_bundle():
         os.makedirs(os.path.join(bundle, sub))
     save_png(external_mask(0, 0), os.path.join(bundle, "ExternalMasks", "FRM-E#010#Square#%d-0.png" % BW))
     save_png(external_mask(28, 0), os.path.join(bundle, "ExternalMasks", "FRM-E#011#Rounded#%d-28.png" % BW))
-    save_png(external_mask(0, 4), os.path.join(bundle, "ExternalMasks", "FRM-E#012#Scalloped#%d-0-4-4.png" % BW))
+    # Four scallops a side, two of them between the corners: the repeats drawn are the middle's.
+    save_png(external_mask(0, 4), os.path.join(bundle, "ExternalMasks", "FRM-E#012#Scalloped#%d-0-2-2.png" % BW))
     save_png(internal_mask(0), os.path.join(bundle, "InternalMasks", "FRM-I#000#Internal-Auto#%d.png" % BW))
     save_png(internal_mask(16), os.path.join(bundle, "InternalMasks", "FRM-I#010#Rounded-Inside#%d-16.png" % BW))
     for name, profile in (("FRM-S#010#Bevel-Light", bevel_light), ("FRM-S#011#Bevel-Shadow", bevel_shadow),
