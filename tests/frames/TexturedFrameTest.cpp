@@ -167,3 +167,44 @@ TEST(TexturedFrameFilter, ScallopsOfTheOuterMaskAreLostInTheJoin)
     EXPECT_GT(mask.at(50, -1)[3], 0.99f);
     EXPECT_LT(mask.at(50, 1)[3], 0.01f);
 }
+
+TEST(TexturedFrameFilter, AntialiasedOuterEdgeIsCoveredTwiceAndLightenedByShades)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("ExternalMasks");
+    QDir(dir.path()).mkpath("Shades");
+    // A border 20 wide whose outermost ring is half covered; its corner pixels lie outside the outline.
+    QImage art(60, 60, QImage::Format_RGBA8888);
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 60; ++x) {
+            const int ring = std::min(std::min(x, y), std::min(59 - x, 59 - y));
+            const bool corner = (x == 0 || x == 59) && (y == 0 || y == 59);
+            art.setPixelColor(x, y, QColor(255, 255, 255, corner || ring >= 20 ? 0 : ring == 0 ? 128 : 255));
+        }
+    ASSERT_TRUE(art.save(dir.path() + "/ExternalMasks/FRM-E#001#Edge#20.png"));
+    // An opaque, light multiply shade over the whole square, outside the outline too.
+    ASSERT_TRUE(filled(60, 60, QColor(220, 220, 220), QImage::Format_RGBA8888).save(dir.path() + "/Shades/FRM-S#001#Light#20.png"));
+    const QVariantList shade{QVariantMap{{"Shade", "FRM-S#001#Light"}, {"BlendMode", "multiply"}, {"Intensity", 1.0}}};
+    const double half = 128.0 / 255.0;
+    struct Row { const char* label; QVariantList shades; };
+    const Row rows[] = {{"texture alone", {}}, {"under an opaque multiply shade", shade}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        LXFrameDescription frame({{"ExternalMask", "FRM-E#001#Edge"}, {"Texture.Color", "0.8 0.4 0.2 1"}, {"Shades", row.shades}},
+                                 QUrl::fromLocalFile(dir.path()), false);
+        LXTexturedFrameFilter filter;
+        filter.setFrameDescription(&frame);
+        filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 40, 30))));
+        filter.setInputWidth(20.0);
+        const Rendered out(filter.outputImage(), QRect(-20, -20, 80, 70));
+        const Rendered alone(filter.cachedFrame(), QRect(-20, -20, 80, 70));
+        ASSERT_TRUE(out.ok() && alone.ok());
+        const Pixel inside = out.at(-10, 10), edge = out.at(-20, 10);
+        ASSERT_NEAR(inside[3], 1.0f, 1e-3f);
+        // Coverage once: the edge is the inside colour at the mask's alpha.
+        EXPECT_THAT(edge, PixelNear((Pixel{float(half * inside[0]), float(half * inside[1]), float(half * inside[2]),
+                                           float(half)}), 4e-3f));
+        EXPECT_THAT(out.at(-20, -20), PixelNear((Pixel{0, 0, 0, 0}), 1e-3f));
+        EXPECT_THAT(alone.at(-20, -20), PixelNear((Pixel{0, 0, 0, 0}), 1e-3f));
+    }
+}
