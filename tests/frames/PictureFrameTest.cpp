@@ -83,6 +83,29 @@ TEST(PictureFrame, EveryShippedPictureRendersTheSameInTilesAndShowsThePhoto)
     }
 }
 
+TEST(PictureFrame, PortraitPhotosShowLittleThroughLandscapeWindows)
+{
+    registerFrameClasses();
+    // The share of the photo's pixels that show unchanged.
+    const auto shown = [](LXPictureFrameFilter& filter, int w, int h) {
+        filter.inputImage = QVariant::fromValue(solid(CIColor(1, 0, 0), QRectF(0, 0, w, h)));
+        const Rendered out(filter.outputImage(), QRect(0, 0, w, h));
+        int count = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                count += out.at(x, y)[0] > 0.99f && out.at(x, y)[1] < 0.01f;
+        return double(count) / (w * h);
+    };
+    for (const QString& name : LXPictureFrameFilter::frameList()) {
+        SCOPED_TRACE(name.toStdString());
+        LXPictureFrameFilter filter;
+        filter.setInputFrameName(name);
+        const double landscape = shown(filter, 240, 160), portrait = shown(filter, 160, 240);
+        EXPECT_GT(landscape, 0.5);
+        EXPECT_GE(portrait, landscape - 0.03) << "landscape " << landscape;
+    }
+}
+
 TEST(PictureFrame, WithoutAPictureOrWindowThePhotoStays)
 {
     const CIImage source = patternImage(40, 30);

@@ -208,3 +208,36 @@ TEST(TexturedFrameFilter, AntialiasedOuterEdgeIsCoveredTwiceAndLightenedByShades
         EXPECT_THAT(alone.at(-20, -20), PixelNear((Pixel{0, 0, 0, 0}), 1e-3f));
     }
 }
+
+TEST(TexturedFrameFilter, GrainRunsAcrossTheLeftAndRightSides)
+{
+    registerFrameClasses();
+    const LXFrameCatalog& catalog = LXFrameCatalog::sharedFrameCatalog();
+    for (const char* name : {"Wood - Light Bevel", "Wood - Walnut Moulding", "Metal - Brushed"}) {
+        SCOPED_TRACE(name);
+        LXFrameDescription* shipped = catalog.frameWithName(name);
+        ASSERT_TRUE(shipped);
+        // The texture alone: shades change across the border and would hide its direction.
+        QVariantMap saved = shipped->saveDictionary();
+        saved.remove("Shades");
+        LXFrameDescription bare(saved, catalog.URL(), false);
+        LXTexturedFrameFilter filter;
+        filter.setFrameDescription(&bare);
+        filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 300, 200))));
+        filter.setCanvasProportion(600.0);
+        filter.setInputWidth(0.1);
+        const Rendered out(filter.outputImage(), QRect(-60, -60, 420, 320));
+        ASSERT_TRUE(out.ok());
+        // Mean luminance steps along and across a stretch of border; the grain is smooth along it.
+        const auto steps = [&](QRect area, int dx, int dy) {
+            double sum = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    sum += std::abs(luma(out.at(x + dx, y + dy)) - luma(out.at(x, y)));
+            return sum / (area.width() * area.height());
+        };
+        const QRect left(-50, 40, 40, 120), bottom(40, -50, 220, 40);
+        EXPECT_LT(steps(left, 0, 1), 0.7 * steps(left, 1, 0)) << "left side";
+        EXPECT_LT(steps(bottom, 1, 0), 0.7 * steps(bottom, 0, 1)) << "bottom side";
+    }
+}
