@@ -16,6 +16,7 @@ namespace {
 const QString frameType = QStringLiteral("ALX-F");
 const QString maskText = QStringLiteral("Mask");
 const QString portraitFolder = QStringLiteral("Portrait");
+constexpr double kUnderFrame = 2.0; // pixels of photo reaching under the frame round the window
 
 bool finiteArea(const QRectF& r)
 {
@@ -145,13 +146,24 @@ CIImage LXPictureFrameFilter::outputImage()
     const CIImage& mask = variant.mask;
     CIImage part;
     if (!mask.isNull()) {
-        const CIImage placedMask = mask.imageByApplyingTransform(*T);
+        // Mask and photo reach a little under the frame, so that the window's
+        // soft edge lies over photo and not over nothing, also where the
+        // fitted window meets the photo's edge (its edge pixels continue).
+        const QRectF window = T->mapRect(L.translated(frame.extent().topLeft()));
+        const QPointF c = window.center();
+        const QTransform grow = QTransform::fromTranslate(-c.x(), -c.y())
+                              * QTransform::fromScale(1 + 2 * kUnderFrame / window.width(),
+                                                      1 + 2 * kUnderFrame / window.height())
+                              * QTransform::fromTranslate(c.x(), c.y());
+        const CIImage placedMask = mask.imageByApplyingTransform(*T * grow);
         CIBlendWithMask blend;
-        blend.inputImage = QVariant::fromValue(photo);
+        blend.inputImage = QVariant::fromValue(photo.imageByClampingToExtent());
         blend.inputBackgroundImage = QVariant::fromValue(CIImage::imageWithColor(CIColor(0, 0, 0, 0)));
         blend.inputMaskImage = QVariant::fromValue(placedMask);
         // The transparent background has no end; the photo shows only inside the mask.
-        part = blend.outputImage().imageByCroppingToRect(CIGeometry::intersect(I, placedMask.extent()));
+        const QRectF under = CIGeometry::intersect(CIGeometry::inset(I, kUnderFrame, kUnderFrame),
+                                                   T->mapRect(frame.extent()));
+        part = blend.outputImage().imageByCroppingToRect(CIGeometry::intersect(under, placedMask.extent()));
     } else {
         const double s = T->m11();
         part = photo.imageByCroppingToRect(QRectF(I.x() + (I.width() - s * L.width()) / 2,
