@@ -1,6 +1,6 @@
 #include "frames/LXMaskDescription.h"
 
-#include "filters/LXCombineFilters.h"
+#include "platform/image/CIGeometry.h"
 #include "platform/foundation/Log.h"
 #include "resources/BundleResources.h"
 #include "resources/StringResources.h"
@@ -34,6 +34,7 @@ LXMaskDescription::LXMaskDescription(const QUrl& externalMaskURL, const QUrl& in
                                 .arg(m_externalMaskURL.toLocalFile()));
     const LXFrameImageOptions external =
         optionsFromString(resourceInfo(m_externalMaskURL.toLocalFile()).options);
+    m_internalWidth = width();
     if (width() > 0) {
         m_scale = external.width / width();
     } else {
@@ -69,12 +70,14 @@ CIImage LXMaskDescription::image()
         updateCacheTimer();
         return external;
     }
-    LXCombineMaskFilter combine;
-    combine.inputImage = QVariant::fromValue(internal);
-    combine.inputBackgroundImage = QVariant::fromValue(external);
-    combine.inputScale = m_scale;
-    combine.inputCornerRadius = m_innerCornerWidth;
-    const CIImage joined = combine.outputImage();
+    // The external mask draws the outer outline (scallops, rounded corners);
+    // the internal one only shapes the opening, so it counts inside the
+    // picture's rectangle alone: its extent inset by its border width.
+    const double w = std::max(0.0, m_internalWidth);
+    const QRectF opening = CIGeometry::inset(internal.extent(), -w, -w);
+    const CIImage joined = CIGeometry::isEmpty(opening)
+                               ? external
+                               : internal.imageByCroppingToRect(opening).imageByCompositingOverImage(external);
     setCachedImage(joined);
     m_joined = !joined.isNull();
     return joined;

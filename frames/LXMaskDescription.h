@@ -1,6 +1,8 @@
 #pragma once
-// A frame's mask: the internal (inner) mask picture inside the external
-// (outer) one, joined by LXCombineMaskFilter. Masks are white with alpha.
+// A frame's mask: the external (outer) mask picture, its opening shaped by
+// the internal (inner) one. The external picture gives the outer outline;
+// the internal picture counts only inside its own border (its extent inset
+// by its width), where the picture lies. Masks are white with alpha.
 // Geometry: width is the external width; scale = external width / internal
 // width; the inner corner width is the larger of the internal corner and
 // width; corner and repeats are the larger of the two masks'.
@@ -30,5 +32,6 @@ private:
     QUrl m_externalMaskURL;
     double m_scale = 1.0;
     double m_innerCornerWidth = 0.0;
+    double m_internalWidth = 0.0;
     bool m_joined = false; // the cached picture is the joined mask
 };

@@ -9,16 +9,39 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
 const QString frameType = QStringLiteral("ALX-F");
 const QString maskText = QStringLiteral("Mask");
+const QString portraitFolder = QStringLiteral("Portrait");
+constexpr double kUnderFrame = 2.0; // pixels of photo reaching under the frame round the window
 
 bool finiteArea(const QRectF& r)
 {
     return !CIGeometry::isInfinite(r) && std::isfinite(r.width()) && std::isfinite(r.height()) && r.width() > 0
         && r.height() > 0;
+}
+
+// How far the proportions of two rectangles differ, the same for either
+// turned; infinite unless both have area.
+double proportionDistance(const QRectF& a, const QRectF& b)
+{
+    if (!finiteArea(a) || !finiteArea(b))
+        return std::numeric_limits<double>::infinity();
+    return std::abs(std::log(a.width() / a.height()) - std::log(b.width() / b.height()));
+}
+
+QVariant pictureAt(const QString& path)
+{
+    return QFileInfo::exists(path) ? QVariant::fromValue(CIImage::imageWithContentsOfFile(path)) : QVariant();
+}
+
+QString maskPathOf(const PictureResource& found)
+{
+    return QFileInfo(found.path).absolutePath() + QLatin1Char('/') + found.resourceIDName + maskText
+         + QStringLiteral(".png");
 }
 
 } // namespace
@@ -48,16 +71,16 @@ void LXPictureFrameFilter::setInputFrameName(const QVariant& value)
     const QString name = value.toString();
     if (name.isEmpty()) {
         m_frameName = QVariant();
-        frameImage = maskImage = QVariant();
-        frameLayout = QRectF();
+        frameImage = maskImage = portraitImage = portraitMaskImage = QVariant();
+        frameLayout = portraitLayout = QRectF();
         return;
     }
     const PictureResource found = findPictureResource(frameType, name, maskText);
     if (found.path.isNull()) {
         Log::line(lcFrames, QStringLiteral("Warning: Picture Frame '%1' not found").arg(name));
         m_frameName = name;
-        frameImage = maskImage = QVariant();
-        frameLayout = QRectF();
+        frameImage = maskImage = portraitImage = portraitMaskImage = QVariant();
+        frameLayout = portraitLayout = QRectF();
         return;
     }
     const QVector<double> window = found.numbers(4);
@@ -72,9 +95,26 @@ void LXPictureFrameFilter::setInputFrameName(const QVariant& value)
     m_frameName = found.resourceIDName;
     frameLayout = QRectF(window[0], window[1], window[2], window[3]);
     frameImage = QVariant::fromValue(CIImage::imageWithContentsOfFile(found.path));
-    const QString mask = QFileInfo(found.path).absolutePath() + QLatin1Char('/') + found.resourceIDName + maskText
-                       + QStringLiteral(".png");
-    maskImage = QFileInfo::exists(mask) ? QVariant::fromValue(CIImage::imageWithContentsOfFile(mask)) : QVariant();
+    maskImage = pictureAt(maskPathOf(found));
+    portraitImage = portraitMaskImage = QVariant();
+    portraitLayout = QRectF();
+    const PictureResource upright = findPictureResource(frameType, found.resourceIDName, maskText, portraitFolder);
+    const QVector<double> uprightWindow = upright.numbers(4);
+    if (upright.path.isNull() || uprightWindow.isEmpty())
+        return;
+    portraitImage = QVariant::fromValue(CIImage::imageWithContentsOfFile(upright.path));
+    portraitMaskImage = pictureAt(maskPathOf(upright));
+    portraitLayout = QRectF(uprightWindow[0], uprightWindow[1], uprightWindow[2], uprightWindow[3]);
+}
+
+LXPictureFrameFilter::Variant LXPictureFrameFilter::variantFor(const QRectF& photo) const
+{
+    const Variant landscape{imageValue(frameImage), imageValue(maskImage), frameLayout.toRectF()};
+    const Variant upright{imageValue(portraitImage), imageValue(portraitMaskImage), portraitLayout.toRectF()};
+    if (upright.frame.isNull()
+        || !(proportionDistance(upright.layout, photo) < proportionDistance(landscape.layout, photo)))
+        return landscape;
+    return upright;
 }
 
 std::optional<QTransform> LXPictureFrameFilter::frameTransform(const QRectF& I, const QRectF& L, const QRectF& F)
@@ -91,25 +131,39 @@ std::optional<QTransform> LXPictureFrameFilter::frameTransform(const QRectF& I, 
 CIImage LXPictureFrameFilter::outputImage()
 {
     const CIImage photo = imageValue(inputImage);
-    const CIImage frame = imageValue(frameImage);
-    if (photo.isNull() || frame.isNull())
+    if (photo.isNull())
         return photo;
     const QRectF I = photo.extent();
-    const QRectF L = frameLayout.toRectF();
+    const Variant variant = variantFor(I);
+    const CIImage& frame = variant.frame;
+    if (frame.isNull())
+        return photo;
+    const QRectF& L = variant.layout;
     const std::optional<QTransform> T = frameTransform(I, L, frame.extent());
     if (!T)
         return photo;
 
-    const CIImage mask = imageValue(maskImage);
+    const CIImage& mask = variant.mask;
     CIImage part;
     if (!mask.isNull()) {
-        const CIImage placedMask = mask.imageByApplyingTransform(*T);
+        // Mask and photo reach a little under the frame, so that the window's
+        // soft edge lies over photo and not over nothing, also where the
+        // fitted window meets the photo's edge (its edge pixels continue).
+        const QRectF window = T->mapRect(L.translated(frame.extent().topLeft()));
+        const QPointF c = window.center();
+        const QTransform grow = QTransform::fromTranslate(-c.x(), -c.y())
+                              * QTransform::fromScale(1 + 2 * kUnderFrame / window.width(),
+                                                      1 + 2 * kUnderFrame / window.height())
+                              * QTransform::fromTranslate(c.x(), c.y());
+        const CIImage placedMask = mask.imageByApplyingTransform(*T * grow);
         CIBlendWithMask blend;
-        blend.inputImage = QVariant::fromValue(photo);
+        blend.inputImage = QVariant::fromValue(photo.imageByClampingToExtent());
         blend.inputBackgroundImage = QVariant::fromValue(CIImage::imageWithColor(CIColor(0, 0, 0, 0)));
         blend.inputMaskImage = QVariant::fromValue(placedMask);
         // The transparent background has no end; the photo shows only inside the mask.
-        part = blend.outputImage().imageByCroppingToRect(CIGeometry::intersect(I, placedMask.extent()));
+        const QRectF under = CIGeometry::intersect(CIGeometry::inset(I, kUnderFrame, kUnderFrame),
+                                                   T->mapRect(frame.extent()));
+        part = blend.outputImage().imageByCroppingToRect(CIGeometry::intersect(under, placedMask.extent()));
     } else {
         const double s = T->m11();
         part = photo.imageByCroppingToRect(QRectF(I.x() + (I.width() - s * L.width()) / 2,

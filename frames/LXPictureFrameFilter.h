@@ -6,6 +6,9 @@
 // The window is fitted into the photo and centred on it, the photo is cut to
 // the window (or to the companion "<resource ID name>Mask.png", white where
 // the photo shows), and the frame, scaled with the window, is drawn over it.
+// A frame may have an upright variant for portrait photos under the same
+// name in Frames/Portrait; the variant whose window's proportions are
+// nearer the photo's is drawn.
 //
 // inputFrameName: a resource name ("ALX-F#001", "ALX-F#001#Polaroid"); setting
 // it loads the picture, the mask and the window and rewrites the name to the
@@ -29,6 +32,9 @@ class LXPictureFrameFilter : public LXFilter {
     Q_PROPERTY(QVariant frameImage MEMBER frameImage)
     Q_PROPERTY(QVariant maskImage MEMBER maskImage)
     Q_PROPERTY(QVariant frameLayout MEMBER frameLayout)
+    Q_PROPERTY(QVariant portraitImage MEMBER portraitImage)
+    Q_PROPERTY(QVariant portraitMaskImage MEMBER portraitMaskImage)
+    Q_PROPERTY(QVariant portraitLayout MEMBER portraitLayout)
 public:
     Q_INVOKABLE explicit LXPictureFrameFilter(QObject* parent = nullptr);
 
@@ -36,6 +42,16 @@ public:
     QVariant frameImage; // CIImage or nil
     QVariant maskImage;  // CIImage or nil
     QVariant frameLayout; // QRectF: the window in the frame picture's pixels
+    // The upright variant: picture (nil when the frame has none), mask, window.
+    QVariant portraitImage, portraitMaskImage, portraitLayout;
+
+    struct Variant {
+        CIImage frame, mask;
+        QRectF layout;
+    };
+    // The variant drawn over a photo of extent `photo`: the upright one when
+    // there is one and its window is nearer the photo's proportions.
+    Variant variantFor(const QRectF& photo) const;
 
     QVariant inputFrameName() const { return m_frameName; }
     void setInputFrameName(const QVariant& name);

@@ -10,6 +10,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Timer.h"
+#include "platform/image/CIColor.h"
 #include "platform/image/CIFilterShape.h"
 #include "platform/image/CIGeometry.h"
 #include "platform/image/CISampler.h"
@@ -306,8 +307,19 @@ CIImage LXTexturedFrameFilter::cachedFrame()
         textureWidth = scale * bw / (texture.extent().height() / double(std::max<quint64>(1, m_texturize->textureSections())))
                        * texture.extent().width() * m_texturize->textureBaseRepeats();
     m_texturize->inputTextureWidth = textureWidth;
-    m_texturize->inputImage = QVariant::fromValue(mask);
-    CIImage base = m_texturize->outputImage();
+    // Texture and shades are laid over the whole rectangle at full strength;
+    // the mask's coverage is applied once at the end, so antialiased edges
+    // keep the frame's colour and the mask's alpha.
+    const QVariant definition = QVariant::fromValue(CIFilterShape::shapeWithRect(m));
+    m_texturize->inputImage =
+        QVariant::fromValue(CIImage::imageWithColor(CIColor(1, 1, 1, 1)).imageByCroppingToRect(m));
+    const CIImage textured = m_texturize->outputImage();
+    if (textured.isNull())
+        return {};
+    CIImage base = apply(kernelWithName(QStringLiteral("opaqueFrame")), {sampler(textured)},
+                         {{kCIApplyOptionDefinition, definition}, {kCIApplyOptionExtent, arrayForRect(m)}});
+    if (base.isNull())
+        return {};
     for (const auto& shade : m_frame->optimizedShades()) {
         const CIImage picture = shade->image();
         if (picture.isNull())
@@ -318,10 +330,6 @@ CIImage LXTexturedFrameFilter::cachedFrame()
             continue;
         }
         const CIImage layer = drawFrame(shade.get(), picture, m, bw / shade->width());
-        if (base.isNull()) {
-            base = layer;
-            continue;
-        }
         LXAdjustableBlendFilter blend;
         blend.inputImage = QVariant::fromValue(layer);
         blend.inputBackgroundImage = QVariant::fromValue(base);
@@ -329,7 +337,11 @@ CIImage LXTexturedFrameFilter::cachedFrame()
         blend.inputIntensity = shade->intensity();
         base = blend.outputImage();
     }
-    m_frameImage = fixedImage(base);
+    if (base.isNull())
+        return {};
+    m_frameImage = fixedImage(apply(kernelWithName(QStringLiteral("coverFrame")),
+                                    {sampler(base), sampler(textured), sampler(mask)},
+                                    {{kCIApplyOptionDefinition, definition}, {kCIApplyOptionExtent, arrayForRect(m)}}));
     return m_frameImage;
 }
 
@@ -398,11 +410,8 @@ CIImage LXTexturedFrameFilter::outputImage()
         base = apply(kernelWithName(QStringLiteral("innerMultiply")), {sampler(m_image), sampler(shadow)},
                      {{kCIApplyOptionDefinition, QVariant::fromValue(m_image.definition())},
                       {kCIApplyOptionExtent, arrayForRect(m_image.extent())}});
-    const auto blend = CIFilter::filterWithName(QStringLiteral("CIBlendWithMask"));
-    if (!blend || base.isNull())
+    if (base.isNull())
         return m_image;
-    blend->setValue(QVariant::fromValue(frame), kCIInputImageKey);
-    blend->setValue(QVariant::fromValue(base), kCIInputBackgroundImageKey);
-    blend->setValue(QVariant::fromValue(mask), QStringLiteral("inputMaskImage"));
-    return blend->outputImage();
+    // The frame carries the mask's coverage already: laid over, not blended through the mask again.
+    return frame.imageByCompositingOverImage(base);
 }

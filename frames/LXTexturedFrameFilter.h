@@ -2,8 +2,10 @@
 // A picture frame drawn round (or into) the input picture from a frame
 // description: the frame's mask mapped onto the border rectangle (corners
 // kept, straight parts stretched to whole pattern repeats), filled with the
-// tinted texture, the shades blended over it, an optional inner shadow on
-// the picture, and the whole laid over the picture through the mask.
+// tinted texture, the shades blended over it at full strength, the mask's
+// coverage applied once (a shade adds no alpha where the texture or the
+// mask has none), an optional inner shadow on the picture, and the frame
+// laid over the picture.
 //
 // Three caches, each a rendered bitmap (8-bit), so that a render after an
 // edit redoes only what the edit touched: the mask (picture extent, frame,

@@ -23,7 +23,8 @@ QVector<double> PictureResource::numbers(int count) const
     return values;
 }
 
-PictureResource findPictureResource(const QString& type, const QString& name, const QString& avoiding)
+PictureResource findPictureResource(const QString& type, const QString& name, const QString& avoiding,
+                                    const QString& subfolder)
 {
     PictureResource found;
     LXResourceInfo info = resourceInfo(name);
@@ -34,8 +35,14 @@ PictureResource findPictureResource(const QString& type, const QString& name, co
     // A name without type and index has no prefix; an empty one would match the first file.
     if (info.type.isEmpty() || !info.hasIndex())
         return found;
+    QString directory = directoryForResourceType(type);
+    if (!subfolder.isEmpty()) {
+        if (directory.isNull())
+            return found;
+        directory += QLatin1Char('/') + subfolder;
+    }
     found.path = pathForImageResourceWithPrefix(Bundle::mainBundle(), resourceIDForType(info.type, info.index),
-                                                directoryForResourceType(type), avoiding);
+                                                directory, avoiding);
     if (found.path.isNull())
         return found;
     const LXResourceInfo fileInfo = resourceInfo(found.path);

@@ -21,8 +21,10 @@ struct PictureResource {
 // The first image in the folder of `type` whose path inside the bundle holds
 // the type and index of `name` ("ALX-F#002", "ALX-F#002#Card") and not
 // `avoiding` (null: nothing avoided).
-// A name without type and index finds nothing.
-PictureResource findPictureResource(const QString& type, const QString& name, const QString& avoiding);
+// A name without type and index finds nothing. `subfolder` (null: none)
+// looks in that folder inside the type's folder instead.
+PictureResource findPictureResource(const QString& type, const QString& name, const QString& avoiding,
+                                    const QString& subfolder = {});
 
 // The resource names of every picture of `type` whose path inside the bundle
 // does not hold `avoiding`.

@@ -83,6 +83,50 @@ TEST(PictureFrame, EveryShippedPictureRendersTheSameInTilesAndShowsThePhoto)
     }
 }
 
+TEST(PictureFrame, PortraitPhotosShowLittleThroughLandscapeWindows)
+{
+    registerFrameClasses();
+    // The share of the photo's pixels that show unchanged.
+    const auto shown = [](LXPictureFrameFilter& filter, int w, int h) {
+        filter.inputImage = QVariant::fromValue(solid(CIColor(1, 0, 0), QRectF(0, 0, w, h)));
+        const Rendered out(filter.outputImage(), QRect(0, 0, w, h));
+        int count = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                count += out.at(x, y)[0] > 0.99f && out.at(x, y)[1] < 0.01f;
+        return double(count) / (w * h);
+    };
+    for (const QString& name : LXPictureFrameFilter::frameList()) {
+        SCOPED_TRACE(name.toStdString());
+        LXPictureFrameFilter filter;
+        filter.setInputFrameName(name);
+        const double landscape = shown(filter, 240, 160), portrait = shown(filter, 160, 240);
+        EXPECT_GT(landscape, 0.5);
+        EXPECT_GE(portrait, landscape - 0.03) << "landscape " << landscape;
+    }
+}
+
+TEST(PictureFrame, WindowMeetingThePhotosEdgeLeavesATransparentSeam)
+{
+    registerFrameClasses();
+    for (const QString& name : LXPictureFrameFilter::frameList())
+        for (const QRectF photo : {QRectF(0, 0, 240, 160), QRectF(0, 0, 160, 240)}) {
+            SCOPED_TRACE(name.toStdString() + (photo.width() > photo.height() ? " landscape" : " portrait"));
+            LXPictureFrameFilter filter;
+            filter.setInputFrameName(name);
+            filter.inputImage = QVariant::fromValue(solid(CIColor(1, 0, 0), photo));
+            const LXPictureFrameFilter::Variant v = filter.variantFor(photo);
+            const auto T = LXPictureFrameFilter::frameTransform(photo, v.layout, v.frame.extent());
+            ASSERT_TRUE(T);
+            const QRect w = T->mapRect(v.layout.translated(v.frame.extent().topLeft())).toAlignedRect();
+            const Rendered out(filter.outputImage(), w.adjusted(-2, -2, 2, 2));
+            // A pixel out from the middle of each side of the window: frame over photo, opaque.
+            const int cx = w.center().x(), cy = w.center().y();
+            for (const auto& [x, y] : {std::pair{cx, w.top() - 1}, {cx, w.bottom() + 1}, {w.left() - 1, cy}, {w.right() + 1, cy}})
+                EXPECT_GT(out.at(x, y)[3], 0.95f) << x << ", " << y;
+        }
+}
+
 TEST(PictureFrame, WithoutAPictureOrWindowThePhotoStays)
 {
     const CIImage source = patternImage(40, 30);

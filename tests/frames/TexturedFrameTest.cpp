@@ -138,3 +138,92 @@ TEST(TexturedFrameFilter, EveryShippedFrameRendersTheSameInTilesAndShowsThePhoto
     }
     EXPECT_GT(frames, 0);
 }
+
+TEST(TexturedFrameFilter, ScallopsOfTheOuterMaskAreLostInTheJoin)
+{
+    registerFrameClasses();
+    // Stored descriptions name the mask by its old full name; type and index find it.
+    LXFrameDescription* paper = LXFrameCatalog::sharedFrameCatalog().frameWithName("Paper - Handmade");
+    ASSERT_TRUE(paper);
+    ASSERT_EQ(paper->externalMaskName(), "FRM-E#012#Scalloped");
+    LXTexturedFrameFilter filter;
+    filter.setFrameDescription(paper);
+    filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 300, 200))));
+    filter.setCanvasProportion(480.0);
+    filter.setInputWidth(0.1); // 48 pixels, the mask's own size: scallops 50 wide, 6 across and 4 down
+    EXPECT_EQ(LXTexturedFrameFilter::repeatsVectorForFrame(paper->mask().get(), {396, 296}, 1.0), CIVector(3, 2));
+    const Rendered mask(filter.cachedMask(), QRect(-48, -48, 396, 296));
+    ASSERT_TRUE(mask.ok());
+    // The outline dips 5 pixels where two scallops meet and reaches the edge between.
+    for (int k = 1; k < 6; ++k) {
+        EXPECT_LT(mask.at(50 * k, -47)[3], 0.05f) << "dip along the bottom at " << 50 * k;
+        EXPECT_GT(mask.at(50 * k - 25, -48)[3], 0.9f) << "crest along the bottom at " << 50 * k - 25;
+        EXPECT_LT(mask.at(-47, 50 * (k % 3 + 1))[3], 0.05f) << "dip along the left at " << 50 * (k % 3 + 1);
+    }
+}
+
+TEST(TexturedFrameFilter, AntialiasedOuterEdgeIsCoveredTwiceAndLightenedByShades)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("ExternalMasks");
+    QDir(dir.path()).mkpath("Shades");
+    // A border 20 wide whose outermost ring is half covered; its corner pixels lie outside the outline.
+    QImage art = filled(60, 60, Qt::transparent, QImage::Format_RGBA8888);
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 60; ++x)
+            if (const int ring = std::min(std::min(x, y), std::min(59 - x, 59 - y)); ring < 20)
+                art.setPixelColor(x, y, QColor(255, 255, 255, ring ? 255 : (x % 59 || y % 59) ? 128 : 0));
+    ASSERT_TRUE(art.save(dir.path() + "/ExternalMasks/FRM-E#001#Edge#20.png"));
+    // An opaque, light multiply shade over the whole square, outside the outline too.
+    ASSERT_TRUE(filled(60, 60, QColor(220, 220, 220)).save(dir.path() + "/Shades/FRM-S#001#Light#20.png"));
+    const QVariantList shade{QVariantMap{{"Shade", "FRM-S#001#Light"}, {"BlendMode", "multiply"}, {"Intensity", 1.0}}};
+    const float half = 128.f / 255.f;
+    for (const QVariantList& shades : {QVariantList(), shade}) {
+        SCOPED_TRACE(shades.size());
+        LXFrameDescription frame({{"ExternalMask", "FRM-E#001#Edge"}, {"Texture.Color", "0.8 0.4 0.2 1"}, {"Shades", shades}},
+                                 QUrl::fromLocalFile(dir.path()), false);
+        LXTexturedFrameFilter filter;
+        filter.setFrameDescription(&frame);
+        filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 40, 30))));
+        filter.setInputWidth(20.0);
+        const Rendered out(filter.outputImage(), QRect(-20, -20, 80, 70)), alone(filter.cachedFrame(), QRect(-20, -20, 1, 1));
+        ASSERT_TRUE(out.ok() && alone.ok());
+        // Coverage once: the edge is the inside colour at the mask's alpha; outside the outline nothing.
+        const Pixel in = out.at(-10, 10);
+        ASSERT_NEAR(in[3], 1.0f, 1e-3f);
+        EXPECT_THAT(out.at(-20, 10), PixelNear((Pixel{half * in[0], half * in[1], half * in[2], half}), 4e-3f));
+        EXPECT_THAT(out.at(-20, -20), PixelNear((Pixel{0, 0, 0, 0}), 1e-3f));
+        EXPECT_THAT(alone.at(-20, -20), PixelNear((Pixel{0, 0, 0, 0}), 1e-3f));
+    }
+}
+
+TEST(TexturedFrameFilter, GrainRunsAcrossTheLeftAndRightSides)
+{
+    registerFrameClasses();
+    const LXFrameCatalog& catalog = LXFrameCatalog::sharedFrameCatalog();
+    for (const char* name : {"Wood - Light Bevel", "Wood - Walnut Moulding", "Metal - Brushed"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(catalog.frameWithName(name));
+        // The texture alone: shades change across the border and would hide its direction.
+        QVariantMap saved = catalog.frameWithName(name)->saveDictionary();
+        saved.remove("Shades");
+        LXFrameDescription bare(saved, catalog.URL(), false);
+        LXTexturedFrameFilter filter;
+        filter.setFrameDescription(&bare);
+        filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 300, 200))));
+        filter.setCanvasProportion(600.0);
+        filter.setInputWidth(0.1);
+        const Rendered out(filter.outputImage(), QRect(-60, -60, 420, 320));
+        // Mean luminance steps along and across a stretch of border: the grain is smooth along it.
+        const auto steps = [&](QRect area, int dx, int dy) {
+            double sum = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    sum += std::abs(luma(out.at(x + dx, y + dy)) - luma(out.at(x, y)));
+            return sum;
+        };
+        const QRect left(-50, 40, 40, 120), bottom(40, -50, 220, 40);
+        EXPECT_LT(steps(left, 0, 1), 0.7 * steps(left, 1, 0)) << "left side";
+        EXPECT_LT(steps(bottom, 1, 0), 0.7 * steps(bottom, 0, 1)) << "bottom side";
+    }
+}

@@ -207,8 +207,7 @@ def polaroid():
     return (W, H, (x0, y0, w, h), rgba(rgb, alpha), white_mask(coverage(window + 2)))
 
 
-def bevelled_mat():
-    W, H = 1500, 1120
+def bevelled_mat(W=1500, H=1120):
     moulding, mat, bevel = 46, 150, 12
     wx0, wy0 = moulding + mat + bevel, moulding + mat + bevel
     w, h = W - 2 * wx0, H - 2 * wy0
@@ -242,9 +241,8 @@ def bevelled_mat():
     return (W, H, (wx0, wy0, w, h), rgba(rgb, alpha), white_mask(coverage(inner + 2)))
 
 
-def slide_mount():
+def slide_mount(w=864, h=576):
     W, H = 1200, 1200
-    w, h = 864, 576
     x0, y0 = (W - w) // 2, (H - h) // 2
     outer = rounded_rect_sdf(H, W, 0, 0, W, H, 40)
     window = rounded_rect_sdf(H, W, x0, y0, x0 + w, y0 + h, 22)
@@ -259,8 +257,7 @@ def slide_mount():
     return (W, H, (x0, y0, w, h), rgba(rgb, alpha), white_mask(coverage(window + 1.5)))
 
 
-def deckle_edge():
-    W, H = 1400, 1050
+def deckle_edge(W=1400, H=1050):
     border = 70
     x0, y0, w, h = border, border, W - 2 * border, H - 2 * border
     py, px = np.mgrid[0:H, 0:W].astype(float) + 0.5
@@ -286,16 +283,22 @@ def deckle_edge():
 FRAMES = [(1, "Polaroid", polaroid), (2, "Bevelled-Mat", bevelled_mat), (3, "Slide-Mount", slide_mount),
           (4, "Deckle-Edge", deckle_edge)]
 
+# The same frames turned upright, for portrait photos: Frames/Portrait holds
+# them under the landscape frame's name (a square window needs none).
+PORTRAITS = [(2, "Bevelled-Mat", lambda: bevelled_mat(1120, 1500)), (3, "Slide-Mount", lambda: slide_mount(576, 864)),
+             (4, "Deckle-Edge", lambda: deckle_edge(1050, 1400))]
+
 
 def write_frames():
     folder = os.path.join(ASSETS, "Frames")
     shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(folder)
-    for index, name, make in FRAMES:
-        W, H, (x0, y0, w, h), picture, mask = make()
-        frame_name, mask_name = window_names(index, name, x0, y0, w, h, H)
-        save_png(picture, os.path.join(folder, frame_name))
-        save_png(mask, os.path.join(folder, mask_name))
+    os.makedirs(os.path.join(folder, "Portrait"))
+    for subfolder, frames in (("", FRAMES), ("Portrait", PORTRAITS)):
+        for index, name, make in frames:
+            W, H, (x0, y0, w, h), picture, mask = make()
+            frame_name, mask_name = window_names(index, name, x0, y0, w, h, H)
+            save_png(picture, os.path.join(folder, subfolder, frame_name))
+            save_png(mask, os.path.join(folder, subfolder, mask_name))
 
 
 # ---------------------------------------------------------------- shadows
@@ -393,25 +396,33 @@ def internal_mask(corner):
     return white_mask(1 - coverage(inner))
 
 
-def shade(profile):
+def shade(profile, corner=0):
     """A shade from a profile across the border (t: 0 outside .. 1 at the
-    picture) and the side it faces: returns (grey, alpha)."""
+    picture) and how far it faces the light (1 left and top, -1 right and
+    bottom): returns (grey, alpha). Drawn for an outline whose corners have
+    radius `corner`: the profile rounds them with it, and the light turns
+    with the outline instead of changing at the mitre."""
     d, side, along = border_coordinates()
+    facing = np.choose(side, [1.0, 1.0, -1.0, -1.0])
+    if corner:
+        outline = rounded_rect_sdf(S, S, 0, 0, S, S, corner)
+        d = -outline
+        gy, gx = np.gradient(outline)  # the outward normal, top-down
+        facing = np.clip(-(gx + gy) / (np.hypot(gx, gy) + 1e-9), -1, 1)
     t = np.clip(d / BW, 0, 1)
-    facing = np.choose(side, [1.0, 1.0, -1.0, -1.0])  # left and top face the light
     grey, alpha = profile(t, facing)
     inside = d < BW
     return np.dstack([to_u8(grey), to_u8(grey), to_u8(grey), to_u8(alpha * inside)])
 
 
 def bevel_light(t, facing):
-    a = np.where(facing > 0, 0.55, 0.0) * np.exp(-((t - 0.15) / 0.12) ** 2)
+    a = 0.55 * np.clip(facing, 0, 1) * np.exp(-((t - 0.15) / 0.12) ** 2)
     return np.ones_like(t), a
 
 
 def bevel_shadow(t, facing):
     # Multiply: white is neutral, darker where the bevel turns away.
-    g = 1 - np.where(facing < 0, 0.45, 0.12) * np.exp(-((t - 0.85) / 0.14) ** 2)
+    g = 1 - (0.12 + 0.33 * np.clip(-facing, 0, 1)) * np.exp(-((t - 0.85) / 0.14) ** 2)
     return g, np.ones_like(t)
 
 
@@ -423,7 +434,7 @@ def round_moulding(t, facing):
 
 
 def gloss(t, facing):
-    a = 0.5 * np.exp(-((t - 0.3) / 0.06) ** 2) * np.where(facing > 0, 1.0, 0.45)
+    a = 0.5 * np.exp(-((t - 0.3) / 0.06) ** 2) * (0.45 + 0.55 * np.clip(facing, 0, 1))
     return np.ones_like(t), a
 
 
@@ -434,30 +445,44 @@ def write_bundle():
         os.makedirs(os.path.join(bundle, sub))
     save_png(external_mask(0, 0), os.path.join(bundle, "ExternalMasks", "FRM-E#010#Square#%d-0.png" % BW))
     save_png(external_mask(28, 0), os.path.join(bundle, "ExternalMasks", "FRM-E#011#Rounded#%d-28.png" % BW))
-    save_png(external_mask(0, 4), os.path.join(bundle, "ExternalMasks", "FRM-E#012#Scalloped#%d-0-4-4.png" % BW))
+    # Four scallops a side, two of them between the corners: the repeats drawn are the middle's.
+    save_png(external_mask(0, 4), os.path.join(bundle, "ExternalMasks", "FRM-E#012#Scalloped#%d-0-2-2.png" % BW))
     save_png(internal_mask(0), os.path.join(bundle, "InternalMasks", "FRM-I#000#Internal-Auto#%d.png" % BW))
     save_png(internal_mask(16), os.path.join(bundle, "InternalMasks", "FRM-I#010#Rounded-Inside#%d-16.png" % BW))
     for name, profile in (("FRM-S#010#Bevel-Light", bevel_light), ("FRM-S#011#Bevel-Shadow", bevel_shadow),
                           ("FRM-S#020#Round-Moulding", round_moulding), ("FRM-S#030#Gloss", gloss)):
         save_png(shade(profile), os.path.join(bundle, "Shades", "%s#%d.png" % (name, BW)))
+    # The same shades for the rounded outline (FRM-E#011), round its corners.
+    for name, profile in (("FRM-S#012#Bevel-Light-Rounded", bevel_light),
+                          ("FRM-S#013#Bevel-Shadow-Rounded", bevel_shadow),
+                          ("FRM-S#021#Round-Moulding-Rounded", round_moulding), ("FRM-S#031#Gloss-Rounded", gloss)):
+        save_png(shade(profile, 28), os.path.join(bundle, "Shades", "%s#%d-28.png" % (name, BW)))
 
-    def frame(name, texture, external, shades, inset=0.0):
-        return {"Name": name, "Texture": texture, "TextureFillMode": 2, "ExternalMask": external,
+    # Fill modes: 1 cuts the texture along each side, mitred at the corners,
+    # so that grain runs along every side; 2 lays it as a pattern.
+    MITRED, PATTERN = 1, 2
+
+    def frame(name, texture, external, shades, fill=PATTERN, inset=0.0):
+        return {"Name": name, "Texture": texture, "TextureFillMode": fill, "ExternalMask": external,
                 "InternalMask": "FRM-I#000#Internal-Auto", "Inset": inset,
                 "Shades": [{"Shade": s, "BlendMode": m, "Intensity": i} for s, m, i in shades]}
 
     # Keys begin with their category ("Wood - "), so they sort under its header.
     frames = {
         "Wood - Light Bevel": frame("Wood - Light Bevel", "ALX-T#010#Wood-Light-Knots", "FRM-E#010#Square",
-                            [("FRM-S#011#Bevel-Shadow", "multiply", 1.0), ("FRM-S#010#Bevel-Light", "sourceOver", 0.8)]),
+                            [("FRM-S#011#Bevel-Shadow", "multiply", 1.0), ("FRM-S#010#Bevel-Light", "sourceOver", 0.8)],
+                            MITRED),
         "Wood - Walnut Moulding": frame("Wood - Walnut Moulding", "ALX-T#011#Wood-Walnut", "FRM-E#010#Square",
-                            [("FRM-S#020#Round-Moulding", "multiply", 1.0), ("FRM-S#030#Gloss", "sourceOver", 0.6)]),
+                            [("FRM-S#020#Round-Moulding", "multiply", 1.0), ("FRM-S#030#Gloss", "sourceOver", 0.6)],
+                            MITRED),
         "Metal - Brushed": frame("Metal - Brushed", "ALX-T#020#Metal-Brushed", "FRM-E#011#Rounded",
-                            [("FRM-S#020#Round-Moulding", "multiply", 0.8), ("FRM-S#030#Gloss", "sourceOver", 1.0)]),
+                            [("FRM-S#021#Round-Moulding-Rounded", "multiply", 0.8),
+                             ("FRM-S#031#Gloss-Rounded", "sourceOver", 1.0)], MITRED),
         "Paper - Handmade": frame("Paper - Handmade", "ALX-T#030#Paper-Handmade", "FRM-E#012#Scalloped",
                             [("FRM-S#011#Bevel-Shadow", "multiply", 0.5)]),
         "Leather - Brown": frame("Leather - Brown", "ALX-T#040#Leather-Brown", "FRM-E#011#Rounded",
-                            [("FRM-S#011#Bevel-Shadow", "multiply", 0.8), ("FRM-S#010#Bevel-Light", "sourceOver", 0.5)]),
+                            [("FRM-S#013#Bevel-Shadow-Rounded", "multiply", 0.8),
+                             ("FRM-S#012#Bevel-Light-Rounded", "sourceOver", 0.5)]),
     }
     with open(os.path.join(bundle, "Info.plist"), "wb") as f:
         plistlib.dump(frames, f, sort_keys=True)
