@@ -39,6 +39,7 @@ private:
     int denominatorFor(double detail) const;
     QString m_path;
     QSize m_fileSize; // stored (unrotated) size of the file
+    bool m_reducibleDecode = false; // decodes at a power-of-two reduction
     mutable QImage m_decoded;
     mutable QSize m_decodedSize;
     mutable int m_decodeCount = 0;

@@ -5,6 +5,7 @@
 #include "tests/support/Images.h"
 #include "tests/support/Pixels.h"
 
+#include "platform/image/CIImageFile.h"
 #include "platform/image/EngineNodes.h"
 #include "tests/support/LogCapture.h"
 
@@ -79,15 +80,15 @@ TEST(ImageFiles, ExifOrientationSixLoadsUpright)
     EXPECT_GT(r.at(2, 1)[2], 0.8f); // bottom: blue
     EXPECT_LT(r.at(2, 1)[0], 0.2f);
 
-    // Decoded at the first render, at a quarter for a small view, still upright.
+    // Decoded at the first render, at a half for a tiny view, still upright.
     const CIImage big = turned(64, 32);
     ASSERT_NE(sourceOf(big), nullptr);
     EXPECT_EQ(sourceOf(big)->decodeCount(), 0); // making it read only the header
-    const Rendered small(big.imageByApplyingTransform(QTransform::fromScale(0.25, 0.25)), QRect(0, 0, 8, 16));
+    const Rendered small(big.imageByApplyingTransform(QTransform::fromScale(0.0625, 0.0625)), QRect(0, 0, 2, 4));
     ASSERT_TRUE(small.ok());
-    EXPECT_EQ(sourceOf(big)->lastDecodedSize(), QSize(8, 16));
-    EXPECT_GT(small.at(4, 13)[0], 0.8f); // top: red
-    EXPECT_GT(small.at(4, 2)[2], 0.8f);  // bottom: blue
+    EXPECT_EQ(sourceOf(big)->lastDecodedSize(), QSize(16, 32));
+    EXPECT_GT(small.at(1, 3)[0], 0.8f); // top: red
+    EXPECT_GT(small.at(1, 0)[2], 0.8f); // bottom: blue
     // A full-size render needs every pixel.
     const Rendered full(big, QRect(0, 0, 32, 64));
     EXPECT_EQ(sourceOf(big)->lastDecodedSize(), QSize(32, 64));
@@ -134,4 +135,31 @@ TEST(ImageFiles, UnreadableFilesGiveNilWithOneError)
     ASSERT_EQ(log.lines().size(), 3);
     for (const QString& line : log.lines())
         EXPECT_TRUE(line.startsWith(QLatin1String("Error: "))) << line.toStdString();
+}
+
+TEST(ImageFiles, ShrinkingAPhotoFileAveragesInGammaSpace)
+{
+    // One white column in four: its mean in linear light is a quarter of
+    // white (137), in gamma space a quarter of 255 (63).
+    QImage columns(400, 400, QImage::Format_RGB32);
+    for (int y = 0; y < columns.height(); ++y)
+        for (int x = 0; x < columns.width(); ++x)
+            columns.setPixel(x, y, x % 4 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("columns.png")), jpeg = dir.filePath(QStringLiteral("columns.jpg"));
+    ASSERT_TRUE(columns.save(png, "PNG") && columns.save(jpeg, "JPEG", 100));
+    const struct { const char* name; CIImage photo; double scale; } rows[] = {
+        {"bitmap", CIImage::imageWithQImage(columns), 0.25},
+        {"PNG", CIImage::imageWithContentsOfFile(png), 0.25},
+        {"JPEG", CIImage::imageWithContentsOfFile(jpeg), 0.25},
+        {"PNG decoded for its size", imageWithContentsOfFileDrawnAt(png, QSizeF(100, 100)), 0.25},
+        {"JPEG decoded for its size", imageWithContentsOfFileDrawnAt(jpeg, QSizeF(100, 100)), 0.25},
+        {"JPEG to an eighth", CIImage::imageWithContentsOfFile(jpeg), 0.125},
+    };
+    for (const auto& row : rows) {
+        const QImage out = CIContext().createCGImage(
+            row.photo.imageByApplyingTransform(QTransform::fromScale(row.scale, row.scale)), QRectF(0, 0, 20, 20));
+        ASSERT_FALSE(out.isNull()) << row.name;
+        EXPECT_NEAR(qGreen(out.pixel(10, 10)), 137, 3) << row.name;
+    }
 }

@@ -25,7 +25,7 @@ TEST(SourceMemory, DecodesOnAWorkerAtTheHintedReductionAndPoolsItsTextures)
     scribble(png, readFile(png).indexOf("IDAT") + 8, -24); // header intact: only decoding finds out
     // decodes: 0 when the render fails with its error.
     const struct { const char* name; QString path; double scale; int decodes; QSize decodedSize; } rows[] = {
-        {"hint matches the render", jpeg, 0.2, 1, QSize(200, 150)},
+        {"hint matches the render", jpeg, 0.2, 1, QSize(800, 600)},
         {"render needs more detail than hinted", jpeg, 1.0, 2, QSize(800, 600)},
         {"damaged on the worker", png, 0.2, 0, QSize()},
     };
