@@ -45,9 +45,10 @@ TEST(SourceMemory, DecodesOnAWorkerAtTheHintedReductionAndPoolsItsTextures)
             const QRectF frame = shown.extent().adjusted(-8, -8, 8, 8);
             const QImage out = context.createCGImage(
                 shown.imageByCompositingOverImage(blur.outputImage().imageByCroppingToRect(frame)), frame);
-            if (!out.isNull())
+            if (!out.isNull()) {
                 EXPECT_EQ(std::make_pair((*source)->decodeCount(), (*source)->lastDecodedSize()),
                           std::make_pair(row.decodes, row.decodedSize));
+            }
             return out;
         };
         const Engine::SourceNode* source = nullptr;
@@ -60,5 +61,41 @@ TEST(SourceMemory, DecodesOnAWorkerAtTheHintedReductionAndPoolsItsTextures)
         const quint64 allocated = Engine::GL::instance()->textureAllocationCount();
         EXPECT_EQ(render(&source), first);
         EXPECT_EQ(Engine::GL::instance()->textureAllocationCount(), allocated);
+    }
+}
+
+TEST(SourceMemory, PhotoSharpnessDependsOnTheOrderOfRequests)
+{
+    // Fine detail, so that a coarser decode stretched up shows.
+    QImage photo(800, 600, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, (x / 2 + y / 3) % 3 ? qRgb(20, 40 + y % 200, 60) : qRgb(250, 230, x % 256));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("photo.jpg");
+    ASSERT_TRUE(photo.save(path, "JPEG", 95));
+    // A wallpaper of 300 x 180: the photo just over a quarter of its size
+    // on its stretched, blurred copy.
+    const QRectF screen(0, 0, 300, 180);
+    const auto wallpaper = [&](const CIImage& image) {
+        CIGaussianBlur blur;
+        blur.inputImage = QVariant::fromValue(image.imageByClampingToExtent().imageByApplyingTransform(
+            QTransform::fromScale(300.0 / 800, 180.0 / 600)));
+        const CIImage shown = image.imageByApplyingTransform(QTransform(0.26, 0, 0, 0.26, 46, 12));
+        return shown.imageByCompositingOverImage(blur.outputImage().imageByCroppingToRect(screen));
+    };
+    const CIContext context;
+    const QImage fresh = context.createCGImage(wallpaper(imageWithContentsOfFileDrawnAt(path, screen.size())), screen);
+    const struct { const char* name; QTransform earlier; } rows[] = {
+        {"after a quarter-size render", QTransform::fromScale(0.25, 0.25)},
+        {"after a tiny one", QTransform::fromScale(0.05, 0.05)},
+        {"after a tile", QTransform()},
+    };
+    for (const auto& row : rows) {
+        const CIImage image = imageWithContentsOfFileDrawnAt(path, screen.size());
+        const QRectF before = row.earlier.isIdentity() ? QRectF(100, 40, 32, 32) : row.earlier.mapRect(screen);
+        ASSERT_FALSE(context.createCGImage(wallpaper(image).imageByApplyingTransform(row.earlier), before).isNull());
+        EXPECT_EQ(context.createCGImage(wallpaper(image), screen), fresh) << row.name;
+        EXPECT_EQ(dynamic_cast<const Engine::SourceNode*>(image.node().get())->decodeCount(), 1) << row.name;
     }
 }
