@@ -264,7 +264,8 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     // than it holds it skips nothing: kept as it is (8 bits a channel, no
     // pass), as is the photo decoded for its drawn size for every detail it
     // serves. Only when kept, so that nobody blends onto it in place.
-    const bool asIs = !image.hasAlphaChannel() && (keep >= 0.9 || hinted) && wholeImage && 4.0 * w * h <= kWholeCacheBytes;
+    const bool asIs =
+        !image.hasAlphaChannel() && (keep >= 0.9 || hinted) && wholeImage && 4.0 * w * h <= kWholeCacheBytes;
     Rendered result;
     if (asIs) {
         result = {upload, area};

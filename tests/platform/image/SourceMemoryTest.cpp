@@ -66,7 +66,8 @@ TEST(SourceMemory, DecodesOnAWorkerAtTheHintedReductionAndPoolsItsTextures)
 
 TEST(SourceMemory, PhotoSharpnessDependsOnTheOrderOfRequests)
 {
-    // Fine detail, so that a coarser decode stretched up shows.
+    // Fine detail, shown just over a quarter of its size on its stretched,
+    // blurred copy: a coarser decode stretched up shows.
     QImage photo(800, 600, QImage::Format_RGB32);
     for (int y = 0; y < photo.height(); ++y)
         for (int x = 0; x < photo.width(); ++x)
@@ -74,28 +75,22 @@ TEST(SourceMemory, PhotoSharpnessDependsOnTheOrderOfRequests)
     QTemporaryDir dir;
     const QString path = dir.filePath("photo.jpg");
     ASSERT_TRUE(photo.save(path, "JPEG", 95));
-    // A wallpaper of 300 x 180: the photo just over a quarter of its size
-    // on its stretched, blurred copy.
     const QRectF screen(0, 0, 300, 180);
     const auto wallpaper = [&](const CIImage& image) {
         CIGaussianBlur blur;
-        blur.inputImage = QVariant::fromValue(image.imageByClampingToExtent().imageByApplyingTransform(
-            QTransform::fromScale(300.0 / 800, 180.0 / 600)));
-        const CIImage shown = image.imageByApplyingTransform(QTransform(0.26, 0, 0, 0.26, 46, 12));
-        return shown.imageByCompositingOverImage(blur.outputImage().imageByCroppingToRect(screen));
+        blur.inputImage = QVariant::fromValue(
+            image.imageByClampingToExtent().imageByApplyingTransform(QTransform::fromScale(0.375, 0.3)));
+        return image.imageByApplyingTransform(QTransform(0.26, 0, 0, 0.26, 46, 12))
+            .imageByCompositingOverImage(blur.outputImage().imageByCroppingToRect(screen));
     };
     const CIContext context;
     const QImage fresh = context.createCGImage(wallpaper(imageWithContentsOfFileDrawnAt(path, screen.size())), screen);
-    const struct { const char* name; QTransform earlier; } rows[] = {
-        {"after a quarter-size render", QTransform::fromScale(0.25, 0.25)},
-        {"after a tiny one", QTransform::fromScale(0.05, 0.05)},
-        {"after a tile", QTransform()},
-    };
-    for (const auto& row : rows) {
+    for (const double earlier : {0.25, 0.05, 1.0}) { // 1: a tile
         const CIImage image = imageWithContentsOfFileDrawnAt(path, screen.size());
-        const QRectF before = row.earlier.isIdentity() ? QRectF(100, 40, 32, 32) : row.earlier.mapRect(screen);
-        ASSERT_FALSE(context.createCGImage(wallpaper(image).imageByApplyingTransform(row.earlier), before).isNull());
-        EXPECT_EQ(context.createCGImage(wallpaper(image), screen), fresh) << row.name;
-        EXPECT_EQ(dynamic_cast<const Engine::SourceNode*>(image.node().get())->decodeCount(), 1) << row.name;
+        const QRectF before = earlier < 1 ? QRectF(0, 0, 300 * earlier, 180 * earlier) : QRectF(100, 40, 32, 32);
+        const CIImage first = wallpaper(image).imageByApplyingTransform(QTransform::fromScale(earlier, earlier));
+        ASSERT_FALSE(context.createCGImage(first, before).isNull());
+        EXPECT_EQ(context.createCGImage(wallpaper(image), screen), fresh) << earlier;
+        EXPECT_EQ(dynamic_cast<const Engine::SourceNode*>(image.node().get())->decodeCount(), 1) << earlier;
     }
 }
