@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace Engine {
 
@@ -67,6 +68,10 @@ SourceNode::Decoded decodeFile(const QString& path, const QSize& stored, int den
     return d;
 }
 
+// Decoded pixels a texel, along each axis, that the decode's own reduction
+// leaves to averaging in linear light.
+constexpr double kLinearBoxes = 8;
+
 // Largest converted picture a source keeps between renders.
 constexpr double kWholeCacheBytes = 96.0 * 1024 * 1024;
 
@@ -104,14 +109,17 @@ std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path, const QSiz
     auto node = std::shared_ptr<SourceNode>(new SourceNode(QRectF(0, 0, upright.width(), upright.height())));
     node->m_path = path;
     node->m_fileSize = stored;
+    // Other formats' reduced reads decode whole and scale in gamma space.
+    node->m_reducibleDecode = reader.format() == "jpeg";
     // Decoded while the caller goes on (OpenGL starting, programs compiling).
     const double fx = drawnSize.width() / upright.width(), fy = drawnSize.height() / upright.height();
     const double detail = std::min(1.0, std::max(fx, fy));
     // Averaged down to what a drawing that fits the size reads, when that
     // still serves the whole size within the decode's own tolerance: a photo
     // shown whole is then uploaded as it is drawn, one texel a pixel.
+    // Otherwise to what the whole size reads.
     const double fit = std::min(1.0, std::min(fx, fy));
-    const double averaged = fit >= 0.9 * detail - 1e-9 ? fit : 0.0;
+    const double averaged = fit >= 0.9 * detail - 1e-9 ? fit : detail;
     if (detail > 0)
         node->m_pending =
             std::async(std::launch::async, decodeFile, path, stored, node->denominatorFor(detail), averaged);
@@ -126,57 +134,88 @@ SourceNode::~SourceNode()
 
 int SourceNode::denominatorFor(double detail) const
 {
-    // Power-of-two reductions are what JPEG decodes at almost no cost.
+    if (!m_reducibleDecode)
+        return 1;
+    // Power-of-two reductions are what JPEG decodes at almost no cost, but
+    // they average blocks in gamma space and darken fine bright detail (a
+    // one-pixel star at 1/2 keeps a fifth of its light). Taken only as far
+    // as leaves 8 x 8 decoded pixels a texel, averaged in linear light after:
+    // the photos then differ from a full decode by a few levels at most.
     int denominator = 1;
-    // A few percent fewer texels than pixels go unseen; a whole step more
-    // decoding does not.
-    while (denominator < 8 && 1.0 / (denominator * 2) >= detail * 0.9)
+    while (denominator < 8 && 1.0 / (denominator * 2) >= detail * kLinearBoxes * 0.9)
         denominator *= 2;
     return denominator;
+}
+
+void SourceNode::settle() const
+{
+    if (!m_pending.valid())
+        return;
+    Decoded d = m_pending.get();
+    ++m_decodeCount;
+    m_hinted = d.image;
+    m_hintedSize = d.image.size();
+    m_hintedError = d.error;
+    if (!d.image.isNull())
+        m_decodedSize = d.decodedSize;
+}
+
+bool SourceNode::hintServes(double detail) const
+{
+    // As the decode's reductions allow: a few percent fewer texels than
+    // pixels go unseen.
+    return !m_hintedSize.isEmpty()
+           && std::min(m_hintedSize.width() / m_extent.width(), m_hintedSize.height() / m_extent.height())
+                  >= detail * 0.9 - 1e-9;
 }
 
 QImage SourceNode::decoded(double detail) const
 {
     if (m_path.isEmpty())
         return m_decoded;
-    // As the decode's reductions allow: a few percent fewer texels than
-    // pixels go unseen.
-    const auto enough = [&](const QImage& image) {
-        return std::min(image.width() / m_extent.width(), image.height() / m_extent.height()) >= detail * 0.9 - 1e-9;
-    };
-    if (!m_decoded.isNull() && enough(m_decoded))
+    settle();
+    if (!m_hinted.isNull() && hintServes(detail))
+        return m_hinted;
+    // Decoded for this detail; a decode at another reduction is not reused,
+    // so that the pixels never depend on the order of renders.
+    const int denominator = denominatorFor(detail);
+    if (!m_decoded.isNull() && m_decodedDenominator == denominator)
         return m_decoded;
-    Decoded d;
-    if (m_pending.valid()) {
-        d = m_pending.get();
+    // A worker's failure is the first render's; a later one decodes again.
+    QString error = std::exchange(m_hintedError, QString());
+    if (error.isEmpty()) {
+        Decoded d = decodeFile(m_path, m_fileSize, denominator);
         ++m_decodeCount;
-        if (!d.image.isNull() && !enough(d.image))
-            d = {}; // too coarse for this render
+        if (!d.image.isNull()) {
+            m_decoded = d.image;
+            m_decodedDenominator = denominator;
+            m_decodedSize = d.decodedSize;
+            return m_decoded;
+        }
+        error = d.error;
     }
-    if (d.image.isNull() && d.error.isEmpty()) {
-        d = decodeFile(m_path, m_fileSize, denominatorFor(detail));
-        ++m_decodeCount;
-    }
-    if (d.image.isNull()) {
-        // Decoded on demand, so this is the first moment a damaged file shows.
-        GL* gl = GL::instance();
-        const QString reason = QStringLiteral("cannot decode image file '%1': %2").arg(m_path, d.error);
-        if (gl)
-            gl->noteFailure(reason);
-        else
-            Log::line(lcImage, QStringLiteral("Error: ") + reason);
-        return {};
-    }
-    m_decoded = d.image;
-    m_decodedSize = d.decodedSize;
-    return m_decoded;
+    // Decoded on demand, so this is the first moment a damaged file shows.
+    GL* gl = GL::instance();
+    const QString reason = QStringLiteral("cannot decode image file '%1': %2").arg(m_path, error);
+    if (gl)
+        gl->noteFailure(reason);
+    else
+        Log::line(lcImage, QStringLiteral("Error: ") + reason);
+    return {};
 }
 
 Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
 {
     const QRect limit(0, 0, int(m_extent.width()), int(m_extent.height()));
+    settle();
+    // Below full detail, every render the photo decoded for its drawn size
+    // serves reads it as it was uploaded once (the drawing reduces it
+    // further): the same texels whatever was rendered before.
+    const bool hinted = !m_path.isEmpty() && detail < 1 && hintServes(detail);
+    if (hinted && !m_shown.isEmpty())
+        return m_shown;
     // The whole picture converted once is kept for the next renders.
-    if (!m_whole.isEmpty() && m_wholeDetail >= detail)
+    if (!m_whole.isEmpty() && (hinted ? m_wholeAsked == detail : m_wholeDetail >= detail))
         return m_whole;
     // Reduced reads average the whole picture, so that every region reads
     // the same averages (kept below for the next regions); one too large to
@@ -216,15 +255,17 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     // Converted at the detail asked for when that is less than decoded:
     // the float copy is never larger than the render needs.
     const double keep = std::clamp(detail / std::min(sx, sy), 0.0, 1.0);
-    const int ow = keep < 0.999 ? std::max(1, int(std::ceil(w * keep))) : w;
-    const int oh = keep < 0.999 ? std::max(1, int(std::ceil(h * keep))) : h;
+    const int ow = keep < 0.999 ? std::max(1, int(std::ceil(w * keep - 1e-6))) : w;
+    const int oh = keep < 0.999 ? std::max(1, int(std::ceil(h * keep - 1e-6))) : h;
     const QRectF area(x0 / sx, y0 / sy, w / sx, h / sy);
     const bool wholeImage = w == image.width() && h == image.height();
     // An opaque picture is already premultiplied linear light when read
     // through its sRGB texture, and read at no more than a tenth fewer texels
     // than it holds it skips nothing: kept as it is (8 bits a channel, no
-    // pass). Only when kept, so that nobody blends onto it in place.
-    const bool asIs = !image.hasAlphaChannel() && keep >= 0.9 && wholeImage && 4.0 * w * h <= kWholeCacheBytes;
+    // pass), as is the photo decoded for its drawn size for every detail it
+    // serves. Only when kept, so that nobody blends onto it in place.
+    const bool asIs =
+        !image.hasAlphaChannel() && (keep >= 0.9 || hinted) && wholeImage && 4.0 * w * h <= kWholeCacheBytes;
     Rendered result;
     if (asIs) {
         result = {upload, area};
@@ -244,12 +285,18 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
         return result;
     result.opaque = !image.hasAlphaChannel();
     const double bytes = (asIs ? 4.0 : 16.0) * result.texture->width * result.texture->height;
-    if (wholeImage && bytes <= kWholeCacheBytes) {
+    if (hinted && asIs) {
+        m_shown = result;
+        // Kept for the full-detail renders it serves.
+        if (!hintServes(1))
+            m_hinted = QImage();
+    } else if (wholeImage && bytes <= kWholeCacheBytes) {
         m_whole = result;
         m_wholeDetail = std::min(sx, sy) * std::min(double(result.texture->width) / w, double(result.texture->height) / h);
+        m_wholeAsked = detail;
         // A file is decoded again if a later render needs more detail than
         // this; no second full-size copy is kept meanwhile.
-        if (!m_path.isEmpty())
+        if (!m_path.isEmpty() && !hinted)
             m_decoded = QImage();
     }
     return result;

@@ -35,16 +35,32 @@ public:
 
 private:
     using ImageNode::ImageNode;
+    // The bitmap a render at `detail` reads: always the same one for the
+    // same detail, whatever was rendered before. Null (failure noted) when
+    // the file does not decode.
     QImage decoded(double detail) const;
+    // Takes over the worker's decode, waiting for it.
+    void settle() const;
+    // Whether the photo decoded for its drawn size has the detail.
+    bool hintServes(double detail) const;
     int denominatorFor(double detail) const;
     QString m_path;
     QSize m_fileSize; // stored (unrotated) size of the file
-    mutable QImage m_decoded;
+    bool m_reducibleDecode = false; // decodes at a power-of-two reduction
+    mutable QImage m_decoded; // a bitmap's pixels, or a file decoded beyond its hint
+    mutable int m_decodedDenominator = 0;
     mutable QSize m_decodedSize;
     mutable int m_decodeCount = 0;
     mutable std::future<Decoded> m_pending; // a decode running on a worker
+    // The file decoded for its drawn size, kept until uploaded as it is;
+    // then every render below full detail that it serves reads `m_shown`.
+    mutable QImage m_hinted;
+    mutable QSize m_hintedSize;
+    mutable QString m_hintedError;
+    mutable Rendered m_shown;
     mutable Rendered m_whole; // the whole decoded picture, converted
     mutable double m_wholeDetail = 0;
+    mutable double m_wholeAsked = 0; // the detail it was converted for
 };
 
 class ColorNode final : public ImageNode {

@@ -5,6 +5,7 @@
 #include "tests/support/Images.h"
 #include "tests/support/Pixels.h"
 
+#include "platform/image/CIImageFile.h"
 #include "platform/image/EngineNodes.h"
 #include "tests/support/LogCapture.h"
 
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <tuple>
 #include <jpeglib.h>
 
 namespace {
@@ -79,15 +81,15 @@ TEST(ImageFiles, ExifOrientationSixLoadsUpright)
     EXPECT_GT(r.at(2, 1)[2], 0.8f); // bottom: blue
     EXPECT_LT(r.at(2, 1)[0], 0.2f);
 
-    // Decoded at the first render, at a quarter for a small view, still upright.
+    // Decoded at the first render, at a half for a tiny view, still upright.
     const CIImage big = turned(64, 32);
     ASSERT_NE(sourceOf(big), nullptr);
     EXPECT_EQ(sourceOf(big)->decodeCount(), 0); // making it read only the header
-    const Rendered small(big.imageByApplyingTransform(QTransform::fromScale(0.25, 0.25)), QRect(0, 0, 8, 16));
+    const Rendered small(big.imageByApplyingTransform(QTransform::fromScale(0.0625, 0.0625)), QRect(0, 0, 2, 4));
     ASSERT_TRUE(small.ok());
-    EXPECT_EQ(sourceOf(big)->lastDecodedSize(), QSize(8, 16));
-    EXPECT_GT(small.at(4, 13)[0], 0.8f); // top: red
-    EXPECT_GT(small.at(4, 2)[2], 0.8f);  // bottom: blue
+    EXPECT_EQ(sourceOf(big)->lastDecodedSize(), QSize(16, 32));
+    EXPECT_GT(small.at(1, 3)[0], 0.8f); // top: red
+    EXPECT_GT(small.at(1, 0)[2], 0.8f); // bottom: blue
     // A full-size render needs every pixel.
     const Rendered full(big, QRect(0, 0, 32, 64));
     EXPECT_EQ(sourceOf(big)->lastDecodedSize(), QSize(32, 64));
@@ -134,4 +136,27 @@ TEST(ImageFiles, UnreadableFilesGiveNilWithOneError)
     ASSERT_EQ(log.lines().size(), 3);
     for (const QString& line : log.lines())
         EXPECT_TRUE(line.startsWith(QLatin1String("Error: "))) << line.toStdString();
+}
+
+TEST(ImageFiles, ShrinkingAPhotoFileAveragesInGammaSpace)
+{
+    // One white column in four: a quarter of white in linear light (137), not a quarter of 255.
+    QImage columns = filled(400, 400, Qt::black);
+    for (int x = 0; x < 400; x += 4)
+        QPainter(&columns).fillRect(x, 0, 1, 400, Qt::white);
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("c.png")), jpeg = dir.filePath(QStringLiteral("c.jpg"));
+    ASSERT_TRUE(columns.save(png, "PNG") && columns.save(jpeg, "JPEG", 100));
+    const std::tuple<const char*, CIImage, double> rows[] = {
+        {"bitmap", CIImage::imageWithQImage(columns), 0.25},
+        {"PNG", CIImage::imageWithContentsOfFile(png), 0.25},
+        {"JPEG", CIImage::imageWithContentsOfFile(jpeg), 0.25},
+        {"PNG for its size", imageWithContentsOfFileDrawnAt(png, QSizeF(100, 100)), 0.25},
+        {"JPEG for its size", imageWithContentsOfFileDrawnAt(jpeg, QSizeF(100, 100)), 0.25},
+        {"JPEG to an eighth", CIImage::imageWithContentsOfFile(jpeg), 0.125}};
+    for (const auto& [name, photo, scale] : rows) {
+        const CIImage shrunk = photo.imageByApplyingTransform(QTransform::fromScale(scale, scale));
+        const QImage out = CIContext().createCGImage(shrunk, QRectF(0, 0, 20, 20));
+        EXPECT_NEAR(qGreen(out.pixel(10, 10)), 137, 3) << name;
+    }
 }

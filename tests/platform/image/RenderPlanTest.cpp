@@ -180,7 +180,8 @@ TEST(RenderPlan, PhotoAveragedOnTheWorkerMatchesTheEnginesReduction)
         const char* name;
         QSizeF hint;
         double scale; // drawn to fit the hint
-    } rows[] = {{"a fifth more than drawn", QSizeF(375, 260), 375.0 / 900}, {"two fifths more", QSizeF(160, 110), 160.0 / 900}};
+    } rows[] = {{"2.4 decoded pixels a drawn one", QSizeF(375, 260), 375.0 / 900},
+                {"3.6 decoded pixels a drawn one", QSizeF(250, 172), 250.0 / 900}};
     for (const auto& row : rows) {
         const auto shown = [&](const CIImage& photo) {
             return CIContext().createCGImage(photo.imageByApplyingTransform(QTransform::fromScale(row.scale, row.scale)),

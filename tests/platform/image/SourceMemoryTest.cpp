@@ -25,7 +25,7 @@ TEST(SourceMemory, DecodesOnAWorkerAtTheHintedReductionAndPoolsItsTextures)
     scribble(png, readFile(png).indexOf("IDAT") + 8, -24); // header intact: only decoding finds out
     // decodes: 0 when the render fails with its error.
     const struct { const char* name; QString path; double scale; int decodes; QSize decodedSize; } rows[] = {
-        {"hint matches the render", jpeg, 0.2, 1, QSize(200, 150)},
+        {"hint matches the render", jpeg, 0.2, 1, QSize(800, 600)},
         {"render needs more detail than hinted", jpeg, 1.0, 2, QSize(800, 600)},
         {"damaged on the worker", png, 0.2, 0, QSize()},
     };
@@ -45,9 +45,10 @@ TEST(SourceMemory, DecodesOnAWorkerAtTheHintedReductionAndPoolsItsTextures)
             const QRectF frame = shown.extent().adjusted(-8, -8, 8, 8);
             const QImage out = context.createCGImage(
                 shown.imageByCompositingOverImage(blur.outputImage().imageByCroppingToRect(frame)), frame);
-            if (!out.isNull())
+            if (!out.isNull()) {
                 EXPECT_EQ(std::make_pair((*source)->decodeCount(), (*source)->lastDecodedSize()),
                           std::make_pair(row.decodes, row.decodedSize));
+            }
             return out;
         };
         const Engine::SourceNode* source = nullptr;
@@ -60,5 +61,36 @@ TEST(SourceMemory, DecodesOnAWorkerAtTheHintedReductionAndPoolsItsTextures)
         const quint64 allocated = Engine::GL::instance()->textureAllocationCount();
         EXPECT_EQ(render(&source), first);
         EXPECT_EQ(Engine::GL::instance()->textureAllocationCount(), allocated);
+    }
+}
+
+TEST(SourceMemory, PhotoSharpnessDependsOnTheOrderOfRequests)
+{
+    // Fine detail, shown just over a quarter of its size on its stretched,
+    // blurred copy: a coarser decode stretched up shows.
+    QImage photo(800, 600, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, (x / 2 + y / 3) % 3 ? qRgb(20, 40 + y % 200, 60) : qRgb(250, 230, x % 256));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("photo.jpg");
+    ASSERT_TRUE(photo.save(path, "JPEG", 95));
+    const QRectF screen(0, 0, 300, 180);
+    const auto wallpaper = [&](const CIImage& image) {
+        CIGaussianBlur blur;
+        blur.inputImage = QVariant::fromValue(
+            image.imageByClampingToExtent().imageByApplyingTransform(QTransform::fromScale(0.375, 0.3)));
+        return image.imageByApplyingTransform(QTransform(0.26, 0, 0, 0.26, 46, 12))
+            .imageByCompositingOverImage(blur.outputImage().imageByCroppingToRect(screen));
+    };
+    const CIContext context;
+    const QImage fresh = context.createCGImage(wallpaper(imageWithContentsOfFileDrawnAt(path, screen.size())), screen);
+    for (const double earlier : {0.25, 0.05, 1.0}) { // 1: a tile
+        const CIImage image = imageWithContentsOfFileDrawnAt(path, screen.size());
+        const QRectF before = earlier < 1 ? QRectF(0, 0, 300 * earlier, 180 * earlier) : QRectF(100, 40, 32, 32);
+        const CIImage first = wallpaper(image).imageByApplyingTransform(QTransform::fromScale(earlier, earlier));
+        ASSERT_FALSE(context.createCGImage(first, before).isNull());
+        EXPECT_EQ(context.createCGImage(wallpaper(image), screen), fresh) << earlier;
+        EXPECT_EQ(dynamic_cast<const Engine::SourceNode*>(image.node().get())->decodeCount(), 1) << earlier;
     }
 }
