@@ -1,3 +1,4 @@
+#include "app/PhotoCheck.h"
 #include "app/PreviewFade.h"
 #include "app/SWDropView.h"
 #include "platform/foundation/UserDefaults.h"
@@ -136,6 +137,40 @@ TEST_F(DropView, PastingAndOpeningSaveLikeADrop)
     EXPECT_EQ(session.saved(), (QStringList{"Beach.jpg", "Unnamed Background.jpg"}));
     EXPECT_EQ(announced.size(), 2);
     EXPECT_EQ(alerts.titles, (QStringList{"Problem creating Wallpaper", "Problem creating Wallpaper"}));
+}
+
+// Phones append a video to the JPEG of a motion photo: the photo ends at its
+// own end marker, wherever the file ends; a cut is found in the photo itself.
+TEST(PhotoCheck, AJpegFollowedByAVideoIsNotIncomplete)
+{
+    QTemporaryDir dir;
+    QImage photo = filled(200, 150, kBlue);
+    for (int y = 0; y < photo.height(); ++y) // detail, so that the scan is long
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixelColor(x, y, QColor((x * 7 + y * 13) % 256, (x * y) % 256, (x ^ y) % 256));
+    QByteArray jpeg, png;
+    QBuffer j(&jpeg), p(&png);
+    ASSERT_TRUE(j.open(QIODevice::WriteOnly) && photo.save(&j, "JPEG", 90));
+    ASSERT_TRUE(p.open(QIODevice::WriteOnly) && photo.save(&p, "PNG"));
+    const QByteArray video = "\0\0\0\x18" "ftypmp42" + QByteArray(300 * 1024, '\x11');
+    // A segment right after the start holding a thumbnail, whose end marker a
+    // cut photo's last bytes then contain.
+    QByteArray thumbnail;
+    QBuffer t(&thumbnail);
+    ASSERT_TRUE(t.open(QIODevice::WriteOnly) && filled(16, 12, kBlue).save(&t, "JPEG"));
+    const qsizetype length = thumbnail.size() + 2;
+    const QByteArray withThumbnail = jpeg.left(2) + QByteArray("\xFF\xEF") + char(length >> 8) + char(length & 0xFF)
+                                   + thumbnail + jpeg.mid(2);
+    const struct { const char* name; QByteArray bytes; QString problem; } rows[] = {
+        {"JPEG and a video", jpeg + video, {}},
+        {"PNG and more", png + video, {}},
+        {"JPEG whole", jpeg, {}},
+        {"JPEG cut", jpeg.left(jpeg.size() * 3 / 4), "the file is incomplete"},
+        {"JPEG cut after its thumbnail", withThumbnail.left(withThumbnail.size() - 100), "the file is incomplete"},
+        {"PNG cut", png.left(png.size() - 100), "the file is incomplete"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(photoProblem(writeFile(dir.filePath(QString(row.name) + ".photo"), row.bytes)), row.problem) << row.name;
 }
 
 TEST(PreviewFadeStates, NewestFadeWins)
