@@ -62,14 +62,17 @@ DragOffer DragOffer::headerOf(const QMimeData* data)
     offer.urls = data->urls();
     if (data->hasText())
         offer.text = data->text();
-    if (data->hasImage())
+    // Bytes before a bitmap: they are copied cheaply while the drag lasts and
+    // decoded later. PNG first when offered, as a bitmap's source encodes it
+    // without loss; else the first type offered.
+    const QStringList formats = data->formats();
+    if (formats.contains(QLatin1String("image/png")) && isImageType(QStringLiteral("image/png")))
+        offer.imageType = "image/png";
+    for (const QString& format : formats)
+        if (offer.imageType.isEmpty() && isImageType(format))
+            offer.imageType = format.toLatin1();
+    if (offer.imageType.isEmpty() && data->hasImage())
         offer.imageType = "application/x-qt-image";
-    else
-        for (const QString& format : data->formats())
-            if (isImageType(format)) {
-                offer.imageType = format.toLatin1();
-                break;
-            }
     return offer;
 }
 

@@ -7,6 +7,8 @@
 // Remote addresses are never fetched: a drag carries no network work.
 // Files are read through SWWallpaperMaker::readPhoto (regular files only,
 // EXIF orientation, decoded at the size they are shown, 268-megapixel limit).
+// Image bytes are preferred to a bitmap (application/x-qt-image) when both
+// are offered, PNG to other types.
 // Main thread.
 
 #include "platform/image/CIImage.h"

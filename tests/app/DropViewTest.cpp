@@ -61,11 +61,18 @@ TEST_F(DropView, Drags)
     QByteArray tiff;
     QBuffer buffer(&tiff);
     ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && filled(64, 48, kBlue).save(&buffer, "TIFF"));
+    const QByteArray beach = readFile(dir.filePath("Beach.jpg"));
+    writeFile(dir.filePath("Cut.jpg"), beach.left(beach.size() / 2));
+    // A PNG claiming 100000 x 100000 pixels (its data empty).
+    writeFile(dir.filePath("Huge.png"), QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a00806000000a8520bc8"
+                                                            "000000004944415435af061e0000000049454e44ae426082"));
     const auto file = [&](const char* name) { return QUrl::fromLocalFile(dir.filePath(name)); };
 
-    // answer: IgnoreAction when refused; leave: the drag leaves before the drop.
+    // answer: IgnoreAction when refused; leave: the drag leaves before the drop;
+    // problem: accepted from its header, then found unusable: what the drop's alert says.
     struct Row { const char* name; QList<QUrl> urls; QString text; QByteArray tiff; Qt::DropActions offered;
-                 Qt::DropAction answer; QStringList saved; bool upright = false, leave = false; } rows[] = {
+                 Qt::DropAction answer; QStringList saved; bool upright = false, leave = false;
+                 const char* problem = nullptr; } rows[] = {
         {"file URL", {file("Beach.jpg")}, {}, {}, Qt::CopyAction | Qt::MoveAction, Qt::CopyAction, {"Beach.jpg"}},
         {"only link offered", {file("Beach.jpg")}, {}, {}, Qt::LinkAction, Qt::LinkAction, {"Beach.jpg"}},
         {"TIFF data", {}, "Harbour", tiff, Qt::CopyAction, Qt::CopyAction, {"Harbour.jpg"}},
@@ -76,6 +83,9 @@ TEST_F(DropView, Drags)
         {"8000 x 6000 JPEG", {file("Large.jpg")}, {}, {}, Qt::CopyAction, Qt::CopyAction, {"Large.jpg"}},
         {"FIFO", {file("Pipe.jpg")}, {}, {}, Qt::CopyAction, Qt::IgnoreAction, {}},
         {"entering and leaving", {file("Beach.jpg")}, {}, {}, Qt::CopyAction, Qt::CopyAction, {}, false, true},
+        {"truncated file", {file("Cut.jpg")}, {}, {}, Qt::CopyAction, Qt::CopyAction, {}, false, false, "the file is incomplete"},
+        {"photo too large", {file("Huge.png")}, {}, {}, Qt::CopyAction, Qt::CopyAction, {}, false, false, "too large"},
+        {"undecodable data", {}, {}, "not a TIFF", Qt::CopyAction, Qt::CopyAction, {}, false, false, "could not be read"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -98,6 +108,20 @@ TEST_F(DropView, Drags)
             continue;
         EXPECT_EQ(enter.dropAction(), row.answer);
         QCoreApplication::processEvents(); // the queued build
+        QDragMoveEvent move(QPoint(210, 150), row.offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &move);
+        EXPECT_EQ(move.isAccepted(), !row.problem);
+        if (row.problem) {
+            EXPECT_FALSE(view.userImage);
+            QDropEvent drop(QPointF(210, 150), row.offered, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&view, &drop);
+            EXPECT_FALSE(drop.isAccepted());
+            QCoreApplication::processEvents(); // the alert comes after the drop is answered
+            ASSERT_EQ(alerts.texts.size(), 1);
+            EXPECT_TRUE(alerts.texts.first().contains(row.problem)) << alerts.texts.first().toStdString();
+            EXPECT_TRUE(session.saved().isEmpty());
+            continue;
+        }
         EXPECT_TRUE(view.userImage);
         EXPECT_EQ(view.previewFade().state(), PreviewFade::State::FadingIn);
         const QRectF photo = CIFilter::imageValue(view.artistic().inputImage).extent();
