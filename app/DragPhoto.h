@@ -14,6 +14,7 @@
 #include "platform/image/CIImage.h"
 
 #include <QImage>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -55,5 +56,15 @@ struct DragPhoto {
     bool isNull() const { return photo.isNull() && bitmap.isNull(); }
 };
 
+// The size a photo is decoded at for a screen of `screenPixels` (empty:
+// whole). Image data is always decoded fitted inside it (it is shown no
+// larger). A file's decode starts at once at the screen's reduction when
+// `fileAtOnce`; else it waits for the first render, at the detail that one
+// needs (a drag's small preview), and decodes more only for the save.
+struct PhotoDecode {
+    QSizeF screenPixels;
+    bool fileAtOnce = true;
+};
+
 // The photo of `offer` (first source that works); `reason` says why not.
-DragPhoto photoFromOffer(const DragOffer& offer);
+DragPhoto photoFromOffer(const DragOffer& offer, const PhotoDecode& decode = {});

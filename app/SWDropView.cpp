@@ -217,7 +217,7 @@ QSize SWDropView::drawnPixels() const
 bool SWDropView::applyImageAt(const QUrl& url)
 {
     const BusyCursor busy(this);
-    const CIImage photo = SWWallpaperMaker::loadPhoto(url);
+    const CIImage photo = SWWallpaperMaker::loadPhoto(url, currentScreen().pixelSize());
     if (photo.isNull())
         return false;
     DragPhoto opened;
@@ -231,7 +231,7 @@ bool SWDropView::applyImageAt(const QUrl& url)
 bool SWDropView::takeMimeData(const QMimeData* data)
 {
     const BusyCursor busy(this);
-    const DragPhoto photo = photoFromOffer(DragOffer::fullOf(data));
+    const DragPhoto photo = photoFromOffer(DragOffer::fullOf(data), {currentScreen().pixelSize()});
     if (photo.isNull()) {
         Alert::show(QStringLiteral("Problem creating Wallpaper"),
                     QStringLiteral("The pasted data cannot be used: %1.").arg(photo.reason));
@@ -440,7 +440,8 @@ void SWDropView::buildPendingDrag()
 {
     m_dragPending = false;
     const BusyCursor busy(this);
-    const DragPhoto photo = photoFromOffer(m_dragOffer);
+    // The preview needs far less of a file than the screen: decoded as it renders.
+    const DragPhoto photo = photoFromOffer(m_dragOffer, {currentScreen().pixelSize(), false});
     m_dragOffer = {}; // the bytes are not needed again
     if (photo.isNull()) {
         Log::line(lcDrop, QStringLiteral("Warning: the dragged data gives no photo: %1").arg(photo.reason));

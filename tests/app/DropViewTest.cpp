@@ -197,6 +197,27 @@ TEST(PhotoCheck, AJpegFollowedByAVideoIsNotIncomplete)
         EXPECT_EQ(photoProblem(writeFile(dir.filePath(QString(row.name) + ".photo"), row.bytes)), row.problem) << row.name;
 }
 
+// A copied or dragged image is shown no larger than the screen: it is
+// decoded at that size, not whole and then shrunk.
+TEST(DragPhoto, ImageDataIsDecodedAtTheScreensSizeNotWhole)
+{
+    QByteArray wide;
+    QBuffer buffer(&wide);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && filled(3000, 2000, kBlue).save(&buffer, "JPEG", 80));
+    const struct { const char* name; QByteArray bytes; QSizeF screen; QSize decoded; } rows[] = {
+        {"larger than the screen", wide, {600, 500}, {600, 400}},
+        {"turned a quarter", jpegWithOrientation(filled(3000, 2000, kBlue), 6), {600, 500}, {333, 500}},
+        {"no screen", wide, {}, {3000, 2000}},
+        {"smaller than the screen", wide, {4000, 4000}, {3000, 2000}},
+    };
+    for (const auto& row : rows) {
+        DragOffer offer;
+        offer.imageType = "image/jpeg";
+        offer.imageData = row.bytes;
+        EXPECT_EQ(photoFromOffer(offer, {row.screen}).bitmap.size(), row.decoded) << row.name;
+    }
+}
+
 TEST(PreviewFadeStates, NewestFadeWins)
 {
     QWidget parent, &widget = *new QWidget(&parent);
