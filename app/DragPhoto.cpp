@@ -34,7 +34,7 @@ bool isImageType(const QString& format)
     return format.startsWith(QLatin1String("image/")) && QImageReader::supportedMimeTypes().contains(format.toLatin1());
 }
 
-QImage decoded(const QByteArray& bytes, QString* reason)
+QImage decoded(const QByteArray& bytes, const QSizeF& screenPixels, QString* reason)
 {
     QBuffer buffer;
     buffer.setData(bytes);
@@ -46,6 +46,13 @@ QImage decoded(const QByteArray& bytes, QString* reason)
         *reason = QStringLiteral("the dragged image is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height());
         return {};
     }
+    // Never more pixels than the screen shows: JPEG decodes reduced at
+    // almost no cost; the shape is kept, turned as it will be shown.
+    QSizeF screen = screenPixels;
+    if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+        screen.transpose();
+    if (size.isValid() && !screen.isEmpty() && (size.width() > screen.width() || size.height() > screen.height()))
+        reader.setScaledSize(size.scaled(screen.toSize(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
     QImage image = reader.read();
     if (image.isNull())
         *reason = QStringLiteral("the dragged image could not be read: %1").arg(reader.errorString());
@@ -62,14 +69,17 @@ DragOffer DragOffer::headerOf(const QMimeData* data)
     offer.urls = data->urls();
     if (data->hasText())
         offer.text = data->text();
-    if (data->hasImage())
+    // Bytes before a bitmap: they are copied cheaply while the drag lasts and
+    // decoded later. PNG first when offered, as a bitmap's source encodes it
+    // without loss; else the first type offered.
+    const QStringList formats = data->formats();
+    if (formats.contains(QLatin1String("image/png")) && isImageType(QStringLiteral("image/png")))
+        offer.imageType = "image/png";
+    for (const QString& format : formats)
+        if (offer.imageType.isEmpty() && isImageType(format))
+            offer.imageType = format.toLatin1();
+    if (offer.imageType.isEmpty() && data->hasImage())
         offer.imageType = "application/x-qt-image";
-    else
-        for (const QString& format : data->formats())
-            if (isImageType(format)) {
-                offer.imageType = format.toLatin1();
-                break;
-            }
     return offer;
 }
 
@@ -116,14 +126,14 @@ QString DragOffer::saveName() const
     return baseNameOf(text.trimmed().section(QLatin1Char('\n'), 0, 0));
 }
 
-DragPhoto photoFromOffer(const DragOffer& offer)
+DragPhoto photoFromOffer(const DragOffer& offer, const PhotoDecode& decode)
 {
     DragPhoto result;
     QString fileReason;
     const auto tryFile = [&](const QString& file) {
         if (file.isEmpty() || !result.isNull())
             return;
-        result.photo = SWWallpaperMaker::readPhoto(file, &fileReason);
+        result.photo = SWWallpaperMaker::readPhoto(file, &fileReason, decode.fileAtOnce ? decode.screenPixels : QSizeF());
         if (!result.photo.isNull())
             result.name = baseNameOf(file);
     };
@@ -132,7 +142,7 @@ DragPhoto photoFromOffer(const DragOffer& offer)
     if (result.isNull() && !offer.image.isNull())
         result.bitmap = offer.image;
     else if (result.isNull() && !offer.imageData.isEmpty())
-        result.bitmap = decoded(offer.imageData, &result.reason);
+        result.bitmap = decoded(offer.imageData, decode.screenPixels, &result.reason);
     tryFile(offer.textFile());
     if (result.isNull()) {
         if (result.reason.isEmpty())

@@ -7,11 +7,14 @@
 // Remote addresses are never fetched: a drag carries no network work.
 // Files are read through SWWallpaperMaker::readPhoto (regular files only,
 // EXIF orientation, decoded at the size they are shown, 268-megapixel limit).
+// Image bytes are preferred to a bitmap (application/x-qt-image) when both
+// are offered, PNG to other types.
 // Main thread.
 
 #include "platform/image/CIImage.h"
 
 #include <QImage>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -53,5 +56,15 @@ struct DragPhoto {
     bool isNull() const { return photo.isNull() && bitmap.isNull(); }
 };
 
+// The size a photo is decoded at for a screen of `screenPixels` (empty:
+// whole). Image data is always decoded fitted inside it (it is shown no
+// larger). A file's decode starts at once at the screen's reduction when
+// `fileAtOnce`; else it waits for the first render, at the detail that one
+// needs (a drag's small preview), and decodes more only for the save.
+struct PhotoDecode {
+    QSizeF screenPixels;
+    bool fileAtOnce = true;
+};
+
 // The photo of `offer` (first source that works); `reason` says why not.
-DragPhoto photoFromOffer(const DragOffer& offer);
+DragPhoto photoFromOffer(const DragOffer& offer, const PhotoDecode& decode = {});

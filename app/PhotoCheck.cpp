@@ -4,25 +4,120 @@
 #include <QFileInfo>
 #include <QImageReader>
 
-#include <algorithm>
+#include <cstring>
 
 namespace {
 
-// A download cut short lacks the format's closing bytes; only the tail is read.
+// Reads a file forward in blocks; seeks skip what is not looked at.
+class Stream {
+public:
+    explicit Stream(QFile& file) : m_file(file) {}
+    // The next byte, or -1 at the end.
+    int next()
+    {
+        if (m_at == m_buffer.size()) {
+            m_buffer = m_file.read(256 * 1024);
+            m_at = 0;
+            if (m_buffer.isEmpty())
+                return -1;
+        }
+        return uchar(m_buffer[m_at++]);
+    }
+    // Skips `count` bytes; false when the file ends first.
+    bool skip(qint64 count)
+    {
+        const qint64 buffered = m_buffer.size() - m_at;
+        if (count <= buffered) {
+            m_at += count;
+            return true;
+        }
+        const qint64 target = m_file.pos() + count - buffered;
+        m_buffer.clear();
+        m_at = 0;
+        return target <= m_file.size() && m_file.seek(target);
+    }
+    // Moves to the next 0xFF byte; false at the end.
+    bool toNextFF()
+    {
+        for (;;) {
+            const char* from = m_buffer.constData() + m_at;
+            if (const void* ff = std::memchr(from, 0xFF, size_t(m_buffer.size() - m_at))) {
+                m_at += static_cast<const char*>(ff) - from;
+                return true;
+            }
+            m_at = m_buffer.size();
+            if (next() < 0)
+                return false;
+            --m_at; // the byte just read is looked at again
+        }
+    }
+
+private:
+    QFile& m_file;
+    QByteArray m_buffer;
+    qsizetype m_at = 0;
+};
+
+// Whether the JPEG's own segments and entropy-coded data reach its end of
+// image marker: data after it (the video of a motion photo) is no sign of
+// a cut, and a thumbnail's marker inside a segment does not count. Bytes
+// between markers are passed over, as decoders do.
+bool jpegComplete(QFile& file)
+{
+    Stream in(file);
+    if (in.next() != 0xFF || in.next() != 0xD8)
+        return false;
+    for (;;) {
+        if (!in.toNextFF())
+            return false;
+        in.next(); // the 0xFF found
+        int marker;
+        while ((marker = in.next()) == 0xFF) {} // fill bytes
+        if (marker < 0)
+            return false;
+        if (marker == 0xD9)
+            return true;
+        // Stuffed zeros, restart markers and TEM stand alone, without a length.
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+            continue;
+        const int high = in.next(), low = in.next();
+        const int length = high << 8 | low;
+        if (high < 0 || low < 0 || length < 2 || !in.skip(length - 2))
+            return false;
+    }
+}
+
+// Whether the PNG's chunks reach its end chunk.
+bool pngComplete(QFile& file)
+{
+    Stream in(file);
+    if (!in.skip(8))
+        return false;
+    for (;;) {
+        uchar head[8];
+        for (uchar& b : head) {
+            const int c = in.next();
+            if (c < 0)
+                return false;
+            b = uchar(c);
+        }
+        const quint32 length = quint32(head[0]) << 24 | quint32(head[1]) << 16 | quint32(head[2]) << 8 | head[3];
+        if (std::memcmp(head + 4, "IEND", 4) == 0)
+            return true;
+        if (!in.skip(qint64(length) + 4))
+            return false;
+    }
+}
+
+// A download cut short lacks the format's closing bytes.
 bool looksTruncated(const QString& path, const QByteArray& format)
 {
-    QByteArray end;
-    if (format == "jpeg")
-        end = QByteArray("\xFF\xD9", 2);
-    else if (format == "png")
-        end = QByteArray("IEND");
-    else
+    if (format != "jpeg" && format != "png")
         return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return true;
-    const qint64 tail = std::min<qint64>(file.size(), 64 * 1024);
-    return !file.seek(file.size() - tail) || !file.read(tail).contains(end);
+    return format == "jpeg" ? !jpegComplete(file) : !pngComplete(file);
 }
 
 } // namespace
@@ -45,10 +140,11 @@ QString photoProblem(const QString& path)
     QImageReader reader(path);
     if (!reader.canRead())
         return QStringLiteral("it could not be read as an image");
+    const QByteArray format = reader.format(); // before a header that fails to read makes it forget
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() > kMaxPhotoPixels)
         return QStringLiteral("it is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height());
-    if (looksTruncated(path, reader.format()))
+    if (looksTruncated(path, format))
         return QStringLiteral("the file is incomplete");
     return {};
 }

@@ -1,8 +1,10 @@
 #pragma once
 // The checks a photo passes before it is decoded: a file that exists, that an
 // image reader recognises, whose header declares at most kMaxPhotoPixels, and
-// that is not cut off (a JPEG without its end-of-image marker, a PNG without
-// its end chunk). Only the header and the last 64 KiB are read.
+// that is not cut off: a JPEG whose segments and scans end before its
+// end-of-image marker, a PNG whose chunks end before its end chunk. Data
+// after that marker or chunk is allowed (a motion photo's video). The file
+// is read through once, skipping what the walk need not see.
 // Thread: any thread.
 
 #include <QString>

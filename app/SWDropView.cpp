@@ -15,6 +15,7 @@
 #include "resources/BundleResources.h"
 #include "util/LXCursorStack.h"
 
+#include <QCursor>
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -27,6 +28,7 @@
 #include <QWindow>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -215,7 +217,7 @@ QSize SWDropView::drawnPixels() const
 bool SWDropView::applyImageAt(const QUrl& url)
 {
     const BusyCursor busy(this);
-    const CIImage photo = SWWallpaperMaker::loadPhoto(url);
+    const CIImage photo = SWWallpaperMaker::loadPhoto(url, currentScreen().pixelSize());
     if (photo.isNull())
         return false;
     DragPhoto opened;
@@ -229,7 +231,7 @@ bool SWDropView::applyImageAt(const QUrl& url)
 bool SWDropView::takeMimeData(const QMimeData* data)
 {
     const BusyCursor busy(this);
-    const DragPhoto photo = photoFromOffer(DragOffer::fullOf(data));
+    const DragPhoto photo = photoFromOffer(DragOffer::fullOf(data), {currentScreen().pixelSize()});
     if (photo.isNull()) {
         Alert::show(QStringLiteral("Problem creating Wallpaper"),
                     QStringLiteral("The pasted data cannot be used: %1.").arg(photo.reason));
@@ -421,8 +423,10 @@ void SWDropView::dragEnterEvent(QDragEnterEvent* event)
     }
     event->setDropAction(action);
     event->accept();
-    m_dragOffer = offer;
-    m_dragData = const_cast<QMimeData*>(event->mimeData());
+    // Image bytes are copied now: an X11 drag hands out its data only inside
+    // its events (later reads give nothing). Files are read by the build.
+    m_dragOffer = offer.imageType.isEmpty() ? offer : DragOffer::fullOf(event->mimeData());
+    m_dragProblem.clear();
     m_dragPending = true;
     const int generation = ++m_dragGeneration;
     QPointer<SWDropView> self(this);
@@ -436,17 +440,12 @@ void SWDropView::buildPendingDrag()
 {
     m_dragPending = false;
     const BusyCursor busy(this);
-    // Names and text as the header gave them (an X11 drag answers them only
-    // inside its events); image bytes from the data while the drag has it.
-    DragOffer offer = m_dragOffer;
-    if (m_dragData && !offer.imageType.isEmpty()) {
-        const DragOffer full = DragOffer::fullOf(m_dragData);
-        offer.image = full.image;
-        offer.imageData = full.imageData;
-    }
-    const DragPhoto photo = photoFromOffer(offer);
+    // The preview needs far less of a file than the screen: decoded as it renders.
+    const DragPhoto photo = photoFromOffer(m_dragOffer, {currentScreen().pixelSize(), false});
+    m_dragOffer = {}; // the bytes are not needed again
     if (photo.isNull()) {
         Log::line(lcDrop, QStringLiteral("Warning: the dragged data gives no photo: %1").arg(photo.reason));
+        m_dragProblem = photo.reason;
         userImage = false;
         return;
     }
@@ -454,18 +453,32 @@ void SWDropView::buildPendingDrag()
     m_dropName = photo.name;
     if (userImage)
         m_fade->fadeIn();
+    else
+        m_dragProblem = QStringLiteral("no picture could be made of it");
 }
 
 void SWDropView::dragMoveEvent(QDragMoveEvent* event)
 {
+    // Once the photo is known to be unusable the source is told so (and shows it).
+    if (!m_dragProblem.isEmpty()) {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+        return;
+    }
     event->setDropAction(dropActionFor(event->possibleActions()));
     event->accept();
 }
 
 void SWDropView::dragLeaveEvent(QDragLeaveEvent* event)
 {
+    // A refused drag released over the view ends in a leave, not a drop
+    // (X11 sources send no drop to a target that refused): the pointer still
+    // over the view tells the two apart from a drag taken elsewhere.
+    if (rect().contains(mapFromGlobal(QCursor::pos())))
+        tellWhyRefused();
     m_dragPending = false;
-    m_dragData = nullptr;
+    m_dragOffer = {};
+    m_dragProblem.clear();
     userImage = false;
     m_fade->fadeOut();
     event->accept();
@@ -473,14 +486,13 @@ void SWDropView::dragLeaveEvent(QDragLeaveEvent* event)
 
 void SWDropView::dropEvent(QDropEvent* event)
 {
-    if (m_dragPending) {
-        m_dragData = const_cast<QMimeData*>(event->mimeData());
+    if (m_dragPending)
         buildPendingDrag(); // dropped before the queued build ran
-    }
-    m_dragData = nullptr;
     const Qt::DropAction action = dropActionFor(event->possibleActions());
     if (!userImage || action == Qt::IgnoreAction) {
+        event->setDropAction(Qt::IgnoreAction);
         event->ignore();
+        tellWhyRefused();
         return;
     }
     event->setDropAction(action);
@@ -491,6 +503,18 @@ void SWDropView::dropEvent(QDropEvent* event)
     }
     userImage = false;
     m_fade->fadeOut();
+}
+
+void SWDropView::tellWhyRefused()
+{
+    const QString problem = std::exchange(m_dragProblem, QString());
+    if (problem.isEmpty())
+        return;
+    // After the drop has been answered: the source is not kept waiting on an alert.
+    MainQueue::async([problem] {
+        Alert::show(QStringLiteral("Problem creating Wallpaper"),
+                    QStringLiteral("The dropped item cannot be used: %1.").arg(problem));
+    });
 }
 
 // ---- observers

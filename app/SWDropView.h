@@ -6,9 +6,13 @@
 //
 // Sizes come from the QScreen the view stands on, taken anew at each call
 // (0 x 0 without one); pictures are made in that screen's device pixels.
-// The drag is accepted from its header (names and types) and the photo is
-// built in a queued call; the drop answers copy (link when only that is
-// offered), never move: the source keeps its file.
+// The drag is accepted from its header (names and types), its image bytes
+// copied at once, and the photo is built in a queued call; once the photo
+// is known to be unusable the drag is refused, and a drop then alerts why
+// (also one that arrives as a leave with the pointer over the view, as a
+// refused X11 drag's release does).
+// The drop answers copy (link when only that is offered), never move: the
+// source keeps its file.
 // Painting uses bitmaps rendered once per size and pixel ratio, outside
 // paintEvent; a resize repaints from the old bitmap until the new is made.
 // Observers of the window's screen and of the user defaults live while the
@@ -51,6 +55,9 @@ public:
     LXImageView* imageView;  // the preview over the drawn screen (child)
 
     bool scaleUp() const { return m_scaleUp; }
+    // Why the photo of the drag under way cannot be used; empty while it
+    // can, or while that is not known yet.
+    const QString& dragProblem() const { return m_dragProblem; }
     const CIImage& sampleImage() const { return m_sampleImage; }
     void setSampleImage(const CIImage& image);
     const CIImage& processedImage() const { return m_processedImage; }
@@ -112,6 +119,8 @@ private:
     QSize drawnPixels() const;
     SWScreen drawnScreen(QSize pixels) const;
     void buildPendingDrag();
+    // The alert that says why the drop was refused, once, after the drop.
+    void tellWhyRefused();
     void saveShown(const QString& name);
     void layoutPreview();
     void scheduleSampleRender(double seconds);
@@ -129,11 +138,12 @@ private:
     QWidget* m_glare;    // child, above the preview
     int m_binding = 0;   // the "scaleUp" key observer; 0: none
 
-    // The drag under way: what its header offered, its data while the drag
-    // keeps it, and whether its photo is still to be built.
+    // The drag under way: what it offered (image bytes copied), whether its
+    // photo is still to be built, and why it cannot be used (empty: it can,
+    // or it is not known yet).
     DragOffer m_dragOffer;
-    QPointer<QMimeData> m_dragData;
     bool m_dragPending = false;
+    QString m_dragProblem;
     int m_dragGeneration = 0;
     QString m_dropName;
 

@@ -96,9 +96,24 @@ int runWindow(int& argc, char** argv, const QStringList& photos)
     for (const QString& photo : photos)
         urls << QUrl::fromLocalFile(photo);
     SingleInstance* instance = nullptr;
-    const SingleInstance::Role role = SingleInstance::claim(&instance);
-    if (role == SingleInstance::Role::Secondary && SingleInstance::handOver(urls))
-        return 0;
+    SingleInstance::Role role = SingleInstance::claim(&instance);
+    if (role == SingleInstance::Role::Secondary) {
+        // Never a second window beside a running one: its alerts would hide the first's.
+        SingleInstance::HandOver handed = SingleInstance::handOver(urls);
+        if (handed == SingleInstance::HandOver::OwnerGone) {
+            role = SingleInstance::claim(&instance);
+            if (role == SingleInstance::Role::Secondary)
+                handed = SingleInstance::handOver(urls);
+        }
+        if (handed == SingleInstance::HandOver::Taken)
+            return 0;
+        if (role == SingleInstance::Role::Secondary) {
+            if (handed == SingleInstance::HandOver::OwnerGone)
+                Log::line(lcApp, QStringLiteral("Error: other Sunnyside windows were opening and closing meanwhile; "
+                                                "try again"));
+            return 1; // the "Error: " line says why
+        }
+    }
 
     SWAppDelegate::registerClasses();
     LXFontLoader::loadFontsBundle();

@@ -2,12 +2,14 @@
 
 #include "platform/desktop/DBusCall.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/MainQueue.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
+#include <QPointer>
 
 SingleInstance::Role SingleInstance::claim(SingleInstance** instance)
 {
@@ -40,7 +42,7 @@ SingleInstance::Role SingleInstance::claim(SingleInstance** instance)
     return Role::Alone;
 }
 
-bool SingleInstance::handOver(const QList<QUrl>& urls, int timeoutMs)
+SingleInstance::HandOver SingleInstance::handOver(const QList<QUrl>& urls, int timeoutMs)
 {
     QStringList uris;
     for (const QUrl& url : urls)
@@ -54,15 +56,32 @@ bool SingleInstance::handOver(const QList<QUrl>& urls, int timeoutMs)
         message << uris << QVariantMap();
     const QDBusMessage reply = DBusCall::call(QDBusConnection::sessionBus(), message, timeoutMs);
     if (reply.type() == QDBusMessage::ReplyMessage)
-        return true;
-    Log::line(lcDesktop, QStringLiteral("Warning: the running Sunnyside did not take the request: %1")
-                             .arg(DBusCall::errorText(reply)));
-    return false;
+        return HandOver::Taken;
+    // The owner quit between our claim and the call: the name is free again.
+    const QDBusReply<bool> owned = QDBusConnection::sessionBus().interface()->isServiceRegistered(serviceName());
+    if (owned.isValid() && !owned.value())
+        return HandOver::OwnerGone;
+    const QDBusReply<uint> pid = QDBusConnection::sessionBus().interface()->servicePid(serviceName());
+    Log::line(lcDesktop, QStringLiteral("Error: Sunnyside is already running in this session%1 but did not answer "
+                                        "(%2). Close its window, or end that process, and try again.")
+                             .arg(pid.isValid() ? QStringLiteral(" (process %1)").arg(pid.value()) : QString(),
+                                  DBusCall::errorText(reply)));
+    return HandOver::NoAnswer;
 }
 
 void SingleInstance::Activate(const QVariantMap&)
 {
-    emit activateRequested();
+    queueActivate();
+}
+
+void SingleInstance::queueActivate()
+{
+    // Returns first: the caller's reply never waits for our window.
+    QPointer<SingleInstance> self(this);
+    MainQueue::async([self] {
+        if (self)
+            emit self->activateRequested();
+    });
 }
 
 void SingleInstance::Open(const QStringList& uris, const QVariantMap&)
@@ -78,12 +97,17 @@ void SingleInstance::Open(const QStringList& uris, const QVariantMap&)
                                                 "only local files open")
                                      .arg(uri));
     }
+    // Opening a photo renders, saves and may alert: it runs after the reply.
+    QPointer<SingleInstance> self(this);
     if (!urls.isEmpty())
-        emit openRequested(urls);
-    emit activateRequested();
+        MainQueue::async([self, urls] {
+            if (self)
+                emit self->openRequested(urls);
+        });
+    queueActivate();
 }
 
 void SingleInstance::ActivateAction(const QString&, const QVariantList&, const QVariantMap&)
 {
-    emit activateRequested();
+    queueActivate();
 }

@@ -3,6 +3,9 @@
 // with a window owns the bus name (ownership is atomic) and exports
 // org.freedesktop.Application (Activate, Open, ActivateAction) at the
 // object path; a later launch hands its files to that one and ends.
+// The methods reply at once: what they ask for (opening a photo, which may
+// render for seconds or show an alert) runs afterwards from the main queue,
+// so a busy or alerting window never makes a later launch wait.
 //
 // Without a session bus every launch runs alone (one "Warning: " line).
 // Ownership: claim() parents the instance to the QCoreApplication.
@@ -28,9 +31,13 @@ public:
     static Role claim(SingleInstance** instance);
 
     // From a secondary launch: asks the owner to open `urls` (to come
-    // forward when there are none). False, with a "Warning: " line, when it
-    // did not answer within `timeoutMs`.
-    static bool handOver(const QList<QUrl>& urls, int timeoutMs = 5000);
+    // forward when there are none).
+    enum class HandOver {
+        Taken,     // the owner has them
+        OwnerGone, // the owner quit meanwhile: the name may be claimed again
+        NoAnswer,  // the owner is there but did not answer within `timeoutMs` ("Error: " line)
+    };
+    static HandOver handOver(const QList<QUrl>& urls, int timeoutMs = 10000);
 
 public slots:
     void Activate(const QVariantMap& platformData);
@@ -43,4 +50,5 @@ signals:
 
 private:
     explicit SingleInstance(QObject* parent) : QObject(parent) {}
+    void queueActivate();
 };

@@ -1,3 +1,4 @@
+#include "app/PhotoCheck.h"
 #include "app/PreviewFade.h"
 #include "app/SWDropView.h"
 #include "platform/foundation/UserDefaults.h"
@@ -60,11 +61,18 @@ TEST_F(DropView, Drags)
     QByteArray tiff;
     QBuffer buffer(&tiff);
     ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && filled(64, 48, kBlue).save(&buffer, "TIFF"));
+    const QByteArray beach = readFile(dir.filePath("Beach.jpg"));
+    writeFile(dir.filePath("Cut.jpg"), beach.left(beach.size() / 2));
+    // A PNG claiming 100000 x 100000 pixels (its data empty).
+    writeFile(dir.filePath("Huge.png"), QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a00806000000a8520bc8"
+                                                            "000000004944415435af061e0000000049454e44ae426082"));
     const auto file = [&](const char* name) { return QUrl::fromLocalFile(dir.filePath(name)); };
 
-    // answer: IgnoreAction when refused; leave: the drag leaves before the drop.
+    // answer: IgnoreAction when refused; leave: the drag leaves before the drop;
+    // problem: accepted from its header, then found unusable: what the drop's alert says.
     struct Row { const char* name; QList<QUrl> urls; QString text; QByteArray tiff; Qt::DropActions offered;
-                 Qt::DropAction answer; QStringList saved; bool upright = false, leave = false; } rows[] = {
+                 Qt::DropAction answer; QStringList saved; bool upright = false, leave = false;
+                 const char* problem = nullptr; } rows[] = {
         {"file URL", {file("Beach.jpg")}, {}, {}, Qt::CopyAction | Qt::MoveAction, Qt::CopyAction, {"Beach.jpg"}},
         {"only link offered", {file("Beach.jpg")}, {}, {}, Qt::LinkAction, Qt::LinkAction, {"Beach.jpg"}},
         {"TIFF data", {}, "Harbour", tiff, Qt::CopyAction, Qt::CopyAction, {"Harbour.jpg"}},
@@ -75,6 +83,9 @@ TEST_F(DropView, Drags)
         {"8000 x 6000 JPEG", {file("Large.jpg")}, {}, {}, Qt::CopyAction, Qt::CopyAction, {"Large.jpg"}},
         {"FIFO", {file("Pipe.jpg")}, {}, {}, Qt::CopyAction, Qt::IgnoreAction, {}},
         {"entering and leaving", {file("Beach.jpg")}, {}, {}, Qt::CopyAction, Qt::CopyAction, {}, false, true},
+        {"truncated file", {file("Cut.jpg")}, {}, {}, Qt::CopyAction, Qt::CopyAction, {}, false, false, "the file is incomplete"},
+        {"photo too large", {file("Huge.png")}, {}, {}, Qt::CopyAction, Qt::CopyAction, {}, false, false, "too large"},
+        {"undecodable data", {}, {}, "not a TIFF", Qt::CopyAction, Qt::CopyAction, {}, false, false, "could not be read"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -97,6 +108,20 @@ TEST_F(DropView, Drags)
             continue;
         EXPECT_EQ(enter.dropAction(), row.answer);
         QCoreApplication::processEvents(); // the queued build
+        QDragMoveEvent move(QPoint(210, 150), row.offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &move);
+        EXPECT_EQ(move.isAccepted(), !row.problem);
+        if (row.problem) {
+            EXPECT_FALSE(view.userImage);
+            QDropEvent drop(QPointF(210, 150), row.offered, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&view, &drop);
+            EXPECT_FALSE(drop.isAccepted());
+            QCoreApplication::processEvents(); // the alert comes after the drop is answered
+            ASSERT_EQ(alerts.texts.size(), 1);
+            EXPECT_TRUE(alerts.texts.first().contains(row.problem)) << alerts.texts.first().toStdString();
+            EXPECT_TRUE(session.saved().isEmpty());
+            continue;
+        }
         EXPECT_TRUE(view.userImage);
         EXPECT_EQ(view.previewFade().state(), PreviewFade::State::FadingIn);
         const QRectF photo = CIFilter::imageValue(view.artistic().inputImage).extent();
@@ -136,6 +161,61 @@ TEST_F(DropView, PastingAndOpeningSaveLikeADrop)
     EXPECT_EQ(session.saved(), (QStringList{"Beach.jpg", "Unnamed Background.jpg"}));
     EXPECT_EQ(announced.size(), 2);
     EXPECT_EQ(alerts.titles, (QStringList{"Problem creating Wallpaper", "Problem creating Wallpaper"}));
+}
+
+// Phones append a video to the JPEG of a motion photo: the photo ends at its
+// own end marker, wherever the file ends; a cut is found in the photo itself.
+TEST(PhotoCheck, AJpegFollowedByAVideoIsNotIncomplete)
+{
+    QTemporaryDir dir;
+    QImage photo = filled(200, 150, kBlue);
+    for (int y = 0; y < photo.height(); ++y) // detail, so that the scan is long
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixelColor(x, y, QColor((x * 7 + y * 13) % 256, (x * y) % 256, (x ^ y) % 256));
+    QByteArray jpeg, png;
+    QBuffer j(&jpeg), p(&png);
+    ASSERT_TRUE(j.open(QIODevice::WriteOnly) && photo.save(&j, "JPEG", 90));
+    ASSERT_TRUE(p.open(QIODevice::WriteOnly) && photo.save(&p, "PNG"));
+    const QByteArray video = "\0\0\0\x18" "ftypmp42" + QByteArray(300 * 1024, '\x11');
+    // A segment right after the start holding a thumbnail, whose end marker a
+    // cut photo's last bytes then contain.
+    QByteArray thumbnail;
+    QBuffer t(&thumbnail);
+    ASSERT_TRUE(t.open(QIODevice::WriteOnly) && filled(16, 12, kBlue).save(&t, "JPEG"));
+    const qsizetype length = thumbnail.size() + 2;
+    const QByteArray withThumbnail = jpeg.left(2) + QByteArray("\xFF\xEF") + char(length >> 8) + char(length & 0xFF)
+                                   + thumbnail + jpeg.mid(2);
+    const struct { const char* name; QByteArray bytes; QString problem; } rows[] = {
+        {"JPEG and a video", jpeg + video, {}},
+        {"PNG and more", png + video, {}},
+        {"JPEG whole", jpeg, {}},
+        {"JPEG cut", jpeg.left(jpeg.size() * 3 / 4), "the file is incomplete"},
+        {"JPEG cut after its thumbnail", withThumbnail.left(withThumbnail.size() - 100), "the file is incomplete"},
+        {"PNG cut", png.left(png.size() - 100), "the file is incomplete"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(photoProblem(writeFile(dir.filePath(QString(row.name) + ".photo"), row.bytes)), row.problem) << row.name;
+}
+
+// A copied or dragged image is shown no larger than the screen: it is
+// decoded at that size, not whole and then shrunk.
+TEST(DragPhoto, ImageDataIsDecodedAtTheScreensSizeNotWhole)
+{
+    QByteArray wide;
+    QBuffer buffer(&wide);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && filled(3000, 2000, kBlue).save(&buffer, "JPEG", 80));
+    const struct { const char* name; QByteArray bytes; QSizeF screen; QSize decoded; } rows[] = {
+        {"larger than the screen", wide, {600, 500}, {600, 400}},
+        {"turned a quarter", jpegWithOrientation(filled(3000, 2000, kBlue), 6), {600, 500}, {333, 500}},
+        {"no screen", wide, {}, {3000, 2000}},
+        {"smaller than the screen", wide, {4000, 4000}, {3000, 2000}},
+    };
+    for (const auto& row : rows) {
+        DragOffer offer;
+        offer.imageType = "image/jpeg";
+        offer.imageData = row.bytes;
+        EXPECT_EQ(photoFromOffer(offer, {row.screen}).bitmap.size(), row.decoded) << row.name;
+    }
 }
 
 TEST(PreviewFadeStates, NewestFadeWins)

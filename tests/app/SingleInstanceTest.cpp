@@ -1,6 +1,7 @@
 // Two launches of the real executable in one session: with a session bus the
 // second hands its photo (a relative path) to the first and ends; without
-// one each runs on its own. Both end through SIGTERM with status 0.
+// one each runs on its own. Both end through SIGTERM with status 0. An owner
+// that hangs makes the second launch fail, never open a window of its own.
 
 #include "platform/desktop/SingleInstance.h"
 #include "tests/app/Session.h"
@@ -12,6 +13,8 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace {
 
@@ -72,4 +75,37 @@ TEST(TwoLaunches, TheSecondHandsItsPhotoToTheFirstThroughTheBus)
             EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
         }
     }
+}
+
+TEST(TwoLaunches, AnOwnerThatDoesNotAnswerMakesTheSecondFailInsteadOfOpeningASecondWindow)
+{
+    DesktopSession session;
+    session.sway();
+    QTemporaryDir dir;
+    ASSERT_TRUE(filled(300, 200, QColor(40, 110, 170)).save(dir.filePath("Harbour.png")));
+    TestBus bus;
+    ASSERT_TRUE(bus.isRunning());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
+    env.insert("DISPLAY", ":99");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("ASAN_OPTIONS", "detect_leaks=0");
+    QProcess first, second;
+    start(first, env, dir.path(), {});
+    QDBusConnection probe = bus.connect();
+    ASSERT_TRUE(spinUntil([&] { return probe.interface()->isServiceRegistered(SingleInstance::serviceName()).value(); }, 60000));
+    ASSERT_EQ(::kill(pid_t(first.processId()), SIGSTOP), 0); // hung: it owns the name and answers nothing
+    start(second, env, dir.path(), {"Harbour.png"});
+    const bool ended = second.waitForFinished(60000);
+    ::kill(pid_t(first.processId()), SIGCONT);
+    ASSERT_TRUE(ended) << "the second launch went on with a window of its own";
+    EXPECT_EQ(second.exitCode(), 1);
+    const QString err = QString::fromUtf8(second.readAllStandardError());
+    EXPECT_TRUE(err.contains(QStringLiteral("Error: Sunnyside is already running in this session (process %1) but did not answer")
+                                 .arg(first.processId())))
+        << err.toStdString();
+    EXPECT_TRUE(session.saved().isEmpty());
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(30000));
+    EXPECT_EQ(first.exitCode(), 0);
 }

@@ -2,6 +2,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "tests/app/Session.h"
 #include "tests/support/EventLoop.h"
+#include "tests/support/Files.h"
 #include "tests/support/Images.h"
 
 #include <QGuiApplication>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -48,7 +50,10 @@ bool showsPicture(const QImage& screen, const QImage& picture)
 
 } // namespace
 
-TEST(DropViewX11, ARealDragPreviewsAndTheDropSaves)
+// Files, image bytes and bitmaps dragged from another program: an X11 drag
+// hands its data out only inside its events, and a photo found unusable
+// refuses the drag and says why on the drop.
+TEST(DropViewX11, RealDragsOfFilesBytesAndBitmapsPreviewAndSaveOrSayWhyNot)
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         GTEST_SKIP() << "needs an X server: run under xvfb-run (ctest -L x11)";
@@ -59,47 +64,80 @@ TEST(DropViewX11, ARealDragPreviewsAndTheDropSaves)
         if (QStandardPaths::findExecutable(tool).isEmpty())
             GTEST_SKIP() << "needs " << tool << " (scripts/bootstrap installs it)";
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // The plain X server's root window, set by xwallpaper (a faked desktop adds
-    // nothing here that the offscreen drop tests do not check).
-    DesktopSession session; // unsets DISPLAY for the desktop's sake; the helpers keep it
-    qputenv("DISPLAY", env.value("DISPLAY").toUtf8());
+    QTemporaryDir dir;
     QImage photo = filled(120, 90, QColor(200, 120, 60));
     QPainter paint(&photo); // three parts, so a mirrored or flipped root differs
     paint.fillRect(0, 0, 60, 90, QColor(40, 90, 180));
     paint.fillRect(60, 45, 60, 45, QColor(60, 160, 80));
     paint.end();
-    ASSERT_TRUE(photo.save(session.home() + "/Canyon.jpg"));
+    ASSERT_TRUE(photo.save(dir.filePath("Canyon.jpg")) && photo.save(dir.filePath("Canyon.png")));
+    const QByteArray jpeg = readFile(dir.filePath("Canyon.jpg"));
+    writeFile(dir.filePath("Cut.jpg"), jpeg.left(jpeg.size() / 2));
 
-    UserDefaults::standardUserDefaults().registerDefaults({{"scaleUp", false}, {"showLogo", true}});
-    SWDropView view;
-    view.setGeometry(600, 100, 400, 358);
-    view.awakeFromNib();
-    view.show();
-    ASSERT_TRUE(spinUntil([&] { return view.windowHandle()->isExposed(); }));
-    QProcess source;
-    source.setProcessEnvironment(env);
-    source.start(DRAG_SOURCE, {session.home() + "/Canyon.jpg"});
-    bool ready = false;
-    ASSERT_TRUE(spinUntil([&] { return ready = ready || (source.canReadLine() && source.readLine().startsWith("ready")); }, 30000));
-
-    const auto pointer = [&](const QStringList& args) { // returns at once: it only queues input
-        QProcess run;
-        run.setProcessEnvironment(env);
-        run.start(xdotool, args);
-        run.waitForFinished();
+    // problem: the words the alert gives, for a drag that must be refused.
+    const struct { const char* name; QStringList args; QString saved; const char* problem; } rows[] = {
+        {"file URL", {dir.filePath("Canyon.jpg")}, "Canyon.jpg", nullptr},
+        {"JPEG bytes", {"--bytes", "image/jpeg", dir.filePath("Canyon.jpg")}, "Unnamed Background.jpg", nullptr},
+        {"PNG bytes", {"--bytes", "image/png", dir.filePath("Canyon.png")}, "Unnamed Background.jpg", nullptr},
+        {"bitmap", {"--bitmap", dir.filePath("Canyon.png")}, "Unnamed Background.jpg", nullptr},
+        {"truncated file", {dir.filePath("Cut.jpg")}, {}, "the file is incomplete"},
+        {"undecodable bytes", {"--bytes", "image/jpeg", dir.filePath("Cut.jpg")}, {}, "could not be read"},
     };
-    pointer({"mousemove", "100", "100", "mousedown", "1"});
-    const QPoint target = view.mapToGlobal(QPoint(200, 150));
-    int step = 0;
-    EXPECT_TRUE(spinUntil([&] {
-        pointer({"mousemove", QString::number(target.x() + step % 5), QString::number(target.y() + step++ % 3)});
-        return view.userImage;
-    }, 30000));
-    pointer({"mouseup", "1"});
-    EXPECT_TRUE(spinUntil([&] { return !session.saved().isEmpty() && source.state() == QProcess::NotRunning; }, 30000));
-    EXPECT_EQ(session.saved(), QStringList{"Canyon.jpg"});
-    EXPECT_EQ(source.readAll().trimmed(), QByteArray("dropped ") + QByteArray::number(int(Qt::CopyAction)));
-    view.hide(); // the root shows through once the windows are gone
-    const QImage saved(session.wallpapers() + "/Canyon.jpg");
-    EXPECT_TRUE(spinUntil([&] { return showsPicture(rootPicture(env), saved); }, 30000));
+    UserDefaults::standardUserDefaults().registerDefaults({{"scaleUp", false}, {"showLogo", true}});
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        // The plain X server's root window, set by xwallpaper (a faked desktop adds
+        // nothing here that the offscreen drop tests do not check).
+        DesktopSession session; // unsets DISPLAY for the desktop's sake; the helpers keep it
+        qputenv("DISPLAY", env.value("DISPLAY").toUtf8());
+        QStringList alerts;
+        const Alert::ScopedPresenter presenter([&](const QString&, const QString& text) { alerts << text; });
+        SWDropView view;
+        view.setGeometry(600, 100, 400, 358);
+        view.awakeFromNib();
+        view.show();
+        ASSERT_TRUE(spinUntil([&] { return view.windowHandle()->isExposed(); }));
+        QProcess source;
+        source.setProcessEnvironment(env);
+        source.start(DRAG_SOURCE, row.args);
+        bool ready = false;
+        ASSERT_TRUE(spinUntil([&] { return ready = ready || (source.canReadLine() && source.readLine().startsWith("ready")); }, 30000));
+
+        const auto pointer = [&](const QStringList& args) { // returns at once: it only queues input
+            QProcess run;
+            run.setProcessEnvironment(env);
+            run.start(xdotool, args);
+            run.waitForFinished();
+        };
+        pointer({"mousemove", "100", "100", "mousedown", "1"});
+        const QPoint target = view.mapToGlobal(QPoint(200, 150));
+        int step = 0;
+        const auto moveUntil = [&](const std::function<bool()>& done) {
+            return spinUntil([&] {
+                pointer({"mousemove", QString::number(target.x() + step % 5), QString::number(target.y() + step++ % 3)});
+                return done();
+            }, 30000);
+        };
+        if (row.problem) {
+            EXPECT_TRUE(moveUntil([&] { return !view.dragProblem().isEmpty(); }));
+            const int known = step;
+            moveUntil([&] { return step > known + 3; }); // the source hears the refusal
+        } else {
+            EXPECT_TRUE(moveUntil([&] { return view.userImage; }));
+        }
+        pointer({"mouseup", "1"});
+        EXPECT_TRUE(spinUntil([&] { return source.state() == QProcess::NotRunning && (!row.saved.isEmpty() ? !session.saved().isEmpty() : !alerts.isEmpty()); }, 30000));
+        EXPECT_EQ(session.saved(), row.saved.isEmpty() ? QStringList() : QStringList{row.saved});
+        const Qt::DropAction answer = row.problem ? Qt::IgnoreAction : Qt::CopyAction;
+        EXPECT_EQ(source.readAll().trimmed(), QByteArray("dropped ") + QByteArray::number(int(answer)));
+        if (row.problem) {
+            ASSERT_EQ(alerts.size(), 1);
+            EXPECT_TRUE(alerts.first().contains(QLatin1String(row.problem))) << alerts.first().toStdString();
+        }
+        if (QString(row.name) != "file URL")
+            continue;
+        view.hide(); // the root shows through once the windows are gone
+        const QImage saved(session.wallpapers() + "/Canyon.jpg");
+        EXPECT_TRUE(spinUntil([&] { return showsPicture(rootPicture(env), saved); }, 30000));
+    }
 }

@@ -1,0 +1,78 @@
+// Launches of the real executable on an X server, one session bus: a photo
+// handed to the running window while (or because) it shows an alert must
+// not keep the later launch waiting, nor make it open a window of its own.
+
+#include "platform/desktop/SingleInstance.h"
+#include "tests/app/Session.h"
+#include "tests/support/EventLoop.h"
+#include "tests/support/Files.h"
+#include "tests/support/Images.h"
+
+#include <QCoreApplication>
+#include <QDBusConnectionInterface>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+TEST(SingleInstanceX11, AnAlertInTheRunningWindowNeitherBlocksNorDoublesLaterLaunches)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs an X server: run under xvfb-run (ctest -L x11)";
+    const QString xdotool = QStandardPaths::findExecutable("xdotool");
+    if (xdotool.isEmpty())
+        GTEST_SKIP() << "needs xdotool (scripts/bootstrap installs it)";
+    const QString display = qEnvironmentVariable("DISPLAY");
+    DesktopSession session;
+    TestBus bus;
+    ASSERT_TRUE(bus.isRunning());
+    QTemporaryDir dir;
+    const QImage photo = filled(300, 200, QColor(40, 110, 170));
+    ASSERT_TRUE(photo.save(dir.filePath("Good.png")) && photo.save(dir.filePath("Whole.jpg")));
+    const QByteArray jpeg = readFile(dir.filePath("Whole.jpg"));
+    writeFile(dir.filePath("Cut.jpg"), jpeg.left(jpeg.size() / 2));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", display);
+    env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("ASAN_OPTIONS", "detect_leaks=0:strict_string_checks=0");
+    const auto launch = [&](QProcess& p, const QStringList& args) {
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(dir.path());
+        p.start(QCoreApplication::applicationDirPath() + "/sunnyside", args);
+        ASSERT_TRUE(p.waitForStarted());
+    };
+    const auto windowsNamed = [&](const QString& name) {
+        QProcess search;
+        search.setProcessEnvironment(env);
+        search.start(xdotool, {"search", "--onlyvisible", "--name", name});
+        search.waitForFinished();
+        return QString::fromLatin1(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    };
+
+    QProcess first, second, third;
+    launch(first, {});
+    QDBusConnection probe = bus.connect();
+    ASSERT_TRUE(spinUntil([&] { return probe.interface()->isServiceRegistered(SingleInstance::serviceName()).value(); }, 60000));
+    // The cut photo makes the running window alert; this launch is done at once.
+    launch(second, {"Cut.jpg"});
+    ASSERT_TRUE(second.waitForFinished(60000)) << "the second launch went on with a window of its own";
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    QStringList alerts;
+    ASSERT_TRUE(spinUntil([&] { return !(alerts = windowsNamed("^Problem creating Wallpaper")).isEmpty(); }, 60000));
+    // While the alert is up another photo comes: taken, and made once the alert is gone.
+    launch(third, {"Good.png"});
+    ASSERT_TRUE(third.waitForFinished(60000)) << "the third launch went on with a window of its own";
+    EXPECT_EQ(third.exitCode(), 0) << third.readAllStandardError().toStdString();
+    EXPECT_EQ(alerts.size(), 1);
+    QProcess press;
+    press.setProcessEnvironment(env);
+    press.start(xdotool, {"windowfocus", "--sync", alerts.first(), "key", "Return"});
+    press.waitForFinished();
+    EXPECT_TRUE(spinUntil([&] { return session.saved() == QStringList{"Good.jpg"}; }, 60000))
+        << session.saved().join(", ").toStdString() << first.readAllStandardError().toStdString();
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(30000));
+    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+}
