@@ -1,5 +1,6 @@
 #include "ui/windows/LXAboutBoxController.h"
 
+#include "platform/desktop/Alert.h"
 #include "platform/desktop/Workspace.h"
 #include "platform/foundation/Log.h"
 #include "ui/windows/LXFadeoutMaskLayer.h"
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QShortcut>
 #include <QTextBrowser>
 
 namespace {
@@ -21,8 +23,12 @@ QString infoString(const char* key)
 
 void open(const QUrl& url, const QString& what)
 {
-    if (!Workspace::openURL(url))
-        Log::line(lcWindows, QStringLiteral("Warning: could not open the %1 \"%2\"").arg(what, url.toString()));
+    if (Workspace::openURL(url))
+        return;
+    Log::line(lcWindows, QStringLiteral("Warning: could not open the %1 \"%2\"").arg(what, url.toString()));
+    Alert::showLocalized(QStringLiteral("Could not open the web page"),
+                         QStringLiteral("No program on this computer could open %@."),
+                         {url.isLocalFile() ? url.toLocalFile() : url.toDisplayString()});
 }
 
 } // namespace
@@ -74,6 +80,16 @@ void LXAboutBoxController::openAppWebsite(QObject*)
 void LXAboutBoxController::windowDidLoad()
 {
     LXWindowController::windowDidLoad();
+    if (QWidget* box = window()) {
+        // Esc and the desktop's Close keys (Ctrl+W) close it, as any panel.
+        QList<QKeySequence> keys = {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)};
+        for (const QKeySequence& k : QKeySequence::keyBindings(QKeySequence::Close))
+            if (!keys.contains(k))
+                keys << k;
+        auto* shortcut = new QShortcut(box);
+        shortcut->setKeys(keys);
+        connect(shortcut, &QShortcut::activated, box, &QWidget::close);
+    }
     QAbstractScrollArea* scroll = m_textScrollView ? m_textScrollView.data() : m_textView.data();
     if (scroll) {
         m_mask = LXFadeoutMaskLayer::create();
