@@ -11,10 +11,14 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QScreen>
 #include <QShortcut>
 #include <QTextBrowser>
 
 namespace {
+
+// What a title bar and frame take above a window, at most.
+constexpr int kTitleBarRoom = 48;
 
 QString infoString(const char* key)
 {
@@ -89,6 +93,14 @@ void LXAboutBoxController::windowDidLoad()
         auto* shortcut = new QShortcut(box);
         shortcut->setKeys(keys);
         connect(shortcut, &QShortcut::activated, box, &QWidget::close);
+        // A short screen gets a shorter box, room left for its title bar: the text scrolls.
+        if (const QScreen* screen = box->screen()) {
+            const int room = std::max(box->minimumHeight(), screen->availableGeometry().height() - kTitleBarRoom);
+            if (box->maximumHeight() > room) {
+                box->setMaximumHeight(room);
+                box->resize(box->width(), room);
+            }
+        }
     }
     QAbstractScrollArea* scroll = m_textScrollView ? m_textScrollView.data() : m_textView.data();
     if (scroll) {
