@@ -139,9 +139,7 @@ TEST(MainWindowScreens, TallerThanSmallScreensOverlappingAndJumping)
         window->show();
         delegate.applicationDidFinishLaunching();
         const QSize room = screen->availableGeometry().size() - QSize(16, 48); // frame and title bar
-        if (QString(name) == "DP-1") {
-            EXPECT_EQ(window->size(), QSize(560, 660)) << "the designed size where it fits";
-        }
+        EXPECT_TRUE(QString(name) != "DP-1" || window->size() == QSize(560, 660)) << "the designed size where it fits";
         for (const QSize size : {window->size(), window->minimumSize()}) {
             SCOPED_TRACE(QString("%1 x %2").arg(size.width()).arg(size.height()).toStdString());
             EXPECT_TRUE(size.width() <= room.width() && size.height() <= room.height())

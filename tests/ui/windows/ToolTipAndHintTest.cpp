@@ -15,29 +15,12 @@ TEST(ToolTip, HangsBelowThePointAndStaysInsideTheWindow)
     const Row rows[] = {
         {"left edge: moved right", {50, 300}, {100, 270}},
         {"top edge: moved down", {200, 450}, {200, 370}},
+        // Pushed up over the pointer (20 above the point), the right corner button's tooltip took it and hid.
+        {"bottom edge: above the pointer", {200, 110}, {200, 110 + LXToolTipController::kPointerClearance}},
+        {"bottom right corner: above the pointer", {495, 102}, {380, 102 + LXToolTipController::kPointerClearance}},
     };
     for (const Row& row : rows)
         EXPECT_EQ(LXToolTipController::toolTipFrame(window, row.point, size), QRectF(row.origin, size)) << row.name;
-}
-
-// Pushed up over the pointer, the tooltip of a control at the bottom right
-// (the right corner button) took the pointer from it and hid at once.
-TEST(ToolTip, AtTheBottomItCoveredThePointerAndVanished)
-{
-    const QRectF window(100, 100, 400, 300); // y up
-    const QSizeF size(120, 30);
-    const double clear = LXToolTipController::kPointerClearance;
-    struct Row { const char* name; QPointF point, origin; };
-    const Row rows[] = {
-        {"bottom edge: above the pointer", {200, 110}, {200, 110 + clear}},
-        {"bottom right corner", {495, 102}, {380, 102 + clear}},
-    };
-    for (const Row& row : rows) {
-        const QRectF frame = LXToolTipController::toolTipFrame(window, row.point, size);
-        EXPECT_EQ(frame, QRectF(row.origin, size)) << row.name;
-        // The pointer is 20 points above the point asked for.
-        EXPECT_FALSE(frame.contains(row.point + QPointF(-10, 20))) << row.name;
-    }
 }
 
 TEST(ToolTip, FollowsItsViewWithoutTakingFocusAndHidesItself)
