@@ -22,5 +22,7 @@ struct DropLayout {
 };
 
 // `view`: the view's size in points; `screen`: the screen's size (only its
-// proportions count; empty: no screen). No size comes out negative.
+// proportions count; empty: no screen). No size comes out negative. In a
+// view smaller than 400 x 358 the stand and its strip shrink with the view,
+// so that the whole display is drawn smaller, never cut.
 DropLayout dropLayout(QSizeF view, QSizeF screen);

@@ -125,7 +125,12 @@ bool looksTruncated(const QString& path, const QByteArray& format)
 QString photoProblem(const QString& path)
 {
     // Checked before any reader opens it: opening a pipe waits for a writer.
-    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile()) {
+        if (info.isDir())
+            return QStringLiteral("it is a folder, not a photo");
+        if (info.exists())
+            return QStringLiteral("it is not a regular file but a pipe, socket or device");
         if (path.contains(QChar::ReplacementCharacter))
             // Qt cannot name a file whose name is not UTF-8: its bytes became U+FFFD.
             return QStringLiteral("there is no such file, and its name has bytes that are not UTF-8 text (shown as %1); "

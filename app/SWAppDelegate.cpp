@@ -1,12 +1,16 @@
 #include "app/SWAppDelegate.h"
 
 #include "app/AppClasses.h"
+#include "app/WindowFit.h"
+#include "platform/desktop/Alert.h"
 #include "platform/desktop/Workspace.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/MainQueue.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/image/CIContext.h"
 #include "platform/ui/InterfaceFile.h"
+#include "platform/ui/QtTranslation.h"
 #include "platform/ui/WindowEvents.h"
 #include "ui/controls/ControlsClasses.h"
 #include "ui/localization/LXLocalizeHelper.h"
@@ -20,8 +24,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QImageReader>
+#include <QLayout>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QMimeDatabase>
+#include <QResizeEvent>
+#include <QStandardPaths>
+#include <QWindow>
 
 #include <cmath>
 
@@ -29,6 +38,9 @@ namespace {
 
 constexpr double kMoveSeconds = 1.0;
 constexpr double kRestSeconds = 30.0;
+const QString kOpenFolder = QStringLiteral("openFolder");
+// The narrowest the window gets: narrower, its texts would wrap into many lines.
+constexpr int kLeastWindowWidth = 480;
 
 QString localized(const QString& text)
 {
@@ -46,6 +58,35 @@ QStringList imageFilters()
                 globs << glob;
     return {localized(QStringLiteral("Images")) + QStringLiteral(" (") + globs.join(QLatin1Char(' ')) + QLatin1Char(')'),
             localized(QStringLiteral("All Files")) + QStringLiteral(" (*)")};
+}
+
+// `path` with the home folder written "~".
+QString shownPath(const QString& path)
+{
+    const QString clean = QDir::cleanPath(path);
+    const QString home = QDir::homePath();
+    return clean.startsWith(home + QLatin1Char('/')) ? QStringLiteral("~") + clean.mid(home.size()) : clean;
+}
+
+QString wallpapersFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::PicturesLocation) + QStringLiteral("/Sunnyside");
+}
+
+// What draws the pictures, for the technology text: the graphics chip's name
+// without its driver details, or the processor when rendering is in software.
+QString rendererDescription()
+{
+    const QString full = CIContext::rendererName();
+    const QString name = full.section(QStringLiteral(" ("), 0, 0).trimmed();
+    if (name.isEmpty())
+        return localized(QStringLiteral("this computer"));
+    static const QStringList software = {QStringLiteral("llvmpipe"), QStringLiteral("softpipe"),
+                                         QStringLiteral("swrast"), QStringLiteral("lavapipe")};
+    for (const QString& s : software)
+        if (full.contains(s, Qt::CaseInsensitive))
+            return Alert::localizedText(QStringLiteral("the processor (%@)"), {name});
+    return name;
 }
 
 } // namespace
@@ -82,6 +123,8 @@ void SWAppDelegate::registerClasses()
 
 bool SWAppDelegate::loadMainWindow()
 {
+    // Qt's own dialogs (the open panel, the alerts' buttons) in the window's language.
+    installQtTranslation();
     const InterfaceFile::Result loaded = InterfaceFile::load(QStringLiteral("MainWindow"), Bundle::mainBundle(), this);
     if (!loaded.root) {
         Log::line(lcApp, QStringLiteral("Error: the main window's file MainWindow.ui is missing or unreadable in %1")
@@ -98,9 +141,19 @@ bool SWAppDelegate::loadMainWindow()
     watchWindow(m_window);
     setWindowShouldClose(m_window, [this](QWidget* window) { return windowShouldClose(window); });
     if (m_dropView)
-        connect(m_dropView, &SWDropView::wallpaperSaved, this, [this](const QString& path) { wallpaperSaved(path); });
-    if (m_statusBar)
-        m_statusBar->hide();
+        connect(m_dropView, &SWDropView::wallpaperSaved, this,
+                [this](const QString& path, bool installed) { wallpaperSaved(path, installed); });
+    if (m_statusBar) // as tall from the start as with its button: the layout never jumps
+        m_statusBar->setMinimumHeight(m_statusBar->sizeHint().height());
+    if (m_showInFolderButton)
+        m_showInFolderButton->hide();
+    if (m_statusLabel)
+        m_statusLabel->installEventFilter(this);
+    showStatus(localized(QStringLiteral("Wallpapers are saved in %@")), wallpapersFolder());
+    if (QWidget* content = m_leftButton ? m_leftButton->parentWidget() : nullptr)
+        content->installEventFilter(this);
+    // Fitted to the screen it shows on, and again on each screen it moves to.
+    m_window->installEventFilter(this);
     return true;
 }
 
@@ -114,13 +167,17 @@ void SWAppDelegate::loadText(QLabel* label, const QString& name)
         return;
     }
     label->setTextFormat(Qt::RichText);
-    label->setText(QString::fromUtf8(file.readAll()));
+    label->setText(QString::fromUtf8(file.readAll())
+                       .replace(QStringLiteral("{renderer}"), rendererDescription().toHtmlEscaped()));
 }
 
 void SWAppDelegate::applicationDidFinishLaunching()
 {
     loadText(m_topInfoText, QStringLiteral("TopInformation"));
     loadText(m_technologyText, QStringLiteral("Technology"));
+    // The texts set how tall the window must be.
+    if (m_window && m_window->isVisible())
+        fitWindowToScreen();
     // Turned like ribbons across the corners, waiting outside them.
     const double width = m_leftButton && m_leftButton->parentWidget() ? m_leftButton->parentWidget()->width() : 0;
     if (m_leftButton) {
@@ -155,12 +212,25 @@ bool SWAppDelegate::windowShouldClose(QWidget*)
 
 void SWAppDelegate::openDocument(QObject*)
 {
-    QFileDialog panel(m_window, localized(QStringLiteral("Open Photo")));
+    QFileDialog panel(m_window, localized(QStringLiteral("Open Photo")), openPanelFolder());
     panel.setFileMode(QFileDialog::ExistingFile);
     panel.setAcceptMode(QFileDialog::AcceptOpen);
     panel.setNameFilters(imageFilters());
-    if (panel.exec() == QDialog::Accepted && !panel.selectedUrls().isEmpty())
-        useImageURL(panel.selectedUrls().first());
+    if (panel.exec() != QDialog::Accepted || panel.selectedUrls().isEmpty())
+        return;
+    const QUrl url = panel.selectedUrls().first();
+    if (url.isLocalFile())
+        UserDefaults::standardUserDefaults().setObject(QFileInfo(url.toLocalFile()).absolutePath(), kOpenFolder);
+    useImageURL(url);
+}
+
+QString SWAppDelegate::openPanelFolder()
+{
+    const QString last = UserDefaults::standardUserDefaults().stringForKey(kOpenFolder);
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
 }
 
 void SWAppDelegate::useImageURL(const QUrl& url)
@@ -203,8 +273,13 @@ void SWAppDelegate::toggleUpscale(QObject* sender)
 void SWAppDelegate::openSunnysideSite(QObject*)
 {
     const QString address = Bundle::mainBundle().objectForInfoDictionaryKey(QStringLiteral("SWProductPage")).toString();
-    if (!Workspace::openURL(resolvedWebAddress(address)))
-        Log::line(lcApp, QStringLiteral("Warning: could not open Sunnyside's web page \"%1\"").arg(address));
+    const QUrl url = resolvedWebAddress(address);
+    if (Workspace::openURL(url))
+        return;
+    Log::line(lcApp, QStringLiteral("Warning: could not open Sunnyside's web page \"%1\"").arg(address));
+    Alert::showLocalized(QStringLiteral("Could not open the web page"),
+                         QStringLiteral("No program on this computer could open %@."),
+                         {url.isLocalFile() ? url.toLocalFile() : url.toDisplayString()});
 }
 
 void SWAppDelegate::openAboutBox(QObject* sender)
@@ -232,29 +307,123 @@ void SWAppDelegate::activate()
     m_window->activateWindow();
 }
 
-void SWAppDelegate::wallpaperSaved(const QString& path)
+void SWAppDelegate::wallpaperSaved(const QString& path, bool installed)
 {
     m_lastSaved = path;
-    if (!m_statusLabel)
-        return;
-    QString shown = QDir::cleanPath(path);
-    const QString home = QDir::homePath();
-    if (shown.startsWith(home + QLatin1Char('/')))
-        shown = QStringLiteral("~") + shown.mid(home.size());
-    m_statusLabel->setText(localized(QStringLiteral("Saved as %@")).replace(QStringLiteral("%@"), shown));
+    showStatus(localized(installed ? QStringLiteral("Saved as %@")
+                                   : QStringLiteral("Saved as %@, but not set as wallpaper")),
+               path);
+    if (m_showInFolderButton)
+        m_showInFolderButton->show();
+}
+
+QString SWAppDelegate::statusText() const
+{
+    return QString(m_statusFormat).replace(QStringLiteral("%@"), shownPath(m_statusPath));
+}
+
+void SWAppDelegate::showStatus(const QString& format, const QString& path)
+{
+    m_statusFormat = format;
+    m_statusPath = path;
     if (m_statusBar)
         m_statusBar->show();
+    layoutStatus();
+}
+
+void SWAppDelegate::layoutStatus()
+{
+    if (!m_statusLabel)
+        return;
+    if (!m_statusLabel->isVisible()) { // not laid out yet: shortened once it shows
+        m_statusLabel->setText(statusText());
+        return;
+    }
+    // The path gives way in its middle: the message and the file's name stay whole.
+    const QFontMetricsF metrics(m_statusLabel->font());
+    const QString rest = QString(m_statusFormat).remove(QStringLiteral("%@"));
+    const double room = m_statusLabel->contentsRect().width() - metrics.horizontalAdvance(rest) - 1;
+    const QString path = metrics.elidedText(shownPath(m_statusPath), Qt::ElideMiddle, std::max(0.0, room));
+    QString shown = QString(m_statusFormat).replace(QStringLiteral("%@"), path);
+    if (path.isEmpty() || metrics.horizontalAdvance(shown) > m_statusLabel->contentsRect().width())
+        shown = metrics.elidedText(statusText(), Qt::ElideMiddle, m_statusLabel->contentsRect().width());
+    m_statusLabel->setText(shown);
+    m_statusLabel->setToolTip(shown == statusText() ? QString() : statusText());
 }
 
 void SWAppDelegate::showInFolder(QObject*)
 {
-    if (!m_lastSaved.isEmpty())
-        Workspace::showInFolder(m_lastSaved);
+    if (m_lastSaved.isEmpty() || Workspace::showInFolder(m_lastSaved))
+        return;
+    Alert::showLocalized(QStringLiteral("Could not show the wallpaper in its folder"),
+                         QStringLiteral("Neither a file manager nor another program could show %@."), {m_lastSaved});
+}
+
+bool SWAppDelegate::eventFilter(QObject* watched, QEvent* event)
+{
+    // The type first: a widget on its way out still passes events here.
+    const QEvent::Type type = event->type();
+    if (type != QEvent::Show && type != QEvent::Resize)
+        return QObject::eventFilter(watched, event);
+    if (type == QEvent::Show && watched == m_window.data()) {
+        fitWindowToScreen();
+        if (QWindow* handle = m_window->windowHandle())
+            connect(handle, &QWindow::screenChanged, this, &SWAppDelegate::fitWindowToScreen, Qt::UniqueConnection);
+    }
+    if (watched == m_statusLabel.data())
+        layoutStatus();
+    if (type == QEvent::Resize && m_leftButton && watched == m_leftButton->parentWidget())
+        keepRibbonsInCorners();
+    return QObject::eventFilter(watched, event);
+}
+
+QSize SWAppDelegate::leastWindowSize() const
+{
+    // Qt's least size leaves wrapped texts out: they are as tall as the width makes them.
+    QSize least = m_window->minimumSizeHint().expandedTo(QSize(kLeastWindowWidth, 0));
+    const auto* main = qobject_cast<QMainWindow*>(m_window.data());
+    const QWidget* content = main ? main->centralWidget() : m_window.data();
+    if (content && content->layout() && content->layout()->hasHeightForWidth()) {
+        const int menu = main && main->menuWidget() ? main->menuWidget()->sizeHint().height() : 0;
+        least.setHeight(std::max(least.height(), menu + content->layout()->totalMinimumHeightForWidth(least.width())));
+    }
+    return least;
+}
+
+void SWAppDelegate::fitWindowToScreen(QScreen* screen)
+{
+    if (!m_window)
+        return;
+    if (!screen)
+        screen = m_window->screen();
+    if (!screen)
+        return;
+    const WindowFit fit = fitWindow(m_window->size(), leastWindowSize(), screen->availableGeometry());
+    m_window->setMinimumSize(fit.minimum);
+    m_window->resize(fit.size);
 }
 
 void SWAppDelegate::button(QObject*, bool hovered)
 {
     m_hovered = hovered;
+}
+
+bool SWAppDelegate::ribbonHasFocus() const
+{
+    return (m_leftButton && m_leftButton->hasFocus()) || (m_rightButton && m_rightButton->hasFocus());
+}
+
+void SWAppDelegate::keepRibbonsInCorners()
+{
+    if (m_move && m_move->state() == QAbstractAnimation::Running)
+        return; // its end is taken anew when it finishes
+    const double width = m_leftButton && m_leftButton->parentWidget() ? m_leftButton->parentWidget()->width() : 0;
+    // m_step is the next step: a button that came in last rests in its corner.
+    if (m_leftButton)
+        m_leftButton->setFrameOrigin(offsetOf(m_leftButton, m_step == 1 ? QPointF(22, 22) : QPointF(-128, -128)));
+    if (m_rightButton)
+        m_rightButton->setFrameOrigin(
+            offsetOf(m_rightButton, m_step == 3 ? QPointF(width - 22, 22) : QPointF(width + 128, -128)));
 }
 
 QPointF SWAppDelegate::offsetOf(const SWCornerButton* view, const QPointF& centre)
@@ -273,7 +442,7 @@ void SWAppDelegate::nextStep(QObject*)
         m_nextStepTimer->invalidate();
     m_nextStepTimer.reset();
     QPointer<SWAppDelegate> self(this);
-    if (m_hovered) {
+    if (m_hovered || ribbonHasFocus()) {
         m_nextStepTimer = Timer::scheduled(kRestSeconds, false, [self](Timer&) {
             if (self)
                 self->nextStep();
@@ -313,6 +482,7 @@ void SWAppDelegate::moveFinished()
         m_move->stop();
     if (m_moving)
         m_moving->setFrameOrigin(m_moveTarget);
+    keepRibbonsInCorners(); // the content may have resized during the move
     if (m_step == 0 || m_step == 2) {
         nextStep();
         return;

@@ -11,6 +11,13 @@
 // off by another 30 seconds. Moves and rests are Timers (driven in tests
 // with Timer::fire); the move itself is animated in between.
 //
+// The window: sized to its screen's free area (title bar included) before
+// it shows, never smaller than its layout needs; a corner button takes
+// keyboard focus only while it is in view, and while one has focus the cycle
+// waits as it does for the mouse. The status line is there from the start
+// (where wallpapers go), so the layout never jumps; a long path is shortened
+// in its middle.
+//
 // Photos that arrive while one is being applied (its alert or the portal's
 // wait run nested event loops) are queued and applied in order.
 //
@@ -25,6 +32,7 @@
 #include <QLabel>
 #include <QObject>
 #include <QPointer>
+#include <QScreen>
 #include <QPropertyAnimation>
 #include <QQueue>
 #include <QUrl>
@@ -42,6 +50,7 @@ class SWAppDelegate : public QObject {
     Q_PROPERTY(LXButton* scaleUpButton READ scaleUpButton WRITE setScaleUpButton)
     Q_PROPERTY(QWidget* statusBar READ statusBar WRITE setStatusBar)
     Q_PROPERTY(QLabel* statusLabel READ statusLabel WRITE setStatusLabel)
+    Q_PROPERTY(QWidget* showInFolderButton READ showInFolderButton WRITE setShowInFolderButton)
 public:
     explicit SWAppDelegate(QObject* parent = nullptr);
     ~SWAppDelegate() override;
@@ -51,12 +60,17 @@ public:
     // Registers the classes of the main window's file. Idempotent.
     static void registerClasses();
 
-    // Loads the main window with this delegate as owner; false (one
-    // "Error: " line) when the file is missing or broken.
+    // Loads the main window with this delegate as owner, Qt's own texts in
+    // the window's language first; false (one "Error: " line) when the file
+    // is missing or broken.
     bool loadMainWindow();
     // The launch steps: texts, turned corner buttons, the about box's file,
     // the first step of the cycle.
     void applicationDidFinishLaunching();
+
+    // Sizes the window for the free area of `screen` (its own when null):
+    // the designed size where it fits, else the area less a title bar.
+    void fitWindowToScreen(QScreen* screen = nullptr);
 
     // The window delegate's answer: queues the quit, lets the window close.
     bool windowShouldClose(QWidget* window);
@@ -86,6 +100,13 @@ public:
     void setStatusBar(QWidget* bar) { m_statusBar = bar; }
     QLabel* statusLabel() const { return m_statusLabel; }
     void setStatusLabel(QLabel* label) { m_statusLabel = label; }
+    QWidget* showInFolderButton() const { return m_showInFolderButton; }
+    void setShowInFolderButton(QWidget* button) { m_showInFolderButton = button; }
+    // The status line's whole text (the label may show it shortened).
+    QString statusText() const;
+    // The folder the open panel starts in: the last one a photo was opened
+    // from, else the Pictures folder, else the home folder.
+    static QString openPanelFolder();
 
     // The cycle's state, for tests.
     quint64 step() const { return m_step; }
@@ -110,11 +131,22 @@ public slots:
     void nextStep(QObject* sender = nullptr);
     // Brings the window forward (another launch asked).
     void activate();
-    // Notes a saved wallpaper in the status line.
-    void wallpaperSaved(const QString& path);
+    // Notes a saved wallpaper in the status line; `installed` false: it
+    // could not be made the desktop picture.
+    void wallpaperSaved(const QString& path, bool installed = true);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void moveFinished();
+    bool ribbonHasFocus() const;
+    // What the window's layout needs, its wrapped texts included.
+    QSize leastWindowSize() const;
+    // Where the resting corner button belongs after the content resized.
+    void keepRibbonsInCorners();
+    void showStatus(const QString& format, const QString& path);
+    void layoutStatus();
     void applyQueued();
     void loadText(QLabel* label, const QString& name);
 
@@ -122,7 +154,8 @@ private:
     QPointer<QLabel> m_technologyText, m_topInfoText, m_statusLabel;
     QPointer<SWDropView> m_dropView;
     QPointer<SWCornerButton> m_leftButton, m_rightButton;
-    QPointer<QWidget> m_statusBar;
+    QPointer<QWidget> m_statusBar, m_showInFolderButton;
+    QString m_statusFormat, m_statusPath; // "%@" in the format stands for the path
     QPointer<LXButton> m_scaleUpButton;
     QWidget* m_root = nullptr; // the loaded file's root, owned
     int m_scaleUpObserver = 0;

@@ -64,7 +64,35 @@ void SWCornerButton::place()
     setGeometry(flippedRect(box, parent->height()).toAlignedRect());
     const QPolygonF shape = drawingTransform().map(QPolygonF(QRectF(QPointF(0, 0), m_bounds)));
     setMask(QRegion(shape.toPolygon()));
+    const bool shown = inView();
+    setFocusPolicy(shown ? Qt::StrongFocus : Qt::NoFocus);
+    if (!shown && hasFocus()) {
+        // The focus goes on to the next control that takes it from the keyboard.
+        QWidget* next = nextInFocusChain();
+        while (next != this && !(next->isVisible() && next->isEnabled() && (next->focusPolicy() & Qt::TabFocus)))
+            next = next->nextInFocusChain();
+        if (next != this)
+            next->setFocus(Qt::TabFocusReason);
+        else
+            clearFocus();
+    }
     update();
+}
+
+bool SWCornerButton::inView() const
+{
+    const QWidget* parent = parentWidget();
+    if (!parent)
+        return false;
+    const QPointF centre = turnedShape(m_origin, m_bounds, m_rotation).boundingRect().center();
+    return QRectF(QPointF(0, 0), QSizeF(parent->size())).contains(centre);
+}
+
+QPainterPath SWCornerButton::focusRingShape(const QRectF& skin) const
+{
+    QPainterPath path;
+    path.addRect(skin);
+    return path;
 }
 
 void SWCornerButton::paintEvent(QPaintEvent*)

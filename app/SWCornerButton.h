@@ -7,7 +7,9 @@
 // The widget covers the turned shape's bounding box, with a mask of the
 // shape itself, so hovering and clicks follow the shape and the empty corners
 // of the box leave events to the widgets beneath. The parent must not be
-// null when the frame is placed. Thread: main thread.
+// null when the frame is placed. It takes keyboard focus only while its
+// centre lies inside the parent (in view); leaving the view, it passes the
+// focus on. Its focus ring is the band's own rectangle. Thread: main thread.
 
 #include "ui/controls/LXButton.h"
 
@@ -33,6 +35,9 @@ public:
     static QPolygonF turnedShape(const QPointF& origin, const QSizeF& size, double degrees);
     // From the button's own drawing space (y down, unturned) to the widget's.
     QTransform drawingTransform() const;
+    // Its centre lies inside the parent: it can be seen and take focus.
+    bool inView() const;
+    QPainterPath focusRingShape(const QRectF& skin) const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

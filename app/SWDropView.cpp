@@ -233,8 +233,8 @@ bool SWDropView::takeMimeData(const QMimeData* data)
     const BusyCursor busy(this);
     const DragPhoto photo = photoFromOffer(DragOffer::fullOf(data), {currentScreen().pixelSize()});
     if (photo.isNull()) {
-        Alert::show(QStringLiteral("Problem creating Wallpaper"),
-                    QStringLiteral("The pasted data cannot be used: %1.").arg(photo.reason));
+        Alert::showLocalized(QStringLiteral("Problem creating Wallpaper"), QStringLiteral("The pasted data cannot be used: %@."),
+                             {Bundle::mainBundle().localizedString(photo.reason, photo.reason)});
         return false;
     }
     buildPreview(photo);
@@ -248,7 +248,7 @@ SWWallpaperMaker::SaveResult SWDropView::saveAsBackground(const QString& name)
     QString path;
     const auto result = m_maker.saveAsBackground(m_processedImage, name, currentScreen().name, &path);
     if (!path.isEmpty())
-        emit wallpaperSaved(path);
+        emit wallpaperSaved(path, result == SWWallpaperMaker::SaveResult::Installed);
     return result;
 }
 

@@ -98,8 +98,9 @@ public:
 signals:
     void sampleImageChanged();
     void processedImageChanged();
-    // A wallpaper file was written (and possibly made the desktop picture).
-    void wallpaperSaved(const QString& path);
+    // A wallpaper file was written; `installed`: it is the desktop picture
+    // (false: setting it failed, after its alert).
+    void wallpaperSaved(const QString& path, bool installed);
 
 protected:
     bool event(QEvent* event) override;

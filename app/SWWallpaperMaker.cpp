@@ -25,38 +25,46 @@ namespace {
 const QString problemTitle = QStringLiteral("Problem creating Wallpaper");
 const QString folderTitle = QStringLiteral("Problem creating Wallpaper Folder");
 
+// A reason in the user's language: the fixed ones have translations, the
+// others (with names or numbers in them) stay as they are.
+QString localizedReason(const QString& reason)
+{
+    return Bundle::mainBundle().localizedString(reason, reason);
+}
+
 // The folder Pictures/Sunnyside, made when missing; empty after its alert.
 QString wallpaperFolder()
 {
     const PicturesFolderResult pictures = picturesFolder();
     if (!pictures.ok()) {
-        Alert::show(problemTitle, QStringLiteral("Picture Folder could not be found because: %1").arg(pictures.errorText));
+        Alert::showLocalized(problemTitle, QStringLiteral("Picture Folder could not be found because: %@"),
+                             {localizedReason(pictures.errorText)});
         return {};
     }
     const QString folder = pictures.path + QStringLiteral("/Sunnyside");
     const QFileInfo info(folder);
-    QString message;
+    QString format, argument;
     bool create = !info.exists() && !info.isSymLink();
     if ((info.exists() || info.isSymLink()) && !info.isDir()) {
         // Something else has the name: move it aside, keep it.
         const QString aside = folder + QStringLiteral(".error");
         QFile item(folder);
-        QString reason;
         if (QFileInfo::exists(aside) || QFileInfo(aside).isSymLink())
-            reason = QStringLiteral("%1 already exists").arg(aside);
+            argument = Alert::localizedText(QStringLiteral("%@ already exists"), {aside});
         else if (!item.rename(aside))
-            reason = item.errorString();
-        if (reason.isEmpty())
+            argument = item.errorString();
+        if (argument.isEmpty())
             create = true;
         else
-            message = QStringLiteral("Your Picture folder includes a non-folder with the name 'Sunnyside' and I "
-                                     "cannot rename it for this reason: %1")
-                          .arg(reason);
+            format = QStringLiteral("Your Picture folder includes a non-folder with the name 'Sunnyside' and I "
+                                    "cannot rename it for this reason: %@");
     }
-    if (message.isEmpty() && create && !QDir().mkpath(folder))
-        message = QStringLiteral("Sunnyside Folder could not be found because: the folder %1 could not be created").arg(folder);
-    if (!message.isEmpty()) {
-        Alert::show(folderTitle, message);
+    if (format.isEmpty() && create && !QDir().mkpath(folder)) {
+        format = QStringLiteral("Sunnyside Folder could not be found because: the folder %@ could not be created");
+        argument = folder;
+    }
+    if (!format.isEmpty()) {
+        Alert::showLocalized(folderTitle, format, {argument});
         return {};
     }
     return folder;
@@ -134,7 +142,7 @@ QImage SWWallpaperMaker::renderPicture(const CIImage& picture)
         reason = context.lastError();
     }
     if (bitmap.isNull()) {
-        Alert::show(problemTitle, QStringLiteral("The wallpaper could not be made: %1.").arg(reason));
+        Alert::showLocalized(problemTitle, QStringLiteral("The wallpaper could not be made: %@."), {localizedReason(reason)});
         return {};
     }
     return bitmap;
@@ -157,7 +165,7 @@ bool SWWallpaperMaker::installBackground(const QString& path, const QString& scr
 {
     const DesktopResult desktop = setDesktopImage(path, screenName);
     if (!desktop.ok)
-        Alert::show(problemTitle, QStringLiteral("Could not set Desktop for this reason: %1").arg(desktop.errorText));
+        Alert::showLocalized(problemTitle, QStringLiteral("Could not set Desktop for this reason: %@"), {desktop.errorText});
     return desktop.ok;
 }
 
@@ -167,7 +175,7 @@ CIImage SWWallpaperMaker::loadPhoto(const QUrl& url, const QSizeF& screenPixels)
     const QString path = url.toLocalFile();
     const CIImage photo = readPhoto(path, &reason, screenPixels);
     if (photo.isNull())
-        Alert::show(problemTitle, QStringLiteral("The photo '%1' could not be used: %2.").arg(path, reason));
+        Alert::showLocalized(problemTitle, QStringLiteral("The photo '%@' could not be used: %@."), {path, localizedReason(reason)});
     return photo;
 }
 

@@ -55,11 +55,11 @@ QImage flattenedOntoBlack(const QImage& bitmap)
 
 void showSaveAlert(const QString& path, const QString& error)
 {
-    Alert::show(QStringLiteral("Could not save File"),
-                QStringLiteral("Writing the image '%1' failed: %2.\n\nIf you think this should not have happened, "
-                               "please take a screenshot (Print Screen key) and send it to %3, so that we can "
-                               "track down the fault.")
-                    .arg(path, error, supportAddress()));
+    Alert::showLocalized(QStringLiteral("Could not save File"),
+                         QStringLiteral("Writing the image '%@' failed: %@.\n\nIf you think this should not have happened, "
+                                        "please take a screenshot (Print Screen key) and send it to %@, so that we can "
+                                        "track down the fault."),
+                         {path, error, supportAddress()});
 }
 
 // The encoded file; empty with `error` set when encoding fails.

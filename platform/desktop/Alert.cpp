@@ -1,5 +1,7 @@
 #include "platform/desktop/Alert.h"
 
+#include "platform/foundation/Bundle.h"
+
 #include <QApplication>
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -50,6 +52,29 @@ void show(const QString& title, const QString& text)
         showDialog(title, text);
     else
         writeToStandardError(title, text);
+}
+
+QString localizedText(const QString& format, const QStringList& arguments)
+{
+    const QString translated = Bundle::mainBundle().localizedString(format, format);
+    const QLatin1String mark("%@");
+    QString out;
+    qsizetype from = 0;
+    for (const QString& argument : arguments) {
+        const qsizetype at = translated.indexOf(mark, from);
+        if (at < 0)
+            break;
+        out += QStringView(translated).mid(from, at - from);
+        out += argument;
+        from = at + mark.size();
+    }
+    out += QStringView(translated).mid(from);
+    return out;
+}
+
+void showLocalized(const QString& title, const QString& format, const QStringList& arguments)
+{
+    show(Bundle::mainBundle().localizedString(title, title), localizedText(format, arguments));
 }
 
 Presenter setPresenter(Presenter presenter)

@@ -17,6 +17,7 @@
 // Thread: main thread.
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -27,6 +28,14 @@ using Presenter = std::function<void(const QString& title, const QString& text)>
 // Shows the alert through the current presenter and returns when it is gone
 // (for the dialog: when the user pressed "OK").
 void show(const QString& title, const QString& text);
+
+// The same in the user's language: `title` and `format` are keys of the main
+// bundle's "Localizable" table (the English texts), and each "%@" of the
+// translated format takes the next of `arguments`, in order.
+void showLocalized(const QString& title, const QString& format, const QStringList& arguments = {});
+// The translated `format` with its "%@" filled that way; an argument's own
+// "%@" stays as it is, a missing argument leaves its "%@".
+QString localizedText(const QString& format, const QStringList& arguments = {});
 
 // Makes `presenter` receive every alert; an empty presenter restores the
 // default. Returns the one it replaces (empty for the default).

@@ -41,8 +41,8 @@ private:
     SessionEnvironment m_environment;
 };
 
-// The alerts shown while it lives: titles and texts.
+// The alerts shown while it lives: their titles, and their texts.
 struct Alerts {
     QStringList titles, texts;
-    Alert::ScopedPresenter presenter{[this](const QString& t, const QString& x) { titles << t, texts << x; }};
+    Alert::ScopedPresenter presenter{[this](const QString& t, const QString& x) { titles << t; texts << x; }};
 };

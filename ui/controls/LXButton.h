@@ -25,6 +25,10 @@
 // `toolTip` (or, disabled, `disabledToolTip`); leaving, hiding, moving to
 // another parent or being destroyed undoes all three.
 //
+// Keyboard focus (Tab, not a click) shows as a ring in the palette's
+// highlight colour: in the `focusRingMargin` the skin is drawn inside of, or
+// over the skin's edge when that margin is 0; focusRingShape() is its outline.
+//
 // Geometry is y-up inside the button (ButtonGeometry.h). drawButton() paints
 // through the painter's current transform, so a host may draw it turned; a
 // host may hit-test through hitButton(). Skin font sizes are pixel sizes.
@@ -38,6 +42,7 @@
 
 #include <QAbstractButton>
 #include <QColor>
+#include <QPainterPath>
 #include <QPointer>
 #include <QVariantMap>
 
@@ -71,6 +76,7 @@ class LXButton : public QAbstractButton {
     Q_PROPERTY(QString hint READ hint WRITE setHint)
     Q_PROPERTY(QString toolTip READ toolTip WRITE setToolTip)
     Q_PROPERTY(QString disabledToolTip READ disabledToolTip WRITE setDisabledToolTip)
+    Q_PROPERTY(double focusRingMargin READ focusRingMargin WRITE setFocusRingMargin)
 public:
     enum VisualState { kDisabled = 0, kNormal = 1, kHover = 2, kDown = 3, kClick = 6 };
 
@@ -151,6 +157,11 @@ public:
     QString disabledToolTip() const { return m_disabledToolTip; }
     void setDisabledToolTip(const QString& text);
 
+    double focusRingMargin() const { return m_focusRingMargin; }
+    void setFocusRingMargin(double margin);
+    // True while the focus ring shows: focused, and the focus came from the keyboard.
+    bool showsFocusRing() const;
+
     QObject* target() const { return m_target; }
     void setTarget(QObject* target) { m_target = target; }
     QByteArray action() const { return m_action; }
@@ -179,6 +190,9 @@ public:
     QSize minimumSizeHint() const override { return sizeHint(); }
     QSizeF intrinsicContentSize() const;
     QRectF imageRectIn(const QRectF& rect) const;
+    // The focus ring's outline around `skin` (the skin's rectangle, y down):
+    // a rounded rectangle as round as the skin's ends can be.
+    virtual QPainterPath focusRingShape(const QRectF& skin) const;
     QString description() const;
 
 public slots:
@@ -205,6 +219,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
@@ -236,7 +252,7 @@ private:
     Shadow m_textShadow;
     std::array<QString, 4> m_shadowNames;
     bool m_noScaling = false, m_disableTracking = false, m_isRemoteControlled = false;
-    double m_textMargin = 0, m_textOffsetY = 0;
+    double m_textMargin = 0, m_textOffsetY = 0, m_focusRingMargin = 0;
     int m_imageAlignment = 0, m_imagePosition = 0, m_alignment = kTextCentre;
     QPointer<QObject> m_target;
     QByteArray m_action;

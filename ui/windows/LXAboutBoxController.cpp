@@ -1,5 +1,6 @@
 #include "ui/windows/LXAboutBoxController.h"
 
+#include "platform/desktop/Alert.h"
 #include "platform/desktop/Workspace.h"
 #include "platform/foundation/Log.h"
 #include "ui/windows/LXFadeoutMaskLayer.h"
@@ -10,9 +11,14 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QScreen>
+#include <QShortcut>
 #include <QTextBrowser>
 
 namespace {
+
+// What a title bar and frame take above a window, at most.
+constexpr int kTitleBarRoom = 48;
 
 QString infoString(const char* key)
 {
@@ -21,8 +27,12 @@ QString infoString(const char* key)
 
 void open(const QUrl& url, const QString& what)
 {
-    if (!Workspace::openURL(url))
-        Log::line(lcWindows, QStringLiteral("Warning: could not open the %1 \"%2\"").arg(what, url.toString()));
+    if (Workspace::openURL(url))
+        return;
+    Log::line(lcWindows, QStringLiteral("Warning: could not open the %1 \"%2\"").arg(what, url.toString()));
+    Alert::showLocalized(QStringLiteral("Could not open the web page"),
+                         QStringLiteral("No program on this computer could open %@."),
+                         {url.isLocalFile() ? url.toLocalFile() : url.toDisplayString()});
 }
 
 } // namespace
@@ -74,6 +84,24 @@ void LXAboutBoxController::openAppWebsite(QObject*)
 void LXAboutBoxController::windowDidLoad()
 {
     LXWindowController::windowDidLoad();
+    if (QWidget* box = window()) {
+        // Esc and the desktop's Close keys (Ctrl+W) close it, as any panel.
+        QList<QKeySequence> keys = {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)};
+        for (const QKeySequence& k : QKeySequence::keyBindings(QKeySequence::Close))
+            if (!keys.contains(k))
+                keys << k;
+        auto* shortcut = new QShortcut(box);
+        shortcut->setKeys(keys);
+        connect(shortcut, &QShortcut::activated, box, &QWidget::close);
+        // A short screen gets a shorter box, room left for its title bar: the text scrolls.
+        if (const QScreen* screen = box->screen()) {
+            const int room = std::max(box->minimumHeight(), screen->availableGeometry().height() - kTitleBarRoom);
+            if (box->maximumHeight() > room) {
+                box->setMaximumHeight(room);
+                box->resize(box->width(), room);
+            }
+        }
+    }
     QAbstractScrollArea* scroll = m_textScrollView ? m_textScrollView.data() : m_textView.data();
     if (scroll) {
         m_mask = LXFadeoutMaskLayer::create();

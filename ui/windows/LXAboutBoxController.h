@@ -11,6 +11,10 @@
 // openALXWebsite. An ordinary opaque window: a translucent one is black on
 // X11 without a compositor.
 //
+// Esc and Ctrl+W (the desktop's Close keys) close it. On a screen too short
+// for it, it is shorter (the text scrolls). A link that no program
+// opens is an alert.
+//
 // After the window closes it is deleted and the next showWindow() loads the
 // file afresh. Addresses: Info.plist "LXMakerAddress" for the maker, and
 // "LXAppPageAddress" with "%@" standing for the percent-encoded application

@@ -70,7 +70,11 @@ QRectF LXToolTipController::toolTipFrame(const QRectF& windowFrame, QPointF poin
 {
     const QRectF& W = windowFrame;
     const double x = std::max(W.x(), std::min(W.x() + W.width() - size.width(), point.x()));
-    const double y = std::max(W.y(), std::min(W.y() + W.height() - size.height(), point.y() - size.height()));
+    double y = point.y() - size.height();
+    // Moved up over the point it would cover the pointer, and the pointer would leave the control.
+    if (y < W.y())
+        y = point.y() + kPointerClearance;
+    y = std::max(W.y(), std::min(W.y() + W.height() - size.height(), y));
     return {QPointF(x, y), size};
 }
 

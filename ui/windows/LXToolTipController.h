@@ -4,7 +4,8 @@
 // LXToolTipController (one shared instance, its window from the interface
 // file "LXToolTipController" with the outlet `toolTipLabel`): a tooltip that
 // belongs to one view (the focus view), hangs below the point it was asked
-// for and stays inside that view's window; it hides after 30 s, when asked
+// for (above it, clear of the pointer, where there is no room below) and
+// stays inside that view's window; it hides after 30 s, when asked
 // for another view, when the focus view's window closes or the view goes.
 // The tooltip window never takes focus and lets input through: it is a
 // Qt::ToolTip window with the focus view's window as transient parent,
@@ -46,8 +47,11 @@ public:
     Timer* autoHideTimer() const { return m_autoHideTimer.get(); }
 
     // Where a tooltip of `size` goes, all in y-up screen space: below
-    // `point`, inside `windowFrame`.
+    // `point`, inside `windowFrame`. Where there is no room below, it goes
+    // above `point` by kPointerClearance (the pointer sits there: controls
+    // ask 20 points below it), so that it never covers the pointer.
     static QRectF toolTipFrame(const QRectF& windowFrame, QPointF point, QSizeF size);
+    static constexpr double kPointerClearance = 24;
 
 protected:
     void windowDidLoad() override;

@@ -1,5 +1,6 @@
 #include "app/DropGeometry.h"
 #include "app/PreviewFade.h"
+#include "app/SWAppDelegate.h"
 #include "app/SWDropView.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/image/CIContext.h"
@@ -7,9 +8,12 @@
 #include "tests/support/EventLoop.h"
 #include "tests/support/Pixels.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPropertyAnimation>
 #include <QScreen>
+#include <QDir>
+#include <QLabel>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -50,7 +54,8 @@ TEST(DropViewScreens, Layout)
         {"wide screen narrows the stand", {400, 358}, {2560, 1080}, {13, 129.109375, 374, 157.78125},
          {1, 117.109375, 398, 181.78125}, {200 - 61 * kWide, 0, 122 * kWide, 59}}, // about 89 wide
         {"no screen", {400, 358}, {0, 0}, {200, 208, 0, 0}, {188, 196, 24, 24}, {139, 0, 122, 59}},
-        {"view smaller than its margins", {20, 30}, {1440, 900}, {10, 30, 0, 0}, {9.4, 29.4, 1.2, 1.2}, {-51, 0, 122, 59}},
+        {"small view: the stand shrinks with the display", {20, 30}, {1440, 900}, {1.6, 11.2, 16.8, 10.5},
+         {1, 10.6, 18, 11.7}, {6.95, 0, 6.1, 2.95}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -112,4 +117,63 @@ TEST(DropViewScreens, MovingToAnotherScreenRebuildsTheSample)
     EXPECT_EQ(view->sampleImage().extent().size(), QSizeF(3840, 2160)); // 4K at scale 2
     ASSERT_TRUE(spinUntil([&] { return view->sampleBitmap().cacheKey() != before.cacheKey() && !view->sampleBitmap().isNull(); }));
     EXPECT_EQ(view->sampleBitmap().devicePixelRatio(), 2);
+}
+
+// The window was taller than a 1600 x 900 screen at scale 2 (and a 1366 x 768
+// one at 125 %), and so was its least size; at that size the switch ran over
+// the display's stand; the corner buttons covered the status line's corners;
+// and the layout jumped when the status line first showed.
+TEST(MainWindowScreens, TallerThanSmallScreensOverlappingAndJumping)
+{
+    SWAppDelegate::registerClasses();
+    for (const char* name : {"DP-1", "NETBOOK", "HD-125", "HDPLUS-200"}) {
+        SCOPED_TRACE(name);
+        QScreen* screen = screenNamed(name);
+        ASSERT_TRUE(screen);
+        SWAppDelegate delegate;
+        ASSERT_TRUE(delegate.loadMainWindow());
+        QWidget* window = delegate.window();
+        window->winId();
+        window->windowHandle()->setScreen(screen);
+        window->move(screen->availableGeometry().topLeft());
+        window->show();
+        delegate.applicationDidFinishLaunching();
+        const QSize room = screen->availableGeometry().size() - QSize(16, 48); // frame and title bar
+        EXPECT_TRUE(QString(name) != "DP-1" || window->size() == QSize(560, 660)) << "the designed size where it fits";
+        for (const QSize size : {window->size(), window->minimumSize()}) {
+            SCOPED_TRACE(QString("%1 x %2").arg(size.width()).arg(size.height()).toStdString());
+            EXPECT_TRUE(size.width() <= room.width() && size.height() <= room.height())
+                << size.width() << " x " << size.height();
+            window->resize(size);
+            QApplication::processEvents();
+            // Top to bottom, each below the one above, every text whole.
+            QWidget* column[] = {delegate.topInfoText(), delegate.dropView(), delegate.scaleUpButton(),
+                                 delegate.technologyText(), delegate.statusBar()};
+            for (size_t i = 0; i + 1 < std::size(column); ++i)
+                EXPECT_LE(column[i]->geometry().bottom(), column[i + 1]->geometry().top()) << i;
+            for (QLabel* text : {delegate.topInfoText(), delegate.technologyText()})
+                EXPECT_GE(text->height(), text->heightForWidth(text->width())) << text->objectName().toStdString();
+            EXPECT_LE(delegate.statusBar()->geometry().bottom(), delegate.statusBar()->parentWidget()->height());
+            // The display is drawn whole, stand and all, inside its view.
+            const DropLayout l = dropLayout(QSizeF(delegate.dropView()->size()), QSizeF(screen->geometry().size()));
+            const QRectF view(QPointF(0, 0), QSizeF(delegate.dropView()->size()));
+            EXPECT_TRUE(view.contains(l.bezel) && view.contains(l.stand) && l.stand.bottom() <= l.bezel.top() + 1);
+            // Each corner button, resting in its corner, leaves the status line whole.
+            const QWidget* content = delegate.leftButton()->parentWidget();
+            const QRectF status = flippedRect(QRectF(delegate.statusBar()->geometry()), content->height());
+            for (SWCornerButton* b : {delegate.leftButton(), delegate.rightButton()}) {
+                const double w = content->width();
+                const QPointF centre = b == delegate.leftButton() ? QPointF(22, 22) : QPointF(w - 22, 22);
+                const QPolygonF band = SWCornerButton::turnedShape(SWAppDelegate::offsetOf(b, centre), b->buttonSize(),
+                                                                   b->frameRotation());
+                EXPECT_TRUE(band.intersected(QPolygonF(status)).boundingRect().isEmpty());
+            }
+        }
+        // The first wallpaper's line moves nothing.
+        const QRect before = delegate.dropView()->geometry();
+        delegate.wallpaperSaved(QDir::homePath() + "/Pictures/Sunnyside/Beach.jpg");
+        QApplication::processEvents();
+        EXPECT_EQ(delegate.dropView()->geometry(), before);
+        EXPECT_TRUE(delegate.statusBar()->isVisible());
+    }
 }

@@ -14,8 +14,10 @@ TEST(ToolTip, HangsBelowThePointAndStaysInsideTheWindow)
     struct Row { const char* name; QPointF point, origin; };
     const Row rows[] = {
         {"left edge: moved right", {50, 300}, {100, 270}},
-        {"bottom edge: moved up", {200, 110}, {200, 100}},
         {"top edge: moved down", {200, 450}, {200, 370}},
+        // Pushed up over the pointer (20 above the point), the right corner button's tooltip took it and hid.
+        {"bottom edge: above the pointer", {200, 110}, {200, 110 + LXToolTipController::kPointerClearance}},
+        {"bottom right corner: above the pointer", {495, 102}, {380, 102 + LXToolTipController::kPointerClearance}},
     };
     for (const Row& row : rows)
         EXPECT_EQ(LXToolTipController::toolTipFrame(window, row.point, size), QRectF(row.origin, size)) << row.name;
