@@ -21,6 +21,7 @@ add_custom_command(
   OUTPUT ${SUNNYSIDE_MAN_PAGE} ${SUNNYSIDE_MAN_PAGE}.gz
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
   COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen
+          HOME=${CMAKE_BINARY_DIR}/man XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/man/config
           ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:sunnyside> -DTEMPLATE=${PROJECT_SOURCE_DIR}/data/sunnyside.1.in
           -DOUTPUT=${SUNNYSIDE_MAN_PAGE} -P ${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake
   DEPENDS sunnyside ${PROJECT_SOURCE_DIR}/data/sunnyside.1.in ${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake
@@ -54,18 +55,20 @@ set(CPACK_PACKAGE_VENDOR "Sunnyside developers")
 set(CPACK_PACKAGE_CONTACT "Sunnyside developers <feedback@sunnyside.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn a photograph into a desktop picture for your screen")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Sunnyside puts a photo in the middle of a picture made for your screen and fills the rest with an
-artistic extension of the photo itself: blurred, half-turned, colour-burned copies with a soft shadow.
-The picture is saved in the pictures folder and set as the desktop picture on KDE Plasma, Xfce, sway,
-GNOME, Cinnamon, MATE, plain X11 window managers or through the desktop portal.
-From the command line, sunnyside --render writes the picture for any screen size.")
+    "Sunnyside puts a photo in the middle of a picture made for your screen
+and fills the rest with an artistic extension of the photo itself:
+blurred, half-turned, colour-burned copies with a soft shadow. The
+picture is saved in the pictures folder and set as the desktop picture
+on KDE Plasma, Xfce, sway, GNOME, Cinnamon, MATE, plain X11 window
+managers or through the desktop portal. From the command line,
+sunnyside --render writes the picture for any screen size.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libegl-mesa0, libgl1-mesa-dri, libqt6svg6, qt6-image-formats-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libegl-mesa0, libgl1-mesa-dri, qt6-image-formats-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xwallpaper | feh")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
