@@ -18,23 +18,24 @@ QString interfaceLanguage(const Bundle& bundle)
 
 bool installQtTranslation(const Bundle& bundle)
 {
-    const QString language = interfaceLanguage(bundle);
-    if (language == QLatin1String("en") || language.startsWith(QLatin1String("en_"))
-        || language.startsWith(QLatin1String("en-")))
-        return true;
     auto* app = QCoreApplication::instance();
     if (!app)
         return false;
-    if (auto* old = app->findChild<QTranslator*>(QStringLiteral("qtbase"), Qt::FindDirectChildrenOnly)) {
-        if (old->language().startsWith(language.section(QLatin1Char('_'), 0, 0).section(QLatin1Char('-'), 0, 0)))
-            return true;
+    const QString language = interfaceLanguage(bundle);
+    const QString file = QStringLiteral("qtbase_") + QString(language).replace(QLatin1Char('-'), QLatin1Char('_'));
+    auto* old = app->findChild<QTranslator*>(QStringLiteral("qtbase"), Qt::FindDirectChildrenOnly);
+    if (old && old->property("file").toString() == file)
+        return true;
+    if (old) { // another language than before
         QCoreApplication::removeTranslator(old);
         delete old;
     }
+    if (language.section(QLatin1Char('_'), 0, 0).section(QLatin1Char('-'), 0, 0) == QLatin1String("en"))
+        return true; // Qt's own texts are English
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     auto* translator = new QTranslator(app);
     translator->setObjectName(QStringLiteral("qtbase"));
-    QString file = QStringLiteral("qtbase_") + QString(language).replace(QLatin1Char('-'), QLatin1Char('_'));
+    translator->setProperty("file", file);
     // "qtbase_de_AT" falls back to "qtbase_de" by itself.
     if (!translator->load(file, folder) || !QCoreApplication::installTranslator(translator)) {
         delete translator;

@@ -17,7 +17,8 @@
 QString interfaceLanguage(const Bundle& bundle = Bundle::mainBundle());
 
 // Loads Qt's catalogue for the interface language and installs it on the
-// application (once; the translator lives as long as the application).
-// True when Qt now speaks that language: English needs no catalogue. False,
-// with one "Warning: " line, when the catalogue is missing.
+// application, in place of one installed for another language (the
+// translator is the application's child). True when Qt now speaks that
+// language: English needs no catalogue. False, with one "Warning: " line,
+// when the catalogue is missing.
 bool installQtTranslation(const Bundle& bundle = Bundle::mainBundle());

@@ -199,7 +199,8 @@ TEST(German, AlertsQtDialogsAndTheFolderStayedEnglish)
         });
     }
     Bundle::setPreferredLanguages({});
-    MainWindow english(false); // Qt speaks English again
+    MainWindow english(false);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel") << "Qt speaks English again";
     ASSERT_EQ(alerts.texts.size(), 2) << alerts.texts.join('\n').toStdString();
     EXPECT_EQ(alerts.titles[0], "Problem beim Erstellen des Hintergrundbilds");
     EXPECT_EQ(alerts.texts[0], "Das Foto „" + session.home() + "/Fehlt.jpg“ konnte nicht verwendet werden: "
