@@ -67,6 +67,7 @@ bool jpegComplete(QFile& file)
     Stream in(file);
     if (in.next() != 0xFF || in.next() != 0xD8)
         return false;
+    bool scanned = false; // a scan has begun: what follows is mostly coded data
     for (;;) {
         if (!in.toNextFF())
             return false;
@@ -80,10 +81,18 @@ bool jpegComplete(QFile& file)
         // Stuffed zeros, restart markers and TEM stand alone, without a length.
         if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
             continue;
+        // Among coded data only the segments between scans count (tables,
+        // a scan, comments, application data): damaged data is for the
+        // decoder to find, not a cut.
+        const bool betweenScans = marker == 0xC4 || marker == 0xCC || (marker >= 0xDA && marker <= 0xDD)
+                               || (marker >= 0xE0 && marker <= 0xEF) || marker == 0xFE;
+        if (scanned && !betweenScans)
+            continue;
         const int high = in.next(), low = in.next();
         const int length = high << 8 | low;
         if (high < 0 || low < 0 || length < 2 || !in.skip(length - 2))
             return false;
+        scanned = scanned || marker == 0xDA;
     }
 }
 
