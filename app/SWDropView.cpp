@@ -512,8 +512,8 @@ void SWDropView::tellWhyRefused()
         return;
     // After the drop has been answered: the source is not kept waiting on an alert.
     MainQueue::async([problem] {
-        Alert::show(QStringLiteral("Problem creating Wallpaper"),
-                    QStringLiteral("The dropped item cannot be used: %1.").arg(problem));
+        Alert::showLocalized(QStringLiteral("Problem creating Wallpaper"), QStringLiteral("The dropped item cannot be used: %@."),
+                             {Bundle::mainBundle().localizedString(problem, problem)});
     });
 }
 
