@@ -165,3 +165,13 @@ TEST(ArtisticExtend, WideAndFourKWallpapersHaveNoLightLineAlongTheBottom)
         EXPECT_EQ(seeThrough, 0) << size.width() << " x " << size.height() << ", from row " << firstRow;
     }
 }
+
+TEST(ArtisticExtend, TilesGetTheWholeRendersPixels)
+{
+    // The blurred, stretched, half-turned photo was laid on a grid that
+    // depended on the tile's size.
+    const QRect canvas(0, 0, 640, 400);
+    const CIImage wallpaper = extension(canvas.width(), canvas.height(), checkered(320, 200));
+    for (const QSize tile : {QSize(97, 61), QSize(256, 128)})
+        EXPECT_LE(tiledDifference(wallpaper, canvas, tile.width(), tile.height()), 2e-3) << tile.width();
+}
