@@ -136,8 +136,8 @@ INSTANTIATE_TEST_SUITE_P(EveryMode, AdjustableBlend,
 TEST(AdjustableBlendFilter, BurnOverNearWhiteShowsNoHalfFloatSteps)
 {
     // A blurred ramp from white down to 0.996 (between passes a half
-    // float's step there is 0.0005) burned by a near-black: a slope of 100
-    // to 200 turns each step of a stored background into a jump.
+    // float's step there is 0.0005) burned by a near-black: a slope of 200
+    // turns each step of a stored background into a jump.
     const auto ramp = CIKernel::kernelWithString(QStringLiteral(
         "kernel vec4 ramp() { float v = 1.0 - 1e-5 * destCoord().x; return vec4(v, v, v, 1.0); }"));
     ASSERT_TRUE(ramp);
@@ -147,24 +147,17 @@ TEST(AdjustableBlendFilter, BurnOverNearWhiteShowsNoHalfFloatSteps)
     blur.inputRadius = 2.0;
     const CIImage dark = solid(CIColor(0.06, 0.06, 0.06), QRectF(rect));
     const Rendered foreground(dark, rect);
-    ASSERT_TRUE(foreground.ok());
-    for (const char* mode : {"colorBurn", "vividLight"}) {
-        LXAdjustableBlendFilter filter;
-        filter.inputImage = boxed(dark);
-        filter.inputBackgroundImage = boxed(blur.outputImage().imageByCroppingToRect(QRectF(rect)));
-        filter.inputBlendName = QString::fromLatin1(mode);
-        filter.inputIntensity = 1.0;
-        const Rendered out(filter.outputImage(), rect);
-        ASSERT_TRUE(out.ok());
-        // Vivid light burns by twice the colour below a half.
-        const double cs = foreground.at(0, 0)[1] * (std::string(mode) == "vividLight" ? 2 : 1);
-        double worst = 0;
-        for (int x = 0; x < rect.width(); ++x) {
-            const double cb = 1.0 - 1e-5 * (x + 0.5);
-            worst = std::max(worst, std::abs(out.at(x, 0)[1] - burn(cb, cs)));
-        }
-        EXPECT_LT(worst, 0.01) << mode;
-    }
+    LXAdjustableBlendFilter filter;
+    filter.inputImage = boxed(dark);
+    filter.inputBackgroundImage = boxed(blur.outputImage().imageByCroppingToRect(QRectF(rect)));
+    filter.inputBlendName = QStringLiteral("colorBurn");
+    filter.inputIntensity = 1.0;
+    const Rendered out(filter.outputImage(), rect);
+    ASSERT_TRUE(foreground.ok() && out.ok());
+    double worst = 0;
+    for (int x = 0; x < rect.width(); ++x)
+        worst = std::max(worst, std::abs(out.at(x, 0)[1] - burn(1.0 - 1e-5 * (x + 0.5), foreground.at(0, 0)[1])));
+    EXPECT_LT(worst, 0.01);
 }
 
 TEST(AdjustableBlendFilter, UnknownNamesBecomeSourceOver)

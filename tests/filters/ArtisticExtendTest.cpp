@@ -155,14 +155,11 @@ TEST(ArtisticExtend, WideAndFourKWallpapersHaveNoLightLineAlongTheBottom)
         const QImage out = CIContext().createCGImage(extension(size.width(), size.height(), checkered(300, 200)),
                                                      QRectF(QPointF(), size));
         ASSERT_FALSE(out.isNull());
-        int seeThrough = 0, firstRow = -1;
-        for (int y = 0; y < out.height(); ++y) {
-            const auto* line = reinterpret_cast<const QRgb*>(out.constScanLine(y));
+        int seeThrough = 0;
+        for (int y = 0; y < out.height(); ++y)
             for (int x = 0; x < out.width(); ++x)
-                if (qAlpha(line[x]) < 255 && ++seeThrough == 1)
-                    firstRow = y;
-        }
-        EXPECT_EQ(seeThrough, 0) << size.width() << " x " << size.height() << ", from row " << firstRow;
+                seeThrough += qAlpha(out.pixel(x, y)) < 255;
+        EXPECT_EQ(seeThrough, 0) << size.width() << " x " << size.height();
     }
 }
 
