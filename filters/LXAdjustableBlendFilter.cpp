@@ -105,13 +105,21 @@ CIImage LXAdjustableBlendFilter::outputImage()
             background = stretched(background, extent.size());
     }
 
+    const QString blendName = inputBlendName.toString();
+    // Modes that divide are steep near one end (a burn's slope over
+    // near-black is about 1000): their inputs are kept in 32-bit floats,
+    // or the steps of half floats near white show as hard edges.
+    if (blendName == QLatin1String("colorBurn") || blendName == QLatin1String("colorDodge")
+        || blendName == QLatin1String("vividLight")) {
+        foreground = foreground.imageByKeepingFullFloats();
+        background = background.imageByKeepingFullFloats();
+    }
     CISampler first(foreground), second(background);
     if (boolValue(inputSwitchImages))
         std::swap(first, second);
 
     if (!inputIntensity.isValid())
         inputIntensity = 1.0; // kept, as callers read it back
-    const QString blendName = inputBlendName.toString();
     CIKernelPtr routine = classData().validNames.contains(blendName) ? kernelWithName(blendName) : nullptr;
     if (!routine) {
         Log::line(lcFilters, QStringLiteral("Warning: Adjustable Blend could not find blend '%1'").arg(blendName));

@@ -30,7 +30,7 @@ Engine::Rendered renderExactly(Engine::GL& gl, const CIImage& image, const QRect
     Engine::Rendered r = Engine::renderImage(gl, image, rect, 1.0);
     // A source may hand out its 8-bit texture: copied, to be read as floats.
     if (!r.isEmpty() && r.area == QRectF(rect) && r.texture->width == rect.width()
-        && r.texture->height == rect.height() && r.texture->format == gl.floatFormat())
+        && r.texture->height == rect.height() && gl.isWorkingFormat(r.texture->format))
         return r;
     if (r.isEmpty()) {
         static const std::array<float, 4> clear{0, 0, 0, 0};

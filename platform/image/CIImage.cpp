@@ -100,6 +100,13 @@ CIImage CIImage::imageByClampingToExtent() const
     return CIImage(std::make_shared<Engine::ClampNode>(*this));
 }
 
+CIImage CIImage::imageByKeepingFullFloats() const
+{
+    if (!m_node || dynamic_cast<const Engine::FullFloatNode*>(m_node.get()))
+        return *this;
+    return CIImage(std::make_shared<Engine::FullFloatNode>(*this));
+}
+
 CIImage CIImage::imageByCompositingOverImage(const CIImage& background) const
 {
     if (!m_node)

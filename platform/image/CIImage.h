@@ -63,6 +63,10 @@ public:
     CIImage imageByClampingToExtent() const;
     // This image over `background` (source over, premultiplied).
     CIImage imageByCompositingOverImage(const CIImage& background) const;
+    // The same pixels, computed in 32-bit floats rather than half floats
+    // (whose step just below 1 is about 0.0005; twice the texture memory):
+    // for the inputs of a steep formula, as a colour burn over near-black.
+    CIImage imageByKeepingFullFloats() const;
 
     // Engine side.
     const std::shared_ptr<const Engine::ImageNode>& node() const { return m_node; }

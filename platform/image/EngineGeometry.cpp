@@ -119,21 +119,21 @@ Rendered TransformNode::render(GL& gl, const QRect& region, double detail) const
     if (clamp && QRectF(toRect(clamp->input.extent())) != clamp->input.extent())
         clamp = nullptr; // a fractional edge: the clamp draws itself
     const CIImage source = clamp ? clamp->input : input;
-    const Rendered in = averagedInput(gl, QRectF(region), detail, source, clamp != nullptr);
+    // Drawn at the detail asked for (a blur's input at its reduced scale)
+    // on texels laid from the world's origin: a tile draws the whole's.
+    const DetailGrid grid = detailGrid(region, detail);
+    const Rendered in = averagedInput(gl, grid.area, detail, source, clamp != nullptr);
     if (in.isEmpty())
         return {};
-    // Drawn at the detail asked for: a blur's input at its reduced scale.
-    const int w = detail < 1 ? std::max(1, int(std::ceil(region.width() * detail - 1e-6))) : region.width();
-    const int h = detail < 1 ? std::max(1, int(std::ceil(region.height() * detail - 1e-6))) : region.height();
-    if (landsOnGrid(in, transform, QRectF(region), w, h)) {
+    if (landsOnGrid(in, transform, grid.area, grid.width, grid.height)) {
         // Its texels already are the output's texels: handed over where they
         // land, no pass (a clamp's repeats are then not needed).
         const QRectF landed = transform.mapRect(in.area);
         if (landed.contains(clamp ? QRectF(region) : CIGeometry::intersect(QRectF(region), m_extent)))
             return {in.texture, landed};
     }
-    return resample(gl, {in, source.extent(), clamp != nullptr, false, QTransform(), QRectF(), QRectF()}, QRectF(region),
-                    inverse, w, h);
+    return resample(gl, {in, source.extent(), clamp != nullptr, false, QTransform(), QRectF(), QRectF()}, grid.area,
+                    inverse, grid.width, grid.height);
 }
 
 Rendered TransformNode::averagedInput(GL& gl, const QRectF& region, double detail, const CIImage& source,

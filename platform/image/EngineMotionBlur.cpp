@@ -40,17 +40,38 @@ Rendered MotionBlurNode::renderSmooth(GL& gl, const QRect& region, double detail
     // At reduced detail the grid is at least as coarse as the texels asked for.
     const int step = detailGrid(region, detail).step;
     int fx = std::max(step, factorFor(length * std::abs(cx))), fy = std::max(step, factorFor(length * std::abs(cy)));
-    const double reach = radius + 2.0 * std::max(fx, fy) + 1;
-    const QRect need = toRect(QRectF(region).adjusted(-reach * std::abs(cx) - fx, -reach * std::abs(cy) - fy,
-                                                      reach * std::abs(cx) + fx, reach * std::abs(cy) + fy));
+    // What the passes read on a grid of gx x gy pixels, its texels laid
+    // from the world's origin so that a tile computes the whole's texels.
+    const auto needFor = [&](int gx, int gy) {
+        const double reach = radius + 2.0 * std::max(gx, gy) + 1;
+        const QRect r = toRect(QRectF(region).adjusted(-reach * std::abs(cx) - gx, -reach * std::abs(cy) - gy,
+                                                       reach * std::abs(cx) + gx, reach * std::abs(cy) + gy));
+        const auto down = [](int v, int g) { return int(std::floor(double(v) / g)) * g; };
+        const auto up = [](int v, int g) { return int(std::ceil(double(v) / g)) * g; };
+        const int x0 = down(r.x(), gx), y0 = down(r.y(), gy);
+        return QRect(x0, y0, up(r.x() + r.width(), gx) - x0, up(r.y() + r.height(), gy) - y0);
+    };
+    QRect need = needFor(fx, fy);
     PassSampler source = samplerFor(gl, input, QRectF(need), false, false, true, std::min(1.0, detail));
     if (source.rendered.isEmpty())
         return {};
     Rendered level = source.rendered;
     if (source.toInput.isIdentity()) {
-        // A blurred input handed over coarse: work on at least as coarse a grid.
+        // A blurred input handed over coarse: work on at least as coarse a
+        // grid, which reaches further (its first texels would otherwise
+        // read past what was drawn, a light line along the bottom).
         fx = std::max(fx, int(std::lround(1.0 / level.densityX())));
         fy = std::max(fy, int(std::lround(1.0 / level.densityY())));
+        const QRect wider = needFor(fx, fy);
+        if (wider != need) {
+            need = wider;
+            if (!level.area.contains(CIGeometry::intersect(QRectF(need), input.extent()))) {
+                source = samplerFor(gl, input, QRectF(need), false, false, true, std::min(1.0, detail));
+                level = source.rendered;
+                if (level.isEmpty())
+                    return {};
+            }
+        }
     }
     if (fx > 1 || fy > 1) {
         level = reduce(gl, source, QRectF(need), fx, fy);

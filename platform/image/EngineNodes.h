@@ -8,5 +8,6 @@
 #include "platform/image/EngineGeometry.h"
 #include "platform/image/EngineKernels.h"
 #include "platform/image/EnginePasses.h"
+#include "platform/image/EnginePrecision.h"
 #include "platform/image/EngineReductions.h"
 #include "platform/image/EngineSources.h"

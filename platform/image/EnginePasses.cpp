@@ -2,6 +2,7 @@
 
 #include "platform/image/EngineBlurs.h"
 #include "platform/image/EngineGeometry.h"
+#include "platform/image/EnginePrecision.h"
 #include "platform/image/EngineTrace.h"
 #include "platform/image/EngineReductions.h"
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace Engine {
 
@@ -399,8 +401,15 @@ PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool cla
         return s;
     CIImage inner = image;
     QTransform toInner; // reader's world -> inner's world
+    std::optional<FullFloats> wide; // until the read is ready
     for (;;) {
         const ImageNode* node = inner.node().get();
+        if (auto* f = dynamic_cast<const FullFloatNode*>(node)) {
+            if (!wide)
+                wide.emplace(gl);
+            inner = f->input;
+            continue;
+        }
         // A clamp of a whole-pixel extent repeats whole texels: read it
         // clamped. (At a fractional edge the clamp must be drawn.)
         auto* c = dynamic_cast<const ClampNode*>(node);

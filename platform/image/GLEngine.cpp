@@ -182,7 +182,7 @@ TexturePtr GL::texture(int width, int height, GLenum format)
     // use, so any pooled one that is large enough (and not wasteful) will do:
     // a render's many slightly different sizes then share a few textures
     // instead of each allocating (and the driver zero-filling) its own.
-    const bool slack = format == m_floatFormat;
+    const bool slack = isWorkingFormat(format);
     const size_t wanted = size_t(width) * size_t(height);
     qsizetype best = -1;
     for (qsizetype i = 0; i < qsizetype(m_pool.size()); ++i) {
@@ -231,7 +231,7 @@ void GL::noteFailure(const QString& reason)
 
 TexturePtr GL::floatTexture(int width, int height)
 {
-    return texture(width, height, m_floatFormat);
+    return texture(width, height, floatFormat());
 }
 
 TexturePtr GL::byteTexture(int width, int height)

@@ -61,8 +61,11 @@ public:
     // Binds `texture` to unit `unit` with linear or nearest filtering.
     void bindTexture(int unit, const Texture& texture, bool linear);
 
-    // The internal format of working textures.
-    GLenum floatFormat() const { return m_floatFormat; }
+    // The internal format of working textures (half floats); 32-bit floats
+    // while a FullFloats lives.
+    GLenum floatFormat() const { return m_fullFloats > 0 ? GLenum(GL_RGBA32F) : m_floatFormat; }
+    // Whether `format` is one of the working formats.
+    bool isWorkingFormat(GLenum format) const { return format == m_floatFormat || format == GL_RGBA32F; }
     int maxTextureSize() const { return m_maxTextureSize; }
     QString renderer() const { return m_renderer; }
     QString version() const { return m_version; }
@@ -90,6 +93,7 @@ public:
     void trimPool();
 
 private:
+    friend class FullFloats;
     GL() = default;
     bool start();
     TexturePtr texture(int width, int height, GLenum format);
@@ -111,6 +115,7 @@ private:
     GLuint m_framebuffer = 0;
     GLuint m_vertexArray = 0;
     GLenum m_floatFormat = 0;
+    int m_fullFloats = 0; // FullFloats alive
     int m_maxTextureSize = 0;
     QString m_renderer;
     QString m_version;
@@ -122,6 +127,21 @@ private:
     QString m_lastFailure;
     void* m_display = nullptr;
     void* m_context = nullptr;
+};
+
+// While one lives, the working textures made are 32-bit floats instead of
+// half floats, whose step just below 1 is about 0.0005: for what feeds a
+// steep formula (a colour burn's slope over near-black is about 1000).
+// Scopes nest.
+class FullFloats {
+public:
+    explicit FullFloats(GL& gl) : m_gl(gl) { ++m_gl.m_fullFloats; }
+    ~FullFloats() { --m_gl.m_fullFloats; }
+    FullFloats(const FullFloats&) = delete;
+    FullFloats& operator=(const FullFloats&) = delete;
+
+private:
+    GL& m_gl;
 };
 
 // The GLSL text shared by the engine's own passes and by translated kernels:

@@ -1,4 +1,6 @@
 #include "filters/LXAdjustableBlendFilter.h"
+#include "platform/image/CIBuiltinFilters.h"
+#include "platform/image/CIKernel.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/LogCapture.h"
 
@@ -130,6 +132,33 @@ INSTANTIATE_TEST_SUITE_P(EveryMode, AdjustableBlend,
                          ::testing::Values("sourceOver", "colorBlend", "luminosityBlend", "multiply", "colorBurn",
                                            "linearBurn", "negativeMultiply", "colorDodge", "linearDodge", "overlay",
                                            "softLight", "hardLight", "vividLight", "linearLight", "hardMix", "blend"));
+
+TEST(AdjustableBlendFilter, BurnOverNearWhiteShowsNoHalfFloatSteps)
+{
+    // A blurred ramp from white down to 0.996 (between passes a half
+    // float's step there is 0.0005) burned by a near-black: a slope of 200
+    // turns each step of a stored background into a jump.
+    const auto ramp = CIKernel::kernelWithString(QStringLiteral(
+        "kernel vec4 ramp() { float v = 1.0 - 1e-5 * destCoord().x; return vec4(v, v, v, 1.0); }"));
+    ASSERT_TRUE(ramp);
+    const QRect rect(0, 0, 400, 1);
+    CIGaussianBlur blur;
+    blur.inputImage = boxed(ramp->apply({}, {{kCIApplyOptionExtent, QRectF(-50, -50, 500, 101)}}));
+    blur.inputRadius = 2.0;
+    const CIImage dark = solid(CIColor(0.06, 0.06, 0.06), QRectF(rect));
+    const Rendered foreground(dark, rect);
+    LXAdjustableBlendFilter filter;
+    filter.inputImage = boxed(dark);
+    filter.inputBackgroundImage = boxed(blur.outputImage().imageByCroppingToRect(QRectF(rect)));
+    filter.inputBlendName = QStringLiteral("colorBurn");
+    filter.inputIntensity = 1.0;
+    const Rendered out(filter.outputImage(), rect);
+    ASSERT_TRUE(foreground.ok() && out.ok());
+    double worst = 0;
+    for (int x = 0; x < rect.width(); ++x)
+        worst = std::max(worst, std::abs(out.at(x, 0)[1] - burn(1.0 - 1e-5 * (x + 0.5), foreground.at(0, 0)[1])));
+    EXPECT_LT(worst, 0.01);
+}
 
 TEST(AdjustableBlendFilter, UnknownNamesBecomeSourceOver)
 {

@@ -128,3 +128,47 @@ TEST(ArtisticExtend, TransparentPixelsOfThePhotoLeaveNoColourFringe)
         }
     EXPECT_LT(worst, 0.01f);
 }
+
+namespace {
+
+// The wallpaper's extension as the application builds it: the photo
+// stretched over the canvas, shrunk to fit in the middle, motion blurred.
+CIImage extension(int W, int H, const CIImage& photo)
+{
+    const double w = photo.extent().width(), h = photo.extent().height();
+    LXArtisticExtend filter;
+    filter.motionBlur = true;
+    const CIImage stretched = photo.imageByClampingToExtent().imageByApplyingTransform(QTransform::fromScale(W / w, H / h));
+    filter.inputBackgroundImage = boxed(stretched.imageByCroppingToRect(QRectF(0, 0, W, H)));
+    const double s = std::min(W / w, H / h) * 0.8;
+    filter.inputImage = boxed(photo.imageByApplyingTransform(QTransform::fromScale(s, s)));
+    return filter.outputImage();
+}
+
+} // namespace
+
+TEST(ArtisticExtend, WideAndFourKWallpapersHaveNoLightLineAlongTheBottom)
+{
+    // A long motion blur works on a grid coarser than the blur it reads;
+    // the grid's first row read past what was drawn.
+    for (const QSize size : {QSize(3840, 2160), QSize(5120, 1440)}) {
+        const QImage out = CIContext().createCGImage(extension(size.width(), size.height(), checkered(300, 200)),
+                                                     QRectF(QPointF(), size));
+        ASSERT_FALSE(out.isNull());
+        int seeThrough = 0;
+        for (int y = 0; y < out.height(); ++y)
+            for (int x = 0; x < out.width(); ++x)
+                seeThrough += qAlpha(out.pixel(x, y)) < 255;
+        EXPECT_EQ(seeThrough, 0) << size.width() << " x " << size.height();
+    }
+}
+
+TEST(ArtisticExtend, TilesGetTheWholeRendersPixels)
+{
+    // The blurred, stretched, half-turned photo was laid on a grid that
+    // depended on the tile's size.
+    const QRect canvas(0, 0, 640, 400);
+    const CIImage wallpaper = extension(canvas.width(), canvas.height(), checkered(320, 200));
+    for (const QSize tile : {QSize(97, 61), QSize(256, 128)})
+        EXPECT_LE(tiledDifference(wallpaper, canvas, tile.width(), tile.height()), 2e-3) << tile.width();
+}
