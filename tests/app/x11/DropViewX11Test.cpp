@@ -90,8 +90,7 @@ TEST(DropViewX11, RealDragsOfFilesBytesAndBitmapsPreviewAndSaveOrSayWhyNot)
         // nothing here that the offscreen drop tests do not check).
         DesktopSession session; // unsets DISPLAY for the desktop's sake; the helpers keep it
         qputenv("DISPLAY", env.value("DISPLAY").toUtf8());
-        QStringList alerts;
-        const Alert::ScopedPresenter presenter([&](const QString&, const QString& text) { alerts << text; });
+        Alerts alerts;
         SWDropView view;
         view.setGeometry(600, 100, 400, 358);
         view.awakeFromNib();
@@ -126,13 +125,13 @@ TEST(DropViewX11, RealDragsOfFilesBytesAndBitmapsPreviewAndSaveOrSayWhyNot)
             EXPECT_TRUE(moveUntil([&] { return view.userImage; }));
         }
         pointer({"mouseup", "1"});
-        EXPECT_TRUE(spinUntil([&] { return source.state() == QProcess::NotRunning && (!row.saved.isEmpty() ? !session.saved().isEmpty() : !alerts.isEmpty()); }, 30000));
+        EXPECT_TRUE(spinUntil([&] { return source.state() == QProcess::NotRunning && (!row.saved.isEmpty() ? !session.saved().isEmpty() : !alerts.texts.isEmpty()); }, 30000));
         EXPECT_EQ(session.saved(), row.saved.isEmpty() ? QStringList() : QStringList{row.saved});
         const Qt::DropAction answer = row.problem ? Qt::IgnoreAction : Qt::CopyAction;
         EXPECT_EQ(source.readAll().trimmed(), QByteArray("dropped ") + QByteArray::number(int(answer)));
         if (row.problem) {
-            ASSERT_EQ(alerts.size(), 1);
-            EXPECT_TRUE(alerts.first().contains(QLatin1String(row.problem))) << alerts.first().toStdString();
+            ASSERT_EQ(alerts.texts.size(), 1);
+            EXPECT_TRUE(alerts.texts[0].contains(QLatin1String(row.problem))) << alerts.texts[0].toStdString();
         }
         if (QString(row.name) != "file URL")
             continue;
