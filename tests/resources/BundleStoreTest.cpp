@@ -4,11 +4,11 @@
 #include "platform/foundation/PropertyList.h"
 #include "resources/LXBundleManager.h"
 #include "tests/support/Files.h"
+#include "tests/support/Programs.h"
 #include "tests/support/LogCapture.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -49,10 +49,7 @@ TEST(BundleStore, WritesBundlesThatFileManagersAndRewritesFind)
     EXPECT_EQ(LXBundleManager::decriptionForBundle(Bundle(path)), description);
 
     // A file manager's own library finds the thumbnail by the bundle's URI.
-    QProcess gio;
-    gio.start(QStringLiteral("gio"), {QStringLiteral("info"), QStringLiteral("-a"), QStringLiteral("thumbnail::*"), path});
-    ASSERT_TRUE(gio.waitForFinished());
-    const QString found = QString::fromUtf8(gio.readAllStandardOutput());
+    const QString found = QString::fromUtf8(programOutput("gio", {"info", "-a", "thumbnail::*", path}).value_or(""));
     EXPECT_TRUE(found.contains(Thumbnails::thumbnailPath(path, true)) && found.contains("is-valid: TRUE"))
         << found.toStdString();
     QImage thumbnail(Thumbnails::thumbnailPath(path, true));

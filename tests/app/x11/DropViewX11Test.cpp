@@ -4,6 +4,7 @@
 #include "tests/support/EventLoop.h"
 #include "tests/support/Files.h"
 #include "tests/support/Images.h"
+#include "tests/support/Programs.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -21,11 +22,7 @@ namespace {
 // The X server's own root picture, read by X's tools, not ours.
 QImage rootPicture(const QProcessEnvironment& env)
 {
-    QProcess grab;
-    grab.setProcessEnvironment(env);
-    grab.start("sh", {"-c", "xwd -root -silent | convert xwd:- png:-"});
-    grab.waitForFinished(30000);
-    return QImage::fromData(grab.readAllStandardOutput(), "PNG");
+    return QImage::fromData(programOutput("sh", {"-c", "xwd -root -silent | convert xwd:- png:-"}, env).value_or(""), "PNG");
 }
 
 // Whether the screen shows `picture` zoomed to fill it, compared in coarse
@@ -102,12 +99,8 @@ TEST(DropViewX11, RealDragsOfFilesBytesAndBitmapsPreviewAndSaveOrSayWhyNot)
         bool ready = false;
         ASSERT_TRUE(spinUntil([&] { return ready = ready || (source.canReadLine() && source.readLine().startsWith("ready")); }, 30000));
 
-        const auto pointer = [&](const QStringList& args) { // returns at once: it only queues input
-            QProcess run;
-            run.setProcessEnvironment(env);
-            run.start(xdotool, args);
-            run.waitForFinished();
-        };
+        // Returns at once: xdotool only queues the input.
+        const auto pointer = [&](const QStringList& args) { programOutput(xdotool, args, env); };
         pointer({"mousemove", "100", "100", "mousedown", "1"});
         const QPoint target = view.mapToGlobal(QPoint(200, 150));
         int step = 0;

@@ -5,6 +5,7 @@
 #include "tests/app/Session.h"
 #include "tests/support/Files.h"
 #include "tests/support/Images.h"
+#include "tests/support/Programs.h"
 
 #include <QGuiApplication>
 #include <QStandardPaths>
@@ -29,11 +30,8 @@ TEST(SingleInstanceX11, AnAlertInTheRunningWindowNeitherBlocksNorDoublesLaterLau
     writeFile(dir.filePath("Cut.jpg"), jpeg.left(jpeg.size() / 2));
     const Launcher launch(dir.path(), bus.address(), display, "xcb", "detect_leaks=0:strict_string_checks=0");
     const auto windowsNamed = [&](const QString& name) {
-        QProcess search;
-        search.setProcessEnvironment(launch.env);
-        search.start(xdotool, {"search", "--onlyvisible", "--name", name});
-        search.waitForFinished();
-        return QString::fromLatin1(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        const QByteArray found = programOutput(xdotool, {"search", "--onlyvisible", "--name", name}, launch.env).value_or("");
+        return QString::fromLatin1(found).split('\n', Qt::SkipEmptyParts);
     };
 
     QProcess first, second, third;
@@ -50,10 +48,7 @@ TEST(SingleInstanceX11, AnAlertInTheRunningWindowNeitherBlocksNorDoublesLaterLau
     ASSERT_TRUE(third.waitForFinished(60000)) << "the third launch went on with a window of its own";
     EXPECT_EQ(third.exitCode(), 0) << third.readAllStandardError().toStdString();
     EXPECT_EQ(alerts.size(), 1);
-    QProcess press;
-    press.setProcessEnvironment(launch.env);
-    press.start(xdotool, {"windowfocus", "--sync", alerts.first(), "key", "Return"});
-    press.waitForFinished();
+    programOutput(xdotool, {"windowfocus", "--sync", alerts.first(), "key", "Return"}, launch.env);
     EXPECT_TRUE(spinUntil([&] { return session.saved() == QStringList{"Good.jpg"}; }, 60000))
         << session.saved().join(", ").toStdString() << first.readAllStandardError().toStdString();
     first.terminate();
