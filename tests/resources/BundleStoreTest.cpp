@@ -119,7 +119,6 @@ TEST(BundleStore, WritesThroughNoPlantedLinkNamedInfoPlistOrQuickLook)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Planted.bundle"));
     const QString outside = dir.filePath(QStringLiteral("outside"));
-    QDir().mkpath(outside);
     const QByteArray precious("not a property list");
     for (const char* name : {"precious.plist", "Thumbnail.png"})
         writeFile(outside + '/' + name, precious);

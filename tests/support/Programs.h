@@ -5,14 +5,15 @@
 
 #include <optional>
 
-// Runs `program` (two minutes at most); its standard output, or nothing when
-// it fails, crashes or hangs.
+// Runs `program` (two minutes at most) in `environment`, empty: this
+// process's own; its standard output, or nothing when it fails, crashes or hangs.
 inline std::optional<QByteArray> programOutput(const QString& program, const QStringList& arguments,
-                                               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+                                               const QProcessEnvironment& environment = {},
                                                const QString& workingDirectory = QString())
 {
     QProcess process;
-    process.setProcessEnvironment(environment);
+    if (!environment.isEmpty())
+        process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingDirectory);
     process.start(program, arguments);
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
