@@ -106,12 +106,11 @@ TEST_F(CommandLine, UsableOddPhotosMakeProperWallpapers)
 
 TEST_F(CommandLine, BadPhotosEndInAnAlertAndNothingWritten)
 {
-    const QByteArray jpeg = readFile(photo("good.jpg", Qt::darkGreen)), png = readFile(photo("good.png", Qt::darkGreen));
+    const QByteArray jpeg = readFile(photo("good.jpg", Qt::darkGreen));
     const QStringList bad{
         writeFile(dir.filePath("empty.jpg"), ""),
         writeFile(dir.filePath("notes.jpg"), "these are my notes, not a photo"),
         writeFile(dir.filePath("cut.jpg"), jpeg.left(jpeg.size() / 2)),
-        writeFile(dir.filePath("cut.png"), png.left(png.size() / 2)),
         // A PNG header claiming 100000 x 100000 pixels.
         writeFile(dir.filePath("huge.png"), QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a00806000000a8520bc8")),
         dir.filePath("missing.jpg"),
@@ -211,8 +210,6 @@ TEST_F(CommandLine, UsageMistakesAreExplained)
     EXPECT_EQ(run.status, 0);
     for (const char* option : {"--render", "--size", "--output", "--scale-up", "--no-logo", "--secondary-screen", "--apply", "--screen"})
         EXPECT_TRUE(run.out.contains(option)) << option;
-    run = sunnyside({"--version"});
-    EXPECT_TRUE(run.out.startsWith("Sunnyside "));
 }
 
 // --apply where Qt cannot reach the display (the session's platform, its

@@ -63,9 +63,6 @@ TEST_F(DropView, Drags)
     ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && filled(64, 48, kBlue).save(&buffer, "TIFF"));
     const QByteArray beach = readFile(dir.filePath("Beach.jpg"));
     writeFile(dir.filePath("Cut.jpg"), beach.left(beach.size() / 2));
-    // A PNG claiming 100000 x 100000 pixels (its data empty).
-    writeFile(dir.filePath("Huge.png"), QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a00806000000a8520bc8"
-                                                            "000000004944415435af061e0000000049454e44ae426082"));
     const auto file = [&](const char* name) { return QUrl::fromLocalFile(dir.filePath(name)); };
 
     // answer: IgnoreAction when refused; leave: the drag leaves before the drop;
@@ -84,7 +81,6 @@ TEST_F(DropView, Drags)
         {"FIFO", {file("Pipe.jpg")}, {}, {}, Qt::CopyAction, Qt::IgnoreAction, {}},
         {"entering and leaving", {file("Beach.jpg")}, {}, {}, Qt::CopyAction, Qt::CopyAction, {}, false, true},
         {"truncated file", {file("Cut.jpg")}, {}, {}, Qt::CopyAction, Qt::CopyAction, {}, false, false, "the file is incomplete"},
-        {"photo too large", {file("Huge.png")}, {}, {}, Qt::CopyAction, Qt::CopyAction, {}, false, false, "too large"},
         {"undecodable data", {}, {}, "not a TIFF", Qt::CopyAction, Qt::CopyAction, {}, false, false, "could not be read"},
     };
     for (const Row& row : rows) {
@@ -188,7 +184,6 @@ TEST(PhotoCheck, AJpegFollowedByAVideoIsNotIncomplete)
     const struct { const char* name; QByteArray bytes; QString problem; } rows[] = {
         {"JPEG and a video", jpeg + video, {}},
         {"PNG and more", png + video, {}},
-        {"JPEG whole", jpeg, {}},
         {"JPEG cut", jpeg.left(jpeg.size() * 3 / 4), "the file is incomplete"},
         {"JPEG cut after its thumbnail", withThumbnail.left(withThumbnail.size() - 100), "the file is incomplete"},
         {"PNG cut", png.left(png.size() - 100), "the file is incomplete"},

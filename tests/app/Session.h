@@ -2,12 +2,18 @@
 // The user's desktop as the app tests see it: a private Pictures folder and
 // either no desktop session or a sway session whose swaymsg is a fake that
 // records its arguments. Nothing touches the machine's real desktop. Also
-// what the app tests share: alerts caught instead of shown.
+// what the app tests share: alerts caught instead of shown, launches of the
+// real executable on a test's own session bus.
 
 #include "platform/desktop/Alert.h"
+#include "platform/desktop/SingleInstance.h"
 #include "tests/platform/desktop/DesktopTestKit.h"
+#include "tests/support/EventLoop.h"
 
+#include <QCoreApplication>
+#include <QDBusConnectionInterface>
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -46,3 +52,34 @@ struct Alerts {
     QStringList titles, texts;
     Alert::ScopedPresenter presenter{[this](const QString& t, const QString& x) { titles << t; texts << x; }};
 };
+
+// Starts the real executable in `dir` with the session bus at `bus`, the
+// display and Qt platform given. LeakSanitizer's tracer crashes on the
+// exiting D-Bus thread; leaks are the unit tests' business.
+struct Launcher {
+    QString dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    Launcher(const QString& dir, const QString& bus, const QString& display, const QString& platform,
+             const QString& asan = QStringLiteral("detect_leaks=0"))
+        : dir(dir)
+    {
+        env.insert("DBUS_SESSION_BUS_ADDRESS", bus);
+        env.insert("DISPLAY", display);
+        env.insert("QT_QPA_PLATFORM", platform);
+        env.insert("ASAN_OPTIONS", asan);
+    }
+    void start(QProcess& p, const QStringList& args) const
+    {
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(dir);
+        p.start(QCoreApplication::applicationDirPath() + "/sunnyside", args);
+        ASSERT_TRUE(p.waitForStarted());
+    }
+};
+
+// Whether a launch owns the single-instance name on `bus` within a minute.
+inline bool nameOwned(TestBus& bus)
+{
+    QDBusConnection probe = bus.connect();
+    return spinUntil([&] { return probe.interface()->isServiceRegistered(SingleInstance::serviceName()).value(); }, 60000);
+}

@@ -3,30 +3,12 @@
 // one each runs on its own. Both end through SIGTERM with status 0. An owner
 // that hangs makes the second launch fail, never open a window of its own.
 
-#include "platform/desktop/SingleInstance.h"
 #include "tests/app/Session.h"
-#include "tests/support/EventLoop.h"
 #include "tests/support/Images.h"
-
-#include <QCoreApplication>
-#include <QDBusConnectionInterface>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-
-namespace {
-
-void start(QProcess& p, const QProcessEnvironment& env, const QString& dir, const QStringList& args)
-{
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(dir);
-    p.start(QCoreApplication::applicationDirPath() + "/sunnyside", args);
-    ASSERT_TRUE(p.waitForStarted());
-}
-
-} // namespace
 
 TEST(TwoLaunches, TheSecondHandsItsPhotoToTheFirstThroughTheBus)
 {
@@ -44,22 +26,14 @@ TEST(TwoLaunches, TheSecondHandsItsPhotoToTheFirstThroughTheBus)
         std::optional<TestBus> bus;
         if (row.bus)
             ASSERT_TRUE(bus.emplace().isRunning());
-        const QString address = bus ? bus->address() : "unix:path=" + dir.filePath("no-bus-here");
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DBUS_SESSION_BUS_ADDRESS", address);
-        env.insert("DISPLAY", ":99"); // a session with a display; Qt draws offscreen
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        // LeakSanitizer's tracer crashes on the exiting D-Bus thread; leaks are the unit tests' business.
-        env.insert("ASAN_OPTIONS", "detect_leaks=0");
-
+        // A session with a display; Qt draws offscreen.
+        const Launcher launch(dir.path(), bus ? bus->address() : "unix:path=" + dir.filePath("no-bus-here"), ":99",
+                              "offscreen");
         QProcess first, second;
-        start(first, env, dir.path(), row.bus ? QStringList{} : QStringList{"Lake.png"});
-        if (row.bus) {
-            QDBusConnection probe = bus->connect();
-            ASSERT_TRUE(spinUntil([&] { return probe.interface()->isServiceRegistered(SingleInstance::serviceName()).value(); },
-                                  60000));
-        }
-        start(second, env, dir.path(), {"Harbour.png"});
+        launch.start(first, row.bus ? QStringList{} : QStringList{"Lake.png"});
+        if (row.bus)
+            ASSERT_TRUE(nameOwned(*bus));
+        launch.start(second, {"Harbour.png"});
         if (row.bus) {
             ASSERT_TRUE(second.waitForFinished(60000)); // an ASan start on a busy machine
             EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
@@ -85,17 +59,12 @@ TEST(TwoLaunches, AnOwnerThatDoesNotAnswerMakesTheSecondFailInsteadOfOpeningASec
     ASSERT_TRUE(filled(300, 200, QColor(40, 110, 170)).save(dir.filePath("Harbour.png")));
     TestBus bus;
     ASSERT_TRUE(bus.isRunning());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
-    env.insert("DISPLAY", ":99");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("ASAN_OPTIONS", "detect_leaks=0");
+    const Launcher launch(dir.path(), bus.address(), ":99", "offscreen");
     QProcess first, second;
-    start(first, env, dir.path(), {});
-    QDBusConnection probe = bus.connect();
-    ASSERT_TRUE(spinUntil([&] { return probe.interface()->isServiceRegistered(SingleInstance::serviceName()).value(); }, 60000));
+    launch.start(first, {});
+    ASSERT_TRUE(nameOwned(bus));
     ASSERT_EQ(::kill(pid_t(first.processId()), SIGSTOP), 0); // hung: it owns the name and answers nothing
-    start(second, env, dir.path(), {"Harbour.png"});
+    launch.start(second, {"Harbour.png"});
     const bool ended = second.waitForFinished(60000);
     ::kill(pid_t(first.processId()), SIGCONT);
     ASSERT_TRUE(ended) << "the second launch went on with a window of its own";

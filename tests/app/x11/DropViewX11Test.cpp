@@ -4,6 +4,7 @@
 #include "tests/support/EventLoop.h"
 #include "tests/support/Files.h"
 #include "tests/support/Images.h"
+#include "tests/support/Programs.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -21,11 +22,7 @@ namespace {
 // The X server's own root picture, read by X's tools, not ours.
 QImage rootPicture(const QProcessEnvironment& env)
 {
-    QProcess grab;
-    grab.setProcessEnvironment(env);
-    grab.start("sh", {"-c", "xwd -root -silent | convert xwd:- png:-"});
-    grab.waitForFinished(30000);
-    return QImage::fromData(grab.readAllStandardOutput(), "PNG");
+    return QImage::fromData(programOutput("sh", {"-c", "xwd -root -silent | convert xwd:- png:-"}, env).value_or(""), "PNG");
 }
 
 // Whether the screen shows `picture` zoomed to fill it, compared in coarse
@@ -90,8 +87,7 @@ TEST(DropViewX11, RealDragsOfFilesBytesAndBitmapsPreviewAndSaveOrSayWhyNot)
         // nothing here that the offscreen drop tests do not check).
         DesktopSession session; // unsets DISPLAY for the desktop's sake; the helpers keep it
         qputenv("DISPLAY", env.value("DISPLAY").toUtf8());
-        QStringList alerts;
-        const Alert::ScopedPresenter presenter([&](const QString&, const QString& text) { alerts << text; });
+        Alerts alerts;
         SWDropView view;
         view.setGeometry(600, 100, 400, 358);
         view.awakeFromNib();
@@ -103,12 +99,8 @@ TEST(DropViewX11, RealDragsOfFilesBytesAndBitmapsPreviewAndSaveOrSayWhyNot)
         bool ready = false;
         ASSERT_TRUE(spinUntil([&] { return ready = ready || (source.canReadLine() && source.readLine().startsWith("ready")); }, 30000));
 
-        const auto pointer = [&](const QStringList& args) { // returns at once: it only queues input
-            QProcess run;
-            run.setProcessEnvironment(env);
-            run.start(xdotool, args);
-            run.waitForFinished();
-        };
+        // Returns at once: xdotool only queues the input.
+        const auto pointer = [&](const QStringList& args) { programOutput(xdotool, args, env); };
         pointer({"mousemove", "100", "100", "mousedown", "1"});
         const QPoint target = view.mapToGlobal(QPoint(200, 150));
         int step = 0;
@@ -126,13 +118,13 @@ TEST(DropViewX11, RealDragsOfFilesBytesAndBitmapsPreviewAndSaveOrSayWhyNot)
             EXPECT_TRUE(moveUntil([&] { return view.userImage; }));
         }
         pointer({"mouseup", "1"});
-        EXPECT_TRUE(spinUntil([&] { return source.state() == QProcess::NotRunning && (!row.saved.isEmpty() ? !session.saved().isEmpty() : !alerts.isEmpty()); }, 30000));
+        EXPECT_TRUE(spinUntil([&] { return source.state() == QProcess::NotRunning && (!row.saved.isEmpty() ? !session.saved().isEmpty() : !alerts.texts.isEmpty()); }, 30000));
         EXPECT_EQ(session.saved(), row.saved.isEmpty() ? QStringList() : QStringList{row.saved});
         const Qt::DropAction answer = row.problem ? Qt::IgnoreAction : Qt::CopyAction;
         EXPECT_EQ(source.readAll().trimmed(), QByteArray("dropped ") + QByteArray::number(int(answer)));
         if (row.problem) {
-            ASSERT_EQ(alerts.size(), 1);
-            EXPECT_TRUE(alerts.first().contains(QLatin1String(row.problem))) << alerts.first().toStdString();
+            ASSERT_EQ(alerts.texts.size(), 1);
+            EXPECT_TRUE(alerts.texts[0].contains(QLatin1String(row.problem))) << alerts.texts[0].toStdString();
         }
         if (QString(row.name) != "file URL")
             continue;

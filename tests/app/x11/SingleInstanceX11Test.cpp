@@ -2,16 +2,12 @@
 // handed to the running window while (or because) it shows an alert must
 // not keep the later launch waiting, nor make it open a window of its own.
 
-#include "platform/desktop/SingleInstance.h"
 #include "tests/app/Session.h"
-#include "tests/support/EventLoop.h"
 #include "tests/support/Files.h"
 #include "tests/support/Images.h"
+#include "tests/support/Programs.h"
 
-#include <QCoreApplication>
-#include <QDBusConnectionInterface>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -23,7 +19,7 @@ TEST(SingleInstanceX11, AnAlertInTheRunningWindowNeitherBlocksNorDoublesLaterLau
     const QString xdotool = QStandardPaths::findExecutable("xdotool");
     if (xdotool.isEmpty())
         GTEST_SKIP() << "needs xdotool (scripts/bootstrap installs it)";
-    const QString display = qEnvironmentVariable("DISPLAY");
+    const QString display = qEnvironmentVariable("DISPLAY"); // DesktopSession unsets it
     DesktopSession session;
     TestBus bus;
     ASSERT_TRUE(bus.isRunning());
@@ -32,44 +28,27 @@ TEST(SingleInstanceX11, AnAlertInTheRunningWindowNeitherBlocksNorDoublesLaterLau
     ASSERT_TRUE(photo.save(dir.filePath("Good.png")) && photo.save(dir.filePath("Whole.jpg")));
     const QByteArray jpeg = readFile(dir.filePath("Whole.jpg"));
     writeFile(dir.filePath("Cut.jpg"), jpeg.left(jpeg.size() / 2));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", display);
-    env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("ASAN_OPTIONS", "detect_leaks=0:strict_string_checks=0");
-    const auto launch = [&](QProcess& p, const QStringList& args) {
-        p.setProcessEnvironment(env);
-        p.setWorkingDirectory(dir.path());
-        p.start(QCoreApplication::applicationDirPath() + "/sunnyside", args);
-        ASSERT_TRUE(p.waitForStarted());
-    };
+    const Launcher launch(dir.path(), bus.address(), display, "xcb", "detect_leaks=0:strict_string_checks=0");
     const auto windowsNamed = [&](const QString& name) {
-        QProcess search;
-        search.setProcessEnvironment(env);
-        search.start(xdotool, {"search", "--onlyvisible", "--name", name});
-        search.waitForFinished();
-        return QString::fromLatin1(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        const QByteArray found = programOutput(xdotool, {"search", "--onlyvisible", "--name", name}, launch.env).value_or("");
+        return QString::fromLatin1(found).split('\n', Qt::SkipEmptyParts);
     };
 
     QProcess first, second, third;
-    launch(first, {});
-    QDBusConnection probe = bus.connect();
-    ASSERT_TRUE(spinUntil([&] { return probe.interface()->isServiceRegistered(SingleInstance::serviceName()).value(); }, 60000));
+    launch.start(first, {});
+    ASSERT_TRUE(nameOwned(bus));
     // The cut photo makes the running window alert; this launch is done at once.
-    launch(second, {"Cut.jpg"});
+    launch.start(second, {"Cut.jpg"});
     ASSERT_TRUE(second.waitForFinished(60000)) << "the second launch went on with a window of its own";
     EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
     QStringList alerts;
     ASSERT_TRUE(spinUntil([&] { return !(alerts = windowsNamed("^Problem creating Wallpaper")).isEmpty(); }, 60000));
     // While the alert is up another photo comes: taken, and made once the alert is gone.
-    launch(third, {"Good.png"});
+    launch.start(third, {"Good.png"});
     ASSERT_TRUE(third.waitForFinished(60000)) << "the third launch went on with a window of its own";
     EXPECT_EQ(third.exitCode(), 0) << third.readAllStandardError().toStdString();
     EXPECT_EQ(alerts.size(), 1);
-    QProcess press;
-    press.setProcessEnvironment(env);
-    press.start(xdotool, {"windowfocus", "--sync", alerts.first(), "key", "Return"});
-    press.waitForFinished();
+    programOutput(xdotool, {"windowfocus", "--sync", alerts.first(), "key", "Return"}, launch.env);
     EXPECT_TRUE(spinUntil([&] { return session.saved() == QStringList{"Good.jpg"}; }, 60000))
         << session.saved().join(", ").toStdString() << first.readAllStandardError().toStdString();
     first.terminate();

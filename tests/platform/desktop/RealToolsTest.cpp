@@ -5,29 +5,18 @@
 #include "DesktopTestKit.h"
 #include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/Programs.h"
 
 #include "platform/desktop/CommandBackends.h"
 
 #include <QColor>
 #include <QDBusConnectionInterface>
 #include <QDir>
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// Runs `program` to the end; its standard output, or nothing when it fails.
-std::optional<QString> output(const QString& program, const QStringList& arguments, const QString& workingDirectory = QString())
-{
-    QProcess process;
-    process.setWorkingDirectory(workingDirectory);
-    process.start(program, arguments);
-    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 // ---- feh and xwallpaper on an X server of their own
 
@@ -94,11 +83,11 @@ TEST_F(X11ToolsRunPhotoNamesAsCommands, FehBgScriptRestoresTheRealFileAndRunsNot
         fakes.install("feh");
         ASSERT_TRUE(text.contains("\n" + realFeh + " "));
         text.replace("\n" + realFeh + " ", "\n" + fakes.folder() + "/feh ");
-        EXPECT_TRUE(output(sh, {writeFile(work.filePath("fehbg"), text.toUtf8())}, work.path()));
+        EXPECT_TRUE(programOutput(sh, {writeFile(work.filePath("fehbg"), text.toUtf8())}, {}, work.path()));
         EXPECT_EQ(fakes.calls("feh"), (QList<QStringList>{{"--no-fehbg", "--bg-fill", picture}}));
     }
     // And with the real feh, as a session start would run it.
-    EXPECT_TRUE(output(sh, {script}, work.path()));
+    EXPECT_TRUE(programOutput(sh, {script}, {}, work.path()));
     EXPECT_EQ(pwnedFiles({work.path(), dir.path()}), QStringList());
 }
 
@@ -150,10 +139,10 @@ TEST(XfconfMangledPhotoNames, TheStoredPathIsTheFilesPath)
     XfceBackend xfce({"HDMI-1"});
     const DesktopResult result = xfce.setImage(picture, "HDMI-1");
     ASSERT_TRUE(result.ok) << result.errorText.toStdString();
-    EXPECT_EQ(output(findProgram("xfconf-query"),
-                     {"-c", "xfce4-desktop", "-p", "/backdrop/screen0/monitorHDMI-1/workspace0/last-image"})
+    EXPECT_EQ(programOutput(findProgram("xfconf-query"),
+                            {"-c", "xfce4-desktop", "-p", "/backdrop/screen0/monitorHDMI-1/workspace0/last-image"})
                   .value_or("(failed)"),
-              picture + "\n");
+              (picture + "\n").toUtf8());
 }
 
 // ---- gsettings: the keyfile backend and schemas of the test's own
@@ -187,9 +176,9 @@ TEST(GsettingsMangledPhotoNames, GnomeCinnamonAndMateStoreTheFile)
     ScopedVariable schemaPath("GSETTINGS_SCHEMA_DIR", schemaDir.path()), keyfile("GSETTINGS_BACKEND", "keyfile"),
         configHome("XDG_CONFIG_HOME", config.path());
     writeFile(schemaDir.filePath("test.gschema.xml"), schemas);
-    ASSERT_TRUE(output(findProgram("glib-compile-schemas"), {schemaDir.path()}));
+    ASSERT_TRUE(programOutput(findProgram("glib-compile-schemas"), {schemaDir.path()}));
     const auto get = [](const QString& schema, const QString& key) {
-        return output(findProgram("gsettings"), {"get", schema, key}).value_or("(failed)").trimmed();
+        return QString::fromUtf8(programOutput(findProgram("gsettings"), {"get", schema, key}).value_or("(failed)")).trimmed();
     };
     const QString picture = makePictureFile(dir, R"(Tom's "best" `touch PWNED` $HOME & co; back\slash Ölmühle  x.jpg)");
     // As gsettings prints them: in double quotes (the string holds a single one), '"' and '\' escaped.

@@ -4,6 +4,7 @@
 #include "DesktopTestKit.h"
 #include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/Programs.h"
 
 #include "platform/desktop/CommandBackends.h"
 #include "platform/desktop/SafeImagePath.h"
@@ -11,7 +12,6 @@
 #include <QColor>
 #include <QDir>
 #include <QImage>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -112,15 +112,10 @@ struct Sway {
     // The colour grim sees in the middle of the output, invalid when it fails.
     QColor centre()
     {
-        QProcess grim;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_RUNTIME_DIR", runtime);
         environment.insert("WAYLAND_DISPLAY", wayland);
-        grim.setProcessEnvironment(environment);
-        grim.start(findProgram("grim"), {"-"});
-        if (!grim.waitForFinished(10000) || grim.exitCode() != 0)
-            return {};
-        const QImage shot = QImage::fromData(grim.readAllStandardOutput());
+        const QImage shot = QImage::fromData(programOutput(findProgram("grim"), {"-"}, environment).value_or(QByteArray()));
         return shot.isNull() ? QColor() : shot.pixelColor(shot.width() / 2, shot.height() / 2);
     }
 };
