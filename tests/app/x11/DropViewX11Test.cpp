@@ -75,6 +75,7 @@ TEST(DropViewX11, RealDragsOfFilesBytesAndBitmapsPreviewAndSaveOrSayWhyNot)
     const struct { const char* name; QStringList args; QString saved; const char* problem; } rows[] = {
         {"file URL", {dir.filePath("Canyon.jpg")}, "Canyon.jpg", nullptr},
         {"JPEG bytes", {"--bytes", "image/jpeg", dir.filePath("Canyon.jpg")}, "Unnamed Background.jpg", nullptr},
+        {"PNG bytes", {"--bytes", "image/png", dir.filePath("Canyon.png")}, "Unnamed Background.jpg", nullptr},
         {"bitmap", {"--bitmap", dir.filePath("Canyon.png")}, "Unnamed Background.jpg", nullptr},
         {"truncated file", {dir.filePath("Cut.jpg")}, {}, "the file is incomplete"},
         {"undecodable bytes", {"--bytes", "image/jpeg", dir.filePath("Cut.jpg")}, {}, "could not be read"},
