@@ -107,32 +107,25 @@ TEST_F(DropView, Drags)
         QDragMoveEvent move(QPoint(210, 150), row.offered, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&view, &move);
         EXPECT_EQ(move.isAccepted(), !row.problem);
-        if (row.problem) {
-            EXPECT_FALSE(view.userImage);
-            QDropEvent drop(QPointF(210, 150), row.offered, &data, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(&view, &drop);
-            EXPECT_FALSE(drop.isAccepted());
-            QCoreApplication::processEvents(); // the alert comes after the drop is answered
-            ASSERT_EQ(alerts.texts.size(), 1);
-            EXPECT_TRUE(alerts.texts.first().contains(row.problem)) << alerts.texts.first().toStdString();
-            EXPECT_TRUE(session.saved().isEmpty());
-            continue;
+        EXPECT_EQ(bool(view.userImage), !row.problem);
+        if (!row.problem) {
+            EXPECT_EQ(view.previewFade().state(), PreviewFade::State::FadingIn);
+            const QRectF photo = CIFilter::imageValue(view.artistic().inputImage).extent();
+            EXPECT_EQ(photo.height() > photo.width(), row.upright);
         }
-        EXPECT_TRUE(view.userImage);
-        EXPECT_EQ(view.previewFade().state(), PreviewFade::State::FadingIn);
-        const QRectF photo = CIFilter::imageValue(view.artistic().inputImage).extent();
-        EXPECT_EQ(photo.height() > photo.width(), row.upright);
         if (row.leave) {
             QDragLeaveEvent leave;
             QCoreApplication::sendEvent(&view, &leave);
         }
         QDropEvent drop(QPointF(200, 150), row.offered, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&view, &drop);
-        EXPECT_EQ(drop.isAccepted(), !row.leave);
-        EXPECT_EQ(drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction, row.leave ? Qt::IgnoreAction : row.answer);
+        EXPECT_EQ(drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction,
+                  row.leave || row.problem ? Qt::IgnoreAction : row.answer);
         EXPECT_EQ(session.saved(), row.saved);
         EXPECT_EQ(view.previewFade().state(), PreviewFade::State::Hidden); // no time passed: nothing to fade
-        EXPECT_TRUE(alerts.titles.isEmpty());
+        QCoreApplication::processEvents(); // a refused drop's alert comes after the answer
+        EXPECT_EQ(alerts.texts.size(), row.problem ? 1 : 0);
+        EXPECT_TRUE(!row.problem || alerts.texts.value(0).contains(row.problem)) << alerts.texts.join('\n').toStdString();
     }
 }
 
@@ -184,7 +177,6 @@ TEST(PhotoCheck, AJpegFollowedByAVideoIsNotIncomplete)
     const struct { const char* name; QByteArray bytes; QString problem; } rows[] = {
         {"JPEG and a video", jpeg + video, {}},
         {"PNG and more", png + video, {}},
-        {"JPEG cut", jpeg.left(jpeg.size() * 3 / 4), "the file is incomplete"},
         {"JPEG cut after its thumbnail", withThumbnail.left(withThumbnail.size() - 100), "the file is incomplete"},
         {"PNG cut", png.left(png.size() - 100), "the file is incomplete"},
     };
