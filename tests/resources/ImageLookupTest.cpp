@@ -21,11 +21,6 @@ void putImage(const QString& path, int width = 2)
     ASSERT_TRUE(image.save(path, ext == "jpg" ? "JPEG" : ext == "tiff" ? "TIFF" : "PNG")) << path.toStdString();
 }
 
-void link(const QString& target, const QString& linkPath)
-{
-    ASSERT_TRUE(QFile::link(target, linkPath));
-}
-
 class ImageLookup : public ::testing::Test {
 protected:
     void TearDown() override { setScreenScaleFactorForTesting(-1); }
@@ -118,8 +113,8 @@ TEST_F(ImageLookup, DirectoryTreeContinuesThroughBaseLinks)
     QDir().mkpath(at("first/Shades")); // empty
     putImage(at("third/Shades/FRM-S#005#Deep.jpg"));
     QDir().mkpath(at("second"));
-    link("../third", at("second/Base.lnk")); // relative link target
-    link(at("second"), at("first/Base.lnk"));
+    ASSERT_TRUE(QFile::link("../third", at("second/Base.lnk"))); // relative link target
+    ASSERT_TRUE(QFile::link(at("second"), at("first/Base.lnk")));
     LogCapture log;
     EXPECT_EQ(URLForImageResourceIn(at("first"), "FRM-S#005", "Shades", {}).toLocalFile(),
               QDir::cleanPath(at("second/../third/Shades/FRM-S#005#Deep.jpg")));
@@ -132,8 +127,8 @@ TEST_F(ImageLookup, DirectoryTreeReportsMissingFoldersBadLinksAndCycles)
     QFile(at("plain/Base.lnk")).open(QIODevice::WriteOnly); // a file, not a link
     QDir().mkpath(at("a"));
     QDir().mkpath(at("b"));
-    link(at("b"), at("a/Base.lnk"));
-    link(at("a"), at("b/Base.lnk"));
+    ASSERT_TRUE(QFile::link(at("b"), at("a/Base.lnk")));
+    ASSERT_TRUE(QFile::link(at("a"), at("b/Base.lnk")));
     QDir().mkpath(at("quiet/Shades"));
     // prefix, avoid, message: empty when nothing is found, nothing to report.
     struct Row { const char* folder; QString prefix, avoid, message; };

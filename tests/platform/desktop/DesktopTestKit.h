@@ -17,7 +17,6 @@
 
 #include "tests/support/FakePrograms.h"
 
-#include <functional>
 #include <list>
 #include <optional>
 
@@ -114,9 +113,6 @@ QString makeColourPicture(const QTemporaryDir& dir, const QString& name, const Q
 
 // `program`'s full path on the PATH as it is, empty when missing.
 inline QString findProgram(const QString& program) { return QStandardPaths::findExecutable(program); }
-
-// Polls `condition` until it holds or `timeoutMs` passes.
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
 
 // Stands for Plasma's shell: records the scripts; answers with `error` when
 // set, or not at all while `answers` is false.

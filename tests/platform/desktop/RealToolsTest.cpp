@@ -3,6 +3,7 @@
 // with the tool itself.
 
 #include "DesktopTestKit.h"
+#include "tests/support/EventLoop.h"
 #include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/Programs.h"
@@ -126,13 +127,11 @@ TEST(XfconfMangledPhotoNames, TheStoredPathIsTheFilesPath)
     ASSERT_TRUE(bus.isRunning());
     ScopedVariable address("DBUS_SESSION_BUS_ADDRESS", bus.address());
     QTemporaryDir config, dir;
+    ScopedVariable configHome("XDG_CONFIG_HOME", config.path());
     QProcess daemon; // killed when it goes
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", config.path());
-    daemon.setProcessEnvironment(environment);
     daemon.start(findXfconfd(), {});
     QDBusConnection connection = bus.connect();
-    ASSERT_TRUE(waitFor([&] { return connection.interface()->isServiceRegistered("org.xfce.Xfconf").value(); }))
+    ASSERT_TRUE(spinUntil([&] { return connection.interface()->isServiceRegistered("org.xfce.Xfconf").value(); }, 10000))
         << "xfconfd did not come up on the test bus";
 
     const QString picture = makePictureFile(dir, hostilePhotoName());

@@ -2,6 +2,7 @@
 // (sway refuses root), every picture checked on a grim screenshot.
 
 #include "DesktopTestKit.h"
+#include "tests/support/EventLoop.h"
 #include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/Programs.h"
@@ -87,7 +88,7 @@ struct Sway {
                                     "--clear-groups", "--"} + arguments;
         process.start(::getuid() == 0 ? findProgram("setpriv") : arguments.takeFirst(), arguments);
 
-        const bool ready = waitFor([&] {
+        const bool ready = spinUntil([&] {
             const QStringList sockets = QDir(runtime).entryList({"sway-ipc.*.sock"}, QDir::System);
             const QStringList displays = QDir(runtime).entryList({"wayland-?"}, QDir::System);
             if (sockets.isEmpty() || displays.isEmpty())
@@ -95,7 +96,7 @@ struct Sway {
             socket = QDir(runtime).filePath(sockets.first());
             wayland = displays.first();
             return true;
-        });
+        }, 10000);
         if (!ready || socket.isEmpty()) {
             skipReason = "sway did not start headless: " + QString::fromLocal8Bit(readFile(base.filePath("sway.log")).right(800));
             return;
@@ -138,11 +139,11 @@ TEST(SwayRunsPhotoNamesAsCommands, ThePictureIsSetAndNothingRuns)
     SwayBackend sway;
     const DesktopResult result = sway.setImage(picture, "HEADLESS-1");
     EXPECT_TRUE(result.ok) << result.errorText.toStdString();
-    EXPECT_TRUE(waitFor([&] {
+    EXPECT_TRUE(spinUntil([&] {
         const QColor shown = real.centre();
         return shown.isValid() && std::abs(shown.red() - colour.red()) <= 12
             && std::abs(shown.green() - colour.green()) <= 12 && std::abs(shown.blue() - colour.blue()) <= 12;
-    }))
+    }, 10000))
         << "sway shows " << real.centre().name().toStdString() << ", not " << colour.name().toStdString();
     EXPECT_EQ(pwnedFiles({real.work, dir.path(), real.base.path()}), QStringList());
     EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join("\n").toStdString();

@@ -44,16 +44,6 @@ TEST_F(UserDefaultsTest, RegisteredDefaultsAreReadButNeverWritten)
     EXPECT_FALSE(again.objectForKey("showLogo").isValid()); // registered values stayed in memory
 }
 
-TEST_F(UserDefaultsTest, StoredValuesWinOverRegisteredOnesUntilRemoved)
-{
-    UserDefaults defaults(path);
-    defaults.registerDefaults({{"showLogo", true}});
-    defaults.setBool(false, "showLogo");
-    EXPECT_FALSE(defaults.boolForKey("showLogo"));
-    defaults.removeObjectForKey("showLogo");
-    EXPECT_TRUE(defaults.boolForKey("showLogo"));
-}
-
 TEST_F(UserDefaultsTest, EveryChangePostsOneNotificationAndCallsTheKeysObservers)
 {
     UserDefaults defaults(path);
