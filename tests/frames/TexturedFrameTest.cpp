@@ -16,12 +16,28 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+
+// `filter` drawing `frame` round a blue picture over `picture`, its border `width` wide.
+void frameRound(LXTexturedFrameFilter& filter, LXFrameDescription* frame, const QRectF& picture, double width)
+{
+    filter.setFrameDescription(frame);
+    filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), picture)));
+    filter.setInputWidth(width);
+}
+
+// `image` saved as <dir>/<folder>/<file>, the folder made first.
+bool saveArt(const QTemporaryDir& dir, const QString& folder, const QString& file, const QImage& image)
+{
+    return QDir(dir.path()).mkpath(folder) && image.save(dir.path() + '/' + folder + '/' + file);
+}
+
+} // namespace
+
 TEST(TexturedFrameFilter, BorderGeometry)
 {
     QTemporaryDir dir;
-    QDir(dir.path()).mkpath("ExternalMasks");
-    const QImage art = filled(240, 100, Qt::white, QImage::Format_RGBA8888);
-    ASSERT_TRUE(art.save(dir.path() + "/ExternalMasks/FRM-E#010#X#40-12-3.png"));
+    ASSERT_TRUE(saveArt(dir, "ExternalMasks", "FRM-E#010#X#40-12-3.png", filled(240, 100, Qt::white)));
     LXFrameDescription frame({{"ExternalMask", "FRM-E#010#X"}, {"Inset", 0.5}}, QUrl::fromLocalFile(dir.path()), true);
     struct Row { const char* label; double proportion, width; bool inside; QRectF image; double border; QRectF mask; };
     const Row rows[] = {
@@ -31,10 +47,8 @@ TEST(TexturedFrameFilter, BorderGeometry)
     };
     for (const Row& row : rows) {
         LXTexturedFrameFilter filter;
-        filter.setFrameDescription(&frame);
-        filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), row.image)));
+        frameRound(filter, &frame, row.image, row.width);
         filter.setCanvasProportion(row.proportion);
-        filter.setInputWidth(row.width);
         filter.setForceInside(row.inside);
         EXPECT_EQ(filter.borderWidth(), row.border) << row.label;
         EXPECT_EQ(filter.maskRect(), row.mask) << row.label;
@@ -50,12 +64,10 @@ TEST(TexturedFrameFilter, BorderGeometry)
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 24; ++x)
             bands.setPixelColor(x, y, QColor(x < 16 ? 0 : x < 20 ? 128 : 255, y > 7 ? 0 : y > 3 ? 128 : 255, 0));
-    ASSERT_TRUE(bands.save(dir.path() + "/ExternalMasks/FRM-E#011#Bands#8.png"));
+    ASSERT_TRUE(saveArt(dir, "ExternalMasks", "FRM-E#011#Bands#8.png", bands));
     LXFrameDescription banded({{"ExternalMask", "FRM-E#011#Bands"}}, QUrl::fromLocalFile(dir.path()), true);
     LXTexturedFrameFilter filter;
-    filter.setFrameDescription(&banded);
-    filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 40, 30))));
-    filter.setInputWidth(4.0);
+    frameRound(filter, &banded, QRectF(0, 0, 40, 30), 4.0);
     filter.setForceInside(true);
     const Rendered mask(filter.cachedMask(), QRect(0, 0, 40, 30));
     ASSERT_TRUE(mask.ok());
@@ -68,14 +80,10 @@ TEST(TexturedFrameFilter, BorderGeometry)
 TEST(TexturedFrameFilter, DrawsRoundThePictureAndFollowsEdits)
 {
     QTemporaryDir dir;
-    QDir(dir.path()).mkpath("ExternalMasks");
-    const QImage art = filled(60, 60, Qt::white, QImage::Format_RGBA8888);
-    ASSERT_TRUE(art.save(dir.path() + "/ExternalMasks/FRM-E#001#Full#20.png"));
+    ASSERT_TRUE(saveArt(dir, "ExternalMasks", "FRM-E#001#Full#20.png", filled(60, 60, Qt::white)));
     LXFrameDescription frame({{"Texture.Color", "1 0 0 1"}}, QUrl::fromLocalFile(dir.path()), true);
     LXTexturedFrameFilter filter;
-    filter.setFrameDescription(&frame);
-    filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 40, 30))));
-    filter.setInputWidth(4.0); // canvas proportion 1: a 4-pixel plain border outside the picture
+    frameRound(filter, &frame, QRectF(0, 0, 40, 30), 4.0); // canvas proportion 1: a 4-pixel plain border outside
     filter.setInputShadowWidth(0.1);
     const Rendered out(filter.outputImage(), QRect(-4, -4, 48, 38));
     ASSERT_TRUE(out.ok());
@@ -147,10 +155,9 @@ TEST(TexturedFrameFilter, ScallopsOfTheOuterMaskAreLostInTheJoin)
     ASSERT_TRUE(paper);
     ASSERT_EQ(paper->externalMaskName(), "FRM-E#012#Scalloped");
     LXTexturedFrameFilter filter;
-    filter.setFrameDescription(paper);
-    filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 300, 200))));
+    // A border of 48 pixels, the mask's own size: scallops 50 wide, 6 across and 4 down.
+    frameRound(filter, paper, QRectF(0, 0, 300, 200), 0.1);
     filter.setCanvasProportion(480.0);
-    filter.setInputWidth(0.1); // 48 pixels, the mask's own size: scallops 50 wide, 6 across and 4 down
     EXPECT_EQ(LXTexturedFrameFilter::repeatsVectorForFrame(paper->mask().get(), {396, 296}, 1.0), CIVector(3, 2));
     const Rendered mask(filter.cachedMask(), QRect(-48, -48, 396, 296));
     ASSERT_TRUE(mask.ok());
@@ -165,17 +172,15 @@ TEST(TexturedFrameFilter, ScallopsOfTheOuterMaskAreLostInTheJoin)
 TEST(TexturedFrameFilter, AntialiasedOuterEdgeIsCoveredTwiceAndLightenedByShades)
 {
     QTemporaryDir dir;
-    QDir(dir.path()).mkpath("ExternalMasks");
-    QDir(dir.path()).mkpath("Shades");
     // A border 20 wide whose outermost ring is half covered; its corner pixels lie outside the outline.
     QImage art = filled(60, 60, Qt::transparent, QImage::Format_RGBA8888);
     for (int y = 0; y < 60; ++y)
         for (int x = 0; x < 60; ++x)
             if (const int ring = std::min(std::min(x, y), std::min(59 - x, 59 - y)); ring < 20)
                 art.setPixelColor(x, y, QColor(255, 255, 255, ring ? 255 : (x % 59 || y % 59) ? 128 : 0));
-    ASSERT_TRUE(art.save(dir.path() + "/ExternalMasks/FRM-E#001#Edge#20.png"));
+    ASSERT_TRUE(saveArt(dir, "ExternalMasks", "FRM-E#001#Edge#20.png", art));
     // An opaque, light multiply shade over the whole square, outside the outline too.
-    ASSERT_TRUE(filled(60, 60, QColor(220, 220, 220)).save(dir.path() + "/Shades/FRM-S#001#Light#20.png"));
+    ASSERT_TRUE(saveArt(dir, "Shades", "FRM-S#001#Light#20.png", filled(60, 60, QColor(220, 220, 220))));
     const QVariantList shade{QVariantMap{{"Shade", "FRM-S#001#Light"}, {"BlendMode", "multiply"}, {"Intensity", 1.0}}};
     const float half = 128.f / 255.f;
     for (const QVariantList& shades : {QVariantList(), shade}) {
@@ -183,9 +188,7 @@ TEST(TexturedFrameFilter, AntialiasedOuterEdgeIsCoveredTwiceAndLightenedByShades
         LXFrameDescription frame({{"ExternalMask", "FRM-E#001#Edge"}, {"Texture.Color", "0.8 0.4 0.2 1"}, {"Shades", shades}},
                                  QUrl::fromLocalFile(dir.path()), false);
         LXTexturedFrameFilter filter;
-        filter.setFrameDescription(&frame);
-        filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 40, 30))));
-        filter.setInputWidth(20.0);
+        frameRound(filter, &frame, QRectF(0, 0, 40, 30), 20.0);
         const Rendered out(filter.outputImage(), QRect(-20, -20, 80, 70)), alone(filter.cachedFrame(), QRect(-20, -20, 1, 1));
         ASSERT_TRUE(out.ok() && alone.ok());
         // Coverage once: the edge is the inside colour at the mask's alpha; outside the outline nothing.
@@ -209,10 +212,8 @@ TEST(TexturedFrameFilter, GrainRunsAcrossTheLeftAndRightSides)
         saved.remove("Shades");
         LXFrameDescription bare(saved, catalog.URL(), false);
         LXTexturedFrameFilter filter;
-        filter.setFrameDescription(&bare);
-        filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 300, 200))));
+        frameRound(filter, &bare, QRectF(0, 0, 300, 200), 0.1);
         filter.setCanvasProportion(600.0);
-        filter.setInputWidth(0.1);
         const Rendered out(filter.outputImage(), QRect(-60, -60, 420, 320));
         // Mean luminance steps along and across a stretch of border: the grain is smooth along it.
         const auto steps = [&](QRect area, int dx, int dy) {

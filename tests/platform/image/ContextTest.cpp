@@ -1,11 +1,10 @@
 // Contexts: 8-bit sRGB bitmaps, drawing into a painter at device size,
-// accumulators, and a process without EGL.
+// and a process without EGL.
 
 #include "tests/support/ChildTest.h"
 #include "tests/support/Pixels.h"
 
 #include "platform/image/CIBuiltinFilters.h"
-#include "platform/image/CIImageAccumulator.h"
 #include "platform/image/CIKernel.h"
 #include "tests/support/LogCapture.h"
 
@@ -71,24 +70,6 @@ TEST(ContextDrawing, DrawsAtTheDestinationsPixelSize)
         EXPECT_EQ(canvas.pixelColor(x, 15), QColor(colour)) << x;
     // A nil image or a null painter draws nothing and does not crash.
     CIContext().drawImage(CIImage(), nullptr, QRectF(0, 0, 1, 1), QRectF(0, 0, 1, 1));
-}
-
-TEST(ContextAccumulator, KeepsARenderedCopy)
-{
-    CIImageAccumulator accumulator(QRectF(0, 0, 2, 2), kCIFormatRGBAf);
-    EXPECT_EQ(accumulator.extent(), QRectF(0, 0, 2, 2));
-    EXPECT_THAT(Rendered(accumulator.image(), QRect(0, 0, 1, 1)).at(0, 0), PixelNear((Pixel{0, 0, 0, 0}), 0));
-    accumulator.setImage(CIImage::imageWithColor(CIColor(1, 0, 0)));
-    const CIImage kept = accumulator.image();
-    EXPECT_EQ(kept.extent(), QRectF(0, 0, 2, 2));
-    EXPECT_THAT(Rendered(kept, QRect(0, 0, 2, 2)).at(1, 1), PixelNear((Pixel{1, 0, 0, 1}), 1e-6f));
-    // Drawn over only inside the dirty rectangle.
-    accumulator.setImage(CIImage::imageWithColor(CIColor(0, 0, 1)), QRectF(0, 0, 1, 2));
-    const Rendered r(accumulator.image(), QRect(0, 0, 2, 2));
-    EXPECT_THAT(r.at(0, 0), PixelNear((Pixel{0, 0, 1, 1}), 1e-6f));
-    EXPECT_THAT(r.at(1, 0), PixelNear((Pixel{1, 0, 0, 1}), 1e-6f));
-    // The earlier image is a value: it did not change.
-    EXPECT_THAT(Rendered(kept, QRect(0, 0, 1, 1)).at(0, 0), PixelNear((Pixel{1, 0, 0, 1}), 1e-6f));
 }
 
 // Runs in a child process (see the next test) where EGL finds no driver.

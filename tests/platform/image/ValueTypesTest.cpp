@@ -1,10 +1,8 @@
-// Value types of the engine: vectors, colours, shapes, rectangles, QVariant.
+// Value types of the engine: vectors, colours, rectangles.
 
 #include "platform/image/CIColor.h"
-#include "platform/image/CIFilterShape.h"
 #include "platform/image/CIGeometry.h"
 #include "platform/image/CIImage.h"
-#include "platform/image/CISampler.h"
 #include "platform/image/CIVector.h"
 
 #include <gtest/gtest.h>
@@ -54,24 +52,4 @@ TEST(CIGeometry, InfiniteRectanglesSurviveEveryOperation)
     EXPECT_EQ(CIGeometry::integral(inf).width(), 1 << 30);
     // A quarter turn about the origin moves (0,0,4,2) to (-2,0,2,4).
     EXPECT_EQ(CIGeometry::transformed(QRectF(0, 0, 4, 2), QTransform().rotate(90)).toRect(), QRect(-2, 0, 2, 4));
-}
-
-TEST(CIFilterShape, RectangleOperations)
-{
-    const CIFilterShape s = CIFilterShape::shapeWithRect(QRectF(0, 0, 10, 10));
-    EXPECT_EQ(s.insetByX(2, 3).extent(), QRectF(2, 3, 6, 4));
-    EXPECT_EQ(s.intersectWithRect(QRectF(5, 5, 10, 10)).extent(), QRectF(5, 5, 5, 5));
-    EXPECT_TRUE(CIFilterShape().isNull());
-    EXPECT_EQ(CIFilterShape().unionWith(s), s);
-}
-
-TEST(QVariantValues, ASamplerKeepsItsModesInAVariant)
-{
-    const CIImage image = CIImage::imageWithColor(CIColor(1, 0, 0));
-    const CISampler sampler = CISampler::samplerWithImage(image, {{kCISamplerWrapMode, kCISamplerWrapClamp},
-                                                                  {kCISamplerFilterMode, kCISamplerFilterNearest}});
-    const CISampler back = QVariant::fromValue(sampler).value<CISampler>();
-    EXPECT_EQ(back.wrapMode(), CISampler::Wrap::Clamp);
-    EXPECT_EQ(back.filterMode(), CISampler::Filter::Nearest);
-    EXPECT_EQ(back.image(), image);
 }
