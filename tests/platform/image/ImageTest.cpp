@@ -69,7 +69,6 @@ TEST(ImageRecipes, ExtentsAndPixelsWhereTheyBelong)
         {"a crop keeps only its rectangle", cropped, QRectF(1, 0, 1, 1),
          {{{1, 0}, kHalfWhite}, {{0, 0}, kClear}, {{0, 1}, kClear}}},
         {"crops of crops intersect", cropped.imageByCroppingToRect(QRectF(0, 0, 1.5, 5)), QRectF(1, 0, 1, 1), {}},
-        {"a crop of a colour is finite", solid(CIColor(1, 1, 1), QRectF(2, 3, 4, 5)), QRectF(2, 3, 4, 5), {}},
         {"a clamp repeats the edges without end", quad().imageByClampingToExtent(), inf,
          {{{-3, 4}, kRed}, {{4, 4}, kGreen}, {{-3, -3}, kBlue}, {{4, -1}, kHalfWhite}, {{0, 1}, kRed}}},
         {"a crop of a clamp far away", quad().imageByClampingToExtent().imageByCroppingToRect(QRectF(100000, 50, 3, 2)),
