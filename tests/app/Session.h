@@ -13,10 +13,24 @@
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDir>
+#include <QGuiApplication>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+// Why a test on a real X server cannot run here, or "" when it can: no X
+// server (run under xvfb-run, ctest -L x11) or one of `tools` missing.
+inline QString whyNoX11(std::initializer_list<const char*> tools)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return QStringLiteral("needs an X server: run under xvfb-run (ctest -L x11)");
+    for (const char* tool : tools)
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            return QStringLiteral("needs %1 (scripts/bootstrap installs it)").arg(tool);
+    return {};
+}
 
 class DesktopSession {
 public:

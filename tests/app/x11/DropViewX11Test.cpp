@@ -52,14 +52,9 @@ bool showsPicture(const QImage& screen, const QImage& picture)
 // refuses the drag and says why on the drop.
 TEST(DropViewX11, RealDragsOfFilesBytesAndBitmapsPreviewAndSaveOrSayWhyNot)
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        GTEST_SKIP() << "needs an X server: run under xvfb-run (ctest -L x11)";
+    if (const QString why = whyNoX11({"xdotool", "xwallpaper", "xwd", "convert"}); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
     const QString xdotool = QStandardPaths::findExecutable("xdotool");
-    if (xdotool.isEmpty())
-        GTEST_SKIP() << "needs xdotool (scripts/bootstrap installs it)";
-    for (const char* tool : {"xwallpaper", "xwd", "convert"})
-        if (QStandardPaths::findExecutable(tool).isEmpty())
-            GTEST_SKIP() << "needs " << tool << " (scripts/bootstrap installs it)";
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     QTemporaryDir dir;
     QImage photo = filled(120, 90, QColor(200, 120, 60));

@@ -14,11 +14,9 @@
 
 TEST(SingleInstanceX11, AnAlertInTheRunningWindowNeitherBlocksNorDoublesLaterLaunches)
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        GTEST_SKIP() << "needs an X server: run under xvfb-run (ctest -L x11)";
+    if (const QString why = whyNoX11({"xdotool"}); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
     const QString xdotool = QStandardPaths::findExecutable("xdotool");
-    if (xdotool.isEmpty())
-        GTEST_SKIP() << "needs xdotool (scripts/bootstrap installs it)";
     const QString display = qEnvironmentVariable("DISPLAY"); // DesktopSession unsets it
     DesktopSession session;
     TestBus bus;
