@@ -44,12 +44,9 @@ Rendered MotionBlurNode::renderSmooth(GL& gl, const QRect& region, double detail
     // from the world's origin so that a tile computes the whole's texels.
     const auto needFor = [&](int gx, int gy) {
         const double reach = radius + 2.0 * std::max(gx, gy) + 1;
-        const QRect r = toRect(QRectF(region).adjusted(-reach * std::abs(cx) - gx, -reach * std::abs(cy) - gy,
-                                                       reach * std::abs(cx) + gx, reach * std::abs(cy) + gy));
-        const auto down = [](int v, int g) { return int(std::floor(double(v) / g)) * g; };
-        const auto up = [](int v, int g) { return int(std::ceil(double(v) / g)) * g; };
-        const int x0 = down(r.x(), gx), y0 = down(r.y(), gy);
-        return QRect(x0, y0, up(r.x() + r.width(), gx) - x0, up(r.y() + r.height(), gy) - y0);
+        return outwardToGrid(toRect(QRectF(region).adjusted(-reach * std::abs(cx) - gx, -reach * std::abs(cy) - gy,
+                                                            reach * std::abs(cx) + gx, reach * std::abs(cy) + gy)),
+                             gx, gy);
     };
     QRect need = needFor(fx, fy);
     PassSampler source = samplerFor(gl, input, QRectF(need), false, false, true, std::min(1.0, detail));

@@ -32,11 +32,16 @@ DetailGrid detailGrid(const QRect& region, double detail)
         step *= 2;
     if (step == 1)
         return {QRectF(region), region.width(), region.height(), 1};
-    const auto down = [step](int v) { return int(std::floor(double(v) / step)) * step; };
-    const auto up = [step](int v) { return int(std::ceil(double(v) / step)) * step; };
-    const int x0 = down(region.x()), y0 = down(region.y());
-    const int x1 = up(region.x() + region.width()), y1 = up(region.y() + region.height());
-    return {QRectF(x0, y0, x1 - x0, y1 - y0), (x1 - x0) / step, (y1 - y0) / step, step};
+    const QRect cells = outwardToGrid(region, step, step);
+    return {QRectF(cells), cells.width() / step, cells.height() / step, step};
+}
+
+QRect outwardToGrid(const QRect& r, int gx, int gy)
+{
+    const auto down = [](int v, int g) { return int(std::floor(double(v) / g)) * g; };
+    const auto up = [](int v, int g) { return int(std::ceil(double(v) / g)) * g; };
+    const int x0 = down(r.x(), gx), y0 = down(r.y(), gy);
+    return QRect(x0, y0, up(r.x() + r.width(), gx) - x0, up(r.y() + r.height(), gy) - y0);
 }
 
 float limited(double v)

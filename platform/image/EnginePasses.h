@@ -147,6 +147,9 @@ struct DetailGrid {
     int step = 1; // pixels per texel
 };
 DetailGrid detailGrid(const QRect& region, double detail);
+// `r` grown outwards to whole cells of gx x gy pixels laid from the world's
+// origin, so that a tile meets the same cells as the whole.
+QRect outwardToGrid(const QRect& r, int gx, int gy);
 
 // Texels drawn by all passes so far (tests and benchmarks compare work).
 quint64 texelCount();
