@@ -8,7 +8,7 @@
 #include "resources/BundleResources.h"
 #include "resources/LXBundleManager.h"
 #include "resources/StringResources.h"
-#include "ui/localization/LXLocalizeHelper.h"
+#include "resources/LXLocalizeHelper.h"
 
 #include <QDateTime>
 #include <QDir>

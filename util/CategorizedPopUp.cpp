@@ -1,6 +1,6 @@
 #include "util/CategorizedPopUp.h"
 
-#include "ui/localization/LXLocalizeHelper.h"
+#include "resources/LXLocalizeHelper.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

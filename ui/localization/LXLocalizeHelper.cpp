@@ -2,17 +2,10 @@
 
 #include "platform/ui/InterfaceFile.h"
 
-#include <QHash>
 #include <QMenu>
 #include <QMenuBar>
 
 namespace {
-
-QHash<QString, QString>& overrides()
-{
-    static auto* table = new QHash<QString, QString>;
-    return *table;
-}
 
 QString controlsString(const QString& text)
 {
@@ -20,22 +13,6 @@ QString controlsString(const QString& text)
 }
 
 } // namespace
-
-void LXLocalizeHelper::setLocalizedString(const QString& replacement, const QString& source)
-{
-    if (source.isNull())
-        return;
-    if (replacement.isNull())
-        overrides().remove(source);
-    else
-        overrides().insert(source, replacement);
-}
-
-QString LXLocalizeHelper::localizedString(const QString& source)
-{
-    const QString key = overrides().value(source, source);
-    return Bundle::mainBundle().localizedString(key);
-}
 
 LXMenuTranslationController::LXMenuTranslationController(QObject* parent) : QObject(parent) {}
 

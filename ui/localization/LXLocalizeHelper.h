@@ -2,7 +2,8 @@
 // Interface translation: visible texts are written in English in interface
 // files and looked up, as keys, in the bundle's strings tables when loaded.
 //
-//  - LXLocalizeHelper: a process-wide table of single-string overrides.
+//  - LXLocalizeHelper (resources/LXLocalizeHelper.h): the table of single-string
+//    overrides every lookup consults first.
 //  - LXMenuTranslationController: translates a menu or menu bar tree (titles
 //    and item texts, depth first; each menu once, so cycles end) through one
 //    table ("Menu" by default). When the bundle resolves the table to its
@@ -17,6 +18,7 @@
 // use and never freed. Thread: main thread.
 
 #include "platform/foundation/Bundle.h"
+#include "resources/LXLocalizeHelper.h"
 
 #include <QGroupBox>
 #include <QObject>
@@ -25,14 +27,6 @@
 #include <QSet>
 
 #include <memory>
-
-class LXLocalizeHelper {
-public:
-    // Stores the pair; a null replacement removes `source`'s entry; a null source does nothing.
-    static void setLocalizedString(const QString& replacement, const QString& source);
-    // The main bundle's "Localizable" string for the override of `source`, or for `source` itself.
-    static QString localizedString(const QString& source);
-};
 
 class LXMenuTranslationController : public QObject {
     Q_OBJECT

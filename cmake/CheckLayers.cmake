@@ -1,0 +1,28 @@
+# Fails when a library folder includes a header of a folder it does not link,
+# directly or through its links (an upward include of header-only code would
+# otherwise build silently, since every library exports the whole tree).
+#   cmake -DLAYERS=<tree>/layers.cmake -DSOURCE=<source> -P CheckLayers.cmake
+cmake_minimum_required(VERSION 3.25)
+include(${LAYERS})
+set(count 0)
+foreach(folder IN LISTS FOLDERS)
+  set(allowed "${ALLOWED_${folder}}")
+  file(GLOB files ${SOURCE}/${folder}/*.cpp ${SOURCE}/${folder}/*.h)
+  foreach(file IN LISTS files)
+    file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS lines)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*$" "\\1" header "${line}")
+      get_filename_component(dir "${header}" DIRECTORY)
+      if(dir IN_LIST FOLDERS AND NOT dir STREQUAL folder AND NOT dir IN_LIST allowed)
+        file(RELATIVE_PATH name ${SOURCE} ${file})
+        message("Error: ${name} includes ${header}, but ${TARGET_${folder}} does not link ${TARGET_${dir}}")
+        math(EXPR count "${count} + 1")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(count GREATER 0)
+  message(FATAL_ERROR "${count} include(s) against the layer order")
+endif()
+list(LENGTH FOLDERS folders)
+message("layers: ${folders} folders, every include within its links")
