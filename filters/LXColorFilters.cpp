@@ -23,11 +23,6 @@ QVariantMap colorAttribute(const CIColor& color, bool distance = false)
     return attributes;
 }
 
-QVariant sampler(const CIImage& image)
-{
-    return QVariant::fromValue(CISampler(image));
-}
-
 // The HSV hue of a colour; 0 without one.
 double hueOf(const CIColor& color)
 {

@@ -4,11 +4,6 @@
 
 namespace {
 
-QVariant sampler(const CIImage& image)
-{
-    return QVariant::fromValue(CISampler(image));
-}
-
 QVariantMap number(double value, double min, double max)
 {
     return {{kCIAttributeDefault, value}, {kCIAttributeSliderMin, min}, {kCIAttributeSliderMax, max}};

@@ -3,6 +3,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/image/CIGeometry.h"
+#include "platform/image/CISampler.h"
 
 #include <QFile>
 
@@ -164,6 +165,11 @@ QVariantList LXFilter::arrayForRect(const QRectF& rect)
     if (!fits)
         return {std::trunc(rect.x()), std::trunc(rect.y()), rect.width(), rect.height()};
     return {int(rect.x()), int(rect.y()), float(rect.width()), float(rect.height())};
+}
+
+QVariant LXFilter::sampler(const CIImage& image)
+{
+    return QVariant::fromValue(CISampler(image));
 }
 
 CIVector LXFilter::vectorForRect(const QRectF& rect)

@@ -57,6 +57,8 @@ public:
     // rectangle comes back as four doubles, x and y truncated, still infinite.
     static QVariantList arrayForRect(const QRectF& rect);
     static CIVector vectorForRect(const QRectF& rect);
+    // `image` as a kernel's sampler argument.
+    static QVariant sampler(const CIImage& image);
 
     // The attribute dictionary of one input; invalid for an undescribed key.
     virtual QVariant settingsForKey(const QString& key) const;

@@ -33,8 +33,6 @@ bool sameWholePixels(const QRectF& a, const QRectF& b)
            && std::round(a.width() - b.width()) == 0 && std::round(a.height() - b.height()) == 0;
 }
 
-QVariant sampler(const CIImage& image) { return QVariant::fromValue(CISampler(image)); }
-
 } // namespace
 
 LXTexturedFrameFilter::LXTexturedFrameFilter(QObject* parent)

@@ -5,16 +5,6 @@
 #include "platform/image/CIKernel.h"
 #include "platform/foundation/Log.h"
 
-
-namespace {
-
-float toLinear(double c)
-{
-    return float(Engine::linearFromSRGB(c));
-}
-
-} // namespace
-
 CIImage::CIImage(std::shared_ptr<const Engine::ImageNode> node) : m_node(std::move(node)) {}
 
 CIImage CIImage::imageWithContentsOfURL(const QUrl& url)
@@ -43,9 +33,8 @@ CIImage CIImage::imageWithColor(const CIColor& color)
 {
     if (color.isNull())
         return {};
-    const float a = float(color.alpha());
-    return CIImage(std::make_shared<Engine::ColorNode>(std::array<float, 4>{
-        toLinear(color.red()) * a, toLinear(color.green()) * a, toLinear(color.blue()) * a, a}));
+    return CIImage(std::make_shared<Engine::ColorNode>(
+        Engine::premultipliedLinear(color.red(), color.green(), color.blue(), color.alpha())));
 }
 
 CIImage CIImage::emptyImage()

@@ -11,11 +11,6 @@
 
 namespace {
 
-float toLinear(double c)
-{
-    return float(Engine::linearFromSRGB(c));
-}
-
 bool toNumber(const QVariant& v, double& out)
 {
     if (!v.isValid())
@@ -201,8 +196,7 @@ CIImage CIKernel::applyInternal(const QRectF* extentArgument, const ROICallback&
         case ParameterType::Color:
             if (a.metaType() == QMetaType::fromType<CIColor>() && !a.value<CIColor>().isNull()) {
                 const CIColor c = a.value<CIColor>();
-                const float alpha = float(c.alpha());
-                value = {toLinear(c.red()) * alpha, toLinear(c.green()) * alpha, toLinear(c.blue()) * alpha, alpha};
+                value = Engine::premultipliedLinear(c.red(), c.green(), c.blue(), c.alpha());
             } else {
                 return wrong("a colour");
             }

@@ -3,6 +3,7 @@
 #include "platform/image/CIKernel.h"
 #include "platform/image/EngineBlurs.h"
 #include "platform/image/EngineCompositing.h"
+#include "platform/image/EngineFusedPieces.h"
 #include "platform/image/EngineGeometry.h"
 #include "platform/image/EngineKernels.h"
 #include "platform/image/EngineReductions.h"
@@ -14,7 +15,6 @@
 #include <QSet>
 
 #include <cmath>
-#include <cstdio>
 
 namespace Engine {
 
@@ -53,45 +53,6 @@ bool wholePixelMove(const QTransform& t)
 {
     return t.type() <= QTransform::TxTranslate && t.dx() == std::round(t.dx()) && t.dy() == std::round(t.dy());
 }
-
-// A closed rectangle of the root's world (pixel centres are tested against
-// it as the program's _ci_inside does); may be infinite or empty.
-struct Box {
-    double x0 = -INFINITY, y0 = -INFINITY, x1 = INFINITY, y1 = INFINITY;
-    static Box of(const QRectF& r)
-    {
-        if (CIGeometry::isInfinite(r))
-            return {};
-        return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
-    }
-    static Box none() { return {INFINITY, INFINITY, -INFINITY, -INFINITY}; }
-    bool isEmpty() const { return x0 > x1 || y0 > y1; }
-    Box operator&(const Box& b) const { return {std::max(x0, b.x0), std::max(y0, b.y0), std::min(x1, b.x1), std::min(y1, b.y1)}; }
-    Box operator|(const Box& b) const
-    {
-        if (isEmpty())
-            return b;
-        if (b.isEmpty())
-            return *this;
-        return {std::min(x0, b.x0), std::min(y0, b.y0), std::max(x1, b.x1), std::max(y1, b.y1)};
-    }
-    Box grown(double dx, double dy) const { return isEmpty() ? *this : Box{x0 - dx, y0 - dy, x1 + dx, y1 + dy}; }
-    bool contains(const Box& c) const { return x0 <= c.x0 && c.x1 <= x1 && y0 <= c.y0 && c.y1 <= y1; }
-    bool meets(const Box& c) const { return !isEmpty() && !(c.x1 < x0 || c.x0 > x1 || c.y1 < y0 || c.y0 > y1); }
-    // Through an axis-aligned map.
-    Box mapped(const QTransform& t) const
-    {
-        if (isEmpty())
-            return *this;
-        const double ax = t.m11() * x0 + t.dx(), bx = t.m11() * x1 + t.dx();
-        const double ay = t.m22() * y0 + t.dy(), by = t.m22() * y1 + t.dy();
-        Box b{std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by)};
-        // 0 * infinity: an infinite box stays infinite.
-        if (std::isnan(b.x0) || std::isnan(b.x1) || std::isnan(b.y0) || std::isnan(b.y1))
-            return {};
-        return b;
-    }
-};
 
 // One function of the fused program, kept so that it can be written again
 // for a part of the pass where some of the chain is known not to matter.
@@ -164,6 +125,16 @@ public:
 
     int saved() const { return m_saved; }
     bool full() const { return int(m_reads.size()) > kMaxReads; }
+    const QRect& region() const { return m_region; }
+    // Every box whose edges may change what a cell's text can leave out.
+    std::vector<Box> edges() const
+    {
+        std::vector<Box> out;
+        for (const Fn& f : m_fns)
+            out.insert(out.end(), {f.guard, f.support, f.opaque, f.interior});
+        return out;
+    }
+    bool opaqueOver(int root, const Box& cell) const { return m_fns[size_t(root)].opaque.contains(cell); }
 
     // The program's text: general (`cell` null: every test kept, reads
     // through their uniform modes) or for the pixel centres of `cell`.
@@ -202,108 +173,20 @@ public:
         return true;
     }
 
-    // The pass in pieces: parts of the region where much of the chain is
-    // zero, hidden or away from edges get a program of their own when they
-    // are large enough to pay for it; the rest draws `general`.
-    std::vector<PassPiece> pieces(int root, bool bytes, GLuint general) const
+    // What a cell knows of each function: a character each.
+    QByteArray signature(const Box& c) const
     {
-        std::vector<int> xs{m_region.left(), m_region.left() + m_region.width()};
-        std::vector<int> ys{m_region.top(), m_region.top() + m_region.height()};
-        const auto cut = [&](const Box& b) {
-            if (b.isEmpty())
-                return;
-            // Pixel x is inside when its centre is: x >= ceil(x0 - 1/2), x <= floor(x1 - 1/2).
-            const auto at = [](std::vector<int>& v, double edge, int lo, int hi) {
-                if (std::isfinite(edge))
-                    v.push_back(int(std::clamp(edge, double(lo), double(hi))));
-            };
-            const int l = m_region.left(), r = l + m_region.width(), t = m_region.top(), u = t + m_region.height();
-            at(xs, std::ceil(b.x0 - 0.5), l, r);
-            at(xs, std::floor(b.x1 - 0.5) + 1, l, r);
-            at(ys, std::ceil(b.y0 - 0.5), t, u);
-            at(ys, std::floor(b.y1 - 0.5) + 1, t, u);
-        };
-        for (const Fn& f : m_fns) {
-            cut(f.guard);
-            cut(f.support);
-            cut(f.opaque);
-            cut(f.interior);
+        QByteArray s(qsizetype(m_fns.size()), '-');
+        for (size_t i = 0; i < m_fns.size(); ++i) {
+            const Fn& f = m_fns[i];
+            if (f.kind == Fn::Kind::Zero || !f.support.meets(c))
+                s[qsizetype(i)] = 'z';
+            else if (f.kind == Fn::Kind::Over && m_fns[size_t(f.children[0])].opaque.contains(c))
+                s[qsizetype(i)] = 'f';
+            else
+                s[qsizetype(i)] = char('a' + (f.guard.contains(c) ? 1 : 0) + (f.interior.contains(c) ? 2 : 0));
         }
-        for (auto* v : {&xs, &ys}) {
-            std::sort(v->begin(), v->end());
-            v->erase(std::unique(v->begin(), v->end()), v->end());
-        }
-        // Each cell's text, by what the cell knows of each function.
-        const int columns = int(xs.size()) - 1, rows = int(ys.size()) - 1;
-        std::vector<int> kinds(size_t(columns * rows));
-        QHash<QByteArray, int> bySignature;
-        QStringList texts;
-        std::vector<double> areas;
-        for (int j = 0; j < rows; ++j)
-            for (int i = 0; i < columns; ++i) {
-                const Box c{xs[size_t(i)] + 0.5, ys[size_t(j)] + 0.5, xs[size_t(i) + 1] - 0.5, ys[size_t(j) + 1] - 0.5};
-                QByteArray key = signature(c);
-                key += bytes && m_fns[size_t(root)].opaque.contains(c) ? 'o' : '-';
-                auto found = bySignature.find(key);
-                if (found == bySignature.end()) {
-                    const QString text = source(root, bytes, &c);
-                    int k = int(texts.indexOf(text));
-                    if (k < 0) {
-                        k = int(texts.size());
-                        texts.append(text);
-                        areas.push_back(0);
-                    }
-                    found = bySignature.insert(key, k);
-                }
-                kinds[size_t(j * columns + i)] = found.value();
-                areas[size_t(found.value())] += double(xs[size_t(i) + 1] - xs[size_t(i)]) * (ys[size_t(j) + 1] - ys[size_t(j)]);
-            }
-        // A program of its own for a large enough share of the pass (each
-        // costs a compile on an empty shader cache).
-        const double total = double(m_region.width()) * m_region.height();
-        std::vector<GLuint> programs(texts.size(), general);
-        for (int k = 0; k < int(texts.size()); ++k)
-            if (areas[size_t(k)] >= g_partShare * total) {
-                QString log;
-                if (const GLuint p = m_gl.program(texts[k], &log))
-                    programs[size_t(k)] = p;
-                else if (tracingPasses())
-                    std::fprintf(stderr, "fused part does not compile: %s\n", qPrintable(log.simplified()));
-            }
-        // Runs of a row, then runs of rows with the same columns.
-        std::vector<PassPiece> out;
-        struct Open {
-            int x0, x1, y0, y1;
-            GLuint program;
-        };
-        std::vector<Open> open, next;
-        const auto close = [&](const Open& o) {
-            out.push_back({o.program, QRect(o.x0 - m_region.left(), o.y0 - m_region.top(), o.x1 - o.x0, o.y1 - o.y0)});
-        };
-        for (int j = 0; j < rows; ++j) {
-            next.clear();
-            for (int i = 0; i < columns;) {
-                const GLuint program = programs[size_t(kinds[size_t(j * columns + i)])];
-                int e = i + 1;
-                while (e < columns && programs[size_t(kinds[size_t(j * columns + e)])] == program)
-                    ++e;
-                Open run{xs[size_t(i)], xs[size_t(e)], ys[size_t(j)], ys[size_t(j) + 1], program};
-                for (auto it = open.begin(); it != open.end(); ++it)
-                    if (it->x0 == run.x0 && it->x1 == run.x1 && it->program == program) {
-                        run.y0 = it->y0;
-                        open.erase(it);
-                        break;
-                    }
-                next.push_back(run);
-                i = e;
-            }
-            for (const Open& o : open)
-                close(o);
-            open.swap(next);
-        }
-        for (const Open& o : open)
-            close(o);
-        return out;
+        return s;
     }
 
     void setUniforms(GLuint program) const
@@ -394,22 +277,6 @@ private:
             f.support = f.guard;
             return;
         }
-    }
-
-    // What a cell knows of each function: a character each.
-    QByteArray signature(const Box& c) const
-    {
-        QByteArray s(qsizetype(m_fns.size()), '-');
-        for (size_t i = 0; i < m_fns.size(); ++i) {
-            const Fn& f = m_fns[i];
-            if (f.kind == Fn::Kind::Zero || !f.support.meets(c))
-                s[qsizetype(i)] = 'z';
-            else if (f.kind == Fn::Kind::Over && m_fns[size_t(f.children[0])].opaque.contains(c))
-                s[qsizetype(i)] = 'f';
-            else
-                s[qsizetype(i)] = char('a' + (f.guard.contains(c) ? 1 : 0) + (f.interior.contains(c) ? 2 : 0));
-        }
-        return s;
     }
 
     // The name of function `i`'s text for the cell (written into
@@ -605,6 +472,24 @@ private:
     std::vector<std::function<PassSampler()>> m_reads;
 };
 
+// The plan as piece cutting sees it, for one root and output format.
+class PlanCells : public FusedCells {
+public:
+    PlanCells(const Plan& plan, int root, bool bytes) : m_plan(plan), m_root(root), m_bytes(bytes) {}
+    QRect region() const override { return m_plan.region(); }
+    std::vector<Box> edges() const override { return m_plan.edges(); }
+    QByteArray signature(const Box& cell) const override
+    {
+        return m_plan.signature(cell) + (m_bytes && m_plan.opaqueOver(m_root, cell) ? 'o' : '-');
+    }
+    QString source(const Box& cell) const override { return m_plan.source(m_root, m_bytes, &cell); }
+
+private:
+    const Plan& m_plan;
+    int m_root;
+    bool m_bytes;
+};
+
 } // namespace
 
 void setFusionEnabled(bool enabled)
@@ -637,14 +522,14 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
     QString log;
     const GLuint general = gl.program(plan.source(top, bytes, nullptr), &log);
     if (!general) {
-        if (tracingPasses())
-            std::fprintf(stderr, "fused program does not compile: %s\n", qPrintable(log.simplified()));
+        traceNote(QStringLiteral("fused program does not compile: ") + log.simplified());
         return {};
     }
     std::vector<PassSampler> samplers;
     if (!plan.renderInputs(samplers))
         return {};
-    const std::vector<PassPiece> pieces = plan.pieces(top, bytes, general);
+    const PlanCells cells(plan, top, bytes);
+    const std::vector<PassPiece> pieces = cutPieces(gl, cells, general, g_partShare);
     const PassLabel label("fused");
     TexturePtr target = bytes ? gl.byteTexture(region.width(), region.height())
                               : gl.floatTexture(region.width(), region.height());
@@ -655,8 +540,7 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
         QSet<GLuint> programs;
         for (const PassPiece& piece : pieces)
             programs.insert(piece.program);
-        std::fprintf(stderr, "fused pass %llu: %d pieces, %d programs\n", static_cast<unsigned long long>(gl.passCount()),
-                     int(pieces.size()), int(programs.size()));
+        traceNote(QStringLiteral("fused pass %1: %2 pieces, %3 programs").arg(gl.passCount()).arg(pieces.size()).arg(programs.size()));
     }
     return {target, QRectF(region)};
 }

@@ -57,6 +57,12 @@ PassLabel::~PassLabel()
     g_label = m_outer;
 }
 
+void traceNote(const QString& line)
+{
+    if (tracingPasses())
+        std::fprintf(stderr, "%s\n", qPrintable(line));
+}
+
 void tracePass(GL& gl, const Texture& target, const QRect& viewport, GLuint program, int samplers, bool blend)
 {
     if (!tracingPasses())

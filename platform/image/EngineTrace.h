@@ -9,6 +9,7 @@
 #include "platform/image/GLEngine.h"
 
 #include <QRect>
+#include <QString>
 
 namespace Engine {
 
@@ -28,6 +29,8 @@ private:
 };
 
 bool tracingPasses();
+// One line of its own while tracing (what a pass decided); nothing otherwise.
+void traceNote(const QString& line);
 // One line for a pass into `target` over `viewport`.
 void tracePass(GL& gl, const Texture& target, const QRect& viewport, GLuint program, int samplers, bool blend);
 

@@ -3,6 +3,7 @@
 // kernels, photos averaged on a worker); the shaders carry their own copy.
 // Values are 0...1; any thread.
 
+#include <array>
 #include <cmath>
 
 namespace Engine {
@@ -15,6 +16,13 @@ inline double linearFromSRGB(double c)
 inline double srgbFromLinear(double v)
 {
     return v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
+}
+
+// A colour as kernels and textures hold it: linear and premultiplied.
+inline std::array<float, 4> premultipliedLinear(double red, double green, double blue, double alpha)
+{
+    const float a = float(alpha);
+    return {float(linearFromSRGB(red)) * a, float(linearFromSRGB(green)) * a, float(linearFromSRGB(blue)) * a, a};
 }
 
 } // namespace Engine

@@ -6,9 +6,13 @@
 
 #include "platform/image/CIBuiltinFilters.h"
 #include "platform/image/CIKernel.h"
+#include "platform/image/EngineFusedPieces.h"
 #include "platform/image/EngineOptimiser.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -111,4 +115,61 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
                 }
     }
     Engine::setFusedPartShare(1.0 / 8);
+}
+
+namespace {
+
+struct Piece {
+    GLuint program;
+    int x, y, w, h;
+    bool operator<(const Piece& o) const { return std::tie(y, x, program) < std::tie(o.y, o.x, o.program); }
+    bool operator==(const Piece& o) const = default;
+};
+
+std::vector<Piece> merged(const std::vector<int>& xs, const std::vector<int>& ys, const std::vector<GLuint>& programs,
+                          QPoint origin = {})
+{
+    std::vector<Piece> out;
+    for (const Engine::PassPiece& p : Engine::mergeCellRuns(xs, ys, programs, origin))
+        out.push_back({p.program, p.viewport.x(), p.viewport.y(), p.viewport.width(), p.viewport.height()});
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+} // namespace
+
+// A fused pass draws each cell of its grid exactly once, in as few pieces as
+// equal neighbours allow: a lost cell is a hole in the picture, a doubled one
+// draws twice.
+TEST(Fusion, CellRunsMergeIntoFewPiecesCoveringEachCellOnce)
+{
+    struct Row {
+        const char* name;
+        std::vector<int> xs, ys;
+        std::vector<GLuint> programs;
+        QPoint origin;
+        std::vector<Piece> expected;
+    };
+    const std::vector<Row> rows = {
+        {"one cell", {0, 10}, {0, 5}, {1}, {}, {{1, 0, 0, 10, 5}}},
+        {"a row of one program is one run", {0, 2, 5, 9}, {0, 4}, {1, 1, 1}, {}, {{1, 0, 0, 9, 4}}},
+        {"another program in the middle splits the row", {0, 2, 5, 9}, {0, 4}, {1, 2, 1}, {},
+         {{1, 0, 0, 2, 4}, {2, 2, 0, 3, 4}, {1, 5, 0, 4, 4}}},
+        {"rows with the same columns stack", {0, 3, 8}, {0, 2, 6}, {1, 2, 1, 2}, {},
+         {{1, 0, 0, 3, 6}, {2, 3, 0, 5, 6}}},
+        {"a run with other columns below closes", {0, 3, 8}, {0, 2, 6}, {1, 1, 1, 2}, {},
+         {{1, 0, 0, 8, 2}, {1, 0, 2, 3, 4}, {2, 3, 2, 5, 4}}},
+        {"a program interrupted down a column does not rejoin", {0, 4}, {0, 1, 2, 3}, {1, 2, 1}, {},
+         {{1, 0, 0, 4, 1}, {2, 0, 1, 4, 1}, {1, 0, 2, 4, 1}}},
+        {"rectangles are relative to the pass", {10, 14, 20}, {20, 30}, {3, 4}, {10, 20},
+         {{3, 0, 0, 4, 10}, {4, 4, 0, 6, 10}}},
+        {"cells that do not fill the grid give nothing", {0, 3, 8}, {0, 2}, {1}, {}, {}},
+        {"an empty grid gives nothing", {0}, {0, 2}, {}, {}, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<Piece> expected = row.expected;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(merged(row.xs, row.ys, row.programs, row.origin), expected);
+    }
 }
