@@ -3,6 +3,7 @@
 #include "tests/support/LogCapture.h"
 
 #include <QDateTime>
+#include <QPointF>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -78,11 +79,36 @@ TEST(PropertyList, AFailedWriteLeavesTheOldFileWhole)
 
     LogCapture log;
     // A value with no list form: nothing is written.
-    EXPECT_FALSE(PropertyList::write(QVariantMap{{"bad", QVariant()}}, path));
+    EXPECT_FALSE(PropertyList::write(QVariant(QPointF(1, 2)), path));
     EXPECT_EQ(readFile(path), before);
     EXPECT_TRUE(log.contains("Error: "));
 
     // A folder that cannot be written.
     EXPECT_FALSE(PropertyList::write(QVariantMap{}, dir.filePath("no/such/folder/x.plist")));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.plist"});
+}
+
+TEST(PropertyList, ABadValueIsLeftOutWithAWarningAndDoesNotMakeTheDocumentUnsaveable)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("settings.plist");
+    const QVariantMap tint{{"name", QStringLiteral("Tint")}};
+    struct Row { const char* name; QVariant tree; QVariant written; const char* keyPath; } rows[] = {
+        {"nil setting", QVariantMap{{"name", QStringLiteral("Tint")}, {"inputColor", QVariant()}}, tint, "'inputColor'"},
+        {"value with no list form", QVariantMap{{"name", QStringLiteral("Tint")}, {"inputCenter", QPointF(1, 2)}}, tint,
+         "'inputCenter'"},
+        {"deep in a list of effects",
+         QVariantMap{{"effects", QVariantList{QVariantMap{{"name", QStringLiteral("Tint")}, {"inputColor", QVariant()}}}}},
+         QVariantMap{{"effects", QVariantList{tint}}}, "'effects/0/inputColor'"},
+        {"array item", QVariantList{qint64(1), QVariant(), QStringLiteral("x")}, QVariantList{qint64(1), QStringLiteral("x")},
+         "'1'"},
+    };
+    for (const Row& row : rows) {
+        LogCapture log;
+        ASSERT_TRUE(PropertyList::write(row.tree, path)) << row.name;
+        EXPECT_EQ(PropertyList::read(path), row.written) << row.name;
+        ASSERT_EQ(log.lines().size(), 1) << row.name;
+        EXPECT_TRUE(log.lines().first().startsWith("Warning: ")) << row.name;
+        EXPECT_TRUE(log.lines().first().contains(row.keyPath)) << log.lines().first().toStdString();
+    }
 }
