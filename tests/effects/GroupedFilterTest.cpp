@@ -47,7 +47,7 @@ struct Graph {
     }
     int writes(const std::shared_ptr<CIFilter>& f) const
     {
-        return static_cast<CountingFilter*>(group->filters().value(LXGroupedFilter::keyForFilter(*f)).get())->writes;
+        return static_cast<CountingFilter&>(*group->filters().value(LXGroupedFilter::keyForFilter(*f))).writes;
     }
     double x(const CIFilter& g, const char* output) const { return CIFilter::imageValue(g.valueForKey(output)).extent().x(); }
 };
@@ -66,7 +66,7 @@ TEST(GroupedFilter, ExportsLogTheirConflictsAndReportNamesSorted)
          "Warning: LXGroupedFilter: Key amountA is already exported as an input key."},
         {"neither", [&] { g.group->exportKey("inputNothing", g.b); },
          "Warning: LXGroupedFilter: Cannot export inputNothing as it is neither an input nor output key."},
-        {"a cycle is refused", [&] { g.group->connectObject(g.c, kCIOutputImageKey, g.a, "inputAmount"); }, 
+        {"a cycle is refused", [&] { g.group->connectObject(g.c, kCIOutputImageKey, g.a, "inputAmount"); },
          "Warning: LXGroupedFilter: Connecting outputImage of CountingFilter to inputAmount of CountingFilter would "
          "close a cycle; not connected."},
     };

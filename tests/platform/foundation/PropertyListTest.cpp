@@ -4,7 +4,6 @@
 
 #include <QDateTime>
 #include <QPointF>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -92,18 +91,11 @@ TEST(PropertyList, AFailedWriteLeavesTheOldFileWhole)
 TEST(PropertyList, ABadValueIsLeftOutWithAWarningAndDoesNotMakeTheDocumentUnsaveable)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath("settings.plist");
+    LogCapture log;
+    const auto effects = [](const QVariantMap& effect) { return QVariantMap{{"effects", QVariantList{effect}}}; };
     const QVariantMap tint{{"name", QStringLiteral("Tint")}};
-    struct Row { const char* name; QVariant tree; QVariant written; const char* keyPath; } rows[] = {
-        {"nil setting", QVariantMap{{"name", QStringLiteral("Tint")}, {"inputColor", QVariant()}}, tint, "'inputColor'"},
-        {"deep in a list of effects",
-         QVariantMap{{"effects", QVariantList{QVariantMap{{"name", QStringLiteral("Tint")}, {"inputColor", QVariant()}}}}},
-         QVariantMap{{"effects", QVariantList{tint}}}, "'effects/0/inputColor'"},
-    };
-    for (const Row& row : rows) {
-        LogCapture log;
-        ASSERT_TRUE(PropertyList::write(row.tree, path)) << row.name;
-        EXPECT_EQ(PropertyList::read(path), row.written) << row.name;
-        EXPECT_EQ(log.lines().filter(QRegularExpression(QString("^Warning: .*%1").arg(row.keyPath))).size(), 1) << row.name;
-    }
+    ASSERT_TRUE(PropertyList::write(effects({{"name", QStringLiteral("Tint")}, {"inputColor", QVariant()}}), dir.filePath("s")));
+    EXPECT_EQ(PropertyList::read(dir.filePath("s")), effects(tint));
+    EXPECT_EQ(log.lines(), QStringList{"Warning: property list entry 'effects/0/inputColor' was left out: a nil value has "
+                                       "no property list form"});
 }
