@@ -113,8 +113,30 @@ plist_t withoutNulCharacters(plist_t root)
     return clean;
 }
 
-// Null when the value (or a part of it) has no property-list form.
-plist_t fromVariant(const QVariant& value)
+plist_t fromVariant(const QVariant& value, const QString& path);
+
+QString childPath(const QString& path, const QString& part)
+{
+    return path.isEmpty() ? part : path + u'/' + part;
+}
+
+// The node of an entry at `path` (a key path such as "effects/0/inputColor");
+// null, after one warning naming the path, when the entry has no list form.
+plist_t entryNode(const QVariant& value, const QString& path)
+{
+    plist_t node = fromVariant(value, path);
+    if (!node)
+        Log::line(lcFoundation, QStringLiteral("Warning: property list entry '%1' was left out: a %2 value "
+                                               "has no property list form")
+                                    .arg(path, value.isValid() ? QString::fromLatin1(value.typeName())
+                                                               : QStringLiteral("nil")));
+    return node;
+}
+
+// Null when the value itself has no property-list form; entries of lists and
+// dictionaries without one are left out (one bad setting must not make a whole
+// document unsaveable).
+plist_t fromVariant(const QVariant& value, const QString& path)
 {
     switch (value.typeId()) {
     case QMetaType::Bool:
@@ -152,24 +174,19 @@ plist_t fromVariant(const QVariant& value)
     case QMetaType::QVariantList:
     case QMetaType::QStringList: {
         PlistPtr array(plist_new_array());
-        for (const QVariant& item : value.toList()) {
-            plist_t node = fromVariant(item);
-            if (!node)
-                return nullptr;
-            plist_array_append_item(array.get(), node);
-        }
+        const QVariantList items = value.toList();
+        for (qsizetype i = 0; i < items.size(); ++i)
+            if (plist_t node = entryNode(items[i], childPath(path, QString::number(i))))
+                plist_array_append_item(array.get(), node);
         return array.release();
     }
     case QMetaType::QVariantMap:
     case QMetaType::QVariantHash: {
         PlistPtr dict(plist_new_dict());
         const QVariantMap map = value.toMap();
-        for (auto it = map.cbegin(); it != map.cend(); ++it) {
-            plist_t node = fromVariant(it.value());
-            if (!node)
-                return nullptr;
-            plist_dict_set_item(dict.get(), it.key().toUtf8().constData(), node);
-        }
+        for (auto it = map.cbegin(); it != map.cend(); ++it)
+            if (plist_t node = entryNode(it.value(), childPath(path, it.key())))
+                plist_dict_set_item(dict.get(), it.key().toUtf8().constData(), node);
         return dict.release();
     }
     default:
@@ -214,7 +231,7 @@ QVariant fromData(const QByteArray& data, const QString& origin)
 
 QByteArray toXml(const QVariant& value)
 {
-    PlistPtr root(fromVariant(value));
+    PlistPtr root(fromVariant(value, QString()));
     if (!root)
         return {};
     char* xml = nullptr;

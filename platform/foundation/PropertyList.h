@@ -9,6 +9,10 @@
 //
 // Failures: an unreadable or malformed file, or a value that has no property
 // list form, logs one "Error: " line and gives an invalid QVariant / false.
+// An entry of a dictionary or array that has no list form (nil, a colour, a
+// QObject ...) is left out with one "Warning: " line naming its key path
+// ("effects/0/inputColor"), and the rest is written: callers that mean to keep
+// colours store their text forms.
 // Writing is atomic: the target is either the old file or the whole new one.
 // Thread: any thread; no shared state.
 
@@ -25,8 +29,8 @@ QVariant read(const QString& path);
 // `origin` names the data in the log line (a path, or empty).
 QVariant fromData(const QByteArray& data, const QString& origin = {});
 
-// XML list data for `value`; empty when some part of `value` has no list form
-// (an invalid QVariant, a QObject, ...).
+// XML list data for `value`; empty when `value` itself has no list form (an
+// invalid QVariant, a QObject, ...); entries without one are left out.
 QByteArray toXml(const QVariant& value);
 
 // Writes `value` as an XML list to `path`, atomically. False on failure.

@@ -45,7 +45,11 @@ QVariant readProperty(const QObject* object, const QString& key, bool& found)
 
 } // namespace
 
-CIFilter::CIFilter(QObject* parent) : QObject(parent) {}
+CIFilter::CIFilter(QObject* parent) : QObject(parent)
+{
+    static quint64 next = 0; // main thread only
+    m_serial = ++next;
+}
 CIFilter::~CIFilter() = default;
 
 std::shared_ptr<CIFilter> CIFilter::filterWithName(const QString& name)

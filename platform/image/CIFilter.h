@@ -21,6 +21,10 @@
 //
 // Filters are shared (std::shared_ptr) and used on the main thread only.
 // No operation throws; failures log one line and give nil.
+//
+// valueForKey, setValue and attributes are virtual, so a filter whose keys
+// are not properties (a group of filters exporting inner keys) can answer
+// them; state a read changes (caches, wiring) is `mutable` in such classes.
 
 #include "platform/image/CIColor.h"
 #include "platform/image/CIImage.h"
@@ -88,18 +92,22 @@ public:
     // The name the filter was made under (its class name when made directly).
     QString name() const;
     void setName(const QString& name) { m_name = name; }
+    // A number of this object alone, never given to another filter in the
+    // process (addresses are reused after delete; serials are not). A copy
+    // gets a serial of its own.
+    quint64 serial() const { return m_serial; }
 
     // Reads an input (or "outputImage") by key or key path ("a.b.inputColor",
     // through properties that hold filters or other QObjects). Invalid
     // QVariant for nil, and for a key that does not exist (with a warning).
-    Q_INVOKABLE QVariant valueForKey(const QString& key) const;
+    Q_INVOKABLE virtual QVariant valueForKey(const QString& key) const;
     // Writes an input by key or key path; an invalid QVariant sets nil.
     // A key that does not exist logs a warning and is ignored.
-    Q_INVOKABLE void setValue(const QVariant& value, const QString& key);
+    Q_INVOKABLE virtual void setValue(const QVariant& value, const QString& key);
 
     // The attribute dictionary: kCIAttributeFilterName, the class attributes
     // of the registration, and per input key what customAttributes() declares.
-    QVariantMap attributes() const;
+    virtual QVariantMap attributes() const;
     // Per input key a map of kCIAttribute... entries. The base declares none.
     virtual QVariantMap customAttributes() const;
     // Sets each declared input with a kCIAttributeDefault to that default.
@@ -133,4 +141,5 @@ public:
 
 private:
     QString m_name;
+    quint64 m_serial;
 };

@@ -1,15 +1,25 @@
 #include "platform/image/CIImageAccumulator.h"
 
+#include "platform/foundation/Log.h"
+#include "platform/image/CIContext.h"
 #include "platform/image/EngineNodes.h"
 
+namespace {
+
+const QString kEndless = QStringLiteral(
+    "Warning: an image of infinite extent cannot be kept by an image accumulator; it is passed on unrendered");
+
+} // namespace
+
 CIImageAccumulator::CIImageAccumulator(const QRectF& extent, const QString& format)
-    : m_extent(CIGeometry::integral(extent)), m_format(format)
+    : m_extent(CIGeometry::isInfinite(extent) ? extent : QRectF(CIGeometry::integral(extent))), m_format(format)
 {
     clear();
 }
 
 void CIImageAccumulator::clear()
 {
+    m_drawn = QRectF();
     m_image = CIImage::imageWithColor(CIColor(0, 0, 0, 0)).imageByCroppingToRect(m_extent);
 }
 
@@ -25,18 +35,51 @@ void CIImageAccumulator::setImage(const CIImage& image, const QRectF& dirtyRect)
         return;
     }
     Engine::GL* gl = Engine::GL::instance();
-    const QRect rect = CIGeometry::integral(m_extent);
+    const bool whole = dirtyRect.contains(m_extent);
+    QRectF area = m_extent;
+    if (CIGeometry::isInfinite(m_extent)) {
+        // Only the finite part of what is drawn, and what was kept, is rendered.
+        QRectF drawn = CIGeometry::intersect(image.extent(), dirtyRect);
+        if (!whole)
+            drawn = CIGeometry::unite(m_drawn, drawn);
+        if (CIGeometry::isInfinite(drawn)) {
+            Log::line(lcImage, kEndless);
+            m_image = whole ? image : image.imageByCroppingToRect(dirtyRect).imageByCompositingOverImage(m_image);
+            m_drawn = CIGeometry::infiniteRect();
+            return;
+        }
+        area = QRectF(CIGeometry::integral(drawn));
+    }
+    const QRect rect = CIGeometry::integral(area);
     if (!gl || rect.isEmpty())
         return;
     // Outside the dirty rectangle the kept pixels stay.
     const CIImage fresh = image.imageByCroppingToRect(dirtyRect);
     const CIImage kept = m_image;
-    const CIImage combined = (dirtyRect.contains(m_extent)) ? image : fresh.imageByCompositingOverImage(kept);
+    const CIImage combined = whole ? image : fresh.imageByCompositingOverImage(kept);
     Engine::Rendered r = Engine::renderImage(*gl, combined, rect, 1.0);
     if (r.isEmpty()) {
         clear();
         return;
     }
     r = Engine::copyToArea(*gl, r, rect);
-    m_image = CIImage(std::make_shared<Engine::TextureNode>(r, m_extent));
+    m_image = CIImage(std::make_shared<Engine::TextureNode>(r, area));
+    if (CIGeometry::isInfinite(m_extent))
+        m_drawn = area;
+}
+
+CIImage CIImageAccumulator::flatten(const CIImage& image, const QRectF& bounds)
+{
+    if (image.isNull())
+        return {};
+    QRectF extent = image.extent();
+    if (CIGeometry::isInfinite(extent) && !CIGeometry::isInfinite(bounds))
+        extent = CIGeometry::intersect(extent, bounds);
+    if (CIGeometry::isInfinite(extent)) {
+        Log::line(lcImage, kEndless);
+        return image;
+    }
+    CIImageAccumulator accumulator(extent, kCIFormatRGBAf);
+    accumulator.setImage(image.imageByCroppingToRect(extent));
+    return accumulator.image();
 }

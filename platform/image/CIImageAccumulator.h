@@ -1,6 +1,11 @@
 #pragma once
 // Holds a rendered copy of an image inside a fixed extent, so that a result
 // can be kept and built on without re-rendering its recipe. Main thread only.
+//
+// An accumulator of infinite extent keeps only what it is given: it renders
+// the finite part of each image, and passes an image that has no finite part
+// on unrendered (with one "Warning: " line) instead of drawing an endless
+// transparent square.
 
 #include "platform/image/CIImage.h"
 
@@ -21,8 +26,15 @@ public:
     CIImage image() const { return m_image; }
     void clear();
 
+    // `image` rendered once and kept, so that it no longer depends on its
+    // recipe. An image of infinite extent is cropped to `bounds` (the extent
+    // of the input it was made from) first; when neither is finite it is
+    // handed back unrendered after one "Warning: " line. Nil gives nil.
+    static CIImage flatten(const CIImage& image, const QRectF& bounds);
+
 private:
     QRectF m_extent;
     QString m_format;
     CIImage m_image;
+    QRectF m_drawn; // with an infinite extent: where kept pixels may be
 };

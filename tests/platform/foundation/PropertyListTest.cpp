@@ -3,6 +3,7 @@
 #include "tests/support/LogCapture.h"
 
 #include <QDateTime>
+#include <QPointF>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -78,11 +79,23 @@ TEST(PropertyList, AFailedWriteLeavesTheOldFileWhole)
 
     LogCapture log;
     // A value with no list form: nothing is written.
-    EXPECT_FALSE(PropertyList::write(QVariantMap{{"bad", QVariant()}}, path));
+    EXPECT_FALSE(PropertyList::write(QVariant(QPointF(1, 2)), path));
     EXPECT_EQ(readFile(path), before);
     EXPECT_TRUE(log.contains("Error: "));
 
     // A folder that cannot be written.
     EXPECT_FALSE(PropertyList::write(QVariantMap{}, dir.filePath("no/such/folder/x.plist")));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.plist"});
+}
+
+TEST(PropertyList, ABadValueIsLeftOutWithAWarningAndDoesNotMakeTheDocumentUnsaveable)
+{
+    QTemporaryDir dir;
+    LogCapture log;
+    const auto effects = [](const QVariantMap& effect) { return QVariantMap{{"effects", QVariantList{effect}}}; };
+    const QVariantMap tint{{"name", QStringLiteral("Tint")}};
+    ASSERT_TRUE(PropertyList::write(effects({{"name", QStringLiteral("Tint")}, {"inputColor", QVariant()}}), dir.filePath("s")));
+    EXPECT_EQ(PropertyList::read(dir.filePath("s")), effects(tint));
+    EXPECT_EQ(log.lines(), QStringList{"Warning: property list entry 'effects/0/inputColor' was left out: a nil value has "
+                                       "no property list form"});
 }

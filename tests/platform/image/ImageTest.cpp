@@ -11,6 +11,8 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <functional>
+#include <QRegularExpression>
 
 namespace {
 
@@ -180,5 +182,30 @@ TEST(ImageFolding, ReadingThroughClampsAndTransformsEqualsDrawingThemFirst)
                     ASSERT_THAT(a.at(x, y), PixelNear(b.at(x, y), 1e-3f)) // half floats
                         << c.name << " op " << which << " at " << x << "," << y;
         }
+    }
+}
+
+TEST(ImageAccumulator, AnInfiniteExtentIsCroppedToTheInputNotRenderedAsAHugeTransparentSquare)
+{
+    const QRectF endless = CIGeometry::infiniteRect();
+    const CIImage red = CIImage::imageWithColor(CIColor(1, 0, 0));
+    const auto kept = [&](const CIImage& image) {
+        CIImageAccumulator accumulator(endless, kCIFormatRGBAf);
+        accumulator.setImage(image);
+        return accumulator.image();
+    };
+    struct Row { const char* name; std::function<CIImage()> make; QRectF extent; Pixel atOrigin; int warnings; } rows[] = {
+        {"endless accumulator keeps a photo's pixels", [&] { return kept(quad()); }, QRectF(0, 0, 2, 2), kBlue, 0},
+        {"endless accumulator passes an endless colour on", [&] { return kept(red); }, endless, kRed, 1},
+        {"flattened colour cropped to its input", [&] { return CIImageAccumulator::flatten(red, QRectF(0, 0, 3, 2)); },
+         QRectF(0, 0, 3, 2), kRed, 0},
+    };
+    for (const Row& row : rows) {
+        LogCapture log;
+        const CIImage image = row.make();
+        EXPECT_EQ(image.extent(), row.extent) << row.name;
+        EXPECT_THAT(Rendered(image, QRect(0, 0, 1, 1)).at(0, 0), PixelNear(row.atOrigin, kExact)) << row.name;
+        EXPECT_EQ(log.lines().filter(QRegularExpression("^Warning: ")).size(), log.lines().size()) << row.name;
+        EXPECT_EQ(log.lines().size(), row.warnings) << row.name << ": " << log.lines().join('|').toStdString();
     }
 }
