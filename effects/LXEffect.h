@@ -18,7 +18,8 @@
 //
 // Undo: setEnabled and every change through setValue (panel controls
 // included) register a step with the undo manager; the changes of one mouse
-// gesture make one step, named "<effect> <key>" (translated).
+// gesture make one step, named "<effect> <row>" (translated; the row of the
+// panel that edits the key, else the key).
 //
 // Notifications: posts "EffectNeedsUpd" (object: the effect) once when its
 // output is asked for without an input picture; observes its filter's
@@ -144,6 +145,9 @@ private:
     // empty string stops being, the picked picture of `key`.
     void changeSetting(const QString& key, const QVariant& value, const QString& resource = {});
     bool registerSettingsUndo();
+    bool replaying() const;
+    // The panel row that edits `inputKey` (its user-facing name), else the key.
+    QString rowKeyFor(const QString& inputKey) const;
 
     QString m_name, m_displayName;
     std::shared_ptr<CIFilter> m_filter;

@@ -134,7 +134,7 @@ void LXEffectSettingsView::addRow(int row, int rows, const QString& key)
     static const QHash<int, std::pair<QRect, bool>> frames = {
         {LXEffect::Slider, {{110, 4, 190, 15}, true}},      {LXEffect::PopUp, {{110, 0, 190, 23}, true}},
         {LXEffect::ColorWell, {{110, 0, 45, 22}, false}},   {LXEffect::CheckBox, {{110, 0, 190, 23}, true}},
-        {LXEffect::CircularSlider, {{110, 2, 20, 20}, false}}, {LXEffect::GradientPicker, {{99, 0, 210, 27}, true}},
+        {LXEffect::CircularSlider, {{110, 2, 20, 20}, false}}, {LXEffect::GradientPicker, {{99, 0, 201, 27}, true}},
     };
     const auto [frame, follows] = frames.value(type);
     place(control, row, rows, frame, follows);
