@@ -1,5 +1,6 @@
 #include "effects/LXEffect.h"
 #include "effects/LXEffectSettingsView.h"
+#include "filters/LXFilter.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
 #include "resources/LXTempCleaner.h"
@@ -90,8 +91,11 @@ TEST(EffectPanel, RefreshedSettingsStayAPropertyListWithoutNils)
 {
     for (const QVariantMap& description : {kDropShadow, kToning, kBlend}) {
         const std::shared_ptr<LXEffect> effect = LXEffect::effectWithDictionary(description);
-        effect->settingsView();
+        const QString key = panelOf(*effect)->boundSettings().first();
+        effect->filter()->setValue(QVariant(), key); // the filter holds nil now
+        NotificationCenter::defaultCenter().post(LXFilterSettingsChangedNotification, effect->filter().get());
         const QVariantMap stored = effect->settings();
+        EXPECT_FALSE(stored.contains(key)) << qPrintable(key);
         EXPECT_FALSE(PropertyList::toXml(stored).isEmpty()) << qPrintable(effect->name());
         for (const QVariant& value : stored)
             EXPECT_TRUE(value.isValid() && value.metaType() != QMetaType::fromType<CIColor>()) << qPrintable(effect->name());
