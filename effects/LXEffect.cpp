@@ -65,6 +65,8 @@ LXEffect::~LXEffect()
     NotificationCenter::defaultCenter().removeObserver(this);
     if (m_view && !m_view->parent())
         delete m_view.data();
+    else if (m_view)
+        m_view->effectGone();
 }
 
 bool LXEffect::init(const QVariantMap& description, const QVariantMap& settings)

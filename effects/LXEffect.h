@@ -28,7 +28,8 @@
 // nil: a null filter name or a filter that cannot be made gives no effect
 // (nullptr, one "Warning: " line). Ownership: held by std::shared_ptr; the
 // successor and the undo manager are weak; the settings panel belongs to the
-// effect until a caller gives it a parent. Thread: main thread.
+// effect until a caller gives it a parent (then it outlives the effect,
+// disabled). Thread: main thread.
 
 #include "effects/LXEffectSuccessor.h"
 #include "platform/image/CIFilter.h"

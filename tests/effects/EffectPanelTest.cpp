@@ -56,7 +56,7 @@ TEST(EffectPanel, APanelWithNoRowsIsNotNegativeAndRowsStackFromTheTop)
 TEST(EffectPanel, FiftySliderMovesInOneGestureAreOneUndoStepReachingTheFilter)
 {
     LXUndoManager undo;
-    const std::shared_ptr<LXEffect> shadow = LXEffect::effectWithDictionary(kDropShadow);
+    std::shared_ptr<LXEffect> shadow = LXEffect::effectWithDictionary(kDropShadow);
     shadow->setUndoManager(&undo);
     shadow->setInputImage(CIImage::imageWithQImage(filled(200, 100, Qt::red)));
     auto* slider = qobject_cast<LXSlider*>(panelOf(*shadow)->controlForKey("inputDistance"));
@@ -76,6 +76,10 @@ TEST(EffectPanel, FiftySliderMovesInOneGestureAreOneUndoStepReachingTheFilter)
     EXPECT_NEAR(slider->doubleValue(), 0.01, 1e-4);
     ASSERT_TRUE(undo.redo());
     EXPECT_NEAR(shadow->settings().value("inputDistance").toDouble(), moved, 1e-12);
+    QWidget window; // a panel placed in a window outlives its effect, disabled
+    panelOf(*shadow)->setParent(&window);
+    shadow.reset();
+    EXPECT_FALSE(slider->isEnabledTo(&window));
 }
 
 TEST(EffectPanel, RefreshedSettingsStayAPropertyListWithoutNils)
