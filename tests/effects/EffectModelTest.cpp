@@ -71,18 +71,17 @@ TEST(EffectModel, RelativeSettingsAreNotDividedAgainOnReadBack)
         if (panel)
             effect->settingsView();
         const double length = portion ? 500 : input ? 100 : 1;
-        const auto check = [&](const char* step) {
+        const auto check = [&](bool done, const char* step) {
+            EXPECT_TRUE(done) << qPrintable(row) << " " << step;
             EXPECT_NEAR(effect->settings().value("inputRadius").toDouble(), 0.01, 1e-12) << qPrintable(row) << " " << step;
             EXPECT_NEAR(effect->filter()->valueForKey("inputRadius").toDouble(), 0.01 * length, 1e-9) << qPrintable(row) << " " << step;
         };
         effect->setValue(effect->settings(), "settings");
-        check("set");
-        ASSERT_TRUE(undo.undo());
-        check("undo");
-        ASSERT_TRUE(undo.redo());
-        check("redo");
+        check(true, "set");
+        check(undo.undo(), "undo");
+        check(undo.redo(), "redo");
         NotificationCenter::defaultCenter().post(LXFilterSettingsChangedNotification, effect->filter().get());
-        check("posted");
+        check(true, "posted");
     }
 }
 
@@ -117,8 +116,6 @@ TEST(EffectModel, AReentrantObserverOfTheUpdateRequestDoesNotRecurse)
     EXPECT_TRUE(effect->outputImage().isNull() && effect->outputImage().isNull());
     NotificationCenter::defaultCenter().removeObserver(&posts);
     EXPECT_EQ(posts, 1);
-    effect->setInputImage(square(4, 4));
-    EXPECT_FALSE(effect->outputImage().isNull());
 }
 
 TEST(EffectModel, HostileStoredSettingsGiveOneWarningEachAndLoseNothing)
