@@ -47,5 +47,8 @@ TEST(ShadowCatalog, TheApplicationsListHasTheSkinsShadows)
         EXPECT_TRUE(shared.shadowWithName(name)) << name;
         EXPECT_TRUE(shared.textColorForShadowWithName(name).isValid()) << name;
     }
-    EXPECT_EQ(shared.textColorForShadowWithName("TextWhite0px"), QColor(Qt::white));
+    // The effect panels' label style: grey text over a light line one pixel below.
+    EXPECT_EQ(shared.textColorForShadowWithName("TextWhite0px"), QColor(71, 71, 71));
+    const Shadow label = shared.shadowWithName("TextWhite0px").value_or(Shadow{});
+    EXPECT_EQ(std::tuple(label.offset, label.blurRadius, label.color.lightness()), std::tuple(QSizeF(0, -1), 0.0, 255));
 }
