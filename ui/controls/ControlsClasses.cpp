@@ -7,6 +7,7 @@
 #include "ui/controls/LXImageView.h"
 #include "ui/controls/LXLabel.h"
 #include "ui/controls/LXPopupButton.h"
+#include "ui/controls/LXRotationView.h"
 #include "ui/controls/LXSlider.h"
 #include "ui/controls/LXToolBarButton.h"
 #include "ui/controls/LXToolBarView.h"
@@ -23,4 +24,5 @@ void registerControlsClasses()
     InterfaceFile::registerClass<LXLabel>(QStringLiteral("LXLabel"));
     InterfaceFile::registerClass<LXColorWell>(QStringLiteral("LXColorWell"));
     InterfaceFile::registerClass<LXGradientPicker>(QStringLiteral("LXGradientPicker"));
+    InterfaceFile::registerClass<LXRotationView>(QStringLiteral("LXRotationView"));
 }
