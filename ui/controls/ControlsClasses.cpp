@@ -9,6 +9,7 @@
 #include "ui/controls/LXLabel.h"
 #include "ui/controls/LXPopupButton.h"
 #include "ui/controls/LXResizeView.h"
+#include "ui/controls/LXRotationView.h"
 #include "ui/controls/LXSlider.h"
 #include "ui/controls/LXToolBarButton.h"
 #include "ui/controls/LXToolBarView.h"
@@ -27,4 +28,5 @@ void registerControlsClasses()
     InterfaceFile::registerClass<LXGradientPicker>(QStringLiteral("LXGradientPicker"));
     InterfaceFile::registerClass<LXResizeView>(QStringLiteral("LXResizeView"));
     InterfaceFile::registerClass<LXFilterPreview>(QStringLiteral("LXFilterPreview"));
+    InterfaceFile::registerClass<LXRotationView>(QStringLiteral("LXRotationView"));
 }
