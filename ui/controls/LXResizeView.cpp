@@ -126,18 +126,6 @@ void LXResizeView::setIsRemoteControlled(bool on)
         showCursorFor(std::nullopt);
 }
 
-double LXResizeView::screenRotation(const QWidget* view)
-{
-    double angle = 0;
-    for (const QWidget* w = view; w; w = w->parentWidget()) {
-        bool ok = false;
-        const double turn = w->property("frameRotation").toDouble(&ok);
-        if (ok && std::isfinite(turn))
-            angle += turn;
-    }
-    return angle;
-}
-
 QPointF LXResizeView::yUp(QPointF qtPoint) const
 {
     return flippedPoint(qtPoint, height());
@@ -209,8 +197,10 @@ void LXResizeView::showCursorFor(std::optional<double> angle)
 {
     QWidget* window = this->window();
     std::optional<int> rounded;
-    if (angle && !m_isRemoteControlled && std::isfinite(*angle + screenRotation(this)))
-        rounded = int(std::lround(*angle + screenRotation(this)));
+    if (angle && !m_isRemoteControlled && std::isfinite(*angle + m_globalLayerRotation)) {
+        const double turn = std::fmod(std::round(*angle + m_globalLayerRotation), 360.0);
+        rounded = int(turn < 0 ? turn + 360 : turn);
+    }
     if (rounded == m_cursorAngle && (!rounded || m_cursorWindow == window))
         return;
     if (m_cursorAngle) {

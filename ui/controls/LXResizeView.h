@@ -27,9 +27,8 @@
 // horizontally in its tab whenever the frame's size changes.
 //
 // Cursor: over the band (and while dragging) a double arrow turned to the
-// grabbed edge or corner plus the frame's turn on screen (the sum of the
-// `frameRotation` properties of the frame and its ancestors, degrees
-// counter-clockwise) is pushed on the window's cursor stack under the frame,
+// grabbed edge or corner plus `globalLayerRotation` (how far a host shows
+// the frame turned on screen, degrees counter-clockwise) is pushed on the window's cursor stack under the frame,
 // with the hint `hint` ("ResizeFrameHint", a key of the Localizable table) on
 // the window's hint line; both are removed on leave, hide, destruction and a
 // change of window. A remote-controlled frame shows neither.
@@ -60,6 +59,8 @@ class LXResizeView : public QWidget {
     Q_PROPERTY(bool highlighted READ highlighted WRITE setHighlighted)
     Q_PROPERTY(QString hint READ hint WRITE setHint)
     Q_PROPERTY(bool isRemoteControlled READ isRemoteControlled WRITE setIsRemoteControlled)
+    Q_PROPERTY(double globalLayerRotation READ globalLayerRotation WRITE setGlobalLayerRotation)
+    Q_PROPERTY(QObject* delegate READ delegate WRITE setDelegate)
 public:
     enum State { kBegin = 0, kChange = 1, kEnd = 2 };
 
@@ -96,8 +97,8 @@ public:
     QObject* delegate() const { return m_delegate; }
     void setDelegate(QObject* delegate) { m_delegate = delegate; }
 
-    // The frame's rotation on screen: the sum of `frameRotation` up the parent chain.
-    static double screenRotation(const QWidget* view);
+    double globalLayerRotation() const { return m_globalLayerRotation; }
+    void setGlobalLayerRotation(double degrees) { m_globalLayerRotation = degrees; }
     // The rounded angle of the cursor shown now; nullopt when none.
     std::optional<int> cursorAngle() const { return m_cursorAngle; }
 
@@ -131,6 +132,7 @@ private:
     bool m_highlighted = false;
     QString m_hint = QStringLiteral("ResizeFrameHint");
     bool m_isRemoteControlled = false;
+    double m_globalLayerRotation = 0;
     QPointer<QObject> m_delegate;
     std::optional<int> m_cursorAngle;
     QPointer<QWidget> m_cursorWindow;

@@ -4,6 +4,7 @@
 #include "ui/controls/ControlsClasses.h"
 #include "ui/controls/FilterInputValue.h"
 #include "ui/controls/LXFilterPreview.h"
+#include "util/LXValueBinder.h"
 #include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
 
@@ -61,8 +62,12 @@ TEST(FilterPreview, LoadsFromAnInterfaceFileAndFollowsItsBinding)
         + property("bind.previewRadius", "string", "inputRadius") + property("filter.", "string", "plain")
         + "</widget>");
     LXFilterPreview* view = nullptr;
-    std::unique_ptr<QWidget> root(InterfaceFile::loadFile(path, nullptr).root);
+    const InterfaceFile::Result loaded = InterfaceFile::loadFile(path, nullptr);
+    std::unique_ptr<QWidget> root(loaded.root);
     ASSERT_TRUE(view = qobject_cast<LXFilterPreview*>(root.get()));
+    LogCapture log;
+    LXValueBinder::bindObjects(loaded.objects, defaults); // its "bind." keys are not properties' bindings
+    EXPECT_EQ(log.lines(), QStringList());
     EXPECT_EQ(input(*view, "inputRadius"), QVariant(7.0));
     EXPECT_EQ(view->property("filter.").toString(), "plain");
     EXPECT_EQ(CIFilter::imageValue(input(*view, "inputImage")).extent(), QRectF(0, 0, 60, 40));

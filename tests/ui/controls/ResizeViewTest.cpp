@@ -193,7 +193,7 @@ TEST(ResizeView, TurnsItsCursorWithTheHostAndShowsItsHint)
         Scene scene;
         auto* line = new QLabel(&scene.window);
         LXHintController::addHintConrollerForWindow(&scene.window, line);
-        scene.window.setProperty("frameRotation", row.turn);
+        scene.frame->setGlobalLayerRotation(row.turn);
         scene.move(row.at);
         EXPECT_EQ(scene.frame->cursorAngle(), row.angle) << row.name;
         EXPECT_EQ(line->text(), row.angle ? "Drag a side or corner to resize" : "") << row.name;
