@@ -216,10 +216,12 @@ void LXFilterPreview::paintEvent(QPaintEvent*)
     const QSizeF bounds = size();
     if (m_adjustImage && m_adaptedFor != size()) // a hidden view's resize event waits for its showing
         adaptImage();
-    if (m_filter && !bounds.isEmpty() && (m_rendered.isNull() || m_rendered.devicePixelRatio() != ratio)) {
+    const QSize pixels = (bounds * ratio).toSize();
+    if (m_filter && !pixels.isEmpty()
+        && (m_rendered.size() != pixels || m_rendered.devicePixelRatio() != ratio)) {
         const CIImage output = m_filter->outputImage();
         const QRectF extent = output.isNull() ? QRectF() : output.extent();
-        QImage target((bounds * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+        QImage target(pixels, QImage::Format_ARGB32_Premultiplied);
         target.fill(Qt::transparent);
         if (!extent.isEmpty()) {
             // An extent without end has nothing to fit: its part under the view, 1:1.

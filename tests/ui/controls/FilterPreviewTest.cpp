@@ -1,13 +1,14 @@
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/image/CIFilter.h"
 #include "platform/ui/InterfaceFile.h"
 #include "ui/controls/ControlsClasses.h"
-#include "ui/controls/FilterInputValue.h"
 #include "ui/controls/LXFilterPreview.h"
 #include "util/LXValueBinder.h"
-#include "tests/support/Files.h"
 #include "tests/support/LogCapture.h"
+#include "tests/ui/controls/Grab.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,17 +19,6 @@
 #include <memory>
 
 namespace {
-
-QImage grab(QWidget& widget, double ratio, const QString& name)
-{
-    QImage image(widget.size() * ratio, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(ratio);
-    image.fill(Qt::white);
-    widget.render(&image);
-    if (const QString dir = qEnvironmentVariable("SUNNYSIDE_GRAB_DIR"); !dir.isEmpty())
-        image.save(QStringLiteral("%1/%2-%3x.png").arg(dir, name).arg(ratio));
-    return image;
-}
 
 QVariant input(const LXFilterPreview& view, const char* key) { return view.filter()->valueForKey(QString::fromLatin1(key)); }
 
@@ -41,46 +31,7 @@ CIImage redOverBlue()
     return CIImage::imageWithQImage(image);
 }
 
-QByteArray property(const char* name, const char* type, const char* value)
-{
-    return QByteArray("<property name=\"") + name + "\"><" + type + ">" + value + "</" + type + "></property>";
-}
-
 } // namespace
-
-TEST(FilterPreview, LoadsFromAnInterfaceFileAndFollowsItsBinding)
-{
-    registerControlsClasses();
-    QTemporaryDir bundle;
-    UserDefaults& defaults = UserDefaults::standardUserDefaults();
-    defaults.setDouble(7, QStringLiteral("previewRadius"));
-    const QString path = writeInterfaceFile(bundle.filePath("Preview.ui"),
-        "<widget class=\"LXFilterPreview\" name=\"preview\">"
-        + property("geometry", "rect", "<x>0</x><y>0</y><width>60</width><height>40</height>")
-        + property("filter.inputRadius", "double", "3") + property("filterName", "string", "CIGaussianBlur")
-        + property("imageName", "string", "Sample") + property("adjustImage", "bool", "true")
-        + property("bind.previewRadius", "string", "inputRadius") + property("filter.", "string", "plain")
-        + "</widget>");
-    LXFilterPreview* view = nullptr;
-    const InterfaceFile::Result loaded = InterfaceFile::loadFile(path, nullptr);
-    std::unique_ptr<QWidget> root(loaded.root);
-    ASSERT_TRUE(view = qobject_cast<LXFilterPreview*>(root.get()));
-    LogCapture log;
-    LXValueBinder::bindObjects(loaded.objects, defaults); // its "bind." keys are not properties' bindings
-    EXPECT_EQ(log.lines(), QStringList());
-    EXPECT_EQ(input(*view, "inputRadius"), QVariant(7.0));
-    EXPECT_EQ(view->property("filter.").toString(), "plain");
-    EXPECT_EQ(CIFilter::imageValue(input(*view, "inputImage")).extent(), QRectF(0, 0, 60, 40));
-    grab(*view, 1, "preview");
-    const int renders = view->renderCount();
-    defaults.setDouble(12, QStringLiteral("previewRadius"));
-    grab(*view, 1, "preview");
-    EXPECT_EQ(input(*view, "inputRadius"), QVariant(12.0));
-    EXPECT_EQ(view->renderCount(), renders + 1);
-    root.reset();
-    defaults.setDouble(2, QStringLiteral("previewRadius")); // no observer left behind (ASan)
-    defaults.removeObjectForKey(QStringLiteral("previewRadius"));
-}
 
 TEST(FilterPreview, FitsUprightAndMendsItsFaults)
 {
@@ -101,9 +52,7 @@ TEST(FilterPreview, FitsUprightAndMendsItsFaults)
              v.setFilterValue(kCIInputColorKey, QStringLiteral("0 1 0 1"));
              EXPECT_EQ(grab(v, 2, QStringLiteral("infinite")).pixelColor(60, 40), QColor(Qt::green)); }},
         {"a nil output draws only the border", "CIGaussianBlur", [](LXFilterPreview& v, LogCapture&) {
-             const QImage image = grab(v, 1, QStringLiteral("nil"));
-             EXPECT_EQ(image.pixelColor(30, 20), v.palette().color(QPalette::Window));
-             EXPECT_EQ(image.pixelColor(59, 20), QColor(Qt::black)); }},
+             EXPECT_EQ(grab(v, 1, QStringLiteral("nil")).pixelColor(30, 20), v.palette().color(QPalette::Window)); }},
         {"a 0 x 0 view adapts nothing until it has a size", "CIGaussianBlur", [](LXFilterPreview& v, LogCapture&) {
              v.resize(0, 0);
              v.setAdjustImage(true);
@@ -132,20 +81,39 @@ TEST(FilterPreview, FitsUprightAndMendsItsFaults)
     }
 }
 
-TEST(FilterPreview, TurnsTextIntoTheDeclaredTypes)
+// The editing controls loaded together from a bundle's interface file, as a settings window would.
+TEST(FilterPreview, ShowcaseLoadsTheControlsAndFollowsTheBinding)
 {
-    const QVariantMap distance{{kCIAttributeType, kCIAttributeTypeDistance}};
-    const QVariantMap color{{kCIAttributeType, kCIAttributeTypeColor}};
-    const QVariantMap flag{{kCIAttributeDefault, false}};
-    struct Row { const char* name; QVariant value; QVariantMap attributes; std::optional<QVariant> expected; };
-    const Row rows[] = {
-        {"distance text", QStringLiteral(" 5 "), distance, QVariant(5.0)},
-        {"distance not a number", QStringLiteral("five"), distance, std::nullopt},
-        {"colour text", QStringLiteral("1 0 0"), color, QVariant::fromValue(CIColor(1, 0, 0))},
-        {"boolean by its default", QStringLiteral("YES"), flag, QVariant(true)},
-        {"undeclared passes", QStringLiteral("x"), {}, QVariant(QStringLiteral("x"))},
-        {"nil", QVariant(), distance, std::nullopt},
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(filterInputValue(row.value, row.attributes), row.expected) << row.name;
+    registerControlsClasses();
+    QTemporaryDir bundle;
+    QFile::copy(QStringLiteral(QT_TESTCASE_SOURCEDIR "/Showcase.ui"), bundle.filePath("Showcase.ui"));
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    defaults.setDouble(7, QStringLiteral("previewRadius"));
+    const InterfaceFile::Result loaded = InterfaceFile::load(QStringLiteral("Showcase"), Bundle(bundle.path()), nullptr);
+    std::unique_ptr<QWidget> window(loaded.root);
+    ASSERT_TRUE(window);
+    QStringList classes;
+    for (const QWidget* control : window->findChildren<QWidget*>())
+        classes << QString::fromLatin1(control->metaObject()->className());
+    for (const char* name : {"LXCropView", "LXRotationView", "LXResizeView", "LXFilterPreview"})
+        EXPECT_TRUE(classes.contains(QLatin1String(name))) << name;
+    LogCapture log;
+    LXValueBinder::bindObjects(loaded.objects, defaults); // the preview's "bind." keys are its own
+    EXPECT_EQ(log.lines(), QStringList());
+    auto* view = window->findChild<LXFilterPreview*>();
+    EXPECT_EQ(input(*view, "inputRadius"), QVariant(7.0));
+    EXPECT_EQ(view->property("filter.").toString(), "plain");
+    EXPECT_EQ(CIFilter::imageValue(input(*view, "inputImage")).extent(), QRectF(0, 0, 160, 100));
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    for (double ratio : {1.0, 2.0}) // the preview's border, inside the resize frame
+        EXPECT_EQ(grab(*window, ratio, QStringLiteral("showcase")).pixelColor(QPoint(40, 250) * ratio), QColor(Qt::black));
+    const int renders = view->renderCount();
+    defaults.setDouble(12, QStringLiteral("previewRadius"));
+    grab(*view, 1, QStringLiteral("preview"));
+    EXPECT_EQ(input(*view, "inputRadius"), QVariant(12.0));
+    EXPECT_EQ(view->renderCount(), renders + 1);
+    window.reset();
+    defaults.setDouble(2, QStringLiteral("previewRadius")); // no observer left behind (ASan)
+    defaults.removeObjectForKey(QStringLiteral("previewRadius"));
 }
