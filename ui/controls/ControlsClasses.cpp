@@ -2,6 +2,8 @@
 
 #include "platform/ui/InterfaceFile.h"
 #include "ui/controls/LXButton.h"
+#include "ui/controls/LXCropController.h"
+#include "ui/controls/LXCropView.h"
 #include "ui/controls/LXDragButton.h"
 #include "ui/controls/LXGradientPicker.h"
 #include "ui/controls/LXImageView.h"
@@ -25,4 +27,6 @@ void registerControlsClasses()
     InterfaceFile::registerClass<LXColorWell>(QStringLiteral("LXColorWell"));
     InterfaceFile::registerClass<LXGradientPicker>(QStringLiteral("LXGradientPicker"));
     InterfaceFile::registerClass<LXRotationView>(QStringLiteral("LXRotationView"));
+    InterfaceFile::registerClass<LXCropView>(QStringLiteral("LXCropView"));
+    InterfaceFile::registerClass<LXCropController>(QStringLiteral("LXCropController"));
 }
