@@ -2,6 +2,8 @@
 
 #include "platform/ui/InterfaceFile.h"
 #include "ui/controls/LXButton.h"
+#include "ui/controls/LXCropController.h"
+#include "ui/controls/LXCropView.h"
 #include "ui/controls/LXDragButton.h"
 #include "ui/controls/LXFilterPreview.h"
 #include "ui/controls/LXGradientPicker.h"
@@ -29,4 +31,6 @@ void registerControlsClasses()
     InterfaceFile::registerClass<LXResizeView>(QStringLiteral("LXResizeView"));
     InterfaceFile::registerClass<LXFilterPreview>(QStringLiteral("LXFilterPreview"));
     InterfaceFile::registerClass<LXRotationView>(QStringLiteral("LXRotationView"));
+    InterfaceFile::registerClass<LXCropView>(QStringLiteral("LXCropView"));
+    InterfaceFile::registerClass<LXCropController>(QStringLiteral("LXCropController"));
 }
