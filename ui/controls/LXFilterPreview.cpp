@@ -39,7 +39,7 @@ LXFilterPreview::~LXFilterPreview()
 
 void LXFilterPreview::removeDefaultsObservers()
 {
-    for (int token : m_observerTokens)
+    for (int token : std::as_const(m_observerTokens))
         UserDefaults::standardUserDefaults().removeKeyObserver(token);
     m_observerTokens.clear();
 }
@@ -155,9 +155,12 @@ bool LXFilterPreview::setFilterValue(const QString& inputKey, const QVariant& va
 
 void LXFilterPreview::bind(const QString& defaultsKey, const QString& inputKey)
 {
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    if (m_observerTokens.contains(defaultsKey)) // bound again: the newer input wins
+        defaults.removeKeyObserver(m_observerTokens.value(defaultsKey));
     m_bindings.insert(defaultsKey, inputKey);
     QPointer<LXFilterPreview> self(this);
-    m_observerTokens.append(UserDefaults::standardUserDefaults().addKeyObserver(defaultsKey, [self, inputKey](const QVariant& value) {
+    m_observerTokens.insert(defaultsKey, defaults.addKeyObserver(defaultsKey, [self, inputKey](const QVariant& value) {
         if (self)
             self->applyDefault(inputKey, value);
     }));

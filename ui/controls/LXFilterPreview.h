@@ -101,7 +101,7 @@ private:
     CIImage m_image;
     bool m_adjustImage = false, m_adjustResult = false;
     QMap<QString, QString> m_bindings;
-    QList<int> m_observerTokens;
+    QMap<QString, int> m_observerTokens; // defaults key -> observer
     QList<QPair<QString, QVariant>> m_waiting; // "filter." values before the filter
     QSize m_adaptedFor; // the size the input image was last scaled to
     QImage m_rendered; // the output at the device pixel ratio; null when stale

@@ -170,8 +170,9 @@ void LXResizeView::placeTabs()
         const int x = frame.x() + qRound(frame.width() / 2.0 - w / 2.0);
         t.tab->setGeometry(x, t.top ? frame.y() - h : frame.bottom() + 1, w, h);
         t.content->move(qRound(w / 2.0 - t.content->width() / 2.0), t.content->y());
-        t.tab->setVisible(isVisible());
-        if (isVisible())
+        // Without a parent a tab would be a window of its own.
+        t.tab->setVisible(isVisible() && parentWidget());
+        if (t.tab->isVisible())
             t.tab->raise();
     }
 }
