@@ -42,9 +42,8 @@ TEST(FilterPreview, FitsUprightAndMendsItsFaults)
              v.setFilterValue(kCIInputImageKey, QVariant::fromValue(redOverBlue()));
              for (double ratio : {1.0, 2.0}) {
                  const QImage image = grab(v, ratio, QStringLiteral("upright"));
-                 EXPECT_EQ(image.pixelColor(QPoint(30, 5) * ratio), QColor(Qt::red)) << ratio;
-                 EXPECT_EQ(image.pixelColor(QPoint(30, 35) * ratio), QColor(Qt::blue)) << ratio;
-                 EXPECT_EQ(image.pixelColor(QPoint(30, 0) * ratio), QColor(Qt::black)) << ratio;
+                 EXPECT_EQ((QList<QColor>{image.pixelColor(QPoint(30, 5) * ratio), image.pixelColor(QPoint(30, 35) * ratio),
+                                          image.pixelColor(QPoint(30, 0) * ratio)}), (QList<QColor>{Qt::red, Qt::blue, Qt::black}));
              } }},
         {"an infinite extent with adjustResult draws the 1:1 part", "CIConstantColorGenerator",
          [](LXFilterPreview& v, LogCapture&) {

@@ -144,7 +144,6 @@ TEST(ResizeView, TurnsItsCursorWithTheHostAndShowsItsHint)
         {"top right corner", 0, {297, 103}, 45},
         {"top right corner of a host turned 30", 30, {297, 103}, 75},
         {"bottom edge of a host turned -100", -100, {200, 197}, 170},
-        {"inside: none", 0, {200, 150}, std::nullopt},
     };
     for (const Row& row : rows) {
         Scene scene;
