@@ -71,8 +71,8 @@ namespace LXValueBinder {
 
 void bindObject(QObject* object, UserDefaults& defaults)
 {
-    if (!object)
-        return;
+    if (!object || object->metaObject()->indexOfClassInfo("LXBindsItself") >= 0)
+        return; // "bind." means something else to such an object
     for (const QByteArray& name : object->dynamicPropertyNames()) {
         if (!name.startsWith("bind."))
             continue;

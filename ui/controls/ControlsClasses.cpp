@@ -2,11 +2,16 @@
 
 #include "platform/ui/InterfaceFile.h"
 #include "ui/controls/LXButton.h"
+#include "ui/controls/LXCropController.h"
+#include "ui/controls/LXCropView.h"
 #include "ui/controls/LXDragButton.h"
+#include "ui/controls/LXFilterPreview.h"
 #include "ui/controls/LXGradientPicker.h"
 #include "ui/controls/LXImageView.h"
 #include "ui/controls/LXLabel.h"
 #include "ui/controls/LXPopupButton.h"
+#include "ui/controls/LXResizeView.h"
+#include "ui/controls/LXRotationView.h"
 #include "ui/controls/LXSlider.h"
 #include "ui/controls/LXToolBarButton.h"
 #include "ui/controls/LXToolBarView.h"
@@ -23,4 +28,9 @@ void registerControlsClasses()
     InterfaceFile::registerClass<LXLabel>(QStringLiteral("LXLabel"));
     InterfaceFile::registerClass<LXColorWell>(QStringLiteral("LXColorWell"));
     InterfaceFile::registerClass<LXGradientPicker>(QStringLiteral("LXGradientPicker"));
+    InterfaceFile::registerClass<LXResizeView>(QStringLiteral("LXResizeView"));
+    InterfaceFile::registerClass<LXFilterPreview>(QStringLiteral("LXFilterPreview"));
+    InterfaceFile::registerClass<LXRotationView>(QStringLiteral("LXRotationView"));
+    InterfaceFile::registerClass<LXCropView>(QStringLiteral("LXCropView"));
+    InterfaceFile::registerClass<LXCropController>(QStringLiteral("LXCropController"));
 }
