@@ -4,6 +4,7 @@
 #include "ui/controls/LXButton.h"
 #include "ui/controls/LXDragButton.h"
 #include "ui/controls/LXGradientPicker.h"
+#include "ui/controls/LXHoverWindowController.h"
 #include "ui/controls/LXImageView.h"
 #include "ui/controls/LXLabel.h"
 #include "ui/controls/LXPopupButton.h"
@@ -23,4 +24,5 @@ void registerControlsClasses()
     InterfaceFile::registerClass<LXLabel>(QStringLiteral("LXLabel"));
     InterfaceFile::registerClass<LXColorWell>(QStringLiteral("LXColorWell"));
     InterfaceFile::registerClass<LXGradientPicker>(QStringLiteral("LXGradientPicker"));
+    InterfaceFile::registerClass<LXInfoHoverButton>(QStringLiteral("LXInfoHoverButton"));
 }

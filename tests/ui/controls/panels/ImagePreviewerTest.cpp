@@ -38,9 +38,19 @@ LXImagePreviewer* freshPreviewer()
     return p;
 }
 
+// The shared window is closed after each test, so it covers no other test's windows.
+class ImagePreviewer : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (QWidget* w = LXImagePreviewer::sharedImagePreviewer()->loadedWindow())
+            w->close();
+    }
+};
+
 } // namespace
 
-TEST(ImagePreviewer, HistoryNamesAndTitles)
+TEST_F(ImagePreviewer, HistoryNamesAndTitles)
 {
     LXImagePreviewer* p = freshPreviewer();
     ASSERT_NE(p->window(), nullptr);
@@ -85,7 +95,7 @@ TEST(ImagePreviewer, HistoryNamesAndTitles)
     p->setHistorySize(LXImagePreviewer::kDefaultHistorySize);
 }
 
-TEST(ImagePreviewer, StoredHistorySizeGoesThroughTheClamp)
+TEST_F(ImagePreviewer, StoredHistorySizeGoesThroughTheClamp)
 {
     UserDefaults& defaults = UserDefaults::standardUserDefaults();
     struct Row { const char* name; QVariant stored; quint64 size; } rows[] = {
@@ -103,7 +113,7 @@ TEST(ImagePreviewer, StoredHistorySizeGoesThroughTheClamp)
     defaults.removeObjectForKey("PreviewerHistorySize");
 }
 
-TEST(ImagePreviewer, RefusesWhatIsNoPictureWithItsWarning)
+TEST_F(ImagePreviewer, RefusesWhatIsNoPictureWithItsWarning)
 {
     freshPreviewer();
     const std::shared_ptr<Layer> none;
@@ -129,7 +139,7 @@ TEST(ImagePreviewer, RefusesWhatIsNoPictureWithItsWarning)
     EXPECT_TRUE(LXImagePreviewer::sharedImagePreviewer()->history().isEmpty());
 }
 
-TEST(ImagePreviewer, LayersViewsAndEngineImagesAtTheirSize)
+TEST_F(ImagePreviewer, LayersViewsAndEngineImagesAtTheirSize)
 {
     LXImagePreviewer* p = freshPreviewer();
     const std::shared_ptr<Layer> layer = Layer::create();
@@ -158,7 +168,7 @@ TEST(ImagePreviewer, LayersViewsAndEngineImagesAtTheirSize)
     EXPECT_EQ(p->window()->windowTitle(), "Image Previewer (View): 100 x 50");
 }
 
-TEST(ImagePreviewer, SavesPngOnly)
+TEST_F(ImagePreviewer, SavesPngOnly)
 {
     LXImagePreviewer* p = freshPreviewer();
     QTemporaryDir dir;
