@@ -145,8 +145,7 @@ void LXSingleButtonPanel::hideForDelegate(QObject* delegate)
 
 void LXSingleButtonPanel::resigned()
 {
-    if (!m_delegate)
-        return;
+    // Closed even when its delegate has gone, or nothing would ever close it.
     QPointer<QObject> former = m_delegate;
     close();
     tellHidden(former);

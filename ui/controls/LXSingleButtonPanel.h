@@ -15,8 +15,8 @@
 // The delegate is any QObject, held weakly: deleting it while the panel
 // shows is safe. It hears what it implements of LXSingleButtonPanelDelegate.
 // The panel stops being key (a click outside, focus leaving it, its window
-// deactivating or closing) or Escape: it closes and the delegate hears
-// panelDidHide. close() is silent.
+// deactivating or closing) or Escape: it closes, also without a delegate,
+// and the delegate hears panelDidHide. close() is silent.
 //
 // Ownership: the shared panel lives for the whole process; its overlay goes
 // with the window it is attached to (the view is then loaded again on the
