@@ -26,13 +26,12 @@
 
 #include "ui/controls/LXButton.h"
 #include "ui/controls/LXImageView.h"
+#include "ui/windows/LXChildSupportWindow.h"
 #include "ui/windows/LXWindowController.h"
 
 #include <QLabel>
 #include <QPointer>
 #include <QPropertyAnimation>
-
-#include "ui/windows/LXChildSupportWindow.h"
 
 class LXHoverWindowController : public LXWindowController {
     Q_OBJECT

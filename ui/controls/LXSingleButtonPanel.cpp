@@ -5,6 +5,8 @@
 
 #include <QEvent>
 
+#include <cmath>
+
 LXSingleButtonPanel::LXSingleButtonPanel(QObject* parent) : LXViewController(parent) {}
 
 LXSingleButtonPanel::~LXSingleButtonPanel()

@@ -22,13 +22,13 @@
 // with the window it is attached to (the view is then loaded again on the
 // next show). Thread: main thread.
 
+#include "ui/windows/LXChildSupportWindow.h"
 #include "ui/windows/LXWindowController.h"
 
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 
-#include "ui/windows/LXChildSupportWindow.h"
 class LXSingleButtonPanel;
 
 // The messages a delegate may answer to; each has an empty default.
