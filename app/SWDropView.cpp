@@ -13,6 +13,7 @@
 #include "platform/image/CIContext.h"
 #include "platform/ui/YUp.h"
 #include "resources/BundleResources.h"
+#include "ui/controls/LXImagePreviewer.h"
 #include "util/LXCursorStack.h"
 
 #include <QCursor>
@@ -409,6 +410,10 @@ bool SWDropView::buildPreview(const DragPhoto& photo)
     layoutPreview();
     imageView->setCIImage(m_maker.enhancedImageFor(source, drawnScreen(drawnPixels()), m_scaleUp, showWatermark));
     m_processedImage = enhancedImageFor(source);
+    if (LXImagePreviewer::enabledForDevelopers()) {
+        LXImagePreviewer::showCIImage(source, QStringLiteral("Photo"));
+        LXImagePreviewer::showCIImage(m_processedImage, QStringLiteral("Wallpaper"));
+    }
     emit processedImageChanged();
     return !m_processedImage.isNull();
 }

@@ -7,6 +7,7 @@
 #include "ui/controls/LXDragButton.h"
 #include "ui/controls/LXFilterPreview.h"
 #include "ui/controls/LXGradientPicker.h"
+#include "ui/controls/LXHoverWindowController.h"
 #include "ui/controls/LXImageView.h"
 #include "ui/controls/LXLabel.h"
 #include "ui/controls/LXPopupButton.h"
@@ -33,4 +34,5 @@ void registerControlsClasses()
     InterfaceFile::registerClass<LXRotationView>(QStringLiteral("LXRotationView"));
     InterfaceFile::registerClass<LXCropView>(QStringLiteral("LXCropView"));
     InterfaceFile::registerClass<LXCropController>(QStringLiteral("LXCropController"));
+    InterfaceFile::registerClass<LXInfoHoverButton>(QStringLiteral("LXInfoHoverButton"));
 }

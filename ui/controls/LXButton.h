@@ -103,7 +103,7 @@ public:
     void setState(int state);
     int buttonState() const { return m_buttonState; }
     // The state machine; kClick toggles a switch, stores hover, sends the action.
-    void setButtonState(int state);
+    virtual void setButtonState(int state);
     // Applies the skin's settings of the current state.
     void updateButtonState();
     bool isSwitchButton() const { return m_isSwitchButton; }
