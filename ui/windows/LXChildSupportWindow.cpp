@@ -24,6 +24,9 @@ LXChildSupportWindow::LXChildSupportWindow(QWidget* parent) : QWidget(parent)
 
 LXChildSupportWindow::~LXChildSupportWindow()
 {
+    // QWidget's destructor moves the focus on; this part is gone by then.
+    disconnect(qApp, nullptr, this, nullptr);
+    qApp->removeEventFilter(this);
     NotificationCenter::defaultCenter().removeObserver(this);
 }
 
@@ -184,6 +187,13 @@ void LXChildSupportWindow::keyPressEvent(QKeyEvent* event)
         }
     }
     QWidget::keyPressEvent(event);
+}
+
+void LXChildSupportWindow::setVisible(bool visible)
+{
+    if (visible && !m_parentWindow)
+        return;
+    QWidget::setVisible(visible);
 }
 
 void LXChildSupportWindow::hideEvent(QHideEvent* event)

@@ -78,6 +78,8 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Refuses to show while detached: it would become a top-level window.
+    void setVisible(bool visible) override;
     void hideEvent(QHideEvent* event) override;
 
 private:

@@ -4,6 +4,8 @@
 #include "ui/controls/ControlsClasses.h"
 #include "ui/localization/LXLocalizeHelper.h"
 #include "ui/windows/LXAboutBoxController.h"
+#include "ui/windows/LXChildSupportWindow.h"
+#include "ui/windows/LXNoteController.h"
 #include "ui/windows/LXWindowController.h"
 #include "tests/support/EventLoop.h"
 #include "tests/support/Files.h"
@@ -131,6 +133,7 @@ TEST(InterfaceFiles, EveryShippedFileLoadsWithoutALogLine)
 {
     registerControlsClasses();
     registerLocalizationClasses();
+    registerWindowsClasses();
     LogCapture log;
     int files = 0;
     QDirIterator it(Bundle::mainBundle().bundlePath(), {"*.ui"}, QDir::Files, QDirIterator::Subdirectories);
@@ -140,7 +143,9 @@ TEST(InterfaceFiles, EveryShippedFileLoadsWithoutALogLine)
         if (path.contains("/source/") || path.endsWith("/MainWindow.ui"))
             continue;
         LXAboutBoxController aboutBox;
-        QObject* owner = path.endsWith("/SWAboutBox.ui") ? &aboutBox : nullptr;
+        LXNoteController note;
+        QObject* owner = path.endsWith("/SWAboutBox.ui") ? &aboutBox
+                       : path.endsWith("/LXNoteController.ui") ? static_cast<QObject*>(&note) : nullptr;
         const InterfaceFile::Result loaded = InterfaceFile::loadFile(path, owner);
         EXPECT_NE(loaded.root, nullptr) << path.toStdString();
         delete loaded.root;
