@@ -5,6 +5,9 @@
 #include "platform/ui/WindowEvents.h"
 #include "ui/localization/LXLocalizeHelper.h"
 #include "ui/windows/LXAboutBoxController.h"
+#include "ui/windows/LXRateUsController.h"
+#include "util/LXSystemInfo.h"
+#include "platform/foundation/UserDefaults.h"
 
 #include "platform/foundation/Bundle.h"
 #include "platform/image/CIContext.h"
@@ -16,6 +19,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -296,3 +300,32 @@ TEST(MainWindow, SmallFaultsOfTheWindow)
     d.openSunnysideSite();
     EXPECT_EQ(alerts.titles, (QStringList{"Could not show the wallpaper in its folder", "Could not open the web page"}));
 }
+
+namespace {
+struct MailCatcher : QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+} // namespace
+
+TEST(MainWindow, HelpOffersReviewOrFeedbackAndItCountsAsRated)
+{
+    MainWindow main;
+    auto* review = main.delegate.window()->findChild<QAction*>("reviewAction");
+    ASSERT_TRUE(review);
+    EXPECT_EQ(review->text(), "Review or Send Feedback…");
+    EXPECT_EQ(SWAppDelegate::reviewAddress(), QUrl()); // no metainfo installed here: the mail
+    Alerts alerts;
+    MailCatcher mail;
+    QDesktopServices::setUrlHandler("mailto", &mail, "open");
+    review->trigger();
+    QDesktopServices::unsetUrlHandler("mailto");
+    EXPECT_EQ(mail.urls.size(), 1);
+    EXPECT_EQ(UserDefaults::standardUserDefaults().stringForKey(LXRateUsController::kRatedVersionKey),
+              LXSystemInfo::appVersion());
+}
+
+#include "WindowTest.moc"

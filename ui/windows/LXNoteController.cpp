@@ -88,6 +88,7 @@ void LXNoteController::windowDidLoad()
     if (QTextBrowser* text = m_textView) {
         text->setReadOnly(true);
         text->setOpenLinks(false);
+        text->document()->setDocumentMargin(0); // the text lines up with the title
         connect(text, &QTextBrowser::anchorClicked, this, [](const QUrl& url) {
             if (!Workspace::openURL(url))
                 Log::line(lcWindows, QStringLiteral("Warning: no program opened the link \"%1\"").arg(url.toString()));

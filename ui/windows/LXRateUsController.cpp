@@ -136,6 +136,15 @@ void LXRateUsController::windowDidLoad()
     setHtml(QString::fromUtf8(file.readAll()), QFileInfo(path).absolutePath());
 }
 
+void LXRateUsController::windowDidClose()
+{
+    LXNoteController::windowDidClose();
+    if (QWidget* old = loadedWindow(); old && !old->isVisible()) {
+        setWindow(nullptr);
+        old->deleteLater();
+    }
+}
+
 void LXRateUsController::showDelayed()
 {
     if (m_retry)
@@ -159,8 +168,8 @@ bool LXRateUsController::openApproved()
     if (m_appURL.isEmpty())
         return LXSystemInfo::sendFeedbackTo(); // it warns and tells the user itself
     if (!m_appURL.isValid()) {
-        Log::line(lcWindows, QStringLiteral("Warning: the review address \"%1\" is not valid; asking again later")
-                                 .arg(m_appURL.toString()));
+        Log::line(lcWindows, QStringLiteral("Warning: the review address is not valid: %1; asking again later")
+                                 .arg(m_appURL.errorString()));
         return false;
     }
     if (Workspace::openURL(m_appURL))

@@ -72,6 +72,8 @@ public:
 
 protected:
     void windowDidLoad() override;
+    // An answered prompt has done its work: its window goes while the application runs.
+    void windowDidClose() override;
 
 private:
     // Opens the page or the mail; true when a program took it.
