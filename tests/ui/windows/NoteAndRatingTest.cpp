@@ -154,8 +154,7 @@ TEST(RateUs, AsksOnTheFifthLaunchAndKeepsEachAnswer)
         Catcher catcher;
         if (row.handled)
             QDesktopServices::setUrlHandler(row.handled, &catcher, "open");
-        QStringList alerts;
-        Alert::ScopedPresenter presenter([&](const QString& title, const QString&) { alerts << title; });
+        Alert::ScopedPresenter presenter([](const QString& title, const QString&) { ADD_FAILURE() << title.toStdString(); });
         const QUrl address(row.address);
         for (int i = 0; i <= row.before; ++i) {
             EXPECT_EQ(LXRateUsController::currentPrompt(), nullptr);
@@ -166,7 +165,7 @@ TEST(RateUs, AsksOnTheFifthLaunchAndKeepsEachAnswer)
         if (prompt) {
             EXPECT_EQ(prompt->parentWindow(), window.get());
             EXPECT_EQ(prompt->approveButton()->text(), row.address[0] ? "Write a Review…" : "Send Feedback…");
-            EXPECT_TRUE(prompt->textView()->toPlainText().contains("Nothing is sent without you"));
+            EXPECT_TRUE(prompt->textView()->toPlainText().startsWith("If Sunnyside makes"));
         }
         LogCapture log;
         if (QAbstractButton* button = row.answer == AskLater ? prompt->cancelButton()
@@ -177,7 +176,6 @@ TEST(RateUs, AsksOnTheFifthLaunchAndKeepsEachAnswer)
             QDesktopServices::unsetUrlHandler(row.handled);
         EXPECT_TRUE(row.warning ? log.contains(row.warning) : log.lines().filter("Warning: ").isEmpty()) << log.lines().join("\n").toStdString();
         EXPECT_EQ(catcher.urls.size(), row.answer == Approve && !row.warning ? 1 : 0);
-        EXPECT_TRUE(alerts.isEmpty());
 
         delete prompt.data();
         LXRateUsController::verifyRateUs(address, row.override, &defaults);
