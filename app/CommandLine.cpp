@@ -20,6 +20,7 @@
 namespace {
 
 const QString usageTitle = QStringLiteral("Sunnyside");
+const QString kAskRating = QStringLiteral("--ask-rating");
 
 int fail(const QString& text)
 {
@@ -73,6 +74,12 @@ bool wantsCommand(const QStringList& arguments)
     return false;
 }
 
+bool asksForRating(const QStringList& arguments)
+{
+    const qsizetype end = arguments.indexOf(QStringLiteral("--"));
+    return arguments.mid(1, end < 0 ? -1 : end - 1).contains(kAskRating);
+}
+
 std::optional<QStringList> photosToOpen(const QStringList& arguments, const QString& workingDirectory)
 {
     QStringList photos;
@@ -82,6 +89,8 @@ std::optional<QStringList> photosToOpen(const QStringList& arguments, const QStr
             onlyFiles = true;
             continue;
         }
+        if (!onlyFiles && a == kAskRating)
+            continue;
         if (!onlyFiles && a.startsWith(QLatin1Char('-')))
             return std::nullopt;
         const QUrl url(a);
@@ -118,7 +127,9 @@ int run(const QStringList& arguments)
     const QCommandLineOption screenOption(QStringLiteral("screen"),
                                           QStringLiteral("The screen for --apply, by connector name (default: the primary one)."),
                                           QStringLiteral("NAME"));
-    parser.addOptions({render, size, output, scaleUp, noLogo, secondary, apply, screenOption});
+    const QCommandLineOption askRating(QStringLiteral("ask-rating"),
+                                       QStringLiteral("With the window: ask for a review or feedback at this launch."));
+    parser.addOptions({render, size, output, scaleUp, noLogo, secondary, apply, screenOption, askRating});
     parser.process(arguments);
 
     if (parser.isSet(render) == parser.isSet(apply))

@@ -6,6 +6,8 @@
 //                              the file manager's "Open with" calls it);
 //                              arguments after "--" are all photos
 //   sunnyside PHOTO            without a display: like --apply
+//   sunnyside --ask-rating [PHOTO...]  the window, asking for a review or
+//                              feedback at once
 // Exit status: 0 done; 3 --apply wrote the picture but could not set the
 // desktop picture; 1 any other failure (its alert on standard error).
 // Main thread.
@@ -23,8 +25,12 @@ bool wantsCommand(const QStringList& arguments);
 
 // The photos of a plain "sunnyside [PHOTO...]" as absolute paths (each a
 // path, relative to `workingDirectory`, or a file: URL), in order; nullopt
-// when the arguments hold an option (a command, --help, a mistake) before "--".
+// when the arguments hold an option (a command, --help, a mistake) before "--";
+// --ask-rating goes with the window and is no photo.
 std::optional<QStringList> photosToOpen(const QStringList& arguments, const QString& workingDirectory);
+
+// True when the window's arguments (before "--") hold --ask-rating.
+bool asksForRating(const QStringList& arguments);
 
 // Runs the job the arguments name; kNotACommand when they name none.
 // Needs a Q(Core/Gui)Application; --help and --version exit the process.

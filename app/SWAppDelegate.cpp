@@ -3,6 +3,7 @@
 #include "app/AppClasses.h"
 #include "app/WindowFit.h"
 #include "platform/desktop/Alert.h"
+#include "platform/desktop/AppStream.h"
 #include "platform/desktop/Workspace.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
@@ -15,7 +16,9 @@
 #include "ui/controls/ControlsClasses.h"
 #include "ui/localization/LXLocalizeHelper.h"
 #include "ui/windows/LXAboutBoxController.h"
+#include "ui/windows/LXRateUsController.h"
 #include "util/LXCursorStack.h"
+#include "util/LXSystemInfo.h"
 #include "util/LXValueBinder.h"
 
 #include <QApplication>
@@ -280,6 +283,35 @@ void SWAppDelegate::openSunnysideSite(QObject*)
     Alert::showLocalized(QStringLiteral("Could not open the web page"),
                          QStringLiteral("No program on this computer could open %@."),
                          {url.isLocalFile() ? url.toLocalFile() : url.toDisplayString()});
+}
+
+QUrl SWAppDelegate::reviewAddress()
+{
+    return AppStream::reviewAddress(QGuiApplication::desktopFileName());
+}
+
+void SWAppDelegate::askForRating(bool askNow)
+{
+#if SUNNYSIDE_RATING_PROMPT
+    // Wayland reports no modifiers before the window has the focus: hence also --ask-rating.
+    const bool altHeld = QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier;
+    LXRateUsController::verifyRateUs(reviewAddress(), askNow || altHeld);
+#else
+    Q_UNUSED(askNow);
+#endif
+}
+
+void SWAppDelegate::reviewOrSendFeedback(QObject*)
+{
+    const QUrl review = reviewAddress();
+    bool opened = !review.isEmpty() && Workspace::openURL(review);
+    if (!review.isEmpty() && !opened)
+        Log::line(lcApp, QStringLiteral("Warning: no program opened the review page \"%1\"; sending feedback instead")
+                             .arg(review.toString()));
+    if (!opened)
+        opened = LXSystemInfo::sendFeedbackTo();
+    if (opened)
+        LXRateUsController::userDidRate();
 }
 
 void SWAppDelegate::openAboutBox(QObject* sender)

@@ -68,6 +68,15 @@ public:
     // the first step of the cycle.
     void applicationDidFinishLaunching();
 
+    // Once per window launch: counts it and asks for a review or feedback
+    // when due (LXRateUsController); `askNow` (--ask-rating, or the Alt key
+    // held) asks at once. Nothing when the build turned the prompt off.
+    void askForRating(bool askNow);
+    // Where "Write a Review…" goes: appstream://<desktop file name> when
+    // the program's metainfo is installed and a program handles the scheme,
+    // else empty (the feedback mail).
+    static QUrl reviewAddress();
+
     // Sizes the window for the free area of `screen` (its own when null):
     // the designed size where it fits, else the area less a title bar.
     void fitWindowToScreen(QScreen* screen = nullptr);
@@ -120,6 +129,9 @@ public slots:
     void openDocument(QObject* sender = nullptr);
     void openSunnysideSite(QObject* sender = nullptr);
     void openAboutBox(QObject* sender = nullptr);
+    // Help's "Review or Send Feedback…": the review page, else the feedback
+    // mail; either one opened counts as rated, so the prompt stops asking.
+    void reviewOrSendFeedback(QObject* sender = nullptr);
     void paste(QObject* sender = nullptr);
     // The scale-up switch's action: the switch's state becomes the setting.
     void toggleUpscale(QObject* sender = nullptr);

@@ -76,7 +76,7 @@ void nameApplication()
 }
 
 // The main window, with `photos` applied in turn once it is shown.
-int runWindow(int& argc, char** argv, const QStringList& photos)
+int runWindow(int& argc, char** argv, const QStringList& photos, bool askRating)
 {
     auto app = makeGuiApplication<QApplication>(argc, argv);
     if (QGuiApplication::platformName() == QLatin1String("offscreen") && qgetenv("QT_QPA_PLATFORM") != "offscreen") {
@@ -129,6 +129,8 @@ int runWindow(int& argc, char** argv, const QStringList& photos)
     }
     delegate.window()->show();
     delegate.applicationDidFinishLaunching();
+    // Only a launch that opens the window counts towards asking for a review.
+    delegate.askForRating(askRating);
     // The screen is known once the window is shown (on Wayland only then).
     MainQueue::async([&delegate, urls] {
         for (const QUrl& url : urls)
@@ -152,7 +154,7 @@ int main(int argc, char* argv[])
     // still becomes the wallpaper, with its alerts on standard error.
     const std::optional<QStringList> photos = CommandLine::photosToOpen(arguments, QDir::currentPath());
     if (photos && hasDisplay())
-        return runWindow(argc, argv, *photos);
+        return runWindow(argc, argv, *photos, CommandLine::asksForRating(arguments));
     if (photos && photos->isEmpty()) {
         std::fprintf(stderr, "Sunnyside's window needs a graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
                              "Without a window: sunnyside --apply PHOTO makes PHOTO the wallpaper,\n"

@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "tests/app/Session.h"
 #include "tests/support/Files.h"
 #include "tests/support/Images.h"
@@ -62,6 +63,7 @@ TEST_F(CommandLine, RenderWritesTheWallpaperAndNothingElse)
     EXPECT_NEAR(centre.blue(), 160, 4);
     EXPECT_FALSE(QFileInfo::exists(session.wallpapers())); // nothing saved into Pictures
     EXPECT_TRUE(session.swayLog().isEmpty());
+    EXPECT_FALSE(readFile(session.home() + "/.config/sunnyside/sunnyside.conf").contains("rate.")); // no launch counted
 }
 
 TEST_F(CommandLine, UsableOddPhotosMakeProperWallpapers)
@@ -216,4 +218,18 @@ TEST_F(CommandLine, ApplyWithoutADisplayMakesTheDefaultSizeWithOneWarning)
                           "making the wallpaper for a 2560 x 1600 screen"})
         << run.err.toStdString();
     EXPECT_TRUE(session.swayLog().contains("*")); // set on every output, there being no screen to name
+}
+
+TEST(CommandLineArguments, AskRatingGoesWithTheWindowAndIsNoPhoto)
+{
+    struct Row { const char* name; QStringList arguments; std::optional<QStringList> photos; bool asks; };
+    const Row rows[] = {
+        {"the window, asking", {"sunnyside", "--ask-rating", "a.jpg"}, QStringList{"/w/a.jpg"}, true},
+        {"after -- it is a photo", {"sunnyside", "--", "--ask-rating"}, QStringList{"/w/--ask-rating"}, false},
+        {"a command is no window", {"sunnyside", "--render", "a.jpg", "--ask-rating"}, std::nullopt, true},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(::CommandLine::photosToOpen(row.arguments, "/w"), row.photos) << row.name;
+        EXPECT_EQ(::CommandLine::asksForRating(row.arguments), row.asks) << row.name;
+    }
 }

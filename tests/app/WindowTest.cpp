@@ -5,6 +5,8 @@
 #include "platform/ui/WindowEvents.h"
 #include "ui/localization/LXLocalizeHelper.h"
 #include "ui/windows/LXAboutBoxController.h"
+#include "ui/windows/LXRateUsController.h"
+#include "platform/foundation/UserDefaults.h"
 
 #include "platform/foundation/Bundle.h"
 #include "platform/image/CIContext.h"
@@ -294,5 +296,9 @@ TEST(MainWindow, SmallFaultsOfTheWindow)
     alerts.titles.clear();
     d.showInFolder();
     d.openSunnysideSite();
-    EXPECT_EQ(alerts.titles, (QStringList{"Could not show the wallpaper in its folder", "Could not open the web page"}));
+    d.window()->findChild<QAction*>("reviewAction")->trigger(); // Help's review, here the mail: no mail program
+    EXPECT_EQ(alerts.titles, (QStringList{"Could not show the wallpaper in its folder", "Could not open the web page",
+                                          "Could not open the mail program"}));
+    EXPECT_TRUE(UserDefaults::standardUserDefaults().stringForKey(LXRateUsController::kRatedVersionKey).isNull());
 }
+

@@ -6,7 +6,10 @@
 #include "platform/ui/YUp.h"
 
 #include <QApplication>
+#include <QGraphicsEffect>
 #include <QKeyEvent>
+#include <QLayout>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -24,6 +27,11 @@ LXChildSupportWindow::LXChildSupportWindow(QWidget* parent) : QWidget(parent)
 
 LXChildSupportWindow::~LXChildSupportWindow()
 {
+    // QWidget's destructor moves the focus on; this part is gone by then.
+    if (qApp) {
+        disconnect(qApp, nullptr, this, nullptr);
+        qApp->removeEventFilter(this);
+    }
     NotificationCenter::defaultCenter().removeObserver(this);
 }
 
@@ -87,19 +95,49 @@ QRectF LXChildSupportWindow::clampedFrame(const QRectF& frame, const QSizeF& are
     return clamped;
 }
 
+QRect LXChildSupportWindow::windowArea(const QWidget* window)
+{
+    QRect area = window->rect();
+    // A main window's menu bar stays reachable: the area starts below it.
+    if (const auto* main = qobject_cast<const QMainWindow*>(window))
+        if (const QWidget* menu = main->menuWidget(); menu && menu->isVisibleTo(main))
+            area.setTop(menu->geometry().bottom() + 1);
+    return area;
+}
+
 void LXChildSupportWindow::reposition()
 {
     QWidget* top = m_parentWindow;
     if (!top)
         return;
-    const QSizeF area = top->size();
+    const QRect box = windowArea(top);
+    const QSizeF area = box.size();
     const QSizeF own = size();
     const QRectF wanted = m_positioner ? m_positioner(area, own)
                                        : QRectF(QPointF((area.width() - own.width()) / 2,
                                                         (area.height() - own.height()) / 2), own);
     const QRectF placed = flippedRect(clampedFrame(wanted, area), area.height());
-    move(qRound(placed.x()), qRound(placed.y()));
+    move(box.x() + qRound(placed.x()), box.y() + qRound(placed.y()));
+    updateMask();
     raise();
+}
+
+void LXChildSupportWindow::updateMask()
+{
+    if (layout())
+        layout()->activate();
+    // Only the parts take input; transparent margins leave the window's own controls usable.
+    QRegion parts;
+    for (const QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isVisibleTo(this)) {
+            const QGraphicsEffect* effect = child->graphicsEffect();
+            const QRectF bounds = effect ? effect->boundingRectFor(QRectF(child->rect())) : QRectF(child->rect());
+            parts += bounds.toAlignedRect().translated(child->pos());
+        }
+    if (parts.isEmpty())
+        clearMask();
+    else
+        setMask(parts);
 }
 
 void LXChildSupportWindow::showAsKey()
@@ -184,6 +222,13 @@ void LXChildSupportWindow::keyPressEvent(QKeyEvent* event)
         }
     }
     QWidget::keyPressEvent(event);
+}
+
+void LXChildSupportWindow::setVisible(bool visible)
+{
+    if (visible && !m_parentWindow)
+        return;
+    QWidget::setVisible(visible);
 }
 
 void LXChildSupportWindow::hideEvent(QHideEvent* event)

@@ -7,11 +7,13 @@
 // troubles, follows its window's resizes and dies with it.
 //
 // Placement: the positioner, a pure function in the window's y-up space
-// (origin bottom left, the window's size as the area), gives the frame;
+// (origin bottom left; the area is the window's, below a main window's menu
+// bar, see windowArea), gives the frame;
 // clampedFrame() then keeps it inside the window (the top-left corner wins
 // when it is too big) and it is turned over once. It runs on attach, on every
 // resize of the window and on reposition(); without a positioner the overlay
-// is centred.
+// is centred. Only its direct children (with their graphics effects, such
+// as a shadow) take input; its transparent margins let events through.
 //
 // Key status ("key window" is the active window): showAsKey() shows and
 // raises the overlay and puts the focus inside it (a default QPushButton,
@@ -69,6 +71,8 @@ public:
     // `frame` moved into an `area` of that size (y up, origin 0,0): left and
     // top edges win when it does not fit.
     static QRectF clampedFrame(const QRectF& frame, const QSizeF& area);
+    // Where overlays go in `window`: its rectangle less a main window's menu bar.
+    static QRect windowArea(const QWidget* window);
 
 signals:
     void resignedKey();
@@ -78,10 +82,13 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Refuses to show while detached: it would become a top-level window.
+    void setVisible(bool visible) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
     void resignKey();
+    void updateMask();
     void focusChanged(QWidget* old, QWidget* now);
     bool contains(const QObject* object) const;
     QWidget* defaultButton() const;

@@ -5,6 +5,8 @@
 #include "ui/controls/LXImagePreviewer.h"
 #include "ui/localization/LXLocalizeHelper.h"
 #include "ui/windows/LXAboutBoxController.h"
+#include "ui/windows/LXChildSupportWindow.h"
+#include "ui/windows/LXNoteController.h"
 #include "ui/windows/LXWindowController.h"
 #include "tests/support/EventLoop.h"
 #include "tests/support/Files.h"
@@ -132,6 +134,7 @@ TEST(InterfaceFiles, EveryShippedFileLoadsWithoutALogLine)
 {
     registerControlsClasses();
     registerLocalizationClasses();
+    registerWindowsClasses();
     LogCapture log;
     int files = 0;
     QDirIterator it(Bundle::mainBundle().bundlePath(), {"*.ui"}, QDir::Files, QDirIterator::Subdirectories);
@@ -142,7 +145,9 @@ TEST(InterfaceFiles, EveryShippedFileLoadsWithoutALogLine)
             continue;
         LXAboutBoxController aboutBox;
         LXImagePreviewer previewer;
-        QObject* owner = path.endsWith("/SWAboutBox.ui") ? &aboutBox : nullptr;
+        LXNoteController note;
+        QObject* owner = path.endsWith("/SWAboutBox.ui") ? &aboutBox
+                       : path.endsWith("/LXNoteController.ui") ? static_cast<QObject*>(&note) : nullptr;
         if (path.endsWith("/LXImagePreviewer.ui")) // its buttons call the previewer
             owner = &previewer;
         const InterfaceFile::Result loaded = InterfaceFile::loadFile(path, owner);
