@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/SWWallpaperMaker.h"
+#include "app/WallpaperMaker.h"
 #include "platform/desktop/Alert.h"
 #include "platform/foundation/LargePages.h"
 #include "platform/foundation/UserDefaults.h"
@@ -35,7 +35,7 @@ QString baseName(const QString& path)
 
 // The screen --apply makes the picture for: the named one, else the primary
 // one; 2560 x 1600 when there is no screen at all.
-bool chooseScreen(const QString& name, SWScreen* screen, QString* error)
+bool chooseScreen(const QString& name, WallpaperScreen* screen, QString* error)
 {
     const bool hasScreens = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
                          && !QGuiApplication::screens().isEmpty()
@@ -64,15 +64,6 @@ bool chooseScreen(const QString& name, SWScreen* screen, QString* error)
 } // namespace
 
 namespace CommandLine {
-
-bool wantsCommand(const QStringList& arguments)
-{
-    for (const QString& a : arguments)
-        if (a == QLatin1String("--render") || a == QLatin1String("--apply") || a.startsWith(QLatin1String("--render="))
-            || a.startsWith(QLatin1String("--apply=")))
-            return true;
-    return false;
-}
 
 bool asksForRating(const QStringList& arguments)
 {
@@ -145,41 +136,41 @@ int run(const QStringList& arguments)
         const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d{1,9})x(\\d{1,9})$")).match(parser.value(size));
         if (!m.hasMatch() || m.captured(1).toInt() <= 0 || m.captured(2).toInt() <= 0)
             return fail(QStringLiteral("--render needs --size WxH (for example --size 2560x1600), got '%1'.").arg(parser.value(size)));
-        if (m.captured(1).toInt() > SWWallpaperMaker::kMaxScreenSide || m.captured(2).toInt() > SWWallpaperMaker::kMaxScreenSide)
+        if (m.captured(1).toInt() > WallpaperMaker::kMaxScreenSide || m.captured(2).toInt() > WallpaperMaker::kMaxScreenSide)
             return fail(QStringLiteral("--size %1 is too large: each side can be at most %2 pixels.")
                             .arg(parser.value(size))
-                            .arg(SWWallpaperMaker::kMaxScreenSide));
+                            .arg(WallpaperMaker::kMaxScreenSide));
         if (parser.value(output).isEmpty())
             return fail(QStringLiteral("--render needs --output FILE."));
-        const SWScreen screen{QSizeF(m.captured(1).toInt(), m.captured(2).toInt()), !parser.isSet(secondary), QString()};
-        const CIImage photo = SWWallpaperMaker::loadPhoto(QUrl::fromLocalFile(parser.value(render)), screen.pixelSize());
+        const WallpaperScreen screen{QSizeF(m.captured(1).toInt(), m.captured(2).toInt()), !parser.isSet(secondary), QString()};
+        const CIImage photo = WallpaperMaker::loadPhoto(QUrl::fromLocalFile(parser.value(render)), screen.pixelSize());
         if (photo.isNull())
             return 1;
-        SWWallpaperMaker maker;
+        WallpaperMaker maker;
         const CIImage picture = maker.enhancedImageFor(photo, screen, parser.isSet(scaleUp), !parser.isSet(noLogo));
-        const QImage bitmap = SWWallpaperMaker::renderPicture(picture);
+        const QImage bitmap = WallpaperMaker::renderPicture(picture);
         if (bitmap.isNull())
             return 1;
         return LXBundleManager::saveBitmapRep(bitmap, QUrl::fromLocalFile(QFileInfo(parser.value(output)).absoluteFilePath())) ? 0 : 1;
     }
 
-    SWScreen screen;
+    WallpaperScreen screen;
     QString error;
     if (!chooseScreen(parser.value(screenOption), &screen, &error))
         return fail(error);
     const QString path = parser.value(apply);
-    const CIImage photo = SWWallpaperMaker::loadPhoto(QUrl::fromLocalFile(path), screen.pixelSize());
+    const CIImage photo = WallpaperMaker::loadPhoto(QUrl::fromLocalFile(path), screen.pixelSize());
     if (photo.isNull())
         return 1;
-    SWWallpaperMaker maker;
+    WallpaperMaker maker;
     const CIImage picture = maker.enhancedImageFor(photo, screen, defaults.boolForKey(QStringLiteral("scaleUp")),
                                                    defaults.boolForKey(QStringLiteral("showLogo")));
-    const QString saved = SWWallpaperMaker::writeBackground(picture, baseName(path));
+    const QString saved = WallpaperMaker::writeBackground(picture, baseName(path));
     if (saved.isEmpty())
         return 1;
     std::printf("Saved %s\n", qPrintable(saved));
     std::fflush(stdout);
-    if (!SWWallpaperMaker::installBackground(saved, screen.name)) {
+    if (!WallpaperMaker::installBackground(saved, screen.name)) {
         std::printf("The desktop picture was not set.\n");
         return 3;
     }

@@ -20,8 +20,6 @@ namespace CommandLine {
 
 constexpr int kNotACommand = -1;
 
-// True when the arguments ask for a command-line job (no window).
-bool wantsCommand(const QStringList& arguments);
 
 // The photos of a plain "sunnyside [PHOTO...]" as absolute paths (each a
 // path, relative to `workingDirectory`, or a file: URL), in order; nullopt

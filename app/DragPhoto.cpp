@@ -1,6 +1,6 @@
 #include "app/DragPhoto.h"
 
-#include "app/SWWallpaperMaker.h"
+#include "app/WallpaperMaker.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -133,7 +133,7 @@ DragPhoto photoFromOffer(const DragOffer& offer, const PhotoDecode& decode)
     const auto tryFile = [&](const QString& file) {
         if (file.isEmpty() || !result.isNull())
             return;
-        result.photo = SWWallpaperMaker::readPhoto(file, &fileReason, decode.fileAtOnce ? decode.screenPixels : QSizeF());
+        result.photo = WallpaperMaker::readPhoto(file, &fileReason, decode.fileAtOnce ? decode.screenPixels : QSizeF());
         if (!result.photo.isNull())
             result.name = baseNameOf(file);
     };

@@ -5,7 +5,7 @@
 //   2. image data of any type Qt reads (TIFF, PNG, JPEG, ...), upright;
 //   3. text naming an image file, as a path or a file URL.
 // Remote addresses are never fetched: a drag carries no network work.
-// Files are read through SWWallpaperMaker::readPhoto (regular files only,
+// Files are read through WallpaperMaker::readPhoto (regular files only,
 // EXIF orientation, decoded at the size they are shown, 268-megapixel limit).
 // Image bytes are preferred to a bitmap (application/x-qt-image) when both
 // are offered, PNG to other types.

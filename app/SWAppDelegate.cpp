@@ -121,7 +121,7 @@ void SWAppDelegate::registerClasses()
     registerControlsClasses();
     registerLocalizationClasses();
     registerAppClasses();
-    InterfaceFile::registerClass<SWCornerButton>(QStringLiteral("SWCornerButton"));
+    InterfaceFile::registerClass<CornerButton>(QStringLiteral("CornerButton"));
 }
 
 bool SWAppDelegate::loadMainWindow()
@@ -458,7 +458,7 @@ void SWAppDelegate::keepRibbonsInCorners()
             offsetOf(m_rightButton, m_step == 3 ? QPointF(width - 22, 22) : QPointF(width + 128, -128)));
 }
 
-QPointF SWAppDelegate::offsetOf(const SWCornerButton* view, const QPointF& centre)
+QPointF SWAppDelegate::offsetOf(const CornerButton* view, const QPointF& centre)
 {
     if (!view)
         return centre;
@@ -481,7 +481,7 @@ void SWAppDelegate::nextStep(QObject*)
         });
         return;
     }
-    SWCornerButton* button = m_step < 2 ? m_leftButton : m_rightButton;
+    CornerButton* button = m_step < 2 ? m_leftButton : m_rightButton;
     const QWidget* content = button ? button->parentWidget() : nullptr;
     const double width = content ? content->width() : 0;
     static const QPointF offsets[4] = {{22, 22}, {-128, -128}, {-22, 22}, {128, -128}};

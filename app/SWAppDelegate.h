@@ -21,11 +21,11 @@
 // Photos that arrive while one is being applied (its alert or the portal's
 // wait run nested event loops) are queued and applied in order.
 //
-// nil: outlets missing from the file are skipped (a nil button moves
+// null: outlets missing from the file are skipped (a null button moves
 // nothing, the cycle still runs). Ownership: the delegate owns the main
 // window and its timers; outlets are weak. Thread: main thread.
 
-#include "app/SWCornerButton.h"
+#include "app/CornerButton.h"
 #include "app/SWDropView.h"
 #include "platform/foundation/Timer.h"
 
@@ -45,8 +45,8 @@ class SWAppDelegate : public QObject {
     Q_PROPERTY(QLabel* technologyText READ technologyText WRITE setTechnologyText)
     Q_PROPERTY(QLabel* topInfoText READ topInfoText WRITE setTopInfoText)
     Q_PROPERTY(SWDropView* dropView READ dropView WRITE setDropView)
-    Q_PROPERTY(SWCornerButton* leftButton READ leftButton WRITE setLeftButton)
-    Q_PROPERTY(SWCornerButton* rightButton READ rightButton WRITE setRightButton)
+    Q_PROPERTY(CornerButton* leftButton READ leftButton WRITE setLeftButton)
+    Q_PROPERTY(CornerButton* rightButton READ rightButton WRITE setRightButton)
     Q_PROPERTY(LXButton* scaleUpButton READ scaleUpButton WRITE setScaleUpButton)
     Q_PROPERTY(QWidget* statusBar READ statusBar WRITE setStatusBar)
     Q_PROPERTY(QLabel* statusLabel READ statusLabel WRITE setStatusLabel)
@@ -88,8 +88,8 @@ public:
     void useImageURL(const QUrl& url);
 
     // The frame origin (y up) that puts the centre of `view`, turned by its
-    // frame rotation about that origin, on `centre`; `centre` for nil.
-    static QPointF offsetOf(const SWCornerButton* view, const QPointF& centre);
+    // frame rotation about that origin, on `centre`; `centre` for null.
+    static QPointF offsetOf(const CornerButton* view, const QPointF& centre);
 
     QWidget* window() const { return m_window; }
     void setWindow(QWidget* window) { m_window = window; }
@@ -99,10 +99,10 @@ public:
     void setTopInfoText(QLabel* label) { m_topInfoText = label; }
     SWDropView* dropView() const { return m_dropView; }
     void setDropView(SWDropView* view) { m_dropView = view; }
-    SWCornerButton* leftButton() const { return m_leftButton; }
-    void setLeftButton(SWCornerButton* button) { m_leftButton = button; }
-    SWCornerButton* rightButton() const { return m_rightButton; }
-    void setRightButton(SWCornerButton* button) { m_rightButton = button; }
+    CornerButton* leftButton() const { return m_leftButton; }
+    void setLeftButton(CornerButton* button) { m_leftButton = button; }
+    CornerButton* rightButton() const { return m_rightButton; }
+    void setRightButton(CornerButton* button) { m_rightButton = button; }
     LXButton* scaleUpButton() const { return m_scaleUpButton; }
     void setScaleUpButton(LXButton* button) { m_scaleUpButton = button; }
     QWidget* statusBar() const { return m_statusBar; }
@@ -123,7 +123,6 @@ public:
     Timer* nextStepTimer() const { return m_nextStepTimer.get(); }
     Timer* moveTimer() const { return m_moveTimer.get(); }
     // The path "Show in Folder" shows; empty before the first save.
-    QString lastSaved() const { return m_lastSaved; }
 
 public slots:
     void openDocument(QObject* sender = nullptr);
@@ -165,7 +164,7 @@ private:
     QPointer<QWidget> m_window;
     QPointer<QLabel> m_technologyText, m_topInfoText, m_statusLabel;
     QPointer<SWDropView> m_dropView;
-    QPointer<SWCornerButton> m_leftButton, m_rightButton;
+    QPointer<CornerButton> m_leftButton, m_rightButton;
     QPointer<QWidget> m_statusBar, m_showInFolderButton;
     QString m_statusFormat, m_statusPath; // "%@" in the format stands for the path
     QPointer<LXButton> m_scaleUpButton;
@@ -176,7 +175,7 @@ private:
     quint64 m_step = 0;
     bool m_hovered = false;
     QPointer<QPropertyAnimation> m_move;
-    QPointer<SWCornerButton> m_moving;
+    QPointer<CornerButton> m_moving;
     QPointF m_moveTarget;
 
     QQueue<QUrl> m_pending;

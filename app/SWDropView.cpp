@@ -111,7 +111,7 @@ SWDropView::SWDropView(QWidget* parent) : QWidget(parent)
     foot = imageNamedPrefer2X(Bundle::mainBundle(), QStringLiteral("DisplayFoot"), true); // sharp at ratio 2, fine below
     imageView = new LXImageView(this);
     imageView->setGeometry(rect());
-    imageView->setGravity(256);
+    imageView->setGravity(Gravity::Fill);
     imageView->setNoHitTesting(true); // clicks and drops reach the view
     imageView->setAcceptDrops(false);
     m_fade = new PreviewFade(imageView);
@@ -158,7 +158,7 @@ void SWDropView::setScaleUpButton(LXButton* button)
         connect(button, &LXButton::clicked, this, [this, button] { toggleUpscale(button); });
 }
 
-SWScreen SWDropView::currentScreen() const
+WallpaperScreen SWDropView::currentScreen() const
 {
     QScreen* here = screen();
     const QList<QScreen*> screens = QGuiApplication::screens();
@@ -187,7 +187,7 @@ void SWDropView::updateSample()
     setSampleImage(sampleFor(currentScreen()));
 }
 
-CIImage SWDropView::sampleFor(const SWScreen& screen)
+CIImage SWDropView::sampleFor(const WallpaperScreen& screen)
 {
     if (m_scaleUp)
         return m_maker.enhancedImageFor(sample, screen, m_scaleUp, showWatermark);
@@ -199,10 +199,10 @@ CIImage SWDropView::sampleFor(const SWScreen& screen)
     return m_maker.enhancedImageFor(scaled, screen, m_scaleUp, showWatermark);
 }
 
-SWScreen SWDropView::drawnScreen(QSize pixels) const
+WallpaperScreen SWDropView::drawnScreen(QSize pixels) const
 {
     // The same picture laid out for the screen, made only as large as it is drawn.
-    SWScreen drawn = currentScreen();
+    WallpaperScreen drawn = currentScreen();
     if (drawn.size.width() > 0 && pixels.width() > 0)
         drawn.scale = pixels.width() / drawn.size.width();
     return drawn;
@@ -218,7 +218,7 @@ QSize SWDropView::drawnPixels() const
 bool SWDropView::applyImageAt(const QUrl& url)
 {
     const BusyCursor busy(this);
-    const CIImage photo = SWWallpaperMaker::loadPhoto(url, currentScreen().pixelSize());
+    const CIImage photo = WallpaperMaker::loadPhoto(url, currentScreen().pixelSize());
     if (photo.isNull())
         return false;
     DragPhoto opened;
@@ -244,12 +244,12 @@ bool SWDropView::takeMimeData(const QMimeData* data)
     return true;
 }
 
-SWWallpaperMaker::SaveResult SWDropView::saveAsBackground(const QString& name)
+WallpaperMaker::SaveResult SWDropView::saveAsBackground(const QString& name)
 {
     QString path;
     const auto result = m_maker.saveAsBackground(m_processedImage, name, currentScreen().name, &path);
     if (!path.isEmpty())
-        emit wallpaperSaved(path, result == SWWallpaperMaker::SaveResult::Installed);
+        emit wallpaperSaved(path, result == WallpaperMaker::SaveResult::Installed);
     return result;
 }
 
@@ -557,7 +557,7 @@ void SWDropView::installWindowObservers()
     m_windowConnections << connect(handle, &QWindow::screenChanged, this, &SWDropView::screenChanged);
     watchScreen(handle->screen());
     UserDefaults& defaults = UserDefaults::standardUserDefaults();
-    NotificationCenter::defaultCenter().addObserver(this, UserDefaults::didChangeNotification(), &defaults,
+    NotificationCenter::defaultCenter().addObserver(this, kUserDefaultsDidChangeNotification, &defaults,
                                                     [this](const Notification&) { userDefaultsChanged(); });
 }
 

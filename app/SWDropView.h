@@ -20,7 +20,7 @@
 // The view owns its preview (a child widget); `scaleUpButton` is weak.
 // Main thread.
 
-#include "app/SWWallpaperMaker.h"
+#include "app/WallpaperMaker.h"
 #include "app/DragPhoto.h"
 #include "platform/ui/Picture.h"
 #include "ui/controls/LXButton.h"
@@ -73,7 +73,7 @@ public:
     Q_INVOKABLE void awakeFromNib();
 
     // The screen the view stands on.
-    SWScreen currentScreen() const;
+    WallpaperScreen currentScreen() const;
 
     CIImage enhancedImageFor(const CIImage& photo);
     void updateSample();
@@ -83,7 +83,7 @@ public:
     // Paste: builds, previews and saves the photo in `data` as a drop would.
     // False, after an alert, when it holds none.
     bool takeMimeData(const QMimeData* data);
-    SWWallpaperMaker::SaveResult saveAsBackground(const QString& name);
+    WallpaperMaker::SaveResult saveAsBackground(const QString& name);
     void setScaleUp(bool scaleUp);
     // The switch's action: on exactly when its state is 1.
     Q_INVOKABLE void toggleUpscale(QObject* sender);
@@ -115,10 +115,10 @@ private:
     // A drag's photo: previewed and held for the drop. False when none.
     bool buildPreview(const DragPhoto& photo);
     CIImage fittedToScreen(const QImage& image);
-    CIImage sampleFor(const SWScreen& screen);
+    CIImage sampleFor(const WallpaperScreen& screen);
     // The drawn screen's device pixels, and the screen made that size.
     QSize drawnPixels() const;
-    SWScreen drawnScreen(QSize pixels) const;
+    WallpaperScreen drawnScreen(QSize pixels) const;
     void buildPendingDrag();
     // The alert that says why the drop was refused, once, after the drop.
     void tellWhyRefused();
@@ -130,7 +130,7 @@ private:
     void watchScreen(QScreen* screen);
     void screenChanged();
 
-    SWWallpaperMaker m_maker;
+    WallpaperMaker m_maker;
     bool m_scaleUp = false;
     CIImage m_sampleImage;
     CIImage m_processedImage;

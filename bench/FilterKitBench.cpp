@@ -47,7 +47,7 @@ void ArtisticExtensionWithLogo(benchmark::State& state)
     LXArtisticExtend extend;
     extend.motionBlur = true;
     LXWatermarkFilter watermark;
-    watermark.gravity = 10;
+    watermark.gravity = Gravity::Top | Gravity::Left;
     watermark.setWatermark(QVariant::fromValue(
         Picture::fromFile(Bundle::mainBundle().pathForResource(QStringLiteral("SunnysideWatermark"), QStringLiteral("png")))));
     watermark.setOpacity(0.3);

@@ -16,7 +16,7 @@ bool isColorKey(const QString& key);
 bool isGradientKey(const QString& key);
 
 // `value` as it is stored: a colour or gradient as its string, anything else
-// unchanged; invalid for nil.
+// unchanged; invalid for null.
 QVariant storedValue(const QVariant& value);
 // `value` as the filter takes it: a string under a colour key becomes a
 // colour, under a gradient key a gradient; invalid for a string that does

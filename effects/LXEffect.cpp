@@ -1,7 +1,7 @@
 #include "effects/LXEffect.h"
 
 #include "effects/EffectSettingsForm.h"
-#include "effects/LXEffectSettingsView.h"
+#include "effects/EffectSettingsView.h"
 #include "filters/LXFilter.h"
 #include "frames/FrameClasses.h"
 #include "platform/foundation/Bundle.h"
@@ -269,7 +269,7 @@ CIImage LXEffect::outputImage()
     if (input.isNull()) {
         if (!m_waitingForUpdate) {
             m_waitingForUpdate = true; // before posting: an observer may ask again at once
-            NotificationCenter::defaultCenter().post(LXEffectNeedsUpdateNotification, this);
+            NotificationCenter::defaultCenter().post(kEffectNeedsUpdateNotification, this);
         }
         return {};
     }
@@ -425,7 +425,7 @@ void LXEffect::updateSettings()
 QWidget* LXEffect::settingsView()
 {
     if (!m_view) {
-        m_view = new LXEffectSettingsView(*this);
+        m_view = new EffectSettingsView(*this);
         updateSettings();
     }
     return m_view;

@@ -25,7 +25,7 @@
 // output is asked for without an input picture; observes its filter's
 // "lxfilterupdate" and "lxfilterSettings".
 //
-// nil: a null filter name or a filter that cannot be made gives no effect
+// null: a null filter name or a filter that cannot be made gives no effect
 // (nullptr, one "Warning: " line). Ownership: held by std::shared_ptr; the
 // successor and the undo manager are weak; the settings panel belongs to the
 // effect until a caller gives it a parent (then it outlives the effect,
@@ -33,7 +33,7 @@
 
 #include "effects/LXEffectSuccessor.h"
 #include "platform/image/CIFilter.h"
-#include "util/LXUndoManager.h"
+#include "util/UndoManager.h"
 
 #include <QHash>
 #include <QObject>
@@ -44,11 +44,11 @@
 #include <functional>
 #include <memory>
 
-class LXEffectSettingsView;
+class EffectSettingsView;
 class QWidget;
 
 // Posted, with the effect as object, when an effect needs an input picture.
-inline const QString LXEffectNeedsUpdateNotification = QStringLiteral("EffectNeedsUpd");
+inline const QString kEffectNeedsUpdateNotification = QStringLiteral("EffectNeedsUpd");
 // Base name of the temporary copies of pictures picked for an input.
 inline const QString LXEffectResourceBaseName = QStringLiteral("EffectResource-");
 
@@ -91,7 +91,7 @@ public:
     CIImage inputImage() const;
     void setInputImage(const CIImage& image) override;
     // The processed picture (rendered, so it no longer depends on the
-    // filter); nil without an input, after posting "EffectNeedsUpd" once.
+    // filter); null without an input, after posting "EffectNeedsUpd" once.
     CIImage outputImage();
 
     bool enabled() const { return m_enabled; }
@@ -118,8 +118,8 @@ public:
 
     std::weak_ptr<LXEffectSuccessor> successor() const { return m_successor; }
     void setSuccessor(std::weak_ptr<LXEffectSuccessor> successor) { m_successor = std::move(successor); }
-    LXUndoManager* undoManager() const { return m_undoManager; }
-    void setUndoManager(LXUndoManager* manager) { m_undoManager = manager; }
+    UndoManager* undoManager() const { return m_undoManager; }
+    void setUndoManager(UndoManager* manager) { m_undoManager = manager; }
 
     // "Effect: <display name> (<name>)\nSettings: <settings>".
     QString description() const;
@@ -130,7 +130,7 @@ public:
     static void setOpenPanel(OpenPanel panel);
 
 private:
-    friend class LXEffectSettingsView;
+    friend class EffectSettingsView;
     LXEffect() = default;
     bool init(const QVariantMap& description, const QVariantMap& settings);
     bool filterHasKey(const QString& key) const;
@@ -160,6 +160,6 @@ private:
     bool m_enabled = true;
     bool m_waitingForUpdate = false;
     std::weak_ptr<LXEffectSuccessor> m_successor;
-    QPointer<LXUndoManager> m_undoManager;
-    QPointer<LXEffectSettingsView> m_view;
+    QPointer<UndoManager> m_undoManager;
+    QPointer<EffectSettingsView> m_view;
 };

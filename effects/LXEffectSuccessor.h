@@ -13,7 +13,7 @@ class LXEffectSuccessor {
 public:
     virtual ~LXEffectSuccessor() = default;
 
-    // The picture to work on; a nil picture is ignored.
+    // The picture to work on; a null picture is ignored.
     virtual void setInputImage(const CIImage& image) = 0;
     // Settings shared by the whole chain ("portion" and the names an
     // effect's "globals" map); each step passes them on.

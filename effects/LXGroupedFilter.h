@@ -63,7 +63,7 @@ public:
     // An exported output: pulled through the graph; an exported input: the
     // first mapped inner input's value; other keys as any filter's.
     QVariant valueForKey(const QString& key) const override;
-    // The exported output named "outputImage", pulled; nil without one.
+    // The exported output named "outputImage", pulled; null without one.
     CIImage outputImage() override;
 
     // The exported names, sorted.
@@ -76,7 +76,7 @@ public:
     // filter key and kCIFilterGeneratorExportedKey to its inner key.
     QVariantMap mapping() const;
     // One record per accepted connection, in order: "sourceObject",
-    // "sourceKey" (nil for a constant), kCIFilterGeneratorExportedKeyTargetObject
+    // "sourceKey" (null for a constant), kCIFilterGeneratorExportedKeyTargetObject
     // and "targetKey".
     QVariantList connections() const;
 

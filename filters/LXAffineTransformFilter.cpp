@@ -101,7 +101,7 @@ QTransform LXAffineTransformFilter::transform() const
         return m_transform.value<QTransform>();
     const CIVector scale = inputScale().value<CIVector>();
     const CIVector shift = vectorValue(inputTranslation);
-    const double tx = shift.X(), ty = shift.Y(); // nil reads (0, 0)
+    const double tx = shift.X(), ty = shift.Y(); // null reads (0, 0)
     const auto [c, s] = cosSin(numberValue(inputAngle, 0.0));
     const double sx = scale.X(), sy = scale.Y();
     const QPointF centre = inputImageCenter();

@@ -66,6 +66,6 @@ public:
     std::shared_ptr<CIFilter> copy() const override;
 
 private:
-    QVariant m_transform; // QTransform or nil
-    QVariant m_scale;     // CIVector or nil
+    QVariant m_transform; // QTransform or null
+    QVariant m_scale;     // CIVector or null
 };

@@ -4,7 +4,7 @@
 // it: the blurred background colour-burned with a blurred, half-turned,
 // stretched copy of the picture, a soft shadow spreading out from a narrow
 // blurred border round the picture, and the picture itself in the centre.
-// The result covers exactly (0, 0, W, H). Missing images give nil.
+// The result covers exactly (0, 0, W, H). Missing images give null.
 // Main thread.
 
 #include "filters/LXFilter.h"

@@ -53,7 +53,7 @@ QRectF LXBlurCompositionFilter::windowRect() const
         w = layer->frame();
     else if (const CIImage foreground = imageValue(inputImage); !foreground.isNull())
         w = foreground.extent();
-    const CIVector m = vectorValue(inputMargin); // nil: no insets
+    const CIVector m = vectorValue(inputMargin); // null: no insets
     return QRectF(w.x() + m.X(), w.y() + m.Y(), w.width() - (m.Z() + m.X()), w.height() - (m.W() + m.Y()));
 }
 

@@ -3,7 +3,7 @@
 // inputLayer's frame, inset by inputMargin) the background is shown blurred
 // (or, with useDistortion, displaced by random noise), outside it sharp; the
 // foreground is composited over both. The result has the background's
-// extent; nil without a background.
+// extent; null without a background.
 // Unset inputs read as their attribute defaults (margin 0, radius 10).
 // Main thread.
 
@@ -30,7 +30,7 @@ public:
     QVariant useDistortion;        // bool, default NO
 
     // A weak reference: set a std::shared_ptr<Layer> or std::weak_ptr<Layer>;
-    // reads back as std::weak_ptr<Layer> (nil when none was set).
+    // reads back as std::weak_ptr<Layer> (null when none was set).
     QVariant inputLayer() const;
     void setInputLayer(const QVariant& layer);
 

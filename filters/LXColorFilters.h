@@ -6,7 +6,7 @@
 // image with its definition and extent, so the result keeps the input's
 // extent. The routines work as the numbers of their inputs are meant: on
 // unpremultiplied, sRGB-encoded colour (and its HSV), not on linear light.
-// An unset input reads as its declared default. nil without an input image.
+// An unset input reads as its declared default. null without an input image.
 // Main thread.
 
 #include "filters/LXFilter.h"

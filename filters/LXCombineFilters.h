@@ -1,6 +1,6 @@
 #pragma once
 // The kit's compositing filters; each result has the background's extent
-// (nil without a background image).
+// (null without a background image).
 //
 // LXCombineFilter joins two layers into one, in one of the combinable blend
 // modes ("sourceOver", "multiply", "negativeMultiply"), each layer weighed

@@ -74,7 +74,7 @@ public:
     // An input's number, or (unset) its declared default, else `fallback`:
     // one number for every use of an unset input.
     double numberInput(const QVariant& value, const QString& key, double fallback = 0) const;
-    // An input's colour, or (unset) its declared default; nil without either.
+    // An input's colour, or (unset) its declared default; null without either.
     CIColor colorInput(const QVariant& value, const QString& key) const;
 
     // Loads (if not yet cached) the kernel text of `className`; exposed so
@@ -86,6 +86,6 @@ public:
 
 protected:
     // `routine` applied to `arguments` with `image`'s definition and extent:
-    // the shape of the kit's per-pixel filters. nil for a nil image or routine.
+    // the shape of the kit's per-pixel filters. null for a null image or routine.
     CIImage applyOverImage(const CIKernelPtr& routine, const CIImage& image, const QVariantList& arguments) const;
 };

@@ -87,7 +87,7 @@ CIImage LXGaussianBlurFilter::outputImage()
     const CIImage result = blurred(image);
     const QRectF b = result.extent();
     if (b.width() + b.height() >= 100000)
-        return result.imageByCroppingToRect(CIGeometry::inset(e, 3 * r, 3 * r));
+        return result.imageByCroppingToRect(CIGeometry::outset(e, 3 * r, 3 * r));
     return result;
 }
 

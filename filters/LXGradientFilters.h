@@ -8,7 +8,7 @@
 // the result. LXGradientMultiplyFilter lays the gradient across the image at
 // inputAngle (0: black at the left edge, white at the right) and multiplies
 // the image by it.
-// Both keep the input's extent; nil without an input image. Main thread.
+// Both keep the input's extent; null without an input image. Main thread.
 
 #include "filters/LXFilter.h"
 #include "platform/ui/Gradient.h"
@@ -67,5 +67,5 @@ private:
     std::shared_ptr<CIFilter> m_clampFilter; // CIAffineClamp over the strip
 };
 
-// The strip of a gradient value (Gradient or text); nil for anything else.
+// The strip of a gradient value (Gradient or text); null for anything else.
 CIImage gradientStrip(const QVariant& gradient);

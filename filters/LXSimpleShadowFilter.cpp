@@ -73,7 +73,7 @@ CIImage LXSimpleShadowFilter::outputImage()
     blur->setValue(QVariant::fromValue(silhouette), kCIInputImageKey);
     blur->setValue(r, kCIInputRadiusKey);
     const CIImage shadow = blur->outputImage()
-                               .imageByCroppingToRect(CIGeometry::inset(silhouette.extent(), 3 * r, 3 * r))
+                               .imageByCroppingToRect(CIGeometry::outset(silhouette.extent(), 3 * r, 3 * r))
                                .imageByApplyingTransform(QTransform::fromTranslate(move.x(), move.y()));
     over->setValue(QVariant::fromValue(image), kCIInputImageKey);
     over->setValue(QVariant::fromValue(shadow), kCIInputBackgroundImageKey);

@@ -95,13 +95,13 @@ LXWatermarkFilter::Placement LXWatermarkFilter::placement(double BW, double BH) 
     const double gravityNumber = numberValue(gravity, 0);
     const unsigned g = std::abs(gravityNumber) < 2147483648.0 ? unsigned(int(gravityNumber)) : 0u;
     double x = (BW - width) * 0.5, y = (BH - height) * 0.5;
-    if (g & 8)
+    if (g & Gravity::Left)
         x = ox;
-    else if (g & 16)
+    else if (g & Gravity::Right)
         x = BW - width - ox;
-    if (g & 4)
+    if (g & Gravity::Bottom)
         y = oy;
-    else if (g & 2)
+    else if (g & Gravity::Top)
         y = BH - height - oy;
     return {f, QRectF(x, y, width, height)};
 }

@@ -1,12 +1,13 @@
 #pragma once
 // Composites a logo onto a background. The logo's size and its distances from
 // the anchoring edges are interpolated between a small-end and a large-end
-// placement by the background's size; `gravity` picks the edges (bits: 2 top,
-// 4 bottom, 8 left, 16 right; none: centred). The logo is drawn once at its
+// placement by the background's size; `gravity` picks the edges (the bits of
+// platform/ui/Gravity.h; none: centred). The logo is drawn once at its
 // size and kept until the background or the logo changes.
 // Main thread.
 
 #include "filters/LXFilter.h"
+#include "platform/ui/Gravity.h"
 #include "platform/ui/Picture.h"
 
 #include <memory>
@@ -54,7 +55,7 @@ public:
     };
     Placement placement(double BW, double BH) const;
 
-    // The logo drawn at its size and moved to its place; nil without a logo
+    // The logo drawn at its size and moved to its place; null without a logo
     // or a background.
     CIImage cachedImage();
     void setCachedImage(const CIImage& image) { m_cached = image; }

@@ -9,7 +9,7 @@
 // description); the merged picture is written there (PNG) when the release
 // timer fires and stays in memory.
 //
-// nil: canJoint() of a null shade is false. Ownership and thread: as
+// null: canJoint() of a null shade is false. Ownership and thread: as
 // LXShadeDescription; merges run on the main thread.
 
 #include "frames/LXShadeDescription.h"

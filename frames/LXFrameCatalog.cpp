@@ -19,10 +19,6 @@
 
 namespace {
 
-const QString kChanged = QStringLiteral("LXFrameCatalogChanged");
-const QString kAdded = QStringLiteral("LXFrameAdded");
-const QString kRemoved = QStringLiteral("LXFrameRemoved");
-const QString kNameChanged = QStringLiteral("LXFrameNameChanged");
 const QString kFrameIndexKey = QStringLiteral("CurrentFrameIndex");
 constexpr double kSaveDelay = 30.0;
 
@@ -47,7 +43,7 @@ QString framesBundlePath()
 LXFrameCatalog::LXFrameCatalog(const QString& bundlePath, const QUrl& infoFile, QObject* parent)
     : QObject(parent), m_bundlePath(bundlePath), m_infoFile(infoFile)
 {
-    NotificationCenter::defaultCenter().addObserver(this, Application::willTerminateNotification(), nullptr,
+    NotificationCenter::defaultCenter().addObserver(this, kApplicationWillTerminateNotification, nullptr,
                                                     [this](const Notification&) {
                                                         if (m_dirty)
                                                             save();
@@ -160,7 +156,7 @@ void LXFrameCatalog::insertFrame(const std::shared_ptr<LXFrameDescription>& fram
     LXLocalizeHelper::setLocalizedString(displayName, identifier);
     m_frames.insert(identifier, frame);
     m_idForName.insert(displayName, identifier);
-    NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("FrameChanged"), frame.get(),
+    NotificationCenter::defaultCenter().addObserver(this, kFrameChangedNotification, frame.get(),
                                                     [this](const Notification&) { saveCatalogInstantly(false); });
 }
 
@@ -171,7 +167,7 @@ void LXFrameCatalog::sortFrameIDs()
 
 void LXFrameCatalog::changed(const QString& what, const QVariantMap& userInfo)
 {
-    NotificationCenter::defaultCenter().post(kChanged, this);
+    NotificationCenter::defaultCenter().post(kFrameCatalogChangedNotification, this);
     NotificationCenter::defaultCenter().post(what, this, userInfo);
     saveCatalogInstantly(false);
 }
@@ -200,7 +196,7 @@ void LXFrameCatalog::addFrameWithID(const std::shared_ptr<LXFrameDescription>& f
     insertFrame(frame, identifier, frame->name());
     m_frameIDs.append(identifier);
     sortFrameIDs();
-    changed(kAdded);
+    changed(kFrameAddedNotification);
 }
 
 bool LXFrameCatalog::renameFrameID(const QString& identifierOrName, const QString& newName)
@@ -221,7 +217,7 @@ bool LXFrameCatalog::renameFrameID(const QString& identifierOrName, const QStrin
         });
         m_undoManager->setActionName(localized(QStringLiteral("undoRenameWithDescription:")));
     }
-    changed(kNameChanged, {{"Name", newName}, {"ID", identifier}});
+    changed(kFrameNameChangedNotification, {{"Name", newName}, {"ID", identifier}});
     return true;
 }
 
@@ -239,12 +235,12 @@ void LXFrameCatalog::removeFrameAtIndex(qsizetype index)
         });
         m_undoManager->setActionName(localized(QStringLiteral("undoRemoveFrame:")));
     }
-    NotificationCenter::defaultCenter().removeObserver(this, QStringLiteral("FrameChanged"), frame.get());
+    NotificationCenter::defaultCenter().removeObserver(this, kFrameChangedNotification, frame.get());
     m_idForName.remove(frame->name());
     LXLocalizeHelper::setLocalizedString({}, identifier);
     m_frames.remove(identifier);
     m_frameIDs.removeAt(index);
-    changed(kRemoved);
+    changed(kFrameRemovedNotification);
 }
 
 void LXFrameCatalog::removeFrameName(const QString& identifierOrName)
@@ -254,7 +250,7 @@ void LXFrameCatalog::removeFrameName(const QString& identifierOrName)
         removeFrameAtIndex(index);
 }
 
-void LXFrameCatalog::setUndoManager(LXUndoManager* manager)
+void LXFrameCatalog::setUndoManager(UndoManager* manager)
 {
     m_undoManager = manager;
     for (const auto& frame : std::as_const(m_frames))

@@ -34,6 +34,11 @@
 
 #include <memory>
 
+inline const QString kFrameCatalogChangedNotification = QStringLiteral("LXFrameCatalogChanged");
+inline const QString kFrameAddedNotification = QStringLiteral("LXFrameAdded");
+inline const QString kFrameRemovedNotification = QStringLiteral("LXFrameRemoved");
+inline const QString kFrameNameChangedNotification = QStringLiteral("LXFrameNameChanged");
+
 class LXFrameCatalog : public QObject {
     Q_OBJECT
 public:
@@ -84,8 +89,8 @@ public:
 
     bool editable() const { return m_infoFile.isValid(); }
     QUrl URL() const { return QUrl::fromLocalFile(m_bundlePath); }
-    LXUndoManager* undoManager() const { return m_undoManager; }
-    void setUndoManager(LXUndoManager* manager);
+    UndoManager* undoManager() const { return m_undoManager; }
+    void setUndoManager(UndoManager* manager);
 
 private:
     QString identifierFor(const QString& identifierOrName) const;
@@ -102,7 +107,7 @@ private:
     QHash<QString, QString> m_idForName;
     QStringList m_frameIDs;
     std::weak_ptr<Timer> m_saveTimer;
-    QPointer<LXUndoManager> m_undoManager;
+    QPointer<UndoManager> m_undoManager;
     bool m_dirty = false;
     bool m_unreadable = false; // the file on disk is not ours to overwrite
 };

@@ -7,7 +7,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "resources/BundleResources.h"
 #include "resources/StringResources.h"
-#include "util/LXUndoManager.h"
+#include "util/UndoManager.h"
 #include "util/UndoCoalescing.h"
 
 #include <algorithm>
@@ -223,7 +223,7 @@ void LXFrameDescription::changed(quint64 kinds)
         m_optimizedShades.clear();
     sendChangeNotification(kinds);
     if (replaying())
-        NotificationCenter::defaultCenter().post(QStringLiteral("FrameUndo"), this);
+        NotificationCenter::defaultCenter().post(kFrameUndoNotification, this);
 }
 
 void LXFrameDescription::sendChangeNotification(quint64 kinds)
@@ -232,14 +232,14 @@ void LXFrameDescription::sendChangeNotification(quint64 kinds)
         return;
     NotificationCenter& center = NotificationCenter::defaultCenter();
     if (kinds & ShadeChange) {
-        center.post(QStringLiteral("FrameShadeChanged"), this);
+        center.post(kFrameShadeChangedNotification, this);
         m_optimizedShades.clear();
     }
     if (kinds & TextureChange)
-        center.post(QStringLiteral("FrameTextureChanged"), this);
+        center.post(kFrameTextureChangedNotification, this);
     if (kinds & MaskChange)
-        center.post(QStringLiteral("FrameMaskChanged"), this);
-    center.post(QStringLiteral("FrameChanged"), this);
+        center.post(kFrameMaskChangedNotification, this);
+    center.post(kFrameChangedNotification, this);
 }
 
 void LXFrameDescription::registerUndo(const QString& actionKey, std::function<void(LXFrameDescription*)> restore)

@@ -16,7 +16,7 @@
 // "FrameUndo" when the change is an undo or redo. Without one they post
 // nothing and record nothing; caches are dropped either way.
 //
-// nil: a null name means "none"; a position outside the shade list changes
+// null: a null name means "none"; a position outside the shade list changes
 // nothing (one "Warning: " line). Ownership: the frame owns its shades
 // (shared with undo records); the undo manager is held weakly. Texture
 // names are resolved by the resolver the texture catalog installs; with
@@ -27,7 +27,7 @@
 #include "frames/LXShadeDescription.h"
 #include "graphics/ColorSpaces.h"
 #include "platform/image/CIColor.h"
-#include "util/LXUndoManager.h"
+#include "util/UndoManager.h"
 
 #include <QObject>
 #include <QPointer>
@@ -38,6 +38,12 @@
 #include <vector>
 
 using LXShadeList = std::vector<std::shared_ptr<LXShadeDescription>>;
+
+inline const QString kFrameShadeChangedNotification = QStringLiteral("FrameShadeChanged");
+inline const QString kFrameTextureChangedNotification = QStringLiteral("FrameTextureChanged");
+inline const QString kFrameMaskChangedNotification = QStringLiteral("FrameMaskChanged");
+inline const QString kFrameChangedNotification = QStringLiteral("FrameChanged");
+inline const QString kFrameUndoNotification = QStringLiteral("FrameUndo");
 
 class LXFrameDescription : public QObject {
     Q_OBJECT
@@ -109,8 +115,8 @@ public:
     // Drops the image mask built from the previous name.
     void setImageMaskName(const QString& name);
     bool isEditable() const { return m_editable; }
-    LXUndoManager* undoManager() const { return m_undoManager; }
-    void setUndoManager(LXUndoManager* manager) { m_undoManager = manager; }
+    UndoManager* undoManager() const { return m_undoManager; }
+    void setUndoManager(UndoManager* manager) { m_undoManager = manager; }
 
     QUrl baseURL() const { return m_baseURL; }
     QString textureName() const { return m_textureName; }
@@ -140,5 +146,5 @@ private:
     CIColor m_textureColor = CIColor(0, 0, 0, 1);
     QString m_externalMaskName, m_internalMaskName, m_imageMaskName;
     double m_inset = 0.0;
-    QPointer<LXUndoManager> m_undoManager;
+    QPointer<UndoManager> m_undoManager;
 };

@@ -4,7 +4,7 @@
 // 12, 3 repeats across and 2 down. The picture is decoded on first use and
 // let go after `cacheTime` idle seconds (0 or less: kept).
 //
-// nil: an empty URL, or a file that cannot be read, gives a nil image().
+// null: an empty URL, or a file that cannot be read, gives a null image().
 // Ownership: the owner holds the description by shared_ptr or by value;
 // its release timer holds it weakly and ends with it.
 // Thread: main thread (updateCacheTimer() does nothing elsewhere).

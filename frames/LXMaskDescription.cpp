@@ -74,7 +74,7 @@ CIImage LXMaskDescription::image()
     // the internal one only shapes the opening, so it counts inside the
     // picture's rectangle alone: its extent inset by its border width.
     const double w = std::max(0.0, m_internalWidth);
-    const QRectF opening = CIGeometry::inset(internal.extent(), -w, -w);
+    const QRectF opening = CIGeometry::outset(internal.extent(), -w, -w);
     const CIImage joined = CIGeometry::isEmpty(opening)
                                ? external
                                : internal.imageByCroppingToRect(opening).imageByCompositingOverImage(external);

@@ -7,7 +7,7 @@
 // width; the inner corner width is the larger of the internal corner and
 // width; corner and repeats are the larger of the two masks'.
 //
-// nil: without an internal mask URL the "FRM-I#000#" mask of the external
+// null: without an internal mask URL the "FRM-I#000#" mask of the external
 // mask's resource folder is used; when there is none either, image() is
 // the external mask alone (one "Warning: " line). An internal width of 0
 // gives scale 1 (one "Warning: " line). Without external mask, image() is

@@ -161,7 +161,7 @@ CIImage LXPictureFrameFilter::outputImage()
         blend.inputBackgroundImage = QVariant::fromValue(CIImage::imageWithColor(CIColor(0, 0, 0, 0)));
         blend.inputMaskImage = QVariant::fromValue(placedMask);
         // The transparent background has no end; the photo shows only inside the mask.
-        const QRectF under = CIGeometry::intersect(CIGeometry::inset(I, kUnderFrame, kUnderFrame),
+        const QRectF under = CIGeometry::intersect(CIGeometry::outset(I, kUnderFrame, kUnderFrame),
                                                    T->mapRect(frame.extent()));
         part = blend.outputImage().imageByCroppingToRect(CIGeometry::intersect(under, placedMask.extent()));
     } else {

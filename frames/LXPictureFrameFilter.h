@@ -12,7 +12,7 @@
 //
 // inputFrameName: a resource name ("ALX-F#001", "ALX-F#001#Polaroid"); setting
 // it loads the picture, the mask and the window and rewrites the name to the
-// file's canonical name. Nil clears frame, mask and window. A name that finds
+// file's canonical name. Null clears frame, mask and window. A name that finds
 // no file logs a "Warning: " line and clears them; a file whose name does not
 // give four numbers logs an "Error: " line and keeps the frame loaded before.
 // Without a frame picture or with an empty window the output is the photo.
@@ -39,10 +39,10 @@ public:
     Q_INVOKABLE explicit LXPictureFrameFilter(QObject* parent = nullptr);
 
     QVariant inputImage; // CIImage: the photo
-    QVariant frameImage; // CIImage or nil
-    QVariant maskImage;  // CIImage or nil
+    QVariant frameImage; // CIImage or null
+    QVariant maskImage;  // CIImage or null
     QVariant frameLayout; // QRectF: the window in the frame picture's pixels
-    // The upright variant: picture (nil when the frame has none), mask, window.
+    // The upright variant: picture (null when the frame has none), mask, window.
     QVariant portraitImage, portraitMaskImage, portraitLayout;
 
     struct Variant {

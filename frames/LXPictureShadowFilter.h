@@ -7,7 +7,7 @@
 // the photo's origin (bottom left); the photo is drawn over it.
 //
 // inputShadowName: a resource name; setting it loads the picture and margin
-// and rewrites the name to the file's canonical name. Nil clears both; a name
+// and rewrites the name to the file's canonical name. Null clears both; a name
 // that finds no file logs a "Warning: " line and clears them; a file whose
 // name does not give two numbers logs an "Error: " line and keeps the shadow
 // loaded before. Without a shadow picture, or with a margin as wide as the
@@ -31,7 +31,7 @@ public:
     Q_INVOKABLE explicit LXPictureShadowFilter(QObject* parent = nullptr);
 
     QVariant inputImage;   // CIImage: the photo
-    QVariant shadowImage;  // CIImage or nil
+    QVariant shadowImage;  // CIImage or null
     QVariant shadowMargin; // QSizeF: margins in the shadow picture's pixels
 
     QVariant inputShadowName() const { return m_shadowName; }

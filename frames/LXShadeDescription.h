@@ -2,7 +2,7 @@
 // A shade: a light or shadow picture of a frame, laid over the frame's
 // texture in a blend mode (LXAdjustableBlendFilter's names) at an intensity.
 //
-// nil: a null URL makes a shade without picture.
+// null: a null URL makes a shade without picture.
 // Ownership: shared (std::shared_ptr), as a frame's shades and their undo
 // records hold them. Thread: as LXFrameImageDescription.
 

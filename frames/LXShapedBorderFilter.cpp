@@ -133,12 +133,12 @@ int LXShapedBorderFilter::borderPixels() const
 QRectF LXShapedBorderFilter::outerMaskRegionOf(int, const QRectF& destRect, const QVariant& userInfo)
 {
     const double grow = userInfo.toDouble();
-    return CIGeometry::inset(destRect, grow, grow);
+    return CIGeometry::outset(destRect, grow, grow);
 }
 
 QRectF LXShapedBorderFilter::innerMaskRegionOf(int sampler, const QRectF& destRect, const QVariant&)
 {
-    return sampler == 1 ? destRect : CIGeometry::inset(destRect, 1, 1);
+    return sampler == 1 ? destRect : CIGeometry::outset(destRect, 1, 1);
 }
 
 CIImage LXShapedBorderFilter::cachedMask()
@@ -156,7 +156,7 @@ CIImage LXShapedBorderFilter::cachedMask()
     CIImage current = m_image;
     QRectF r = extent;
     for (const RingPass& pass : ringPasses(n)) {
-        r = CIGeometry::inset(r, pass.step, pass.step);
+        r = CIGeometry::outset(r, pass.step, pass.step);
         current = apply(kernelWithName(pass.routine), r, &LXShapedBorderFilter::outerMaskRegionOf,
                         {QVariant::fromValue(CISampler(current)), double(pass.step)},
                         {{kCIApplyOptionUserInfo, double(pass.step)},
@@ -164,7 +164,7 @@ CIImage LXShapedBorderFilter::cachedMask()
         if (current.isNull())
             return {};
     }
-    const QRectF rm = CIGeometry::inset(extent, n, n);
+    const QRectF rm = CIGeometry::outset(extent, n, n);
     const CIImage ring = apply(kernelWithName(QStringLiteral("maskByCuttingImage")), rm,
                                &LXShapedBorderFilter::innerMaskRegionOf,
                                {QVariant::fromValue(CISampler(current)), QVariant::fromValue(CISampler(m_image)), double(n)},

@@ -48,7 +48,7 @@ void LXTextureCatalog::addTextureWithFileName(const QString& path)
     const QString id = resourceIDForType(info.type, info.index);
     if (!id.isEmpty())
         m_ids.insert(id, canonical);
-    m_details.insert(canonical, LXTextureDescription(path, LXTextureOptions::parse(info.options)));
+    m_details.insert(canonical, LXTextureDescription(path, TextureOptions::parse(info.options)));
 }
 
 const LXTextureDescription* LXTextureCatalog::textureForName(QString& name) const

@@ -3,7 +3,7 @@
 // canonical name, the resource identifier name of its file
 // ("ALX-T#010#Wood-Light-Knots"), and is also found by its resource ID
 // ("ALX-T#010") or its plain name ("Wood-Light-Knots"). The layout options of
-// a file name are read once, when the catalog is made (LXTextureOptions).
+// a file name are read once, when the catalog is made (TextureOptions).
 // The shared catalog is made on first use and never freed. Main thread.
 
 #include "frames/LXTextureDescription.h"

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-LXTextureOptions LXTextureOptions::parse(const QString& text)
+TextureOptions TextureOptions::parse(const QString& text)
 {
-    LXTextureOptions o;
+    TextureOptions o;
     QString rest = text;
     const qsizetype dollar = rest.indexOf(u'$');
     if (dollar >= 0) {

@@ -10,7 +10,7 @@
 
 #include <QString>
 
-struct LXTextureOptions {
+struct TextureOptions {
     quint64 sections = 1;     // 1 to 4
     HSVTriple baseColor{0, 1, 1}; // sRGB-encoded, each 0..1
     bool shouldScale = false;
@@ -19,13 +19,13 @@ struct LXTextureOptions {
 
     // Reads the options text of a texture file name (never fails: text it
     // does not understand keeps the defaults above).
-    static LXTextureOptions parse(const QString& options);
+    static TextureOptions parse(const QString& options);
 };
 
 class LXTextureDescription {
 public:
     LXTextureDescription() = default;
-    LXTextureDescription(const QString& path, const LXTextureOptions& options) : m_path(path), m_options(options) {}
+    LXTextureDescription(const QString& path, const TextureOptions& options) : m_path(path), m_options(options) {}
 
     QString path() const { return m_path; }
     quint64 sections() const { return m_options.sections; }
@@ -34,10 +34,10 @@ public:
     double baseScale() const { return m_options.baseScale; }
     bool repeating() const { return m_options.repeating; }
 
-    // The picture, decoded anew; nil (logged by the engine) when unreadable.
+    // The picture, decoded anew; null (logged by the engine) when unreadable.
     CIImage image() const;
 
 private:
     QString m_path;
-    LXTextureOptions m_options;
+    TextureOptions m_options;
 };

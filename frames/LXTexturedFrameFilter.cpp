@@ -85,7 +85,7 @@ void LXTexturedFrameFilter::setFrameDescription(LXFrameDescription* frame)
     QObject::disconnect(m_frameGone);
     m_frame = frame;
     if (frame) {
-        center.addObserver(this, QStringLiteral("FrameTextureChanged"), frame, [this](const Notification&) {
+        center.addObserver(this, kFrameTextureChangedNotification, frame, [this](const Notification&) {
             if (!m_frame)
                 return;
             m_texturize->setInputTextureName(m_frame->textureName());
@@ -94,12 +94,12 @@ void LXTexturedFrameFilter::setFrameDescription(LXFrameDescription* frame)
             m_frameImage = {};
             scheduleUpdate();
         });
-        center.addObserver(this, QStringLiteral("FrameMaskChanged"), frame, [this](const Notification&) {
+        center.addObserver(this, kFrameMaskChangedNotification, frame, [this](const Notification&) {
             // The next mask stored drops frame and shadow with it.
             m_mask = {};
             scheduleUpdate();
         });
-        center.addObserver(this, QStringLiteral("FrameShadeChanged"), frame, [this](const Notification&) {
+        center.addObserver(this, kFrameShadeChangedNotification, frame, [this](const Notification&) {
             m_frameImage = {};
             scheduleUpdate();
         });
@@ -193,7 +193,7 @@ QRectF LXTexturedFrameFilter::maskRect() const
 {
     const double f = boolValue(m_forceInside) ? 1.0 : (m_frame ? m_frame->inset() : 0.0);
     const double grow = (1.0 - f) * borderWidth();
-    return wholePixelsInside(CIGeometry::inset(m_image.extent(), grow, grow));
+    return wholePixelsInside(CIGeometry::outset(m_image.extent(), grow, grow));
 }
 
 CIVector LXTexturedFrameFilter::repeatsVectorForFrame(LXFrameImageDescription* d, const QSizeF& size, double scale)

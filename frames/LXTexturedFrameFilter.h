@@ -16,7 +16,7 @@
 // "lxfilterupdate" + "lxfilterSettings" after updateDelay seconds
 // (-1: at once), so a burst of edits gives one update.
 //
-// nil: without a frame description the output is the input picture; a
+// null: without a frame description the output is the input picture; a
 // frame without masks gets a plain line border; a mask or shade of width 0
 // is left out with one "Warning: " line. Ownership: owns its texturize
 // filter; the frame description is held weakly. Thread: main thread.
@@ -53,7 +53,7 @@ public:
     void setInputImage(const QVariant& image);
     LXFrameDescription* frameDescription() const { return m_frame; }
     void setFrameDescription(LXFrameDescription* frame);
-    // A frame name or identifier (LXFrameCatalog::anyFrameWithName); nil
+    // A frame name or identifier (LXFrameCatalog::anyFrameWithName); null
     // clears the name only.
     QVariant inputFrameName() const { return m_frameName; }
     void setInputFrameName(const QVariant& name);

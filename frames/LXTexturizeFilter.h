@@ -44,7 +44,7 @@ public:
     // "lxfilterSettings" when a texture was found.
     void setInputTextureName(const QVariant& name);
     QVariant inputTexture() const { return m_texture.isNull() ? QVariant() : QVariant::fromValue(m_texture); }
-    // Stores the picture (nil: a plain colour) and resets the layout
+    // Stores the picture (null: a plain colour) and resets the layout
     // (1 section, base colour (0, 1, 1), base repeats 1, no shift).
     void setInputTexture(const QVariant& texture);
     // The wanted colour; opaque white when unset.
@@ -58,7 +58,6 @@ public:
     double textureBaseRepeats() const { return m_baseRepeats; }
     bool scaleTexture() const { return m_scaleTexture; }
     bool noTextureShift() const { return m_noShift; }
-    HSVTriple textureHSV() const { return m_hsv; }
 
     // The tinted texture (or a 100 x 100 patch of the colour), built on first use.
     CIImage cachedTexture();

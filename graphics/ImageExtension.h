@@ -12,16 +12,16 @@
 
 // The whole image as a bitmap of its extent's size (width and height
 // truncated), the extent drawn into (0, 0, width, height). Null for an empty
-// or infinite extent, or a nil image.
+// or infinite extent, or a null image.
 QImage newCGImage(const CIImage& image);
 // The same, made by the shared scratch context (kept for callers that name it).
 QImage newCGImageUnrendered(const CIImage& image);
 // The same, through a picture of the extent's size.
 QImage newCGImageViaNSImage(const CIImage& image);
-// A picture of the bitmap, sized as the extent. Nil when there is no bitmap.
+// A picture of the bitmap, sized as the extent. Null when there is no bitmap.
 Picture nsImage(const CIImage& image);
 // A flattened copy with the same extent that no longer depends on the filter
-// chain that made it. nil for an image with no bitmap.
+// chain that made it. null for an image with no bitmap.
 CIImage fixedImage(const CIImage& image);
 // The mean colour over the extent, unpremultiplied (alpha kept): an image
 // that is half opaque red and half transparent is red at alpha 128/255.

@@ -6,7 +6,7 @@
 // Type table: type code -> directory name, filled once with the framework's
 // ten types ("ALX-T" -> "Textures", "FRM-I" -> "InternalMasks", ...).
 // Image extensions are searched in the order "tiff", "png", "jpg", "pdf".
-// Nothing found gives a null QString / empty list / nil Picture, silently,
+// Nothing found gives a null QString / empty list / null Picture, silently,
 // except the directory-tree look-up, which logs why a listing or a link failed.
 // Thread: main thread (the type table is not locked).
 

@@ -95,7 +95,7 @@ public:
     // ---- image files and names
 
     static bool saveBitmapRep(const QImage& bitmap, const QUrl& url);
-    static bool saveImage(const Picture& image, const QUrl& url); // nil: false, no alert
+    static bool saveImage(const Picture& image, const QUrl& url); // null: false, no alert
     // Renders the whole image (its extent) and writes it as above.
     static bool saveCIImage(const CIImage& image, const QUrl& url);
 
@@ -112,7 +112,7 @@ public:
     // Writes `image` into the temporary folder (as "<random>.jpg", or as
     // "<random>/<name>", "jpg" appended unless the name ends in "jpg" or
     // "png"), registers it for deletion at quit and returns its URL. Empty
-    // when nothing was written: a nil image, a write that failed (alerted),
+    // when nothing was written: a null image, a write that failed (alerted),
     // or a name that is not one plain file name (logged).
     static QUrl tempFileForImage(const Picture& image, const QString& name = {});
 

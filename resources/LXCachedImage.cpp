@@ -126,7 +126,7 @@ bool LXCachedImage::writeDiskCopy(const Picture& picture)
 
 void LXCachedImage::observeTermination()
 {
-    NotificationCenter::defaultCenter().addObserver(this, Application::willTerminateNotification(), nullptr,
+    NotificationCenter::defaultCenter().addObserver(this, kApplicationWillTerminateNotification, nullptr,
                                                     [this](const Notification&) { applicationWillTerminate(); });
 }
 

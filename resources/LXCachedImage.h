@@ -32,7 +32,7 @@ class LXCachedImage : public std::enable_shared_from_this<LXCachedImage> {
 public:
     // From a picture in memory: its disk copy is written ("png" when it can
     // be transparent, else "jpg"; SVG artwork from a file is copied as SVG).
-    // nullptr for a nil picture.
+    // nullptr for a null picture.
     static std::shared_ptr<LXCachedImage> cachedNSImage(const Picture& picture, int strategy);
     // From an image file: the file is copied as the disk copy and loaded.
     // nullptr, after a "Warning: " line, when no picture could be loaded.
@@ -56,7 +56,7 @@ public:
     void setCacheStrategy(int strategy);
     bool isCached() const;
 
-    // The picture, reloaded from the disk copy when released; nil when that
+    // The picture, reloaded from the disk copy when released; null when that
     // fails.
     Picture nsImage();
     // A bitmap of the picture; vector artwork rendered 1536 on its long side

@@ -4,7 +4,7 @@
 // here without touching the strings files. The widget translators that use
 // it live in ui/localization.
 //
-// nil: a null replacement removes the override; a null source is ignored.
+// null: a null replacement removes the override; a null source is ignored.
 // Thread: main thread.
 
 #include <QString>

@@ -44,7 +44,7 @@ bool isInside(const QString& path, const QString& root)
 
 LXTempCleaner::LXTempCleaner()
 {
-    NotificationCenter::defaultCenter().addObserver(this, Application::willTerminateNotification(), nullptr,
+    NotificationCenter::defaultCenter().addObserver(this, kApplicationWillTerminateNotification, nullptr,
                                                     [this](const Notification&) { flush(); });
 }
 

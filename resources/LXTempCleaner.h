@@ -1,7 +1,7 @@
 #pragma once
 // The register of temporary files: every file placed in the temporary folder
 // is registered here and deleted, with its folder once that is empty, when
-// the application terminates (Application::willTerminateNotification()) or
+// the application terminates (kApplicationWillTerminateNotification) or
 // the register is destroyed.
 // Main thread.
 

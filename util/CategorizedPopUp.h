@@ -15,7 +15,7 @@
 // closed combo shows "title category".
 // QMenu: one action per string, in the same order; headers are disabled.
 //
-// nil: a null combo or menu gets nothing; a null category is none.
+// null: a null combo or menu gets nothing; a null category is none.
 // Ownership: Qt's. Thread: main thread.
 #include <QString>
 #include <QStringList>

@@ -8,7 +8,7 @@
 // them. When a window's stack is made, the window's own cursor is noted;
 // when the stack empties or goes away, that cursor comes back.
 //
-// nil: a missing cursor is std::nullopt, a missing key an invalid QVariant.
+// null: a missing cursor is std::nullopt, a missing key an invalid QVariant.
 // Ownership: the registry owns the stacks; a stack lives from the first push
 // for its window until the window will close or is destroyed.
 // Thread: main thread.
@@ -54,7 +54,7 @@ public:
     // Gives the window its own cursor back and deletes its stack.
     static void removeCursorStackForWindow(QWidget* window);
 
-    // How keys and cursors read in messages ("(null)" for nil).
+    // How keys and cursors read in messages ("(null)" for null).
     static QString describe(const QVariant& key);
     static QString describe(const Cursor& cursor);
 

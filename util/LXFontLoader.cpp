@@ -32,7 +32,7 @@ void LXFontLoader::loadFontsBundle(const Bundle& bundle)
         Log::line(lcUtil, QStringLiteral("Warning: Problems during loading Fonts!\n") + error->localizedDescription);
 }
 
-std::optional<LXFontLoaderError> LXFontLoader::loadLocalFonts(const QStringList& entries, const Bundle& bundle)
+std::optional<FontLoaderError> LXFontLoader::loadLocalFonts(const QStringList& entries, const Bundle& bundle)
 {
     QString report;
     for (const QString& entry : entries) {
@@ -49,5 +49,5 @@ std::optional<LXFontLoaderError> LXFontLoader::loadLocalFonts(const QStringList&
     }
     if (report.isEmpty())
         return std::nullopt;
-    return LXFontLoaderError{0, report};
+    return FontLoaderError{0, report};
 }

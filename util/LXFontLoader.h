@@ -15,7 +15,7 @@
 
 #include <optional>
 
-struct LXFontLoaderError {
+struct FontLoaderError {
     int code = 0;
     QString localizedDescription; // "File missing: <entry>\n" lines and the like
 };
@@ -28,6 +28,6 @@ public:
 
     // Registers each entry in order; none when all succeeded. A failed
     // registration also logs "Error: <why>". A file registered before fails.
-    static std::optional<LXFontLoaderError> loadLocalFonts(const QStringList& entries,
+    static std::optional<FontLoaderError> loadLocalFonts(const QStringList& entries,
                                                            const Bundle& bundle = Bundle::mainBundle());
 };

@@ -3,9 +3,9 @@
 // runs the other way); no value or a non-number reads as 0 and gives -0.
 // Main thread.
 
-#include "util/LXValueTransformer.h"
+#include "util/ValueTransformer.h"
 
-class LXNegateValueTransformer : public LXValueTransformer {
+class LXNegateValueTransformer : public ValueTransformer {
 public:
     QVariant transformedValue(const QVariant& value) const override { return -value.toDouble(); }
     bool allowsReverseTransformation() const override { return true; }

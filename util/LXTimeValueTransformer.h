@@ -5,9 +5,9 @@
 // bits, NaN and infinities show as empty text; a text not of the form reads
 // as no value. Every read-back logs "<text> -> <seconds>". Main thread.
 
-#include "util/LXValueTransformer.h"
+#include "util/ValueTransformer.h"
 
-class LXTimeValueTransformer : public LXValueTransformer {
+class LXTimeValueTransformer : public ValueTransformer {
 public:
     QVariant transformedValue(const QVariant& value) const override;
     bool allowsReverseTransformation() const override { return true; }

@@ -2,7 +2,7 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
-#include "util/LXValueTransformer.h"
+#include "util/ValueTransformer.h"
 
 #include <QMetaProperty>
 #include <QObject>
@@ -33,7 +33,7 @@ public slots:
         if (m_showing || !m_object || !m_defaults)
             return;
         QVariant value = m_property.read(m_object);
-        if (LXValueTransformer* transformer = this->transformer()) {
+        if (ValueTransformer* transformer = this->transformer()) {
             if (!transformer->allowsReverseTransformation())
                 return;
             value = transformer->reverseTransformedValue(value);
@@ -44,13 +44,13 @@ public slots:
     }
 
 private:
-    LXValueTransformer* transformer() const
+    ValueTransformer* transformer() const
     {
-        return m_transformerName.isEmpty() ? nullptr : LXValueTransformer::valueTransformerForName(m_transformerName);
+        return m_transformerName.isEmpty() ? nullptr : ValueTransformer::valueTransformerForName(m_transformerName);
     }
     void show(const QVariant& stored)
     {
-        LXValueTransformer* transformer = this->transformer();
+        ValueTransformer* transformer = this->transformer();
         const QVariant shown = transformer ? transformer->transformedValue(stored) : stored;
         m_showing = true; // our own write is no change of the user's
         m_property.write(m_object, shown);
@@ -86,12 +86,12 @@ void bindObject(QObject* object, UserDefaults& defaults)
                                   .arg(QString::fromLatin1(propertyName), object->objectName(), key));
             continue;
         }
-        if (!transformerName.isEmpty() && !LXValueTransformer::valueTransformerForName(transformerName))
+        if (!transformerName.isEmpty() && !ValueTransformer::valueTransformerForName(transformerName))
             Log::line(lcUtil, QStringLiteral("Warning: no value transformer named '%1'; %2 shows the stored value")
                                   .arg(transformerName, QString::fromLatin1(propertyName)));
         const QMetaProperty property = meta->property(index);
         auto* binding = new Binding(object, property, key,
-                                    LXValueTransformer::valueTransformerForName(transformerName) ? transformerName : QString(),
+                                    ValueTransformer::valueTransformerForName(transformerName) ? transformerName : QString(),
                                     defaults);
         if (!property.hasNotifySignal()) {
             Log::line(lcUtil, QStringLiteral("Warning: %1 of %2 has no change signal; it is bound one way")

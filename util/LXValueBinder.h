@@ -2,11 +2,11 @@
 // Binds properties of objects loaded from interface files to user defaults,
 // as their dynamic properties ask:
 //   "bind.<property>"        the user default's key
-//   "transformer.<property>" the name of a registered LXValueTransformer (optional)
+//   "transformer.<property>" the name of a registered ValueTransformer (optional)
 // The property shows the (transformed) default at once and whenever it
 // changes; a change of the property (its notify signal) writes the value
 // back, reverse-transformed, where the transformer allows it. A value that
-// cannot be read back (nil) leaves the stored one as it is. An unknown
+// cannot be read back (null) leaves the stored one as it is. An unknown
 // transformer name or a property without a notify signal gives a
 // "Warning: " line (the binding then runs one way or not at all).
 // Ownership: each binding is a child of its object and ends with it.

@@ -89,7 +89,7 @@ QString nameForKey(const QString& key)
 
 } // namespace
 
-bool registerMouseAwareUndoWithTarget(LXUndoManager* manager, QObject* target, const QVariant& value,
+bool registerMouseAwareUndoWithTarget(UndoManager* manager, QObject* target, const QVariant& value,
                                       const QString& key, bool isGesture)
 {
     if (!manager || !target)
@@ -127,7 +127,7 @@ bool registerMouseAwareUndoWithTarget(LXUndoManager* manager, QObject* target, c
     return registered;
 }
 
-void registerUndoWithTarget(LXUndoManager* manager, QObject* target, const QByteArray& method,
+void registerUndoWithTarget(UndoManager* manager, QObject* target, const QByteArray& method,
                             const QVariant& object)
 {
     if (!manager || !target)

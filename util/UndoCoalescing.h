@@ -10,9 +10,9 @@
 // the manager undoes or redoes, the gesture is closed and every change
 // registers, so each undone step leaves its redo step.
 //
-// nil: a null target or manager registers nothing (result false).
+// null: a null target or manager registers nothing (result false).
 // Ownership: the gesture holds its target weakly. Thread: main thread.
-#include "util/LXUndoManager.h"
+#include "util/UndoManager.h"
 
 #include <QByteArray>
 #include <QString>
@@ -22,12 +22,12 @@
 
 // Call before changing `key` of `target`, with the value before the change.
 // True when a step was registered, false when folded into this gesture's step.
-bool registerMouseAwareUndoWithTarget(LXUndoManager* manager, QObject* target, const QVariant& value,
+bool registerMouseAwareUndoWithTarget(UndoManager* manager, QObject* target, const QVariant& value,
                                       const QString& key, bool gesture);
 // An ordinary step: undo calls `target`'s slot or Q_INVOKABLE `method`
 // (taking one QVariant) with `object`; the action name is the translation of
 // the method's name (empty when untranslated).
-void registerUndoWithTarget(LXUndoManager* manager, QObject* target, const QByteArray& method,
+void registerUndoWithTarget(UndoManager* manager, QObject* target, const QByteArray& method,
                             const QVariant& object);
 // Closes the open gesture when its target is `target`.
 void gestureEndedFor(QObject* target);

@@ -11,7 +11,7 @@ class QString;
 // when it has one of type Shadow, else a drop-shadow effect (an unknown name
 // removes the shadow). Its text colour becomes the catalog's for the name
 // (a "textColor" property, else the palette's text roles); an unknown name
-// keeps the colour. A nil view: nothing.
+// keeps the colour. A null view: nothing.
 void setShadowName(QWidget* view, const QString& name);
 
 // The layer's rotation on screen in degrees (-180..180], from where its

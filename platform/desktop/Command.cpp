@@ -12,11 +12,6 @@ int g_timeoutMs = Command::defaultTimeoutMs;
 
 namespace Command {
 
-bool isInstalled(const QString& program)
-{
-    return !QStandardPaths::findExecutable(program).isEmpty();
-}
-
 int setTimeoutMs(int timeoutMs)
 {
     const int previous = g_timeoutMs;

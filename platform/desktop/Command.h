@@ -24,9 +24,6 @@ constexpr int defaultTimeoutMs = 10000;
 // text names the program and carries its standard error, trimmed.
 CommandResult run(const QString& program, const QStringList& arguments);
 
-// True when `program` is found on PATH.
-bool isInstalled(const QString& program);
-
 // The command timeout for every backend; tests lower it. Returns the previous one.
 int setTimeoutMs(int timeoutMs);
 int timeoutMs();

@@ -16,11 +16,6 @@
 
 namespace Application {
 
-QString willTerminateNotification()
-{
-    return QStringLiteral("ApplicationWillTerminate");
-}
-
 void installTerminationNotice()
 {
     if (QCoreApplication* app = QCoreApplication::instance())
@@ -71,7 +66,7 @@ void postWillTerminate()
     if (posted)
         return;
     posted = true;
-    NotificationCenter::defaultCenter().post(willTerminateNotification());
+    NotificationCenter::defaultCenter().post(kApplicationWillTerminateNotification);
 }
 
 QString temporaryDirectory()

@@ -1,7 +1,7 @@
 #pragma once
 // Process-wide application events and folders.
 //
-// applicationWillTerminateNotification() is posted on the default
+// kApplicationWillTerminateNotification is posted on the default
 // notification centre (object: nullptr) once, when the event loop is about to
 // quit (QCoreApplication::aboutToQuit) or when postApplicationWillTerminate()
 // is called first; registries that clean up at quit observe it.
@@ -9,9 +9,9 @@
 
 #include <QString>
 
-namespace Application {
+inline const QString kApplicationWillTerminateNotification = QStringLiteral("ApplicationWillTerminate");
 
-QString willTerminateNotification();
+namespace Application {
 
 // Connects the notification to the running QCoreApplication's quit. Called
 // by main() after the application object exists.

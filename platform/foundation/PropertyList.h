@@ -9,7 +9,7 @@
 //
 // Failures: an unreadable or malformed file, or a value that has no property
 // list form, logs one "Error: " line and gives an invalid QVariant / false.
-// An entry of a dictionary or array that has no list form (nil, a colour, a
+// An entry of a dictionary or array that has no list form (null, a colour, a
 // QObject ...) is left out with one "Warning: " line naming its key path
 // ("effects/0/inputColor"), and the rest is written: callers that mean to keep
 // colours store their text forms.

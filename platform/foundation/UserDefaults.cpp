@@ -224,5 +224,5 @@ void UserDefaults::reportChanges()
             continue;
         observation->observer(objectForKey(observation->key));
     }
-    NotificationCenter::defaultCenter().post(didChangeNotification(), this);
+    NotificationCenter::defaultCenter().post(kUserDefaultsDidChangeNotification, this);
 }

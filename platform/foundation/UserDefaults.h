@@ -4,10 +4,10 @@
 //
 // The standard defaults live in <config folder>/sunnyside/sunnyside.conf
 // ($XDG_CONFIG_HOME or ~/.config). Every change, made here or written to the
-// file by another process, posts didChangeNotification() on the default
+// file by another process, posts kUserDefaultsDidChangeNotification on the default
 // notification centre (object: this) and calls the observers of each key
-// whose value changed. A nil value (invalid QVariant) removes a stored value;
-// reads then fall back to the registered default, then to nil / 0 / empty.
+// whose value changed. A null value (invalid QVariant) removes a stored value;
+// reads then fall back to the registered default, then to null / 0 / empty.
 // A file that cannot be read as settings counts as empty (one "Warning: "
 // line) and is left as it is; the first change moves it aside to
 // "<file>.damaged" and starts a new file. A stored text that is not yes or
@@ -25,6 +25,8 @@
 
 class QFileSystemWatcher;
 
+inline const QString kUserDefaultsDidChangeNotification = QStringLiteral("UserDefaultsDidChange");
+
 class UserDefaults : public QObject {
     Q_OBJECT
 public:
@@ -33,7 +35,6 @@ public:
     // The application's defaults, made on first use and never freed.
     static UserDefaults& standardUserDefaults();
     static QString standardFilePath();
-    static QString didChangeNotification() { return QStringLiteral("UserDefaultsDidChange"); }
 
     explicit UserDefaults(const QString& filePath, QObject* parent = nullptr);
     ~UserDefaults() override;

@@ -313,7 +313,7 @@ CIImage CIDisplacementDistortion::outputImage()
     const double reach = std::abs(scale) * 0.5 + 1;
     return apply(builtinKernel(QStringLiteral("displacement")), extent,
                  [reach](int index, const QRectF& dest, const QVariant&) {
-                     return index == 0 ? CIGeometry::inset(dest, reach, reach) : dest;
+                     return index == 0 ? CIGeometry::outset(dest, reach, reach) : dest;
                  },
                  {QVariant::fromValue(image), QVariant::fromValue(displacement), scale},
                  {{kCIApplyOptionDefinition, QVariant::fromValue(CIFilterShape::shapeWithRect(extent))}});

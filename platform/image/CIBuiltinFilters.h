@@ -1,8 +1,8 @@
 #pragma once
 // The engine's built-in filters, made by name through CIFilter::filterWithName
 // ("CIGaussianBlur" ...). Their inputs, defaults and extents follow the
-// platform's documented behaviour; attributes() lists them. A nil required
-// input gives a nil outputImage without a message. Main thread only.
+// platform's documented behaviour; attributes() lists them. A null required
+// input gives a null outputImage without a message. Main thread only.
 
 #include "platform/image/CIFilter.h"
 

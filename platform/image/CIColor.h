@@ -2,7 +2,7 @@
 // An RGBA colour, components unpremultiplied in 0..1 (they are not clipped),
 // in the sRGB encoding that QColor and the colour texts use. The engine turns
 // it into linear-light premultiplied values where a kernel receives a __color.
-// A default-constructed colour is nil. Value type; any thread.
+// A default-constructed colour is null. Value type; any thread.
 
 #include <QColor>
 #include <QMetaType>
@@ -12,9 +12,8 @@ class CIColor {
 public:
     CIColor() = default;
     CIColor(double red, double green, double blue, double alpha = 1.0);
-    explicit CIColor(const QColor& color); // nil for an invalid QColor
-    static CIColor colorWithRed(double r, double g, double b, double a = 1.0) { return CIColor(r, g, b, a); }
-    // "r g b a" or "r g b" (alpha 1); nil for any other text.
+    explicit CIColor(const QColor& color); // null for an invalid QColor
+    // "r g b a" or "r g b" (alpha 1); null for any other text.
     static CIColor colorWithString(const QString& text);
 
     bool isNull() const { return m_null; }

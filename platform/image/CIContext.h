@@ -5,7 +5,7 @@
 // Rectangles are in image coordinates (origin bottom left, y up), rounded
 // outwards to whole pixels. Pixels outside an image's extent are transparent.
 // Without a working EGL the calls log one "Error: " line (once per process)
-// and give null results; a nil image renders as transparent.
+// and give null results; a null image renders as transparent.
 // A render that cannot be completed (a source that does not decode, a pass
 // beyond the engine's size limit) fails as a whole: no partial picture is
 // handed out, and lastError() says why.
@@ -35,7 +35,7 @@ public:
     std::vector<float> renderToFloats(const CIImage& image, const QRectF& rect) const;
 
     // `rect` of the image as an 8-bit sRGB bitmap (Format_RGBA8888_Premultiplied,
-    // colour space sRGB), top row first. Null QImage for a nil image, an
+    // colour space sRGB), top row first. Null QImage for a null image, an
     // empty rectangle or a failure (logged).
     QImage createCGImage(const CIImage& image, const QRectF& rect) const;
 

@@ -132,7 +132,7 @@ void CIFilter::setValue(const QVariant& value, const QString& key)
         return;
     }
     QMetaProperty property = metaObject()->property(index);
-    // A QVariant property takes any value, nil included.
+    // A QVariant property takes any value, null included.
     if (property.metaType() == QMetaType::fromType<QVariant>() || value.isValid()) {
         if (!property.write(this, value))
             Log::line(lcImage, QStringLiteral("Warning: filter '%1' cannot take that value for '%2'").arg(name(), key));

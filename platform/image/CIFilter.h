@@ -9,18 +9,18 @@
 //         Q_PROPERTY(QVariant inputRadius MEMBER inputRadius)
 //     public:
 //         Q_INVOKABLE explicit MyFilter(QObject* parent = nullptr) : CIFilter(parent) {}
-//         QVariant inputImage, inputRadius;      // invalid QVariant = nil
+//         QVariant inputImage, inputRadius;      // invalid QVariant = null
 //         QVariantMap customAttributes() const override;
 //         CIImage outputImage() override;
 //     };
 //
-// An input never set is an invalid QVariant (nil), not zero. Values are held
+// An input never set is an invalid QVariant (null), not zero. Values are held
 // as QVariant: images as CIImage, numbers as double (bool for flags),
 // positions and rectangles as CIVector, colours as CIColor, transforms as
 // QTransform, names as QString.
 //
 // Filters are shared (std::shared_ptr) and used on the main thread only.
-// No operation throws; failures log one line and give nil.
+// No operation throws; failures log one line and give null.
 //
 // valueForKey, setValue and attributes are virtual, so a filter whose keys
 // are not properties (a group of filters exporting inner keys) can answer
@@ -99,9 +99,9 @@ public:
 
     // Reads an input (or "outputImage") by key or key path ("a.b.inputColor",
     // through properties that hold filters or other QObjects). Invalid
-    // QVariant for nil, and for a key that does not exist (with a warning).
+    // QVariant for null, and for a key that does not exist (with a warning).
     Q_INVOKABLE virtual QVariant valueForKey(const QString& key) const;
-    // Writes an input by key or key path; an invalid QVariant sets nil.
+    // Writes an input by key or key path; an invalid QVariant sets null.
     // A key that does not exist logs a warning and is ignored.
     Q_INVOKABLE virtual void setValue(const QVariant& value, const QString& key);
 
@@ -115,7 +115,7 @@ public:
     // The names of the "input..." properties, in declaration order.
     virtual QStringList inputKeys() const;
     virtual QStringList outputKeys() const;
-    // The result of the current inputs; nil in the base.
+    // The result of the current inputs; null in the base.
     virtual CIImage outputImage();
 
     // A new filter of the same class and name with the same inputs (values
@@ -126,12 +126,12 @@ public:
     // Applies a kernel routine (the common shape): samplers first, then
     // numbers, vectors and colours; options kCIApplyOptionExtent,
     // kCIApplyOptionDefinition and kCIApplyOptionUserInfo; the kernel's
-    // ROI callback. nil kernel: nil, no message.
+    // ROI callback. null kernel: null, no message.
     CIImage apply(const CIKernelPtr& kernel, const QVariantList& arguments, const QVariantMap& options = {}) const;
     CIImage apply(const CIKernelPtr& kernel, const QRectF& extent, CIKernel::ROICallback roi,
                   const QVariantList& arguments, const QVariantMap& options = {}) const;
 
-    // Reading QVariant inputs: nil (or another type) gives the fallback.
+    // Reading QVariant inputs: null (or another type) gives the fallback.
     static CIImage imageValue(const QVariant& value);
     static double numberValue(const QVariant& value, double fallback);
     static bool boolValue(const QVariant& value, bool fallback = false);

@@ -13,11 +13,6 @@ CIFilterShape CIFilterShape::transformBy(const QTransform& transform) const
     return m_null ? *this : shapeWithRect(CIGeometry::transformed(m_rect, transform));
 }
 
-CIFilterShape CIFilterShape::insetByX(double dx, double dy) const
-{
-    return m_null ? *this : shapeWithRect(CIGeometry::inset(m_rect, -dx, -dy));
-}
-
 CIFilterShape CIFilterShape::unionWith(const CIFilterShape& other) const
 {
     if (m_null)
@@ -34,7 +29,3 @@ CIFilterShape CIFilterShape::intersectWith(const CIFilterShape& other) const
     return shapeWithRect(CIGeometry::intersect(m_rect, other.m_rect));
 }
 
-CIFilterShape CIFilterShape::intersectWithRect(const QRectF& rect) const
-{
-    return intersectWith(shapeWithRect(rect));
-}

@@ -1,7 +1,7 @@
 #pragma once
 // A domain of definition: where an image may be other than transparent.
 // Kept as a bounding rectangle (possibly infinite). A default-constructed
-// shape is nil (no domain). Value type; any thread.
+// shape is null (no domain). Value type; any thread.
 
 #include "platform/image/CIGeometry.h"
 
@@ -15,10 +15,8 @@ public:
     bool isNull() const { return m_null; }
     QRectF extent() const { return m_rect; }
     CIFilterShape transformBy(const QTransform& transform) const;
-    CIFilterShape insetByX(double dx, double dy) const; // positive shrinks
     CIFilterShape unionWith(const CIFilterShape& other) const;
     CIFilterShape intersectWith(const CIFilterShape& other) const;
-    CIFilterShape intersectWithRect(const QRectF& rect) const;
 
     bool operator==(const CIFilterShape& other) const { return m_null == other.m_null && m_rect == other.m_rect; }
 

@@ -59,7 +59,7 @@ QRectF unite(const QRectF& a, const QRectF& b)
     return QRectF(x0, y0, x1 - x0, y1 - y0);
 }
 
-QRectF inset(const QRectF& rect, double dx, double dy)
+QRectF outset(const QRectF& rect, double dx, double dy)
 {
     if (isInfinite(rect) || isEmpty(rect))
         return rect;

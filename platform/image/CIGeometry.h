@@ -22,7 +22,7 @@ QRectF intersect(const QRectF& a, const QRectF& b);
 QRectF unite(const QRectF& a, const QRectF& b);
 
 // Grows every side by dx and dy (shrinks when negative); infinite stays infinite.
-QRectF inset(const QRectF& rect, double dx, double dy);
+QRectF outset(const QRectF& rect, double dx, double dy);
 
 // Bounding box of the transformed rectangle; infinite stays infinite.
 QRectF transformed(const QRectF& rect, const QTransform& transform);

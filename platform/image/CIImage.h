@@ -5,9 +5,9 @@
 // CIContext renders a rectangle of one, and then only the pixels that
 // rectangle needs.
 //
-// A default-constructed CIImage is nil: every operation on it gives nil (or
+// A default-constructed CIImage is null: every operation on it gives null (or
 // an empty rectangle) without a message. Operations that fail log one
-// "Error: " line and give nil. Copies share the node; values are immutable,
+// "Error: " line and give null. Copies share the node; values are immutable,
 // so they may be passed between threads, but rendering is main-thread only.
 
 #include "platform/image/CIColor.h"
@@ -34,24 +34,23 @@ public:
     // the pixels are decoded at the first render, and at a reduced scale
     // when the render needs fewer pixels. The EXIF orientation is applied
     // (the extent is the upright size) and an embedded colour profile is
-    // converted to sRGB. nil (logged) when the file cannot be read.
+    // converted to sRGB. null (logged) when the file cannot be read.
     static CIImage imageWithContentsOfURL(const QUrl& url);
     static CIImage imageWithContentsOfFile(const QString& path);
     // A copy of the bitmap, extent (0, 0, width, height); its colour space
-    // is honoured (sRGB when it has none). nil for a null QImage.
+    // is honoured (sRGB when it has none). null for a null QImage.
     static CIImage imageWithQImage(const QImage& image);
-    static CIImage imageWithCGImage(const QImage& image) { return imageWithQImage(image); }
-    // A colour without end (infinite extent). nil for a nil colour.
+    // A colour without end (infinite extent). null for a null colour.
     static CIImage imageWithColor(const CIColor& color);
-    // An image with an empty extent (not nil): transparent everywhere.
+    // An image with an empty extent (not null): transparent everywhere.
     static CIImage emptyImage();
 
     bool isNull() const { return !m_node; }
     explicit operator bool() const { return bool(m_node); }
     // The rectangle outside which the image is transparent; may be infinite
-    // (CIGeometry::isInfinite). Empty for nil.
+    // (CIGeometry::isInfinite). Empty for null.
     QRectF extent() const;
-    // The domain of definition; nil shape for a nil image.
+    // The domain of definition; null shape for a null image.
     CIFilterShape definition() const;
 
     // The image moved by the transform (QTransform's row-vector convention:

@@ -18,7 +18,7 @@ public:
     CIImageAccumulator(const QRectF& extent, const QString& format);
     QRectF extent() const { return m_extent; }
     QString format() const { return m_format; }
-    // Renders `image` inside the extent now and keeps the pixels; nil clears.
+    // Renders `image` inside the extent now and keeps the pixels; null clears.
     void setImage(const CIImage& image);
     // Renders `image` inside `dirtyRect` over the kept pixels.
     void setImage(const CIImage& image, const QRectF& dirtyRect);
@@ -29,7 +29,7 @@ public:
     // `image` rendered once and kept, so that it no longer depends on its
     // recipe. An image of infinite extent is cropped to `bounds` (the extent
     // of the input it was made from) first; when neither is finite it is
-    // handed back unrendered after one "Warning: " line. Nil gives nil.
+    // handed back unrendered after one "Warning: " line. Null gives null.
     static CIImage flatten(const CIImage& image, const QRectF& bounds);
 
 private:

@@ -3,7 +3,7 @@
 // `drawnSize` pixels: as CIImage::imageWithContentsOfFile, but its decode
 // starts at once, on a worker thread of the engine, at the reduction that
 // size allows; the first render waits for it (and decodes again if it needs
-// more detail). nil (logged) when the file cannot be read. Main thread.
+// more detail). null (logged) when the file cannot be read. Main thread.
 
 #include "platform/image/CIImage.h"
 

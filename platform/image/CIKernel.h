@@ -45,10 +45,9 @@ public:
     // The platform's setROISelector:. Without one, each sampler is read in
     // the destination rectangle itself.
     void setROICallback(ROICallback callback) { m_roi = std::move(callback); }
-    const ROICallback& roiCallback() const { return m_roi; }
 
     // Applies the routine. `arguments` follow the routine's parameters:
-    // sampler <- CISampler or CIImage (nil reads transparent); float <- any
+    // sampler <- CISampler or CIImage (null reads transparent); float <- any
     // number; vec2/vec3/vec4 <- CIVector (vec4 also CIColor's components,
     // vec2 QPointF); __color <- CIColor (converted to linear premultiplied).
     // Options: kCIApplyOptionExtent (four numbers x y w h as a QVariantList,
@@ -56,7 +55,7 @@ public:
     // CIImage), kCIApplyOptionUserInfo (any value for the ROI callback).
     // Without an extent the definition's rectangle is used; without a
     // definition, the first sampler's (infinite when there is none).
-    // nil (one "Error: " line) on a wrong argument count or type.
+    // null (one "Error: " line) on a wrong argument count or type.
     CIImage apply(const QVariantList& arguments, const QVariantMap& options = {}) const;
     // The same with an explicit extent and ROI callback (the kernel's own is not used).
     CIImage applyWithExtent(const QRectF& extent, ROICallback roi, const QVariantList& arguments,

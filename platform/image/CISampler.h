@@ -1,7 +1,7 @@
 #pragma once
 // How a kernel routine reads an image: the image, what lies outside its
 // extent (transparent, or its edge pixels repeated), and the filtering.
-// A sampler of a nil image reads transparent everywhere. Value type.
+// A sampler of a null image reads transparent everywhere. Value type.
 
 #include "platform/image/CIImage.h"
 

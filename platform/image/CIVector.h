@@ -1,6 +1,6 @@
 #pragma once
 // A vector of 2 to 4 doubles (x, y, z, w), also used as a rectangle
-// (x, y, width, height). A default-constructed vector has count 0 (nil).
+// (x, y, width, height). A default-constructed vector has count 0 (null).
 // Value type; any thread.
 
 #include <QMetaType>
@@ -18,7 +18,7 @@ public:
     CIVector(double x, double y, double z, double w);
     static CIVector vectorWithCGRect(const QRectF& rect); // (x, y, width, height)
     static CIVector vectorWithCGPoint(const QPointF& point);
-    // "[x y]" ... "[x y z w]" as stringRepresentation writes; nil on bad text.
+    // "[x y]" ... "[x y z w]" as stringRepresentation writes; null on bad text.
     static CIVector vectorWithString(const QString& text);
 
     bool isNull() const { return m_count == 0; }

@@ -53,7 +53,7 @@ Rendered padded(GL& gl, const Rendered& in, const QRect& need)
 } // namespace
 
 DiscBlurNode::DiscBlurNode(const CIImage& in, double r)
-    : ImageNode(CIGeometry::inset(in.extent(), r, r)), input(in), radius(r)
+    : ImageNode(CIGeometry::outset(in.extent(), r, r)), input(in), radius(r)
 {
 }
 

@@ -140,7 +140,7 @@ PassSampler onHalvingGrid(GL& gl, const PassSampler& in, const QRect& need)
 } // namespace
 
 GaussianBlurNode::GaussianBlurNode(const CIImage& in, double s)
-    : ImageNode(CIGeometry::inset(in.extent(), 3 * s, 3 * s)), input(in), sigma(s)
+    : ImageNode(CIGeometry::outset(in.extent(), 3 * s, 3 * s)), input(in), sigma(s)
 {
 }
 

@@ -147,8 +147,8 @@ Rendered TransformNode::averagedInput(GL& gl, const QRectF& region, double detai
     // (a tile or the whole) reads the same averages.
     const Lattice lattice = latticeFor(std::hypot(transform.m11(), transform.m12()) * detail,
                                        std::hypot(transform.m21(), transform.m22()) * detail);
-    QRect inRegion = clamped ? clampedRegion(CIGeometry::inset(needed, margin, margin), source.extent())
-                             : toRect(CIGeometry::inset(needed, margin, margin));
+    QRect inRegion = clamped ? clampedRegion(CIGeometry::outset(needed, margin, margin), source.extent())
+                             : toRect(CIGeometry::outset(needed, margin, margin));
     if (!clamped && lattice.reduces())
         inRegion = toRect(lattice.boxesOver(QRectF(inRegion)));
     const Rendered in = renderImage(gl, source, inRegion, std::min(1.0, detail * scale));

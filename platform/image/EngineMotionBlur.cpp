@@ -9,7 +9,7 @@
 namespace Engine {
 
 MotionBlurNode::MotionBlurNode(const CIImage& in, double r, double a)
-    : ImageNode(CIGeometry::inset(in.extent(), std::abs(r * std::cos(a)), std::abs(r * std::sin(a))))
+    : ImageNode(CIGeometry::outset(in.extent(), std::abs(r * std::cos(a)), std::abs(r * std::sin(a))))
     , input(in)
     , radius(r)
     , angle(a)

@@ -497,11 +497,6 @@ void setFusionEnabled(bool enabled)
     g_enabled = enabled;
 }
 
-bool fusionEnabled()
-{
-    return g_enabled;
-}
-
 void setFusedPartShare(double share)
 {
     g_partShare = share;

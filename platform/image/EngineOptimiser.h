@@ -20,7 +20,6 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
 
 // On by default; tests turn it off to render node by node.
 void setFusionEnabled(bool enabled);
-bool fusionEnabled();
 
 // A fused pass is drawn in parts: where much of the chain is zero, hidden
 // under an opaque picture or away from edges, a part that covers at least

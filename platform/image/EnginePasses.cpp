@@ -433,7 +433,7 @@ PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool cla
         }
         break;
     }
-    const QRectF innerRoi = CIGeometry::inset(CIGeometry::transformed(roi, toInner), 1, 1);
+    const QRectF innerRoi = CIGeometry::outset(CIGeometry::transformed(roi, toInner), 1, 1);
     QRect need = s.clamp ? clampedRegion(innerRoi, inner.extent()) : toRect(innerRoi);
     // Inputs of a pass on a reduced grid are asked for the grid's own
     // detail: averages by whole powers of two, the same for every reader.

@@ -85,7 +85,7 @@ void remember(const TexturePtr& input, const QString& key, const Rendered& resul
 // rendered once and reused, so a fused pass reads it instead of redoing it.
 bool sharedInRender(const ImageNode* node);
 
-// Renders `image` for the region; empty for nil or outside its extent.
+// Renders `image` for the region; empty for null or outside its extent.
 Rendered renderImage(GL& gl, const CIImage& image, const QRect& region, double detail = 1.0);
 // `image` for exactly `rect` in premultiplied 8-bit sRGB (a byte texture),
 // converted in the last pass when the top node can, else by a pass of its own.

@@ -91,17 +91,6 @@ QString Picture::path() const
     return m_data ? m_data->path : QString();
 }
 
-Picture Picture::withSize(QSizeF size) const
-{
-    if (!m_data)
-        return {};
-    auto data = std::make_shared<Data>(*m_data);
-    data->size = size;
-    Picture picture;
-    picture.m_data = std::move(data);
-    return picture;
-}
-
 QImage Picture::toImage(QSize pixels) const
 {
     if (!m_data)

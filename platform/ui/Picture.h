@@ -6,7 +6,7 @@
 // drawn sharp on screens with a device pixel ratio of 2.
 //
 // A Picture is a cheap value (shared, immutable data). A default-constructed
-// one is nil (isNull()); failed loads give nil after one "Warning: " line.
+// one is null (isNull()); failed loads give null after one "Warning: " line.
 // Thread: any thread for reading and rendering; QPainter rules apply.
 
 #include <QImage>
@@ -25,18 +25,18 @@ public:
     Picture() = default;
 
     // A bitmap picture; `size` in points (default: the image's pixel size
-    // divided by its device pixel ratio). A null image gives nil.
+    // divided by its device pixel ratio). A null image gives null.
     explicit Picture(const QImage& image, QSizeF size = {});
 
     // Loads an image file (any format Qt reads, EXIF orientation applied) or
-    // an SVG file. Nil, with a "Warning: " line naming the file, when it
+    // an SVG file. Null, with a "Warning: " line naming the file, when it
     // cannot be read.
     static Picture fromFile(const QString& path);
 
     bool isNull() const { return !m_data; }
     bool isVector() const;
     // Whether the artwork can be transparent: the source bitmap had an alpha
-    // channel, or it is vector artwork. False for nil.
+    // channel, or it is vector artwork. False for null.
     bool hasAlpha() const;
     QSizeF size() const;            // points
     QSize pixelSize() const;        // the bitmap's pixels; for vectors, size() rounded up
@@ -45,11 +45,9 @@ public:
     // The same picture (shared data), not merely equal pixels.
     bool isSameAs(const Picture& other) const { return m_data == other.m_data; }
 
-    // A copy with another size in points (the pixels are kept).
-    Picture withSize(QSizeF size) const;
 
     // An ARGB32-premultiplied bitmap of `pixels` (default: pixelSize()),
-    // scaled smoothly or rendered from the vector artwork. Null for nil.
+    // scaled smoothly or rendered from the vector artwork. Null for null.
     QImage toImage(QSize pixels = {}) const;
 
     // Draws the `source` part (in points, y down, default: all) into

@@ -4,7 +4,7 @@
 // either one QObject* (the sender) or nothing, found by name on the target's
 // class chain.
 //
-// A nil target (destroyed, or never set) responds to nothing, and sending to
+// A null target (destroyed, or never set) responds to nothing, and sending to
 // it does nothing and returns false. The target is held weakly.
 // Thread: main thread.
 

@@ -1,4 +1,4 @@
-#include "app/SWWallpaperMaker.h"
+#include "app/WallpaperMaker.h"
 #include "platform/image/CIContext.h"
 #include "tests/app/Session.h"
 #include "tests/support/Images.h"
@@ -17,13 +17,13 @@ QRectF inputExtent(const QVariant& input)
     return CIFilter::imageValue(input).extent();
 }
 
-const SWScreen mainScreen{QSizeF(1440, 900), true, QString()};
+const WallpaperScreen mainScreen{QSizeF(1440, 900), true, QString()};
 
 } // namespace
 
 TEST(Pipeline, SmallPhotosKeepTheirSizeUnlessScalingUp)
 {
-    SWWallpaperMaker maker;
+    WallpaperMaker maker;
     const CIImage result = maker.enhancedImageFor(photo(1000, 500), mainScreen, false, true);
     EXPECT_EQ(result.extent(), QRectF(0, 0, 1440, 900));
     EXPECT_EQ(inputExtent(maker.artistic().inputImage), QRectF(0, 0, 1000, 500));
@@ -35,7 +35,7 @@ TEST(Pipeline, SmallPhotosKeepTheirSizeUnlessScalingUp)
 
 TEST(Pipeline, LargePhotosShrinkToFitWhateverScaleUpSays)
 {
-    SWWallpaperMaker maker;
+    WallpaperMaker maker;
     for (bool scaleUp : {false, true}) {
         maker.enhancedImageFor(photo(3000, 1000), mainScreen, scaleUp, true);
         EXPECT_EQ(inputExtent(maker.artistic().inputImage), QRectF(0, 0, 1440, 480));
@@ -45,7 +45,7 @@ TEST(Pipeline, LargePhotosShrinkToFitWhateverScaleUpSays)
 
 TEST(Pipeline, TheLogoSitsLowerOnTheMainScreen)
 {
-    SWWallpaperMaker maker;
+    WallpaperMaker maker;
     maker.enhancedImageFor(photo(100, 100), mainScreen, false, true);
     // Above the bottom, from the left, wide.
     for (const auto& [w, h, above, left, wide] : {std::array{1440, 900, 40, 20, 100}, {2560, 1600, 50, 40, 150}}) {
@@ -60,7 +60,7 @@ TEST(Pipeline, TheLogoSitsLowerOnTheMainScreen)
 
 TEST(Pipeline, TheLogoIsDrawnOnlyWhenWanted)
 {
-    SWWallpaperMaker maker;
+    WallpaperMaker maker;
     const QRect logoArea(20, 900 - 40 - 20, 100, 20);
     auto render = [&](bool logo) {
         return CIContext().createCGImage(maker.enhancedImageFor(photo(1000, 500, Qt::black), mainScreen, false, logo),
@@ -73,7 +73,7 @@ TEST(Pipeline, TheLogoIsDrawnOnlyWhenWanted)
 
 TEST(Pipeline, AScreenlessWindowGivesAnEmptyPicture)
 {
-    SWWallpaperMaker maker;
+    WallpaperMaker maker;
     EXPECT_TRUE(maker.enhancedImageFor(photo(100, 100), {QSizeF(0, 0), false, QString()}, false, true).extent().isEmpty());
     EXPECT_TRUE(maker.enhancedImageFor(CIImage(), mainScreen, false, true).isNull());
 }
@@ -85,9 +85,9 @@ TEST(Saving, AFailedWriteNeverBecomesTheDesktopPicture)
     DesktopSession session;
     session.sway();
     Alerts alerts;
-    SWWallpaperMaker maker;
+    WallpaperMaker maker;
     // Nothing to render: nothing is written, and the desktop is left alone.
-    EXPECT_EQ(maker.saveAsBackground(CIImage(), "Beach", ""), SWWallpaperMaker::SaveResult::Failed);
+    EXPECT_EQ(maker.saveAsBackground(CIImage(), "Beach", ""), WallpaperMaker::SaveResult::Failed);
     EXPECT_EQ(alerts.titles, QStringList{"Problem creating Wallpaper"});
     EXPECT_TRUE(session.saved().isEmpty());
     EXPECT_TRUE(session.swayLog().isEmpty());

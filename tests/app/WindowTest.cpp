@@ -34,16 +34,16 @@
 namespace {
 
 // The turned button's centre in its parent, y up.
-QPointF centreOf(const SWCornerButton* b)
+QPointF centreOf(const CornerButton* b)
 {
-    return SWCornerButton::turnedShape(b->frameOrigin(), b->buttonSize(), b->frameRotation()).boundingRect().center();
+    return CornerButton::turnedShape(b->frameOrigin(), b->buttonSize(), b->frameRotation()).boundingRect().center();
 }
 
 struct Cycle {
     SWAppDelegate delegate;
     QWidget content;
-    SWCornerButton* left = new SWCornerButton(&content);
-    SWCornerButton* right = new SWCornerButton(&content);
+    CornerButton* left = new CornerButton(&content);
+    CornerButton* right = new CornerButton(&content);
     Cycle()
     {
         content.resize(500, 400);

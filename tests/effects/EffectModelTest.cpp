@@ -59,7 +59,7 @@ TEST(EffectModel, RelativeSettingsAreNotDividedAgainOnReadBack)
     for (int combo = 0; combo < 32; ++combo) {
         const bool panel = combo & 1, successor = combo & 2, enabled = combo & 4, input = combo & 8, portion = combo & 16;
         const QString row = QString("panel %1 successor %2 enabled %3 input %4 portion %5").arg(panel).arg(successor).arg(enabled).arg(input).arg(portion);
-        LXUndoManager undo;
+        UndoManager undo;
         const std::shared_ptr<LXEffect> effect = LXEffect::effectWithDictionary(kSoftBlur), next = LXEffect::effectWithName("CIColorInvert");
         effect->setUndoManager(&undo);
         effect->setGlobalSettings({{"portion", portion ? 500.0 : 0.0}});
@@ -87,7 +87,7 @@ TEST(EffectModel, RelativeSettingsAreNotDividedAgainOnReadBack)
 
 TEST(EffectModel, TheChainHandsOverByEnabledAndDisablingIsOneNamedUndoStep)
 {
-    LXUndoManager undo;
+    UndoManager undo;
     const std::shared_ptr<LXEffect> invert = LXEffect::effectWithDictionary({{"name", "Invert"}, {"ciName", "CIColorInvert"}});
     const std::shared_ptr<LXEffect> next = LXEffect::effectWithName("CIColorInvert");
     invert->setUndoManager(&undo);
@@ -109,7 +109,7 @@ TEST(EffectModel, AReentrantObserverOfTheUpdateRequestDoesNotRecurse)
 {
     const std::shared_ptr<LXEffect> effect = LXEffect::effectWithDictionary(kSoftBlur);
     int posts = 0;
-    NotificationCenter::defaultCenter().addObserver(&posts, LXEffectNeedsUpdateNotification, effect.get(), [&](const Notification&) {
+    NotificationCenter::defaultCenter().addObserver(&posts, kEffectNeedsUpdateNotification, effect.get(), [&](const Notification&) {
         if (++posts < 5) // guards the test itself against the fault's endless recursion
             effect->outputImage();
     });

@@ -1,5 +1,5 @@
 #include "effects/LXEffect.h"
-#include "effects/LXEffectSettingsView.h"
+#include "effects/EffectSettingsView.h"
 #include "filters/LXFilter.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
@@ -34,16 +34,16 @@ const QVariantMap kBlend{{"name", "Blend"}, {"ciName", "LXAdjustableBlendFilter"
                          {"settingsUI", QVariantMap{{"Mode", row(1, "inputBlendName", {{"choices", QStringList{"colorBurn"}}, {"customImage", true}, {"notification", "Reload"}})},
                                                     {"Stretch", row(1, "inputStretchToFit", {{"choices", QStringList{"A", "B"}}, {"notification", "Reload"}})}}}};
 
-LXEffectSettingsView* panelOf(LXEffect& effect) { return qobject_cast<LXEffectSettingsView*>(effect.settingsView()); }
+EffectSettingsView* panelOf(LXEffect& effect) { return qobject_cast<EffectSettingsView*>(effect.settingsView()); }
 
 } // namespace
 
 TEST(EffectPanel, APanelWithNoRowsIsNotNegativeAndRowsStackFromTheTop)
 {
     const std::shared_ptr<LXEffect> none = LXEffect::effectWithDictionary({{"name", "Invert"}, {"ciName", "CIColorInvert"}});
-    EXPECT_EQ(std::tuple(LXEffectSettingsView::heightForRows(0), none->settingsView()->height()), std::tuple(0, 0)); // was -5
+    EXPECT_EQ(std::tuple(EffectSettingsView::heightForRows(0), none->settingsView()->height()), std::tuple(0, 0)); // was -5
     const std::shared_ptr<LXEffect> shadow = LXEffect::effectWithDictionary(kDropShadow);
-    LXEffectSettingsView* panel = panelOf(*shadow);
+    EffectSettingsView* panel = panelOf(*shadow);
     EXPECT_EQ(panel->size(), QSize(300, 103));
     struct Row { const char* key; QRect frame; int wide; };
     panel->show();
@@ -55,7 +55,7 @@ TEST(EffectPanel, APanelWithNoRowsIsNotNegativeAndRowsStackFromTheTop)
 
 TEST(EffectPanel, FiftySliderMovesInOneGestureAreOneUndoStepReachingTheFilter)
 {
-    LXUndoManager undo;
+    UndoManager undo;
     std::shared_ptr<LXEffect> shadow = LXEffect::effectWithDictionary(kDropShadow);
     shadow->setUndoManager(&undo);
     shadow->setInputImage(CIImage::imageWithQImage(filled(200, 100, Qt::red)));
@@ -87,7 +87,7 @@ TEST(EffectPanel, RefreshedSettingsStayAPropertyListWithoutNils)
     for (const QVariantMap& description : {kDropShadow, kToning, kBlend}) {
         const std::shared_ptr<LXEffect> effect = LXEffect::effectWithDictionary(description);
         const QString key = panelOf(*effect)->boundSettings().first();
-        effect->filter()->setValue(QVariant(), key); // the filter holds nil now
+        effect->filter()->setValue(QVariant(), key); // the filter holds null now
         NotificationCenter::defaultCenter().post(LXFilterSettingsChangedNotification, effect->filter().get());
         const QVariantMap stored = effect->settings();
         EXPECT_FALSE(stored.contains(key)) << qPrintable(key);
@@ -113,10 +113,10 @@ TEST(EffectPanel, ACustomImageSurvivesAReloadOfEveryPopUpAndACancelChangesNothin
     ASSERT_TRUE(filled(6, 4, Qt::blue).save(photo));
     QString answer;
     LXEffect::setOpenPanel([&](QWidget*) { return answer; });
-    LXUndoManager undo;
+    UndoManager undo;
     const std::shared_ptr<LXEffect> blend = LXEffect::effectWithDictionary(kBlend, {{"inputBlendName", "colorBurn"}});
     blend->setUndoManager(&undo);
-    LXEffectSettingsView* panel = panelOf(*blend);
+    EffectSettingsView* panel = panelOf(*blend);
     auto* mode = qobject_cast<QComboBox*>(panel->controlForKey("inputBlendName"));
     QTest::keyClick(mode, Qt::Key_End); // cancelled
     EXPECT_EQ(std::tuple(mode->currentIndex(), undo.undoCount()), std::tuple(0, 0));

@@ -58,7 +58,7 @@ protected:
 
 TEST_F(FrameCatalogFile, IsSavedAfterEveryChangeAndItsUndo)
 {
-    LXUndoManager undo;
+    UndoManager undo;
     LXFrameCatalog catalog(folder.path(), QUrl::fromLocalFile(file));
     catalog.setUndoManager(&undo);
     const QString oak = "FRM-U#001#=Oak 0.05", pine = "FRM-U#002#=Pine 0.05";

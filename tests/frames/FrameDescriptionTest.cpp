@@ -10,7 +10,7 @@
 #include "resources/LXTempCleaner.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/LogCapture.h"
-#include "util/LXUndoManager.h"
+#include "util/UndoManager.h"
 #include "util/UndoCoalescing.h"
 
 #include <QDir>
@@ -210,7 +210,7 @@ TEST(FrameDescription, UndoRestoresTheUsersColourAndPostsChanges)
                               {"Shades", QVariantList{shadeEntry("FRM-S#001#Gloss", "multiply", 1)}}},
                              res.base(), true);
     EXPECT_EQ(frame.mask(), nullptr) << "a bare name has no identifier to look up";
-    LXUndoManager undo;
+    UndoManager undo;
     frame.setUndoManager(&undo);
     QStringList posted;
     for (const char* name : {"FrameShadeChanged", "FrameTextureChanged", "FrameChanged", "FrameUndo"})

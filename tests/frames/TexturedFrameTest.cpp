@@ -9,7 +9,7 @@
 #include "platform/foundation/Timer.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/Images.h"
-#include "util/LXUndoManager.h"
+#include "util/UndoManager.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -94,7 +94,7 @@ TEST(TexturedFrameFilter, DrawsRoundThePictureAndFollowsEdits)
     EXPECT_NEAR(out.at(0, 15)[3], 1.0f, 2e-3f);
 
     // Edits announce one update per burst; a mask change rebuilds the frame in the next render.
-    LXUndoManager undo;
+    UndoManager undo;
     frame.setUndoManager(&undo);
     int updates = 0;
     NotificationCenter::defaultCenter().addObserver(&updates, LXFilterUpdateNotification, &filter,

@@ -48,7 +48,7 @@ TEST(TextureOptions, ReadFromTheFileName)
         {"scale in the colour part", "x#0-0-100-0.05", 1, 0, 0, 1, 0.05, false, false},
     };
     for (const Row& row : rows) {
-        const LXTextureOptions o = LXTextureOptions::parse(row.options);
+        const TextureOptions o = TextureOptions::parse(row.options);
         EXPECT_EQ(o.sections, row.sections) << row.name;
         EXPECT_THAT((std::array{o.baseColor.hue, o.baseColor.saturation, o.baseColor.value, o.baseScale}),
                     testing::Pointwise(testing::DoubleNear(1e-12), std::array{row.hue, row.saturation, row.value, row.scale}))

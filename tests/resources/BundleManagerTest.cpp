@@ -76,7 +76,7 @@ TEST_F(BundleManagerTest, AFailedWriteAlertsOnceLeavesNoFileAndKeepsTheOldOne)
         EXPECT_EQ(QDir(locked).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
     }
 
-    // Nothing to encode: the old file stays whole. Nil: no alert.
+    // Nothing to encode: the old file stays whole. Null: no alert.
     ASSERT_TRUE(LXBundleManager::saveBitmapRep(filled(false), url("keep.png")));
     const auto read = [&] { QFile f(dir.filePath("keep.png")); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("unread"); };
     const QByteArray kept = read();

@@ -15,18 +15,18 @@ namespace {
 class Model : public QObject {
     Q_OBJECT
 public:
-    explicit Model(LXUndoManager* undo) : undo(undo) {}
+    explicit Model(UndoManager* undo) : undo(undo) {}
     Q_INVOKABLE void setValue(const QVariant& value, const QString& key)
     {
         registerMouseAwareUndoWithTarget(undo, this, values.value(key, 0), key, false);
         values[key] = value;
     }
-    LXUndoManager* undo;
+    UndoManager* undo;
     QVariantMap values;
 };
 
 struct World {
-    LXUndoManager undo;
+    UndoManager undo;
     Model model{&undo};
     bool down = false;
     QWidget surface;
@@ -93,7 +93,7 @@ TEST(UndoCoalescing, GesturesBecomeSingleStepsThatUndoAndRedo)
 
 TEST(UndoCoalescing, UndoAndRedoActionsFollowTheStacks)
 {
-    LXUndoManager undo;
+    UndoManager undo;
     QAction undoAction, redoAction;
     undo.connectActions(&undoAction, &redoAction);
     Model model(&undo);

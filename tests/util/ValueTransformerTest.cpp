@@ -1,5 +1,5 @@
 #include "util/LXValueBinder.h"
-#include "util/LXValueTransformer.h"
+#include "util/ValueTransformer.h"
 #include "platform/foundation/UserDefaults.h"
 
 #include <QLineEdit>
@@ -11,7 +11,7 @@
 
 TEST(ValueTransformer, TimeTextsBothWaysAndNegation)
 {
-    LXValueTransformer* time = LXValueTransformer::valueTransformerForName("LXTimeValueTransformer");
+    ValueTransformer* time = ValueTransformer::valueTransformerForName("LXTimeValueTransformer");
     ASSERT_TRUE(time);
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     const std::pair<double, QString> shown[] = {{3725.5, "01:02:05'500"}, {59.9996, "00:01:00'000"},
@@ -23,7 +23,7 @@ TEST(ValueTransformer, TimeTextsBothWaysAndNegation)
     for (const auto& [text, seconds] : read)
         EXPECT_EQ(time->reverseTransformedValue(text), seconds) << text.toStdString();
 
-    LXValueTransformer* negate = LXValueTransformer::valueTransformerForName("LXNegateValueTransformer");
+    ValueTransformer* negate = ValueTransformer::valueTransformerForName("LXNegateValueTransformer");
     EXPECT_EQ(negate->transformedValue(3).toDouble(), -3);
     EXPECT_EQ(negate->reverseTransformedValue(-3).toDouble(), 3);
     EXPECT_TRUE(std::signbit(negate->transformedValue({}).toDouble()));

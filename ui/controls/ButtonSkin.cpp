@@ -8,7 +8,7 @@
 
 namespace {
 
-// A picture file of that base name, or nil; one that does not decode is nil too.
+// A picture file of that base name, or null; one that does not decode is null too.
 Picture pictureAt(const QString& base)
 {
     for (const char* extension : {".tiff", ".png"}) {

@@ -2,7 +2,7 @@
 // A skinned button's pictures and settings.
 //
 // An image set is four pictures in the order of the visual states:
-// disabled, normal, hover, down; an empty set is nil (no such pictures).
+// disabled, normal, hover, down; an empty set is null (no such pictures).
 // Each entry keeps the plain picture and, when the skin has one, its "@2x"
 // file, so a button draws sharp at device pixel ratio 2.
 //
@@ -24,8 +24,8 @@
 class Bundle;
 
 struct SkinImage {
-    Picture one; // the plain picture; nil when only "@2x" exists
-    Picture two; // the "@2x" picture, or nil
+    Picture one; // the plain picture; null when only "@2x" exists
+    Picture two; // the "@2x" picture, or null
 
     bool isNull() const { return one.isNull() && two.isNull(); }
     QSizeF size() const { return one.isNull() ? two.size() : one.size(); }
@@ -33,7 +33,7 @@ struct SkinImage {
     const Picture& forRatio(double pixelRatio) const;
 };
 
-using ImageSet = QVector<SkinImage>; // disabled, normal, hover, down; empty = nil
+using ImageSet = QVector<SkinImage>; // disabled, normal, hover, down; empty = null
 
 namespace ButtonSkin {
 
@@ -43,9 +43,9 @@ ImageSet imagesForPath(const QString& prefix);
 ImageSet imagesForName(const Bundle& bundle, const QString& name);
 // `normal` with `down` drawn over it at half opacity, at normal's size.
 SkinImage hoverImage(const SkinImage& normal, const SkinImage& down);
-// The set's entries at `order` (four indices); nil stays nil.
+// The set's entries at `order` (four indices); null stays null.
 ImageSet reordered(const ImageSet& set, const int (&order)[4]);
-// The entry for a visual state, or a nil image when the set has none.
+// The entry for a visual state, or a null image when the set has none.
 SkinImage entry(const ImageSet& set, int state);
 
 // The settings of a visual state (0..3) from a skin's Info.plist: the state's

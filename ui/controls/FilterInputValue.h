@@ -6,7 +6,7 @@
 // text or a QColor, CIVector from "[x y ...]" text for positions and
 // rectangles. Where the declaration names no type, the declared default's
 // type decides; without either the value passes as it is.
-// nil: an invalid value, or one that does not read as the declared type,
+// null: an invalid value, or one that does not read as the declared type,
 // gives std::nullopt (the caller keeps the filter's own value).
 // Value function; any thread.
 

@@ -93,7 +93,7 @@ public:
     QString title() const { return text(); }
     // Translated through the "Controls" table (the title is the key).
     void setTitle(const QString& title);
-    // The button's own picture, placed by imageAlignment; nil: none.
+    // The button's own picture, placed by imageAlignment; null: none.
     const Picture& image() const { return m_image; }
     void setImage(const Picture& image);
     QString imageName() const { return m_imageName; }
@@ -167,7 +167,7 @@ public:
     QByteArray action() const { return m_action; }
     virtual void setAction(const QByteArray& action) { m_action = action; }
 
-    // The skin as loaded, and its settings (nil map: no Info.plist).
+    // The skin as loaded, and its settings (null map: no Info.plist).
     const QVariantMap& buttonInfo() const { return m_buttonInfo; }
     ImageSet leftImagesOff, midImagesOff, rightImagesOff, leftImagesOn, midImagesOn, rightImagesOn;
     ImageSet symbolOff, symbolOn;

@@ -7,7 +7,7 @@
 // While a well hands the panel its colour (activation), its opening flag is
 // set and the panel's echo of that colour is ignored. changed() stands for
 // the control's target and action: it is sent for every user change.
-// nil: no active well is nullptr. Thread: main thread.
+// null: no active well is nullptr. Thread: main thread.
 #include <QColor>
 #include <QWidget>
 

@@ -66,7 +66,7 @@ void LXCropController::setDescriptionFile(const QString& nameOrPath)
 void LXCropController::windowDidLoad()
 {
     if (m_imageView) {
-        m_imageView->setGravity(0); // centred both ways
+        m_imageView->setGravity(Gravity::Centred);
         m_imageView->setAspectFit(true);
     }
     apply();

@@ -1,5 +1,6 @@
 #include "ui/controls/LXFilterPreview.h"
 
+#include "filters/LXFilter.h"
 #include "graphics/ImageExtension.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
@@ -17,8 +18,6 @@
 
 namespace {
 
-// The filter kit's "lxfilterupdate" (the kit is no dependency of the controls).
-const QString kFilterUpdate = QStringLiteral("lxfilterupdate");
 const QByteArray kFilterPrefix = "filter.";
 const QByteArray kBindPrefix = "bind.";
 
@@ -78,9 +77,9 @@ void LXFilterPreview::observeFilter(bool on)
         return;
     NotificationCenter& center = NotificationCenter::defaultCenter();
     if (on)
-        center.addObserver(this, kFilterUpdate, m_filter.get(), [this](const Notification&) { changed(); });
+        center.addObserver(this, LXFilterUpdateNotification, m_filter.get(), [this](const Notification&) { changed(); });
     else
-        center.removeObserver(this, kFilterUpdate, m_filter.get());
+        center.removeObserver(this, LXFilterUpdateNotification, m_filter.get());
 }
 
 void LXFilterPreview::setImageName(const QString& name)

@@ -16,7 +16,7 @@
 // after its defaults. An input the filter does not have, or a value that
 // does not read as its type, gives a "Warning: " line and changes nothing.
 // A key of exactly "filter." or "bind." is an ordinary dynamic property.
-// A default without a value (nil) leaves the filter's own value.
+// A default without a value (null) leaves the filter's own value.
 // awakeFromNib() (the interface file's "when loaded") applies every binding's
 // stored value. The bindings' "bind." properties are this view's own: the
 // generic binder (LXValueBinder) leaves objects that say
@@ -24,7 +24,7 @@
 //
 // Drawing: the output (the whole extent into the bounds with adjustResult,
 // else the part under the bounds one to one, as does any output of infinite
-// extent), then a black line along the bounds inset 0.5. A nil or empty
+// extent), then a black line along the bounds inset 0.5. A null or empty
 // output draws only the line. The picture is rendered at the device pixel
 // ratio and kept until a setting, the size or the ratio changes, or the
 // filter posts "lxfilterupdate" (a filter shared with an editor).
@@ -61,7 +61,7 @@ public:
 
     QString imageName() const { return m_imageName; }
     void setImageName(const QString& name);
-    // The picture as read, before adapting (nil until name and filter exist).
+    // The picture as read, before adapting (null until name and filter exist).
     const CIImage& inputImage() const { return m_image; }
 
     bool adjustImage() const { return m_adjustImage; }

@@ -11,7 +11,7 @@
 // the ends and are neither moved nor removed. changed() is sent for removals,
 // moves and colour changes (not for an added stop until its colour changes).
 // Geometry follows y-up rules (gradientRect()), turned over for painting.
-// nil: no selection is -1. Thread: main thread.
+// null: no selection is -1. Thread: main thread.
 #include "platform/ui/Gradient.h"
 #include "platform/ui/Picture.h"
 #include "ui/controls/LXColorWell.h"
@@ -49,8 +49,6 @@ public:
     int selectedIndex() const { return m_selected; }
     // Selects, takes the focus and opens the colour panel; -1 clears.
     void setSelectedIndex(int index);
-    // One point of movement along the strip, as a location.
-    double minimumChange() const { return m_minimumChange; }
     void deactivate() override;
 
     QSize sizeHint() const override;

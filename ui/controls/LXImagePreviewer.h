@@ -18,7 +18,7 @@
 // when the previewer is made (anything but a positive whole number gives 10)
 // and written whenever it is set.
 //
-// nil: a null picture, image, layer or view is refused with its warning.
+// null: a null picture, image, layer or view is refused with its warning.
 // Ownership: the shared previewer lives for the whole process and owns its
 // window and the history's pictures. Thread: main thread.
 

@@ -186,7 +186,7 @@ QRectF LXImageView::destinationRect(QSizeF picture, QSizeF bounds, int gravity, 
     const double bw = bounds.width(), bh = bounds.height();
     if (iw <= 0 || ih <= 0)
         return {};
-    if (gravity == 256) {
+    if (gravity == Gravity::Fill) {
         if (!aspectFit || bw <= 0 || bh <= 0)
             return {0, 0, bw, bh};
         if (bw / bh > iw / ih) {
@@ -206,8 +206,8 @@ QRectF LXImageView::destinationRect(QSizeF picture, QSizeF bounds, int gravity, 
             width = iw * bh / ih;
         }
     }
-    double y = (gravity & 2) ? bh - height : (bh - height) / 2;
-    double x = (gravity & 16) ? bw - width : (gravity & 8) ? 0 : (bw - width) / 2;
+    double y = (gravity & Gravity::Top) ? bh - height : (bh - height) / 2;
+    double x = (gravity & Gravity::Right) ? bw - width : (gravity & Gravity::Left) ? 0 : (bw - width) / 2;
     if (upscale && width < bw) {
         width = bw;
         x = 0;

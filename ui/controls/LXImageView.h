@@ -10,9 +10,10 @@
 // size, and the result is kept until the picture, the placement or the pixel
 // ratio changes, so repaints (a fade) do not run the filter chain again.
 //
-// Gravity: 256 fills the bounds; otherwise bit 2 puts the picture at the top
-// (else centred vertically), bit 16 at the right, else bit 8 at the left
-// (else centred horizontally). Geometry is y-up inside the view.
+// Gravity (platform/ui/Gravity.h): Fill fills the bounds; otherwise Top puts
+// the picture at the top (else centred vertically), Right at the right, else
+// Left at the left (else centred horizontally); Bottom is not read. Geometry
+// is y-up inside the view.
 //
 // The view delegate (weak, any QObject) may have the slots
 // viewWasClicked(QObject*) and viewDidAutoresize(QObject*); a view whose
@@ -23,6 +24,7 @@
 
 #include "platform/foundation/Timer.h"
 #include "platform/image/CIImage.h"
+#include "platform/ui/Gravity.h"
 #include "platform/ui/Picture.h"
 
 #include <QColor>
@@ -145,7 +147,7 @@ private:
     Picture m_image;
     QString m_imageName;
     CIImage m_ciImage;
-    int m_gravity = 256;
+    int m_gravity = Gravity::Fill;
     double m_opacity = 1.0;
     double m_borderWidth = 0;
     QColor m_borderColor;

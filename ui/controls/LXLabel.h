@@ -10,7 +10,7 @@
 // width or height 0 or less draws nothing. Labels from interface files
 // translate their text in awakeFromNib(); labels made in code draw no
 // background.
-// nil: an unknown shadow name is no shadow and keeps the text colour.
+// null: an unknown shadow name is no shadow and keeps the text colour.
 // Thread: main thread.
 #include "platform/ui/Shadow.h"
 

@@ -7,7 +7,7 @@
 // The button draws two small arrows at its right.
 //
 // The menu is owned by the button (made its child); the selection is one of
-// its actions, nil meaning the first. Thread: main thread.
+// its actions, null meaning the first. Thread: main thread.
 
 #include "ui/controls/LXButton.h"
 
@@ -24,7 +24,7 @@ public:
 
     QMenu* menu() const { return m_menu; }
     void setMenu(QMenu* menu);
-    // The stored selection, else the menu's first item, else nil.
+    // The stored selection, else the menu's first item, else null.
     QAction* selectedItem() const;
     void setSelectedItem(QAction* item);
     // The stored selection's position; -1 when none is stored.

@@ -179,7 +179,7 @@ void LXResizeView::placeTabs()
 
 void LXResizeView::send(QSizeF change, int state)
 {
-    if (auto* delegate = dynamic_cast<LXResizeViewDelegate*>(m_delegate.data()))
+    if (auto* delegate = dynamic_cast<ResizeViewDelegate*>(m_delegate.data()))
         delegate->resizeView(this, m_grab.sides, change, state);
 }
 
@@ -190,7 +190,7 @@ void LXResizeView::endDrag()
     m_dragging = false;
     const int sides = m_grab.sides;
     m_grab = Grab();
-    if (auto* delegate = dynamic_cast<LXResizeViewDelegate*>(m_delegate.data()))
+    if (auto* delegate = dynamic_cast<ResizeViewDelegate*>(m_delegate.data()))
         delegate->resizeView(this, sides, QSizeF(0, 0), kEnd);
 }
 

@@ -4,7 +4,7 @@
 // controls. The frame decides which sides a press grabs and turns pointer
 // movement into size changes for its delegate; the delegate does the resizing.
 //
-// Delegate (weak, a QObject that also derives from LXResizeViewDelegate;
+// Delegate (weak, a QObject that also derives from ResizeViewDelegate;
 // any other object is ignored): resizeView(view, sides, change, state) with
 // state 0 at the press (zero change), 1 for each move, 2 at the end (zero
 // change). Each move reports the change against the frame's bounds as they
@@ -43,9 +43,9 @@
 
 class LXResizeView;
 
-class LXResizeViewDelegate {
+class ResizeViewDelegate {
 public:
-    virtual ~LXResizeViewDelegate() = default;
+    virtual ~ResizeViewDelegate() = default;
     virtual void resizeView(LXResizeView* view, int sides, QSizeF change, int state) = 0;
 };
 
@@ -78,7 +78,7 @@ public:
     void setTabWidth(double width);
     double bottomTabWidth() const { return m_bottomTabWidth; }
     void setBottomTabWidth(double width);
-    // nil removes the tab (the content is not deleted; it stays the tab's child until set again).
+    // null removes the tab (the content is not deleted; it stays the tab's child until set again).
     QWidget* topTabContent() const { return m_topContent; }
     void setTopTabContent(QWidget* content);
     QWidget* bottomTabContent() const { return m_bottomContent; }

@@ -174,7 +174,7 @@ void LXRotationView::setIsRemoteControlled(bool on)
 
 void LXRotationView::setDelegate(QObject* delegate)
 {
-    if (delegate && !dynamic_cast<LXRotationViewDelegate*>(delegate))
+    if (delegate && !dynamic_cast<RotationViewDelegate*>(delegate))
         Log::line(lcControls, QStringLiteral("Warning: %1 cannot be a rotation ring's delegate")
                                   .arg(QString::fromLatin1(delegate->metaObject()->className())));
     m_delegate = delegate;
@@ -330,12 +330,12 @@ bool LXRotationView::sendRotation(bool inProgress)
 {
     QPointer<LXRotationView> self(this);
     const bool rescaling = m_rescaling;
-    if (auto* rotate = dynamic_cast<LXRotationViewDelegate*>(m_delegate.data()))
+    if (auto* rotate = dynamic_cast<RotationViewDelegate*>(m_delegate.data()))
         rotate->rotationViewDidRotateTo(this, m_angleChange, inProgress);
     if (!self)
         return false;
     if (rescaling) {
-        if (auto* resize = dynamic_cast<LXRotationViewResizing*>(m_delegate.data()))
+        if (auto* resize = dynamic_cast<RotationViewResizing*>(m_delegate.data()))
             resize->rotationViewDidResizeTo(this, m_scaleChange, inProgress);
     }
     return bool(self);
@@ -365,7 +365,7 @@ void LXRotationView::updateCursor(QPointF point)
     const double rounded = std::round(m_globalLayerRotation + position.angle);
     const bool showRescaling = RingGeometry::nearQuarterPoint(position);
     if (!m_cursorAngle || *m_cursorAngle != rounded || m_cursorRescaling != showRescaling || !m_cursor) {
-        const bool canResize = dynamic_cast<LXRotationViewResizing*>(m_delegate.data()) != nullptr;
+        const bool canResize = dynamic_cast<RotationViewResizing*>(m_delegate.data()) != nullptr;
         TurnedCursor& shape = (showRescaling || m_rescaling) && canResize ? m_scaling : m_turning;
         m_cursor = shape.cursor(rounded + 90, devicePixelRatioF());
         m_cursorAngle = rounded;

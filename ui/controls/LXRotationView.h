@@ -22,8 +22,8 @@
 // hover. `globalLayerRotation` is how far a host shows the ring turned on
 // screen (degrees, counter-clockwise); the cursor turns by it as well.
 //
-// Delegate: any QObject implementing LXRotationViewDelegate, held weakly;
-// scale messages go only to one that also implements LXRotationViewResizing.
+// Delegate: any QObject implementing RotationViewDelegate, held weakly;
+// scale messages go only to one that also implements RotationViewResizing.
 // Colours: `fillColorName` is a colour description (LXColor); a pattern, when
 // named, replaces the fill. Thread: main thread.
 
@@ -38,16 +38,16 @@
 
 class LXRotationView;
 
-class LXRotationViewDelegate {
+class RotationViewDelegate {
 public:
-    virtual ~LXRotationViewDelegate() = default;
+    virtual ~RotationViewDelegate() = default;
     // `angle`: degrees turned since the press; false for the drag's last message.
     virtual void rotationViewDidRotateTo(LXRotationView* view, double angle, bool inProgress) = 0;
 };
 
-class LXRotationViewResizing {
+class RotationViewResizing {
 public:
-    virtual ~LXRotationViewResizing() = default;
+    virtual ~RotationViewResizing() = default;
     // `scale`: the pointer's distance from the centre over the press's.
     virtual void rotationViewDidResizeTo(LXRotationView* view, double scale, bool inProgress) = 0;
 };
@@ -93,7 +93,7 @@ public:
     double globalLayerRotation() const { return m_globalLayerRotation; }
     void setGlobalLayerRotation(double degrees) { m_globalLayerRotation = degrees; }
     QObject* delegate() const { return m_delegate; }
-    // An object that is not an LXRotationViewDelegate gives a "Warning: " line.
+    // An object that is not an RotationViewDelegate gives a "Warning: " line.
     void setDelegate(QObject* delegate);
 
     double radius() const;

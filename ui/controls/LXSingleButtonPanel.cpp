@@ -61,14 +61,14 @@ QRectF LXSingleButtonPanel::panelFrame(QPointF point, QSizeF size)
 
 bool LXSingleButtonPanel::isShown() const { return m_window && m_window->isVisible(); }
 
-LXSingleButtonPanelDelegate* LXSingleButtonPanel::delegateInterface() const
+SingleButtonPanelDelegate* LXSingleButtonPanel::delegateInterface() const
 {
-    return dynamic_cast<LXSingleButtonPanelDelegate*>(m_delegate.data());
+    return dynamic_cast<SingleButtonPanelDelegate*>(m_delegate.data());
 }
 
 void LXSingleButtonPanel::tellHidden(QObject* formerDelegate)
 {
-    if (auto* d = dynamic_cast<LXSingleButtonPanelDelegate*>(formerDelegate))
+    if (auto* d = dynamic_cast<SingleButtonPanelDelegate*>(formerDelegate))
         d->panelDidHide(this);
 }
 
@@ -155,14 +155,14 @@ void LXSingleButtonPanel::resigned()
 
 void LXSingleButtonPanel::buttonClicked(QObject*)
 {
-    if (LXSingleButtonPanelDelegate* d = delegateInterface())
+    if (SingleButtonPanelDelegate* d = delegateInterface())
         d->panelWasClicked(this);
 }
 
 bool LXSingleButtonPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_trackedBackground && (event->type() == QEvent::Enter || event->type() == QEvent::Leave)) {
-        if (LXSingleButtonPanelDelegate* d = delegateInterface())
+        if (SingleButtonPanelDelegate* d = delegateInterface())
             d->panelChangedHovered(this, event->type() == QEvent::Enter);
     }
     return LXViewController::eventFilter(watched, event);

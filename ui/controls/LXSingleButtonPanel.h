@@ -13,7 +13,7 @@
 // (LXChildSupportWindow), its top edge at the point, clamped into the window.
 //
 // The delegate is any QObject, held weakly: deleting it while the panel
-// shows is safe. It hears what it implements of LXSingleButtonPanelDelegate.
+// shows is safe. It hears what it implements of SingleButtonPanelDelegate.
 // The panel stops being key (a click outside, focus leaving it, its window
 // deactivating or closing) or Escape: it closes, also without a delegate,
 // and the delegate hears panelDidHide. close() is silent.
@@ -32,9 +32,9 @@
 class LXSingleButtonPanel;
 
 // The messages a delegate may answer to; each has an empty default.
-class LXSingleButtonPanelDelegate {
+class SingleButtonPanelDelegate {
 public:
-    virtual ~LXSingleButtonPanelDelegate() = default;
+    virtual ~SingleButtonPanelDelegate() = default;
     virtual void panelDidHide(LXSingleButtonPanel*) {}
     virtual void panelChangedHovered(LXSingleButtonPanel*, bool) {}
     virtual void panelWasClicked(LXSingleButtonPanel*) {}
@@ -85,7 +85,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    LXSingleButtonPanelDelegate* delegateInterface() const;
+    SingleButtonPanelDelegate* delegateInterface() const;
     void tellHidden(QObject* formerDelegate);
     void resigned();
     void layoutFor(double height);

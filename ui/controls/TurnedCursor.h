@@ -10,7 +10,7 @@
 // made per rounded angle and ratio, then kept: moving the pointer along a
 // ring asks again and again for the same few cursors.
 //
-// nil: a ratio of 0 or less, or not finite, reads as 1; an angle that is not
+// null: a ratio of 0 or less, or not finite, reads as 1; an angle that is not
 // finite reads as 0. Ownership: value type, the cache is the object's own.
 // Thread: main thread (pixmaps).
 

@@ -13,7 +13,7 @@
 //  - LXTranslatingButton, LXTranslatingBox: translate their title and
 //    tooltip through the table "Controls", once, as they load.
 //
-// nil: a null bundle means the main bundle; a null menu is not translated.
+// null: a null bundle means the main bundle; a null menu is not translated.
 // Ownership: shared controllers (sharedControllerForTable) are made on first
 // use and never freed. Thread: main thread.
 

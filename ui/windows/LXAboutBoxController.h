@@ -21,7 +21,7 @@
 // name; an address without a scheme is a file of the main bundle (a help
 // page shipped until there is a public home).
 //
-// nil: a null appName means Info.plist "CFBundleName"; a null appLink means
+// null: a null appName means Info.plist "CFBundleName"; a null appLink means
 // the address formed from appName. A missing text leaves the view empty.
 // Ownership: the shared controller lives for the whole process; it owns its
 // window while loaded. Thread: main thread.

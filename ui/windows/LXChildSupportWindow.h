@@ -27,7 +27,7 @@
 // When its window is about to close (the window's delegate agreed)
 // parentWillClose() is emitted; the overlay itself is left to its owner.
 //
-// nil: parentWindow() is null while detached. Ownership: attached, the
+// null: parentWindow() is null while detached. Ownership: attached, the
 // top-level window owns it (Qt parent), so it goes with the window; detached
 // (or never attached), whoever made it does. Its content is its child.
 // Shown only while attached. Thread: main thread.

@@ -171,7 +171,7 @@ void LXNoteController::adjustWindowSize()
 void LXNoteController::buttonPressed(QObject* sender)
 {
     auto* button = qobject_cast<QAbstractButton*>(sender);
-    if (auto* delegate = dynamic_cast<LXNoteDelegate*>(m_delegate.data()))
+    if (auto* delegate = dynamic_cast<NoteDelegate*>(m_delegate.data()))
         delegate->noteWasClosedByButton(this, button);
     if (LXChildSupportWindow* note = overlay()) {
         note->detach();

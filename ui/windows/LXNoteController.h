@@ -18,7 +18,7 @@
 // stands 66 right of the anchor, and a top above the window's edge comes
 // down to it.
 //
-// nil: a null delegate hears nothing; missing outlets are skipped; without
+// null: a null delegate hears nothing; missing outlets are skipped; without
 // a window (the file failed, one "Warning: " line) every operation does
 // nothing. Ownership: the controller owns its window while it is detached;
 // attached, the parent window owns it, and the controller's pointer goes
@@ -37,9 +37,9 @@ class LXChildSupportWindow;
 class LXNoteController;
 
 // The note's delegate; the object that implements it must be a QObject.
-class LXNoteDelegate {
+class NoteDelegate {
 public:
-    virtual ~LXNoteDelegate() = default;
+    virtual ~NoteDelegate() = default;
     virtual void noteWasClosedByButton(LXNoteController* note, QAbstractButton* button) = 0;
 };
 
@@ -74,7 +74,7 @@ public:
     QAbstractButton* approveButton() const { return m_approveButton; }
     void setApproveButton(QAbstractButton* button) { m_approveButton = button; }
 
-    // Any QObject that implements LXNoteDelegate; others are ignored.
+    // Any QObject that implements NoteDelegate; others are ignored.
     void setDelegate(QObject* delegate) { m_delegate = delegate; }
     QObject* delegate() const { return m_delegate; }
 

@@ -23,7 +23,7 @@
 // one it tries again every 2 seconds (one-shot Timers); when its file cannot
 // load it has warned and stops.
 //
-// nil: a null defaults pointer means the standard user defaults; an empty
+// null: a null defaults pointer means the standard user defaults; an empty
 // appURL means the feedback mail. Ownership: one prompt per process, a child
 // of the application object, replaced by the next verifyRateUs() that shows
 // one; the defaults are held weakly. Thread: main thread.
@@ -38,7 +38,7 @@
 
 class UserDefaults;
 
-class LXRateUsController : public LXNoteController, public LXNoteDelegate {
+class LXRateUsController : public LXNoteController, public NoteDelegate {
     Q_OBJECT
 public:
     static constexpr int kLaunchesBeforeAsking = 5;

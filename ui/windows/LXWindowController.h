@@ -9,7 +9,7 @@
 // The window is the file's "window" outlet (a widget named "window"), else
 // its root widget; the view likewise with "view".
 //
-// nil: no window/view (not loaded yet, or the file failed: one "Warning: "
+// null: no window/view (not loaded yet, or the file failed: one "Warning: "
 // line, nullptr returned; a later access tries again). A null bundle means
 // the main bundle.
 // Ownership: the controller owns its window (or view) and the file's other

@@ -3,7 +3,7 @@
 // way a layer mask masks a view: the layer is drawn over the widget's rect
 // (y up, flipped once here) and only what it covers stays.
 //
-// nil: without a mask layer the widget draws unchanged. The effect shares
+// null: without a mask layer the widget draws unchanged. The effect shares
 // the layer; the widget owns the effect (QWidget::setGraphicsEffect).
 // Thread: main thread.
 

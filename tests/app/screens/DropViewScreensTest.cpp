@@ -161,10 +161,10 @@ TEST(MainWindowScreens, TallerThanSmallScreensOverlappingAndJumping)
             // Each corner button, resting in its corner, leaves the status line whole.
             const QWidget* content = delegate.leftButton()->parentWidget();
             const QRectF status = flippedRect(QRectF(delegate.statusBar()->geometry()), content->height());
-            for (SWCornerButton* b : {delegate.leftButton(), delegate.rightButton()}) {
+            for (CornerButton* b : {delegate.leftButton(), delegate.rightButton()}) {
                 const double w = content->width();
                 const QPointF centre = b == delegate.leftButton() ? QPointF(22, 22) : QPointF(w - 22, 22);
-                const QPolygonF band = SWCornerButton::turnedShape(SWAppDelegate::offsetOf(b, centre), b->buttonSize(),
+                const QPolygonF band = CornerButton::turnedShape(SWAppDelegate::offsetOf(b, centre), b->buttonSize(),
                                                                    b->frameRotation());
                 EXPECT_TRUE(band.intersected(QPolygonF(status)).boundingRect().isEmpty());
             }

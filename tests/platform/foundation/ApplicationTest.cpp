@@ -20,7 +20,7 @@ TEST(Application, WillTerminateIsPostedOnce)
 {
     int heard = 0;
     int observer;
-    NotificationCenter::defaultCenter().addObserver(&observer, Application::willTerminateNotification(), nullptr,
+    NotificationCenter::defaultCenter().addObserver(&observer, kApplicationWillTerminateNotification, nullptr,
                                                     [&](const Notification&) { ++heard; });
     Application::postWillTerminate();
     Application::postWillTerminate();

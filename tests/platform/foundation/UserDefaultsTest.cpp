@@ -49,7 +49,7 @@ TEST_F(UserDefaultsTest, EveryChangePostsOneNotificationAndCallsTheKeysObservers
     UserDefaults defaults(path);
     defaults.registerDefaults({{"scaleUp", false}});
     int posted = 0;
-    NotificationCenter::defaultCenter().addObserver(this, UserDefaults::didChangeNotification(), &defaults,
+    NotificationCenter::defaultCenter().addObserver(this, kUserDefaultsDidChangeNotification, &defaults,
                                                     [&](const Notification&) { ++posted; });
     QVariantList scaleUpValues;
     const int token = defaults.addKeyObserver("scaleUp", [&](const QVariant& v) { scaleUpValues << v; });

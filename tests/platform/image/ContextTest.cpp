@@ -68,7 +68,7 @@ TEST(ContextDrawing, DrawsAtTheDestinationsPixelSize)
     }
     for (const auto& [x, colour] : {std::pair{5, Qt::white}, {15, Qt::red}, {45, Qt::blue}, {55, Qt::white}})
         EXPECT_EQ(canvas.pixelColor(x, 15), QColor(colour)) << x;
-    // A nil image or a null painter draws nothing and does not crash.
+    // A null image or a null painter draws nothing and does not crash.
     CIContext().drawImage(CIImage(), nullptr, QRectF(0, 0, 1, 1), QRectF(0, 0, 1, 1));
 }
 

@@ -135,7 +135,7 @@ TEST(ImageNil, NilInNilOutWithoutAMessage)
         EXPECT_TRUE(result.isNull() && result.extent().isEmpty() && result.definition().isNull()) << &result - results;
     EXPECT_TRUE(CIContext().createCGImage(nil, QRectF(0, 0, 2, 2)).isNull());
     EXPECT_TRUE(log.lines().isEmpty());
-    // An empty image is not nil, and renders transparent.
+    // An empty image is not null, and renders transparent.
     const CIImage empty = CIImage::emptyImage();
     EXPECT_FALSE(empty.isNull());
     EXPECT_TRUE(CIGeometry::isEmpty(empty.extent()));

@@ -132,7 +132,7 @@ TEST(KernelBuiltins, EveryFunctionArgumentTypeAndSamplerMode)
         EXPECT_THAT(Rendered(k->apply(r.args, options), QRect(r.at, QSize(1, 1))).at(r.at.x(), r.at.y()),
                     PixelNear(r.want, 1e-5f));
     }
-    // Arguments of the wrong number or type give nil and say so.
+    // Arguments of the wrong number or type give null and say so.
     const auto k = only(rows[10].text);
     LogCapture log;
     EXPECT_TRUE(k->apply({2}).isNull());
@@ -187,7 +187,7 @@ TEST(KernelApply, ExtentAndDefinitionOptions)
     // Nothing is drawn outside the definition.
     const Rendered r(out, QRect(0, 0, 3, 1));
     EXPECT_THAT(r.at(2, 0), PixelNear((Pixel{0, 0, 0, 0}), 0));
-    // A nil kernel gives nil without a message.
+    // A null kernel gives null without a message.
     LogCapture log;
     EXPECT_TRUE(CIFilter().apply(nullptr, {boxed(image)}).isNull());
     EXPECT_TRUE(log.lines().isEmpty());

@@ -41,7 +41,7 @@ TEST(CIGeometry, InfiniteRectanglesSurviveEveryOperation)
 {
     const QRectF inf = CIGeometry::infiniteRect();
     EXPECT_TRUE(CIGeometry::isInfinite(inf));
-    EXPECT_TRUE(CIGeometry::isInfinite(CIGeometry::inset(inf, 30, 30)));
+    EXPECT_TRUE(CIGeometry::isInfinite(CIGeometry::outset(inf, 30, 30)));
     EXPECT_TRUE(CIGeometry::isInfinite(CIGeometry::transformed(inf, QTransform().rotate(30))));
     EXPECT_EQ(CIGeometry::intersect(inf, QRectF(1, 2, 3, 4)), QRectF(1, 2, 3, 4));
     EXPECT_TRUE(CIGeometry::isInfinite(CIGeometry::unite(inf, QRectF(1, 2, 3, 4))));

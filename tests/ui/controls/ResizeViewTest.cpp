@@ -19,7 +19,7 @@ namespace {
 struct Call { int sides; QSizeF change; int state; };
 
 // Records each message; with `apply` it moves the left edge at once, as a real host does.
-class Host : public QObject, public LXResizeViewDelegate {
+class Host : public QObject, public ResizeViewDelegate {
 public:
     QList<Call> calls;
     bool apply = false;

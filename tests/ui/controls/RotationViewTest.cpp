@@ -41,7 +41,7 @@ void drag(QWidget* ring, std::initializer_list<QPointF> path)
 
 } // namespace
 
-struct Turns : public QObject, public LXRotationViewDelegate {
+struct Turns : public QObject, public RotationViewDelegate {
     QStringList messages;
     void rotationViewDidRotateTo(LXRotationView*, double angle, bool inProgress) override
     {
@@ -49,7 +49,7 @@ struct Turns : public QObject, public LXRotationViewDelegate {
     }
 };
 
-struct TurnsAndScales : public Turns, public LXRotationViewResizing {
+struct TurnsAndScales : public Turns, public RotationViewResizing {
     void rotationViewDidResizeTo(LXRotationView*, double scale, bool inProgress) override
     {
         messages << QStringLiteral("scale %1 %2").arg(std::round(scale * 100) / 100).arg(inProgress ? "YES" : "NO");

@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-class Catcher : public QObject, public LXNoteDelegate {
+class Catcher : public QObject, public NoteDelegate {
     Q_OBJECT
 public:
     QList<QUrl> urls;

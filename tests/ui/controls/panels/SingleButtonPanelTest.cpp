@@ -10,7 +10,7 @@
 
 namespace {
 
-struct Recorder : QObject, LXSingleButtonPanelDelegate {
+struct Recorder : QObject, SingleButtonPanelDelegate {
     QStringList heard;
     void panelDidHide(LXSingleButtonPanel*) override { heard << "hide"; }
     void panelChangedHovered(LXSingleButtonPanel*, bool on) override { heard << (on ? "hover" : "unhover"); }

@@ -13,7 +13,7 @@
 // "customImage" ends in a separator and "Custom Image", which asks the
 // effect's open panel for a picture and keeps a temporary copy of it.
 //
-// nil: a row without a description or of an unknown type has a label only.
+// null: a row without a description or of an unknown type has a label only.
 // Ownership: the effect that made it deletes it while it has no parent;
 // a panel given a parent outlives its effect disabled. Thread: main thread.
 
@@ -26,14 +26,14 @@
 class LXEffect;
 class QComboBox;
 
-class LXEffectSettingsView : public QWidget {
+class EffectSettingsView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kWidth = 300;
     static constexpr int kRowHeight = 27;
 
-    explicit LXEffectSettingsView(LXEffect& effect);
-    ~LXEffectSettingsView() override;
+    explicit EffectSettingsView(LXEffect& effect);
+    ~EffectSettingsView() override;
 
     // Height of a panel of `rows` rows: max(0, 27 rows - 5).
     static int heightForRows(int rows);

@@ -16,7 +16,7 @@
 #include <QUrl>
 
 // The screen a picture is made for.
-struct SWScreen {
+struct WallpaperScreen {
     QSizeF size;       // points; 0 x 0 without a screen
     bool isMain = true; // the first screen of the system's list
     QString name;      // connector name, for the desktop picture; empty: the default
@@ -25,13 +25,13 @@ struct SWScreen {
     QSizeF pixelSize() const { return size * (scale > 0 ? scale : 1); }
 };
 
-class SWWallpaperMaker {
+class WallpaperMaker {
 public:
-    SWWallpaperMaker();
+    WallpaperMaker();
 
-    // The enhanced picture of `photo` for `screen` (nil for a nil photo), in
+    // The enhanced picture of `photo` for `screen` (null for a null photo), in
     // the screen's device pixels; the logo keeps its size in points.
-    CIImage enhancedImageFor(const CIImage& photo, const SWScreen& screen, bool scaleUp, bool showWatermark);
+    CIImage enhancedImageFor(const CIImage& photo, const WallpaperScreen& screen, bool scaleUp, bool showWatermark);
 
     // How far saveAsBackground got.
     enum class SaveResult {
@@ -50,11 +50,11 @@ public:
     static QString writeBackground(const CIImage& picture, const QString& name);
     static bool installBackground(const QString& path, const QString& screenName);
 
-    // The photo at `url` as an image; nil after the alert "Problem creating
+    // The photo at `url` as an image; null after the alert "Problem creating
     // Wallpaper" when it cannot be read as an image. With the screen's size
     // in pixels its decode starts at once, beside the engine's start.
     static CIImage loadPhoto(const QUrl& url, const QSizeF& screenPixels = {});
-    // The same without the alert: nil with `reason` (in words) set. Only a
+    // The same without the alert: null with `reason` (in words) set. Only a
     // regular file is opened (a pipe would block), EXIF orientation is
     // applied and photos beyond 268 megapixels are refused unread.
     static CIImage readPhoto(const QString& path, QString* reason, const QSizeF& screenPixels = {});

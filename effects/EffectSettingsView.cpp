@@ -1,4 +1,4 @@
-#include "effects/LXEffectSettingsView.h"
+#include "effects/EffectSettingsView.h"
 
 #include "effects/LXEffect.h"
 #include "filters/LXFilter.h"
@@ -85,9 +85,9 @@ Range rangeOf(const QVariantMap& description, const QVariantMap& attributes)
 
 void LXEffect::setOpenPanel(OpenPanel panel) { openPanel() = std::move(panel); }
 
-int LXEffectSettingsView::heightForRows(int rows) { return std::max(0, kRowHeight * rows - 5); }
+int EffectSettingsView::heightForRows(int rows) { return std::max(0, kRowHeight * rows - 5); }
 
-LXEffectSettingsView::LXEffectSettingsView(LXEffect& effect) : m_effect(&effect)
+EffectSettingsView::EffectSettingsView(LXEffect& effect) : m_effect(&effect)
 {
     const QStringList& keys = effect.settingsKeys();
     const int rows = int(keys.size());
@@ -101,16 +101,16 @@ LXEffectSettingsView::LXEffectSettingsView(LXEffect& effect) : m_effect(&effect)
         addRow(row, rows, keys.at(row));
 }
 
-LXEffectSettingsView::~LXEffectSettingsView() { NotificationCenter::defaultCenter().removeObserver(this); }
+EffectSettingsView::~EffectSettingsView() { NotificationCenter::defaultCenter().removeObserver(this); }
 
-void LXEffectSettingsView::effectGone()
+void EffectSettingsView::effectGone()
 {
     m_effect = nullptr;
     NotificationCenter::defaultCenter().removeObserver(this);
     setEnabled(false); // the controls have nothing left to change
 }
 
-void LXEffectSettingsView::place(QWidget* widget, int row, int rows, QRect frame, bool followsWidth)
+void EffectSettingsView::place(QWidget* widget, int row, int rows, QRect frame, bool followsWidth)
 {
     frame.translate(0, kRowHeight * (rows - 1 - row)); // rows counted from the bottom
     const QRect top = flippedRect(frame, m_builtHeight).toRect(); // turned over once
@@ -118,7 +118,7 @@ void LXEffectSettingsView::place(QWidget* widget, int row, int rows, QRect frame
     widget->setGeometry(top);
 }
 
-void LXEffectSettingsView::addRow(int row, int rows, const QString& key)
+void EffectSettingsView::addRow(int row, int rows, const QString& key)
 {
     auto* label = new LXLabel(this);
     label->setText(Bundle::mainBundle().localizedString(key, {}, QStringLiteral("EffectSettings")));
@@ -147,7 +147,7 @@ void LXEffectSettingsView::addRow(int row, int rows, const QString& key)
     place(control, row, rows, frame, follows);
 }
 
-QWidget* LXEffectSettingsView::makeControl(int type, const QString& key, const QVariantMap& description,
+QWidget* EffectSettingsView::makeControl(int type, const QString& key, const QVariantMap& description,
                                            const QVariantMap& attributes)
 {
     switch (type) {
@@ -199,7 +199,7 @@ QWidget* LXEffectSettingsView::makeControl(int type, const QString& key, const Q
     }
 }
 
-QComboBox* LXEffectSettingsView::makePopUp(const QString& key, const QVariantMap& description,
+QComboBox* EffectSettingsView::makePopUp(const QString& key, const QVariantMap& description,
                                            const QVariantMap& attributes)
 {
     auto* popUp = new QComboBox(this);
@@ -224,13 +224,13 @@ QComboBox* LXEffectSettingsView::makePopUp(const QString& key, const QVariantMap
     return popUp;
 }
 
-QWidget* LXEffectSettingsView::controlForKey(const QString& key) const
+QWidget* EffectSettingsView::controlForKey(const QString& key) const
 {
     const qsizetype index = m_boundSettings.indexOf(key);
     return index < 0 ? nullptr : m_controls.at(index);
 }
 
-void LXEffectSettingsView::resizeEvent(QResizeEvent* event)
+void EffectSettingsView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     const int grow = width() - kWidth;
@@ -242,7 +242,7 @@ void LXEffectSettingsView::resizeEvent(QResizeEvent* event)
     }
 }
 
-void LXEffectSettingsView::showValue(const QString& key, const QVariant& value)
+void EffectSettingsView::showValue(const QString& key, const QVariant& value)
 {
     QWidget* control = controlForKey(key);
     if (!control)
@@ -276,7 +276,7 @@ void LXEffectSettingsView::showValue(const QString& key, const QVariant& value)
     }
 }
 
-void LXEffectSettingsView::controlValueChanged(QWidget* control)
+void EffectSettingsView::controlValueChanged(QWidget* control)
 {
     const int tag = control->property(kTag).toInt();
     if (!m_effect || tag < 0 || tag >= m_boundSettings.size())
@@ -305,13 +305,13 @@ void LXEffectSettingsView::controlValueChanged(QWidget* control)
     }
 }
 
-void LXEffectSettingsView::selectFromSetting(QComboBox* popUp, const QString& key)
+void EffectSettingsView::selectFromSetting(QComboBox* popUp, const QString& key)
 {
     Q_UNUSED(popUp);
     showValue(key, m_effect->settingsValueForKey(key));
 }
 
-void LXEffectSettingsView::pickCustomImage(QComboBox* popUp, const QString& key)
+void EffectSettingsView::pickCustomImage(QComboBox* popUp, const QString& key)
 {
     const LXEffect::OpenPanel& panel = openPanel();
     const QString chosen = panel ? panel(this) : platformOpenPanel(this);
@@ -328,7 +328,7 @@ void LXEffectSettingsView::pickCustomImage(QComboBox* popUp, const QString& key)
     m_effect->changeSetting(key, copy, copy);
 }
 
-void LXEffectSettingsView::reloadPopUps(const QString& notification)
+void EffectSettingsView::reloadPopUps(const QString& notification)
 {
     const auto* filter = m_effect ? dynamic_cast<const LXFilter*>(m_effect->filter().get()) : nullptr;
     if (!filter)

@@ -3,7 +3,7 @@
 // read back. Registered by name so interface files can name them (Qt has no
 // registry of its own); the framework's own ("LXTimeValueTransformer",
 // "LXNegateValueTransformer") are there from the first look-up.
-// nil: an invalid QVariant, "no value". Ownership: the registry owns the
+// null: an invalid QVariant, "no value". Ownership: the registry owns the
 // transformers, made once and never freed. Thread: main thread.
 
 #include <QString>
@@ -11,16 +11,16 @@
 
 #include <memory>
 
-class LXValueTransformer {
+class ValueTransformer {
 public:
-    virtual ~LXValueTransformer() = default;
+    virtual ~ValueTransformer() = default;
     virtual QVariant transformedValue(const QVariant& value) const = 0;
     virtual bool allowsReverseTransformation() const { return false; }
-    // nil when the value cannot be read back (the stored value stays).
+    // null when the value cannot be read back (the stored value stays).
     virtual QVariant reverseTransformedValue(const QVariant&) const { return {}; }
 
     // Registers (or replaces) the transformer of that name.
-    static void setValueTransformer(std::shared_ptr<LXValueTransformer> transformer, const QString& name);
+    static void setValueTransformer(std::shared_ptr<ValueTransformer> transformer, const QString& name);
     // The transformer of that name, or nullptr.
-    static LXValueTransformer* valueTransformerForName(const QString& name);
+    static ValueTransformer* valueTransformerForName(const QString& name);
 };

@@ -16,13 +16,13 @@
 #include <QPointer>
 #include <QPolygonF>
 
-class SWCornerButton : public LXButton {
+class CornerButton : public LXButton {
     Q_OBJECT
     Q_PROPERTY(QPointF frameOrigin READ frameOrigin WRITE setFrameOrigin)
     Q_PROPERTY(double frameRotation READ frameRotation WRITE setFrameRotation)
     Q_PROPERTY(QSizeF boundsSize READ buttonSize WRITE setBoundsSize)
 public:
-    Q_INVOKABLE explicit SWCornerButton(QWidget* parent = nullptr);
+    Q_INVOKABLE explicit CornerButton(QWidget* parent = nullptr);
 
     QPointF frameOrigin() const { return m_origin; }
     void setFrameOrigin(const QPointF& origin);

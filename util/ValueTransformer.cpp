@@ -1,4 +1,4 @@
-#include "util/LXValueTransformer.h"
+#include "util/ValueTransformer.h"
 
 #include "util/LXNegateValueTransformer.h"
 #include "util/LXTimeValueTransformer.h"
@@ -7,10 +7,10 @@
 
 namespace {
 
-QHash<QString, std::shared_ptr<LXValueTransformer>>& registry()
+QHash<QString, std::shared_ptr<ValueTransformer>>& registry()
 {
     // Static libraries drop self-registering statics: the built-ins are added here.
-    static auto* transformers = new QHash<QString, std::shared_ptr<LXValueTransformer>>{
+    static auto* transformers = new QHash<QString, std::shared_ptr<ValueTransformer>>{
         {QStringLiteral("LXTimeValueTransformer"), std::make_shared<LXTimeValueTransformer>()},
         {QStringLiteral("LXNegateValueTransformer"), std::make_shared<LXNegateValueTransformer>()},
     };
@@ -19,12 +19,12 @@ QHash<QString, std::shared_ptr<LXValueTransformer>>& registry()
 
 } // namespace
 
-void LXValueTransformer::setValueTransformer(std::shared_ptr<LXValueTransformer> transformer, const QString& name)
+void ValueTransformer::setValueTransformer(std::shared_ptr<ValueTransformer> transformer, const QString& name)
 {
     registry().insert(name, std::move(transformer));
 }
 
-LXValueTransformer* LXValueTransformer::valueTransformerForName(const QString& name)
+ValueTransformer* ValueTransformer::valueTransformerForName(const QString& name)
 {
     const auto found = registry().constFind(name);
     return found == registry().constEnd() ? nullptr : found->get();

@@ -1,4 +1,4 @@
-#include "app/SWWallpaperMaker.h"
+#include "app/WallpaperMaker.h"
 
 #include "app/PhotoCheck.h"
 
@@ -72,15 +72,15 @@ QString wallpaperFolder()
 
 } // namespace
 
-SWWallpaperMaker::SWWallpaperMaker()
+WallpaperMaker::WallpaperMaker()
 {
     m_artistic.motionBlur = true;
-    m_watermark.gravity = 10;
+    m_watermark.gravity = Gravity::Top | Gravity::Left;
     m_watermark.setWatermark(QVariant::fromValue(imageNamed(Bundle::mainBundle(), QStringLiteral("SunnysideWatermark"))));
     m_watermark.setOpacity(0.3);
 }
 
-CIImage SWWallpaperMaker::enhancedImageFor(const CIImage& photo, const SWScreen& screen, bool scaleUp, bool showWatermark)
+CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperScreen& screen, bool scaleUp, bool showWatermark)
 {
     if (photo.isNull())
         return {};
@@ -117,7 +117,7 @@ CIImage SWWallpaperMaker::enhancedImageFor(const CIImage& photo, const SWScreen&
     return m_watermark.outputImage();
 }
 
-SWWallpaperMaker::SaveResult SWWallpaperMaker::saveAsBackground(const CIImage& picture, const QString& name,
+WallpaperMaker::SaveResult WallpaperMaker::saveAsBackground(const CIImage& picture, const QString& name,
                                                                 const QString& screenName, QString* savedPath)
 {
     const QString path = writeBackground(picture, name);
@@ -129,7 +129,7 @@ SWWallpaperMaker::SaveResult SWWallpaperMaker::saveAsBackground(const CIImage& p
     return installBackground(path, screenName) ? SaveResult::Installed : SaveResult::WrittenOnly;
 }
 
-QImage SWWallpaperMaker::renderPicture(const CIImage& picture)
+QImage WallpaperMaker::renderPicture(const CIImage& picture)
 {
     const QRectF extent = picture.extent();
     QString reason;
@@ -148,7 +148,7 @@ QImage SWWallpaperMaker::renderPicture(const CIImage& picture)
     return bitmap;
 }
 
-QString SWWallpaperMaker::writeBackground(const CIImage& picture, const QString& name)
+QString WallpaperMaker::writeBackground(const CIImage& picture, const QString& name)
 {
     // Rendered first: a photo that turns out damaged leaves no file behind.
     const QImage bitmap = renderPicture(picture);
@@ -161,7 +161,7 @@ QString SWWallpaperMaker::writeBackground(const CIImage& picture, const QString&
     return LXBundleManager::saveBitmapRep(bitmap, target) ? target.toLocalFile() : QString();
 }
 
-bool SWWallpaperMaker::installBackground(const QString& path, const QString& screenName)
+bool WallpaperMaker::installBackground(const QString& path, const QString& screenName)
 {
     const DesktopResult desktop = setDesktopImage(path, screenName);
     if (!desktop.ok)
@@ -169,7 +169,7 @@ bool SWWallpaperMaker::installBackground(const QString& path, const QString& scr
     return desktop.ok;
 }
 
-CIImage SWWallpaperMaker::loadPhoto(const QUrl& url, const QSizeF& screenPixels)
+CIImage WallpaperMaker::loadPhoto(const QUrl& url, const QSizeF& screenPixels)
 {
     QString reason;
     const QString path = url.toLocalFile();
@@ -179,7 +179,7 @@ CIImage SWWallpaperMaker::loadPhoto(const QUrl& url, const QSizeF& screenPixels)
     return photo;
 }
 
-CIImage SWWallpaperMaker::readPhoto(const QString& path, QString* reason, const QSizeF& screenPixels)
+CIImage WallpaperMaker::readPhoto(const QString& path, QString* reason, const QSizeF& screenPixels)
 {
     *reason = photoProblem(path);
     if (!reason->isEmpty())

@@ -1,4 +1,4 @@
-#include "app/SWCornerButton.h"
+#include "app/CornerButton.h"
 
 #include "platform/ui/YUp.h"
 
@@ -8,9 +8,9 @@
 
 #include <cmath>
 
-SWCornerButton::SWCornerButton(QWidget* parent) : LXButton(parent) {}
+CornerButton::CornerButton(QWidget* parent) : LXButton(parent) {}
 
-QPolygonF SWCornerButton::turnedShape(const QPointF& origin, const QSizeF& size, double degrees)
+QPolygonF CornerButton::turnedShape(const QPointF& origin, const QSizeF& size, double degrees)
 {
     QTransform turn;
     turn.translate(origin.x(), origin.y());
@@ -18,25 +18,25 @@ QPolygonF SWCornerButton::turnedShape(const QPointF& origin, const QSizeF& size,
     return turn.map(QPolygonF(QRectF(QPointF(0, 0), size)));
 }
 
-void SWCornerButton::setFrameOrigin(const QPointF& origin)
+void CornerButton::setFrameOrigin(const QPointF& origin)
 {
     m_origin = origin;
     place();
 }
 
-void SWCornerButton::setFrameRotation(double degrees)
+void CornerButton::setFrameRotation(double degrees)
 {
     m_rotation = degrees;
     place();
 }
 
-void SWCornerButton::setBoundsSize(const QSizeF& size)
+void CornerButton::setBoundsSize(const QSizeF& size)
 {
     m_bounds = size;
     place();
 }
 
-QTransform SWCornerButton::drawingTransform() const
+QTransform CornerButton::drawingTransform() const
 {
     const double parentHeight = parentWidget() ? parentWidget()->height() : 0;
     const QRect box = geometry();
@@ -49,7 +49,7 @@ QTransform SWCornerButton::drawingTransform() const
     return toBounds * turn * toWidget;
 }
 
-void SWCornerButton::place()
+void CornerButton::place()
 {
     QWidget* parent = parentWidget();
     if (!parent)
@@ -79,7 +79,7 @@ void SWCornerButton::place()
     update();
 }
 
-bool SWCornerButton::inView() const
+bool CornerButton::inView() const
 {
     const QWidget* parent = parentWidget();
     if (!parent)
@@ -88,26 +88,26 @@ bool SWCornerButton::inView() const
     return QRectF(QPointF(0, 0), QSizeF(parent->size())).contains(centre);
 }
 
-QPainterPath SWCornerButton::focusRingShape(const QRectF& skin) const
+QPainterPath CornerButton::focusRingShape(const QRectF& skin) const
 {
     QPainterPath path;
     path.addRect(skin);
     return path;
 }
 
-void SWCornerButton::paintEvent(QPaintEvent*)
+void CornerButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setTransform(drawingTransform());
     drawButton(painter);
 }
 
-bool SWCornerButton::hitButton(const QPoint& pos) const
+bool CornerButton::hitButton(const QPoint& pos) const
 {
     return drawingTransform().map(QPolygonF(QRectF(QPointF(0, 0), m_bounds))).containsPoint(pos, Qt::OddEvenFill);
 }
 
-bool SWCornerButton::eventFilter(QObject* watched, QEvent* event)
+bool CornerButton::eventFilter(QObject* watched, QEvent* event)
 {
     // The frame is y up: a taller parent moves the widget.
     if (watched == parentWidget() && event->type() == QEvent::Resize)

@@ -1,15 +1,15 @@
-#include "util/LXUndoManager.h"
+#include "util/UndoManager.h"
 
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/MainQueue.h"
 
 #include <QAction>
 
-LXUndoManager::LXUndoManager(QObject* parent) : QObject(parent) {}
+UndoManager::UndoManager(QObject* parent) : QObject(parent) {}
 
-LXUndoManager::~LXUndoManager() { *m_alive = false; }
+UndoManager::~UndoManager() { *m_alive = false; }
 
-void LXUndoManager::registerUndo(QObject* target, Call call)
+void UndoManager::registerUndo(QObject* target, Call call)
 {
     if (!target || !call)
         return;
@@ -32,7 +32,7 @@ void LXUndoManager::registerUndo(QObject* target, Call call)
     emit changed();
 }
 
-void LXUndoManager::closeGroup()
+void UndoManager::closeGroup()
 {
     if (!m_groupOpen)
         return;
@@ -42,7 +42,7 @@ void LXUndoManager::closeGroup()
     emit changed();
 }
 
-void LXUndoManager::purge(std::vector<Group>& stack) const
+void UndoManager::purge(std::vector<Group>& stack) const
 {
     for (Group& group : stack)
         std::erase_if(group.steps, [](const Step& s) { return s.target.isNull(); });
@@ -51,29 +51,29 @@ void LXUndoManager::purge(std::vector<Group>& stack) const
     std::erase_if(stack, [](const Group& g) { return g.steps.empty(); });
 }
 
-bool LXUndoManager::canUndo() const
+bool UndoManager::canUndo() const
 {
     purge(m_undo);
     return !m_undo.empty();
 }
 
-bool LXUndoManager::canRedo() const
+bool UndoManager::canRedo() const
 {
     purge(m_redo);
     return !m_redo.empty();
 }
 
-int LXUndoManager::undoCount() const
+int UndoManager::undoCount() const
 {
     purge(m_undo);
     return int(m_undo.size());
 }
 
-bool LXUndoManager::undo() { return run(m_undo, m_redo, m_undoing); }
+bool UndoManager::undo() { return run(m_undo, m_redo, m_undoing); }
 
-bool LXUndoManager::redo() { return run(m_redo, m_undo, m_redoing); }
+bool UndoManager::redo() { return run(m_redo, m_undo, m_redoing); }
 
-bool LXUndoManager::run(std::vector<Group>& from, std::vector<Group>& to, bool& flag)
+bool UndoManager::run(std::vector<Group>& from, std::vector<Group>& to, bool& flag)
 {
     if (m_recording)
         return false; // undo inside undo: nothing sensible to do
@@ -97,7 +97,7 @@ bool LXUndoManager::run(std::vector<Group>& from, std::vector<Group>& to, bool& 
     return true;
 }
 
-void LXUndoManager::removeAllActions()
+void UndoManager::removeAllActions()
 {
     m_undo.clear();
     m_redo.clear();
@@ -105,7 +105,7 @@ void LXUndoManager::removeAllActions()
     emit changed();
 }
 
-void LXUndoManager::setActionName(const QString& name)
+void UndoManager::setActionName(const QString& name)
 {
     if (m_recording)
         m_recording->name = name;
@@ -116,13 +116,13 @@ void LXUndoManager::setActionName(const QString& name)
     emit changed();
 }
 
-QString LXUndoManager::undoActionName() const
+QString UndoManager::undoActionName() const
 {
     purge(m_undo);
     return m_undo.empty() ? QString() : m_undo.back().name;
 }
 
-QString LXUndoManager::redoActionName() const
+QString UndoManager::redoActionName() const
 {
     if (m_undoing && m_recording)
         return m_recording->name; // the group being recorded is the redo step
@@ -130,7 +130,7 @@ QString LXUndoManager::redoActionName() const
     return m_redo.empty() ? QString() : m_redo.back().name;
 }
 
-void LXUndoManager::connectActions(QAction* undo, QAction* redo)
+void UndoManager::connectActions(QAction* undo, QAction* redo)
 {
     auto update = [this, undo = QPointer<QAction>(undo), redo = QPointer<QAction>(redo)] {
         const auto title = [](const char* verb, const QString& name) {
@@ -147,6 +147,6 @@ void LXUndoManager::connectActions(QAction* undo, QAction* redo)
             redo->setEnabled(canRedo());
         }
     };
-    connect(this, &LXUndoManager::changed, this, update);
+    connect(this, &UndoManager::changed, this, update);
     update();
 }

@@ -15,7 +15,7 @@
 //    texts ("Undo <name>", "Redo <name>", the verbs from the "Menu" table)
 //    and enabled states up to date.
 //
-// nil: a null target registers nothing. Ownership: the manager owns its
+// null: a null target registers nothing. Ownership: the manager owns its
 // steps, never their targets. Thread: main thread.
 #include <QObject>
 #include <QPointer>
@@ -27,13 +27,13 @@
 
 class QAction;
 
-class LXUndoManager : public QObject {
+class UndoManager : public QObject {
     Q_OBJECT
 public:
     using Call = std::function<void(QObject* target)>;
 
-    explicit LXUndoManager(QObject* parent = nullptr);
-    ~LXUndoManager() override;
+    explicit UndoManager(QObject* parent = nullptr);
+    ~UndoManager() override;
 
     void registerUndo(QObject* target, Call call);
 
