@@ -15,6 +15,10 @@
 
 void registerKitFilterClasses()
 {
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
     LXFilterConstructor::registerClass(LXAdjustableBlendFilter::staticMetaObject);
     LXFilterConstructor::registerClass(LXAffineTransformFilter::staticMetaObject);
     LXFilterConstructor::registerClass(LXArtisticExtend::staticMetaObject);

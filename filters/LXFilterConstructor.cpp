@@ -16,7 +16,16 @@ QHash<QString, const QMetaObject*>& classes()
 
 void LXFilterConstructor::registerClass(const QMetaObject& cls)
 {
-    classes().insert(QString::fromLatin1(cls.className()), &cls);
+    const QString className = QString::fromLatin1(cls.className());
+    classes().insert(className, &cls);
+    // Creatable under the class name itself, without a description.
+    CIFilter::registerFilterName(className, [&cls](const QString&) -> std::shared_ptr<CIFilter> {
+        QObject* object = cls.newInstance();
+        auto* filter = qobject_cast<CIFilter*>(object);
+        if (!filter)
+            delete object;
+        return std::shared_ptr<CIFilter>(filter);
+    });
 }
 
 LXFilterConstructor::LXFilterConstructor()

@@ -11,6 +11,7 @@
 
 void registerFrameClasses()
 {
+    LXFilterConstructor::sharedFilterConstructor(); // the kit's classes first
     LXFilterConstructor::registerClass(LXPictureFrameFilter::staticMetaObject);
     LXFilterConstructor::registerClass(LXPictureShadowFilter::staticMetaObject);
     LXFilterConstructor::registerClass(LXShapedBorderFilter::staticMetaObject);

@@ -47,5 +47,10 @@ TEST(ShadowCatalog, TheApplicationsListHasTheSkinsShadows)
         EXPECT_TRUE(shared.shadowWithName(name)) << name;
         EXPECT_TRUE(shared.textColorForShadowWithName(name).isValid()) << name;
     }
-    EXPECT_EQ(shared.textColorForShadowWithName("TextWhite0px"), QColor(Qt::white));
+    // The effect panels' label style: grey text over a light line one pixel below.
+    EXPECT_EQ(shared.textColorForShadowWithName("TextWhite0px"), QColor(71, 71, 71));
+    const std::optional<Shadow> label = shared.shadowWithName("TextWhite0px");
+    ASSERT_TRUE(label);
+    EXPECT_EQ(std::tuple(label->offset, label->blurRadius), std::tuple(QSizeF(0, -1), 0.0));
+    EXPECT_GT(label->color.lightnessF(), 0.9);
 }

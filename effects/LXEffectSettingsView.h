@@ -1,0 +1,80 @@
+#pragma once
+// The settings panel of one effect, built in code from its "settingsUI":
+// 300 points wide, one 27-point row per key of "settingsUIOrder" (the last
+// row 22 high, so n rows are max(0, 27n - 5)), rows stacked from the top.
+// Each row is a grey label (style "TextWhite0px") and the control of its
+// "type": slider, pop-up, colour well, check box, circular slider (a
+// wrapping dial) or gradient picker. A bound control's tag (its "tag"
+// property) is its index in boundSettings(). The panel paints its own light
+// background so the grey labels read on dark desktops.
+//
+// A user change of a control becomes an undoable change of the effect's
+// setting; showing values (showValue) sends no change. A pop-up with
+// "customImage" ends in a separator and "Custom Image", which asks the
+// effect's open panel for a picture and keeps a temporary copy of it.
+//
+// nil: a row without a description or of an unknown type has a label only.
+// Ownership: the effect that made it holds it weakly; the effect must
+// outlive it only while it is shown (see LXEffect). Thread: main thread.
+
+#include <QHash>
+#include <QPointer>
+#include <QStringList>
+#include <QVariant>
+#include <QWidget>
+
+class LXEffect;
+class QComboBox;
+
+class LXEffectSettingsView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 300;
+    static constexpr int kRowHeight = 27;
+
+    explicit LXEffectSettingsView(LXEffect& effect);
+    ~LXEffectSettingsView() override;
+
+    // Height of a panel of `rows` rows: max(0, 27 rows - 5).
+    static int heightForRows(int rows);
+
+    const QStringList& boundSettings() const { return m_boundSettings; }
+    const QList<QWidget*>& settingsControls() const { return m_controls; }
+    // The control bound to `key`, or nullptr.
+    QWidget* controlForKey(const QString& key) const;
+    // The entries of the pop-up bound to `key` (index == entry).
+    QStringList popUpEntries(const QString& key) const { return m_popupNames.value(key); }
+
+    // Shows `value` (in the filter's form) in the control bound to `key`
+    // without sending a change.
+    void showValue(const QString& key, const QVariant& value);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    struct Item {
+        QWidget* widget;
+        QRect topFrame; // y-down, from the panel's top, at the built width
+        bool followsWidth;
+    };
+    void addRow(int row, int rows, const QString& key);
+    QWidget* makeControl(int type, const QString& key, const QVariantMap& description, const QVariantMap& attributes);
+    QComboBox* makePopUp(const QString& key, const QVariantMap& description, const QVariantMap& attributes);
+    void place(QWidget* widget, int row, int rows, QRect yUpFrame, bool followsWidth);
+    void controlValueChanged(QWidget* control);
+    void pickCustomImage(QComboBox* popUp, const QString& key);
+    void reloadPopUps(const QString& notification);
+    void selectFromSetting(QComboBox* popUp, const QString& key);
+
+    LXEffect& m_effect;
+    QStringList m_boundSettings;
+    QList<QWidget*> m_controls;
+    QHash<QString, QStringList> m_popupNames;
+    QHash<QString, bool> m_customImage;
+    // notification name -> input keys of the pop-ups it reloads
+    QHash<QString, QStringList> m_notificationKeys;
+    QList<Item> m_items;
+    int m_builtHeight = 0;
+    bool m_showing = false;
+};
