@@ -11,7 +11,6 @@
 #include "bench/BenchPhoto.h"
 #include "effects/LXEffect.h"
 #include "effects/LXEffectsCatalog.h"
-#include "frames/FrameClasses.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/image/CIContext.h"
 
@@ -62,7 +61,6 @@ BENCHMARK(OnePass)->Unit(benchmark::kMillisecond);
 
 void Effect(benchmark::State& state, const QString& name)
 {
-    registerFrameClasses();
     const auto effect = LXEffectsCatalog::sharedEffectsCatalog().effectForName(name);
     if (!effect) {
         state.SkipWithError("the effect cannot be made");

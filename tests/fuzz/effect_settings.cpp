@@ -3,15 +3,12 @@
 #include "FuzzSupport.h"
 #include "effects/LXEffect.h"
 #include "effects/LXEffectsCatalog.h"
-#include "frames/FrameClasses.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/image/CIContext.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes = fuzzSetUp(data, size);
-    static const bool registered = (registerFrameClasses(), true);
-    (void)registered;
     const auto effect = LXEffectsCatalog::effectForSettings(PropertyList::fromData(bytes).toMap());
     if (!effect)
         return 0;
