@@ -2,6 +2,8 @@
 // default settings and rendered over the photo to an 8-bit bitmap; "OnePass"
 // (a colour inversion, one full-size kernel pass) is the unit to count the
 // others in. Each effect's output goes through its accumulator, as in use.
+// "SliderMove/<effect>": one step of the first slider (or dial) of the
+// effect's settings panel, then its 400 x 250 preview rendered again.
 //
 //   build/release/bin/bench_effects --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 //
@@ -11,10 +13,15 @@
 #include "bench/BenchPhoto.h"
 #include "effects/LXEffect.h"
 #include "effects/LXEffectsCatalog.h"
+#include "effects/LXEffectSettingsView.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/image/CIContext.h"
 
+#include <QAbstractSlider>
+#include <QApplication>
 #include <QImageReader>
+#include <QWidget>
 
 #include <benchmark/benchmark.h>
 
@@ -24,25 +31,27 @@ namespace {
 
 const QRectF kArea(0, 0, 1440, 900);
 
-const CIImage& photo()
+const QRectF kPreview(0, 0, 400, 250);
+
+// The photo at the size of `area`, decoded once.
+CIImage photo(const QRectF& area = kArea)
 {
-    static const CIImage image = [] {
-        QImageReader reader(benchPhotoPath("eveningglow_2560x1600.jpg"));
-        reader.setScaledSize(kArea.size().toSize());
-        const QImage read = reader.read();
-        return read.isNull() ? CIImage() : CIImage::imageWithQImage(read);
-    }();
-    return image;
+    QImageReader reader(benchPhotoPath("eveningglow_2560x1600.jpg"));
+    reader.setScaledSize(area.size().toSize());
+    const QImage read = reader.read();
+    return read.isNull() ? CIImage() : CIImage::imageWithQImage(read);
 }
 
-void run(benchmark::State& state, const std::function<CIImage(const CIImage&)>& make)
+void run(benchmark::State& state, const std::function<CIImage(const CIImage&)>& make, const QRectF& area = kArea)
 {
-    if (photo().isNull()) {
+    static const CIImage full = photo(), preview = photo(kPreview);
+    const CIImage& picture = area == kArea ? full : preview;
+    if (picture.isNull()) {
         state.SkipWithError("the test photo is not there");
         return;
     }
     for (auto _ : state) {
-        const QImage bitmap = CIContext().createCGImage(make(photo()), kArea);
+        const QImage bitmap = CIContext().createCGImage(make(picture), area);
         if (bitmap.isNull())
             state.SkipWithError("render failed");
         benchmark::DoNotOptimize(bitmap.constBits());
@@ -59,6 +68,30 @@ void OnePass(benchmark::State& state)
 }
 BENCHMARK(OnePass)->Unit(benchmark::kMillisecond);
 
+void SliderMove(benchmark::State& state, const QString& name)
+{
+    const auto effect = LXEffectsCatalog::sharedEffectsCatalog().effectForName(name);
+    auto* panel = effect ? qobject_cast<LXEffectSettingsView*>(effect->settingsView()) : nullptr;
+    QAbstractSlider* slider = nullptr;
+    for (QWidget* control : panel ? panel->settingsControls() : QList<QWidget*>())
+        slider = slider ? slider : qobject_cast<QAbstractSlider*>(control);
+    if (!slider) {
+        state.SkipWithError("the effect has no slider");
+        return;
+    }
+    effect->setGlobalSettings({{QStringLiteral("portion"), kPreview.height()}});
+    bool up = true;
+    run(state,
+        [&](const CIImage& image) {
+            effect->setInputImage(image);
+            slider->triggerAction(up ? QAbstractSlider::SliderSingleStepAdd : QAbstractSlider::SliderSingleStepSub);
+            up = !up;
+            return effect->outputImage();
+        },
+        kPreview);
+    delete panel;
+}
+
 void Effect(benchmark::State& state, const QString& name)
 {
     const auto effect = LXEffectsCatalog::sharedEffectsCatalog().effectForName(name);
@@ -66,6 +99,7 @@ void Effect(benchmark::State& state, const QString& name)
         state.SkipWithError("the effect cannot be made");
         return;
     }
+    effect->setGlobalSettings({{QStringLiteral("portion"), kArea.height()}}); // the picture's shorter side
     run(state, [&](const CIImage& image) {
         effect->setInputImage(image);
         return effect->outputImage();
@@ -82,7 +116,23 @@ const bool registered = [] {
         benchmark::RegisterBenchmark(label.c_str(), [name](benchmark::State& state) { Effect(state, name); })
             ->Unit(benchmark::kMillisecond);
     }
+    for (const char* name : {"BlackAndWhite", "ColorAccent", "ReplaceColor", "HueShift", "GradientTint"})
+        benchmark::RegisterBenchmark((std::string("SliderMove/") + name).c_str(),
+                                     [name](benchmark::State& state) { SliderMove(state, QString::fromLatin1(name)); })
+            ->Unit(benchmark::kMillisecond);
     return true;
 }();
 
 } // namespace
+
+// The settings panels are widgets, so this has a widget application of its own.
+int main(int argc, char** argv)
+{
+    Log::setUp();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

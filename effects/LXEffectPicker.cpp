@@ -75,6 +75,10 @@ void LXEffectPicker::showPickerOver(QWidget* view, QWidget* window, std::shared_
         menu->hide(); // the earlier showing ends as dismissed
     m_showing = std::make_shared<Showing>();
     m_showing->delegate = std::move(delegate);
+    if (menu->isEmpty()) { // it would not open, so it would never close
+        closing();
+        return;
+    }
 
     // Wayland places a pop-up only relative to its parent window.
     menu->winId();

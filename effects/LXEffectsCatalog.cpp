@@ -123,10 +123,35 @@ void LXEffectsCatalog::addDescription(const QVariantMap& description)
     if (!oldName.isEmpty() && oldName != name)
         m_catalog.remove(oldName);
 
+    warnAboutRelativeKeys(name, description);
     QVariantMap entry = description;
     entry.insert(kDisplayName, displayName);
     m_catalog.insert(name, entry);
     m_displayNames.insert(displayName, name);
+}
+
+void LXEffectsCatalog::warnAboutRelativeKeys(const QString& name, const QVariantMap& description)
+{
+    // A relative setting is a fraction of the picture; a length in pixels
+    // here would be multiplied by the picture's size again.
+    const QVariantMap defaults = description.value(QStringLiteral("defaultSettings")).toMap();
+    const QVariantMap rows = description.value(QStringLiteral("settingsUI")).toMap();
+    for (const QVariant& key : description.value(QStringLiteral("relative")).toList()) {
+        const auto isFraction = [](const QVariant& value) {
+            bool number = false;
+            const double x = value.toDouble(&number);
+            return number && x >= 0 && x <= 1;
+        };
+        bool ranged = false;
+        for (const QVariant& row : rows)
+            ranged = ranged || (row.toMap().value(QStringLiteral("inputName")) == key &&
+                                isFraction(row.toMap().value(QStringLiteral("minValue"))) &&
+                                isFraction(row.toMap().value(QStringLiteral("maxValue"))));
+        if (!ranged || !isFraction(defaults.value(key.toString())))
+            Log::line(lcEffects, QStringLiteral("Warning: Effect '%1' has no fractional default and range for its "
+                                                "relative setting '%2'")
+                                     .arg(name, key.toString()));
+    }
 }
 
 void LXEffectsCatalog::sortDisplayNames()

@@ -12,9 +12,11 @@
 //
 // Failures: a malformed list (not an array, an entry that is not a
 // dictionary) and a description without any name are skipped with one
-// "Warning: " line each; stored settings without a string "name" give one
-// "Warning: " line and no effect. Effects are returned as new objects owned
-// by the caller; nullptr means no effect could be made.
+// "Warning: " line each; a relative setting without a default and a slider
+// range between 0 and 1 is kept, with one "Warning: " line; stored settings
+// without a string "name" give one "Warning: " line and no effect. Effects
+// are returned as new objects owned by the caller; nullptr means no effect
+// could be made.
 // The shared catalog is made on first use and never freed. Main thread.
 
 #include <QObject>
@@ -67,6 +69,7 @@ signals:
 private:
     void addDescription(const QVariantMap& description);
     void sortDisplayNames();
+    static void warnAboutRelativeKeys(const QString& name, const QVariantMap& description);
 
     QVariantMap m_catalog;                  // effect name -> description
     QHash<QString, QString> m_displayNames; // localized display name -> effect name

@@ -12,9 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto effect = LXEffectsCatalog::effectForSettings(PropertyList::fromData(bytes).toMap());
     if (!effect)
         return 0;
-    const QRectF area(0, 0, 12, 8);
-    effect->setInputImage(CIImage::imageWithColor(CIColor(0.2, 0.5, 0.7, 1)).imageByCroppingToRect(area));
-    CIContext().createCGImage(effect->outputImage(), area);
+    effect->setInputImage(CIImage::imageWithColor(CIColor(0.2, 0.5, 0.7, 1)).imageByCroppingToRect({0, 0, 12, 8}));
+    CIContext().createCGImage(effect->outputImage(), {0, 0, 12, 8});
     if (PropertyList::toXml(effect->settings()).isEmpty())
         __builtin_trap(); // stored settings must stay storable
     return 0;
