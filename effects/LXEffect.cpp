@@ -65,6 +65,8 @@ LXEffect::~LXEffect()
     NotificationCenter::defaultCenter().removeObserver(this);
     if (m_view && !m_view->parent())
         delete m_view.data();
+    else if (m_view)
+        m_view->effectGone();
 }
 
 bool LXEffect::init(const QVariantMap& description, const QVariantMap& settings)
@@ -156,6 +158,9 @@ void LXEffect::setSettings(const QVariantMap& given)
     QVariantMap merged = m_baseSettings;
     for (auto it = given.cbegin(); it != given.cend(); ++it)
         merged.insert(it.key(), it.value());
+    const QVariant givenName = given.value(kName);
+    if (givenName.isValid() && (givenName.typeId() != QMetaType::QString || givenName.toString() != m_name))
+        warn(QStringLiteral("Effect '%1' takes settings named '%2'").arg(m_name, givenName.toString()));
     merged.insert(kName, m_name);
 
     m_imageResources.clear();
@@ -187,9 +192,13 @@ void LXEffect::setSettings(const QVariantMap& given)
             warn(QStringLiteral("Effect '%1' has no setting '%2'; ignored").arg(m_name, it.key()));
             continue;
         }
-        const QVariant stored = EffectSettingsForm::storedValue(it.value());
-        if (stored.isValid() && assignToFilter(it.key(), stored))
-            m_settings.insert(it.key(), stored);
+        QVariant stored = EffectSettingsForm::storedValue(it.value());
+        if (!stored.isValid() || !assignToFilter(it.key(), stored)) {
+            stored = EffectSettingsForm::storedValue(m_baseSettings.value(it.key())); // a bad value keeps the default
+            if (!stored.isValid() || stored == it.value() || !assignToFilter(it.key(), stored))
+                continue;
+        }
+        m_settings.insert(it.key(), stored);
     }
     if (m_enabled && !m_successor.expired())
         pushOutput();
@@ -299,7 +308,7 @@ void LXEffect::setEnabled(bool enabled)
 {
     if (enabled == m_enabled)
         return;
-    if (registerMouseAwareUndoWithTarget(m_undoManager, this, m_enabled, kEnabledKey, false))
+    if (registerMouseAwareUndoWithTarget(m_undoManager, this, m_enabled, kEnabledKey, false) && !replaying())
         m_undoManager->setActionName(settingName(m_enabled ? QStringLiteral("Disable") : QStringLiteral("Enable"))
                                      + QLatin1Char(' ') + LXLocalizeHelper::localizedString(m_displayName));
     m_enabled = enabled;
@@ -340,6 +349,19 @@ void LXEffect::addResourcesToArray(QStringList& resources) const
             resources.append(path.toString());
 }
 
+bool LXEffect::replaying() const
+{
+    return m_undoManager && (m_undoManager->isUndoing() || m_undoManager->isRedoing()); // the inverse keeps its name
+}
+
+QString LXEffect::rowKeyFor(const QString& inputKey) const
+{
+    for (auto it = m_settingsUI.cbegin(); it != m_settingsUI.cend(); ++it)
+        if (it.value().toMap().value(QStringLiteral("inputName")).toString() == inputKey)
+            return it.key();
+    return inputKey;
+}
+
 bool LXEffect::registerSettingsUndo()
 {
     return registerMouseAwareUndoWithTarget(m_undoManager, this, settings(), kSettingsKey, false);
@@ -362,9 +384,9 @@ void LXEffect::setValue(const QVariant& value, const QString& key)
 void LXEffect::changeSetting(const QString& key, const QVariant& value, const QString& resource)
 {
     const QVariant stored = EffectSettingsForm::storedValue(value);
-    if (registerSettingsUndo())
+    if (registerSettingsUndo() && !replaying())
         m_undoManager->setActionName(LXLocalizeHelper::localizedString(m_displayName) + QLatin1Char(' ')
-                                     + settingName(key));
+                                     + settingName(rowKeyFor(key)));
     if (resource.isNull())
         ;
     else if (resource.isEmpty())

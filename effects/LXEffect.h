@@ -18,7 +18,8 @@
 //
 // Undo: setEnabled and every change through setValue (panel controls
 // included) register a step with the undo manager; the changes of one mouse
-// gesture make one step, named "<effect> <key>" (translated).
+// gesture make one step, named "<effect> <row>" (translated; the row of the
+// panel that edits the key, else the key).
 //
 // Notifications: posts "EffectNeedsUpd" (object: the effect) once when its
 // output is asked for without an input picture; observes its filter's
@@ -27,7 +28,8 @@
 // nil: a null filter name or a filter that cannot be made gives no effect
 // (nullptr, one "Warning: " line). Ownership: held by std::shared_ptr; the
 // successor and the undo manager are weak; the settings panel belongs to the
-// effect until a caller gives it a parent. Thread: main thread.
+// effect until a caller gives it a parent (then it outlives the effect,
+// disabled). Thread: main thread.
 
 #include "effects/LXEffectSuccessor.h"
 #include "platform/image/CIFilter.h"
@@ -144,6 +146,9 @@ private:
     // empty string stops being, the picked picture of `key`.
     void changeSetting(const QString& key, const QVariant& value, const QString& resource = {});
     bool registerSettingsUndo();
+    bool replaying() const;
+    // The panel row that edits `inputKey` (its user-facing name), else the key.
+    QString rowKeyFor(const QString& inputKey) const;
 
     QString m_name, m_displayName;
     std::shared_ptr<CIFilter> m_filter;

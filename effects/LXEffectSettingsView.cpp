@@ -87,7 +87,7 @@ void LXEffect::setOpenPanel(OpenPanel panel) { openPanel() = std::move(panel); }
 
 int LXEffectSettingsView::heightForRows(int rows) { return std::max(0, kRowHeight * rows - 5); }
 
-LXEffectSettingsView::LXEffectSettingsView(LXEffect& effect) : m_effect(effect)
+LXEffectSettingsView::LXEffectSettingsView(LXEffect& effect) : m_effect(&effect)
 {
     const QStringList& keys = effect.settingsKeys();
     const int rows = int(keys.size());
@@ -102,6 +102,13 @@ LXEffectSettingsView::LXEffectSettingsView(LXEffect& effect) : m_effect(effect)
 }
 
 LXEffectSettingsView::~LXEffectSettingsView() { NotificationCenter::defaultCenter().removeObserver(this); }
+
+void LXEffectSettingsView::effectGone()
+{
+    m_effect = nullptr;
+    NotificationCenter::defaultCenter().removeObserver(this);
+    setEnabled(false); // the controls have nothing left to change
+}
 
 void LXEffectSettingsView::place(QWidget* widget, int row, int rows, QRect frame, bool followsWidth)
 {
@@ -118,12 +125,12 @@ void LXEffectSettingsView::addRow(int row, int rows, const QString& key)
     label->setTextShadowName(QStringLiteral("TextWhite0px"));
     place(label, row, rows, {3, 2, 100, 22}, false);
 
-    const QVariant found = m_effect.settingsUIDict().value(key);
+    const QVariant found = m_effect->settingsUIDict().value(key);
     if (!found.isValid())
-        warn(QStringLiteral("settingsUI Description for '%1' is missing in Effect '%2'").arg(key, m_effect.name()));
+        warn(QStringLiteral("settingsUI Description for '%1' is missing in Effect '%2'").arg(key, m_effect->name()));
     const QVariantMap description = found.toMap();
     const QString input = description.value(QStringLiteral("inputName")).toString();
-    const QVariantMap attributes = m_effect.filter()->attributes().value(input).toMap();
+    const QVariantMap attributes = m_effect->filter()->attributes().value(input).toMap();
     const int type = description.contains(QStringLiteral("type")) ? description.value(QStringLiteral("type")).toInt() : -1;
     QWidget* control = input.isEmpty() ? nullptr : makeControl(type, input, description, attributes);
     if (!control)
@@ -134,7 +141,7 @@ void LXEffectSettingsView::addRow(int row, int rows, const QString& key)
     static const QHash<int, std::pair<QRect, bool>> frames = {
         {LXEffect::Slider, {{110, 4, 190, 15}, true}},      {LXEffect::PopUp, {{110, 0, 190, 23}, true}},
         {LXEffect::ColorWell, {{110, 0, 45, 22}, false}},   {LXEffect::CheckBox, {{110, 0, 190, 23}, true}},
-        {LXEffect::CircularSlider, {{110, 2, 20, 20}, false}}, {LXEffect::GradientPicker, {{99, 0, 210, 27}, true}},
+        {LXEffect::CircularSlider, {{110, 2, 20, 20}, false}}, {LXEffect::GradientPicker, {{99, 0, 201, 27}, true}},
     };
     const auto [frame, follows] = frames.value(type);
     place(control, row, rows, frame, follows);
@@ -262,7 +269,7 @@ void LXEffectSettingsView::showValue(const QString& key, const QVariant& value)
         qsizetype index = entries.indexOf(text);
         if (index < 0)
             index = entries.indexOf(LXLocalizeHelper::localizedString(text));
-        if (index < 0 && m_customImage.value(key) && (m_effect.imageResources().contains(key) || !text.isEmpty()))
+        if (index < 0 && m_customImage.value(key) && (m_effect->imageResources().contains(key) || !text.isEmpty()))
             index = entries.size() + 1;
         if (index >= 0)
             popUp->setCurrentIndex(int(index));
@@ -272,27 +279,27 @@ void LXEffectSettingsView::showValue(const QString& key, const QVariant& value)
 void LXEffectSettingsView::controlValueChanged(QWidget* control)
 {
     const int tag = control->property(kTag).toInt();
-    if (tag < 0 || tag >= m_boundSettings.size())
+    if (!m_effect || tag < 0 || tag >= m_boundSettings.size())
         return;
     const QString key = m_boundSettings.at(tag);
     if (auto* slider = qobject_cast<LXSlider*>(control)) {
-        m_effect.changeSetting(key, slider->doubleValue());
+        m_effect->changeSetting(key, slider->doubleValue());
     } else if (auto* dial = qobject_cast<QDial*>(control)) {
         const double min = dial->property("minValue").toDouble(), max = dial->property("maxValue").toDouble();
-        m_effect.changeSetting(key, min + (max - min) * dial->value() / kDialSteps);
+        m_effect->changeSetting(key, min + (max - min) * dial->value() / kDialSteps);
     } else if (auto* box = qobject_cast<QCheckBox*>(control)) {
-        m_effect.changeSetting(key, box->isChecked());
+        m_effect->changeSetting(key, box->isChecked());
     } else if (auto* picker = qobject_cast<LXGradientPicker*>(control)) {
-        m_effect.changeSetting(key, QVariant::fromValue(picker->gradient()));
+        m_effect->changeSetting(key, QVariant::fromValue(picker->gradient()));
     } else if (auto* well = qobject_cast<LXColorWell*>(control)) {
         // Any colour model, grey included, as RGB with its own opacity.
         const QColor rgb = well->color().toRgb();
-        m_effect.changeSetting(key, QVariant::fromValue(CIColor(rgb.redF(), rgb.greenF(), rgb.blueF(), rgb.alphaF())));
+        m_effect->changeSetting(key, QVariant::fromValue(CIColor(rgb.redF(), rgb.greenF(), rgb.blueF(), rgb.alphaF())));
     } else if (auto* popUp = qobject_cast<QComboBox*>(control)) {
         const QStringList entries = m_popupNames.value(key);
         const int index = popUp->currentIndex();
         if (index >= 0 && index < entries.size())
-            m_effect.changeSetting(key, entries.at(index), QStringLiteral(""));
+            m_effect->changeSetting(key, entries.at(index), QStringLiteral(""));
         else if (index > entries.size())
             pickCustomImage(popUp, key);
     }
@@ -301,7 +308,7 @@ void LXEffectSettingsView::controlValueChanged(QWidget* control)
 void LXEffectSettingsView::selectFromSetting(QComboBox* popUp, const QString& key)
 {
     Q_UNUSED(popUp);
-    showValue(key, m_effect.settingsValueForKey(key));
+    showValue(key, m_effect->settingsValueForKey(key));
 }
 
 void LXEffectSettingsView::pickCustomImage(QComboBox* popUp, const QString& key)
@@ -318,12 +325,12 @@ void LXEffectSettingsView::pickCustomImage(QComboBox* popUp, const QString& key)
         selectFromSetting(popUp, key);
         return;
     }
-    m_effect.changeSetting(key, copy, copy);
+    m_effect->changeSetting(key, copy, copy);
 }
 
 void LXEffectSettingsView::reloadPopUps(const QString& notification)
 {
-    const auto* filter = dynamic_cast<const LXFilter*>(m_effect.filter().get());
+    const auto* filter = m_effect ? dynamic_cast<const LXFilter*>(m_effect->filter().get()) : nullptr;
     if (!filter)
         return; // other filters keep their entries
     for (const QString& key : m_notificationKeys.value(notification)) {
@@ -339,12 +346,12 @@ void LXEffectSettingsView::reloadPopUps(const QString& notification)
             popUp->insertSeparator(popUp->count());
             popUp->addItem(customImageTitle());
         }
-        const QVariant value = m_effect.filter()->valueForKey(key);
-        if (entries.contains(value.toString()) || m_effect.imageResources().contains(key)) {
+        const QVariant value = m_effect->filter()->valueForKey(key);
+        if (entries.contains(value.toString()) || m_effect->imageResources().contains(key)) {
             showValue(key, value);
         } else {
             popUp->setCurrentIndex(0);
-            m_effect.changeSetting(key, entries.first(), QStringLiteral(""));
+            m_effect->changeSetting(key, entries.first(), QStringLiteral(""));
         }
     }
 }

@@ -14,8 +14,8 @@
 // effect's open panel for a picture and keeps a temporary copy of it.
 //
 // nil: a row without a description or of an unknown type has a label only.
-// Ownership: the effect that made it holds it weakly; the effect must
-// outlive it only while it is shown (see LXEffect). Thread: main thread.
+// Ownership: the effect that made it deletes it while it has no parent;
+// a panel given a parent outlives its effect disabled. Thread: main thread.
 
 #include <QHash>
 #include <QPointer>
@@ -48,6 +48,8 @@ public:
     // Shows `value` (in the filter's form) in the control bound to `key`
     // without sending a change.
     void showValue(const QString& key, const QVariant& value);
+    // The effect is being destroyed while the panel lives on elsewhere.
+    void effectGone();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -67,7 +69,7 @@ private:
     void reloadPopUps(const QString& notification);
     void selectFromSetting(QComboBox* popUp, const QString& key);
 
-    LXEffect& m_effect;
+    LXEffect* m_effect; // null once the effect is gone
     QStringList m_boundSettings;
     QList<QWidget*> m_controls;
     QHash<QString, QStringList> m_popupNames;
