@@ -125,6 +125,7 @@ void LXEffectsCatalog::addDescription(const QVariantMap& description)
 
     warnAboutRelativeKeys(name, description);
     QVariantMap entry = description;
+    entry.insert(kName, name); // the effect needs one even when the list gave only a "ciName"
     entry.insert(kDisplayName, displayName);
     m_catalog.insert(name, entry);
     m_displayNames.insert(displayName, name);
