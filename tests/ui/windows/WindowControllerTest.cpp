@@ -102,6 +102,47 @@ TEST(WindowController, RunsItsHooksInOrderAndClosesOnlyWhenAllowed)
     // Handed to a new controller through the coder keys.
     LXWindowController copy(panel.encodeWithCoder());
     EXPECT_EQ(copy.nibBundle().bundlePath(), dir.path());
+    const QVariantMap viewCoder = SideView("Side", bundleWith(dir, {}, {})).encodeWithCoder();
+    EXPECT_EQ(viewCoder.keys(), (QStringList{"VCnibBundle", "VCnibName", "VCtopLevelObjects", "VCview"}));
+    SideView side(viewCoder);
+    EXPECT_EQ(side.nibName() + " in " + side.nibBundle().bundlePath(), "Side in " + dir.path());
+}
+
+TEST(WindowController, ANewWindowOrViewDropsTheOldFilesObjects)
+{
+    // They came from the file of the widget replaced; one taken as the new widget stays.
+    enum Next { Another, None, OneOfThem };
+    const struct { const char* name; bool view; Next next; } rows[] = {
+        {"another window", false, Another},
+        {"no window", false, None},
+        {"window taken from the objects was deleted", false, OneOfThem},
+        {"another view kept the objects", true, Another},
+        {"no view", true, None},
+        {"view taken from the objects", true, OneOfThem},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QPointer<QObject> part(new QObject);
+        QPointer<QWidget> taken(new QWidget);
+        QWidget* next = row.next == Another ? new QWidget : row.next == OneOfThem ? taken.data() : nullptr;
+        auto replace = [&](auto& controller, auto set, auto loaded) {
+            QWidget first;
+            (controller.*set)(&first);
+            controller.setTopLevelObjects({part.data(), taken.data()});
+            (controller.*set)(next);
+            EXPECT_EQ((controller.*loaded)(), next);
+            EXPECT_TRUE(controller.topLevelObjects().isEmpty());
+            EXPECT_FALSE(part);
+            EXPECT_EQ(bool(taken), row.next == OneOfThem);
+        };
+        if (row.view) {
+            SideView controller;
+            replace(controller, &LXViewController::setView, &LXViewController::loadedView);
+        } else {
+            PanelA controller;
+            replace(controller, &LXWindowController::setWindow, &LXWindowController::loadedWindow);
+        }
+    }
 }
 
 TEST(WindowController, RestoredFromTheCoderOfALivingControllerLeavesOneOwner)
