@@ -113,35 +113,27 @@ TEST(WindowController, ANewWindowOrViewDropsTheOldFilesObjects)
     // They came from the file of the widget replaced; one taken as the new widget stays.
     enum Next { Another, None, OneOfThem };
     const struct { const char* name; bool view; Next next; } rows[] = {
-        {"another window", false, Another},
-        {"no window", false, None},
+        {"another window", false, Another}, {"no window", false, None},
         {"window taken from the objects was deleted", false, OneOfThem},
-        {"another view kept the objects", true, Another},
-        {"no view", true, None},
-        {"view taken from the objects", true, OneOfThem},
-    };
+        {"another view kept the objects", true, Another}, {"no view", true, None},
+        {"view taken from the objects", true, OneOfThem}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         QPointer<QObject> part(new QObject);
         QPointer<QWidget> taken(new QWidget);
         QWidget* next = row.next == Another ? new QWidget : row.next == OneOfThem ? taken.data() : nullptr;
-        auto replace = [&](auto& controller, auto set, auto loaded) {
-            QWidget first;
-            (controller.*set)(&first);
-            controller.setTopLevelObjects({part.data(), taken.data()});
-            (controller.*set)(next);
-            EXPECT_EQ((controller.*loaded)(), next);
-            EXPECT_TRUE(controller.topLevelObjects().isEmpty());
-            EXPECT_FALSE(part);
-            EXPECT_EQ(bool(taken), row.next == OneOfThem);
-        };
-        if (row.view) {
-            SideView controller;
-            replace(controller, &LXViewController::setView, &LXViewController::loadedView);
-        } else {
-            PanelA controller;
-            replace(controller, &LXWindowController::setWindow, &LXWindowController::loadedWindow);
-        }
+        QWidget first;
+        PanelA window;
+        SideView view;
+        const auto set = [&](QWidget* w) { row.view ? view.setView(w) : window.setWindow(w); };
+        set(&first);
+        const QList<QObject*> objects{part.data(), taken.data()};
+        row.view ? view.setTopLevelObjects(objects) : window.setTopLevelObjects(objects);
+        set(next);
+        EXPECT_EQ(row.view ? view.loadedView() : window.loadedWindow(), next);
+        EXPECT_TRUE((row.view ? view.topLevelObjects() : window.topLevelObjects()).isEmpty());
+        EXPECT_FALSE(part);
+        EXPECT_EQ(bool(taken), row.next == OneOfThem);
     }
 }
 
