@@ -13,21 +13,14 @@
 // line, nullptr returned; a later access tries again). A null bundle means
 // the main bundle.
 // Ownership: the controller owns its window (or view) and the file's other
-// top-level objects; a window or view that has a parent widget when the
-// controller goes is left to that parent. Each object has one owner: a
-// controller that takes one (through a setter or a coder) takes it from the
-// living controller that held it, which forgets it.
+// top-level objects, one owner to an object, as NibOwner says; a new window
+// or view, or nullptr, drops those objects.
 // Thread: main thread; windowDidClose() runs from the main queue after the
 // close has finished.
 
-#include "platform/foundation/Bundle.h"
+#include "ui/windows/NibOwner.h"
 
 #include <QObject>
-#include <QPointer>
-#include <QVariantMap>
-#include <QWidget>
-
-#include <memory>
 
 struct Notification;
 
@@ -38,27 +31,25 @@ public:
     Q_INVOKABLE explicit LXWindowController(QObject* parent = nullptr);
     explicit LXWindowController(QWidget* window);                                  // takes the window
     LXWindowController(const QString& nibName, std::shared_ptr<const Bundle> nibBundle);
-    // Keys "WCwindow" (QWidget*), "WCnibName" (QString), "WCnibBundle" (the
-    // bundle's path), "WCtopLevelObjects" (QVariantList of QObject*), decoded
-    // in that order through the setters; the objects named must be alive, and
-    // the controller that encoded them gives them up.
+    // Keys "WCwindow", "WCnibName", "WCnibBundle", "WCtopLevelObjects", as
+    // NibOwner encodes them; the controller that encoded them gives them up.
     explicit LXWindowController(const QVariantMap& coder);
-    QVariantMap encodeWithCoder() const;
+    QVariantMap encodeWithCoder() const { return m_nib.encode(); }
     ~LXWindowController() override;
 
     // Loads the window on first access.
     QWidget* window();
-    QWidget* loadedWindow() const { return m_window; }
+    QWidget* loadedWindow() const { return m_nib.main(); }
     void setWindow(QWidget* window);
     virtual void loadWindow();
 
     bool isVisible() const;
     QString nibName() const;
-    void setNibName(const QString& name) { m_nibName = name; }
-    const Bundle& nibBundle() const;
-    void setNibBundle(std::shared_ptr<const Bundle> bundle) { m_nibBundle = std::move(bundle); }
-    const QList<QObject*>& topLevelObjects() const { return m_topLevelObjects; }
-    void setTopLevelObjects(QList<QObject*> objects);
+    void setNibName(const QString& name) { m_nib.setName(name); }
+    const Bundle& nibBundle() const { return m_nib.bundle(); }
+    void setNibBundle(std::shared_ptr<const Bundle> bundle) { m_nib.setBundle(std::move(bundle)); }
+    const QList<QObject*>& topLevelObjects() const { return m_nib.topLevelObjects(); }
+    void setTopLevelObjects(QList<QObject*> objects) { m_nib.setTopLevelObjects(std::move(objects)); }
 
 public slots:
     void showWindow(QObject* sender = nullptr);
@@ -76,10 +67,7 @@ private:
     void windowWillClose(const Notification& notification);
     void forget(QObject* object);
 
-    QPointer<QWidget> m_window;
-    QString m_nibName;
-    std::shared_ptr<const Bundle> m_nibBundle;
-    QList<QObject*> m_topLevelObjects;
+    NibOwner m_nib{this, "WC", "window"};
 };
 
 class LXViewController : public QObject {
@@ -90,27 +78,23 @@ public:
     LXViewController(const QString& nibName, std::shared_ptr<const Bundle> nibBundle);
     // Keys "VCview", "VCnibName", "VCnibBundle", "VCtopLevelObjects".
     explicit LXViewController(const QVariantMap& coder);
-    QVariantMap encodeWithCoder() const;
-    ~LXViewController() override;
+    QVariantMap encodeWithCoder() const { return m_nib.encode(); }
 
     QWidget* view();
-    QWidget* loadedView() const { return m_view; }
+    QWidget* loadedView() const { return m_nib.main(); }
     void setView(QWidget* view);
     virtual void loadView();
 
     QString nibName() const;
-    void setNibName(const QString& name) { m_nibName = name; }
-    const Bundle& nibBundle() const;
-    void setNibBundle(std::shared_ptr<const Bundle> bundle) { m_nibBundle = std::move(bundle); }
-    const QList<QObject*>& topLevelObjects() const { return m_topLevelObjects; }
-    void setTopLevelObjects(QList<QObject*> objects);
+    void setNibName(const QString& name) { m_nib.setName(name); }
+    const Bundle& nibBundle() const { return m_nib.bundle(); }
+    void setNibBundle(std::shared_ptr<const Bundle> bundle) { m_nib.setBundle(std::move(bundle)); }
+    const QList<QObject*>& topLevelObjects() const { return m_nib.topLevelObjects(); }
+    void setTopLevelObjects(QList<QObject*> objects) { m_nib.setTopLevelObjects(std::move(objects)); }
 
 private:
     friend struct ControllerOwnership;
-    void forget(QObject* object);
+    void forget(QObject* object) { m_nib.forget(object); }
 
-    QPointer<QWidget> m_view;
-    QString m_nibName;
-    std::shared_ptr<const Bundle> m_nibBundle;
-    QList<QObject*> m_topLevelObjects;
+    NibOwner m_nib{this, "VC", "view"};
 };

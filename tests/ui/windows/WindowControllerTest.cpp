@@ -102,6 +102,39 @@ TEST(WindowController, RunsItsHooksInOrderAndClosesOnlyWhenAllowed)
     // Handed to a new controller through the coder keys.
     LXWindowController copy(panel.encodeWithCoder());
     EXPECT_EQ(copy.nibBundle().bundlePath(), dir.path());
+    const QVariantMap viewCoder = SideView("Side", bundleWith(dir, {}, {})).encodeWithCoder();
+    EXPECT_EQ(viewCoder.keys(), (QStringList{"VCnibBundle", "VCnibName", "VCtopLevelObjects", "VCview"}));
+    SideView side(viewCoder);
+    EXPECT_EQ(side.nibName() + " in " + side.nibBundle().bundlePath(), "Side in " + dir.path());
+}
+
+TEST(WindowController, ANewWindowOrViewDropsTheOldFilesObjects)
+{
+    // They came from the file of the widget replaced; one taken as the new widget stays.
+    enum Next { Another, None, OneOfThem };
+    const struct { const char* name; bool view; Next next; } rows[] = {
+        {"another window", false, Another}, {"no window", false, None},
+        {"window taken from the objects was deleted", false, OneOfThem},
+        {"another view kept the objects", true, Another}, {"no view", true, None},
+        {"view taken from the objects", true, OneOfThem}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QPointer<QObject> part(new QObject);
+        QPointer<QWidget> taken(new QWidget);
+        QWidget* next = row.next == Another ? new QWidget : row.next == OneOfThem ? taken.data() : nullptr;
+        QWidget first;
+        PanelA window;
+        SideView view;
+        const auto set = [&](QWidget* w) { row.view ? view.setView(w) : window.setWindow(w); };
+        set(&first);
+        const QList<QObject*> objects{part.data(), taken.data()};
+        row.view ? view.setTopLevelObjects(objects) : window.setTopLevelObjects(objects);
+        set(next);
+        EXPECT_EQ(row.view ? view.loadedView() : window.loadedWindow(), next);
+        EXPECT_TRUE((row.view ? view.topLevelObjects() : window.topLevelObjects()).isEmpty());
+        EXPECT_FALSE(part);
+        EXPECT_EQ(bool(taken), row.next == OneOfThem);
+    }
 }
 
 TEST(WindowController, RestoredFromTheCoderOfALivingControllerLeavesOneOwner)
