@@ -2,8 +2,9 @@
 // The numeric inputs the textured frame and shaped border filters share, and
 // the three layers each keeps between renders, with the rules that drop them:
 // - the mask is what the frame and the inner shadow are drawn from, so
-//   storing a mask drops both, a null one too (a cleared cache stays cleared
-//   below it); storing the same non-null mask keeps them;
+//   storing a mask drops both, a null one too, also when the mask was
+//   already cleared (a frame drawn from it may still be held); storing the
+//   same non-null mask keeps them;
 // - width and canvas proportion move the border: every layer goes;
 // - texture scale drops the frame, shadow width the shadow.
 // A setter given a number that reads the same as the one held changes
@@ -25,7 +26,7 @@ struct FrameCache {
     QRectF lastExtent;
 
     // Whether two inputs read as the same number: both unset, or both set
-    // and equal as numbers ("0.5" and 0.5 alike). A set value that is no
+    // and equal as numbers ("1.5", "1.50" and 1.5 alike). A set value that is no
     // number equals nothing.
     static bool sameNumber(const QVariant& a, const QVariant& b);
 

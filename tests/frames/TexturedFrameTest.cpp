@@ -135,6 +135,7 @@ TEST(TexturedFrameFilter, EditsDropAndAnnounceAsTheShapedBorderDoes)
     const Row rows[] = {
         {"numberComparedAsVariant", [](LXFilter& f) { f.setProperty("inputTextureScale", "1.50"); }, true, false},
         {"emptyTextureNameUnannounced", [](LXFilter& f) { f.setProperty("inputTextureName", ""); }, false, true},
+        // The description's new mask clears the textured filter's; a picture of another size clears it again.
         {"nullMaskKeepsFrame", [&](LXFilter& f) { frame.setExternalMaskName("FRM-E#001#Full");
              f.setProperty("inputImage", QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 20, 20)))); },
          false, false},
