@@ -12,17 +12,6 @@
 
 #include <cmath>
 
-namespace {
-
-constexpr double kMinimumWidth = 0.0001;
-
-bool differs(const QVariant& a, const QVariant& b)
-{
-    return a.isValid() != b.isValid() || (a.isValid() && a.toDouble() != b.toDouble());
-}
-
-} // namespace
-
 LXShapedBorderFilter::LXShapedBorderFilter(QObject* parent)
     : LXFilter(parent), m_texturize(std::make_unique<LXTexturizeFilter>())
 {
@@ -53,9 +42,10 @@ QVariant LXShapedBorderFilter::inputTextureName() const
 void LXShapedBorderFilter::setInputTextureName(const QVariant& name)
 {
     m_texturize->setInputTextureName(name);
-    if (!name.toString().isEmpty())
+    // Any name given, an empty one too: it clears the texture and whitens the colour.
+    if (name.isValid())
         NotificationCenter::defaultCenter().post(LXFilterSettingsChangedNotification, this);
-    dropFrame();
+    m_cache.frame = {};
 }
 
 QVariant LXShapedBorderFilter::inputColor() const
@@ -66,39 +56,28 @@ QVariant LXShapedBorderFilter::inputColor() const
 void LXShapedBorderFilter::setInputColor(const QVariant& color)
 {
     m_texturize->setInputColor(color);
-    dropFrame();
+    m_cache.frame = {};
 }
 
 void LXShapedBorderFilter::setInputWidth(const QVariant& width)
 {
-    m_width = std::max(kMinimumWidth, numberValue(width, 0.0));
-    setCachedMask({});
+    m_cache.setWidth(width);
 }
 
 void LXShapedBorderFilter::setInputTextureScale(const QVariant& scale)
 {
-    if (!differs(scale, m_textureScale))
-        return;
-    m_textureScale = scale;
-    dropFrame();
+    m_cache.setTextureScale(scale);
 }
 
 void LXShapedBorderFilter::setInputShadowWidth(const QVariant& width)
 {
-    if (!differs(width, m_shadowWidth))
-        return;
-    m_shadowWidth = width;
-    dropShadow();
+    m_cache.setShadowWidth(width);
 }
 
+// The ring's width and the texture's size are measured in it.
 void LXShapedBorderFilter::setCanvasProportion(const QVariant& proportion)
 {
-    if (!differs(proportion, m_canvasProportion))
-        return;
-    m_canvasProportion = proportion;
-    // The ring's width and the texture's size are measured in it.
-    setCachedMask({});
-    dropFrame();
+    m_cache.setCanvasProportion(proportion);
 }
 
 QList<LXShapedBorderFilter::RingPass> LXShapedBorderFilter::ringPasses(int n)
@@ -124,7 +103,7 @@ QList<LXShapedBorderFilter::RingPass> LXShapedBorderFilter::ringPasses(int n)
 
 int LXShapedBorderFilter::borderPixels() const
 {
-    const double pixels = numberValue(m_canvasProportion, 1.0) * std::max(kMinimumWidth, numberValue(m_width, 0.0));
+    const double pixels = m_cache.borderLength();
     if (!std::isfinite(pixels))
         return 0;
     return int(std::max(1.0, std::round(std::min(pixels, 1e6)))) - 1;
@@ -143,8 +122,8 @@ QRectF LXShapedBorderFilter::innerMaskRegionOf(int sampler, const QRectF& destRe
 
 CIImage LXShapedBorderFilter::cachedMask()
 {
-    if (!m_mask.isNull() || m_image.isNull())
-        return m_mask;
+    if (!m_cache.mask.isNull() || m_image.isNull())
+        return m_cache.mask;
     const QRectF extent = m_image.extent();
     const int n = borderPixels();
     if (n < 1 || CIGeometry::isInfinite(extent) || CIGeometry::isEmpty(extent)) {
@@ -172,42 +151,38 @@ CIImage LXShapedBorderFilter::cachedMask()
     // Drawn once: its passes are the costly part, and a new texture, colour
     // or shadow then redraws only what depends on them.
     setCachedMask(ring.isNull() ? CIImage() : fixedImage(ring));
-    return m_mask;
+    return m_cache.mask;
 }
 
 void LXShapedBorderFilter::setCachedMask(const CIImage& mask)
 {
-    if (mask == m_mask && !mask.isNull())
-        return;
-    m_mask = mask;
-    dropFrame();
-    dropShadow();
-    if (!mask.isNull())
-        m_lastExtent = m_image.extent();
+    m_cache.storeMask(mask, m_image.extent());
 }
 
 CIImage LXShapedBorderFilter::cachedShadow()
 {
-    const double width = numberValue(m_shadowWidth, 0.0);
-    if (!m_shadow.isNull() || !(width > 0))
-        return m_shadow;
+    const double width = numberValue(m_cache.shadowWidth, 0.0);
+    if (!m_cache.shadow.isNull() || !(width > 0))
+        return m_cache.shadow;
     const QRectF e = m_image.extent();
-    m_shadow = innerShadowOf(cachedMask(), QStringLiteral("CIGaussianBlur"), width * std::min(e.width(), e.height()), e);
-    return m_shadow;
+    m_cache.shadow =
+        innerShadowOf(cachedMask(), QStringLiteral("CIGaussianBlur"), width * std::min(e.width(), e.height()), e);
+    return m_cache.shadow;
 }
 
 CIImage LXShapedBorderFilter::cachedFrame()
 {
-    if (!m_frame.isNull())
-        return m_frame;
+    if (!m_cache.frame.isNull())
+        return m_cache.frame;
     const CIImage ring = cachedMask();
     if (ring.isNull())
         return {};
     m_texturize->textureFillMode = 2;
-    m_texturize->setInputTextureScale(numberValue(m_textureScale, 1.0) * numberValue(m_canvasProportion, 1.0));
+    m_texturize->setInputTextureScale(numberValue(m_cache.textureScale, 1.0)
+                                      * numberValue(m_cache.canvasProportion, 1.0));
     m_texturize->inputImage = QVariant::fromValue(ring);
-    m_frame = m_texturize->outputImage();
-    return m_frame;
+    m_cache.frame = m_texturize->outputImage();
+    return m_cache.frame;
 }
 
 QVariantMap LXShapedBorderFilter::customAttributes() const

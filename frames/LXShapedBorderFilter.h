@@ -11,12 +11,13 @@
 //
 // The ring is drawn once into a bitmap when first needed (its passes are the
 // costly part); the inner shadow and the textured border are kept as
-// recipes. A change of picture, width or canvas proportion drops all three,
-// of texture, colour or texture scale the textured border, of shadow width
-// the shadow.
+// recipes (FrameCache). A change of picture, width or canvas proportion
+// drops all three, of texture, colour or texture scale the textured border,
+// of shadow width the shadow.
 // Main thread.
 
 #include "filters/LXFilter.h"
+#include "frames/FrameCache.h"
 
 #include <memory>
 
@@ -43,15 +44,15 @@ public:
     QVariant inputColor() const;
     void setInputColor(const QVariant& color);
     // A fraction of canvasProportion, at least 0.0001.
-    QVariant inputWidth() const { return m_width; }
+    QVariant inputWidth() const { return m_cache.width; }
     void setInputWidth(const QVariant& width);
-    QVariant inputTextureScale() const { return m_textureScale; }
+    QVariant inputTextureScale() const { return m_cache.textureScale; }
     void setInputTextureScale(const QVariant& scale);
     // A fraction of the picture's shorter side; 0 or less: no shadow.
-    QVariant inputShadowWidth() const { return m_shadowWidth; }
+    QVariant inputShadowWidth() const { return m_cache.shadowWidth; }
     void setInputShadowWidth(const QVariant& width);
     // The canvas's reference length in pixels, 1 after creation.
-    QVariant canvasProportion() const { return m_canvasProportion; }
+    QVariant canvasProportion() const { return m_cache.canvasProportion; }
     void setCanvasProportion(const QVariant& proportion);
 
     // One pass of the ring's growth: the distance halved from the border
@@ -81,13 +82,7 @@ public:
     CIImage outputImage() override;
 
 private:
-    void dropFrame() { m_frame = {}; }
-    void dropShadow() { m_shadow = {}; }
-
     std::unique_ptr<LXTexturizeFilter> m_texturize;
     CIImage m_image;
-    QVariant m_width, m_textureScale, m_shadowWidth;
-    QVariant m_canvasProportion = 1.0;
-    CIImage m_mask, m_shadow, m_frame;
-    QRectF m_lastExtent;
+    FrameCache m_cache;
 };

@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr double kMinimumWidth = 0.0001;
-
 QRectF wholePixelsInside(const QRectF& r)
 {
     const double x = std::ceil(r.x()), y = std::ceil(r.y());
@@ -74,7 +72,7 @@ void LXTexturedFrameFilter::setInputImage(const QVariant& value)
     if (!image.isNull() && !CIGeometry::isInfinite(e) && wholePixelsInside(e) != e)
         image = image.imageByCroppingToRect(wholePixelsInside(e));
     m_image = image;
-    if (m_image.isNull() || !sameWholePixels(m_image.extent(), m_lastExtent))
+    if (m_image.isNull() || !sameWholePixels(m_image.extent(), m_cache.lastExtent))
         setCachedMask({});
 }
 
@@ -91,25 +89,23 @@ void LXTexturedFrameFilter::setFrameDescription(LXFrameDescription* frame)
             m_texturize->setInputTextureName(m_frame->textureName());
             m_texturize->textureFillMode = m_frame->textureFillMode();
             m_texturize->setInputColor(QVariant::fromValue(m_frame->textureColor()));
-            m_frameImage = {};
+            m_cache.frame = {};
             scheduleUpdate();
         });
         center.addObserver(this, kFrameMaskChangedNotification, frame, [this](const Notification&) {
             // The next mask stored drops frame and shadow with it.
-            m_mask = {};
+            m_cache.mask = {};
             scheduleUpdate();
         });
         center.addObserver(this, kFrameShadeChangedNotification, frame, [this](const Notification&) {
-            m_frameImage = {};
+            m_cache.frame = {};
             scheduleUpdate();
         });
         m_frameGone = connect(frame, &QObject::destroyed, this, [this] { setFrameDescription(nullptr); });
         setInputTextureName(frame->textureName().isEmpty() ? QVariant() : QVariant(frame->textureName()));
         setInputColor(QVariant::fromValue(frame->textureColor()));
     }
-    m_mask = {};
-    m_frameImage = {};
-    m_shadow = {};
+    m_cache.dropAll();
 }
 
 void LXTexturedFrameFilter::setInputFrameName(const QVariant& name)
@@ -124,9 +120,10 @@ QVariant LXTexturedFrameFilter::inputTextureName() const { return m_texturize->i
 void LXTexturedFrameFilter::setInputTextureName(const QVariant& name)
 {
     m_texturize->setInputTextureName(name);
+    // Any name given, an empty one too: it clears the texture and whitens the colour.
     if (name.isValid())
         NotificationCenter::defaultCenter().post(LXFilterSettingsChangedNotification, this);
-    m_frameImage = {};
+    m_cache.frame = {};
 }
 
 QVariant LXTexturedFrameFilter::inputColor() const { return m_texturize->inputColor(); }
@@ -134,53 +131,27 @@ QVariant LXTexturedFrameFilter::inputColor() const { return m_texturize->inputCo
 void LXTexturedFrameFilter::setInputColor(const QVariant& color)
 {
     m_texturize->setInputColor(color);
-    m_frameImage = {};
+    m_cache.frame = {};
 }
 
-void LXTexturedFrameFilter::setInputWidth(const QVariant& width)
-{
-    m_width = std::max(kMinimumWidth, numberValue(width, 0.0));
-    m_mask = m_frameImage = m_shadow = {};
-}
+void LXTexturedFrameFilter::setInputWidth(const QVariant& width) { m_cache.setWidth(width); }
 
-void LXTexturedFrameFilter::setInputTextureScale(const QVariant& scale)
-{
-    if (scale == m_textureScale)
-        return;
-    m_textureScale = scale;
-    m_frameImage = {};
-}
+void LXTexturedFrameFilter::setInputTextureScale(const QVariant& scale) { m_cache.setTextureScale(scale); }
 
-void LXTexturedFrameFilter::setInputShadowWidth(const QVariant& width)
-{
-    if (width == m_shadowWidth)
-        return;
-    m_shadowWidth = width;
-    m_shadow = {};
-}
+void LXTexturedFrameFilter::setInputShadowWidth(const QVariant& width) { m_cache.setShadowWidth(width); }
 
-// Both move the border: every cache goes.
 void LXTexturedFrameFilter::setCanvasProportion(const QVariant& proportion)
 {
-    if (proportion == m_canvasProportion)
-        return;
-    m_canvasProportion = proportion;
-    m_mask = m_frameImage = m_shadow = {};
+    m_cache.setCanvasProportion(proportion);
 }
 
-void LXTexturedFrameFilter::setForceInside(const QVariant& inside)
-{
-    if (inside == m_forceInside)
-        return;
-    m_forceInside = inside;
-    m_mask = m_frameImage = m_shadow = {};
-}
+void LXTexturedFrameFilter::setForceInside(const QVariant& inside) { m_cache.setBorderInput(m_forceInside, inside); }
 
 // --- Geometry --------------------------------------------------------------------
 
 double LXTexturedFrameFilter::exactBorderWidth() const
 {
-    const double width = numberValue(m_canvasProportion, 1.0) * std::max(kMinimumWidth, numberValue(m_width, 0.0));
+    const double width = m_cache.borderLength();
     return std::isfinite(width) ? std::min(width, 1e6) : 1.0;
 }
 
@@ -243,8 +214,8 @@ CIImage LXTexturedFrameFilter::drawFrame(LXFrameImageDescription* d, const CIIma
 
 CIImage LXTexturedFrameFilter::cachedMask()
 {
-    if (!m_mask.isNull() || m_image.isNull() || !m_frame)
-        return m_mask;
+    if (!m_cache.mask.isNull() || m_image.isNull() || !m_frame)
+        return m_cache.mask;
     const QRectF r = maskRect();
     if (CIGeometry::isInfinite(r) || CIGeometry::isEmpty(r))
         return {};
@@ -253,7 +224,7 @@ CIImage LXTexturedFrameFilter::cachedMask()
     const CIImage picture = mask ? mask->image() : CIImage();
     if (mask && !picture.isNull() && mask->width() > 0) {
         setCachedMask(fixedImage(drawFrame(mask.get(), picture, r, bw / mask->width())));
-        return m_mask;
+        return m_cache.mask;
     }
     if (mask && !picture.isNull())
         Log::line(lcFrames, QStringLiteral("Warning: mask '%1' of frame '%2' has width 0; a plain border is drawn")
@@ -262,43 +233,37 @@ CIImage LXTexturedFrameFilter::cachedMask()
                                    {QVariant::fromValue(vectorForRect(r)), bw},
                                    {{kCIApplyOptionDefinition, QVariant::fromValue(CIFilterShape::shapeWithRect(r))},
                                     {kCIApplyOptionExtent, arrayForRect(r)}})));
-    return m_mask;
+    return m_cache.mask;
 }
 
 void LXTexturedFrameFilter::setCachedMask(const CIImage& mask)
 {
-    if (mask == m_mask)
-        return;
-    m_mask = mask;
-    m_frameImage = {};
-    m_shadow = {};
-    if (!mask.isNull())
-        m_lastExtent = m_image.extent();
+    m_cache.storeMask(mask, m_image.extent());
 }
 
 CIImage LXTexturedFrameFilter::cachedShadow()
 {
-    const double width = numberValue(m_shadowWidth, 0.0);
-    if (!m_shadow.isNull() || !(width > 0))
-        return m_shadow;
+    const double width = numberValue(m_cache.shadowWidth, 0.0);
+    if (!m_cache.shadow.isNull() || !(width > 0))
+        return m_cache.shadow;
     const QRectF e = m_image.extent();
     const CIImage shadow = innerShadowOf(cachedMask(), QStringLiteral("CIDiscBlur"), width * std::min(e.width(), e.height()), e);
-    m_shadow = shadow.isNull() ? shadow : fixedImage(shadow);
-    return m_shadow;
+    m_cache.shadow = shadow.isNull() ? shadow : fixedImage(shadow);
+    return m_cache.shadow;
 }
 
 CIImage LXTexturedFrameFilter::cachedFrame()
 {
-    if (!m_frameImage.isNull() || !m_frame)
-        return m_frameImage;
+    if (!m_cache.frame.isNull() || !m_frame)
+        return m_cache.frame;
     const CIImage mask = cachedMask();
     if (mask.isNull())
         return {};
     const QRectF m = mask.extent();
     const double bw = exactBorderWidth();
-    const double scale = numberValue(m_textureScale, 1.0);
+    const double scale = numberValue(m_cache.textureScale, 1.0);
     m_texturize->textureFillMode = m_frame->textureFillMode();
-    double textureWidth = scale * numberValue(m_canvasProportion, 1.0);
+    double textureWidth = scale * numberValue(m_cache.canvasProportion, 1.0);
     const CIImage texture = imageValue(m_texturize->inputTexture());
     if (m_texturize->scaleTexture() && m_frame->textureFillMode() == 1 && !texture.isNull()
         && texture.extent().height() > 0)
@@ -337,10 +302,10 @@ CIImage LXTexturedFrameFilter::cachedFrame()
     }
     if (base.isNull())
         return {};
-    m_frameImage = fixedImage(apply(kernelWithName(QStringLiteral("coverFrame")),
-                                    {sampler(base), sampler(textured), sampler(mask)},
-                                    {{kCIApplyOptionDefinition, definition}, {kCIApplyOptionExtent, arrayForRect(m)}}));
-    return m_frameImage;
+    m_cache.frame = fixedImage(apply(kernelWithName(QStringLiteral("coverFrame")),
+                                     {sampler(base), sampler(textured), sampler(mask)},
+                                     {{kCIApplyOptionDefinition, definition}, {kCIApplyOptionExtent, arrayForRect(m)}}));
+    return m_cache.frame;
 }
 
 // --- Updates ---------------------------------------------------------------------

@@ -7,10 +7,10 @@
 // mask has none), an optional inner shadow on the picture, and the frame
 // laid over the picture.
 //
-// Three caches, each a rendered bitmap (8-bit), so that a render after an
-// edit redoes only what the edit touched: the mask (picture extent, frame,
-// masks, inset, widths, canvas proportion, forceInside), the textured frame
-// and the inner shadow (both dropped whenever a different mask is stored). The mask is built
+// Three caches (FrameCache), each a rendered bitmap (8-bit), so that a
+// render after an edit redoes only what the edit touched: the mask (picture
+// extent, frame, masks, inset, widths, canvas proportion, forceInside), the
+// textured frame and the inner shadow. The mask is built
 // first in every render, so a render never pairs a new mask with an old
 // frame. Frame notifications drop what they touch and schedule one
 // "lxfilterupdate" + "lxfilterSettings" after updateDelay seconds
@@ -22,6 +22,7 @@
 // filter; the frame description is held weakly. Thread: main thread.
 
 #include "filters/LXFilter.h"
+#include "frames/FrameCache.h"
 
 #include <QPointer>
 
@@ -62,13 +63,13 @@ public:
     QVariant inputColor() const;
     void setInputColor(const QVariant& color);
     // A fraction of canvasProportion, at least 0.0001.
-    QVariant inputWidth() const { return m_width; }
+    QVariant inputWidth() const { return m_cache.width; }
     void setInputWidth(const QVariant& width);
-    QVariant inputTextureScale() const { return m_textureScale; }
+    QVariant inputTextureScale() const { return m_cache.textureScale; }
     void setInputTextureScale(const QVariant& scale);
-    QVariant inputShadowWidth() const { return m_shadowWidth; }
+    QVariant inputShadowWidth() const { return m_cache.shadowWidth; }
     void setInputShadowWidth(const QVariant& width);
-    QVariant canvasProportion() const { return m_canvasProportion; }
+    QVariant canvasProportion() const { return m_cache.canvasProportion; }
     void setCanvasProportion(const QVariant& proportion);
     QVariant forceInside() const { return m_forceInside; }
     void setForceInside(const QVariant& inside);
@@ -108,10 +109,8 @@ private:
     QPointer<LXFrameDescription> m_frame;
     QMetaObject::Connection m_frameGone;
     CIImage m_image;
-    QVariant m_frameName, m_width, m_textureScale, m_shadowWidth, m_forceInside;
-    QVariant m_canvasProportion = 1.0;
+    QVariant m_frameName, m_forceInside;
     double m_updateDelay = 2.0;
-    CIImage m_mask, m_shadow, m_frameImage;
-    QRectF m_lastExtent;
+    FrameCache m_cache;
     std::shared_ptr<Timer> m_updateTimer;
 };

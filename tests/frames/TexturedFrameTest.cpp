@@ -1,9 +1,10 @@
 // The textured frame filter: border geometry, a frame drawn round a picture,
-// and what frame edits drop and announce.
+// and what frame edits drop and announce, alike in the shaped border.
 
 #include "frames/FrameClasses.h"
 #include "frames/LXFrameCatalog.h"
 #include "frames/LXFrameDescription.h"
+#include "frames/LXShapedBorderFilter.h"
 #include "frames/LXTexturedFrameFilter.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Timer.h"
@@ -13,6 +14,8 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -118,6 +121,47 @@ TEST(TexturedFrameFilter, DrawsRoundThePictureAndFollowsEdits)
     frame.setTextureColor(CIColor(1, 1, 0, 1));
     EXPECT_EQ(updates, 3);
     NotificationCenter::defaultCenter().removeObserver(&updates);
+}
+
+// Each filter built with its frame, then edited: does the frame stay, is the edit announced?
+TEST(TexturedFrameFilter, EditsDropAndAnnounceAsTheShapedBorderDoes)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(saveArt(dir, "ExternalMasks", "FRM-E#001#Full#20.png", filled(60, 60, Qt::white)));
+    LXFrameDescription frame({{"Texture.Color", "1 0 0 1"}}, QUrl::fromLocalFile(dir.path()), true);
+    UndoManager undo; // edits are announced only under an editor
+    frame.setUndoManager(&undo);
+    struct Row { const char* drift; std::function<void(LXFilter&)> edit; bool keepsFrame, announced; };
+    const Row rows[] = {
+        {"numberComparedAsVariant", [](LXFilter& f) { f.setProperty("inputTextureScale", "1.50"); }, true, false},
+        {"emptyTextureNameUnannounced", [](LXFilter& f) { f.setProperty("inputTextureName", ""); }, false, true},
+        // The description's new mask clears the textured filter's; a picture of another size clears it again.
+        {"nullMaskKeepsFrame", [&](LXFilter& f) { frame.setExternalMaskName("FRM-E#001#Full");
+             f.setProperty("inputImage", QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 20, 20)))); },
+         false, false},
+    };
+    auto check = [&](auto& filter, const Row& row) {
+        if constexpr (requires { filter.setFrameDescription(&frame); })
+            filter.setFrameDescription(&frame);
+        filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1), QRectF(0, 0, 40, 30))));
+        filter.setInputWidth(4.0);
+        filter.setInputTextureScale(QStringLiteral("1.5")); // as a stored document gives it
+        const CIImage before = filter.cachedFrame();
+        int announced = 0;
+        NotificationCenter::defaultCenter().addObserver(&announced, LXFilterSettingsChangedNotification, &filter,
+                                                        [&](const Notification&) { ++announced; });
+        row.edit(filter);
+        NotificationCenter::defaultCenter().removeObserver(&announced);
+        EXPECT_FALSE(before.isNull()) << row.drift;
+        EXPECT_EQ(filter.cachedFrame() == before, row.keepsFrame) << row.drift;
+        EXPECT_EQ(announced > 0, row.announced) << row.drift;
+    };
+    for (const Row& row : rows) {
+        LXTexturedFrameFilter textured;
+        check(textured, row);
+        LXShapedBorderFilter shaped;
+        check(shaped, row);
+    }
 }
 
 TEST(TexturedFrameFilter, EveryShippedFrameRendersTheSameInTilesAndShowsThePhoto)
