@@ -35,13 +35,13 @@ QString localizedReason(const QString& reason)
 // The folder Pictures/Sunnyside, made when missing; empty after its alert.
 QString wallpaperFolder()
 {
-    const PicturesFolderResult pictures = picturesFolder();
+    const Result<QString> pictures = picturesFolder();
     if (!pictures.ok()) {
         Alert::showLocalized(problemTitle, QStringLiteral("Picture Folder could not be found because: %@"),
-                             {localizedReason(pictures.errorText)});
+                             {localizedReason(pictures.reason())});
         return {};
     }
-    const QString folder = pictures.path + QStringLiteral("/Sunnyside");
+    const QString folder = pictures.value() + QStringLiteral("/Sunnyside");
     const QFileInfo info(folder);
     QString format, argument;
     bool create = !info.exists() && !info.isSymLink();
@@ -163,10 +163,10 @@ QString WallpaperMaker::writeBackground(const CIImage& picture, const QString& n
 
 bool WallpaperMaker::installBackground(const QString& path, const QString& screenName)
 {
-    const DesktopResult desktop = setDesktopImage(path, screenName);
-    if (!desktop.ok)
-        Alert::showLocalized(problemTitle, QStringLiteral("Could not set Desktop for this reason: %@"), {desktop.errorText});
-    return desktop.ok;
+    const Result<> desktop = setDesktopImage(path, screenName);
+    if (!desktop.ok())
+        Alert::showLocalized(problemTitle, QStringLiteral("Could not set Desktop for this reason: %@"), {desktop.reason()});
+    return desktop.ok();
 }
 
 CIImage WallpaperMaker::loadPhoto(const QUrl& url, const QSizeF& screenPixels)

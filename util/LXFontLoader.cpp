@@ -41,9 +41,9 @@ std::optional<FontLoaderError> LXFontLoader::loadLocalFonts(const QStringList& e
             report += QStringLiteral("%1: %2\n").arg(bundle.localizedString(QStringLiteral("File missing")), entry);
             continue;
         }
-        const FontRegistry::Result result = FontRegistry::registerFontFile(path);
-        if (!result.ok) {
-            Log::line(lcUtil, QStringLiteral("Error: ") + result.error);
+        const Result<QStringList> result = FontRegistry::registerFontFile(path);
+        if (!result.ok()) {
+            Log::line(lcUtil, QStringLiteral("Error: ") + result.reason());
             report += QStringLiteral("%1: %2\n").arg(bundle.localizedString(QStringLiteral("File loading problem")), entry);
         }
     }

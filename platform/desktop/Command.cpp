@@ -24,15 +24,12 @@ int timeoutMs()
     return g_timeoutMs;
 }
 
-CommandResult run(const QString& program, const QStringList& arguments)
+Result<QString> run(const QString& program, const QStringList& arguments)
 {
     const int limitMs = g_timeoutMs;
-    CommandResult result;
     const QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty()) {
-        result.errorText = QStringLiteral("%1 is not installed").arg(program);
-        return result;
-    }
+    if (path.isEmpty())
+        return Result<QString>::failure(QStringLiteral("%1 is not installed").arg(program));
 
     QProcess process;
     process.setProgram(path);
@@ -49,32 +46,28 @@ CommandResult run(const QString& program, const QStringList& arguments)
     // A group of its own, so that a hung tool's helpers end with it.
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
     process.start();
-    if (!process.waitForStarted(limitMs)) {
-        result.errorText = QStringLiteral("%1 could not be started: %2").arg(program, process.errorString());
-        return result;
-    }
+    if (!process.waitForStarted(limitMs))
+        return Result<QString>::failure(QStringLiteral("%1 could not be started: %2").arg(program, process.errorString()));
     if (!process.waitForFinished(limitMs)) {
         ::kill(-pid_t(process.processId()), SIGKILL);
         process.kill();
         process.waitForFinished(1000);
-        result.errorText = QStringLiteral("%1 did not finish within %2 seconds")
-                               .arg(program, QString::number(limitMs / 1000.0, 'g', 3));
-        return result;
+        return Result<QString>::failure(QStringLiteral("%1 did not finish within %2 seconds")
+                                            .arg(program, QString::number(limitMs / 1000.0, 'g', 3)));
     }
 
-    result.standardOutput = QString::fromLocal8Bit(process.readAllStandardOutput());
+    QString output = QString::fromLocal8Bit(process.readAllStandardOutput());
     const QString errors = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
-    if (process.exitStatus() != QProcess::NormalExit) {
-        result.errorText = QStringLiteral("%1 crashed").arg(program);
-    } else if (process.exitCode() != 0) {
-        result.errorText = QStringLiteral("%1 failed with exit status %2").arg(program).arg(process.exitCode());
-    } else {
-        result.ok = true;
-        return result;
-    }
+    QString reason;
+    if (process.exitStatus() != QProcess::NormalExit)
+        reason = QStringLiteral("%1 crashed").arg(program);
+    else if (process.exitCode() != 0)
+        reason = QStringLiteral("%1 failed with exit status %2").arg(program).arg(process.exitCode());
+    else
+        return Result<QString>::success(std::move(output));
     if (!errors.isEmpty())
-        result.errorText += QStringLiteral(": ") + errors;
-    return result;
+        reason += QStringLiteral(": ") + errors;
+    return Result<QString>::failure(reason, std::move(output));
 }
 
 } // namespace Command

@@ -1,7 +1,7 @@
 #pragma once
 // The backends that set the desktop picture through a desktop's own
 // command-line tool. Each runs its tool through Command::run (argument lists,
-// no shell, bounded time) and returns the tool's failure as the error text.
+// no shell, bounded time) and returns the tool's failure as the reason.
 // Thread: main thread.
 
 #include "platform/desktop/DesktopBackend.h"
@@ -17,7 +17,7 @@ public:
     QString name() const override { return QStringLiteral("Xfce"); }
 
 protected:
-    DesktopResult apply(const QString& filePath, const QString& screenName) override;
+    Result<> apply(const QString& filePath, const QString& screenName) override;
 
 private:
     QStringList m_screens;
@@ -31,7 +31,7 @@ public:
     QString name() const override { return QStringLiteral("sway"); }
 
 protected:
-    DesktopResult apply(const QString& filePath, const QString& screenName) override;
+    Result<> apply(const QString& filePath, const QString& screenName) override;
 };
 
 // Hyprland: hyprpaper's "preload FILE" then "wallpaper NAME,FILE" through
@@ -42,7 +42,7 @@ public:
     QString name() const override { return QStringLiteral("Hyprland"); }
 
 protected:
-    DesktopResult apply(const QString& filePath, const QString& screenName) override;
+    Result<> apply(const QString& filePath, const QString& screenName) override;
 };
 
 // GNOME, Cinnamon and MATE keep one desktop picture for all screens in their
@@ -56,7 +56,7 @@ public:
     QString name() const override;
 
 protected:
-    DesktopResult apply(const QString& filePath, const QString& screenName) override;
+    Result<> apply(const QString& filePath, const QString& screenName) override;
 
 private:
     Desktop m_desktop;
@@ -74,7 +74,7 @@ public:
     QString name() const override;
 
 protected:
-    DesktopResult apply(const QString& filePath, const QString& screenName) override;
+    Result<> apply(const QString& filePath, const QString& screenName) override;
 
 private:
     Tool m_tool;

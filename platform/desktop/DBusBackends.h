@@ -26,7 +26,7 @@ public:
     static constexpr int callTimeoutMs = 10000;
 
 protected:
-    DesktopResult apply(const QString& filePath, const QString& screenName) override;
+    Result<> apply(const QString& filePath, const QString& screenName) override;
 
 private:
     QDBusConnection m_bus;
@@ -48,7 +48,7 @@ public:
     static constexpr int callTimeoutMs = 10000;
 
 protected:
-    DesktopResult apply(const QString& filePath, const QString& screenName) override;
+    Result<> apply(const QString& filePath, const QString& screenName) override;
 
 private:
     QDBusConnection m_bus;

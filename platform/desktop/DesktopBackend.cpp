@@ -5,15 +5,12 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-DesktopResult DesktopBackend::setImage(const QString& filePath, const QString& screenName)
+Result<> DesktopBackend::setImage(const QString& filePath, const QString& screenName)
 {
-    DesktopResult result = apply(filePath, screenName);
-    if (!result.ok) {
-        if (result.errorText.isEmpty())
-            result.errorText = QStringLiteral("%1 gave no reason").arg(name());
+    const Result<> result = apply(filePath, screenName);
+    if (!result.ok())
         Log::line(lcDesktop, QStringLiteral("Error: could not set the desktop picture through %1: %2")
-                                 .arg(name(), result.errorText));
-    }
+                                 .arg(name(), result.reason()));
     return result;
 }
 

@@ -3,19 +3,10 @@
 // desktop, each in its own file, chosen by DesktopSession.
 // Thread: main thread. Every call into a desktop is bounded by a timeout.
 
+#include "platform/foundation/Result.h"
+
 #include <QString>
 #include <QStringList>
-
-// The outcome of setting the desktop picture. When `ok` is false,
-// `errorText` says why in words fit for the alert
-// "Could not set Desktop for this reason: %@"; when `ok` is true it is empty.
-struct DesktopResult {
-    bool ok = false;
-    QString errorText;
-
-    static DesktopResult success() { return {true, {}}; }
-    static DesktopResult failure(const QString& text) { return {false, text}; }
-};
 
 class DesktopBackend {
 public:
@@ -27,12 +18,13 @@ public:
     // Makes the image file at the absolute path `filePath` the desktop picture
     // of the screen whose connector name (QScreen::name()) is `screenName`;
     // an empty `screenName` means every screen. Logs one "Error: " line when
-    // it fails, and returns the failure.
-    DesktopResult setImage(const QString& filePath, const QString& screenName);
+    // it fails, and returns the failure, its reason in words fit for the alert
+    // "Could not set Desktop for this reason: %@".
+    Result<> setImage(const QString& filePath, const QString& screenName);
 
 protected:
     // The backend's own work; `setImage` adds the logging.
-    virtual DesktopResult apply(const QString& filePath, const QString& screenName) = 0;
+    virtual Result<> apply(const QString& filePath, const QString& screenName) = 0;
 };
 
 // The connector names of the screens as Qt lists them, the primary screen

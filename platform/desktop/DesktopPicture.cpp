@@ -7,15 +7,15 @@
 
 namespace {
 
-DesktopResult fail(const QString& text)
+Result<> fail(const QString& text)
 {
     Log::line(lcDesktop, QStringLiteral("Error: could not set the desktop picture: %1").arg(text));
-    return DesktopResult::failure(text);
+    return Result<>::failure(text);
 }
 
 } // namespace
 
-DesktopResult setDesktopImage(const QString& filePath, const QString& screenName)
+Result<> setDesktopImage(const QString& filePath, const QString& screenName)
 {
     const QFileInfo file(filePath);
     // A desktop given a missing file shows black.

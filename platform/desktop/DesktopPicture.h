@@ -12,5 +12,5 @@
 // screens (GNOME, Cinnamon, MATE, feh, the portal) set it everywhere.
 // On failure (the file is missing, no desktop session was found, the desktop
 // refused or did not answer) one "Error: " line is logged and the result's
-// errorText says why, for the alert "Could not set Desktop for this reason: %@".
-DesktopResult setDesktopImage(const QString& filePath, const QString& screenName);
+// reason says why, for the alert "Could not set Desktop for this reason: %@".
+Result<> setDesktopImage(const QString& filePath, const QString& screenName);

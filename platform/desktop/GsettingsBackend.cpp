@@ -15,7 +15,7 @@ QString gvariantString(QString text)
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
-CommandResult gsettingsSet(const QString& schema, const QString& key, const QString& value)
+Result<QString> gsettingsSet(const QString& schema, const QString& key, const QString& value)
 {
     return Command::run(QStringLiteral("gsettings"), {QStringLiteral("set"), schema, key, gvariantString(value)});
 }
@@ -32,7 +32,7 @@ QString GsettingsBackend::name() const
     return {};
 }
 
-DesktopResult GsettingsBackend::apply(const QString& filePath, const QString& screenName)
+Result<> GsettingsBackend::apply(const QString& filePath, const QString& screenName)
 {
     Q_UNUSED(screenName) // these desktops have one picture for all screens
     const QString uri = QUrl::fromLocalFile(filePath).toString(QUrl::FullyEncoded);
@@ -58,12 +58,12 @@ DesktopResult GsettingsBackend::apply(const QString& filePath, const QString& sc
     }
 
     for (const auto& [key, value] : std::as_const(keys)) {
-        const CommandResult result = gsettingsSet(schema, key, value);
+        const Result<QString> result = gsettingsSet(schema, key, value);
         // GNOME before version 42 has no dark-style picture; the light one is all it shows.
-        if (!result.ok && key == QLatin1String("picture-uri-dark") && result.errorText.contains(QLatin1String("No such key")))
+        if (!result.ok() && key == QLatin1String("picture-uri-dark") && result.reason().contains(QLatin1String("No such key")))
             continue;
-        if (!result.ok)
-            return DesktopResult::failure(result.errorText);
+        if (!result.ok())
+            return Result<>::failure(result.reason());
     }
 
     if (m_screens.size() > 1)
@@ -71,5 +71,5 @@ DesktopResult GsettingsBackend::apply(const QString& filePath, const QString& sc
                                             "the picture is set for all %2 screens")
                                  .arg(name())
                                  .arg(m_screens.size()));
-    return DesktopResult::success();
+    return Result<>::success();
 }

@@ -5,29 +5,29 @@
 namespace {
 
 // hyprctl exits 0 even when hyprpaper refuses; hyprpaper answers "ok" on success.
-DesktopResult hyprpaper(const QStringList& request)
+Result<> hyprpaper(const QStringList& request)
 {
-    const CommandResult result = Command::run(QStringLiteral("hyprctl"), QStringList{QStringLiteral("hyprpaper")} + request);
-    if (!result.ok)
-        return DesktopResult::failure(result.errorText);
-    const QString answer = result.standardOutput.trimmed();
+    const Result<QString> result = Command::run(QStringLiteral("hyprctl"), QStringList{QStringLiteral("hyprpaper")} + request);
+    if (!result.ok())
+        return Result<>::failure(result.reason());
+    const QString answer = result.value().trimmed();
     if (!answer.isEmpty() && answer.compare(QLatin1String("ok"), Qt::CaseInsensitive) != 0)
-        return DesktopResult::failure(QStringLiteral("hyprpaper answered: %1").arg(answer));
-    return DesktopResult::success();
+        return Result<>::failure(QStringLiteral("hyprpaper answered: %1").arg(answer));
+    return Result<>::success();
 }
 
 } // namespace
 
-DesktopResult HyprlandBackend::apply(const QString& filePath, const QString& screenName)
+Result<> HyprlandBackend::apply(const QString& filePath, const QString& screenName)
 {
     // hyprctl joins its arguments with spaces; hyprpaper trims the path, expands
     // a leading "~" and splits "MONITOR,PATH" at a comma: a safe path survives all that.
-    const SafeImagePath picture = safeImagePath(filePath);
+    const Result<QString> picture = safeImagePath(filePath);
     if (!picture.ok())
-        return DesktopResult::failure(picture.errorText);
-    DesktopResult result = hyprpaper({QStringLiteral("preload"), picture.path});
-    if (!result.ok)
+        return Result<>::failure(picture.reason());
+    Result<> result = hyprpaper({QStringLiteral("preload"), picture.value()});
+    if (!result.ok())
         return result;
     // An empty monitor before the comma means every monitor.
-    return hyprpaper({QStringLiteral("wallpaper"), screenName + QLatin1Char(',') + picture.path});
+    return hyprpaper({QStringLiteral("wallpaper"), screenName + QLatin1Char(',') + picture.value()});
 }

@@ -8,15 +8,15 @@
 
 namespace {
 
-PicturesFolderResult fail(const QString& text)
+Result<QString> fail(const QString& text)
 {
     Log::line(lcDesktop, QStringLiteral("Error: no Pictures folder: %1").arg(text));
-    return {QString(), text};
+    return Result<QString>::failure(text);
 }
 
 } // namespace
 
-PicturesFolderResult picturesFolder()
+Result<QString> picturesFolder()
 {
     // Qt takes a missing HOME for "/", which would put Pictures at the root.
     if (!QDir::isAbsolutePath(qEnvironmentVariable("HOME")))
@@ -30,5 +30,5 @@ PicturesFolderResult picturesFolder()
         return fail(QStringLiteral("%1 exists and is not a folder").arg(path));
     if (!info.exists() && !QDir().mkpath(path))
         return fail(QStringLiteral("the folder %1 could not be created").arg(path));
-    return {QDir(path).absolutePath(), QString()};
+    return Result<QString>::success(QDir(path).absolutePath());
 }

@@ -2,18 +2,13 @@
 // The user's Pictures folder (XDG's pictures directory, usually ~/Pictures).
 // Thread: main thread.
 
+#include "platform/foundation/Result.h"
+
 #include <QString>
 
-// `path` is the folder's absolute path, empty when it cannot be had; then
-// `errorText` says why, for the alert "Picture Folder could not be found
-// because: %@" (one "Error: " line is also logged).
-struct PicturesFolderResult {
-    QString path;
-    QString errorText;
-
-    bool ok() const { return !path.isEmpty(); }
-};
-
-// Finds the Pictures folder and creates it (with its parents) when missing.
-// Without an absolute HOME there is none (never a folder at the root).
-PicturesFolderResult picturesFolder();
+// Finds the Pictures folder and creates it (with its parents) when missing;
+// the value is its absolute path. Without an absolute HOME there is none
+// (never a folder at the root). On failure the reason is for the alert
+// "Picture Folder could not be found because: %@" (one "Error: " line is
+// also logged).
+Result<QString> picturesFolder();

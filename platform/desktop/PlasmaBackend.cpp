@@ -45,13 +45,13 @@ QString plasmaScript(const QString& imageUrl, int screen)
 
 } // namespace
 
-DesktopResult PlasmaBackend::apply(const QString& filePath, const QString& screenName)
+Result<> PlasmaBackend::apply(const QString& filePath, const QString& screenName)
 {
     int screen = -1;
     if (!screenName.isEmpty()) {
         screen = int(m_screens.indexOf(screenName));
         if (screen < 0)
-            return DesktopResult::failure(QStringLiteral("there is no screen named %1").arg(screenName));
+            return Result<>::failure(QStringLiteral("there is no screen named %1").arg(screenName));
     }
 
     QDBusMessage message = QDBusMessage::createMethodCall(
@@ -61,8 +61,8 @@ DesktopResult PlasmaBackend::apply(const QString& filePath, const QString& scree
 
     const QDBusMessage reply = DBusCall::call(m_bus, message, callTimeoutMs);
     if (DBusCall::isTimeout(reply))
-        return DesktopResult::failure(QStringLiteral("Plasma did not answer within %1 seconds").arg(callTimeoutMs / 1000));
+        return Result<>::failure(QStringLiteral("Plasma did not answer within %1 seconds").arg(callTimeoutMs / 1000));
     if (reply.type() == QDBusMessage::ErrorMessage)
-        return DesktopResult::failure(QStringLiteral("Plasma did not take the picture: %1").arg(DBusCall::errorText(reply)));
-    return DesktopResult::success();
+        return Result<>::failure(QStringLiteral("Plasma did not take the picture: %1").arg(DBusCall::errorText(reply)));
+    return Result<>::success();
 }

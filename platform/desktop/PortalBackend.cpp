@@ -77,17 +77,17 @@ private:
 
 } // namespace
 
-DesktopResult PortalBackend::apply(const QString& filePath, const QString& screenName)
+Result<> PortalBackend::apply(const QString& filePath, const QString& screenName)
 {
     Q_UNUSED(screenName) // the portal sets the picture of the whole desktop
     if (!m_bus.isConnected())
-        return DesktopResult::failure(QStringLiteral("there is no D-Bus session bus for the desktop portal"));
+        return Result<>::failure(QStringLiteral("there is no D-Bus session bus for the desktop portal"));
     if (!(m_bus.connectionCapabilities() & QDBusConnection::UnixFileDescriptorPassing))
-        return DesktopResult::failure(QStringLiteral("the D-Bus session bus cannot pass files to the desktop portal"));
+        return Result<>::failure(QStringLiteral("the D-Bus session bus cannot pass files to the desktop portal"));
 
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
-        return DesktopResult::failure(QStringLiteral("%1 could not be opened: %2").arg(filePath, file.errorString()));
+        return Result<>::failure(QStringLiteral("%1 could not be opened: %2").arg(filePath, file.errorString()));
 
     // The portal names the request object after our unique name and this token;
     // listening before the call means no answer can be missed.
@@ -98,7 +98,7 @@ DesktopResult PortalBackend::apply(const QString& filePath, const QString& scree
 
     ResponseWaiter waiter(m_bus);
     if (!waiter.watch(expectedPath))
-        return DesktopResult::failure(QStringLiteral("could not listen for the desktop portal's answer: %1")
+        return Result<>::failure(QStringLiteral("could not listen for the desktop portal's answer: %1")
                                           .arg(m_bus.lastError().message()));
 
     QDBusMessage message = QDBusMessage::createMethodCall(portalService, QStringLiteral("/org/freedesktop/portal/desktop"),
@@ -112,9 +112,9 @@ DesktopResult PortalBackend::apply(const QString& filePath, const QString& scree
     const QDBusMessage reply = DBusCall::call(m_bus, message, callTimeoutMs);
     file.close();
     if (DBusCall::isTimeout(reply))
-        return DesktopResult::failure(QStringLiteral("the desktop portal did not answer within %1 seconds").arg(callTimeoutMs / 1000));
+        return Result<>::failure(QStringLiteral("the desktop portal did not answer within %1 seconds").arg(callTimeoutMs / 1000));
     if (reply.type() == QDBusMessage::ErrorMessage)
-        return DesktopResult::failure(QStringLiteral("the desktop portal refused the picture: %1").arg(DBusCall::errorText(reply)));
+        return Result<>::failure(QStringLiteral("the desktop portal refused the picture: %1").arg(DBusCall::errorText(reply)));
 
     // Portals older than the handle token choose the path themselves.
     const QList<QVariant> results = reply.arguments();
@@ -123,12 +123,12 @@ DesktopResult PortalBackend::apply(const QString& filePath, const QString& scree
         waiter.watch(handle);
 
     if (!waiter.wait(m_responseTimeoutMs))
-        return DesktopResult::failure(QStringLiteral("the desktop portal did not answer within %1 seconds")
+        return Result<>::failure(QStringLiteral("the desktop portal did not answer within %1 seconds")
                                           .arg(m_responseTimeoutMs / 1000.0, 0, 'g', 3));
     switch (waiter.response()) {
-    case 0: return DesktopResult::success();
-    case 1: return DesktopResult::failure(QStringLiteral("the change was cancelled in the desktop portal"));
-    default: return DesktopResult::failure(QStringLiteral("the desktop portal could not set the picture"));
+    case 0: return Result<>::success();
+    case 1: return Result<>::failure(QStringLiteral("the change was cancelled in the desktop portal"));
+    default: return Result<>::failure(QStringLiteral("the desktop portal could not set the picture"));
     }
 }
 

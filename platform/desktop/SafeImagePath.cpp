@@ -55,11 +55,6 @@ void pruneDanglingLinks(const QDir& folder)
     }
 }
 
-SafeImagePath failure(const QString& text)
-{
-    return {QString(), text};
-}
-
 } // namespace
 
 bool isSafePath(const QString& path)
@@ -67,38 +62,36 @@ bool isSafePath(const QString& path)
     return !path.isEmpty() && std::all_of(path.cbegin(), path.cend(), isSafeCharacter);
 }
 
-QString linkFolder(QString* errorText)
+Result<QString> linkFolder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     QStringList tried;
     if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime)) {
         const QString folder = QDir::cleanPath(runtime) + QStringLiteral("/sunnyside");
         if (isSafePath(folder) && isPrivateFolder(folder, true))
-            return folder;
+            return Result<QString>::success(folder);
         tried << folder;
     }
     const QString temporary = Application::temporaryDirectory();
     if (isSafePath(temporary) && isPrivateFolder(temporary, false))
-        return temporary;
+        return Result<QString>::success(temporary);
     tried << temporary;
-    if (errorText)
-        *errorText = QStringLiteral("no private folder with a plain path for a link to the picture (tried %1)")
-                         .arg(tried.join(QStringLiteral(", ")));
-    return {};
+    return Result<QString>::failure(QStringLiteral("no private folder with a plain path for a link to the picture (tried %1)")
+                                        .arg(tried.join(QStringLiteral(", "))));
 }
 
-SafeImagePath safeImagePath(const QString& filePath)
+Result<QString> safeImagePath(const QString& filePath)
 {
     const QFileInfo file(filePath);
     const QString target = file.absoluteFilePath();
     if (isSafePath(target))
-        return {target, {}};
+        return Result<QString>::success(target);
 
-    QString folderError;
-    const QString folder = linkFolder(&folderError);
-    if (folder.isEmpty())
-        return failure(QStringLiteral("the picture's name has characters the desktop would misread, and there is %1")
-                           .arg(folderError));
+    const Result<QString> linkPlace = linkFolder();
+    if (!linkPlace.ok())
+        return Result<QString>::failure(QStringLiteral("the picture's name has characters the desktop would misread, and there is %1")
+                                            .arg(linkPlace.reason()));
+    const QString folder = linkPlace.value();
     pruneDanglingLinks(QDir(folder));
 
     const QByteArray hash = QCryptographicHash::hash(target.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
@@ -112,16 +105,16 @@ SafeImagePath safeImagePath(const QString& filePath)
     const QByteArray nativeTarget = QFile::encodeName(target);
     const QByteArray nativeLink = QFile::encodeName(link);
     if (QFile::symLinkTarget(link) == target && QFileInfo(link).isSymLink())
-        return {link, {}};
+        return Result<QString>::success(link);
     // Made beside it, then renamed over it: the old link is replaced in one step.
     const QByteArray fresh = nativeLink + ".new-" + QByteArray::number(::getpid());
     ::unlink(fresh.constData());
     if (::symlink(nativeTarget.constData(), fresh.constData()) != 0)
-        return failure(QStringLiteral("could not make the link %1 to the picture: %2").arg(link, errnoText()));
+        return Result<QString>::failure(QStringLiteral("could not make the link %1 to the picture: %2").arg(link, errnoText()));
     if (::rename(fresh.constData(), nativeLink.constData()) != 0) {
         const QString why = errnoText();
         ::unlink(fresh.constData());
-        return failure(QStringLiteral("could not make the link %1 to the picture: %2").arg(link, why));
+        return Result<QString>::failure(QStringLiteral("could not make the link %1 to the picture: %2").arg(link, why));
     }
-    return {link, {}};
+    return Result<QString>::success(link);
 }

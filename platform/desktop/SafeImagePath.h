@@ -4,28 +4,24 @@
 // and trims it), so a photo's name must never reach them as written.
 // Thread: main thread.
 
+#include "platform/foundation/Result.h"
+
 #include <QString>
-
-struct SafeImagePath {
-    QString path;       // absolute, made only of safe characters; empty on failure
-    QString errorText;  // why there is none, for the alert; empty when ok
-
-    bool ok() const { return !path.isEmpty(); }
-};
 
 // True when every character of `path` is one of A-Z a-z 0-9 . _ / -.
 bool isSafePath(const QString& path);
 
-// The absolute path of `filePath` when it is safe as it stands; otherwise a
-// symbolic link to it, named after a hash of the path and the file's
-// lower-case extension, in linkFolder(). Links stay after we quit (a
-// compositor re-reads the picture when outputs change); links of ours whose
-// picture is gone are removed here. Fails (the backend logs it) when no
-// private folder with a safe path can be had or the link cannot be made.
-SafeImagePath safeImagePath(const QString& filePath);
+// A path made only of safe characters: the absolute path of `filePath` when
+// it is safe as it stands; otherwise a symbolic link to it, named after a
+// hash of the path and the file's lower-case extension, in linkFolder().
+// Links stay after we quit (a compositor re-reads the picture when outputs
+// change); links of ours whose picture is gone are removed here. Fails (the backend logs it) when no
+// private folder with a safe path can be had or the link cannot be made; the
+// reason is for the alert.
+Result<QString> safeImagePath(const QString& filePath);
 
 // Where the links go: $XDG_RUNTIME_DIR/sunnyside when that path is safe,
 // else the per-user temporary folder; it is made (mode 0700) when missing and
 // used only when it is a real folder of ours that nobody else may write into.
-// Empty, with `errorText` set, when neither will do.
-QString linkFolder(QString* errorText = nullptr);
+// Fails when neither will do.
+Result<QString> linkFolder();

@@ -15,19 +15,19 @@ QString swayQuoted(QString text)
 
 } // namespace
 
-DesktopResult SwayBackend::apply(const QString& filePath, const QString& screenName)
+Result<> SwayBackend::apply(const QString& filePath, const QString& screenName)
 {
     // sway expands the background path like a shell word (variables, command
     // substitution, globs): no quoting survives that, so it gets a safe path.
-    const SafeImagePath picture = safeImagePath(filePath);
+    const Result<QString> picture = safeImagePath(filePath);
     if (!picture.ok())
-        return DesktopResult::failure(picture.errorText);
+        return Result<>::failure(picture.reason());
     const QString output = screenName.isEmpty()      ? QStringLiteral("*")
                            : isSafePath(screenName) ? screenName
                                                     : swayQuoted(screenName);
-    const CommandResult result = Command::run(QStringLiteral("swaymsg"),
-        {QStringLiteral("output"), output, QStringLiteral("bg"), picture.path, QStringLiteral("fill")});
-    if (!result.ok)
-        return DesktopResult::failure(result.errorText);
-    return DesktopResult::success();
+    const Result<QString> result = Command::run(QStringLiteral("swaymsg"),
+        {QStringLiteral("output"), output, QStringLiteral("bg"), picture.value(), QStringLiteral("fill")});
+    if (!result.ok())
+        return Result<>::failure(result.reason());
+    return Result<>::success();
 }

@@ -6,20 +6,21 @@ QString X11Backend::name() const
     return m_tool == Tool::Xwallpaper ? QStringLiteral("xwallpaper") : QStringLiteral("feh");
 }
 
-DesktopResult X11Backend::apply(const QString& filePath, const QString& screenName)
+Result<> X11Backend::apply(const QString& filePath, const QString& screenName)
 {
-    CommandResult result;
+    QString program = QStringLiteral("xwallpaper");
+    QStringList arguments;
     if (m_tool == Tool::Xwallpaper) {
-        QStringList arguments;
         if (!screenName.isEmpty())
             arguments << QStringLiteral("--output") << screenName;
         arguments << QStringLiteral("--zoom") << filePath;
-        result = Command::run(QStringLiteral("xwallpaper"), arguments);
     } else {
         // feh cannot pick one output: --bg-fill fills every screen.
-        result = Command::run(QStringLiteral("feh"), {QStringLiteral("--bg-fill"), filePath});
+        program = QStringLiteral("feh");
+        arguments << QStringLiteral("--bg-fill") << filePath;
     }
-    if (!result.ok)
-        return DesktopResult::failure(result.errorText);
-    return DesktopResult::success();
+    const Result<QString> result = Command::run(program, arguments);
+    if (!result.ok())
+        return Result<>::failure(result.reason());
+    return Result<>::success();
 }

@@ -6,21 +6,21 @@
 
 namespace FontRegistry {
 
-Result registerFontFile(const QString& path)
+Result<QStringList> registerFontFile(const QString& path)
 {
     static QSet<QString> registered; // canonical paths; never freed, like Qt's own list
     if (!QFileInfo(path).isAbsolute())
-        return {false, QStringLiteral("font path '%1' is not absolute").arg(path), {}};
+        return Result<QStringList>::failure(QStringLiteral("font path '%1' is not absolute").arg(path));
     const QString canonical = QFileInfo(path).canonicalFilePath();
     if (canonical.isEmpty())
-        return {false, QStringLiteral("font file '%1' does not exist").arg(path), {}};
+        return Result<QStringList>::failure(QStringLiteral("font file '%1' does not exist").arg(path));
     if (registered.contains(canonical))
-        return {false, QStringLiteral("font file '%1' is already registered").arg(path), {}};
+        return Result<QStringList>::failure(QStringLiteral("font file '%1' is already registered").arg(path));
     const int id = QFontDatabase::addApplicationFont(canonical);
     if (id < 0)
-        return {false, QStringLiteral("font file '%1' could not be registered (not a font Qt reads)").arg(path), {}};
+        return Result<QStringList>::failure(QStringLiteral("font file '%1' could not be registered (not a font Qt reads)").arg(path));
     registered.insert(canonical);
-    return {true, {}, QFontDatabase::applicationFontFamilies(id)};
+    return Result<QStringList>::success(QFontDatabase::applicationFontFamilies(id));
 }
 
 } // namespace FontRegistry

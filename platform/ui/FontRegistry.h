@@ -4,18 +4,16 @@
 // the same file twice without complaint: a repeat is refused.
 // Thread: main thread (needs a QGuiApplication).
 
+#include "platform/foundation/Result.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace FontRegistry {
 
-struct Result {
-    bool ok = false;
-    QString error;          // why it failed, in words for a log line; empty when ok
-    QStringList families;   // the families the file added
-};
-
 // `path` must be absolute; a relative path is refused without being read.
-Result registerFontFile(const QString& path);
+// The value is the families the file added; the reason is in words for a
+// log line.
+Result<QStringList> registerFontFile(const QString& path);
 
 } // namespace FontRegistry

@@ -56,7 +56,7 @@ TEST_F(CommandBackends, EachToolGetsItsArgumentsInOrder)
         SCOPED_TRACE(row.name);
         FakeCommands fakes;
         fakes.install(row.tool, row.body);
-        EXPECT_TRUE(row.backend->setImage(row.calls[0].contains(plain) ? plain : picture, row.screen).ok);
+        EXPECT_TRUE(row.backend->setImage(row.calls[0].contains(plain) ? plain : picture, row.screen).ok());
         EXPECT_EQ(fakes.calls(row.tool), row.calls);
     }
     EXPECT_TRUE(log.lines().isEmpty());
@@ -65,7 +65,7 @@ TEST_F(CommandBackends, EachToolGetsItsArgumentsInOrder)
 TEST_F(CommandBackends, FailuresOfEveryToolReachTheErrorTextAndOneErrorLine)
 {
     // calls: it stops at the first failure.
-    struct Row { const char* name; std::shared_ptr<DesktopBackend> backend; QString tool, body, errorText;
+    struct Row { const char* name; std::shared_ptr<DesktopBackend> backend; QString tool, body, reason;
                  int calls; } rows[] = {
         {"gsettings", std::make_shared<GsettingsBackend>(GsettingsBackend::Desktop::Gnome, QStringList{}),
          "gsettings", "echo 'No such schema \"org.gnome.desktop.background\"' >&2; exit 1",
@@ -85,16 +85,16 @@ TEST_F(CommandBackends, FailuresOfEveryToolReachTheErrorTextAndOneErrorLine)
         if (!row.tool.isEmpty())
             fakes.install(row.tool, row.body.isEmpty() ? "echo 'cannot reach the compositor' >&2; exit 2" : row.body);
         log.clear();
-        const DesktopResult result = row.backend->setImage(picture, "DP-1");
-        EXPECT_FALSE(result.ok);
-        if (row.errorText.isEmpty())
-            EXPECT_TRUE(result.errorText.endsWith("failed with exit status 2: cannot reach the compositor"))
-                << result.errorText.toStdString();
+        const Result<> result = row.backend->setImage(picture, "DP-1");
+        EXPECT_FALSE(result.ok());
+        if (row.reason.isEmpty())
+            EXPECT_TRUE(result.reason().endsWith("failed with exit status 2: cannot reach the compositor"))
+                << result.reason().toStdString();
         else
-            EXPECT_EQ(result.errorText, row.errorText);
+            EXPECT_EQ(result.reason(), row.reason);
         EXPECT_EQ(fakes.calls(row.tool).size(), row.calls);
         EXPECT_EQ(log.lines(), QStringList{"Error: could not set the desktop picture through " + row.backend->name() + ": "
-                                           + result.errorText});
+                                           + result.reason()});
     }
 }
 
@@ -102,7 +102,7 @@ TEST_F(CommandBackends, OneDesktopPictureForManyScreensIsSaidInAWarning)
 {
     fakes.install("gsettings");
     GsettingsBackend gnome(GsettingsBackend::Desktop::Gnome, {"eDP-1", "HDMI-1"});
-    EXPECT_TRUE(gnome.setImage(picture, "HDMI-1").ok);
+    EXPECT_TRUE(gnome.setImage(picture, "HDMI-1").ok());
     EXPECT_EQ(log.lines(), QStringList{"Warning: GNOME has one desktop picture for all screens; "
                                        "the picture is set for all 2 screens"});
 }
@@ -111,6 +111,6 @@ TEST_F(CommandBackends, AnOlderGnomeWithoutTheDarkKeyStillSucceeds)
 {
     fakes.install("gsettings", "case \"$3\" in picture-uri-dark) echo 'No such key \"picture-uri-dark\"' >&2; exit 1;; esac");
     GsettingsBackend gnome(GsettingsBackend::Desktop::Gnome, {});
-    EXPECT_TRUE(gnome.setImage(picture, QString()).ok);
+    EXPECT_TRUE(gnome.setImage(picture, QString()).ok());
     EXPECT_TRUE(log.lines().isEmpty());
 }

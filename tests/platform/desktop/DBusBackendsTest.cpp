@@ -31,8 +31,8 @@ TEST_F(DBusBackends, PlasmaGetsAScriptForTheScreenOfTheConnectorName)
     FakePlasmaShell shell;
     ASSERT_TRUE(shell.serve(service));
     PlasmaBackend plasma(client, {"eDP-1", "HDMI-A-1", "DP-2"});
-    const DesktopResult result = plasma.setImage(picture, "HDMI-A-1");
-    EXPECT_TRUE(result.ok) << result.errorText.toStdString();
+    const Result<> result = plasma.setImage(picture, "HDMI-A-1");
+    EXPECT_TRUE(result.ok()) << result.reason().toStdString();
     ASSERT_EQ(shell.scripts.size(), 1);
     const QString script = shell.scripts.first();
     const QString url = QUrl::fromLocalFile(picture).toString(QUrl::FullyEncoded);
@@ -43,7 +43,7 @@ TEST_F(DBusBackends, PlasmaGetsAScriptForTheScreenOfTheConnectorName)
     EXPECT_TRUE(log.lines().isEmpty());
 
     // No name: every desktop.
-    EXPECT_TRUE(plasma.setImage(picture, QString()).ok);
+    EXPECT_TRUE(plasma.setImage(picture, QString()).ok());
     ASSERT_EQ(shell.scripts.size(), 2);
     EXPECT_TRUE(shell.scripts[1].contains("var screen = -1;"));
 }
@@ -55,16 +55,16 @@ TEST_F(DBusBackends, PlasmaFailuresReachTheErrorText)
     ASSERT_TRUE(shell.serve(service));
     PlasmaBackend plasma(client, {"eDP-1"});
 
-    DesktopResult result = plasma.setImage(picture, "eDP-1");
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText, "Plasma did not take the picture: Error: Plasma has no desktop on screen 0 "
+    Result<> result = plasma.setImage(picture, "eDP-1");
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.reason(), "Plasma did not take the picture: Error: Plasma has no desktop on screen 0 "
                                 "(org.freedesktop.DBus.Error.Failed)");
-    EXPECT_EQ(log.lines(), QStringList{"Error: could not set the desktop picture through KDE Plasma: " + result.errorText});
+    EXPECT_EQ(log.lines(), QStringList{"Error: could not set the desktop picture through KDE Plasma: " + result.reason()});
 
     // A screen Qt does not know is refused before asking Plasma.
     result = plasma.setImage(picture, "VGA-7");
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText, "there is no screen named VGA-7");
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.reason(), "there is no screen named VGA-7");
     EXPECT_EQ(shell.scripts.size(), 1);
 }
 
@@ -73,8 +73,8 @@ TEST_F(DBusBackends, ThePortalGetsTheOpenFileForTheBackgroundWithoutPreview)
     FakePortal portal(service);
     ASSERT_TRUE(portal.serving);
     PortalBackend backend(client, 5000);
-    const DesktopResult result = backend.setImage(picture, "DP-1");
-    EXPECT_TRUE(result.ok) << result.errorText.toStdString();
+    const Result<> result = backend.setImage(picture, "DP-1");
+    EXPECT_TRUE(result.ok()) << result.reason().toStdString();
     EXPECT_EQ(portal.calls, 1);
     EXPECT_EQ(portal.filePath, picture);
     EXPECT_EQ(portal.parentWindow, "");
@@ -96,9 +96,9 @@ TEST_F(DBusBackends, ThePortalsOtherAnswersAreFailures)
                                                    {2, false, "the desktop portal did not answer within 0.3 seconds"}}) {
         portal.response = response;
         portal.answers = answers;
-        const DesktopResult result = backend.setImage(picture, QString());
-        EXPECT_FALSE(result.ok);
-        EXPECT_EQ(result.errorText, error);
+        const Result<> result = backend.setImage(picture, QString());
+        EXPECT_FALSE(result.ok());
+        EXPECT_EQ(result.reason(), error);
     }
     EXPECT_EQ(log.lines().size(), 3);
 }
@@ -106,18 +106,18 @@ TEST_F(DBusBackends, ThePortalsOtherAnswersAreFailures)
 TEST_F(DBusBackends, NoPortalOrNoFileIsAFailure)
 {
     PortalBackend backend(client, 300);
-    DesktopResult result = backend.setImage(picture, QString());
-    EXPECT_FALSE(result.ok);
-    EXPECT_TRUE(result.errorText.startsWith("the desktop portal refused the picture: ")) << result.errorText.toStdString();
-    EXPECT_TRUE(result.errorText.contains("ServiceUnknown"));
+    Result<> result = backend.setImage(picture, QString());
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(result.reason().startsWith("the desktop portal refused the picture: ")) << result.reason().toStdString();
+    EXPECT_TRUE(result.reason().contains("ServiceUnknown"));
 
     result = backend.setImage(pictures.filePath("gone.jpg"), QString());
-    EXPECT_FALSE(result.ok);
-    EXPECT_TRUE(result.errorText.startsWith(pictures.filePath("gone.jpg") + " could not be opened"));
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(result.reason().startsWith(pictures.filePath("gone.jpg") + " could not be opened"));
 
     PortalBackend unconnected(QDBusConnection(QString()), 300);
     result = unconnected.setImage(picture, QString());
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText, "there is no D-Bus session bus for the desktop portal");
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.reason(), "there is no D-Bus session bus for the desktop portal");
 }
 

@@ -54,17 +54,17 @@ TEST(PicturesFolder, CreatedWhereTheUsersSettingsSayOrAFailureWithItsReason)
         if (!row.blocker.isEmpty())
             makePictureFile(home, row.blocker);
         LogCapture log;
-        const PicturesFolderResult result = picturesFolder();
+        const Result<QString> result = picturesFolder();
         if (row.folder.isEmpty()) {
             EXPECT_FALSE(result.ok());
-            EXPECT_EQ(result.errorText, home.filePath(row.blocker) + " exists and is not a folder");
-            EXPECT_EQ(log.lines(), QStringList{"Error: no Pictures folder: " + result.errorText});
+            EXPECT_EQ(result.reason(), home.filePath(row.blocker) + " exists and is not a folder");
+            EXPECT_EQ(log.lines(), QStringList{"Error: no Pictures folder: " + result.reason()});
             continue;
         }
-        ASSERT_TRUE(result.ok()) << result.errorText.toStdString();
-        EXPECT_EQ(result.path, home.filePath(row.folder));
-        EXPECT_TRUE(QFileInfo(result.path).isDir());
-        EXPECT_EQ(picturesFolder().path, result.path); // found again as it is
+        ASSERT_TRUE(result.ok()) << result.reason().toStdString();
+        EXPECT_EQ(result.value(), home.filePath(row.folder));
+        EXPECT_TRUE(QFileInfo(result.value()).isDir());
+        EXPECT_EQ(picturesFolder().value(), result.value()); // found again as it is
         EXPECT_TRUE(log.lines().isEmpty());
     }
 }
@@ -114,10 +114,10 @@ TEST(DesktopPicture, UsesTheBackendOfTheSessionWithTheAbsolutePath)
     const QString saved = QDir::currentPath();
     QDir::setCurrent(pictures.path());
 
-    const DesktopResult result = setDesktopImage("Beach.jpg", "DP-3");
+    const Result<> result = setDesktopImage("Beach.jpg", "DP-3");
     QDir::setCurrent(saved);
-    EXPECT_TRUE(result.ok) << result.errorText.toStdString();
-    EXPECT_TRUE(result.errorText.isEmpty());
+    EXPECT_TRUE(result.ok()) << result.reason().toStdString();
+    EXPECT_TRUE(result.reason().isEmpty());
     EXPECT_EQ(fakes.calls("swaymsg"),
               (QList<QStringList>{{"output", "DP-3", "bg", pictures.filePath("Beach.jpg"), "fill"}}));
 }
@@ -130,15 +130,15 @@ TEST(DesktopPicture, NoSessionOrNoFileIsAFailureForTheAlert)
     const QString picture = makePictureFile(pictures, "Beach.jpg");
 
     LogCapture log;
-    DesktopResult result = setDesktopImage(picture, QString());
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText, "no desktop session was found");
+    Result<> result = setDesktopImage(picture, QString());
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.reason(), "no desktop session was found");
     EXPECT_EQ(log.lines(), QStringList{"Error: could not set the desktop picture: no desktop session was found"});
 
     environment.set("XDG_CURRENT_DESKTOP", "GNOME");
     fakes.install("gsettings");
     result = setDesktopImage(pictures.filePath("Missing.jpg"), QString());
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText, "the picture file " + pictures.filePath("Missing.jpg") + " does not exist");
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.reason(), "the picture file " + pictures.filePath("Missing.jpg") + " does not exist");
     EXPECT_TRUE(fakes.calls("gsettings").isEmpty());
 }

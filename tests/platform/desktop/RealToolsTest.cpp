@@ -69,8 +69,8 @@ protected:
 TEST_F(X11ToolsRunPhotoNamesAsCommands, FehBgScriptRestoresTheRealFileAndRunsNothing)
 {
     X11Backend feh(X11Backend::Tool::Feh);
-    const DesktopResult result = feh.setImage(picture, QString());
-    ASSERT_TRUE(result.ok) << result.errorText.toStdString();
+    const Result<> result = feh.setImage(picture, QString());
+    ASSERT_TRUE(result.ok()) << result.reason().toStdString();
     const QString script = QDir::home().filePath(".fehbg");
     ASSERT_TRUE(QFileInfo::exists(script));
 
@@ -98,8 +98,8 @@ TEST_F(X11ToolsRunPhotoNamesAsCommands, XwallpaperLoadsTheFileOnEveryOutputAndOn
     X11Backend xwallpaper(X11Backend::Tool::Xwallpaper);
     // Xvfb's one RandR output is "screen".
     for (const QString& screen : {QString(), QStringLiteral("screen")}) {
-        const DesktopResult result = xwallpaper.setImage(picture, screen);
-        EXPECT_TRUE(result.ok) << result.errorText.toStdString();
+        const Result<> result = xwallpaper.setImage(picture, screen);
+        EXPECT_TRUE(result.ok()) << result.reason().toStdString();
     }
     EXPECT_EQ(pwnedFiles({dir.path()}), QStringList());
     EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join("\n").toStdString();
@@ -136,8 +136,8 @@ TEST(XfconfMangledPhotoNames, TheStoredPathIsTheFilesPath)
 
     const QString picture = makePictureFile(dir, hostilePhotoName());
     XfceBackend xfce({"HDMI-1"});
-    const DesktopResult result = xfce.setImage(picture, "HDMI-1");
-    ASSERT_TRUE(result.ok) << result.errorText.toStdString();
+    const Result<> result = xfce.setImage(picture, "HDMI-1");
+    ASSERT_TRUE(result.ok()) << result.reason().toStdString();
     EXPECT_EQ(programOutput(findProgram("xfconf-query"),
                             {"-c", "xfce4-desktop", "-p", "/backdrop/screen0/monitorHDMI-1/workspace0/last-image"})
                   .value_or("(failed)"),
@@ -190,8 +190,8 @@ TEST(GsettingsMangledPhotoNames, GnomeCinnamonAndMateStoreTheFile)
     GsettingsBackend cinnamon(GsettingsBackend::Desktop::Cinnamon, {});
     GsettingsBackend mate(GsettingsBackend::Desktop::Mate, {});
     for (GsettingsBackend* backend : {&gnome, &cinnamon, &mate}) {
-        const DesktopResult result = backend->setImage(picture, QString());
-        EXPECT_TRUE(result.ok) << result.errorText.toStdString();
+        const Result<> result = backend->setImage(picture, QString());
+        EXPECT_TRUE(result.ok()) << result.reason().toStdString();
     }
     EXPECT_EQ(get("org.gnome.desktop.background", "picture-options"), "'zoom'");
     EXPECT_EQ(get("org.gnome.desktop.background", "picture-uri"), uri);

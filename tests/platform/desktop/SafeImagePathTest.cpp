@@ -22,7 +22,7 @@ protected:
 TEST_F(SafeImagePathTest, APlainPathIsUsedAsItIs)
 {
     const QString picture = makePictureFile(pictures, "Wallpaper_2024-01-02.jpg");
-    EXPECT_EQ(safeImagePath(picture).path, picture);
+    EXPECT_EQ(safeImagePath(picture).value(), picture);
     EXPECT_FALSE(QFileInfo::exists(runtime.filePath("sunnyside")));
 }
 
@@ -30,11 +30,11 @@ TEST_F(SafeImagePathTest, LinksToSetPicturesOutliveUsAndOnlyOurDanglingOnesGo)
 {
     const QString first = makePictureFile(pictures, "Fish & Chips.JPG");
     const QString second = makePictureFile(pictures, "Tom's beach.jpeg");
-    const SafeImagePath firstLink = safeImagePath(first);
-    ASSERT_TRUE(firstLink.ok()) << firstLink.errorText.toStdString();
-    EXPECT_TRUE(firstLink.path.startsWith(runtime.path() + "/sunnyside/"));
-    EXPECT_TRUE(firstLink.path.endsWith(".jpg"));
-    EXPECT_EQ(safeImagePath(first).path, firstLink.path); // the same picture, the same link
+    const Result<QString> firstLink = safeImagePath(first);
+    ASSERT_TRUE(firstLink.ok()) << firstLink.reason().toStdString();
+    EXPECT_TRUE(firstLink.value().startsWith(runtime.path() + "/sunnyside/"));
+    EXPECT_TRUE(firstLink.value().endsWith(".jpg"));
+    EXPECT_EQ(safeImagePath(first).value(), firstLink.value()); // the same picture, the same link
     EXPECT_EQ(QFileInfo(runtime.filePath("sunnyside")).permissions() & 0x0077, 0); // the owner's alone
 
     // Someone else's link and a file of ours that is no link stay.
@@ -43,12 +43,12 @@ TEST_F(SafeImagePathTest, LinksToSetPicturesOutliveUsAndOnlyOurDanglingOnesGo)
     makePictureFile(runtime, "sunnyside/wallpaper-0123456789abcdef0123456789abcdef.jpg");
 
     QFile::remove(first);
-    const SafeImagePath secondLink = safeImagePath(second);
+    const Result<QString> secondLink = safeImagePath(second);
     ASSERT_TRUE(secondLink.ok());
-    EXPECT_EQ(QFileInfo(secondLink.path).canonicalFilePath(), QFileInfo(second).canonicalFilePath());
+    EXPECT_EQ(QFileInfo(secondLink.value()).canonicalFilePath(), QFileInfo(second).canonicalFilePath());
     // The link's name comes from the temporary path, so its place in the listing varies.
     QStringList expected{"theirs", "wallpaper-0123456789abcdef0123456789abcdef.jpg",
-                         QFileInfo(secondLink.path).fileName()};
+                         QFileInfo(secondLink.value()).fileName()};
     expected.sort();
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::System, QDir::Name), expected);
 }
@@ -60,11 +60,11 @@ TEST_F(SafeImagePathTest, WithoutAPrivateFolderItFailsRatherThanPassTheName)
     ScopedVariable unsafeRuntime("XDG_RUNTIME_DIR", runtime.filePath("my runtime"));
     ScopedVariable unsafeTemp("TMPDIR", temporary.filePath("my temp"));
     QDir().mkpath(temporary.filePath("my temp"));
-    const SafeImagePath result = safeImagePath(makePictureFile(pictures, "$(touch PWNED).jpg"));
+    const Result<QString> result = safeImagePath(makePictureFile(pictures, "$(touch PWNED).jpg"));
     EXPECT_FALSE(result.ok());
-    EXPECT_TRUE(result.errorText.startsWith("the picture's name has characters the desktop would misread, "
+    EXPECT_TRUE(result.reason().startsWith("the picture's name has characters the desktop would misread, "
                                             "and there is no private folder with a plain path"))
-        << result.errorText.toStdString();
+        << result.reason().toStdString();
 }
 
 TEST_F(SafeImagePathTest, AFolderOthersMayWriteIntoIsNotOurs)
@@ -72,6 +72,5 @@ TEST_F(SafeImagePathTest, AFolderOthersMayWriteIntoIsNotOurs)
     QDir().mkpath(runtime.filePath("sunnyside"));
     QFile::setPermissions(runtime.filePath("sunnyside"), 
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::WriteOther | QFile::ExeOther);
-    QString why;
-    EXPECT_NE(linkFolder(&why), runtime.filePath("sunnyside"));
+    EXPECT_NE(linkFolder().value(), runtime.filePath("sunnyside"));
 }

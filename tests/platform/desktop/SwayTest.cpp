@@ -137,8 +137,8 @@ TEST(SwayRunsPhotoNamesAsCommands, ThePictureIsSetAndNothingRuns)
 
     LogCapture log;
     SwayBackend sway;
-    const DesktopResult result = sway.setImage(picture, "HEADLESS-1");
-    EXPECT_TRUE(result.ok) << result.errorText.toStdString();
+    const Result<> result = sway.setImage(picture, "HEADLESS-1");
+    EXPECT_TRUE(result.ok()) << result.reason().toStdString();
     EXPECT_TRUE(spinUntil([&] {
         const QColor shown = real.centre();
         return shown.isValid() && std::abs(shown.red() - colour.red()) <= 12
