@@ -1,10 +1,8 @@
 #include "ui/controls/LXResizeView.h"
 #include "ui/windows/LXToolTipController.h"
-#include "util/LXCursorStack.h"
-#include "tests/ui/controls/Grab.h"
+#include "tests/ui/controls/ControlsTest.h"
 
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 
@@ -29,15 +27,6 @@ public:
         if (apply)
             view->setGeometry(view->geometry().adjusted(-qRound(change.width()), 0, 0, 0));
     }
-};
-
-class Below : public QWidget {
-public:
-    using QWidget::QWidget;
-    int presses = 0;
-protected:
-    void mousePressEvent(QMouseEvent*) override { ++presses; }
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), QColor(40, 120, 200)); }
 };
 
 // A shown window with a painted sibling under a frame at (100, 100, 200, 100);
@@ -97,9 +86,7 @@ TEST(ResizeView, EndStateComesWhenTheDragIsCutShort)
         {"hidden", [](Scene& s) { s.frame->hide(); }},
         {"deleted", [](Scene& s) { delete s.frame; }},
         {"window deactivates", [](Scene& s) { QEvent e(QEvent::WindowDeactivate); QCoreApplication::sendEvent(s.frame, &e); }},
-        {"a move with no button down", [](Scene& s) {
-             QMouseEvent e(QEvent::MouseMove, QPointF(50, 50), QPointF(150, 150), Qt::NoButton, {}, {});
-             QCoreApplication::sendEvent(s.frame, &e); }},
+        {"a move with no button down", [](Scene& s) { send(s.frame, QEvent::MouseMove, {50, 50}, Qt::NoButton); }},
         {"moved to another window", [](Scene& s) { s.frame->setParent(nullptr); delete s.frame; }},
     };
     for (const Row& row : rows) {
@@ -107,8 +94,7 @@ TEST(ResizeView, EndStateComesWhenTheDragIsCutShort)
         scene.press({105, 150});
         row.cut(scene);
         EXPECT_EQ(scene.states(), QList<int>({0, 2})) << row.name;
-        const LXCursorStack* stack = LXCursorStack::cursorStackForWindow(&scene.window);
-        EXPECT_TRUE(!stack || stack->keys().isEmpty()) << row.name;
+        EXPECT_EQ(cursorKeys(&scene.window), QList<QVariant>()) << row.name;
     }
 }
 
