@@ -2,7 +2,6 @@
 #include "effects/EffectSettingsView.h"
 #include "filters/LXFilter.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/PropertyList.h"
 #include "resources/LXTempCleaner.h"
 #include "tests/support/Images.h"
 #include "ui/controls/LXColorWell.h"
@@ -90,8 +89,7 @@ TEST(EffectPanel, RefreshedSettingsStayAPropertyListWithoutNils)
         NotificationCenter::defaultCenter().post(LXFilterSettingsChangedNotification, effect->filter().get());
         const QVariantMap stored = effect->settings();
         EXPECT_FALSE(stored.contains(key)) << qPrintable(key);
-        EXPECT_FALSE(PropertyList::toXml(stored).isEmpty()) << qPrintable(effect->name());
-        for (const QVariant& value : stored)
+        for (const QVariant& value : stored) // what a list cannot hold would be dropped from it silently
             EXPECT_TRUE(value.isValid() && value.metaType() != QMetaType::fromType<CIColor>()) << qPrintable(effect->name());
     }
 }
