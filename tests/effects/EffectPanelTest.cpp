@@ -2,7 +2,6 @@
 #include "effects/EffectSettingsView.h"
 #include "filters/LXFilter.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/PropertyList.h"
 #include "resources/LXTempCleaner.h"
 #include "tests/support/Images.h"
 #include "ui/controls/LXColorWell.h"
@@ -45,12 +44,11 @@ TEST(EffectPanel, APanelWithNoRowsIsNotNegativeAndRowsStackFromTheTop)
     const std::shared_ptr<LXEffect> shadow = LXEffect::effectWithDictionary(kDropShadow);
     EffectSettingsView* panel = panelOf(*shadow);
     EXPECT_EQ(panel->size(), QSize(300, 103));
-    struct Row { const char* key; QRect frame; int wide; };
     panel->show();
-    panel->resize(400, 200);
-    for (const Row& r : {Row{"inputRadius", {110, 3, 190, 15}, 290}, Row{"inputDistance", {110, 30, 190, 15}, 290},
-                         Row{"inputDirection", {110, 54, 20, 20}, 20}, Row{"inputColor", {110, 81, 45, 22}, 45}})
-        EXPECT_EQ(panel->controlForKey(r.key)->geometry(), QRect(r.frame.topLeft(), QSize(r.wide, r.frame.height()))) << r.key;
+    panel->resize(400, 200); // sliders take the new width, the rest keep theirs
+    for (const auto& [key, frame] : {std::pair{"inputRadius", QRect(110, 3, 290, 15)}, std::pair{"inputDistance", QRect(110, 30, 290, 15)},
+                                     std::pair{"inputDirection", QRect(110, 54, 20, 20)}, std::pair{"inputColor", QRect(110, 81, 45, 22)}})
+        EXPECT_EQ(panel->controlForKey(key)->geometry(), frame) << key;
 }
 
 TEST(EffectPanel, FiftySliderMovesInOneGestureAreOneUndoStepReachingTheFilter)
@@ -91,8 +89,7 @@ TEST(EffectPanel, RefreshedSettingsStayAPropertyListWithoutNils)
         NotificationCenter::defaultCenter().post(LXFilterSettingsChangedNotification, effect->filter().get());
         const QVariantMap stored = effect->settings();
         EXPECT_FALSE(stored.contains(key)) << qPrintable(key);
-        EXPECT_FALSE(PropertyList::toXml(stored).isEmpty()) << qPrintable(effect->name());
-        for (const QVariant& value : stored)
+        for (const QVariant& value : stored) // what a list cannot hold would be dropped from it silently
             EXPECT_TRUE(value.isValid() && value.metaType() != QMetaType::fromType<CIColor>()) << qPrintable(effect->name());
     }
 }

@@ -32,15 +32,12 @@ struct Scene {
         window.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
-    void pointTo(QPoint local)
-    {
-        QCursor::setPos(window.mapToGlobal(local));
-        QTest::mouseMove(&window, local);
-    }
-    void hoverWithPointerAt(QPoint local)
+    // Whether the panel shows once the button is hovered with the pointer there.
+    bool hoverWithPointerAt(QPoint local)
     {
         QCursor::setPos(window.mapToGlobal(local));
         button->setButtonState(LXButton::kHover);
+        return shown();
     }
     LXHoverWindowController* controller() const { return button->hoverController(); }
     QWidget* panel() const { return controller() ? controller()->panel() : nullptr; }
@@ -51,21 +48,17 @@ struct Scene {
 
 TEST(HoverPanel, Rows)
 {
-    struct Row { const char* name; QPoint button; std::function<void(Scene&)> run; };
+    // The button's place, where the pointer is when it is hovered, whether the panel then shows, and what follows.
+    struct Row { const char* name; QPoint button, pointer; bool shows; std::function<void(Scene&)> run; };
     const Row rows[] = {
-        {"its picture is the window's pixels at the button, over the button", {100, 60}, [](Scene& s) {
-             EXPECT_EQ(s.controller(), nullptr); // no panel before the first hover
-             s.hoverWithPointerAt({110, 70});
-             ASSERT_TRUE(s.shown());
+        {"its picture is the window's pixels at the button, over the button", {100, 60}, {110, 70}, true, [](Scene& s) {
              LXImageView* image = s.controller()->imageView();
              EXPECT_EQ(image->mapTo(&s.window, QPoint(0, 0)), QPoint(100, 60));
              const QImage shown = image->image().toImage().convertToFormat(QImage::Format_RGB32);
              s.controller()->closePanel();
              EXPECT_EQ(shown, s.window.grab(QRect(100, 60, 30, 24)).toImage().convertToFormat(QImage::Format_RGB32));
          }},
-        {"a longer description grows the open panel downward", {100, 60}, [](Scene& s) {
-             s.hoverWithPointerAt({110, 70});
-             ASSERT_TRUE(s.shown());
+        {"a longer description grows the open panel downward", {100, 60}, {110, 70}, true, [](Scene& s) {
              const QRect before = s.panel()->geometry();
              s.button->setInfoDescription(QString("A much longer description that wraps onto more lines. ").repeated(4));
              ASSERT_NE(s.controller()->animation(), nullptr);
@@ -75,20 +68,14 @@ TEST(HoverPanel, Rows)
              EXPECT_EQ(after.width(), before.width());
              EXPECT_GT(after.height(), before.height() + 20);
          }},
-        {"leaving the panel closes it and detaches it", {100, 60}, [](Scene& s) {
-             s.hoverWithPointerAt({110, 70});
-             ASSERT_TRUE(s.shown());
-             s.pointTo({400, 280}); // in one jump
+        {"leaving the panel closes it and detaches it", {100, 60}, {110, 70}, true, [](Scene& s) {
+             QCursor::setPos(s.window.mapToGlobal(QPoint(400, 280))); // in one jump
+             QTest::mouseMove(&s.window, {400, 280});
              EXPECT_FALSE(s.shown());
              EXPECT_EQ(s.panel()->parentWidget(), nullptr);
          }},
-        {"shown with the pointer already outside it closes at once", {100, 60}, [](Scene& s) {
-             s.hoverWithPointerAt({400, 280});
-             EXPECT_FALSE(s.shown());
-         }},
-        {"clamped at the window's bottom", {200, 270}, [](Scene& s) {
-             s.hoverWithPointerAt({210, 280});
-             ASSERT_TRUE(s.shown());
+        {"shown with the pointer already outside it closes at once", {100, 60}, {400, 280}, false, [](Scene&) {}},
+        {"clamped at the window's bottom", {200, 270}, {210, 280}, true, [](Scene& s) {
              EXPECT_EQ(s.panel()->geometry().bottom(), s.window.height() - 1);
              EXPECT_LT(s.panel()->y(), 260);
          }},
@@ -96,6 +83,8 @@ TEST(HoverPanel, Rows)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         Scene scene(row.button);
+        EXPECT_EQ(scene.controller(), nullptr); // no panel before the first hover
+        ASSERT_EQ(scene.hoverWithPointerAt(row.pointer), row.shows);
         row.run(scene);
     }
 }
