@@ -222,6 +222,11 @@ QRectF LXImageView::destinationRect(QSizeF picture, QSizeF bounds, int gravity, 
 QVector<LXImageView::Part> LXImageView::nineParts(QSizeF image, const QRectF& stretch, const QRectF& destination)
 {
     const double iw = image.width(), ih = image.height();
+    // Without caps the picture is drawn once over the whole destination:
+    // cutting its size to whole points would leave up to a point uncovered
+    // where the destination falls between points.
+    if (stretch == QRectF(0, 0, iw, ih))
+        return iw > 0 && ih > 0 && !destination.isEmpty() ? QVector<Part>{{stretch, destination}} : QVector<Part>{};
     const double sourceColumns[3] = {std::trunc(stretch.x()), std::trunc(stretch.width()),
                                      std::trunc(iw - stretch.width() - stretch.x())};
     const double sourceRows[3] = {std::trunc(stretch.y()), std::trunc(stretch.height()),

@@ -125,7 +125,9 @@ public:
         QRectF destination; // in view points, y up
     };
     // The parts of nine-part drawing that are drawn, column by column from
-    // the left, each from the bottom.
+    // the left, each from the bottom; sizes are cut to whole points, except
+    // that a picture without caps (the whole image stretched) is one part
+    // over the exact destination.
     static QVector<Part> nineParts(QSizeF image, const QRectF& stretch, const QRectF& destination);
 
     // How often an engine picture was rendered, for tests.

@@ -165,10 +165,9 @@ TEST(CropView, TheControllerLoadsItsWindowAndDimsThePictureToItsEdges)
     // Device pixels one pixel inside and outside each edge of the picture.
     const QRectF area = flippedRect(view->activeArea(), view->height()).translated(view->mapTo(window, QPoint()));
     const auto pixel = [&](double x, double y) { return image.pixelColor(int(std::floor(x * ratio)), int(std::floor(y * ratio))); };
-    // Across, 1.5 device pixels; up and down 2.5 at ratio 2, where the image
-    // view's smoothly enlarged bitmap starts up to 2 device pixels inside a
-    // fractional edge (the area's top here is at 98.67 points).
-    const double inset = 1.5 / ratio, upDown = ratio == 1 ? inset : 2.5 / ratio, midY = area.center().y();
+    // 1.5 device pixels, also where an edge falls between points (the area's
+    // top here is at 98.67 points).
+    const double inset = 1.5 / ratio, upDown = inset, midY = area.center().y();
     const QColor picked(200, 120, 40), dimmed(50, 30, 10), background = window->palette().color(QPalette::Window);
     struct Row { const char* name; QPointF point; QColor expected; };
     const Row rows[] = {

@@ -64,8 +64,11 @@ TEST(ImageView, StretchesNinePartsAroundTheMiddle)
     EXPECT_EQ(parts[4].source, QRectF(10, 10, 5, 5));
     EXPECT_EQ(parts[8].destination, QRectF(90, 30, 10, 10)); // top-right corner
     EXPECT_EQ(parts[8].source, QRectF(15, 15, 10, 10));
-    // The whole image as the middle: drawn once, stretched.
-    EXPECT_EQ(LXImageView::nineParts({25, 25}, {0, 0, 25, 25}, {0, 0, 100, 40}).size(), 1);
+    // The whole image as the middle: drawn once over the whole destination,
+    // also where it falls between points.
+    const auto whole = LXImageView::nineParts({25, 25}, {0, 0, 25, 25}, {0, 1.25, 100.5, 40.25});
+    ASSERT_EQ(whole.size(), 1);
+    EXPECT_EQ(whole[0].destination, QRectF(0, 1.25, 100.5, 40.25));
 }
 
 TEST(ImageView, ShowsBitmapsAndEnginePicturesUprightRenderingEachOnce)
