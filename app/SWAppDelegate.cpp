@@ -295,7 +295,7 @@ void SWAppDelegate::askForRating(bool askNow)
 #if SUNNYSIDE_RATING_PROMPT
     // Wayland reports no modifiers before the window has the focus: hence also --ask-rating.
     const bool altHeld = QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier;
-    LXRateUsController::verifyRateUs(reviewAddress(), askNow || altHeld);
+    LXRateUsController::verifyRateUs(&SWAppDelegate::reviewAddress, askNow || altHeld);
 #else
     Q_UNUSED(askNow);
 #endif

@@ -71,7 +71,8 @@ LXEffect::~LXEffect()
 
 bool LXEffect::init(const QVariantMap& description, const QVariantMap& settings)
 {
-    registerFrameClasses(); // every kit and frame class creatable by name
+    static const bool registered = (registerFrameClasses(), true); // every kit and frame class creatable by name
+    Q_UNUSED(registered);
     m_enabled = true;
     const QVariant name = description.value(kName);
     if (name.typeId() != QMetaType::QString || name.toString().isEmpty()) {
@@ -156,8 +157,7 @@ void LXEffect::setSettings(const QVariantMap& given)
 {
     observeSettingsNotification(false);
     QVariantMap merged = m_baseSettings;
-    for (auto it = given.cbegin(); it != given.cend(); ++it)
-        merged.insert(it.key(), it.value());
+    merged.insert(given);
     const QVariant givenName = given.value(kName);
     if (givenName.isValid() && (givenName.typeId() != QMetaType::QString || givenName.toString() != m_name))
         warn(QStringLiteral("Effect '%1' takes settings named '%2'").arg(m_name, givenName.toString()));
@@ -280,18 +280,12 @@ CIImage LXEffect::outputImage()
     CIImage output = m_filter->outputImage();
     if (output.isNull())
         return {};
-    QRectF extent = output.extent();
-    if (CIGeometry::isInfinite(extent)) {
-        if (CIGeometry::isInfinite(input.extent()) || input.extent().isEmpty()) {
-            warn(QStringLiteral("Effect '%1' has an output without end; passed on unflattened").arg(m_name));
-            return output;
-        }
-        extent = input.extent();
-        output = output.imageByCroppingToRect(extent);
+    if (CIGeometry::isInfinite(output.extent())
+        && (CIGeometry::isInfinite(input.extent()) || input.extent().isEmpty())) {
+        warn(QStringLiteral("Effect '%1' has an output without end; passed on unflattened").arg(m_name));
+        return output;
     }
-    CIImageAccumulator accumulator(extent, kCIFormatRGBAf);
-    accumulator.setImage(output);
-    return accumulator.image();
+    return CIImageAccumulator::flatten(output, input.extent());
 }
 
 void LXEffect::pushOutput()

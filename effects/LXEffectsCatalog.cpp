@@ -166,12 +166,6 @@ void LXEffectsCatalog::sortDisplayNames()
     emit catalogChanged();
 }
 
-std::shared_ptr<LXEffect> LXEffectsCatalog::effectForDisplayName(const QString& displayName) const
-{
-    const QString name = m_displayNames.value(displayName);
-    return name.isEmpty() ? nullptr : effectForName(name);
-}
-
 std::shared_ptr<LXEffect> LXEffectsCatalog::effectForName(const QString& name) const
 {
     const auto found = m_catalog.constFind(name);

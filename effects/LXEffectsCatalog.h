@@ -43,8 +43,6 @@ public:
     // Adds (or replaces, by effect name or by display name) one effect.
     void addEffectWithDescription(const QVariantMap& description);
 
-    // A new effect with default settings; nullptr for an unknown name.
-    std::shared_ptr<LXEffect> effectForDisplayName(const QString& displayName) const;
     std::shared_ptr<LXEffect> effectForName(const QString& name) const;
 
     // Stored settings upgraded from effects that newer ones replaced.

@@ -8,10 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
-
 int main(int argc, char* argv[])
 {
     // Nothing a test does may touch the real user's settings or pictures.
@@ -26,12 +22,5 @@ int main(int argc, char* argv[])
     Log::setUp();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-#if defined(__SANITIZE_ADDRESS__)
-    // Leaks are looked for now, while every thread is settled: at exit Qt's
-    // threads (D-Bus, the worker pool) may be ending while the check stops
-    // them, and the check itself then crashes now and then.
-    __lsan_do_leak_check();
-#endif
-    return result;
+    return RUN_ALL_TESTS();
 }

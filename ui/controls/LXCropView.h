@@ -24,6 +24,8 @@
 // pop the view's cursor. `cropRectChanged` is emitted whenever the crop
 // rectangle changes. Thread: main thread.
 
+#include "platform/ui/YUp.h"
+
 #include <QPointer>
 #include <QRectF>
 #include <QWidget>
@@ -78,7 +80,7 @@ private:
     void renewTracking(QPointF point);
     void pushCursor(Qt::CursorShape shape);
     void popCursor();
-    QPointF yUp(QPointF point) const { return {point.x(), height() - point.y()}; }
+    QPointF yUp(QPointF point) const { return flippedPoint(point, height()); }
 
     QRectF m_cropRect{0, 0, 1, 1};
     double m_cropRatio = 1, m_activeAreaRatio = 1;

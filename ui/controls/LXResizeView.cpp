@@ -126,6 +126,12 @@ void LXResizeView::setIsRemoteControlled(bool on)
         showCursorFor(std::nullopt);
 }
 
+void LXResizeView::trackCursorAt(QPointF p)
+{
+    showCursorFor(hitsBand(p, size(), m_allowedSides) ? ResizeGeometry::cursorAngle(p, size(), m_allowedSides)
+                                                      : std::optional<double>());
+}
+
 QPointF LXResizeView::yUp(QPointF qtPoint) const
 {
     return flippedPoint(qtPoint, height());
@@ -281,10 +287,7 @@ void LXResizeView::mouseMoveEvent(QMouseEvent* event)
         send(changeFor(m_grab, p, size()), kChange);
         return;
     }
-    if (hitsBand(p, size(), m_allowedSides))
-        showCursorFor(ResizeGeometry::cursorAngle(p, size(), m_allowedSides));
-    else
-        showCursorFor(std::nullopt);
+    trackCursorAt(p);
 }
 
 void LXResizeView::mouseReleaseEvent(QMouseEvent* event)
@@ -295,11 +298,7 @@ void LXResizeView::mouseReleaseEvent(QMouseEvent* event)
     endDrag();
     if (!self)
         return;
-    const QPointF p = yUp(event->position());
-    if (hitsBand(p, size(), m_allowedSides))
-        showCursorFor(ResizeGeometry::cursorAngle(p, size(), m_allowedSides));
-    else
-        showCursorFor(std::nullopt);
+    trackCursorAt(yUp(event->position()));
 }
 
 void LXResizeView::leaveEvent(QEvent* event)

@@ -116,6 +116,8 @@ protected:
 
 private:
     QPointF yUp(QPointF qtPoint) const;
+    // The double arrow over the band at `p` (y up), none elsewhere.
+    void trackCursorAt(QPointF p);
     void send(QSizeF change, int state);
     void endDrag();
     void showCursorFor(std::optional<double> angle);

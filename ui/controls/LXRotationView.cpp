@@ -144,6 +144,7 @@ void LXRotationView::setPatternName(const QString& name)
 void LXRotationView::setDashed(bool on)
 {
     m_dashed = on;
+    m_band = {};
     update();
 }
 
@@ -214,6 +215,7 @@ void LXRotationView::reshape()
     const QRegion band = bandRegion(size(), radius());
     // An empty mask would mean no mask at all: keep one pixel-free region off the view.
     setMask(band.isEmpty() ? QRegion(-1, -1, 1, 1) : band);
+    m_band = {};
     update();
     placeCenterArea();
 }
@@ -242,23 +244,27 @@ void LXRotationView::paintEvent(QPaintEvent*)
     const double r = radius();
     if (r <= 0)
         return;
-    QPainterPath circle;
-    circle.addEllipse(centre, r, r);
-    QPainterPathStroker stroker;
-    stroker.setWidth(kRingWidth);
-    if (m_dashed) {
-        stroker.setCapStyle(Qt::FlatCap);
-        stroker.setDashPattern({2.5, 1.5});
+    // Stroked once per shape: hover and highlight repaint it often.
+    if (m_band.isEmpty()) {
+        QPainterPath circle;
+        circle.addEllipse(centre, r, r);
+        QPainterPathStroker stroker;
+        stroker.setWidth(kRingWidth);
+        if (m_dashed) {
+            stroker.setCapStyle(Qt::FlatCap);
+            stroker.setDashPattern({2.5, 1.5});
+        }
+        // Simplified: a dash's flattened pieces would otherwise show their seams.
+        m_band = stroker.createStroke(circle).simplified();
     }
-    // Simplified: a dash's flattened pieces would otherwise show their seams.
-    const QPainterPath band = stroker.createStroke(circle).simplified();
     // A dark edge keeps the ring readable over light and dark pictures alike.
+    const QBrush fill = fillBrush();
     painter.setPen(QPen(QColor(0, 0, 0, 90), 1));
-    painter.setBrush(fillBrush());
-    painter.drawPath(band);
+    painter.setBrush(fill);
+    painter.drawPath(m_band);
 
     // Handles at the quarter points, where a drag also scales.
-    const QColor edge = fillBrush().color().darker(140);
+    const QColor edge = fill.color().darker(140);
     painter.setPen(QPen(edge, 1.5));
     painter.setBrush(Qt::white);
     for (const QPointF& offset : {QPointF(r, 0), QPointF(0, r), QPointF(-r, 0), QPointF(0, -r)})

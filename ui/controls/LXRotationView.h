@@ -31,6 +31,7 @@
 #include "ui/controls/TurnedCursor.h"
 
 #include <QBrush>
+#include <QPainterPath>
 #include <QPointer>
 #include <QWidget>
 
@@ -136,6 +137,7 @@ private:
     QColor m_fillColor;
     QString m_fillColorName, m_patternName, m_hint;
     QBrush m_pattern;
+    QPainterPath m_band; // the stroked ring, made again when its shape changes
     bool m_dashed = false, m_showCenterArea = false, m_highlighted = false, m_isRemoteControlled = false;
     double m_radiusReduction = 0, m_globalLayerRotation = 0;
     QPointer<QObject> m_delegate;

@@ -56,6 +56,11 @@ void LXRateUsController::registerDefaults(UserDefaults& defaults)
 
 void LXRateUsController::verifyRateUs(const QUrl& address, bool askNow, UserDefaults* store)
 {
+    verifyRateUs([address] { return address; }, askNow, store);
+}
+
+void LXRateUsController::verifyRateUs(const std::function<QUrl()>& address, bool askNow, UserDefaults* store)
+{
     UserDefaults& defaults = defaultsOr(store);
     registerDefaults(defaults);
     QString rated = defaults.stringForKey(kRatedVersionKey);
@@ -76,7 +81,7 @@ void LXRateUsController::verifyRateUs(const QUrl& address, bool askNow, UserDefa
     delete prompt().data();
     auto* next = new LXRateUsController(qApp);
     next->setDefaults(store);
-    next->setAppURL(address);
+    next->setAppURL(address());
     prompt() = next;
     next->showDelayed();
 }

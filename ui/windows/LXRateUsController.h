@@ -34,6 +34,7 @@
 #include <QPointer>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 class UserDefaults;
@@ -52,6 +53,10 @@ public:
     static void registerDefaults(UserDefaults& defaults);
     // Decides at launch whether to ask; `askNow` is the override.
     static void verifyRateUs(const QUrl& address, bool askNow = false, UserDefaults* defaults = nullptr);
+    // The same, with the address worked out only when the prompt will show
+    // (finding it reads the desktop's files: no work for most launches).
+    static void verifyRateUs(const std::function<QUrl()>& address, bool askNow = false,
+                             UserDefaults* defaults = nullptr);
     // Stores the running version as rated.
     static void userDidRate(UserDefaults* defaults = nullptr);
     // The prompt of this process; null when none was made or it went.
