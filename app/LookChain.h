@@ -1,0 +1,48 @@
+#pragma once
+// The live form of a look: its effects made once and kept, so that their
+// filters keep their caches (frames, textures, reduced pictures) from one
+// render to the next, and so that the window's panels and undo steps work on
+// the very objects that render. The command line makes one for a single
+// render; the window keeps one for as long as it shows.
+//
+// setLook reuses an effect whose name is in the same place of the chain and
+// gives it the new settings; others are made anew. look() reads the effects'
+// current settings back, so a change made through a panel is in it.
+// apply: crop, then turn, then the enabled effects in order, then the frame;
+// the plain look returns the photo itself (the same image, untouched).
+//
+// null: a null photo gives a null image. Ownership: the chain owns its
+// effects (shared with panels and undo steps). Thread: main thread.
+
+#include "app/Look.h"
+#include "platform/image/CIImage.h"
+
+#include <memory>
+#include <vector>
+
+class LXEffect;
+class UndoManager;
+
+class LookChain {
+public:
+    LookChain() = default;
+    // Failure (nothing changed) when an effect or the frame cannot be made.
+    Result<> setLook(const Look& look);
+    Look look() const;
+
+    const std::vector<std::shared_ptr<LXEffect>>& effects() const { return m_effects; }
+    const std::shared_ptr<LXEffect>& frame() const { return m_frame; }
+
+    // The effects' undo manager (held weakly by them); null: none.
+    void setUndoManager(UndoManager* manager);
+
+    // The styled photo, at the photo's own scale.
+    CIImage apply(const CIImage& photo) const;
+
+private:
+    std::vector<std::shared_ptr<LXEffect>> m_effects;
+    std::shared_ptr<LXEffect> m_frame;
+    QRectF m_crop;
+    double m_rotation = 0;
+    UndoManager* m_undoManager = nullptr;
+};
