@@ -203,15 +203,8 @@ QComboBox* EffectSettingsView::makePopUp(const QString& key, const QVariantMap& 
                                            const QVariantMap& attributes)
 {
     auto* popUp = new QComboBox(this);
-    const QStringList entries = lookUp(description, attributes, {kLXAttributeChoices}).toStringList();
-    addEntries(popUp, entries);
-    m_popupNames.insert(key, entries);
-    const bool custom = description.value(QStringLiteral("customImage")).toBool();
-    m_customImage.insert(key, custom);
-    if (custom) {
-        popUp->insertSeparator(popUp->count());
-        popUp->addItem(customImageTitle());
-    }
+    m_customImage.insert(key, description.value(QStringLiteral("customImage")).toBool());
+    fillPopUp(popUp, key, lookUp(description, attributes, {kLXAttributeChoices}).toStringList());
     const QString notification = description.value(QStringLiteral("notification")).toString();
     if (!notification.isEmpty()) {
         if (!m_notificationKeys.contains(notification))
@@ -222,6 +215,16 @@ QComboBox* EffectSettingsView::makePopUp(const QString& key, const QVariantMap& 
     }
     connect(popUp, &QComboBox::activated, this, [this, popUp] { controlValueChanged(popUp); });
     return popUp;
+}
+
+void EffectSettingsView::fillPopUp(QComboBox* popUp, const QString& key, const QStringList& entries)
+{
+    addEntries(popUp, entries);
+    m_popupNames.insert(key, entries);
+    if (m_customImage.value(key)) {
+        popUp->insertSeparator(popUp->count());
+        popUp->addItem(customImageTitle());
+    }
 }
 
 QWidget* EffectSettingsView::controlForKey(const QString& key) const
@@ -340,12 +343,7 @@ void EffectSettingsView::reloadPopUps(const QString& notification)
             continue; // nothing to offer: keep what is there
         const QSignalBlocker block(popUp);
         popUp->clear();
-        addEntries(popUp, entries);
-        m_popupNames.insert(key, entries);
-        if (m_customImage.value(key)) {
-            popUp->insertSeparator(popUp->count());
-            popUp->addItem(customImageTitle());
-        }
+        fillPopUp(popUp, key, entries);
         const QVariant value = m_effect->filter()->valueForKey(key);
         if (entries.contains(value.toString()) || m_effect->imageResources().contains(key)) {
             showValue(key, value);

@@ -67,6 +67,8 @@ private:
     void controlValueChanged(QWidget* control);
     void pickCustomImage(QComboBox* popUp, const QString& key);
     void reloadPopUps(const QString& notification);
+    // The entries of `key`'s pop-up, then "Custom Image..." where the key has it.
+    void fillPopUp(QComboBox* popUp, const QString& key, const QStringList& entries);
     void selectFromSetting(QComboBox* popUp, const QString& key);
 
     LXEffect* m_effect; // null once the effect is gone

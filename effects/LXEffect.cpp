@@ -200,8 +200,7 @@ void LXEffect::setSettings(const QVariantMap& given)
         }
         m_settings.insert(it.key(), stored);
     }
-    if (m_enabled && !m_successor.expired())
-        pushOutput();
+    pushOutput();
     if (m_view)
         updateSettings();
     observeSettingsNotification(true);
@@ -245,16 +244,7 @@ void LXEffect::setInputImage(const CIImage& image)
     if (image.isNull())
         return;
     m_filter->setValue(QVariant::fromValue(image), kCIInputImageKey);
-    const std::shared_ptr<LXEffectSuccessor> next = m_successor.lock();
-    if (!next)
-        return;
-    if (!m_enabled) {
-        next->setInputImage(image);
-        return;
-    }
-    const CIImage output = outputImage();
-    if (!output.isNull())
-        next->setInputImage(output);
+    handOn();
 }
 
 double LXEffect::referenceLength() const
@@ -288,14 +278,20 @@ CIImage LXEffect::outputImage()
     return CIImageAccumulator::flatten(output, input.extent());
 }
 
-void LXEffect::pushOutput()
+void LXEffect::handOn()
 {
     const std::shared_ptr<LXEffectSuccessor> next = m_successor.lock();
-    if (!next || !m_enabled)
+    if (!next)
         return;
-    const CIImage output = outputImage();
-    if (!output.isNull())
-        next->setInputImage(output);
+    const CIImage image = m_enabled ? outputImage() : inputImage();
+    if (!image.isNull())
+        next->setInputImage(image);
+}
+
+void LXEffect::pushOutput()
+{
+    if (m_enabled)
+        handOn();
 }
 
 void LXEffect::setEnabled(bool enabled)
@@ -306,13 +302,7 @@ void LXEffect::setEnabled(bool enabled)
         m_undoManager->setActionName(settingName(m_enabled ? QStringLiteral("Disable") : QStringLiteral("Enable"))
                                      + QLatin1Char(' ') + LXLocalizeHelper::localizedString(m_displayName));
     m_enabled = enabled;
-    const std::shared_ptr<LXEffectSuccessor> next = m_successor.lock();
-    if (!next)
-        return;
-    if (m_enabled)
-        pushOutput();
-    else
-        next->setInputImage(inputImage());
+    handOn();
 }
 
 void LXEffect::setGlobalSettings(const QVariantMap& settings)

@@ -138,6 +138,10 @@ private:
     QVariant valueForFilter(const QString& key, const QVariant& stored) const;
     // False (with a warning) for a value the filter cannot take.
     bool assignToFilter(const QString& key, const QVariant& stored);
+    // Hands the successor what follows this effect: the output when enabled,
+    // else the input; nothing without a successor or a picture.
+    void handOn();
+    // handOn, when enabled.
     void pushOutput();
     void observeSettingsNotification(bool on);
     // Refreshes settings and panel from the filter.
