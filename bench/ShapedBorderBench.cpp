@@ -1,17 +1,19 @@
 // The shaped border and the texturize filter on a 2560 x 1600 photo cut to
 // a rounded shape, rendered over the output extent to an 8-bit bitmap.
-// Ring/W: the border ring alone for a border of W pixels (its passes grow
-// with log2 W); Border/W: the whole filter, ring, inner shadow and plain
+// Ring/W: the border ring alone for a border of W pixels (the picture read
+// back, its distances, the ring uploaded); Distances/W: the CPU distance
+// transform alone; Border/W: the whole filter, ring, inner shadow and plain
 // texture, made anew each time; Cached: the same filter rendered again, its
-// ring kept as a bitmap; Texturize: a 2-section cut texture over the
-// whole photo. Kleiber: the 20-megapixel photo fitted to 2560 x 1600 and
-// cut round, with a 40-pixel border and shadow made anew each time (its
-// goal: at most 1.5 x the plain wallpaper).
+// ring kept as a bitmap; Kleiber: the 20-megapixel photo fitted to
+// 2560 x 1600 and cut round, with a 40-pixel border and shadow made anew
+// each time (its goal: at most 1.5 x the plain wallpaper); Texturize: a
+// 2-section cut texture over the whole photo.
 //
 //   build/release/bin/bench_shaped_border --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 #include "bench/BenchPhoto.h"
 #include "frames/LXShapedBorderFilter.h"
+#include "frames/ShapeRing.h"
 #include "frames/LXTexturizeFilter.h"
 #include "platform/image/CIContext.h"
 #include "platform/image/CIGeometry.h"
@@ -102,6 +104,17 @@ void Ring(benchmark::State& state)
         render(state, border(double(state.range(0)), 0)->cachedMask());
 }
 BENCHMARK(Ring)->Arg(10)->Arg(40)->Arg(160)->Unit(benchmark::kMillisecond);
+
+// The ring's distance transform alone, on the CPU, from the cut photo's bitmap.
+void Distances(benchmark::State& state)
+{
+    static const QImage shape = CIContext().createCGImage(cutPhoto(), QRectF(CIGeometry::integral(cutPhoto().extent())));
+    if (shape.isNull())
+        return state.SkipWithError("the 2560 x 1600 test photo is not there");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(shapeRing(shape, int(state.range(0))).constBits());
+}
+BENCHMARK(Distances)->Arg(40)->Arg(160)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void Border(benchmark::State& state)
 {

@@ -68,13 +68,16 @@ QImage shapeRing(const QImage& picture, int n)
     if (ring.isNull())
         return {};
     const double reach = n + 1.0;
+    // Rows found before the threads start: scanLine() would detach on each.
+    uchar* const bits = ring.bits();
+    const qsizetype stride = ring.bytesPerLine();
     inTwo(height, W * H, [&](int y0, int y1) {
         std::vector<int> v(size_t(width) + 1);
         std::vector<double> z(size_t(width) + 2);
         const auto f = [](int gq) { return double(gq) * gq; };
         for (int y = y0; y < y1; ++y) {
             const uint16_t* row = g.data() + size_t(y) * size_t(width);
-            auto* out = reinterpret_cast<uint32_t*>(ring.scanLine(y));
+            auto* out = reinterpret_cast<uint32_t*>(bits + stride * y);
             int k = -1;
             for (int q = 0; q < width; ++q) {
                 if (row[q] >= cap)
