@@ -1,14 +1,19 @@
 // The shaped border and the texturize filter on a 2560 x 1600 photo cut to
 // a rounded shape, rendered over the output extent to an 8-bit bitmap.
-// Ring/W: the border ring alone for a border of W pixels (its passes grow
-// with log2 W); Border/W: the whole filter, ring, inner shadow and plain
+// Ring/W: the border ring alone for a border of W pixels (the picture read
+// back, its distances, the ring uploaded); Distances/W: the CPU distance
+// transform alone; Border/W: the whole filter, ring, inner shadow and plain
 // texture, made anew each time; Cached: the same filter rendered again, its
-// ring kept as a bitmap; Texturize: a 2-section cut texture over the
-// whole photo.
+// ring kept as a bitmap; Kleiber: the 20-megapixel photo fitted to
+// 2560 x 1600 and cut round, with a 40-pixel border and shadow made anew
+// each time (its goal: at most 1.5 x the plain wallpaper); Texturize: a
+// 2-section cut texture over the whole photo.
 //
 //   build/release/bin/bench_shaped_border --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
+#include "bench/BenchPhoto.h"
 #include "frames/LXShapedBorderFilter.h"
+#include "frames/ShapeRing.h"
 #include "frames/LXTexturizeFilter.h"
 #include "platform/image/CIContext.h"
 #include "platform/image/CIGeometry.h"
@@ -21,10 +26,18 @@
 
 namespace {
 
+// A photo of the shared test folder ($SUNNYSIDE_BENCH_PHOTOS, else the one
+// beside the checkout).
+QString sharedPhoto(const char* name)
+{
+    return qEnvironmentVariable("SUNNYSIDE_BENCH_PHOTOS", QStringLiteral(SUNNYSIDE_SOURCE_DIR "/../shared/testdata/photos"))
+           + QLatin1Char('/') + QLatin1String(name);
+}
+
 const CIImage& cutPhoto()
 {
     static const CIImage image = [] {
-        const QImage photo(QStringLiteral(SUNNYSIDE_SOURCE_DIR "/../shared/testdata/photos/eveningglow_2560x1600.jpg"));
+        const QImage photo(sharedPhoto("eveningglow_2560x1600.jpg"));
         if (photo.isNull())
             return CIImage();
         QImage cut(photo.size(), QImage::Format_RGBA8888_Premultiplied);
@@ -36,6 +49,30 @@ const CIImage& cutPhoto()
         painter.setClipPath(shape);
         painter.drawImage(0, 0, photo);
         return CIImage::imageWithQImage(cut);
+    }();
+    return image;
+}
+
+// Kleiber fitted to 2560 x 1600, cut to a rounded rectangle; decoded once.
+const CIImage& cutKleiber()
+{
+    static const CIImage image = [] {
+        const CIImage photo = decodedBenchPhoto(sharedPhoto("kleiber_6028x3391.jpg"));
+        if (photo.isNull())
+            return CIImage();
+        const double k = std::min(2560 / photo.extent().width(), 1600 / photo.extent().height());
+        const CIImage fitted = photo.imageByApplyingTransform(QTransform::fromScale(k, k));
+        const QRectF e(CIGeometry::integral(fitted.extent()));
+        QImage cut = CIContext().createCGImage(fitted, e);
+        QImage shaped(cut.size(), QImage::Format_RGBA8888_Premultiplied);
+        shaped.fill(Qt::transparent);
+        QPainter painter(&shaped);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath outline;
+        outline.addRoundedRect(QRectF(60, 60, e.width() - 120, e.height() - 120), 200, 200);
+        painter.setClipPath(outline);
+        painter.drawImage(0, 0, cut);
+        return CIImage::imageWithQImage(shaped);
     }();
     return image;
 }
@@ -68,6 +105,17 @@ void Ring(benchmark::State& state)
 }
 BENCHMARK(Ring)->Arg(10)->Arg(40)->Arg(160)->Unit(benchmark::kMillisecond);
 
+// The ring's distance transform alone, on the CPU, from the cut photo's bitmap.
+void Distances(benchmark::State& state)
+{
+    static const QImage shape = CIContext().createCGImage(cutPhoto(), QRectF(CIGeometry::integral(cutPhoto().extent())));
+    if (shape.isNull())
+        return state.SkipWithError("the 2560 x 1600 test photo is not there");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(shapeRing(shape, int(state.range(0))).constBits());
+}
+BENCHMARK(Distances)->Arg(40)->Arg(160)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void Border(benchmark::State& state)
 {
     if (cutPhoto().isNull())
@@ -87,6 +135,22 @@ void Cached(benchmark::State& state)
         render(state, filter->outputImage());
 }
 BENCHMARK(Cached)->Unit(benchmark::kMillisecond);
+
+void Kleiber(benchmark::State& state)
+{
+    if (cutKleiber().isNull())
+        return state.SkipWithError("the 20-megapixel test photo is not there");
+    for (auto _ : state) {
+        LXShapedBorderFilter filter;
+        filter.setInputImage(QVariant::fromValue(cutKleiber()));
+        filter.setCanvasProportion(2560.0);
+        filter.setInputWidth(40 / 2560.0);
+        filter.setInputShadowWidth(0.02);
+        filter.setInputColor(QVariant::fromValue(CIColor(0.55, 0.4, 0.25, 1)));
+        render(state, filter.outputImage());
+    }
+}
+BENCHMARK(Kleiber)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void Texturize(benchmark::State& state)
 {

@@ -3,10 +3,10 @@
 #include "frames/InnerShadow.h"
 #include "frames/LXTextureCatalog.h"
 #include "frames/LXTexturizeFilter.h"
+#include "frames/ShapeRing.h"
 #include "graphics/ImageExtension.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/image/CIFilterShape.h"
 #include "platform/image/CIGeometry.h"
 #include "platform/image/CISampler.h"
 
@@ -80,44 +80,12 @@ void LXShapedBorderFilter::setCanvasProportion(const QVariant& proportion)
     m_cache.setCanvasProportion(proportion);
 }
 
-QList<LXShapedBorderFilter::RingPass> LXShapedBorderFilter::ringPasses(int n)
-{
-    QList<RingPass> passes;
-    if (n < 1)
-        return passes;
-    double d = n;
-    int reach = 0;
-    // One pass even for n = 1, where halving would run none and draw nothing.
-    do {
-        d = n == 1 ? 1.0 : d / 2;
-        const QString routine = d > 16 ? QStringLiteral("pixelRing32")
-                                : d > 2 ? QStringLiteral("pixelRing16")
-                                        : QStringLiteral("pixelRing4");
-        passes.append({d, int(std::ceil(d)), routine});
-        reach += passes.back().step;
-    } while (d > 1);
-    // Halving a power of two falls one pixel short of it.
-    passes.front().step += std::max(0, n - reach);
-    return passes;
-}
-
 int LXShapedBorderFilter::borderPixels() const
 {
     const double pixels = m_cache.borderLength();
     if (!std::isfinite(pixels))
         return 0;
     return int(std::max(1.0, std::round(std::min(pixels, 1e6)))) - 1;
-}
-
-QRectF LXShapedBorderFilter::outerMaskRegionOf(int, const QRectF& destRect, const QVariant& userInfo)
-{
-    const double grow = userInfo.toDouble();
-    return CIGeometry::outset(destRect, grow, grow);
-}
-
-QRectF LXShapedBorderFilter::innerMaskRegionOf(int sampler, const QRectF& destRect, const QVariant&)
-{
-    return sampler == 1 ? destRect : CIGeometry::outset(destRect, 1, 1);
 }
 
 CIImage LXShapedBorderFilter::cachedMask()
@@ -132,25 +100,22 @@ CIImage LXShapedBorderFilter::cachedMask()
                                   : QStringLiteral("Warning: shaped border needs a picture of finite size"));
         return {};
     }
-    CIImage current = m_image;
-    QRectF r = extent;
-    for (const RingPass& pass : ringPasses(n)) {
-        r = CIGeometry::outset(r, pass.step, pass.step);
-        current = apply(kernelWithName(pass.routine), r, &LXShapedBorderFilter::outerMaskRegionOf,
-                        {QVariant::fromValue(CISampler(current)), double(pass.step)},
-                        {{kCIApplyOptionUserInfo, double(pass.step)},
-                         {kCIApplyOptionDefinition, QVariant::fromValue(CIFilterShape::shapeWithRect(r))}});
-        if (current.isNull())
-            return {};
+    // The shape is a bitmap anyway: its exact distances on the CPU cost less
+    // than one pass over the canvas.
+    const QImage picture = newCGImage(m_image);
+    if (picture.isNull())
+        return {}; // the render said why
+    const QImage ring = shapeRing(picture, n);
+    if (ring.isNull()) {
+        Log::line(lcFrames, QStringLiteral("Warning: shaped border of %1 pixels round a picture of %2 x %3 is too "
+                                           "large to draw; the picture stays without a border")
+                                .arg(n + 1)
+                                .arg(extent.width())
+                                .arg(extent.height()));
+        return {};
     }
-    const QRectF rm = CIGeometry::outset(extent, n, n);
-    const CIImage ring = apply(kernelWithName(QStringLiteral("maskByCuttingImage")), rm,
-                               &LXShapedBorderFilter::innerMaskRegionOf,
-                               {QVariant::fromValue(CISampler(current)), QVariant::fromValue(CISampler(m_image)), double(n)},
-                               {{kCIApplyOptionDefinition, QVariant::fromValue(CIFilterShape::shapeWithRect(rm))}});
-    // Drawn once: its passes are the costly part, and a new texture, colour
-    // or shadow then redraws only what depends on them.
-    setCachedMask(ring.isNull() ? CIImage() : fixedImage(ring));
+    setCachedMask(CIImage::imageWithQImage(ring).imageByApplyingTransform(
+        QTransform::fromTranslate(extent.x() - n, extent.y() - n)));
     return m_cache.mask;
 }
 
@@ -207,7 +172,7 @@ CIImage LXShapedBorderFilter::outputImage()
         return m_image;
     CIImage base = m_image;
     if (const CIImage shadow = cachedShadow(); !shadow.isNull())
-        base = apply(kernelWithName(QStringLiteral("innerMultiply")),
+        base = apply(kernel(),
                      {QVariant::fromValue(CISampler(m_image)), QVariant::fromValue(CISampler(shadow))},
                      {{kCIApplyOptionDefinition, QVariant::fromValue(m_image.definition())},
                       {kCIApplyOptionExtent, arrayForRect(m_image.extent())}});

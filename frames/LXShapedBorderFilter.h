@@ -3,14 +3,14 @@
 // input picture (alpha >= 0.5), grown outward by inputWidth x
 // canvasProportion pixels, with an optional inner shadow on the picture.
 //
-// The ring is found by exact distances: passes of halving whole-pixel steps
-// carry to each pixel the offset of its nearest shape pixel, and the final
-// cut keeps the pixels outside the shape within the border width (white with
-// alpha, soft over the last pixel). A border under one pixel returns the
-// picture after one "Warning: " line.
+// The ring is found by exact distances (ShapeRing, on the CPU from the
+// picture rendered once): the pixels outside the shape within the border
+// width (white with alpha, soft over the last pixel). A border under one
+// pixel, or one too large to draw, returns the picture after one "Warning: "
+// line.
 //
-// The ring is drawn once into a bitmap when first needed (its passes are the
-// costly part); the inner shadow and the textured border are kept as
+// The ring is made once into a bitmap when first needed (the costly part);
+// the inner shadow and the textured border are kept as
 // recipes (FrameCache). A change of picture, width or canvas proportion
 // drops all three, of texture, colour or texture scale the textured border,
 // of shadow width the shadow.
@@ -55,16 +55,6 @@ public:
     QVariant canvasProportion() const { return m_cache.canvasProportion; }
     void setCanvasProportion(const QVariant& proportion);
 
-    // One pass of the ring's growth: the distance halved from the border
-    // width, the whole-pixel step it reaches, and the routine it runs.
-    struct RingPass {
-        double distance;
-        int step;
-        QString routine;
-    };
-    // The passes for a border of n + 1 pixels: none for n = 0; the steps add
-    // up to at least n.
-    static QList<RingPass> ringPasses(int n);
     // n for the current inputs: round(canvasProportion x inputWidth) - 1, at least 0.
     int borderPixels() const;
 
@@ -72,11 +62,6 @@ public:
     void setCachedMask(const CIImage& mask);
     CIImage cachedShadow();
     CIImage cachedFrame();
-
-    // The destination grown by the number in userInfo.
-    static QRectF outerMaskRegionOf(int sampler, const QRectF& destRect, const QVariant& userInfo);
-    // The destination for sampler 1, grown by one pixel for the others.
-    static QRectF innerMaskRegionOf(int sampler, const QRectF& destRect, const QVariant& userInfo);
 
     QVariantMap customAttributes() const override;
     CIImage outputImage() override;

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/image/BitmapReduction.h"
+#include "platform/image/EngineKeptBitmaps.h"
 #include "platform/image/EngineReductions.h"
 
 #include <QColorSpace>
@@ -89,6 +90,7 @@ void main() {
 std::shared_ptr<SourceNode> SourceNode::fromImage(const QImage& image)
 {
     auto node = std::shared_ptr<SourceNode>(new SourceNode(QRectF(0, 0, image.width(), image.height())));
+    node->m_bitmapKey = image.cacheKey();
     node->m_decoded = toWorkingBitmap(image);
     node->m_decodedSize = node->m_decoded.size();
     return node;
@@ -204,6 +206,37 @@ QImage SourceNode::decoded(double detail) const
     return {};
 }
 
+Rendered SourceNode::convert(GL& gl, const QImage& image, const QRect& texels, const QRectF& area, bool asIs, int ow,
+                             int oh)
+{
+    const int x0 = texels.x(), y0 = texels.y(), w = texels.width(), h = texels.height();
+    TexturePtr upload = gl.srgbTexture(w, h);
+    if (!upload)
+        return {};
+    glBindTexture(GL_TEXTURE_2D, upload->id);
+    const bool bgra = bgraBytes(image);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_R, bgra ? GL_BLUE : GL_RED);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_B, bgra ? GL_RED : GL_BLUE);
+    // Row by row, bottom up: the texture then has the engine's orientation
+    // and an opaque picture can be read as it is.
+    for (int t = 0; t < h; ++t)
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, t, w, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+                        image.constScanLine(image.height() - 1 - (y0 + t)) + qsizetype(x0) * 4);
+    if (asIs)
+        return {upload, area};
+    if (ow < w || oh < h) {
+        // Fewer texels than decoded: every output texel averages what it covers.
+        return boxReduce(gl, upload, area, ow, oh, true);
+    }
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 0, kUploadPass);
+    return runPass(gl, program, area, ow, oh, {}, [&](GLuint p) {
+        gl.bindTexture(0, *upload, false);
+        glUniform1i(gl.uniform(p, "_ci_src"), 0);
+    });
+}
+
 Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
 {
     const QRect limit(0, 0, int(m_extent.width()), int(m_extent.height()));
@@ -240,18 +273,6 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     if (x1 <= x0 || y1 <= y0)
         return {};
     const int w = x1 - x0, h = y1 - y0;
-    TexturePtr upload = gl.srgbTexture(w, h);
-    if (!upload)
-        return {};
-    glBindTexture(GL_TEXTURE_2D, upload->id);
-    const bool bgra = bgraBytes(image);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_R, bgra ? GL_BLUE : GL_RED);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_B, bgra ? GL_RED : GL_BLUE);
-    // Row by row, bottom up: the texture then has the engine's orientation
-    // and an opaque picture can be read as it is.
-    for (int t = 0; t < h; ++t)
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, t, w, 1, GL_RGBA, GL_UNSIGNED_BYTE,
-                        image.constScanLine(image.height() - 1 - (y0 + t)) + qsizetype(x0) * 4);
     // Converted at the detail asked for when that is less than decoded:
     // the float copy is never larger than the render needs.
     const double keep = std::clamp(detail / std::min(sx, sy), 0.0, 1.0);
@@ -266,20 +287,14 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     // serves. Only when kept, so that nobody blends onto it in place.
     const bool asIs =
         !image.hasAlphaChannel() && (keep >= 0.9 || hinted) && wholeImage && 4.0 * w * h <= kWholeCacheBytes;
-    Rendered result;
-    if (asIs) {
-        result = {upload, area};
-    } else if (ow < w || oh < h) {
-        // Fewer texels than decoded: every output texel averages what it covers.
-        result = boxReduce(gl, upload, area, ow, oh, true);
-    } else {
-        static GLuint program = 0;
-        if (!program)
-            program = passProgram(gl, 0, kUploadPass);
-        result = runPass(gl, program, area, ow, oh, {}, [&](GLuint p) {
-            gl.bindTexture(0, *upload, false);
-            glUniform1i(gl.uniform(p, "_ci_src"), 0);
-        });
+    // A bitmap converted whole before, by this image or another made of it.
+    const KeptBitmaps::Key kept{wholeImage && m_path.isEmpty() ? m_bitmapKey : 0, ow, oh,
+                                asIs ? GLenum(GL_SRGB8_ALPHA8) : gl.floatFormat()};
+    Rendered result = kept.bitmap ? KeptBitmaps::shared().find(kept) : Rendered();
+    if (result.isEmpty()) {
+        result = convert(gl, image, QRect(x0, y0, w, h), area, asIs, ow, oh);
+        if (kept.bitmap)
+            KeptBitmaps::shared().keep(kept, result);
     }
     if (result.isEmpty())
         return result;

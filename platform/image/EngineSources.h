@@ -44,7 +44,12 @@ private:
     // Whether the photo decoded for its drawn size has the detail.
     bool hintServes(double detail) const;
     int denominatorFor(double detail) const;
+    // The bitmap's texels `texels` uploaded and converted to ow x oh working
+    // texels (as they are when asIs) covering `area`.
+    static Rendered convert(GL& gl, const QImage& image, const QRect& texels, const QRectF& area, bool asIs, int ow,
+                            int oh);
     QString m_path;
+    qint64 m_bitmapKey = 0; // the identity of the bitmap given (none for a file)
     QSize m_fileSize; // stored (unrotated) size of the file
     bool m_reducibleDecode = false; // decodes at a power-of-two reduction
     mutable QImage m_decoded; // a bitmap's pixels, or a file decoded beyond its hint

@@ -94,3 +94,48 @@ TEST(SourceMemory, PhotoSharpnessDependsOnTheOrderOfRequests)
         EXPECT_EQ(dynamic_cast<const Engine::SourceNode*>(image.node().get())->decodeCount(), 1) << earlier;
     }
 }
+
+// A bitmap made into an image again is converted once; any write to its
+// pixels, while an image of it lives or after, shows in the next image.
+TEST(SourceMemory, KeptBitmapTexturesNeverOutliveAnEdit)
+{
+    const struct {
+        const char* name;
+        bool dropFirst; // the first image gone before the edit
+        void (*edit)(QImage&); // nullptr: the bitmap as it was
+        QRgb expected;
+    } rows[] = {
+        {"wrapped again", false, nullptr, qRgba(200, 40, 40, 160)},
+        {"wrapped again after the first image went", true, nullptr, qRgba(200, 40, 40, 160)},
+        {"edited in place while wrapped", false, [](QImage& b) { b.fill(qRgba(30, 60, 220, 160)); },
+         qRgba(30, 60, 220, 160)},
+        {"edited in place after the first image went", true, [](QImage& b) { b.setPixel(0, 0, qRgba(30, 60, 220, 160)); },
+         qRgba(30, 60, 220, 160)},
+    };
+    const CIContext context;
+    Engine::GL* gl = Engine::GL::instance();
+    ASSERT_NE(gl, nullptr);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QImage bitmap(24, 16, QImage::Format_ARGB32);
+        bitmap.fill(qRgba(200, 40, 40, 160));
+        auto first = std::make_unique<CIImage>(CIImage::imageWithQImage(bitmap));
+        quint64 passes = gl->passCount();
+        ASSERT_FALSE(context.createCGImage(*first, first->extent()).isNull());
+        const quint64 firstPasses = gl->passCount() - passes;
+        if (row.dropFirst)
+            first.reset();
+        if (row.edit)
+            row.edit(bitmap);
+        const CIImage again = CIImage::imageWithQImage(bitmap);
+        passes = gl->passCount();
+        const QImage out = context.createCGImage(again, again.extent());
+        ASSERT_FALSE(out.isNull());
+        // Converted again only after an edit.
+        EXPECT_EQ(gl->passCount() - passes, row.edit ? firstPasses : firstPasses - 1);
+        const QRgb got = out.convertToFormat(QImage::Format_ARGB32).pixel(0, 0);
+        EXPECT_NEAR(qRed(got), qRed(row.expected), 2);
+        EXPECT_NEAR(qBlue(got), qBlue(row.expected), 2);
+        EXPECT_NEAR(qAlpha(got), qAlpha(row.expected), 1);
+    }
+}
