@@ -87,6 +87,6 @@ CIImage LXPictureShadowFilter::outputImage()
         return photo;
     CISourceOverCompositing over;
     over.inputImage = QVariant::fromValue(photo);
-    over.inputBackgroundImage = QVariant::fromValue(shadow.imageByApplyingTransform(*T));
+    over.inputBackgroundImage = QVariant::fromValue(m_shown.of(shadow, *T));
     return over.outputImage();
 }
