@@ -155,7 +155,7 @@ CIImage LXPictureFrameFilter::outputImage()
                               * QTransform::fromScale(1 + 2 * kUnderFrame / window.width(),
                                                       1 + 2 * kUnderFrame / window.height())
                               * QTransform::fromTranslate(c.x(), c.y());
-        const CIImage placedMask = m_shownMask.of(mask, *T * grow);
+        const CIImage placedMask = mask.imageByApplyingTransform(*T * grow);
         CIBlendWithMask blend;
         blend.inputImage = QVariant::fromValue(photo.imageByClampingToExtent());
         blend.inputBackgroundImage = QVariant::fromValue(CIImage::imageWithColor(CIColor(0, 0, 0, 0)));
@@ -171,7 +171,7 @@ CIImage LXPictureFrameFilter::outputImage()
                                                   s * L.height()));
     }
     CISourceOverCompositing over;
-    over.inputImage = QVariant::fromValue(m_shownFrame.of(frame, *T));
+    over.inputImage = QVariant::fromValue(frame.imageByApplyingTransform(*T));
     over.inputBackgroundImage = QVariant::fromValue(part);
     return over.outputImage();
 }

@@ -16,11 +16,9 @@
 // no file logs a "Warning: " line and clears them; a file whose name does not
 // give four numbers logs an "Error: " line and keeps the frame loaded before.
 // Without a frame picture or with an empty window the output is the photo.
-// Frame and mask are drawn at the size they are shown once and kept
-// (ShownPicture). Main thread.
+// Main thread.
 
 #include "filters/LXFilter.h"
-#include "frames/ShownPicture.h"
 
 #include <QRectF>
 #include <QTransform>
@@ -71,6 +69,4 @@ public:
 
 private:
     QVariant m_frameName;
-    // Frame and mask at the size they are shown, kept until they or their placement change.
-    ShownPicture m_shownFrame, m_shownMask;
 };

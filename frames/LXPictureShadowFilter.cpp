@@ -87,6 +87,6 @@ CIImage LXPictureShadowFilter::outputImage()
         return photo;
     CISourceOverCompositing over;
     over.inputImage = QVariant::fromValue(photo);
-    over.inputBackgroundImage = QVariant::fromValue(m_shown.of(shadow, *T));
+    over.inputBackgroundImage = QVariant::fromValue(shadow.imageByApplyingTransform(*T));
     return over.outputImage();
 }

@@ -11,11 +11,10 @@
 // that finds no file logs a "Warning: " line and clears them; a file whose
 // name does not give two numbers logs an "Error: " line and keeps the shadow
 // loaded before. Without a shadow picture, or with a margin as wide as the
-// picture, the output is the photo. The shadow is drawn at the size it is
-// shown once and kept (ShownPicture). Main thread.
+// picture, the output is the photo.
+// Main thread.
 
 #include "filters/LXFilter.h"
-#include "frames/ShownPicture.h"
 
 #include <QSizeF>
 #include <QTransform>
@@ -50,5 +49,4 @@ public:
 
 private:
     QVariant m_shadowName;
-    ShownPicture m_shown; // the shadow as shown, kept until it or its placement changes
 };

@@ -10,8 +10,6 @@
 #include <QLineF>
 #include <QTemporaryDir>
 
-#include <functional>
-
 #include <gtest/gtest.h>
 
 TEST(PictureFrame, PlacesFrameAndShadowByTheirNumbers)
@@ -82,45 +80,6 @@ TEST(PictureFrame, EveryShippedPictureRendersTheSameInTilesAndShowsThePhoto)
         EXPECT_GT(out.extent().width(), small.extent().width());
         EXPECT_TRUE(allFinite(out, out.extent().toAlignedRect()));
         EXPECT_LE(tiledDifference(out, out.extent().toAlignedRect(), 37, 29), 1e-3);
-    }
-}
-
-// Frame, mask and shadow are kept as shown: after an edit the render equals a fresh filter's.
-TEST(PictureFrame, KeptPicturesFollowEveryEdit)
-{
-    registerFrameClasses();
-    const QStringList frames = LXPictureFrameFilter::frameList(), shadows = LXPictureShadowFilter::shadowList();
-    ASSERT_GE(frames.size(), 2);
-    ASSERT_GE(shadows.size(), 2);
-    const CIImage photo = patternImage(300, 200);
-    struct Row { const char* name; std::function<void(LXPictureFrameFilter&, LXPictureShadowFilter&)> edit; };
-    const Row rows[] = {
-        {"another frame", [&](auto& f, auto&) { f.setInputFrameName(frames[1]); }},
-        {"frame picture replaced", [&](auto& f, auto&) { f.frameImage = QVariant::fromValue(patternImage(1000, 800)); }},
-        {"mask replaced", [&](auto& f, auto&) { f.maskImage = QVariant::fromValue(solid(CIColor(1, 1, 1), QRectF(0, 0, 999, 700))); }},
-        {"photo of another size", [&](auto& f, auto& s) {
-             f.inputImage = s.inputImage = QVariant::fromValue(patternImage(260, 200)); }},
-        {"another shadow", [&](auto&, auto& s) { s.setInputShadowName(shadows[1]); }},
-    };
-    const auto render = [&](LXPictureFrameFilter& f, LXPictureShadowFilter& s) {
-        s.inputImage = QVariant::fromValue(f.outputImage());
-        return s.outputImage();
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        LXPictureFrameFilter frame, freshFrame;
-        LXPictureShadowFilter shadow, freshShadow;
-        frame.setInputFrameName(frames[0]);
-        freshFrame.setInputFrameName(frames[0]);
-        shadow.setInputShadowName(shadows[0]);
-        freshShadow.setInputShadowName(shadows[0]);
-        frame.inputImage = freshFrame.inputImage = QVariant::fromValue(photo);
-        const QRect before = render(frame, shadow).extent().toAlignedRect();
-        row.edit(frame, shadow);
-        row.edit(freshFrame, freshShadow);
-        const CIImage out = render(frame, shadow);
-        const QRect area = out.extent().toAlignedRect().united(before);
-        EXPECT_LE(renderDifference(out, render(freshFrame, freshShadow), area), 1e-3);
     }
 }
 
