@@ -1,6 +1,7 @@
 #include "frames/LXTexturedFrameFilter.h"
 
 #include "filters/LXAdjustableBlendFilter.h"
+#include "frames/FrameBand.h"
 #include "frames/InnerShadow.h"
 #include "frames/LXFrameCatalog.h"
 #include "frames/LXFrameDescription.h"
@@ -323,9 +324,17 @@ CIImage LXTexturedFrameFilter::cachedFrame()
     }
     if (base.isNull())
         return {};
-    m_cache.frame = fixedImage(apply(kernelWithName(QStringLiteral("coverFrame")),
-                                     {sampler(base), sampler(textured), sampler(mask)},
-                                     {{kCIApplyOptionDefinition, definition}, {kCIApplyOptionExtent, arrayForRect(m)}}));
+    const CIImage covered = apply(kernelWithName(QStringLiteral("coverFrame")), {sampler(base), sampler(textured), sampler(mask)},
+                                  {{kCIApplyOptionDefinition, definition}, {kCIApplyOptionExtent, arrayForRect(m)}});
+    // Drawn only round the mask's clear middle, where the frame is nothing.
+    QRect hole;
+    if (mask == m_maskKept) {
+        const QRect clear = transparentMiddle(m_maskBitmap);
+        if (!clear.isEmpty())
+            hole = QRect(int(m.x()) + clear.x(), int(m.y()) + m_maskBitmap.height() - 1 - clear.bottom(), clear.width(),
+                         clear.height());
+    }
+    m_cache.frame = renderedAround(covered, m.toAlignedRect(), hole);
     return m_cache.frame;
 }
 

@@ -11,7 +11,8 @@
 // render after an edit redoes only what the edit touched: the mask (picture
 // extent, frame, masks, inset, widths, canvas proportion, forceInside), the
 // textured frame and the inner shadow (blurred on the CPU from the mask's
-// bitmap, discShadowBitmap). The mask is built
+// bitmap, discShadowBitmap); the textured frame is drawn only round the
+// mask's clear middle (renderedAround). The mask is built
 // first in every render, so a render never pairs a new mask with an old
 // frame. Frame notifications drop what they touch and schedule one
 // "lxfilterupdate" + "lxfilterSettings" after updateDelay seconds

@@ -328,3 +328,43 @@ TEST(TexturedFrameFilter, ShadowFromTheMasksBitmapMatchesTheDiscBlur)
         EXPECT_LE(sum / (row.extent.width() * row.extent.height()), 0.5);
     }
 }
+
+// The frame is drawn only round its mask's clear middle: its coverage is still the mask's everywhere.
+TEST(TexturedFrameFilter, FrameDrawnRoundTheClearMiddleCoversTheWholeMask)
+{
+    QTemporaryDir dir;
+    // window: the transparent part of a 60 x 60 mask picture (top-down rows); radius rounds its corners.
+    struct Row { const char* name; QRect window; double radius; };
+    const Row rows[] = {
+        {"window off centre", {14, 24, 36, 30}, 0},
+        {"rounded window", {12, 12, 36, 36}, 10},
+        {"no window", {}, 0},
+    };
+    int index = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QImage art = filled(60, 60, Qt::white, QImage::Format_RGBA8888_Premultiplied);
+        {
+            QPainter p(&art);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setCompositionMode(QPainter::CompositionMode_Clear);
+            p.setPen(Qt::NoPen);
+            p.setBrush(Qt::black);
+            p.drawRoundedRect(QRectF(row.window), row.radius, row.radius);
+        }
+        const QString name = QStringLiteral("FRM-E#%1#Window").arg(++index, 3, 10, QChar('0'));
+        ASSERT_TRUE(saveArt(dir, "ExternalMasks", name + "#20.png", art));
+        LXFrameDescription frame({{"ExternalMask", name}, {"Texture.Color", "0.2 0.5 0.9 1"}}, QUrl::fromLocalFile(dir.path()), true);
+        LXTexturedFrameFilter filter;
+        frameRound(filter, &frame, QRectF(3, -5, 160, 110), 30.0);
+        filter.setForceInside(true);
+        const QRect area = filter.cachedMask().extent().toAlignedRect();
+        const Rendered mask(filter.cachedMask(), area), framed(filter.cachedFrame(), area);
+        ASSERT_TRUE(mask.ok() && framed.ok());
+        double worst = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                worst = std::max(worst, double(std::abs(mask.at(x, y)[3] - framed.at(x, y)[3])));
+        EXPECT_LE(worst, 3e-3);
+    }
+}
