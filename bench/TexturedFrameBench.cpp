@@ -47,7 +47,8 @@ const CIImage& picture()
     return image;
 }
 
-// A 240-pixel frame picture with a 40-pixel border: mask, bevel and beads.
+// A 240-pixel frame picture with a 40-pixel border: mask (clear where the
+// photo shows), bevel and beads.
 LXFrameDescription& frame()
 {
     static QTemporaryDir* dir = new QTemporaryDir;
@@ -58,7 +59,7 @@ LXFrameDescription& frame()
         for (int y = 0; y < n; ++y)
             for (int x = 0; x < n; ++x) {
                 const int d = std::min({x, y, n - 1 - x, n - 1 - y});
-                mask.setPixelColor(x, y, d < b ? Qt::white : Qt::black);
+                mask.setPixelColor(x, y, d < b ? Qt::white : Qt::transparent);
                 const int grey = int(110 + 140 * std::sin(std::min(1.0, d / double(b)) * M_PI));
                 bevel.setPixelColor(x, y, QColor(grey, grey, grey));
                 const double r = std::hypot(std::fmod(x + y, 40.0) - 20, d - b / 2.0) / 8;
