@@ -178,7 +178,8 @@ QImage discShadowBitmap(const QImage& mask, const QPoint& origin, double radius,
         const int row = y + need.y();
         if (row < covered.top() || row > covered.bottom())
             return;
-        const auto* line = reinterpret_cast<const uchar*>(bitmap.constScanLine(bitmap.height() - 1 - (row - origin.y())));
+        const int flipped = bitmap.height() - 1 - (row - origin.y());
+        const auto* line = reinterpret_cast<const uchar*>(bitmap.constScanLine(flipped));
         for (int x = covered.left(); x <= covered.right(); ++x)
             luminances[x - need.x()] = luminance(line + 4 * (x - origin.x()));
     };

@@ -324,8 +324,9 @@ CIImage LXTexturedFrameFilter::cachedFrame()
     }
     if (base.isNull())
         return {};
-    const CIImage covered = apply(kernelWithName(QStringLiteral("coverFrame")), {sampler(base), sampler(textured), sampler(mask)},
-                                  {{kCIApplyOptionDefinition, definition}, {kCIApplyOptionExtent, arrayForRect(m)}});
+    const CIImage covered =
+        apply(kernelWithName(QStringLiteral("coverFrame")), {sampler(base), sampler(textured), sampler(mask)},
+              {{kCIApplyOptionDefinition, definition}, {kCIApplyOptionExtent, arrayForRect(m)}});
     // Drawn only round the mask's clear middle, where the frame is nothing.
     QRect hole;
     if (mask == m_maskKept) {

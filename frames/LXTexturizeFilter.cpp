@@ -219,7 +219,8 @@ CIImage LXTexturizeFilter::outputImage()
         CIColor colour = colorValue(inputColor());
         if (colour.isNull())
             colour = CIColor(1, 1, 1, 1);
-        textured = apply(kernelWithName(QStringLiteral("drawColor")), {QVariant::fromValue(CISampler(input)), QVariant::fromValue(colour)},
+        textured = apply(kernelWithName(QStringLiteral("drawColor")),
+                         {QVariant::fromValue(CISampler(input)), QVariant::fromValue(colour)},
                          {{kCIApplyOptionDefinition, QVariant::fromValue(input.definition())},
                           {kCIApplyOptionExtent, arrayForRect(input.extent())}});
         return boolValue(imageIsMask) ? textured : blendedOver(textured, input);
@@ -251,7 +252,8 @@ CIImage LXTexturizeFilter::outputImage()
         read = tileReadFor(input.extent(), tileRect, !m_noShift);
     }
     textured = apply(kernelWithName(routine), input.extent(), &LXTexturizeFilter::textureRegionOf, arguments,
-                     {{kCIApplyOptionUserInfo, read}, {kCIApplyOptionDefinition, QVariant::fromValue(input.definition())}});
+                     {{kCIApplyOptionUserInfo, read},
+                      {kCIApplyOptionDefinition, QVariant::fromValue(input.definition())}});
     if (boolValue(imageIsMask))
         return textured;
     return blendedOver(textured, input);
