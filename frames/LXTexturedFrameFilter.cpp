@@ -1,6 +1,7 @@
 #include "frames/LXTexturedFrameFilter.h"
 
 #include "filters/LXAdjustableBlendFilter.h"
+#include "frames/FrameBand.h"
 #include "frames/InnerShadow.h"
 #include "frames/LXFrameCatalog.h"
 #include "frames/LXFrameDescription.h"
@@ -212,6 +213,17 @@ CIImage LXTexturedFrameFilter::drawFrame(LXFrameImageDescription* d, const CIIma
 
 // --- Caches ----------------------------------------------------------------------
 
+CIImage LXTexturedFrameFilter::keptBitmap(const CIImage& image)
+{
+    // As fixedImage, with the bitmap kept for the inner shadow.
+    m_maskBitmap = newCGImage(image);
+    m_maskKept = m_maskBitmap.isNull() ? CIImage() : CIImage::imageWithQImage(m_maskBitmap);
+    const QPointF origin = image.extent().topLeft();
+    if (!m_maskKept.isNull() && std::abs(origin.x()) + std::abs(origin.y()) > 0)
+        m_maskKept = m_maskKept.imageByApplyingTransform(QTransform::fromTranslate(origin.x(), origin.y()));
+    return m_maskKept;
+}
+
 CIImage LXTexturedFrameFilter::cachedMask()
 {
     if (!m_cache.mask.isNull() || m_image.isNull() || !m_frame)
@@ -223,13 +235,13 @@ CIImage LXTexturedFrameFilter::cachedMask()
     const auto mask = m_frame->mask();
     const CIImage picture = mask ? mask->image() : CIImage();
     if (mask && !picture.isNull() && mask->width() > 0) {
-        setCachedMask(fixedImage(drawFrame(mask.get(), picture, r, bw / mask->width())));
+        setCachedMask(keptBitmap(drawFrame(mask.get(), picture, r, bw / mask->width())));
         return m_cache.mask;
     }
     if (mask && !picture.isNull())
         Log::line(lcFrames, QStringLiteral("Warning: mask '%1' of frame '%2' has width 0; a plain border is drawn")
                                 .arg(mask->name(), m_frame->name()));
-    setCachedMask(fixedImage(apply(kernelWithName(QStringLiteral("lineBorder")),
+    setCachedMask(keptBitmap(apply(kernelWithName(QStringLiteral("lineBorder")),
                                    {QVariant::fromValue(vectorForRect(r)), bw},
                                    {{kCIApplyOptionDefinition, QVariant::fromValue(CIFilterShape::shapeWithRect(r))},
                                     {kCIApplyOptionExtent, arrayForRect(r)}})));
@@ -247,8 +259,18 @@ CIImage LXTexturedFrameFilter::cachedShadow()
     if (!m_cache.shadow.isNull() || !(width > 0))
         return m_cache.shadow;
     const QRectF e = m_image.extent();
-    const CIImage shadow = innerShadowOf(cachedMask(), QStringLiteral("CIDiscBlur"), width * std::min(e.width(), e.height()), e);
-    m_cache.shadow = shadow.isNull() ? shadow : fixedImage(shadow);
+    const CIImage mask = cachedMask();
+    if (mask.isNull() || CIGeometry::isInfinite(e) || CIGeometry::isEmpty(e))
+        return {};
+    // Blurred on the CPU from the mask's bitmap: a disc pass over the canvas costs far more.
+    const QImage bitmap = mask == m_maskKept ? m_maskBitmap : newCGImage(mask);
+    const QPoint origin = mask.extent().topLeft().toPoint();
+    const QRect extent = e.toAlignedRect();
+    const QImage shadow = discShadowBitmap(bitmap, origin, width * std::min(e.width(), e.height()), extent);
+    if (shadow.isNull())
+        return {};
+    m_cache.shadow = CIImage::imageWithQImage(shadow).imageByApplyingTransform(
+        QTransform::fromTranslate(extent.x(), extent.y()));
     return m_cache.shadow;
 }
 
@@ -302,9 +324,18 @@ CIImage LXTexturedFrameFilter::cachedFrame()
     }
     if (base.isNull())
         return {};
-    m_cache.frame = fixedImage(apply(kernelWithName(QStringLiteral("coverFrame")),
-                                     {sampler(base), sampler(textured), sampler(mask)},
-                                     {{kCIApplyOptionDefinition, definition}, {kCIApplyOptionExtent, arrayForRect(m)}}));
+    const CIImage covered =
+        apply(kernelWithName(QStringLiteral("coverFrame")), {sampler(base), sampler(textured), sampler(mask)},
+              {{kCIApplyOptionDefinition, definition}, {kCIApplyOptionExtent, arrayForRect(m)}});
+    // Drawn only round the mask's clear middle, where the frame is nothing.
+    QRect hole;
+    if (mask == m_maskKept) {
+        const QRect clear = transparentMiddle(m_maskBitmap);
+        if (!clear.isEmpty())
+            hole = QRect(int(m.x()) + clear.x(), int(m.y()) + m_maskBitmap.height() - 1 - clear.bottom(), clear.width(),
+                         clear.height());
+    }
+    m_cache.frame = renderedAround(covered, m.toAlignedRect(), hole);
     return m_cache.frame;
 }
 

@@ -10,7 +10,9 @@
 // Three caches (FrameCache), each a rendered bitmap (8-bit), so that a
 // render after an edit redoes only what the edit touched: the mask (picture
 // extent, frame, masks, inset, widths, canvas proportion, forceInside), the
-// textured frame and the inner shadow. The mask is built
+// textured frame and the inner shadow (blurred on the CPU from the mask's
+// bitmap, discShadowBitmap); the textured frame is drawn only round the
+// mask's clear middle (renderedAround). The mask is built
 // first in every render, so a render never pairs a new mask with an old
 // frame. Frame notifications drop what they touch and schedule one
 // "lxfilterupdate" + "lxfilterSettings" after updateDelay seconds
@@ -24,6 +26,7 @@
 #include "filters/LXFilter.h"
 #include "frames/FrameCache.h"
 
+#include <QImage>
 #include <QPointer>
 
 #include <memory>
@@ -102,6 +105,8 @@ public:
 private:
     void scheduleUpdate();
     void update();
+    // The image rendered to a bitmap that is kept (m_maskBitmap), as an image.
+    CIImage keptBitmap(const CIImage& image);
     CIImage drawFrame(LXFrameImageDescription* description, const CIImage& picture, const QRectF& rect,
                       double scale) const;
 
@@ -112,5 +117,8 @@ private:
     QVariant m_frameName, m_forceInside;
     double m_updateDelay = 2.0;
     FrameCache m_cache;
+    // The last mask rendered here and its bitmap, for the inner shadow.
+    CIImage m_maskKept;
+    QImage m_maskBitmap;
     std::shared_ptr<Timer> m_updateTimer;
 };

@@ -213,6 +213,18 @@ CIImage LXTexturizeFilter::outputImage()
                                 .arg(m_baseRepeats));
         return input;
     }
+    CIImage textured;
+    if (m_texture.isNull()) {
+        // A plain colour has no tiles: the colour over the shape's alpha, in the pass that reads it.
+        CIColor colour = colorValue(inputColor());
+        if (colour.isNull())
+            colour = CIColor(1, 1, 1, 1);
+        textured = apply(kernelWithName(QStringLiteral("drawColor")),
+                         {QVariant::fromValue(CISampler(input)), QVariant::fromValue(colour)},
+                         {{kCIApplyOptionDefinition, QVariant::fromValue(input.definition())},
+                          {kCIApplyOptionExtent, arrayForRect(input.extent())}});
+        return boolValue(imageIsMask) ? textured : blendedOver(textured, input);
+    }
     // The tiles start at the origin, where the drawing routines look for them.
     if (t.topLeft() != QPointF())
         texture = texture.imageByApplyingTransform(QTransform::fromTranslate(-t.x(), -t.y()));
@@ -228,6 +240,8 @@ CIImage LXTexturizeFilter::outputImage()
 
     QVariantList arguments{QVariant::fromValue(CISampler(input)), QVariant::fromValue(CISampler(tiled))};
     QString routine;
+    // The part of the first tile the routine reads.
+    QRectF read = tileRect;
     if (numberValue(textureFillMode, 2) == 1) {
         routine = QStringLiteral("drawTexture");
         arguments << QVariant::fromValue(vectorForRect(input.extent())) << QVariant::fromValue(tileSize)
@@ -235,17 +249,46 @@ CIImage LXTexturizeFilter::outputImage()
     } else {
         routine = m_noShift ? QStringLiteral("drawPattern") : QStringLiteral("drawPatternShifted");
         arguments << QVariant::fromValue(tileSize);
+        read = tileReadFor(input.extent(), tileRect, !m_noShift);
     }
-    const CIImage textured =
-        apply(kernelWithName(routine), input.extent(), &LXTexturizeFilter::textureRegionOf, arguments,
-              {{kCIApplyOptionUserInfo, tileRect}, {kCIApplyOptionDefinition, QVariant::fromValue(input.definition())}});
+    textured = apply(kernelWithName(routine), input.extent(), &LXTexturizeFilter::textureRegionOf, arguments,
+                     {{kCIApplyOptionUserInfo, read},
+                      {kCIApplyOptionDefinition, QVariant::fromValue(input.definition())}});
     if (boolValue(imageIsMask))
         return textured;
+    return blendedOver(textured, input);
+}
+
+CIImage LXTexturizeFilter::blendedOver(const CIImage& textured, const CIImage& input) const
+{
     LXAdjustableBlendFilter blend;
     blend.inputBlendName = inputCompositeName;
     blend.inputImage = QVariant::fromValue(textured);
     blend.inputBackgroundImage = QVariant::fromValue(input);
     return blend.outputImage();
+}
+
+QRectF LXTexturizeFilter::tileReadFor(const QRectF& shape, const QRectF& tile, bool shifted)
+{
+    if (CIGeometry::isInfinite(shape))
+        return tile;
+    // Along one axis: the shape's span wrapped into the tile, whole when it wraps round.
+    const auto span = [](double from, double length, double period, double& start, double& size) {
+        const double a = from - std::floor(from / period) * period;
+        if (length < period && a + length <= period) {
+            start = a;
+            size = length;
+        } else {
+            start = 0;
+            size = period;
+        }
+    };
+    double x = 0, w = tile.width(), y = 0, h = tile.height();
+    // Shifted rows move by half a tile: any column of the tile may be read.
+    if (!shifted)
+        span(shape.x(), shape.width(), tile.width(), x, w);
+    span(shape.y(), shape.height(), tile.height(), y, h);
+    return QRectF(tile.x() + x, tile.y() + y, w, h);
 }
 
 QString LXTexturizeFilter::description() const

@@ -11,6 +11,7 @@
 // colour's over the texture's, so the texture's own colour tints nothing.
 // An inputTextureWidth or base scale of 0 (or not finite) returns the input
 // after one "Warning: " line.
+// Without a picture the colour itself fills the shape, with no tiles drawn.
 // Main thread; the tinted texture is cached until the texture or colour changes.
 
 #include "filters/LXFilter.h"
@@ -63,6 +64,10 @@ public:
     CIImage cachedTexture();
     void setCachedTexture(const CIImage& image);
 
+    // The part of the first tile (at the origin) that a pattern laid over
+    // `shape` reads: the shape's span on each axis wrapped into the tile,
+    // the whole axis when the span wraps round or, across, when rows are shifted.
+    static QRectF tileReadFor(const QRectF& shape, const QRectF& tile, bool shifted);
     // The texture's tiles are read only in the first one (userInfo: a QRectF).
     static QRectF textureRegionOf(int sampler, const QRectF& destRect, const QVariant& userInfo);
     // The rectangle passed as userInfo, whatever the sampler.
@@ -74,6 +79,7 @@ public:
     QString description() const;
 
 private:
+    CIImage blendedOver(const CIImage& textured, const CIImage& input) const;
     bool resolveCatalogTexture(QString& name);
     bool resolveTemporaryPicture(const QString& name);
 

@@ -2,6 +2,7 @@
 // and what frame edits drop and announce, alike in the shaped border.
 
 #include "frames/FrameClasses.h"
+#include "frames/InnerShadow.h"
 #include "frames/LXFrameCatalog.h"
 #include "frames/LXFrameDescription.h"
 #include "frames/LXShapedBorderFilter.h"
@@ -13,6 +14,7 @@
 #include "util/UndoManager.h"
 
 #include <QDir>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -270,5 +272,91 @@ TEST(TexturedFrameFilter, GrainRunsAcrossTheLeftAndRightSides)
         const QRect left(-50, 40, 40, 120), bottom(40, -50, 220, 40);
         EXPECT_LT(steps(left, 0, 1), 0.7 * steps(left, 1, 0)) << "left side";
         EXPECT_LT(steps(bottom, 1, 0), 0.7 * steps(bottom, 0, 1)) << "bottom side";
+    }
+}
+
+// The inner shadow blurred on the CPU darkens as the engine's disc blur of the mask did.
+TEST(TexturedFrameFilter, ShadowFromTheMasksBitmapMatchesTheDiscBlur)
+{
+    // mask: drawn into `size` at `origin`; extent: where the shadow is asked for.
+    struct Row { const char* name; QSize size; QPoint origin; QRect extent; double radius; };
+    const Row rows[] = {
+        {"few texels: no halving", {60, 50}, {0, 0}, {0, 0, 60, 50}, 5},
+        {"halved once, odd sizes", {91, 67}, {-3, 4}, {4, 7, 77, 53}, 13.5},
+        {"halved twice, mask beyond the picture", {160, 120}, {-30, -20}, {-2, 3, 101, 79}, 21},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        // A ring with a soft outer edge, a black stripe (light but opaque) and a scalloped inner edge.
+        QImage art = filled(row.size.width(), row.size.height(), Qt::transparent, QImage::Format_RGBA8888_Premultiplied);
+        {
+            QPainter p(&art);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(Qt::white);
+            p.drawRoundedRect(QRectF(1.5, 2.3, row.size.width() - 3.1, row.size.height() - 4.2), 9, 9);
+            p.fillRect(QRectF(0, row.size.height() * 0.1, row.size.width(), 3.5), QColor(0, 0, 0, 200));
+            p.setCompositionMode(QPainter::CompositionMode_Clear);
+            p.drawEllipse(QRectF(row.size.width() * 0.22, row.size.height() * 0.2, row.size.width() * 0.55,
+                                 row.size.height() * 0.6));
+        }
+        const CIImage mask =
+            CIImage::imageWithQImage(art).imageByApplyingTransform(QTransform::fromTranslate(row.origin.x(), row.origin.y()));
+        const Rendered engine(innerShadowOf(mask, "CIDiscBlur", row.radius, QRectF(row.extent)), row.extent);
+        const QImage cpu = discShadowBitmap(art, row.origin, row.radius, row.extent);
+        const QTransform placed = QTransform::fromTranslate(row.extent.x(), row.extent.y());
+        const Rendered ours(CIImage::imageWithQImage(cpu).imageByApplyingTransform(placed), row.extent);
+        ASSERT_TRUE(engine.ok() && ours.ok());
+        // The factor the inner multiply darkens by, in levels.
+        const auto factor = [](const Pixel& s) { return 255 * (1 - s[3] + 0.2126 * s[0] + 0.7152 * s[1] + 0.0722 * s[2]); };
+        double worst = 0, sum = 0;
+        for (int y = row.extent.top(); y <= row.extent.bottom(); ++y)
+            for (int x = row.extent.left(); x <= row.extent.right(); ++x) {
+                const double d = std::abs(factor(engine.at(x, y)) - factor(ours.at(x, y)));
+                worst = std::max(worst, d);
+                sum += d;
+            }
+        // Half-float passes against 8-bit bytes: under two levels anywhere, half a level on average.
+        EXPECT_LE(worst, 2.0);
+        EXPECT_LE(sum / (row.extent.width() * row.extent.height()), 0.5);
+    }
+}
+
+// The frame is drawn only round its mask's clear middle: its coverage is still the mask's everywhere.
+TEST(TexturedFrameFilter, FrameDrawnRoundTheClearMiddleCoversTheWholeMask)
+{
+    QTemporaryDir dir;
+    // window: the transparent part of a 60 x 60 mask picture (top-down rows); radius rounds its corners.
+    struct Row { const char* name; QRect window; double radius; };
+    const Row rows[] = {
+        {"window off centre", {14, 24, 36, 30}, 0},
+        {"rounded window", {12, 12, 36, 36}, 10},
+        {"no window", {}, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QImage art = filled(60, 60, Qt::white, QImage::Format_RGBA8888_Premultiplied);
+        {
+            QPainter p(&art);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setCompositionMode(QPainter::CompositionMode_Clear);
+            p.setPen(Qt::NoPen);
+            p.setBrush(Qt::black);
+            p.drawRoundedRect(QRectF(row.window), row.radius, row.radius);
+        }
+        const QString name = QStringLiteral("FRM-E#%1#Window").arg(int(&row - rows) + 1, 3, 10, QChar('0'));
+        ASSERT_TRUE(saveArt(dir, "ExternalMasks", name + "#20.png", art));
+        LXFrameDescription frame({{"ExternalMask", name}, {"Texture.Color", "0.2 0.5 0.9 1"}}, QUrl::fromLocalFile(dir.path()), true);
+        LXTexturedFrameFilter filter;
+        frameRound(filter, &frame, QRectF(3, -5, 160, 110), 30.0);
+        filter.setForceInside(true);
+        const QRect area = filter.cachedMask().extent().toAlignedRect();
+        const Rendered mask(filter.cachedMask(), area), framed(filter.cachedFrame(), area);
+        ASSERT_TRUE(mask.ok() && framed.ok());
+        double worst = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                worst = std::max(worst, double(std::abs(mask.at(x, y)[3] - framed.at(x, y)[3])));
+        EXPECT_LE(worst, 3e-3);
     }
 }

@@ -104,6 +104,32 @@ TEST_F(Texturize, TilesTheTintedTextureOverTheShape)
     }
 }
 
+// A shape smaller than a tile reads only its part of the first tile: the same texels as a large shape.
+TEST_F(Texturize, SmallShapesReadTheirPartOfTheTile)
+{
+    // The 32 x 24 texture enlarged four times: tiles of 128 x 96 (the catalog's copy: rows shifted).
+    struct Row { const char* name; QRectF shape; QString texture; double width; };
+    const Row rows[] = {
+        {"inside the first tile", {10, 10, 50, 40}, temporaryName, 4 * 2048},
+        {"whole tiles away", {10 + 3 * 128, 10 - 2 * 96, 50, 40}, temporaryName, 4 * 2048},
+        {"across a tile's corner", {100, 80, 60, 40}, temporaryName, 4 * 2048},
+        {"shifted rows", {-70, 85, 40, 30}, "Test-Grain", 4 * 32 * 2},
+    };
+    for (const Row& row : rows) {
+        const auto textured = [&](const QRectF& shape) {
+            LXTexturizeFilter filter;
+            filter.imageIsMask = true;
+            filter.textureFillMode = 2;
+            filter.setInputTextureName(row.texture);
+            filter.inputTextureWidth = row.width;
+            filter.inputImage = QVariant::fromValue(solid(CIColor(1, 1, 1, 1), shape));
+            return filter.outputImage();
+        };
+        const CIImage small = textured(row.shape), large = textured(QRectF(-1024, -1024, 2048, 2048));
+        EXPECT_LT(renderDifference(small, large, row.shape.toAlignedRect()), 1e-3) << row.name;
+    }
+}
+
 // Copies made by the filter base, so the inputs that a copy carries are tested too.
 TEST_F(Texturize, TilesRenderedEqualTheWholeRender)
 {
