@@ -144,15 +144,13 @@ std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path, const QSiz
     node->m_turn = reader.transformation();
     // Decoded while the caller goes on (OpenGL starting, programs compiling).
     const double fx = drawnSize.width() / upright.width(), fy = drawnSize.height() / upright.height();
-    const double detail = std::min(1.0, std::max(fx, fy));
     // Averaged down to what a drawing that fits the size reads: a photo
     // shown whole is then uploaded as it is drawn, one texel a pixel. What
     // is stretched over the whole size is blurred, and reads far less.
     const double averaged = std::min(1.0, std::min(fx, fy));
-    if (detail > 0)
-        node->m_pending =
-            std::async(std::launch::async, decodeFile, path, stored, node->denominatorFor(detail), averaged,
-                                         node->m_reducibleDecode, node->m_turn);
+    if (averaged > 0)
+        node->m_pending = std::async(std::launch::async, decodeFile, path, stored, node->denominatorFor(averaged),
+                                     averaged, node->m_reducibleDecode, node->m_turn);
     return node;
 }
 
