@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -77,6 +78,16 @@ int readRows(jpeg_decompress_struct* info, ErrorManager* error, JSAMPROW* rows, 
     return read;
 }
 
+// Reads what follows the last row up to the end marker: data damaged past
+// recovery shows only here (the rows came out grey).
+bool finish(jpeg_decompress_struct* info, ErrorManager* error)
+{
+    if (setjmp(error->jump))
+        return false;
+    jpeg_finish_decompress(info);
+    return true;
+}
+
 // Bands of decoded rows handed from the decoder to the averaging thread.
 class BandPipe {
 public:
@@ -135,18 +146,17 @@ constexpr int kBandRows = 16;
 JpegDecode decodeJpeg(const QString& path, int denominator, const QSize& averaged)
 {
     JpegDecode result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = file.errorString();
+    // Read as decoded, never mapped: a file cut short meanwhile must not
+    // fault the process.
+    FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
+    if (!file) {
+        result.error = QStringLiteral("the file could not be opened");
         return result;
     }
-    QByteArray read;
-    const uchar* data = file.size() > 0 ? file.map(0, file.size()) : nullptr;
-    if (!data) {
-        read = file.readAll();
-        data = reinterpret_cast<const uchar*>(read.constData());
-    }
-    const qint64 size = data == reinterpret_cast<const uchar*>(read.constData()) ? read.size() : file.size();
+    struct Close {
+        FILE* file;
+        ~Close() { std::fclose(file); }
+    } close{file};
 
     jpeg_decompress_struct info;
     ErrorManager error;
@@ -156,7 +166,7 @@ JpegDecode decodeJpeg(const QString& path, int denominator, const QSize& average
     error.manager.output_message = noMessage;
     error.message[0] = 0;
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    jpeg_stdio_src(&info, file);
     struct Destroy {
         jpeg_decompress_struct* info;
         ~Destroy() { jpeg_destroy_decompress(info); }
@@ -222,7 +232,7 @@ JpegDecode decodeJpeg(const QString& path, int denominator, const QSize& average
         }
         const qsizetype stride = qsizetype(decoded.width()) * 4;
         BandPipe pipe(3, stride * kBandRows);
-        std::thread averaging([&] {
+        const auto average = [&] {
             for (;;) {
                 const auto [band, rows] = pipe.next();
                 if (rows == 0)
@@ -230,7 +240,13 @@ JpegDecode decodeJpeg(const QString& path, int denominator, const QSize& average
                 reduction.addRows(pipe.bytes(band), stride, rows);
                 pipe.giveBack(band);
             }
-        });
+        };
+        std::thread averaging;
+        try {
+            averaging = std::thread(average);
+        } catch (const std::system_error&) {
+            // No second thread to be had: averaged band by band here.
+        }
         int got = 0;
         do {
             const int band = pipe.take();
@@ -239,8 +255,14 @@ JpegDecode decodeJpeg(const QString& path, int denominator, const QSize& average
                 rows[i] = pipe.bytes(band) + stride * i;
             got = readRows(&info, &error, rows, kBandRows);
             pipe.deliver(band, std::max(got, 0)); // no rows: the end
+            if (!averaging.joinable() && got > 0) {
+                const auto [next, count] = pipe.next();
+                reduction.addRows(pipe.bytes(next), stride, count);
+                pipe.giveBack(next);
+            }
         } while (got > 0);
-        averaging.join();
+        if (averaging.joinable())
+            averaging.join();
         if (got < 0)
             return failed();
         result.image = reduction.result();
@@ -249,6 +271,8 @@ JpegDecode decodeJpeg(const QString& path, int denominator, const QSize& average
             return result;
         }
     }
+    if (!finish(&info, &error))
+        return failed();
     if (colorSpace.isValid())
         result.image.setColorSpace(colorSpace);
     return result;
