@@ -146,8 +146,12 @@ std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path, const QSiz
     const double fx = drawnSize.width() / upright.width(), fy = drawnSize.height() / upright.height();
     // Averaged down to what a drawing that fits the size reads: a photo
     // shown whole is then uploaded as it is drawn, one texel a pixel. What
-    // is stretched over the whole size is blurred, and reads far less.
-    const double averaged = std::min(1.0, std::min(fx, fy));
+    // is stretched over the whole size is blurred and reads less, so the
+    // fitted size serves it unless the proportions differ by more than a
+    // quarter (a landscape photo on a portrait screen), where a second
+    // decode would cost more: then what the whole size reads.
+    const double detail = std::min(1.0, std::max(fx, fy)), fit = std::min(1.0, std::min(fx, fy));
+    const double averaged = fit >= 0.75 * detail ? fit : detail;
     if (averaged > 0)
         node->m_pending = std::async(std::launch::async, decodeFile, path, stored, node->denominatorFor(averaged),
                                      averaged, node->m_reducibleDecode, node->m_turn);
