@@ -1,6 +1,8 @@
 #include "app/DragPhoto.h"
 
+#include "app/PhotoCache.h"
 #include "app/WallpaperMaker.h"
+#include "platform/image/CIImageFile.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -133,7 +135,16 @@ DragPhoto photoFromOffer(const DragOffer& offer, const PhotoDecode& decode)
     const auto tryFile = [&](const QString& file) {
         if (file.isEmpty() || !result.isNull())
             return;
-        result.photo = WallpaperMaker::readPhoto(file, &fileReason, decode.fileAtOnce ? decode.screenPixels : QSizeF());
+        if (!decode.previewPixels.isEmpty()) {
+            // Checked by the cache; the screen's picture gets a photo of its own.
+            result.preview = PhotoCache::shared().photoFor(file, decode.previewPixels, &fileReason);
+            if (!result.preview.isNull())
+                result.photo = imageWithContentsOfFileDrawnAt(file, decode.fileAtOnce ? decode.screenPixels : QSizeF());
+            if (result.photo.isNull())
+                result.preview = {};
+        } else {
+            result.photo = WallpaperMaker::readPhoto(file, &fileReason, decode.fileAtOnce ? decode.screenPixels : QSizeF());
+        }
         if (!result.photo.isNull())
             result.name = baseNameOf(file);
     };

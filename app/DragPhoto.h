@@ -49,6 +49,7 @@ struct DragOffer {
 
 struct DragPhoto {
     CIImage photo;  // a file's photo (decoded lazily at the size it is shown)
+    CIImage preview; // with a preview size: the same file decoded for it, kept across drags (PhotoCache)
     QImage bitmap;  // or image data, upright
     QString name;   // the name to save under, never empty
     QString reason; // why there is none, in words; empty when there is one
@@ -61,9 +62,12 @@ struct DragPhoto {
 // larger). A file's decode starts at once at the screen's reduction when
 // `fileAtOnce`; else it waits for the first render, at the detail that one
 // needs (a drag's small preview), and decodes more only for the save.
+// With `previewPixels`, a file's preview is also taken from, or decoded for
+// that size into, PhotoCache::shared().
 struct PhotoDecode {
     QSizeF screenPixels;
     bool fileAtOnce = true;
+    QSizeF previewPixels;
 };
 
 // The photo of `offer` (first source that works); `reason` says why not.

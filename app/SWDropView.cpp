@@ -2,6 +2,7 @@
 
 
 #include "app/DropGeometry.h"
+#include "app/PhotoCache.h"
 #include "app/PreviewFade.h"
 #include "platform/desktop/Alert.h"
 #include "platform/foundation/Bundle.h"
@@ -408,7 +409,8 @@ bool SWDropView::buildPreview(const DragPhoto& photo)
     // The preview is the same picture made at the size it is shown; the
     // screen-sized one is rendered only when saved.
     layoutPreview();
-    imageView->setCIImage(m_maker.enhancedImageFor(source, drawnScreen(drawnPixels()), m_scaleUp, showWatermark));
+    const CIImage shown = !photo.preview.isNull() ? photo.preview : source;
+    imageView->setCIImage(m_maker.enhancedImageFor(shown, drawnScreen(drawnPixels()), m_scaleUp, showWatermark));
     m_processedImage = enhancedImageFor(source);
     if (LXImagePreviewer::enabledForDevelopers()) {
         LXImagePreviewer::showCIImage(source, QStringLiteral("Photo"));
@@ -431,6 +433,11 @@ void SWDropView::dragEnterEvent(QDragEnterEvent* event)
     // Image bytes are copied now: an X11 drag hands out its data only inside
     // its events (later reads give nothing). Files are read by the build.
     m_dragOffer = offer.imageType.isEmpty() ? offer : DragOffer::fullOf(event->mimeData());
+    // A file's preview decode starts now, on a worker, while the build waits its turn.
+    if (const QStringList files = offer.urlFiles(); !files.isEmpty()) {
+        QString ignored;
+        PhotoCache::shared().photoFor(files.first(), QSizeF(drawnPixels()), &ignored);
+    }
     m_dragProblem.clear();
     m_dragPending = true;
     const int generation = ++m_dragGeneration;
@@ -446,7 +453,7 @@ void SWDropView::buildPendingDrag()
     m_dragPending = false;
     const BusyCursor busy(this);
     // The preview needs far less of a file than the screen: decoded as it renders.
-    const DragPhoto photo = photoFromOffer(m_dragOffer, {currentScreen().pixelSize(), false});
+    const DragPhoto photo = photoFromOffer(m_dragOffer, {currentScreen().pixelSize(), false, QSizeF(drawnPixels())});
     m_dragOffer = {}; // the bytes are not needed again
     if (photo.isNull()) {
         Log::line(lcDrop, QStringLiteral("Warning: the dragged data gives no photo: %1").arg(photo.reason));

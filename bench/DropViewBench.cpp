@@ -1,8 +1,9 @@
-// The drop view: a dragged 20-megapixel photo to its preview ready, on a
-// 1440 x 900 and a 2560 x 1600 screen, the same photo opened or its bytes
+// The drop view: a dragged 20-megapixel photo to its preview ready (again,
+// and as a first drag), on a 1440 x 900 and a 2560 x 1600 screen, the same photo opened or its bytes
 // pasted to its wallpaper saved, and a repaint with warm caches.
 // Its own main: the view needs a widgets application and two offscreen screens.
 
+#include "app/PhotoCache.h"
 #include "app/PreviewFade.h"
 #include "app/SWDropView.h"
 #include "platform/desktop/Alert.h"
@@ -69,6 +70,17 @@ void DragToPreview(benchmark::State& state)
         state.SkipWithError("the preview was never rendered");
 }
 BENCHMARK(DragToPreview)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same with the kept previews forgotten: every drag a first one.
+void FirstDragToPreview(benchmark::State& state)
+{
+    const auto view = viewOn(int(state.range(0)));
+    for (auto _ : state) {
+        PhotoCache::shared().clear();
+        dragOver(*view);
+    }
+}
+BENCHMARK(FirstDragToPreview)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Open: decoded, previewed, rendered at the screen's size and saved (the
 // desktop picture cannot be set here; its alert is dropped).

@@ -13,15 +13,10 @@ namespace Engine {
 
 namespace {
 
+using Spans = RowReduction::Spans;
+
 // The source pixels under each output pixel and their shares, for boxes of
 // from / to pixels laid from the first pixel.
-struct Spans {
-    std::vector<int> first, count;
-    std::vector<float> weights; // `count` per output pixel, in order
-    std::vector<int> offset;    // of each output pixel's weights
-    int widest = 0;
-};
-
 Spans spansFor(int from, int to)
 {
     Spans s;
@@ -72,62 +67,85 @@ const std::vector<uchar>& encodeTable()
 
 QImage reduceOpaqueBitmap(const QImage& image, const QSize& size)
 {
-    if (image.format() != QImage::Format_RGB32 || size.isEmpty() || size.width() > image.width()
-        || size.height() > image.height())
+    if (image.format() != QImage::Format_RGB32)
         return {};
-    const int w = size.width(), h = size.height();
-    const Spans xs = spansFor(image.width(), w), ys = spansFor(image.height(), h);
-    const std::array<float, 256>& decode = decodeTable();
-    const std::vector<uchar>& encode = encodeTable();
-
-    // Rows averaged along x, kept in a ring as long as later output rows
-    // still read them (output rows read source rows in order).
-    const int ringSize = ys.widest + 1;
-    std::vector<std::vector<float>> ring(size_t(ringSize), std::vector<float>(size_t(w) * 3));
-    std::vector<int> held(size_t(ringSize), -1);
-    const auto rowAlongX = [&](int y) -> const std::vector<float>& {
-        std::vector<float>& row = ring[size_t(y % ringSize)];
-        if (held[size_t(y % ringSize)] == y)
-            return row;
-        held[size_t(y % ringSize)] = y;
-        const QRgb* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < w; ++x) {
-            float r = 0, g = 0, b = 0;
-            const float* weight = xs.weights.data() + xs.offset[size_t(x)];
-            const QRgb* p = in + xs.first[size_t(x)];
-            for (int k = 0; k < xs.count[size_t(x)]; ++k) {
-                r += weight[k] * decode[size_t(qRed(p[k]))];
-                g += weight[k] * decode[size_t(qGreen(p[k]))];
-                b += weight[k] * decode[size_t(qBlue(p[k]))];
-            }
-            row[size_t(x) * 3] = r;
-            row[size_t(x) * 3 + 1] = g;
-            row[size_t(x) * 3 + 2] = b;
-        }
-        return row;
-    };
-
-    QImage out(w, h, QImage::Format_RGB32);
-    if (out.isNull())
+    RowReduction reduction(image.size(), size);
+    if (reduction.isNull())
         return {};
+    reduction.addRows(image.constBits(), image.bytesPerLine(), image.height());
+    QImage out = reduction.result();
     out.setColorSpace(image.colorSpace());
-    std::vector<float> sum(size_t(w) * 3);
+    return out;
+}
+
+RowReduction::RowReduction(const QSize& from, const QSize& to) : m_from(from)
+{
+    if (to.isEmpty() || to.width() > from.width() || to.height() > from.height())
+        return;
+    m_xs = spansFor(from.width(), to.width());
+    m_ys = spansFor(from.height(), to.height());
+    // As many sums as output rows ever read one source row at once.
+    std::vector<int> readers(size_t(from.height()), 0);
+    int open = 1;
+    for (int y = 0; y < to.height(); ++y)
+        for (int k = 0; k < m_ys.count[size_t(y)]; ++k)
+            open = std::max(open, ++readers[size_t(m_ys.first[size_t(y)] + k)]);
+    m_out = QImage(to, QImage::Format_RGB32);
+    if (m_out.isNull())
+        return;
+    m_alongX.assign(size_t(to.width()) * 3, 0.f);
+    m_sums.assign(size_t(open), std::vector<float>(size_t(to.width()) * 3));
+}
+
+void RowReduction::addRows(const uchar* first, qsizetype stride, int count)
+{
+    for (int i = 0; i < count && m_nextRow < m_from.height() && !isNull(); ++i)
+        addRow(reinterpret_cast<const QRgb*>(first + stride * i));
+}
+
+void RowReduction::addRow(const QRgb* in)
+{
+    const std::array<float, 256>& decode = decodeTable();
+    const int w = m_out.width(), h = m_out.height();
+    for (int x = 0; x < w; ++x) {
+        float r = 0, g = 0, b = 0;
+        const float* weight = m_xs.weights.data() + m_xs.offset[size_t(x)];
+        const QRgb* p = in + m_xs.first[size_t(x)];
+        for (int k = 0; k < m_xs.count[size_t(x)]; ++k) {
+            r += weight[k] * decode[size_t(qRed(p[k]))];
+            g += weight[k] * decode[size_t(qGreen(p[k]))];
+            b += weight[k] * decode[size_t(qBlue(p[k]))];
+        }
+        m_alongX[size_t(x) * 3] = r;
+        m_alongX[size_t(x) * 3 + 1] = g;
+        m_alongX[size_t(x) * 3 + 2] = b;
+    }
+    // Summed into every open output row that reads it, in source order.
+    const int j = m_nextRow++;
+    const size_t rings = m_sums.size();
+    for (int y = m_firstOpen; y < h && m_ys.first[size_t(y)] <= j; ++y) {
+        const int k = j - m_ys.first[size_t(y)];
+        if (k >= m_ys.count[size_t(y)])
+            continue;
+        std::vector<float>& sum = m_sums[size_t(y) % rings];
+        if (k == 0)
+            std::fill(sum.begin(), sum.end(), 0.f);
+        const float weight = m_ys.weights[size_t(m_ys.offset[size_t(y)] + k)];
+        for (size_t i = 0; i < sum.size(); ++i)
+            sum[i] += weight * m_alongX[i];
+    }
+    const std::vector<uchar>& encode = encodeTable();
     const auto level = [&](float v) {
         return int(encode[size_t(std::clamp(int(v * kEncodeSteps + 0.5f), 0, kEncodeSteps))]);
     };
-    for (int y = 0; y < h; ++y) {
-        std::fill(sum.begin(), sum.end(), 0.f);
-        const float* weight = ys.weights.data() + ys.offset[size_t(y)];
-        for (int k = 0; k < ys.count[size_t(y)]; ++k) {
-            const std::vector<float>& row = rowAlongX(ys.first[size_t(y)] + k);
-            for (size_t i = 0; i < sum.size(); ++i)
-                sum[i] += weight[k] * row[i];
-        }
-        QRgb* o = reinterpret_cast<QRgb*>(out.scanLine(y));
+    // Rows end in order: each is stored as its last source row arrives.
+    while (m_firstOpen < h && m_ys.first[size_t(m_firstOpen)] + m_ys.count[size_t(m_firstOpen)] - 1 <= j) {
+        const std::vector<float>& sum = m_sums[size_t(m_firstOpen) % rings];
+        QRgb* o = reinterpret_cast<QRgb*>(m_out.scanLine(m_firstOpen));
         for (int x = 0; x < w; ++x)
             o[x] = qRgb(level(sum[size_t(x) * 3]), level(sum[size_t(x) * 3 + 1]), level(sum[size_t(x) * 3 + 2]));
+        ++m_firstOpen;
     }
-    return out;
 }
 
 } // namespace Engine

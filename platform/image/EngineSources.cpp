@@ -4,6 +4,8 @@
 #include "platform/image/BitmapReduction.h"
 #include "platform/image/EngineKeptBitmaps.h"
 #include "platform/image/EngineReductions.h"
+#include "platform/image/EngineTrace.h"
+#include "platform/image/JpegDecode.h"
 
 #include <QColorSpace>
 #include <QImageReader>
@@ -36,18 +38,52 @@ bool bgraBytes(const QImage& image)
     return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32;
 }
 
+// A bitmap in its stored orientation turned as the file says: mirrored,
+// then turned a quarter clockwise (as Qt's reader applies it).
+QImage upright(QImage image, QImageIOHandler::Transformations turn)
+{
+    if (turn & (QImageIOHandler::TransformationMirror | QImageIOHandler::TransformationFlip))
+        image = image.mirrored(turn & QImageIOHandler::TransformationMirror, turn & QImageIOHandler::TransformationFlip);
+    if (turn & QImageIOHandler::TransformationRotate90)
+        image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
 // Runs on a worker thread as well: no OpenGL, no logging. With a `detail`
 // (texels per pixel of the upright picture), an opaque picture that the
 // decode's reduction leaves larger is averaged down to it, so that it is
-// uploaded as renders read it instead of being reduced by a pass.
-SourceNode::Decoded decodeFile(const QString& path, const QSize& stored, int denominator, double detail = 0)
+// uploaded as renders read it instead of being reduced by a pass. A JPEG
+// (`jpeg`, turned by `turn`) is decoded by libjpeg-turbo at exactly its
+// reduced size and averaged as it decodes; other files by Qt's readers.
+SourceNode::Decoded decodeFile(const QString& path, const QSize& stored, int denominator, double detail = 0,
+                               bool jpeg = false, QImageIOHandler::Transformations turn = {})
 {
+    SourceNode::Decoded d;
+    QSize uprightSize = stored;
+    if (turn & QImageIOHandler::TransformationRotate90)
+        uprightSize.transpose();
+    const QSize wanted(std::max(1, int(std::ceil(uprightSize.width() * detail - 1e-6))),
+                       std::max(1, int(std::ceil(uprightSize.height() * detail - 1e-6))));
+    if (jpeg) {
+        const QSize storedWanted =
+            detail <= 0 ? QSize() : (turn & QImageIOHandler::TransformationRotate90 ? wanted.transposed() : wanted);
+        JpegDecode direct = decodeJpeg(path, denominator, storedWanted);
+        if (!direct.declined) {
+            if (direct.image.isNull()) {
+                d.error = direct.error.isEmpty() ? QStringLiteral("the picture could not be decoded") : direct.error;
+                return d;
+            }
+            d.image = upright(direct.image, turn);
+            d.decodedSize = turn & QImageIOHandler::TransformationRotate90 ? direct.decodedSize.transposed()
+                                                                            : direct.decodedSize;
+            return d;
+        }
+    }
     QImageReader reader(path);
     reader.setAutoTransform(true);
     if (denominator > 1)
         reader.setScaledSize(QSize((stored.width() + denominator - 1) / denominator,
                                    (stored.height() + denominator - 1) / denominator));
-    SourceNode::Decoded d;
     const QImage image = reader.read();
     if (image.isNull()) {
         d.error = reader.errorString();
@@ -55,13 +91,7 @@ SourceNode::Decoded decodeFile(const QString& path, const QSize& stored, int den
     }
     d.image = toWorkingBitmap(image);
     d.decodedSize = d.image.size();
-    QSize upright = stored;
-    if (reader.transformation() & QImageIOHandler::TransformationRotate90)
-        upright.transpose();
-    const QSize wanted(std::max(1, int(std::ceil(upright.width() * detail - 1e-6))),
-                       std::max(1, int(std::ceil(upright.height() * detail - 1e-6))));
-    // A few percent more texels than asked for cost less than averaging.
-    if (detail > 0 && wanted.width() * 1.03 < d.image.width() && wanted.height() * 1.03 < d.image.height()) {
+    if (detail > 0 && worthAveraging(d.image.size(), wanted)) {
         const QImage reduced = reduceOpaqueBitmap(d.image, wanted);
         if (!reduced.isNull())
             d.image = reduced;
@@ -113,18 +143,20 @@ std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path, const QSiz
     node->m_fileSize = stored;
     // Other formats' reduced reads decode whole and scale in gamma space.
     node->m_reducibleDecode = reader.format() == "jpeg";
+    node->m_turn = reader.transformation();
     // Decoded while the caller goes on (OpenGL starting, programs compiling).
     const double fx = drawnSize.width() / upright.width(), fy = drawnSize.height() / upright.height();
-    const double detail = std::min(1.0, std::max(fx, fy));
-    // Averaged down to what a drawing that fits the size reads, when that
-    // still serves the whole size within the decode's own tolerance: a photo
-    // shown whole is then uploaded as it is drawn, one texel a pixel.
-    // Otherwise to what the whole size reads.
-    const double fit = std::min(1.0, std::min(fx, fy));
-    const double averaged = fit >= 0.9 * detail - 1e-9 ? fit : detail;
-    if (detail > 0)
-        node->m_pending =
-            std::async(std::launch::async, decodeFile, path, stored, node->denominatorFor(detail), averaged);
+    // Averaged down to what a drawing that fits the size reads: a photo
+    // shown whole is then uploaded as it is drawn, one texel a pixel. What
+    // is stretched over the whole size is blurred and reads less, so the
+    // fitted size serves it unless the proportions differ by more than a
+    // quarter (a landscape photo on a portrait screen), where a second
+    // decode would cost more: then what the whole size reads.
+    const double detail = std::min(1.0, std::max(fx, fy)), fit = std::min(1.0, std::min(fx, fy));
+    const double averaged = fit >= 0.75 * detail ? fit : detail;
+    if (averaged > 0)
+        node->m_pending = std::async(std::launch::async, decodeFile, path, stored, node->denominatorFor(averaged),
+                                     averaged, node->m_reducibleDecode, node->m_turn);
     return node;
 }
 
@@ -186,7 +218,8 @@ QImage SourceNode::decoded(double detail) const
     // A worker's failure is the first render's; a later one decodes again.
     QString error = std::exchange(m_hintedError, QString());
     if (error.isEmpty()) {
-        Decoded d = decodeFile(m_path, m_fileSize, denominator);
+        traceNote(QStringLiteral("decoding %1 again at 1/%2").arg(m_path).arg(denominator));
+        Decoded d = decodeFile(m_path, m_fileSize, denominator, 0, m_reducibleDecode, m_turn);
         ++m_decodeCount;
         if (!d.image.isNull()) {
             m_decoded = d.image;

@@ -5,6 +5,8 @@
 
 #include "platform/image/EnginePasses.h"
 
+#include <QImageIOHandler>
+
 #include <future>
 
 namespace Engine {
@@ -52,6 +54,7 @@ private:
     qint64 m_bitmapKey = 0; // the identity of the bitmap given (none for a file)
     QSize m_fileSize; // stored (unrotated) size of the file
     bool m_reducibleDecode = false; // decodes at a power-of-two reduction
+    QImageIOHandler::Transformations m_turn; // the file's orientation
     mutable QImage m_decoded; // a bitmap's pixels, or a file decoded beyond its hint
     mutable int m_decodedDenominator = 0;
     mutable QSize m_decodedSize;

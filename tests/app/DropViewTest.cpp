@@ -1,16 +1,21 @@
+#include "app/PhotoCache.h"
 #include "app/PhotoCheck.h"
 #include "app/PreviewFade.h"
 #include "app/SWDropView.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/image/CIContext.h"
 #include "tests/app/Session.h"
 #include "tests/support/Files.h"
 #include "tests/support/Images.h"
 
 #include <QBuffer>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPropertyAnimation>
+
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -203,6 +208,58 @@ TEST(DragPhoto, ImageDataIsDecodedAtTheScreensSizeNotWhole)
         offer.imageData = row.bytes;
         EXPECT_EQ(photoFromOffer(offer, {row.screen}).bitmap.size(), row.decoded) << row.name;
     }
+}
+
+TEST(PhotoCache, AFileChangedOnDiskIsDecodedAfresh)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Photo.jpg");
+    // Two photos of one byte length (padding after the end is allowed).
+    const auto jpeg = [](const QColor& c) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        filled(64, 48, c).save(&buffer, "JPEG", 90);
+        return bytes;
+    };
+    QByteArray red = jpeg(Qt::red), blue = jpeg(Qt::blue);
+    red.append(QByteArray(std::max<qsizetype>(0, blue.size() - red.size()), '\0'));
+    blue.append(QByteArray(std::max<qsizetype>(0, red.size() - blue.size()), '\0'));
+    writeFile(path, red);
+    const auto setModified = [&](const QDateTime& time) {
+        QFile file(path);
+        return file.open(QIODevice::ReadWrite) && file.setFileTime(time, QFileDevice::FileModificationTime);
+    };
+    const QDateTime firstTime = QFileInfo(path).lastModified();
+    const struct { const char* name; std::function<void()> change; QSizeF drawn; bool fresh; QRgb colour; } rows[] = {
+        {"first drag", [] {}, QSizeF(32, 24), true, qRgb(255, 0, 0)},
+        {"same file again", [] {}, QSizeF(32, 24), false, qRgb(255, 0, 0)},
+        {"a smaller preview", [] {}, QSizeF(16, 12), false, qRgb(255, 0, 0)},
+        {"a larger preview", [] {}, QSizeF(64, 48), true, qRgb(255, 0, 0)},
+        {"rewritten, its time put back", [&] { writeFile(path, blue); setModified(firstTime); }, QSizeF(64, 48), true,
+         qRgb(0, 0, 255)},
+        {"only touched", [&] { setModified(firstTime.addSecs(60)); }, QSizeF(64, 48), true, qRgb(0, 0, 255)},
+    };
+    PhotoCache cache;
+    CIImage previous;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.change();
+        QString reason;
+        const CIImage photo = cache.photoFor(path, row.drawn, &reason);
+        ASSERT_FALSE(photo.isNull()) << reason.toStdString();
+        EXPECT_EQ(photo.node() != previous.node(), row.fresh);
+        const QImage pixel = CIContext().createCGImage(photo, QRectF(32, 24, 1, 1));
+        const QRgb got = pixel.pixel(0, 0);
+        EXPECT_NEAR(qRed(got), qRed(row.colour), 8);
+        EXPECT_NEAR(qBlue(got), qBlue(row.colour), 8);
+        previous = photo;
+    }
+    EXPECT_EQ(cache.count(), 1);
+    QString reason;
+    EXPECT_TRUE(cache.photoFor(dir.filePath("missing.jpg"), QSizeF(8, 8), &reason).isNull());
+    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_EQ(cache.count(), 1);
 }
 
 TEST(PreviewFadeStates, NewestFadeWins)

@@ -6,11 +6,14 @@
 #include "tests/support/Pixels.h"
 
 #include "platform/image/CIImageFile.h"
+#include "platform/image/BitmapReduction.h"
 #include "platform/image/EngineNodes.h"
+#include "platform/image/JpegDecode.h"
 #include "tests/support/LogCapture.h"
 
 #include <QColorSpace>
 #include <QFile>
+#include <QImageReader>
 #include <QPainter>
 #include <QTemporaryDir>
 
@@ -159,4 +162,65 @@ TEST(ImageFiles, ShrinkingAPhotoFileAveragesInGammaSpace)
         const QImage out = CIContext().createCGImage(shrunk, QRectF(0, 0, 20, 20));
         EXPECT_NEAR(qGreen(out.pixel(10, 10)), 137, 3) << name;
     }
+}
+
+TEST(ImageFiles, JpegsDecodedStraightMatchQtsReader)
+{
+    // Quadrants of four colours over a fine pattern: any turn, mirror or
+    // shifted row shows.
+    QImage stored(203, 117, QImage::Format_RGB32);
+    for (int y = 0; y < stored.height(); ++y)
+        for (int x = 0; x < stored.width(); ++x)
+            stored.setPixel(x, y, qRgb(x < 101 ? 220 : 30, y < 58 ? 200 : 40, (x * 7 + y * 3) % 256));
+    QTemporaryDir dir;
+    QImage wide = stored;
+    wide.setColorSpace(QColorSpace(QColorSpace::DisplayP3));
+    const QString p3 = dir.filePath(QStringLiteral("p3.jpg"));
+    ASSERT_TRUE(wide.save(p3, "JPEG", 90));
+    struct Row {
+        const char* name;
+        QString path;
+    };
+    std::vector<Row> rows = {{"a Display P3 profile, converted", p3}};
+    for (int orientation = 1; orientation <= 8; ++orientation)
+        rows.push_back({"orientation", writeFile(dir.filePath(QString("o%1.jpg").arg(orientation)),
+                                                 jpegWithOrientation(stored, orientation))});
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + " " + row.path.toStdString());
+        QImageReader reader(row.path);
+        reader.setAutoTransform(true);
+        QImage expected = reader.read();
+        if (expected.colorSpace().isValid())
+            expected.convertToColorSpace(QColorSpace(QColorSpace::SRgb));
+        expected = expected.convertToFormat(QImage::Format_RGB32);
+        const CIImage image = CIImage::imageWithContentsOfFile(row.path);
+        ASSERT_EQ(image.extent(), QRectF(QPointF(0, 0), expected.size()));
+        const QImage got = CIContext().createCGImage(image, image.extent()).convertToFormat(QImage::Format_RGB32);
+        int worst = 0;
+        for (int y = 0; y < got.height(); ++y)
+            for (int x = 0; x < got.width(); ++x) {
+                const QRgb a = got.pixel(x, y), b = expected.pixel(x, y);
+                worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                  std::abs(qBlue(a) - qBlue(b))});
+            }
+        EXPECT_LE(worst, 1);
+    }
+
+    // Reduced: exactly the DCT scaling's size, and averaged as the rows
+    // arrive just as the whole picture averaged after.
+    const QString plain = rows[1].path;
+    const struct { int denominator; QSize decoded, averaged; } reductions[] = {
+        {2, QSize(102, 59), QSize()}, {8, QSize(26, 15), QSize()}, {1, QSize(203, 117), QSize(61, 35)},
+        {2, QSize(102, 59), QSize(100, 58)}, // within a few percent: kept as decoded
+    };
+    for (const auto& r : reductions) {
+        SCOPED_TRACE(r.denominator);
+        const Engine::JpegDecode d = Engine::decodeJpeg(plain, r.denominator, r.averaged);
+        EXPECT_EQ(d.decodedSize, r.decoded);
+        const Engine::JpegDecode whole = Engine::decodeJpeg(plain, r.denominator, {});
+        const bool averages = r.averaged.isValid() && r.averaged.width() * 1.03 < r.decoded.width();
+        EXPECT_EQ(d.image, averages ? Engine::reduceOpaqueBitmap(whole.image, r.averaged) : whole.image);
+    }
+    const Engine::JpegDecode junk = Engine::decodeJpeg(writeFile(dir.filePath("junk.jpg"), "\xFF\xD8 junk"), 1, {});
+    EXPECT_TRUE(junk.image.isNull() && !junk.error.isEmpty() && !junk.declined);
 }

@@ -139,3 +139,34 @@ TEST(SourceMemory, KeptBitmapTexturesNeverOutliveAnEdit)
         EXPECT_NEAR(qAlpha(got), qAlpha(row.expected), 1);
     }
 }
+
+TEST(SourceMemory, APhotoOnAScreenOfOtherProportionsIsDecodedOnce)
+{
+    QImage photo(800, 600, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) % 256));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("photo.jpg");
+    ASSERT_TRUE(photo.save(path, "JPEG", 90));
+    // The photo fitted over its copy stretched and blurred, as a wallpaper.
+    const struct { const char* name; QSizeF screen; } rows[] = {
+        {"proportions near the photo's", QSizeF(400, 250)},
+        {"a portrait screen", QSizeF(150, 400)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const CIImage image = imageWithContentsOfFileDrawnAt(path, row.screen);
+        const double fx = row.screen.width() / 800, fy = row.screen.height() / 600, fit = std::min(fx, fy);
+        CIGaussianBlur blur;
+        blur.inputImage = QVariant::fromValue(
+            image.imageByClampingToExtent().imageByApplyingTransform(QTransform::fromScale(fx, fy)));
+        const QRectF screen(QPointF(0, 0), row.screen);
+        const CIImage shown = image.imageByApplyingTransform(QTransform::fromScale(fit, fit));
+        ASSERT_FALSE(CIContext()
+                         .createCGImage(shown.imageByCompositingOverImage(blur.outputImage().imageByCroppingToRect(screen)),
+                                        screen)
+                         .isNull());
+        EXPECT_EQ(dynamic_cast<const Engine::SourceNode*>(image.node().get())->decodeCount(), 1);
+    }
+}
