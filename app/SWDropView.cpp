@@ -37,6 +37,19 @@ Q_LOGGING_CATEGORY(lcDrop, "sunnyside.drop")
 
 const QString kScaleUp = QStringLiteral("scaleUp");
 const QString kShowLogo = QStringLiteral("showLogo");
+// The display's photo is kept at most this large: the drawn display is far smaller.
+constexpr int kReducedSide = 1280;
+
+// `photo` made no larger than `pixels` (its proportions kept): a look costs
+// what the shown size costs, not what the photo's does.
+CIImage reducedTo(const CIImage& photo, const QSizeF& pixels)
+{
+    const QRectF extent = photo.extent();
+    if (photo.isNull() || extent.isEmpty() || pixels.isEmpty())
+        return photo;
+    const double s = std::min(pixels.width() / extent.width(), pixels.height() / extent.height());
+    return s < 1 ? photo.imageByApplyingTransform(QTransform::fromScale(s, s)) : photo;
+}
 
 // The view only copies: a source that offers move would delete its original.
 Qt::DropAction dropActionFor(Qt::DropActions offered)
@@ -178,7 +191,63 @@ void SWDropView::setSampleImage(const CIImage& image)
 
 CIImage SWDropView::enhancedImageFor(const CIImage& photo)
 {
-    return m_maker.enhancedImageFor(photo, currentScreen(), m_scaleUp, showWatermark);
+    return m_maker.enhancedImageFor(styled(photo, false), currentScreen(), m_scaleUp, showWatermark);
+}
+
+CIImage SWDropView::styled(const CIImage& photo, bool shown) const
+{
+    if (!m_look || photo.isNull())
+        return photo;
+    return (shown ? m_look->shownChain() : m_look->chain()).apply(photo);
+}
+
+CIImage SWDropView::shownStyled(const CIImage& photo, const QSizeF& pixels) const
+{
+    // A plain look leaves the photo exactly as it was drawn before looks existed.
+    if (!m_look || m_look->shownChain().look().isPlain())
+        return photo;
+    return styled(reducedTo(photo, pixels), true);
+}
+
+void SWDropView::setLookEditor(LookEditor* editor)
+{
+    if (m_lookConnection)
+        disconnect(m_lookConnection);
+    m_look = editor;
+    if (editor)
+        m_lookConnection = connect(editor, &LookEditor::shownLookChanged, this, &SWDropView::lookChanged);
+    lookChanged();
+}
+
+void SWDropView::lookChanged()
+{
+    // The bitmap is made anew in a queued call: a slider's many moves make one render each turn.
+    ++m_lookRevision;
+    scheduleSampleRender(0);
+}
+
+void SWDropView::keepPhoto(const CIImage& photo, const QString& name)
+{
+    if (photo.isNull())
+        return;
+    m_lastPhoto = photo;
+    m_lastName = name;
+    const CIImage reduced = reducedTo(photo, QSizeF(kReducedSide, kReducedSide));
+    const QRectF extent = reduced.extent();
+    const CIContext context;
+    const QImage bitmap = context.createCGImage(
+        reduced.imageByApplyingTransform(QTransform::fromTranslate(-extent.x(), -extent.y())),
+        QRectF(QPointF(0, 0), extent.size().toSize()));
+    m_lastReduced = bitmap.isNull() ? reduced : CIImage::imageWithQImage(bitmap);
+    updateSample();
+}
+
+WallpaperMaker::SaveResult SWDropView::setAsWallpaper()
+{
+    const BusyCursor busy(this);
+    m_processedImage = enhancedImageFor(shownPhoto());
+    emit processedImageChanged();
+    return saveAsBackground(m_lastPhoto.isNull() ? QStringLiteral("Sample") : m_lastName.isEmpty() ? QStringLiteral("Unnamed Background") : m_lastName);
 }
 
 void SWDropView::updateSample()
@@ -189,14 +258,18 @@ void SWDropView::updateSample()
 
 CIImage SWDropView::sampleFor(const WallpaperScreen& screen)
 {
+    if (!m_lastReduced.isNull()) // the photo last used, as its wallpaper looks
+        return m_maker.enhancedImageFor(shownStyled(m_lastReduced, screen.pixelSize()), screen, m_scaleUp,
+                                        showWatermark);
     if (m_scaleUp)
-        return m_maker.enhancedImageFor(sample, screen, m_scaleUp, showWatermark);
+        return m_maker.enhancedImageFor(shownStyled(sample, screen.pixelSize()), screen, m_scaleUp,
+                                        showWatermark);
     // The sample shows at 80 % of the screen's height, the extension around it.
     const double H = screen.pixelSize().height();
     const double h = sample.isNull() ? 0 : sample.extent().height();
     const double s = h > 0 ? H / h * 0.8 : 0;
     const CIImage scaled = s > 0 ? sample.imageByApplyingTransform(QTransform::fromScale(s, s)) : CIImage();
-    return m_maker.enhancedImageFor(scaled, screen, m_scaleUp, showWatermark);
+    return m_maker.enhancedImageFor(styled(scaled, true), screen, m_scaleUp, showWatermark);
 }
 
 WallpaperScreen SWDropView::drawnScreen(QSize pixels) const
@@ -225,7 +298,9 @@ bool SWDropView::applyImageAt(const QUrl& url)
     opened.photo = photo;
     buildPreview(opened);
     m_fade->flash();
-    saveShown(QFileInfo(url.toLocalFile()).completeBaseName());
+    const QString name = QFileInfo(url.toLocalFile()).completeBaseName();
+    saveShown(name);
+    keepPhoto(photo, name);
     return true;
 }
 
@@ -241,6 +316,7 @@ bool SWDropView::takeMimeData(const QMimeData* data)
     buildPreview(photo);
     m_fade->flash();
     saveShown(photo.name);
+    keepPhoto(m_dragSource, photo.name);
     return true;
 }
 
@@ -322,9 +398,12 @@ void SWDropView::renderPendingBitmaps()
     if (m_renderTimer)
         m_renderTimer->invalidate();
     const QSize pixels = drawnPixels();
-    if (m_sampleBitmap.image == m_sampleImage && m_sampleBitmap.size == pixels && !m_sampleBitmap.pixels.isNull())
+    if (m_sampleBitmap.image == m_sampleImage && m_sampleBitmap.size == pixels && m_sampleBitmap.look == m_lookRevision
+        && !m_sampleBitmap.pixels.isNull())
         return;
-    m_sampleBitmap = {m_sampleImage, pixels, QImage()};
+    // Until the new one is made the old bitmap stays: a look change never flashes an empty display.
+    const QImage old = m_sampleBitmap.pixels;
+    m_sampleBitmap = {m_sampleImage, pixels, m_lookRevision, old};
     const CIImage drawn = sampleFor(drawnScreen(pixels));
     const QRectF extent = drawn.extent();
     if (drawn.isNull() || pixels.isEmpty() || extent.isEmpty()) {
@@ -405,10 +484,13 @@ CIImage SWDropView::fittedToScreen(const QImage& image)
 bool SWDropView::buildPreview(const DragPhoto& photo)
 {
     const CIImage source = !photo.photo.isNull() ? photo.photo : fittedToScreen(photo.bitmap);
+    m_dragSource = source;
     // The preview is the same picture made at the size it is shown; the
     // screen-sized one is rendered only when saved.
     layoutPreview();
-    imageView->setCIImage(m_maker.enhancedImageFor(source, drawnScreen(drawnPixels()), m_scaleUp, showWatermark));
+    const QSize pixels = drawnPixels();
+    imageView->setCIImage(m_maker.enhancedImageFor(shownStyled(source, QSizeF(pixels)),
+                                                   drawnScreen(pixels), m_scaleUp, showWatermark));
     m_processedImage = enhancedImageFor(source);
     if (LXImagePreviewer::enabledForDevelopers()) {
         LXImagePreviewer::showCIImage(source, QStringLiteral("Photo"));
@@ -505,6 +587,7 @@ void SWDropView::dropEvent(QDropEvent* event)
     {
         const BusyCursor busy(this);
         saveShown(m_dropName);
+        keepPhoto(m_dragSource, m_dropName);
     }
     userImage = false;
     m_fade->fadeOut();
