@@ -227,6 +227,8 @@ TEST(CommandLineArguments, AskRatingGoesWithTheWindowAndIsNoPhoto)
         {"the window, asking", {"sunnyside", "--ask-rating", "a.jpg"}, QStringList{"/w/a.jpg"}, true},
         {"after -- it is a photo", {"sunnyside", "--", "--ask-rating"}, QStringList{"/w/--ask-rating"}, false},
         {"a command is no window", {"sunnyside", "--render", "a.jpg", "--ask-rating"}, std::nullopt, true},
+        {"a look goes with the window", {"sunnyside", "--effect", "Invert", "--crop=0,0,1,0.5", "a.jpg"}, QStringList{"/w/a.jpg"}, false},
+        {"a look option without its value", {"sunnyside", "a.jpg", "--rotate"}, std::nullopt, false},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(::CommandLine::photosToOpen(row.arguments, "/w"), row.photos) << row.name;
