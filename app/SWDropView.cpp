@@ -191,22 +191,14 @@ void SWDropView::setSampleImage(const CIImage& image)
 
 CIImage SWDropView::enhancedImageFor(const CIImage& photo)
 {
-    return m_maker.enhancedImageFor(styled(photo, false), currentScreen(), m_scaleUp, showWatermark);
+    return m_maker.enhancedImageFor(photo, currentScreen(), m_scaleUp, showWatermark, chain(false));
 }
 
-CIImage SWDropView::styled(const CIImage& photo, bool shown) const
+const LookChain* SWDropView::chain(bool shown) const
 {
-    if (!m_look || photo.isNull())
-        return photo;
-    return (shown ? m_look->shownChain() : m_look->chain()).apply(photo);
-}
-
-CIImage SWDropView::shownStyled(const CIImage& photo, const QSizeF& pixels) const
-{
-    // A plain look leaves the photo exactly as it was drawn before looks existed.
-    if (!m_look || m_look->shownChain().look().isPlain())
-        return photo;
-    return styled(reducedTo(photo, pixels), true);
+    if (!m_look)
+        return nullptr;
+    return shown ? &m_look->shownChain() : &m_look->chain();
 }
 
 void SWDropView::setLookEditor(LookEditor* editor)
@@ -259,17 +251,15 @@ void SWDropView::updateSample()
 CIImage SWDropView::sampleFor(const WallpaperScreen& screen)
 {
     if (!m_lastReduced.isNull()) // the photo last used, as its wallpaper looks
-        return m_maker.enhancedImageFor(shownStyled(m_lastReduced, screen.pixelSize()), screen, m_scaleUp,
-                                        showWatermark);
+        return m_maker.enhancedImageFor(m_lastReduced, screen, m_scaleUp, showWatermark, chain(true));
     if (m_scaleUp)
-        return m_maker.enhancedImageFor(shownStyled(sample, screen.pixelSize()), screen, m_scaleUp,
-                                        showWatermark);
+        return m_maker.enhancedImageFor(sample, screen, m_scaleUp, showWatermark, chain(true));
     // The sample shows at 80 % of the screen's height, the extension around it.
     const double H = screen.pixelSize().height();
     const double h = sample.isNull() ? 0 : sample.extent().height();
     const double s = h > 0 ? H / h * 0.8 : 0;
     const CIImage scaled = s > 0 ? sample.imageByApplyingTransform(QTransform::fromScale(s, s)) : CIImage();
-    return m_maker.enhancedImageFor(styled(scaled, true), screen, m_scaleUp, showWatermark);
+    return m_maker.enhancedImageFor(scaled, screen, m_scaleUp, showWatermark, chain(true));
 }
 
 WallpaperScreen SWDropView::drawnScreen(QSize pixels) const
@@ -291,7 +281,8 @@ QSize SWDropView::drawnPixels() const
 bool SWDropView::applyImageAt(const QUrl& url)
 {
     const BusyCursor busy(this);
-    const CIImage photo = WallpaperMaker::loadPhoto(url, currentScreen().pixelSize());
+    // A crop needs more of the photo than the screen shows.
+    const CIImage photo = WallpaperMaker::loadPhoto(url, WallpaperMaker::decodeSizeFor(currentScreen().pixelSize(), chain(false)));
     if (photo.isNull())
         return false;
     DragPhoto opened;
@@ -489,8 +480,7 @@ bool SWDropView::buildPreview(const DragPhoto& photo)
     // screen-sized one is rendered only when saved.
     layoutPreview();
     const QSize pixels = drawnPixels();
-    imageView->setCIImage(m_maker.enhancedImageFor(shownStyled(source, QSizeF(pixels)),
-                                                   drawnScreen(pixels), m_scaleUp, showWatermark));
+    imageView->setCIImage(m_maker.enhancedImageFor(source, drawnScreen(pixels), m_scaleUp, showWatermark, chain(true)));
     m_processedImage = enhancedImageFor(source);
     if (LXImagePreviewer::enabledForDevelopers()) {
         LXImagePreviewer::showCIImage(source, QStringLiteral("Photo"));

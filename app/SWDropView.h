@@ -132,10 +132,8 @@ private:
     bool buildPreview(const DragPhoto& photo);
     CIImage fittedToScreen(const QImage& image);
     CIImage sampleFor(const WallpaperScreen& screen);
-    // `photo` with the current look (shown: the look the display shows).
-    CIImage styled(const CIImage& photo, bool shown) const;
-    // `photo` with the shown look, first reduced to `pixels` when styled.
-    CIImage shownStyled(const CIImage& photo, const QSizeF& pixels) const;
+    // The current look's chain (shown: the one the display shows); null without an editor.
+    const LookChain* chain(bool shown) const;
     // Keeps `photo` as the display's picture, reduced once.
     void keepPhoto(const CIImage& photo, const QString& name);
     void lookChanged();
