@@ -110,3 +110,20 @@ bool LookCropOverlay::eventFilter(QObject* watched, QEvent* event)
     }
     return QWidget::eventFilter(watched, event);
 }
+
+bool LookCropOverlay::event(QEvent* event)
+{
+    // The overlay's keys before the window's shortcuts (Return sets the wallpaper there).
+    if (event->type() == QEvent::ShortcutOverride) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            event->accept();
+            return true;
+        default:
+            break;
+        }
+    }
+    return QWidget::event(event);
+}

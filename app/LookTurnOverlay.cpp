@@ -148,3 +148,24 @@ void LookTurnOverlay::resizeEvent(QResizeEvent*)
     const int side = std::min(width(), height());
     m_ring->setGeometry((width() - side) / 2, (height() - side) / 2, side, side);
 }
+
+bool LookTurnOverlay::event(QEvent* event)
+{
+    // The overlay's keys before the window's shortcuts (Return sets the wallpaper there).
+    if (event->type() == QEvent::ShortcutOverride) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            event->accept();
+            return true;
+        default:
+            break;
+        }
+    }
+    return QWidget::event(event);
+}
