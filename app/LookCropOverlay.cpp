@@ -10,6 +10,9 @@
 
 namespace {
 
+// How far an arrow key moves the crop: a fiftieth of the photo.
+constexpr double kNudge = 0.02;
+
 // The look's crop (top-left origin) and the crop view's (y up) are mirror
 // images of each other in the unit square.
 QRectF mirrored(const QRectF& crop)
@@ -78,6 +81,12 @@ void LookCropOverlay::cancel()
     emit cancelled();
 }
 
+void LookCropOverlay::nudge(double dx, double dy)
+{
+    m_cropView->setCropRect(m_cropView->cropRect().translated(dx, dy));
+    m_cropView->setCropRatio(m_cropView->cropRatio()); // the refit keeps it on the photo
+}
+
 void LookCropOverlay::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -97,6 +106,14 @@ void LookCropOverlay::keyPressEvent(QKeyEvent* event)
         return accept();
     case Qt::Key_Escape:
         return cancel();
+    case Qt::Key_Left:
+        return nudge(-kNudge, 0);
+    case Qt::Key_Right:
+        return nudge(kNudge, 0);
+    case Qt::Key_Up:
+        return nudge(0, kNudge);
+    case Qt::Key_Down:
+        return nudge(0, -kNudge);
     default:
         QWidget::keyPressEvent(event);
     }
@@ -119,6 +136,10 @@ bool LookCropOverlay::event(QEvent* event)
         case Qt::Key_Return:
         case Qt::Key_Enter:
         case Qt::Key_Escape:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
             event->accept();
             return true;
         default:

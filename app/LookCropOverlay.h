@@ -6,7 +6,7 @@
 // The photo is drawn aspect-fit in the rectangle; the crop rectangle keeps
 // the screen's ratio (the crop view's refit rules: as wide as the photo
 // allows, then as tall, centred). A starting crop (a look's) is refitted to
-// the ratio about its centre. Return, Enter or a double-click accepts:
+// the ratio about its centre. Dragging or the arrow keys move it. Return, Enter or a double-click accepts:
 // accepted(crop) and the overlay hides; Escape cancels: cancelled() and it
 // hides. Crops are in the look's form: fractions of the photo, top-left
 // origin (see Look.h); cropChanged reports each change while dragging.
@@ -51,6 +51,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // By fractions of the photo, y up.
+    void nudge(double dx, double dy);
+
     QImage m_photo;
     LXCropView* m_cropView = nullptr;
 };

@@ -127,15 +127,16 @@ TEST(LookWidgets, CropAcceptedGivesTheFractionsOfThePartShown)
         QSize photo;
         double screenRatio;
         QRectF start;
-        int dragDown; // points the crop is dragged down before accepting
+        int dragDown, downKeys; // points dragged down, then Down presses, before accepting
         QRectF crop;  // fractions of the photo, top-left origin
     };
     const Row rows[] = {
-        {"a square photo on a screen of ratio 2", {400, 400}, 2, {}, 0, {0, 0.25, 1, 0.5}},
-        {"3:2 photo on a 16:10 screen", {600, 400}, 1.6, {}, 0, {0, 0.03125, 1, 0.9375}},
-        {"a portrait photo on a screen of ratio 2", {300, 600}, 2, {}, 0, {0, 0.375, 1, 0.25}},
-        {"a given crop is refitted about its centre", {400, 400}, 2, {0, 0, 0.5, 0.5}, 0, {0, 0.125, 0.5, 0.25}},
-        {"dragging down moves the crop down the photo", {400, 400}, 2, {}, 75, {0, 0.5, 1, 0.5}},
+        {"a square photo on a screen of ratio 2", {400, 400}, 2, {}, 0, 0, {0, 0.25, 1, 0.5}},
+        {"3:2 photo on a 16:10 screen", {600, 400}, 1.6, {}, 0, 0, {0, 0.03125, 1, 0.9375}},
+        {"a portrait photo on a screen of ratio 2", {300, 600}, 2, {}, 0, 0, {0, 0.375, 1, 0.25}},
+        {"a given crop is refitted about its centre", {400, 400}, 2, {0, 0, 0.5, 0.5}, 0, 0, {0, 0.125, 0.5, 0.25}},
+        {"dragging down moves the crop down the photo", {400, 400}, 2, {}, 75, 0, {0, 0.5, 1, 0.5}},
+        {"the Down key moves the crop down the photo", {400, 400}, 2, {}, 0, 3, {0, 0.31, 1, 0.5}},
     };
     Screen screen;
     QSignalSpy wallpapers(screen.setAsWallpaper, &QAction::triggered);
@@ -151,6 +152,8 @@ TEST(LookWidgets, CropAcceptedGivesTheFractionsOfThePartShown)
             send(overlay.cropView(), QEvent::MouseButtonRelease, middle + QPointF(0, row.dragDown), Qt::NoButton);
             send(overlay.cropView(), QEvent::MouseButtonDblClick, middle, Qt::LeftButton);
         } else {
+            for (int i = 0; i < row.downKeys; ++i)
+                QTest::keyClick(&overlay, Qt::Key_Down);
             QTest::keyClick(&overlay, Qt::Key_Return);
         }
         ASSERT_EQ(accepted.count(), 1) << row.name;
