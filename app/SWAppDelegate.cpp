@@ -1,6 +1,9 @@
 #include "app/SWAppDelegate.h"
 
 #include "app/AppClasses.h"
+#include "app/LookChainView.h"
+#include "app/LookCropOverlay.h"
+#include "app/LookTurnOverlay.h"
 #include "app/WindowFit.h"
 #include "effects/LXEffect.h"
 #include "effects/LXEffectPicker.h"
@@ -617,10 +620,34 @@ void SWAppDelegate::setUpLookMenus(QMenuBar* bar)
             });
         });
     }
-    // Crop and turn come with their overlays.
-    for (const char* name : {"chainAction", "fillScreenAction", "straightenAction"})
-        if (auto* item = m_window->findChild<QAction*>(QString::fromLatin1(name)))
-            item->setEnabled(false);
+    // The chain list, over the display's top left corner, while View ▸ Effects Chain is on.
+    m_chainView = new LookChainView;
+    m_chainPanel = new LXChildSupportWindow;
+    m_chainPanel->setContentsMargins(8, 8, 8, 8);
+    m_chainPanel->setContent(m_chainView);
+    m_chainPanel->setPositioner([this](const QSizeF& area, const QSizeF& size) {
+        if (!m_dropView || !m_window)
+            return QRectF(QPointF(0, area.height() - size.height()), size);
+        const QRect areaRect = LXChildSupportWindow::windowArea(m_window);
+        const QPoint topLeft = m_dropView->mapTo(m_window, m_dropView->drawnScreenRect().topLeft().toPoint());
+        return QRectF(QPointF(topLeft.x(), area.height() - (topLeft.y() - areaRect.top()) - size.height()), size);
+    });
+    connect(m_chainPanel, &LXChildSupportWindow::cancelled, this, [this] { showChain(); });
+    connect(m_chainView, &LookChainView::effectSelected, this, [this](int row) {
+        if (m_chainView && m_panel)
+            m_panel->showEffect(m_chainView->effectAt(row));
+    });
+    connect(m_chainView, &LookChainView::enabledChanged, &m_look, &LookEditor::noteEdit);
+    connect(m_chainView, &LookChainView::removeRequested, this, [this](int row) { m_look.removeEffect(row); });
+    connect(&m_look, &LookEditor::lookChanged, this, [this] {
+        if (m_chainView) {
+            m_chainView->setChain(m_look.chain());
+            m_chainView->refresh();
+            if (m_chainPanel && m_chainPanel->isVisible())
+                m_chainPanel->resize(m_chainPanel->sizeHint()), m_chainPanel->reposition();
+        }
+    });
+    m_chainView->setChain(m_look.chain());
 }
 
 QMenu* SWAppDelegate::effectsMenu() const
@@ -773,8 +800,62 @@ void SWAppDelegate::saveLook(QObject*)
     saveLookFile(path);
 }
 
-void SWAppDelegate::showChain(QObject*) {}
+void SWAppDelegate::showChain(QObject*)
+{
+    if (!m_chainPanel || !m_window)
+        return;
+    if (m_chainPanel->parentWindow()) {
+        m_chainPanel->detach();
+        return;
+    }
+    m_chainView->setChain(m_look.chain());
+    m_chainPanel->resize(m_chainPanel->sizeHint());
+    m_chainPanel->attachToWindow(m_window);
+    m_chainPanel->showAsKey();
+}
 
-void SWAppDelegate::fillTheScreen(QObject*) {}
+void SWAppDelegate::fillTheScreen(QObject*)
+{
+    if (!m_dropView || m_lookOverlay)
+        return;
+    const WallpaperScreen screen = m_dropView->currentScreen();
+    auto* overlay = new LookCropOverlay(m_dropView);
+    const QRectF area = m_dropView->drawnScreenRect();
+    if (screen.size.height() <= 0
+        || !overlay->begin(m_dropView->shownPhotoBitmap(1024), area, screen.size.width() / screen.size.height(),
+                           m_look.look().crop)) {
+        delete overlay;
+        return;
+    }
+    m_lookOverlay = overlay;
+    connect(overlay, &LookCropOverlay::accepted, this, [this](const QRectF& crop) {
+        Look look = m_look.look();
+        look.crop = crop;
+        m_look.changeLook(look, Alert::localizedText(QStringLiteral("Fill the Screen"), {}));
+    });
+    connect(overlay, &LookCropOverlay::accepted, overlay, &QObject::deleteLater);
+    connect(overlay, &LookCropOverlay::cancelled, overlay, &QObject::deleteLater);
+    overlay->show();
+    overlay->setFocus();
+}
 
-void SWAppDelegate::straighten(QObject*) {}
+void SWAppDelegate::straighten(QObject*)
+{
+    if (!m_dropView || m_lookOverlay)
+        return;
+    auto* overlay = new LookTurnOverlay(m_dropView);
+    if (!overlay->begin(m_dropView->shownPhotoBitmap(1024), m_dropView->drawnScreenRect(), m_look.look().rotation)) {
+        delete overlay;
+        return;
+    }
+    m_lookOverlay = overlay;
+    connect(overlay, &LookTurnOverlay::accepted, this, [this](double degrees) {
+        Look look = m_look.look();
+        look.rotation = degrees;
+        m_look.changeLook(look, Alert::localizedText(QStringLiteral("Straighten"), {}));
+    });
+    connect(overlay, &LookTurnOverlay::accepted, overlay, &QObject::deleteLater);
+    connect(overlay, &LookTurnOverlay::cancelled, overlay, &QObject::deleteLater);
+    overlay->show();
+    overlay->setFocus();
+}

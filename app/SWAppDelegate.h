@@ -53,6 +53,7 @@
 
 class LXEffect;
 class LXEffectPicker;
+class LookChainView;
 class PickerForward;
 class QMenuBar;
 
@@ -136,6 +137,8 @@ public:
 
     LookEditor& lookEditor() { return m_look; }
     LookPanel* lookPanel() const { return m_panel; }
+    LXChildSupportWindow* chainPanel() const { return m_chainPanel; }
+    QWidget* lookOverlay() const { return m_lookOverlay; }
     LXEffectPicker* effectPicker() const { return m_picker; }
     QMenu* effectsMenu() const;
     QMenu* frameMenu() const { return m_frameMenu; }
@@ -227,6 +230,9 @@ private:
     LXEffectPicker* m_picker = nullptr; // child; owns its menu
     std::shared_ptr<PickerForward> m_pickerForward;
     QPointer<QMenu> m_frameMenu;
+    QPointer<LXChildSupportWindow> m_chainPanel;
+    QPointer<LookChainView> m_chainView;
+    QPointer<QWidget> m_lookOverlay; // the crop or turn overlay while one shows
 
     QQueue<QUrl> m_pending;
     bool m_applying = false;

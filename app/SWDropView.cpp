@@ -234,6 +234,21 @@ void SWDropView::keepPhoto(const CIImage& photo, const QString& name)
     updateSample();
 }
 
+QRectF SWDropView::drawnScreenRect() const
+{
+    return flippedRect(dropLayout(QSizeF(size()), currentScreen().size).picture, height());
+}
+
+QImage SWDropView::shownPhotoBitmap(int side) const
+{
+    const CIImage photo = reducedTo(m_lastReduced.isNull() ? sample : m_lastReduced, QSizeF(side, side));
+    const QRectF extent = photo.extent();
+    if (photo.isNull() || extent.isEmpty())
+        return {};
+    return CIContext().createCGImage(photo.imageByApplyingTransform(QTransform::fromTranslate(-extent.x(), -extent.y())),
+                                     QRectF(QPointF(0, 0), extent.size().toSize()));
+}
+
 WallpaperMaker::SaveResult SWDropView::setAsWallpaper()
 {
     const BusyCursor busy(this);

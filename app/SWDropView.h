@@ -88,6 +88,11 @@ public:
     // The photo the display shows, at full size, and its name.
     const CIImage& shownPhoto() const { return m_lastPhoto.isNull() ? sample : m_lastPhoto; }
 
+    // The drawn screen's rectangle in the view (Qt's coordinates).
+    QRectF drawnScreenRect() const;
+    // The photo the display shows, before its look, as a bitmap no larger than `side`.
+    QImage shownPhotoBitmap(int side) const;
+
     // The screen the view stands on.
     WallpaperScreen currentScreen() const;
 
