@@ -109,7 +109,8 @@ void LookPanel::showEffect(const std::shared_ptr<LXEffect>& effect)
     m_remove->setText(localized(placeOfEffect() == -1 ? QStringLiteral("No Frame") : QStringLiteral("Remove")));
     m_view = effect->settingsView();
     if (m_view) {
-        m_view->setFixedWidth(EffectSettingsView::kWidth);
+        // Built at its size, with no size hint of its own: the layout keeps that size.
+        m_view->setFixedSize(EffectSettingsView::kWidth, m_view->height());
         m_place->layout()->addWidget(m_view);
         m_view->show();
         // Every control's change signal reaches the editor, which compares once per turn.
@@ -126,7 +127,7 @@ void LookPanel::showEffect(const std::shared_ptr<LXEffect>& effect)
             }
         }
     }
-    m_place->setVisible(m_view != nullptr);
+    m_place->setVisible(m_view && m_view->height() > 0);
     m_overlay->content()->adjustSize();
     m_overlay->resize(m_overlay->sizeHint());
     m_overlay->attachToWindow(m_window);
