@@ -145,16 +145,17 @@ void LookPanel::close()
 
 void LookPanel::releaseView()
 {
-    // The view goes back to its effect, which keeps it for the next showing.
+    // The view goes back to its effect, which keeps it for the next showing;
+    // an effect already gone (undone, reset) left it to the panel.
     if (m_view) {
         m_view->hide();
-        m_view->setParent(nullptr);
-        if (m_editor)
-            disconnect(m_view, nullptr, m_editor, nullptr);
-        if (auto* settings = qobject_cast<EffectSettingsView*>(m_view.data()))
+        if (auto* settings = qobject_cast<EffectSettingsView*>(m_view.data()); settings && m_editor)
             for (QWidget* control : settings->settingsControls())
-                if (m_editor)
-                    disconnect(control, nullptr, m_editor, nullptr);
+                disconnect(control, nullptr, m_editor, nullptr);
+        if (m_effect.expired())
+            delete m_view.data();
+        else
+            m_view->setParent(nullptr);
     }
     m_view = nullptr;
 }

@@ -8,8 +8,8 @@
 //
 // null: a null effect closes the panel. Ownership: the overlay is a child of
 // `window`; the settings view goes back to its effect (unparented) when the
-// panel shows another or closes. `window`, `display` and the editor are weak.
-// Main thread.
+// panel shows another or closes, or is deleted there when the effect is
+// gone. `window`, `display` and the editor are weak. Main thread.
 
 #include "app/LookEditor.h"
 #include "ui/windows/LXChildSupportWindow.h"

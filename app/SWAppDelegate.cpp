@@ -147,6 +147,7 @@ SWAppDelegate::~SWAppDelegate()
 {
     delete m_panel; // its settings view goes back to its effect before the window goes
     m_panel = nullptr;
+    delete m_chainPanel.data(); // owned by the window only while attached
     if (m_nextStepTimer)
         m_nextStepTimer->invalidate();
     if (m_moveTimer)
