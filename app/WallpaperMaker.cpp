@@ -133,7 +133,12 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
     const auto clamp = CIFilter::filterWithName(QStringLiteral("CIAffineClamp"));
     if (!clamp || w <= 0 || h <= 0)
         return {};
-    clamp->setValue(QVariant::fromValue(source), kCIInputImageKey);
+    // A styled photo may be transparent at its edges (turned, shadowed): the
+    // photo itself, stretched under it, gives the extension its colours there.
+    const CIImage backdrop = source == photo ? photo
+                                             : source.imageByCompositingOverImage(photo.imageByApplyingTransform(QTransform::fromScale(
+                                                   w / photo.extent().width(), h / photo.extent().height())));
+    clamp->setValue(QVariant::fromValue(backdrop), kCIInputImageKey);
     clamp->setValue(QVariant::fromValue(QTransform::fromScale(W / w, H / h)), kCIInputTransformKey);
     m_artistic.inputBackgroundImage = QVariant::fromValue(clamp->outputImage().imageByCroppingToRect(QRectF(0, 0, W, H)));
 

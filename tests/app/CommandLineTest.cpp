@@ -193,6 +193,15 @@ TEST_F(CommandLine, APhotoOpenedFromTheFileManagerBecomesTheWallpaper)
     EXPECT_EQ(sunnyside({dir.filePath("missing.png")}).status, 1);
 }
 
+// The frames catalog read before any effect was made lost its textures.
+TEST_F(CommandLine, ATexturedFrameNamedFirstKeepsItsTexture)
+{
+    const ProgramRun run = sunnyside({"--render", photo("p.png", Qt::darkGreen), "--size", "160x100", "--output",
+                                      dir.filePath("framed.png"), "--frame", "Leather - Brown"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_FALSE(run.err.contains("Warning: ")) << run.err.toStdString();
+}
+
 TEST_F(CommandLine, UsageMistakesAreExplained)
 {
     const ProgramRun run = sunnyside({"--render", "x.jpg", "--size", "wide", "--output", "/tmp/x.jpg"});
