@@ -316,6 +316,13 @@ void LookChainView::setEffects(std::vector<std::shared_ptr<LXEffect>> effects)
         if (selected && m_effects[i] == selected)
             setCurrentRow(int(i));
     }
+    for (const QMetaObject::Connection& watch : m_undoWatches)
+        disconnect(watch);
+    m_undoWatches.clear();
+    for (const std::shared_ptr<LXEffect>& effect : m_effects)
+        if (UndoManager* undo = effect ? effect->undoManager() : nullptr)
+            m_undoWatches.push_back(connect(undo, &UndoManager::changed, this, &LookChainView::refresh,
+                                            Qt::UniqueConnection));
     m_placeholder->setVisible(m_rows.empty());
     updateGeometry();
     // The keyboard stays in the list: on the row that took the removed one's place.

@@ -202,7 +202,6 @@ TEST(LookWidgets, ChainViewSwitchesUndoesAndAnswersTheKeyboard)
     undo.closeGroup();
     ASSERT_TRUE(undo.undo());
     EXPECT_TRUE(chain[1]->enabled()) << "undo turns it on again";
-    view->refresh();
     EXPECT_TRUE(view->switchAt(1)->isChecked()) << "and the switch follows";
 
     view->rowWidget(0)->setFocus(Qt::TabFocusReason);
