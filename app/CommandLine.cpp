@@ -1,8 +1,11 @@
 #include "app/CommandLine.h"
 
+#include "app/LookArguments.h"
+#include "app/LookChain.h"
 #include "app/WallpaperMaker.h"
 #include "platform/desktop/Alert.h"
 #include "platform/foundation/LargePages.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
 #include "resources/LXBundleManager.h"
 
@@ -25,6 +28,13 @@ const QString kAskRating = QStringLiteral("--ask-rating");
 int fail(const QString& text)
 {
     Alert::show(usageTitle, text);
+    return 1;
+}
+
+// A mistake in the look options: one line, nothing written.
+int lookFailure(const QString& reason)
+{
+    Log::line(lcApp, QStringLiteral("Error: ") + reason);
     return 1;
 }
 
@@ -74,7 +84,7 @@ bool asksForRating(const QStringList& arguments)
 std::optional<QStringList> photosToOpen(const QStringList& arguments, const QString& workingDirectory)
 {
     QStringList photos;
-    bool onlyFiles = false;
+    bool onlyFiles = false, skipValue = false;
     for (const QString& a : arguments.mid(1)) {
         if (!onlyFiles && a == QLatin1String("--")) {
             onlyFiles = true;
@@ -82,12 +92,24 @@ std::optional<QStringList> photosToOpen(const QStringList& arguments, const QStr
         }
         if (!onlyFiles && a == kAskRating)
             continue;
+        if (!onlyFiles && skipValue) {
+            skipValue = false;
+            continue;
+        }
+        if (!onlyFiles && LookArguments::takesNextArgument(a)) {
+            skipValue = true; // the look goes to the window
+            continue;
+        }
+        if (!onlyFiles && LookArguments::isOption(a))
+            continue;
         if (!onlyFiles && a.startsWith(QLatin1Char('-')))
             return std::nullopt;
         const QUrl url(a);
         const QString path = url.isLocalFile() ? url.toLocalFile() : a;
         photos << QDir::cleanPath(QFileInfo(QDir(workingDirectory), path).absoluteFilePath());
     }
+    if (skipValue)
+        return std::nullopt; // a look option without its value: a mistake
     return photos;
 }
 
@@ -120,9 +142,17 @@ int run(const QStringList& arguments)
                                           QStringLiteral("NAME"));
     const QCommandLineOption askRating(QStringLiteral("ask-rating"),
                                        QStringLiteral("With the window: ask for a review or feedback at this launch."));
-    parser.addOptions({render, size, output, scaleUp, noLogo, secondary, apply, screenOption, askRating});
+    const QCommandLineOption listEffects(QStringLiteral("list-effects"),
+                                         QStringLiteral("List the effects for --effect: identifier, name, settings."));
+    const QCommandLineOption listFrames(QStringLiteral("list-frames"), QStringLiteral("List the frames for --frame: identifier, name."));
+    parser.addOptions({render, size, output, scaleUp, noLogo, secondary, apply, screenOption, askRating, listEffects, listFrames});
+    parser.addOptions(LookArguments::options());
     parser.process(arguments);
 
+    if (parser.isSet(listEffects) || parser.isSet(listFrames)) {
+        std::fputs(qPrintable(parser.isSet(listEffects) ? LookArguments::effectsListing() : LookArguments::framesListing()), stdout);
+        return 0;
+    }
     if (parser.isSet(render) == parser.isSet(apply))
         return parser.isSet(render) ? fail(QStringLiteral("Use --render or --apply, not both.")) : kNotACommand;
 
@@ -130,6 +160,16 @@ int run(const QStringList& arguments)
     LargePages::reserveForLargeAllocations(size_t(512) << 20);
 
     UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    // Given looks are checked before anything is read or written; --apply
+    // without one uses the look the window remembers.
+    const Result<Look> look = LookArguments::isGiven(parser) || parser.isSet(render) ? LookArguments::lookFrom(parser)
+                                                                                       : Result<Look>::success(Look::fromUserDefaults());
+    if (!look.ok())
+        return lookFailure(look.reason());
+    LookChain chain;
+    if (const Result<> made = chain.setLook(look.value()); !made.ok())
+        return lookFailure(made.reason());
+
     // The photo is decoded on a worker while the maker (and with it the
     // image engine) starts, so the photo is asked for first.
     if (parser.isSet(render)) {
@@ -143,11 +183,12 @@ int run(const QStringList& arguments)
         if (parser.value(output).isEmpty())
             return fail(QStringLiteral("--render needs --output FILE."));
         const WallpaperScreen screen{QSizeF(m.captured(1).toInt(), m.captured(2).toInt()), !parser.isSet(secondary), QString()};
-        const CIImage photo = WallpaperMaker::loadPhoto(QUrl::fromLocalFile(parser.value(render)), screen.pixelSize());
+        const CIImage photo = WallpaperMaker::loadPhoto(QUrl::fromLocalFile(parser.value(render)),
+                                                        WallpaperMaker::decodeSizeFor(screen.pixelSize(), &chain));
         if (photo.isNull())
             return 1;
         WallpaperMaker maker;
-        const CIImage picture = maker.enhancedImageFor(photo, screen, parser.isSet(scaleUp), !parser.isSet(noLogo));
+        const CIImage picture = maker.enhancedImageFor(photo, screen, parser.isSet(scaleUp), !parser.isSet(noLogo), &chain);
         const QImage bitmap = WallpaperMaker::renderPicture(picture);
         if (bitmap.isNull())
             return 1;
@@ -159,12 +200,12 @@ int run(const QStringList& arguments)
     if (!chooseScreen(parser.value(screenOption), &screen, &error))
         return fail(error);
     const QString path = parser.value(apply);
-    const CIImage photo = WallpaperMaker::loadPhoto(QUrl::fromLocalFile(path), screen.pixelSize());
+    const CIImage photo = WallpaperMaker::loadPhoto(QUrl::fromLocalFile(path), WallpaperMaker::decodeSizeFor(screen.pixelSize(), &chain));
     if (photo.isNull())
         return 1;
     WallpaperMaker maker;
     const CIImage picture = maker.enhancedImageFor(photo, screen, defaults.boolForKey(QStringLiteral("scaleUp")),
-                                                   defaults.boolForKey(QStringLiteral("showLogo")));
+                                                   defaults.boolForKey(QStringLiteral("showLogo")), &chain);
     const QString saved = WallpaperMaker::writeBackground(picture, baseName(path));
     if (saved.isEmpty())
         return 1;

@@ -10,6 +10,12 @@
 // current settings back, so a change made through a panel is in it.
 // apply: crop, then turn, then the enabled effects in order, then the frame;
 // the plain look returns the photo itself (the same image, untouched).
+// Relative settings and the frame's width are fractions of the shorter side
+// of the cropped, turned photo (the chain's "portion"). The effects keep
+// their picture between renders: a change made through a panel renders the
+// chain from that effect on at once, and apply with the same photo (the
+// same image) then returns that result without rendering again; setLook
+// starts afresh.
 //
 // null: a null photo gives a null image. Ownership: the chain owns its
 // effects (shared with panels and undo steps). Thread: main thread.
@@ -21,6 +27,7 @@
 #include <vector>
 
 class LXEffect;
+class LookChainEnd;
 class UndoManager;
 
 class LookChain {
@@ -29,6 +36,9 @@ public:
     // Failure (nothing changed) when an effect or the frame cannot be made.
     Result<> setLook(const Look& look);
     Look look() const;
+    // Nothing to do: apply returns the photo itself.
+    bool isPlain() const;
+    QRectF crop() const { return m_crop; }
 
     const std::vector<std::shared_ptr<LXEffect>>& effects() const { return m_effects; }
     const std::shared_ptr<LXEffect>& frame() const { return m_frame; }
@@ -45,4 +55,6 @@ private:
     QRectF m_crop;
     double m_rotation = 0;
     UndoManager* m_undoManager = nullptr;
+    std::shared_ptr<LookChainEnd> m_end; // takes the last step's picture
+    mutable CIImage m_lastPhoto;          // what the chain's picture was made from
 };

@@ -1,5 +1,6 @@
 #include "app/WallpaperMaker.h"
 
+#include "app/LookChain.h"
 #include "app/PhotoCheck.h"
 
 #include "platform/desktop/Alert.h"
@@ -19,6 +20,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -80,7 +82,35 @@ WallpaperMaker::WallpaperMaker()
     m_watermark.setOpacity(0.3);
 }
 
-CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperScreen& screen, bool scaleUp, bool showWatermark)
+QSizeF WallpaperMaker::decodeSizeFor(const QSizeF& screenPixels, const LookChain* look)
+{
+    if (!look || look->crop().isNull() || screenPixels.isEmpty())
+        return screenPixels;
+    const QRectF crop = look->crop();
+    return QSizeF(screenPixels.width() / std::max(crop.width(), 0.01), screenPixels.height() / std::max(crop.height(), 0.01));
+}
+
+namespace {
+
+// The photo styled by `look` at no more than the size the screen shows it
+// at (relative settings make the size irrelevant to the look). `fills`: a
+// crop with the screen's ratio.
+CIImage styled(const CIImage& photo, const LookChain& look, double W, double H, bool* fills)
+{
+    const QRectF extent = photo.extent();
+    const QRectF crop = look.crop().isNull() ? QRectF(0, 0, 1, 1) : look.crop();
+    const double shown = std::min(W / (extent.width() * crop.width()), H / (extent.height() * crop.height()));
+    const CIImage reduced = shown < 1 ? photo.imageByApplyingTransform(QTransform::fromScale(shown, shown)) : photo;
+    const CIImage result = look.apply(reduced);
+    const QRectF e = result.extent();
+    *fills = !look.crop().isNull() && e.height() > 0 && std::abs(e.width() / e.height() / (W / H) - 1) < 0.01;
+    return result;
+}
+
+} // namespace
+
+CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperScreen& screen, bool scaleUp, bool showWatermark,
+                                         const LookChain* look)
 {
     if (photo.isNull())
         return {};
@@ -93,21 +123,28 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
     else
         m_watermark.setAdjustment(px(40, 30, 150), QSizeF(2560, 1600) * k, px(20, 20, 100), QSizeF(1440, 900) * k);
 
-    const QRectF extent = photo.extent();
+    bool fills = false;
+    const CIImage source = look && !look->isPlain() ? styled(photo, *look, W, H, &fills) : photo;
+    if (source.isNull())
+        return {};
+    const QRectF extent = source.extent();
     const double w = extent.width(), h = extent.height();
     // The photo stretched over the screen, its edges extended without end.
     const auto clamp = CIFilter::filterWithName(QStringLiteral("CIAffineClamp"));
     if (!clamp || w <= 0 || h <= 0)
         return {};
-    clamp->setValue(QVariant::fromValue(photo), kCIInputImageKey);
+    clamp->setValue(QVariant::fromValue(source), kCIInputImageKey);
     clamp->setValue(QVariant::fromValue(QTransform::fromScale(W / w, H / h)), kCIInputTransformKey);
     m_artistic.inputBackgroundImage = QVariant::fromValue(clamp->outputImage().imageByCroppingToRect(QRectF(0, 0, W, H)));
 
-    // The photo itself, shrunk to fit, enlarged only when asked.
-    CIImage foreground = photo;
-    if (scaleUp || w > W || h > H) {
+    // The photo itself, shrunk to fit, enlarged only when asked; a crop
+    // chosen for this screen covers it (the ratios differ by under 1 %).
+    CIImage foreground = source;
+    if (fills) {
+        foreground = source.imageByApplyingTransform(QTransform::fromScale(W / w, H / h));
+    } else if (scaleUp || w > W || h > H) {
         const double s = std::min(W / w, H / h);
-        foreground = photo.imageByApplyingTransform(QTransform::fromScale(s, s));
+        foreground = source.imageByApplyingTransform(QTransform::fromScale(s, s));
     }
     m_artistic.inputImage = QVariant::fromValue(foreground);
 

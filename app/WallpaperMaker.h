@@ -15,6 +15,8 @@
 #include <QString>
 #include <QUrl>
 
+class LookChain;
+
 // The screen a picture is made for.
 struct WallpaperScreen {
     QSizeF size;       // points; 0 x 0 without a screen
@@ -31,7 +33,15 @@ public:
 
     // The enhanced picture of `photo` for `screen` (null for a null photo), in
     // the screen's device pixels; the logo keeps its size in points.
-    CIImage enhancedImageFor(const CIImage& photo, const WallpaperScreen& screen, bool scaleUp, bool showWatermark);
+    // `look` (null: none) styles the photo first, at the size it is shown
+    // at, so the extension follows the styled photo; a crop whose ratio is
+    // the screen's fills the screen, whatever scaleUp says.
+    CIImage enhancedImageFor(const CIImage& photo, const WallpaperScreen& screen, bool scaleUp, bool showWatermark,
+                             const LookChain* look = nullptr);
+
+    // The photo size to decode for `screenPixels` under `look` (null: none):
+    // a crop needs more of the photo than the screen shows.
+    static QSizeF decodeSizeFor(const QSizeF& screenPixels, const LookChain* look);
 
     // How far saveAsBackground got.
     enum class SaveResult {

@@ -2,6 +2,7 @@
 // given to it, or handed to the window already running in this session).
 
 #include "app/CommandLine.h"
+#include "app/LookArguments.h"
 #include "app/SWAppDelegate.h"
 #include "platform/desktop/SingleInstance.h"
 #include "platform/foundation/Application.h"
@@ -76,7 +77,7 @@ void nameApplication()
 }
 
 // The main window, with `photos` applied in turn once it is shown.
-int runWindow(int& argc, char** argv, const QStringList& photos, bool askRating)
+int runWindow(int& argc, char** argv, const QStringList& arguments, const QStringList& photos, bool askRating)
 {
     auto app = makeGuiApplication<QApplication>(argc, argv);
     if (QGuiApplication::platformName() == QLatin1String("offscreen") && qgetenv("QT_QPA_PLATFORM") != "offscreen") {
@@ -91,6 +92,17 @@ int runWindow(int& argc, char** argv, const QStringList& photos, bool askRating)
     QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(SUNNYSIDE_APP_ID),
         QIcon(Bundle::mainBundle().pathForResource(QStringLiteral("AppIcon"), QStringLiteral("svg")))));
     SWAppDelegate::registerDefaults();
+
+    // A look given with the photos becomes the remembered one before any
+    // window (this one or the one running) applies them.
+    if (!LookArguments::lookArgumentsIn(arguments).isEmpty()) {
+        const Result<Look> look = LookArguments::lookFrom(arguments);
+        if (!look.ok()) {
+            Log::line(lcApp, QStringLiteral("Error: ") + look.reason());
+            return 1;
+        }
+        look.value().saveToUserDefaults();
+    }
 
     QList<QUrl> urls;
     for (const QString& photo : photos)
@@ -122,6 +134,8 @@ int runWindow(int& argc, char** argv, const QStringList& photos, bool askRating)
         return 1;
     if (instance) {
         QObject::connect(instance, &SingleInstance::openRequested, &delegate, [&delegate](const QList<QUrl>& more) {
+            // A look the other launch remembered may not have been seen yet.
+            UserDefaults::standardUserDefaults().synchronize();
             for (const QUrl& url : more)
                 delegate.useImageURL(url);
         });
@@ -152,9 +166,9 @@ int main(int argc, char* argv[])
 
     // "sunnyside [PHOTO...]" opens the window; without a display a photo
     // still becomes the wallpaper, with its alerts on standard error.
-    const std::optional<QStringList> photos = CommandLine::photosToOpen(arguments, QDir::currentPath());
+    std::optional<QStringList> photos = CommandLine::photosToOpen(arguments, QDir::currentPath());
     if (photos && hasDisplay())
-        return runWindow(argc, argv, *photos, CommandLine::asksForRating(arguments));
+        return runWindow(argc, argv, arguments, *photos, CommandLine::asksForRating(arguments));
     if (photos && photos->isEmpty()) {
         std::fprintf(stderr, "Sunnyside's window needs a graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
                              "Without a window: sunnyside --apply PHOTO makes PHOTO the wallpaper,\n"
@@ -174,12 +188,20 @@ int main(int argc, char* argv[])
     SWAppDelegate::registerDefaults();
 
     int status = 0;
+    if (photos && !LookArguments::lookArgumentsIn(arguments).isEmpty()) {
+        if (const Result<Look> look = LookArguments::lookFrom(arguments); !look.ok()) {
+            Log::line(lcApp, QStringLiteral("Error: ") + look.reason()); // once, not per photo
+            photos.reset();
+            status = 1;
+        }
+    }
     if (photos) {
         for (const QString& photo : *photos) {
-            const int one = CommandLine::run({arguments.first(), QStringLiteral("--apply"), photo});
+            const int one = CommandLine::run(QStringList{arguments.first(), QStringLiteral("--apply"), photo}
+                                             + LookArguments::lookArgumentsIn(arguments));
             status = status ? status : one;
         }
-    } else {
+    } else if (status == 0) {
         status = CommandLine::run(arguments);
         if (status == CommandLine::kNotACommand) {
             std::fprintf(stderr, "These options go with --render or --apply (see --help).\n");

@@ -211,21 +211,30 @@ QVariant read(const QString& path)
 
 QVariant fromData(const QByteArray& data, const QString& origin)
 {
+    QString reason;
+    const QVariant tree = fromData(data, origin, &reason);
+    if (!reason.isEmpty())
+        Log::line(lcFoundation, QStringLiteral("Error: ") + reason);
+    return tree;
+}
+
+QVariant fromData(const QByteArray& data, const QString& origin, QString* reason)
+{
+    const QString malformed = QStringLiteral("malformed property list %1").arg(origin.isEmpty() ? QStringLiteral("data") : origin);
     plist_t root = nullptr;
     if (!data.isEmpty() && data.size() <= std::numeric_limits<uint32_t>::max())
         plist_from_memory(data.constData(), uint32_t(data.size()), &root);
     if (!root) {
-        Log::line(lcFoundation, QStringLiteral("Error: malformed property list %1")
-                                    .arg(origin.isEmpty() ? QStringLiteral("data") : origin));
+        *reason = malformed;
         return {};
     }
     PlistPtr owner(root);
     PlistPtr clean(withoutNulCharacters(root));
     if (!clean) {
-        Log::line(lcFoundation, QStringLiteral("Error: malformed property list %1")
-                                    .arg(origin.isEmpty() ? QStringLiteral("data") : origin));
+        *reason = malformed;
         return {};
     }
+    reason->clear();
     return toVariant(clean.get());
 }
 

@@ -28,6 +28,9 @@ QVariant read(const QString& path);
 // The tree of XML or binary list data; invalid when malformed.
 // `origin` names the data in the log line (a path, or empty).
 QVariant fromData(const QByteArray& data, const QString& origin = {});
+// The same without the log line: what is wrong goes to `reason` instead,
+// for callers that say it in their own words.
+QVariant fromData(const QByteArray& data, const QString& origin, QString* reason);
 
 // XML list data for `value`; empty when `value` itself has no list form (an
 // invalid QVariant, a QObject, ...); entries without one are left out.

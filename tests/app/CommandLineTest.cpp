@@ -193,6 +193,15 @@ TEST_F(CommandLine, APhotoOpenedFromTheFileManagerBecomesTheWallpaper)
     EXPECT_EQ(sunnyside({dir.filePath("missing.png")}).status, 1);
 }
 
+// The frames catalog read before any effect was made lost its textures.
+TEST_F(CommandLine, ATexturedFrameNamedFirstKeepsItsTexture)
+{
+    const ProgramRun run = sunnyside({"--render", photo("p.png", Qt::darkGreen), "--size", "160x100", "--output",
+                                      dir.filePath("framed.png"), "--frame", "Leather - Brown"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_FALSE(run.err.contains("Warning: ")) << run.err.toStdString();
+}
+
 TEST_F(CommandLine, UsageMistakesAreExplained)
 {
     const ProgramRun run = sunnyside({"--render", "x.jpg", "--size", "wide", "--output", "/tmp/x.jpg"});
@@ -227,6 +236,8 @@ TEST(CommandLineArguments, AskRatingGoesWithTheWindowAndIsNoPhoto)
         {"the window, asking", {"sunnyside", "--ask-rating", "a.jpg"}, QStringList{"/w/a.jpg"}, true},
         {"after -- it is a photo", {"sunnyside", "--", "--ask-rating"}, QStringList{"/w/--ask-rating"}, false},
         {"a command is no window", {"sunnyside", "--render", "a.jpg", "--ask-rating"}, std::nullopt, true},
+        {"a look goes with the window", {"sunnyside", "--effect", "Invert", "--crop=0,0,1,0.5", "a.jpg"}, QStringList{"/w/a.jpg"}, false},
+        {"a look option without its value", {"sunnyside", "a.jpg", "--rotate"}, std::nullopt, false},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(::CommandLine::photosToOpen(row.arguments, "/w"), row.photos) << row.name;

@@ -1,3 +1,4 @@
+#include "app/LookChain.h"
 #include "app/WallpaperMaker.h"
 #include "platform/image/CIContext.h"
 #include "tests/app/Session.h"
@@ -40,6 +41,27 @@ TEST(Pipeline, LargePhotosShrinkToFitWhateverScaleUpSays)
         maker.enhancedImageFor(photo(3000, 1000), mainScreen, scaleUp, true);
         EXPECT_EQ(inputExtent(maker.artistic().inputImage), QRectF(0, 0, 1440, 480));
         EXPECT_EQ(inputExtent(maker.artistic().inputBackgroundImage), QRectF(0, 0, 1440, 900));
+    }
+}
+
+// A crop with the screen's proportions is all the screen shows, larger or
+// smaller than it; another crop is fitted as a photo is.
+TEST(Pipeline, ACropWithTheScreensRatioFillsTheScreen)
+{
+    struct Row { const char* name; QSize photo; QRectF crop; QRectF shown; };
+    const Row rows[] = {
+        {"larger: shrunk", {3000, 2000}, {0, 0, 0.6, 0.5625}, {0, 0, 1440, 900}},
+        {"smaller: enlarged without scaleUp", {1000, 1000}, {0, 0.2, 1, 0.625}, {0, 0, 1440, 900}},
+        {"square: fitted", {1000, 1000}, {0, 0, 0.5, 0.5}, {0, 0, 500, 500}},
+    };
+    for (const Row& row : rows) {
+        Look look;
+        look.crop = row.crop;
+        LookChain chain;
+        ASSERT_TRUE(chain.setLook(look).ok());
+        WallpaperMaker maker;
+        maker.enhancedImageFor(photo(row.photo.width(), row.photo.height()), mainScreen, false, false, &chain);
+        EXPECT_EQ(inputExtent(maker.artistic().inputImage), row.shown) << row.name;
     }
 }
 

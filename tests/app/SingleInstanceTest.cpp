@@ -4,6 +4,7 @@
 // that hangs makes the second launch fail, never open a window of its own.
 
 #include "tests/app/Session.h"
+#include "tests/support/Files.h"
 #include "tests/support/Images.h"
 
 #include <gtest/gtest.h>
@@ -33,13 +34,14 @@ TEST(TwoLaunches, TheSecondHandsItsPhotoToTheFirstThroughTheBus)
         launch.start(first, row.bus ? QStringList{} : QStringList{"Lake.png"});
         if (row.bus)
             ASSERT_TRUE(nameOwned(*bus));
-        launch.start(second, {"Harbour.png"});
+        launch.start(second, {"--effect", "Invert", "Harbour.png"}); // the look is remembered for the window
         if (row.bus) {
             ASSERT_TRUE(second.waitForFinished(60000)); // an ASan start on a busy machine
             EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
         }
         EXPECT_TRUE(spinUntil([&] { return session.saved() == row.saved; }, 120000))
             << session.saved().join(", ").toStdString() << first.readAllStandardError().toStdString();
+        EXPECT_TRUE(readFile(session.home() + "/.config/sunnyside/sunnyside.conf").contains("<string>Invert</string>"));
         for (QProcess* p : {&first, &second}) {
             if (p->state() == QProcess::NotRunning)
                 continue;

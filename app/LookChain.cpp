@@ -1,0 +1,182 @@
+#include "app/LookChain.h"
+
+#include "effects/LXEffect.h"
+#include "effects/LXEffectsCatalog.h"
+#include "platform/foundation/Log.h"
+
+#include <cmath>
+
+// The last successor of the chain: keeps the picture the last step hands on.
+class LookChainEnd : public LXEffectSuccessor {
+public:
+    void setInputImage(const CIImage& image) override
+    {
+        if (!image.isNull())
+            picture = image;
+    }
+    void setGlobalSettings(const QVariantMap&) override {}
+    void removeImageInput() override { picture = {}; }
+    void addResourcesToArray(QStringList&) const override {}
+
+    CIImage picture;
+};
+
+namespace {
+
+const QString kName = QStringLiteral("name");
+
+bool turns(double degrees) { return std::isfinite(degrees) && std::fmod(degrees, 360.0) != 0; }
+
+bool crops(const QRectF& crop) { return !crop.isNull() && crop != QRectF(0, 0, 1, 1); }
+
+// Settings as a look keeps them: the defaults a reader assumes left out.
+QVariantMap tidied(QVariantMap settings)
+{
+    if (settings.value(QStringLiteral("resource")).toMap().isEmpty())
+        settings.remove(QStringLiteral("resource"));
+    if (settings.value(QStringLiteral("isEnabled")).toBool())
+        settings.remove(QStringLiteral("isEnabled"));
+    return settings;
+}
+
+// An effect for `settings`: `current` when it has that name (it keeps its
+// filter's caches), else a new one; nullptr when none can be made.
+std::shared_ptr<LXEffect> reuseOrMake(const std::shared_ptr<LXEffect>& current, const QVariantMap& settings)
+{
+    if (current && current->name() == settings.value(kName).toString())
+        return current;
+    return LXEffectsCatalog::effectForSettings(settings);
+}
+
+// The image moved so that its extent begins at the origin.
+CIImage atOrigin(const CIImage& image)
+{
+    const QRectF extent = image.extent();
+    if (extent.topLeft() == QPointF(0, 0))
+        return image;
+    return image.imageByApplyingTransform(QTransform::fromTranslate(-extent.x(), -extent.y()));
+}
+
+} // namespace
+
+Result<> LookChain::setLook(const Look& look)
+{
+    std::vector<std::shared_ptr<LXEffect>> effects;
+    std::vector<bool> reused;
+    for (qsizetype i = 0; i < look.effects.size(); ++i) {
+        const QVariantMap settings = look.effects[i].toMap();
+        const std::shared_ptr<LXEffect> current = size_t(i) < m_effects.size() ? m_effects[size_t(i)] : nullptr;
+        std::shared_ptr<LXEffect> effect = reuseOrMake(current, settings);
+        if (!effect)
+            return Result<>::failure(QStringLiteral("the effect '%1' cannot be made").arg(settings.value(kName).toString()));
+        reused.push_back(effect == current);
+        effects.push_back(std::move(effect));
+    }
+    std::shared_ptr<LXEffect> frame;
+    if (!look.frame.isEmpty()) {
+        frame = reuseOrMake(m_frame, look.frame);
+        if (!frame)
+            return Result<>::failure(QStringLiteral("the frame '%1' cannot be made").arg(look.frame.value(kName).toString()));
+    }
+
+    // Old inputs go first, so that new settings render nothing until apply.
+    if (!m_effects.empty())
+        m_effects.front()->removeImageInput();
+    else if (m_frame)
+        m_frame->removeImageInput();
+    for (size_t i = 0; i < effects.size(); ++i)
+        if (reused[i])
+            effects[i]->setSettings(look.effects[qsizetype(i)].toMap());
+    if (frame && frame == m_frame)
+        frame->setSettings(look.frame);
+
+    if (!m_end)
+        m_end = std::make_shared<LookChainEnd>();
+    m_end->picture = {};
+    m_lastPhoto = {};
+    for (size_t i = 0; i < effects.size(); ++i) {
+        std::shared_ptr<LXEffectSuccessor> next = i + 1 < effects.size() ? effects[i + 1]
+                                                  : frame                ? std::shared_ptr<LXEffectSuccessor>(frame)
+                                                                         : m_end;
+        effects[i]->setSuccessor(next);
+    }
+    if (frame)
+        frame->setSuccessor(m_end);
+    m_effects = std::move(effects);
+    m_frame = std::move(frame);
+    m_crop = look.crop;
+    m_rotation = look.rotation;
+    setUndoManager(m_undoManager);
+    return Result<>::success();
+}
+
+Look LookChain::look() const
+{
+    Look look;
+    for (const std::shared_ptr<LXEffect>& effect : m_effects)
+        look.effects << tidied(effect->settings());
+    if (m_frame)
+        look.frame = tidied(m_frame->settings());
+    look.crop = m_crop;
+    look.rotation = m_rotation;
+    return look;
+}
+
+void LookChain::setUndoManager(UndoManager* manager)
+{
+    m_undoManager = manager;
+    for (const std::shared_ptr<LXEffect>& effect : m_effects)
+        effect->setUndoManager(manager);
+    if (m_frame)
+        m_frame->setUndoManager(manager);
+}
+
+bool LookChain::isPlain() const { return m_effects.empty() && !m_frame && !crops(m_crop) && !turns(m_rotation); }
+
+CIImage LookChain::apply(const CIImage& photo) const
+{
+    if (photo.isNull())
+        return {};
+    if (isPlain())
+        return photo;
+    if (photo == m_lastPhoto && !m_end->picture.isNull())
+        return atOrigin(m_end->picture); // kept current by the effects themselves
+
+    CIImage picture = photo;
+    if (crops(m_crop)) {
+        // Fractions from the top-left; the engine's y runs upwards.
+        const QRectF e = photo.extent();
+        const double left = std::round(e.x() + m_crop.left() * e.width());
+        const double right = std::round(e.x() + m_crop.right() * e.width());
+        const double top = std::round(e.y() + (1 - m_crop.top()) * e.height());
+        const double bottom = std::round(e.y() + (1 - m_crop.bottom()) * e.height());
+        picture = picture.imageByCroppingToRect(QRectF(left, bottom, std::max(1.0, right - left), std::max(1.0, top - bottom)));
+    }
+    if (turns(m_rotation)) {
+        // Counter-clockwise in y-up space is the plain rotation there.
+        const QPointF c = picture.extent().center();
+        const QTransform turn = QTransform::fromTranslate(-c.x(), -c.y()) * QTransform().rotate(m_rotation)
+                                * QTransform::fromTranslate(c.x(), c.y());
+        picture = picture.imageByApplyingTransform(turn);
+        const QRectF box = picture.extent();
+        picture = picture.imageByCroppingToRect(box); // whole pixels, rounded outwards
+    }
+    picture = atOrigin(picture);
+
+    const std::shared_ptr<LXEffect> first = !m_effects.empty() ? m_effects.front() : m_frame;
+    if (!first)
+        return picture;
+    // Relative settings and frame widths are fractions of the styled photo's
+    // shorter side, so a small preview and the wallpaper look alike.
+    const QRectF extent = picture.extent();
+    first->setGlobalSettings({{QStringLiteral("portion"), std::min(extent.width(), extent.height())}});
+    m_end->picture = {};
+    first->setInputImage(picture);
+    const CIImage styled = m_end->picture;
+    m_lastPhoto = styled.isNull() ? CIImage() : photo;
+    if (styled.isNull()) {
+        Log::line(lcApp, QStringLiteral("Warning: the look's effects gave no picture; the photo is used without them"));
+        return picture;
+    }
+    return atOrigin(styled);
+}
