@@ -312,6 +312,9 @@ void LookChainView::setEffects(std::vector<std::shared_ptr<LXEffect>> effects)
         auto* row = new LookChainRow(this, m_effects[i]);
         m_layout->insertWidget(int(i), row);
         row->show(); // now, so that it can take the focus at once
+        // New widgets join the end of the window's Tab order; rows belong where the list is.
+        if (QWidget* previous = m_rows.empty() ? tabPredecessor() : m_rows.back())
+            QWidget::setTabOrder(previous, row);
         m_rows.push_back(row);
         if (selected && m_effects[i] == selected)
             setCurrentRow(int(i));
@@ -328,6 +331,14 @@ void LookChainView::setEffects(std::vector<std::shared_ptr<LXEffect>> effects)
     // The keyboard stays in the list: on the row that took the removed one's place.
     if (focused >= 0 && !m_rows.empty())
         m_rows[size_t(std::min(focused, rowCount() - 1))]->setFocus(Qt::OtherFocusReason);
+}
+
+QWidget* LookChainView::tabPredecessor() const
+{
+    for (QWidget* widget = previousInFocusChain(); widget && widget != this; widget = widget->previousInFocusChain())
+        if (widget->focusPolicy() != Qt::NoFocus && !isAncestorOf(widget))
+            return widget;
+    return nullptr;
 }
 
 void LookChainView::refresh()

@@ -68,6 +68,8 @@ private:
     void rowRemoveAsked(LookChainRow* row);
     void moveFocus(LookChainRow* row, int by);
     int indexOf(const LookChainRow* row) const;
+    // The nearest widget before the list in the Tab order; null: none.
+    QWidget* tabPredecessor() const;
 
     std::vector<std::shared_ptr<LXEffect>> m_effects;
     std::vector<LookChainRow*> m_rows; // children, in order

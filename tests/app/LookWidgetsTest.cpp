@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -188,10 +189,16 @@ TEST(LookWidgets, ChainViewSwitchesUndoesAndAnswersTheKeyboard)
         effect->setUndoManager(&undo);
 
     Screen screen;
+    auto* before = new QPushButton(&screen.window);
     auto* view = new LookChainView(&screen.window);
+    (new QPushButton(&screen.window))->show();
     view->setEffects(chain);
     view->resize(view->sizeHint());
     view->show();
+    before->show();
+    before->setFocus();
+    QTest::keyClick(before, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), view->rowWidget(0)) << "rows made later keep the list's place in the Tab order";
     QSignalSpy selected(view, &LookChainView::effectSelected), switched(view, &LookChainView::enabledChanged),
         removals(view, &LookChainView::removeRequested);
 
