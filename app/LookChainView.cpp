@@ -312,15 +312,33 @@ void LookChainView::setEffects(std::vector<std::shared_ptr<LXEffect>> effects)
         auto* row = new LookChainRow(this, m_effects[i]);
         m_layout->insertWidget(int(i), row);
         row->show(); // now, so that it can take the focus at once
+        // New widgets join the end of the window's Tab order; rows belong where the list is.
+        if (QWidget* previous = m_rows.empty() ? tabPredecessor() : m_rows.back())
+            QWidget::setTabOrder(previous, row);
         m_rows.push_back(row);
         if (selected && m_effects[i] == selected)
             setCurrentRow(int(i));
     }
+    for (const QMetaObject::Connection& watch : m_undoWatches)
+        disconnect(watch);
+    m_undoWatches.clear();
+    for (const std::shared_ptr<LXEffect>& effect : m_effects)
+        if (UndoManager* undo = effect ? effect->undoManager() : nullptr)
+            m_undoWatches.push_back(connect(undo, &UndoManager::changed, this, &LookChainView::refresh,
+                                            Qt::UniqueConnection));
     m_placeholder->setVisible(m_rows.empty());
     updateGeometry();
     // The keyboard stays in the list: on the row that took the removed one's place.
     if (focused >= 0 && !m_rows.empty())
         m_rows[size_t(std::min(focused, rowCount() - 1))]->setFocus(Qt::OtherFocusReason);
+}
+
+QWidget* LookChainView::tabPredecessor() const
+{
+    for (QWidget* widget = previousInFocusChain(); widget && widget != this; widget = widget->previousInFocusChain())
+        if (widget->focusPolicy() != Qt::NoFocus && !isAncestorOf(widget))
+            return widget;
+    return nullptr;
 }
 
 void LookChainView::refresh()

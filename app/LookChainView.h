@@ -9,8 +9,9 @@
 //    through its own undo step and calls setEffects again.
 //  - Selecting a row (a click, or the keyboard focus reaching it) emits
 //    effectSelected(row): the owner shows that effect's settings.
-//  - refresh() reads the effects' names and enabled states again (after an
-//    undo or redo); setEffects() after the chain itself changed.
+//  - The rows follow the undo managers their effects have when set (an undone
+//    switch flips back); refresh() reads names and states again after any
+//    other change; setEffects() after the chain itself changed.
 // Keyboard: Tab and Up/Down move between rows, Space flips the row's switch,
 // Delete or Backspace asks to remove it. Rows, switches and remove buttons
 // carry accessible names. Colours come from the palette (light and dark).
@@ -67,9 +68,12 @@ private:
     void rowRemoveAsked(LookChainRow* row);
     void moveFocus(LookChainRow* row, int by);
     int indexOf(const LookChainRow* row) const;
+    // The nearest widget before the list in the Tab order; null: none.
+    QWidget* tabPredecessor() const;
 
     std::vector<std::shared_ptr<LXEffect>> m_effects;
     std::vector<LookChainRow*> m_rows; // children, in order
+    std::vector<QMetaObject::Connection> m_undoWatches;
     QVBoxLayout* m_layout = nullptr;
     QWidget* m_placeholder = nullptr; // "No Effects", while the chain is empty
     int m_current = -1;

@@ -8,7 +8,9 @@
 // the overlay hides; Escape restores the starting turn (rotationChanged with
 // it, not in progress), emits cancelled() and hides.
 //
-// Degrees are the look's: counter-clockwise, in (-180, 180].
+// The photo given is the one the turn applies to: the cropped one when the
+// look crops (a look crops before it turns). Degrees are the look's:
+// counter-clockwise, in (-180, 180].
 // A null photo or an empty rectangle is refused with one "Warning: " line
 // and false; nothing shows. Ownership: a child of the parent view; the ring
 // is the overlay's child. Thread: main thread.

@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -188,10 +189,16 @@ TEST(LookWidgets, ChainViewSwitchesUndoesAndAnswersTheKeyboard)
         effect->setUndoManager(&undo);
 
     Screen screen;
+    auto* before = new QPushButton(&screen.window);
     auto* view = new LookChainView(&screen.window);
+    (new QPushButton(&screen.window))->show();
     view->setEffects(chain);
     view->resize(view->sizeHint());
     view->show();
+    before->show();
+    before->setFocus();
+    QTest::keyClick(before, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), view->rowWidget(0)) << "rows made later keep the list's place in the Tab order";
     QSignalSpy selected(view, &LookChainView::effectSelected), switched(view, &LookChainView::enabledChanged),
         removals(view, &LookChainView::removeRequested);
 
@@ -202,7 +209,6 @@ TEST(LookWidgets, ChainViewSwitchesUndoesAndAnswersTheKeyboard)
     undo.closeGroup();
     ASSERT_TRUE(undo.undo());
     EXPECT_TRUE(chain[1]->enabled()) << "undo turns it on again";
-    view->refresh();
     EXPECT_TRUE(view->switchAt(1)->isChecked()) << "and the switch follows";
 
     view->rowWidget(0)->setFocus(Qt::TabFocusReason);
