@@ -1,7 +1,13 @@
 #include "app/SWAppDelegate.h"
 
 #include "app/AppClasses.h"
+#include "app/LookChainView.h"
+#include "app/LookCropOverlay.h"
+#include "app/LookTurnOverlay.h"
 #include "app/WindowFit.h"
+#include "effects/LXEffect.h"
+#include "effects/LXEffectPicker.h"
+#include "effects/LXEffectsCatalog.h"
 #include "platform/desktop/Alert.h"
 #include "platform/desktop/AppStream.h"
 #include "platform/desktop/Workspace.h"
@@ -28,7 +34,9 @@
 #include <QFileDialog>
 #include <QImageReader>
 #include <QLayout>
+#include <QActionGroup>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeDatabase>
 #include <QResizeEvent>
@@ -92,7 +100,43 @@ QString rendererDescription()
     return name;
 }
 
+QString menuText(const QString& text)
+{
+    return Bundle::mainBundle().localizedString(text, text, QStringLiteral("Menu"));
+}
+
+// Where look files are chosen and their kind.
+const QString kLookFolder = QStringLiteral("lookFolder");
+QString lookFilter()
+{
+    return localized(QStringLiteral("Looks")) + QStringLiteral(" (*.look)");
+}
+
+// A frame choice and a look's frame are the same when they name the same frame.
+bool sameFrame(const QVariantMap& a, const QVariantMap& b)
+{
+    const QString name = QStringLiteral("name"), frame = QStringLiteral("inputFrameName");
+    return a.value(name) == b.value(name) && a.value(frame) == b.value(frame);
+}
+
 } // namespace
+
+// The picker's delegate, for as long as a showing lasts; the delegate may go first.
+class PickerForward : public LXEffectPickerDelegate {
+public:
+    explicit PickerForward(SWAppDelegate* d) : delegate(d) {}
+    void effectPickerPreviewing(LXEffectPicker*, const std::shared_ptr<LXEffect>& effect) override
+    {
+        if (delegate)
+            delegate->effectPreviewing(effect);
+    }
+    void effectPickerDidSelectEffect(LXEffectPicker*, const std::shared_ptr<LXEffect>& effect) override
+    {
+        if (delegate)
+            delegate->effectChosen(effect);
+    }
+    QPointer<SWAppDelegate> delegate;
+};
 
 SWAppDelegate::SWAppDelegate(QObject* parent) : QObject(parent)
 {
@@ -101,6 +145,9 @@ SWAppDelegate::SWAppDelegate(QObject* parent) : QObject(parent)
 
 SWAppDelegate::~SWAppDelegate()
 {
+    delete m_panel; // its settings view goes back to its effect before the window goes
+    m_panel = nullptr;
+    delete m_chainPanel.data(); // owned by the window only while attached
     if (m_nextStepTimer)
         m_nextStepTimer->invalidate();
     if (m_moveTimer)
@@ -138,8 +185,14 @@ bool SWAppDelegate::loadMainWindow()
     if (!m_window)
         m_window = loaded.root;
     LXValueBinder::bindObjects(loaded.objects, UserDefaults::standardUserDefaults());
-    if (auto* menuBar = m_window->findChild<QMenuBar*>())
+    m_look.load();
+    if (m_dropView)
+        m_dropView->setLookEditor(&m_look);
+    if (auto* menuBar = m_window->findChild<QMenuBar*>()) {
         LXMenuTranslationController::translateMenuWithTable(menuBar, QStringLiteral("Menu"));
+        setUpLookMenus(menuBar);
+        giveMnemonics(menuBar);
+    }
     m_window->setWindowTitle(localized(m_window->windowTitle()));
     watchWindow(m_window);
     setWindowShouldClose(m_window, [this](QWidget* window) { return windowShouldClose(window); });
@@ -524,4 +577,286 @@ void SWAppDelegate::moveFinished()
         if (self)
             self->nextStep();
     });
+}
+
+// ---- the look
+
+void SWAppDelegate::setUpLookMenus(QMenuBar* bar)
+{
+    m_panel = new LookPanel(&m_look, m_window, m_dropView, this);
+    connect(m_panel, &LookPanel::setAsWallpaperRequested, this, [this] { setAsWallpaper(); });
+    m_look.undoManager().connectActions(m_window->findChild<QAction*>(QStringLiteral("undoAction")),
+                                        m_window->findChild<QAction*>(QStringLiteral("redoAction")));
+    // The Effects menu is the picker's own list, between Edit and Frame.
+    m_picker = new LXEffectPicker(LXEffectsCatalog::sharedEffectsCatalog(), this);
+    m_pickerForward = std::make_shared<PickerForward>(this);
+    QMenu* effects = m_picker->listMenu();
+    effects->setTitle(menuText(QStringLiteral("Effects")));
+    effects->setObjectName(QStringLiteral("effectsMenu"));
+    m_frameMenu = m_window->findChild<QMenu*>(QStringLiteral("frameMenu"));
+    bar->insertMenu(m_frameMenu ? m_frameMenu->menuAction() : nullptr, effects);
+    connect(effects, &QMenu::aboutToShow, this, [this] { m_picker->beginShowing(m_pickerForward); });
+    if (m_frameMenu) {
+        connect(m_frameMenu, &QMenu::aboutToShow, this, &SWAppDelegate::fillFrameMenu);
+        connect(m_frameMenu, &QMenu::hovered, this, [this](QAction* item) {
+            Look look = m_look.look();
+            look.frame = item->data().toMap();
+            m_look.previewLook(look);
+        });
+        connect(m_frameMenu, &QMenu::triggered, this, [this](QAction* item) {
+            m_look.endPreview();
+            if (!m_look.setFrame(item->data().toMap()))
+                return;
+            if (m_look.chain().frame())
+                m_panel->showEffect(m_look.chain().frame());
+            else
+                m_panel->close();
+        });
+        // The choice comes after the closing: the preview ends once both were told.
+        connect(m_frameMenu, &QMenu::aboutToHide, this, [this] {
+            QPointer<SWAppDelegate> self(this);
+            MainQueue::async([self] {
+                if (self)
+                    self->m_look.endPreview();
+            });
+        });
+    }
+    // The chain list, over the display's top left corner, while View ▸ Effects Chain is on.
+    m_chainView = new LookChainView;
+    m_chainPanel = new LXChildSupportWindow;
+    m_chainPanel->setContentsMargins(8, 8, 8, 8);
+    m_chainPanel->setContent(m_chainView);
+    m_chainPanel->setPositioner([this](const QSizeF& area, const QSizeF& size) {
+        if (!m_dropView || !m_window)
+            return QRectF(QPointF(0, area.height() - size.height()), size);
+        const QRect areaRect = LXChildSupportWindow::windowArea(m_window);
+        const QPoint topLeft = m_dropView->mapTo(m_window, m_dropView->drawnScreenRect().topLeft().toPoint());
+        return QRectF(QPointF(topLeft.x(), area.height() - (topLeft.y() - areaRect.top()) - size.height()), size);
+    });
+    connect(m_chainPanel, &LXChildSupportWindow::cancelled, this, [this] { showChain(); });
+    connect(m_chainView, &LookChainView::effectSelected, this, [this](int row) {
+        if (m_chainView && m_panel)
+            m_panel->showEffect(m_chainView->effectAt(row));
+    });
+    connect(m_chainView, &LookChainView::enabledChanged, &m_look, &LookEditor::noteEdit);
+    connect(m_chainView, &LookChainView::removeRequested, this, [this](int row) { m_look.removeEffect(row); });
+    connect(&m_look, &LookEditor::lookChanged, this, [this] {
+        if (m_chainView) {
+            m_chainView->setChain(m_look.chain());
+            m_chainView->refresh();
+            if (m_chainPanel && m_chainPanel->isVisible())
+                m_chainPanel->resize(m_chainPanel->sizeHint()), m_chainPanel->reposition();
+        }
+    });
+    m_chainView->setChain(m_look.chain());
+}
+
+QMenu* SWAppDelegate::effectsMenu() const
+{
+    return m_picker ? m_picker->listMenu() : nullptr;
+}
+
+void SWAppDelegate::fillFrameMenu()
+{
+    if (!m_frameMenu)
+        return;
+    if (m_frameMenu->isEmpty()) {
+        auto* group = new QActionGroup(m_frameMenu);
+        QAction* none = m_frameMenu->addAction(menuText(QStringLiteral("None")));
+        none->setData(QVariantMap());
+        m_frameMenu->addSeparator();
+        for (const LookFrameChoice& choice : lookFrameChoices()) {
+            QAction* item = m_frameMenu->addAction(QString(choice.displayName).replace(QLatin1Char('&'), QLatin1String("&&")));
+            item->setData(choice.settings);
+        }
+        for (QAction* item : m_frameMenu->actions())
+            if (!item->isSeparator()) {
+                item->setCheckable(true);
+                group->addAction(item);
+            }
+    }
+    const QVariantMap frame = m_look.look().frame;
+    for (QAction* item : m_frameMenu->actions())
+        if (!item->isSeparator())
+            item->setChecked(frame.isEmpty() ? item->data().toMap().isEmpty() : sameFrame(item->data().toMap(), frame));
+}
+
+void SWAppDelegate::effectPreviewing(const std::shared_ptr<LXEffect>& effect)
+{
+    if (!effect) {
+        m_look.endPreview();
+        return;
+    }
+    Look look = m_look.look();
+    look.effects.append(effect->settings());
+    m_look.previewLook(look);
+}
+
+void SWAppDelegate::effectChosen(const std::shared_ptr<LXEffect>& effect)
+{
+    m_look.endPreview();
+    if (!effect || !m_look.appendEffect(effect->settings()))
+        return;
+    if (m_panel && !m_look.chain().effects().empty())
+        m_panel->showEffect(m_look.chain().effects().back());
+}
+
+void SWAppDelegate::giveMnemonics(QMenuBar* bar)
+{
+    if (!bar)
+        return;
+    QString taken;
+    for (QAction* item : bar->actions()) {
+        QString title = item->text();
+        if (title.contains(QLatin1Char('&')))
+            continue;
+        for (int i = 0; i < title.size(); ++i) {
+            const QChar c = title.at(i).toLower();
+            if (!c.isLetter() || taken.contains(c))
+                continue;
+            taken += c;
+            title.insert(i, QLatin1Char('&'));
+            item->setText(title);
+            break;
+        }
+    }
+}
+
+void SWAppDelegate::setAsWallpaper(QObject*)
+{
+    if (m_dropView)
+        m_dropView->setAsWallpaper();
+}
+
+void SWAppDelegate::undo(QObject*)
+{
+    m_look.undoManager().undo();
+}
+
+void SWAppDelegate::redo(QObject*)
+{
+    m_look.undoManager().redo();
+}
+
+void SWAppDelegate::resetLook(QObject*)
+{
+    if (m_panel)
+        m_panel->close();
+    m_look.reset();
+}
+
+bool SWAppDelegate::openLookFile(const QString& path)
+{
+    const Result<Look> read = Look::readFile(path);
+    if (!read.ok()) {
+        Log::line(lcApp, QStringLiteral("Warning: the look file cannot be used: %1").arg(read.reason()));
+        Alert::showLocalized(QStringLiteral("Could not open the look"), QStringLiteral("The look cannot be used: %@."),
+                             {read.reason()});
+        return false;
+    }
+    if (m_panel)
+        m_panel->close();
+    return m_look.changeLook(read.value(), Alert::localizedText(QStringLiteral("Open Look"), {}));
+}
+
+bool SWAppDelegate::saveLookFile(const QString& path)
+{
+    const Result<> written = m_look.look().writeFile(path);
+    if (written.ok())
+        return true;
+    Log::line(lcApp, QStringLiteral("Error: the look could not be saved: %1").arg(written.reason()));
+    Alert::showLocalized(QStringLiteral("Could not save the look"), QStringLiteral("The look could not be saved: %@."),
+                         {written.reason()});
+    return false;
+}
+
+void SWAppDelegate::openLook(QObject*)
+{
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    QFileDialog panel(m_window, localized(QStringLiteral("Open Look")), defaults.stringForKey(kLookFolder));
+    panel.setFileMode(QFileDialog::ExistingFile);
+    panel.setNameFilters({lookFilter(), localized(QStringLiteral("All Files")) + QStringLiteral(" (*)")});
+    if (panel.exec() != QDialog::Accepted || panel.selectedFiles().isEmpty())
+        return;
+    const QString path = panel.selectedFiles().first();
+    defaults.setObject(QFileInfo(path).absolutePath(), kLookFolder);
+    openLookFile(path);
+}
+
+void SWAppDelegate::saveLook(QObject*)
+{
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    QString folder = defaults.stringForKey(kLookFolder);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = openPanelFolder();
+    QFileDialog panel(m_window, localized(QStringLiteral("Save Look")), folder);
+    panel.setAcceptMode(QFileDialog::AcceptSave);
+    panel.setNameFilter(lookFilter());
+    panel.setDefaultSuffix(QStringLiteral("look"));
+    panel.selectFile(localized(QStringLiteral("My Look")) + QStringLiteral(".look"));
+    if (panel.exec() != QDialog::Accepted || panel.selectedFiles().isEmpty())
+        return;
+    const QString path = panel.selectedFiles().first();
+    defaults.setObject(QFileInfo(path).absolutePath(), kLookFolder);
+    saveLookFile(path);
+}
+
+void SWAppDelegate::showChain(QObject*)
+{
+    if (!m_chainPanel || !m_window)
+        return;
+    if (m_chainPanel->parentWindow()) {
+        m_chainPanel->detach();
+        return;
+    }
+    m_chainView->setChain(m_look.chain());
+    m_chainPanel->resize(m_chainPanel->sizeHint());
+    m_chainPanel->attachToWindow(m_window);
+    m_chainPanel->showAsKey();
+}
+
+void SWAppDelegate::fillTheScreen(QObject*)
+{
+    if (!m_dropView || m_lookOverlay)
+        return;
+    const WallpaperScreen screen = m_dropView->currentScreen();
+    auto* overlay = new LookCropOverlay(m_dropView);
+    const QRectF area = m_dropView->drawnScreenRect();
+    if (screen.size.height() <= 0
+        || !overlay->begin(m_dropView->shownPhotoBitmap(1024), area, screen.size.width() / screen.size.height(),
+                           m_look.look().crop)) {
+        delete overlay;
+        return;
+    }
+    m_lookOverlay = overlay;
+    connect(overlay, &LookCropOverlay::accepted, this, [this](const QRectF& crop) {
+        Look look = m_look.look();
+        look.crop = crop;
+        m_look.changeLook(look, Alert::localizedText(QStringLiteral("Fill the Screen"), {}));
+    });
+    connect(overlay, &LookCropOverlay::accepted, overlay, &QObject::deleteLater);
+    connect(overlay, &LookCropOverlay::cancelled, overlay, &QObject::deleteLater);
+    overlay->show();
+    overlay->setFocus();
+}
+
+void SWAppDelegate::straighten(QObject*)
+{
+    if (!m_dropView || m_lookOverlay)
+        return;
+    auto* overlay = new LookTurnOverlay(m_dropView);
+    if (!overlay->begin(m_dropView->shownPhotoBitmap(1024), m_dropView->drawnScreenRect(), m_look.look().rotation)) {
+        delete overlay;
+        return;
+    }
+    m_lookOverlay = overlay;
+    connect(overlay, &LookTurnOverlay::accepted, this, [this](double degrees) {
+        Look look = m_look.look();
+        look.rotation = degrees;
+        m_look.changeLook(look, Alert::localizedText(QStringLiteral("Straighten"), {}));
+    });
+    connect(overlay, &LookTurnOverlay::accepted, overlay, &QObject::deleteLater);
+    connect(overlay, &LookTurnOverlay::cancelled, overlay, &QObject::deleteLater);
+    overlay->show();
+    overlay->setFocus();
 }

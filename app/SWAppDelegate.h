@@ -18,6 +18,15 @@
 // (where wallpapers go), so the layout never jumps; a long path is shortened
 // in its middle.
 //
+// The look: the delegate keeps the window's look editor (loaded from the
+// settings when the window loads) and hands it to the drop view. Menus:
+// Edit (Undo/Redo with the step's name, "Reset Look"), Effects (the effect
+// picker: a highlighted entry is previewed on the display, a chosen one is
+// appended and its settings panel opens, closing restores the look), Frame
+// (None and the frame choices, previewed and chosen alike), File ("Set as
+// Wallpaper" on Return, "Open Look…", "Save Look…"). The menu bar's titles
+// get a mnemonic each, in the window's language.
+//
 // Photos that arrive while one is being applied (its alert or the portal's
 // wait run nested event loops) are queued and applied in order.
 //
@@ -26,10 +35,13 @@
 // window and its timers; outlets are weak. Thread: main thread.
 
 #include "app/CornerButton.h"
+#include "app/LookEditor.h"
+#include "app/LookPanel.h"
 #include "app/SWDropView.h"
 #include "platform/foundation/Timer.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QScreen>
@@ -38,6 +50,12 @@
 #include <QUrl>
 
 #include <memory>
+
+class LXEffect;
+class LXEffectPicker;
+class LookChainView;
+class PickerForward;
+class QMenuBar;
 
 class SWAppDelegate : public QObject {
     Q_OBJECT
@@ -117,6 +135,24 @@ public:
     // from, else the Pictures folder, else the home folder.
     static QString openPanelFolder();
 
+    LookEditor& lookEditor() { return m_look; }
+    LookPanel* lookPanel() const { return m_panel; }
+    LXChildSupportWindow* chainPanel() const { return m_chainPanel; }
+    QWidget* lookOverlay() const { return m_lookOverlay; }
+    LXEffectPicker* effectPicker() const { return m_picker; }
+    QMenu* effectsMenu() const;
+    QMenu* frameMenu() const { return m_frameMenu; }
+    // A look file becomes the current look (one undo step); a bad one is
+    // alerted, naming why, and changes nothing.
+    bool openLookFile(const QString& path);
+    // The current look into a file; false after an alert.
+    bool saveLookFile(const QString& path);
+    // The picker's reports (also what its delegate forwards).
+    void effectPreviewing(const std::shared_ptr<LXEffect>& effect);
+    void effectChosen(const std::shared_ptr<LXEffect>& effect);
+    // Gives each title of `bar` a mnemonic: its first letter not taken yet.
+    static void giveMnemonics(QMenuBar* bar);
+
     // The cycle's state, for tests.
     quint64 step() const { return m_step; }
     bool hovered() const { return m_hovered; }
@@ -132,6 +168,15 @@ public slots:
     // mail; either one opened counts as rated, so the prompt stops asking.
     void reviewOrSendFeedback(QObject* sender = nullptr);
     void paste(QObject* sender = nullptr);
+    void setAsWallpaper(QObject* sender = nullptr);
+    void undo(QObject* sender = nullptr);
+    void redo(QObject* sender = nullptr);
+    void resetLook(QObject* sender = nullptr);
+    void openLook(QObject* sender = nullptr);
+    void saveLook(QObject* sender = nullptr);
+    void showChain(QObject* sender = nullptr);
+    void fillTheScreen(QObject* sender = nullptr);
+    void straighten(QObject* sender = nullptr);
     // The scale-up switch's action: the switch's state becomes the setting.
     void toggleUpscale(QObject* sender = nullptr);
     void closeWindow(QObject* sender = nullptr);
@@ -160,6 +205,8 @@ private:
     void layoutStatus();
     void applyQueued();
     void loadText(QLabel* label, const QString& name);
+    void setUpLookMenus(QMenuBar* bar);
+    void fillFrameMenu();
 
     QPointer<QWidget> m_window;
     QPointer<QLabel> m_technologyText, m_topInfoText, m_statusLabel;
@@ -177,6 +224,15 @@ private:
     QPointer<QPropertyAnimation> m_move;
     QPointer<CornerButton> m_moving;
     QPointF m_moveTarget;
+
+    LookEditor m_look;
+    LookPanel* m_panel = nullptr; // child
+    LXEffectPicker* m_picker = nullptr; // child; owns its menu
+    std::shared_ptr<PickerForward> m_pickerForward;
+    QPointer<QMenu> m_frameMenu;
+    QPointer<LXChildSupportWindow> m_chainPanel;
+    QPointer<LookChainView> m_chainView;
+    QPointer<QWidget> m_lookOverlay; // the crop or turn overlay while one shows
 
     QQueue<QUrl> m_pending;
     bool m_applying = false;

@@ -38,6 +38,19 @@ Q_LOGGING_CATEGORY(lcDrop, "sunnyside.drop")
 
 const QString kScaleUp = QStringLiteral("scaleUp");
 const QString kShowLogo = QStringLiteral("showLogo");
+// The display's photo is kept at most this large: the drawn display is far smaller.
+constexpr int kReducedSide = 1280;
+
+// `photo` made no larger than `pixels` (its proportions kept): a look costs
+// what the shown size costs, not what the photo's does.
+CIImage reducedTo(const CIImage& photo, const QSizeF& pixels)
+{
+    const QRectF extent = photo.extent();
+    if (photo.isNull() || extent.isEmpty() || pixels.isEmpty())
+        return photo;
+    const double s = std::min(pixels.width() / extent.width(), pixels.height() / extent.height());
+    return s < 1 ? photo.imageByApplyingTransform(QTransform::fromScale(s, s)) : photo;
+}
 
 // The view only copies: a source that offers move would delete its original.
 Qt::DropAction dropActionFor(Qt::DropActions offered)
@@ -179,7 +192,70 @@ void SWDropView::setSampleImage(const CIImage& image)
 
 CIImage SWDropView::enhancedImageFor(const CIImage& photo)
 {
-    return m_maker.enhancedImageFor(photo, currentScreen(), m_scaleUp, showWatermark);
+    return m_maker.enhancedImageFor(photo, currentScreen(), m_scaleUp, showWatermark, chain(false));
+}
+
+const LookChain* SWDropView::chain(bool shown) const
+{
+    if (!m_look)
+        return nullptr;
+    return shown ? &m_look->shownChain() : &m_look->chain();
+}
+
+void SWDropView::setLookEditor(LookEditor* editor)
+{
+    if (m_lookConnection)
+        disconnect(m_lookConnection);
+    m_look = editor;
+    if (editor)
+        m_lookConnection = connect(editor, &LookEditor::shownLookChanged, this, &SWDropView::lookChanged);
+    lookChanged();
+}
+
+void SWDropView::lookChanged()
+{
+    // The bitmap is made anew in a queued call: a slider's many moves make one render each turn.
+    ++m_lookRevision;
+    scheduleSampleRender(0);
+}
+
+void SWDropView::keepPhoto(const CIImage& photo, const QString& name)
+{
+    if (photo.isNull())
+        return;
+    m_lastPhoto = photo;
+    m_lastName = name;
+    const CIImage reduced = reducedTo(photo, QSizeF(kReducedSide, kReducedSide));
+    const QRectF extent = reduced.extent();
+    const CIContext context;
+    const QImage bitmap = context.createCGImage(
+        reduced.imageByApplyingTransform(QTransform::fromTranslate(-extent.x(), -extent.y())),
+        QRectF(QPointF(0, 0), extent.size().toSize()));
+    m_lastReduced = bitmap.isNull() ? reduced : CIImage::imageWithQImage(bitmap);
+    updateSample();
+}
+
+QRectF SWDropView::drawnScreenRect() const
+{
+    return flippedRect(dropLayout(QSizeF(size()), currentScreen().size).picture, height());
+}
+
+QImage SWDropView::shownPhotoBitmap(int side) const
+{
+    const CIImage photo = reducedTo(m_lastReduced.isNull() ? sample : m_lastReduced, QSizeF(side, side));
+    const QRectF extent = photo.extent();
+    if (photo.isNull() || extent.isEmpty())
+        return {};
+    return CIContext().createCGImage(photo.imageByApplyingTransform(QTransform::fromTranslate(-extent.x(), -extent.y())),
+                                     QRectF(QPointF(0, 0), extent.size().toSize()));
+}
+
+WallpaperMaker::SaveResult SWDropView::setAsWallpaper()
+{
+    const BusyCursor busy(this);
+    m_processedImage = enhancedImageFor(shownPhoto());
+    emit processedImageChanged();
+    return saveAsBackground(m_lastPhoto.isNull() ? QStringLiteral("Sample") : m_lastName.isEmpty() ? QStringLiteral("Unnamed Background") : m_lastName);
 }
 
 void SWDropView::updateSample()
@@ -190,14 +266,16 @@ void SWDropView::updateSample()
 
 CIImage SWDropView::sampleFor(const WallpaperScreen& screen)
 {
+    if (!m_lastReduced.isNull()) // the photo last used, as its wallpaper looks
+        return m_maker.enhancedImageFor(m_lastReduced, screen, m_scaleUp, showWatermark, chain(true));
     if (m_scaleUp)
-        return m_maker.enhancedImageFor(sample, screen, m_scaleUp, showWatermark);
+        return m_maker.enhancedImageFor(sample, screen, m_scaleUp, showWatermark, chain(true));
     // The sample shows at 80 % of the screen's height, the extension around it.
     const double H = screen.pixelSize().height();
     const double h = sample.isNull() ? 0 : sample.extent().height();
     const double s = h > 0 ? H / h * 0.8 : 0;
     const CIImage scaled = s > 0 ? sample.imageByApplyingTransform(QTransform::fromScale(s, s)) : CIImage();
-    return m_maker.enhancedImageFor(scaled, screen, m_scaleUp, showWatermark);
+    return m_maker.enhancedImageFor(scaled, screen, m_scaleUp, showWatermark, chain(true));
 }
 
 WallpaperScreen SWDropView::drawnScreen(QSize pixels) const
@@ -219,14 +297,17 @@ QSize SWDropView::drawnPixels() const
 bool SWDropView::applyImageAt(const QUrl& url)
 {
     const BusyCursor busy(this);
-    const CIImage photo = WallpaperMaker::loadPhoto(url, currentScreen().pixelSize());
+    // A crop needs more of the photo than the screen shows.
+    const CIImage photo = WallpaperMaker::loadPhoto(url, WallpaperMaker::decodeSizeFor(currentScreen().pixelSize(), chain(false)));
     if (photo.isNull())
         return false;
     DragPhoto opened;
     opened.photo = photo;
     buildPreview(opened);
     m_fade->flash();
-    saveShown(QFileInfo(url.toLocalFile()).completeBaseName());
+    const QString name = QFileInfo(url.toLocalFile()).completeBaseName();
+    saveShown(name);
+    keepPhoto(photo, name);
     return true;
 }
 
@@ -242,6 +323,7 @@ bool SWDropView::takeMimeData(const QMimeData* data)
     buildPreview(photo);
     m_fade->flash();
     saveShown(photo.name);
+    keepPhoto(m_dragSource, photo.name);
     return true;
 }
 
@@ -323,9 +405,12 @@ void SWDropView::renderPendingBitmaps()
     if (m_renderTimer)
         m_renderTimer->invalidate();
     const QSize pixels = drawnPixels();
-    if (m_sampleBitmap.image == m_sampleImage && m_sampleBitmap.size == pixels && !m_sampleBitmap.pixels.isNull())
+    if (m_sampleBitmap.image == m_sampleImage && m_sampleBitmap.size == pixels && m_sampleBitmap.look == m_lookRevision
+        && !m_sampleBitmap.pixels.isNull())
         return;
-    m_sampleBitmap = {m_sampleImage, pixels, QImage()};
+    // Until the new one is made the old bitmap stays: a look change never flashes an empty display.
+    const QImage old = m_sampleBitmap.pixels;
+    m_sampleBitmap = {m_sampleImage, pixels, m_lookRevision, old};
     const CIImage drawn = sampleFor(drawnScreen(pixels));
     const QRectF extent = drawn.extent();
     if (drawn.isNull() || pixels.isEmpty() || extent.isEmpty()) {
@@ -406,11 +491,12 @@ CIImage SWDropView::fittedToScreen(const QImage& image)
 bool SWDropView::buildPreview(const DragPhoto& photo)
 {
     const CIImage source = !photo.photo.isNull() ? photo.photo : fittedToScreen(photo.bitmap);
+    m_dragSource = source;
     // The preview is the same picture made at the size it is shown; the
     // screen-sized one is rendered only when saved.
     layoutPreview();
     const CIImage shown = !photo.preview.isNull() ? photo.preview : source;
-    imageView->setCIImage(m_maker.enhancedImageFor(shown, drawnScreen(drawnPixels()), m_scaleUp, showWatermark));
+    imageView->setCIImage(m_maker.enhancedImageFor(shown, drawnScreen(drawnPixels()), m_scaleUp, showWatermark, chain(true)));
     m_processedImage = enhancedImageFor(source);
     if (LXImagePreviewer::enabledForDevelopers()) {
         LXImagePreviewer::showCIImage(source, QStringLiteral("Photo"));
@@ -512,6 +598,7 @@ void SWDropView::dropEvent(QDropEvent* event)
     {
         const BusyCursor busy(this);
         saveShown(m_dropName);
+        keepPhoto(m_dragSource, m_dropName);
     }
     userImage = false;
     m_fade->fadeOut();

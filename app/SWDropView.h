@@ -17,11 +17,18 @@
 // paintEvent; a resize repaints from the old bitmap until the new is made.
 // Observers of the window's screen and of the user defaults live while the
 // view is shown in a window.
+// The look: with a look editor (setLookEditor, weak) the photo is styled
+// before its extension: saved wallpapers with the current look, the drawn
+// display with the shown one (a menu's hover preview included), re-rendered
+// on every change in a queued call. The display shows the sample until a
+// photo is used, then that photo (decoded once and kept reduced);
+// setAsWallpaper makes and sets the wallpaper of what it shows.
 // The view owns its preview (a child widget); `scaleUpButton` is weak.
 // Main thread.
 
 #include "app/WallpaperMaker.h"
 #include "app/DragPhoto.h"
+#include "app/LookEditor.h"
 #include "platform/ui/Picture.h"
 #include "ui/controls/LXButton.h"
 #include "ui/controls/LXImageView.h"
@@ -72,6 +79,20 @@ public:
     // builds the sample), the switch, the binding, the drops, the sample.
     Q_INVOKABLE void awakeFromNib();
 
+    // The look to style photos with; null: plain photos.
+    void setLookEditor(LookEditor* editor);
+    LookEditor* lookEditor() const { return m_look; }
+    // Makes and sets the wallpaper of the photo the display shows (the last
+    // one used, else the sample), with the current look.
+    WallpaperMaker::SaveResult setAsWallpaper();
+    // The photo the display shows, at full size, and its name.
+    const CIImage& shownPhoto() const { return m_lastPhoto.isNull() ? sample : m_lastPhoto; }
+
+    // The drawn screen's rectangle in the view (Qt's coordinates).
+    QRectF drawnScreenRect() const;
+    // The photo the display shows, before its look, as a bitmap no larger than `side`.
+    QImage shownPhotoBitmap(int side) const;
+
     // The screen the view stands on.
     WallpaperScreen currentScreen() const;
 
@@ -116,6 +137,11 @@ private:
     bool buildPreview(const DragPhoto& photo);
     CIImage fittedToScreen(const QImage& image);
     CIImage sampleFor(const WallpaperScreen& screen);
+    // The current look's chain (shown: the one the display shows); null without an editor.
+    const LookChain* chain(bool shown) const;
+    // Keeps `photo` as the display's picture, reduced once.
+    void keepPhoto(const CIImage& photo, const QString& name);
+    void lookChanged();
     // The drawn screen's device pixels, and the screen made that size.
     QSize drawnPixels() const;
     WallpaperScreen drawnScreen(QSize pixels) const;
@@ -131,6 +157,11 @@ private:
     void screenChanged();
 
     WallpaperMaker m_maker;
+    QPointer<LookEditor> m_look;
+    QMetaObject::Connection m_lookConnection;
+    quint64 m_lookRevision = 0; // counts the shown look's changes
+    CIImage m_lastPhoto, m_lastReduced; // the photo last used, whole and reduced
+    QString m_lastName;
     bool m_scaleUp = false;
     CIImage m_sampleImage;
     CIImage m_processedImage;
@@ -147,10 +178,12 @@ private:
     QString m_dragProblem;
     int m_dragGeneration = 0;
     QString m_dropName;
+    CIImage m_dragSource; // the photo of the last preview built
 
     struct {
         CIImage image;   // what it shows
         QSize size;      // its device pixels
+        quint64 look = 0; // the look's revision it shows
         QImage pixels;
     } m_sampleBitmap;
     std::shared_ptr<Timer> m_renderTimer;

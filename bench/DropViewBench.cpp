@@ -1,10 +1,14 @@
 // The drop view: a dragged 20-megapixel photo to its preview ready (again,
-// and as a first drag), on a 1440 x 900 and a 2560 x 1600 screen, the same photo opened or its bytes
-// pasted to its wallpaper saved, and a repaint with warm caches.
+// and as a first drag), on a 1440 x 900 and a 2560 x 1600 screen, the same
+// photo opened or its bytes pasted to its wallpaper saved, a repaint with warm
+// caches, and a slider move of a look's effect or frame to the drawn display
+// repainted.
 // Its own main: the view needs a widgets application and two offscreen screens.
 
+#include "app/LookEditor.h"
 #include "app/PhotoCache.h"
 #include "app/PreviewFade.h"
+#include "effects/LXEffect.h"
 #include "app/SWDropView.h"
 #include "platform/desktop/Alert.h"
 #include "platform/foundation/Log.h"
@@ -116,6 +120,61 @@ void WarmRepaint(benchmark::State& state)
         benchmark::DoNotOptimize(view->grab());
 }
 BENCHMARK(WarmRepaint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A slider move in a look's settings panel to the drawn display's new
+// bitmap: the photo opened once (kept reduced), then each move renders the
+// preview-sized picture anew. Rows: the plain display made anew (the
+// baseline), per-pixel effects, a blur, frames, a border.
+const char* const kLookRows[][2] = {{"none", "plain"}, {"effect", "HueShift"}, {"effect", "BlackAndWhite"}, {"effect", "SoftBlur"},
+                                    {"frame", "Frame"}, {"frame", "PictureFrame"}, {"frame", "Border"}};
+
+void SliderToRepaint(benchmark::State& state)
+{
+    const auto [kind, name] = kLookRows[state.range(0)];
+    const auto view = viewOn(0);
+    const Alert::ScopedPresenter quiet([](const QString&, const QString&) {});
+    LookEditor editor;
+    view->setLookEditor(&editor);
+    view->applyImageAt(QUrl::fromLocalFile(photo()));
+    Look look;
+    const QVariantMap settings{{QStringLiteral("name"), QString::fromLatin1(name)}};
+    if (QLatin1String(kind) == QLatin1String("effect"))
+        look.effects << settings;
+    else if (QLatin1String(kind) == QLatin1String("frame"))
+        look.frame = settings;
+    if (!editor.changeLook(look, QString())) {
+        state.SkipWithError("the look cannot be made");
+        return;
+    }
+    const std::shared_ptr<LXEffect> effect = !look.effects.isEmpty() ? editor.chain().effects().front() : editor.chain().frame();
+    // The panel's first slider, moved between two points of its range.
+    QString key;
+    double low = 0, high = 1;
+    for (const QString& row : effect ? effect->settingsKeys() : QStringList()) {
+        const QVariantMap ui = effect->settingsUIDict().value(row).toMap();
+        if (ui.value(QStringLiteral("type")).toInt() == LXEffect::Slider) {
+            key = ui.value(QStringLiteral("inputName")).toString();
+            low = ui.value(QStringLiteral("minValue"), 0).toDouble();
+            high = ui.value(QStringLiteral("maxValue"), 1).toDouble();
+            break;
+        }
+    }
+    state.SetLabel((QString::fromLatin1(name) + QStringLiteral(" ") + key).toStdString());
+    view->renderPendingBitmaps();
+    int move = 0;
+    for (auto _ : state) {
+        if (!key.isEmpty())
+            effect->setValue(low + (high - low) * (++move % 2 ? 0.4 : 0.6), key);
+        else
+            view->setLookEditor(&editor); // the display made anew all the same
+        editor.noteEdit();
+        QCoreApplication::processEvents(); // the queued comparison and the display's notice
+        QCoreApplication::processEvents();
+        view->renderPendingBitmaps();
+        benchmark::DoNotOptimize(view->sampleBitmap());
+    }
+}
+BENCHMARK(SliderToRepaint)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // With SUNNYSIDE_GRABS=DIR: the view at ratio 1 and 2, with the sample and
 // with a preview, as PNG files there, to look at.

@@ -88,6 +88,14 @@ void LXEffectPicker::showPickerOver(QWidget* view, QWidget* window, std::shared_
     menu->popup(view->mapToGlobal(QPoint(0, view->height())));
 }
 
+void LXEffectPicker::beginShowing(std::shared_ptr<LXEffectPickerDelegate> delegate)
+{
+    if (!delegate)
+        return;
+    m_showing = std::make_shared<Showing>();
+    m_showing->delegate = std::move(delegate);
+}
+
 std::shared_ptr<LXEffect> LXEffectPicker::effectFor(QAction* action) const
 {
     const QString name = action ? action->data().toString() : QString();

@@ -50,6 +50,11 @@ public:
     // `window` (null: the view's window). A null view or delegate: nothing.
     void showPickerOver(QWidget* view, QWidget* window, std::shared_ptr<LXEffectPickerDelegate> delegate);
 
+    // Starts a showing of the menu opened elsewhere (listMenu() as a menu
+    // bar's entry, called from its aboutToShow): highlights, the choice and the
+    // closing reach `delegate` as after showPickerOver. A null delegate: nothing.
+    void beginShowing(std::shared_ptr<LXEffectPickerDelegate> delegate);
+
     // The catalog's display names in plain (case-sensitive) order.
     QStringList effectDisplayNames() const;
     // Whether an item was chosen in the current (or last) showing.

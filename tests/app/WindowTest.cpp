@@ -152,7 +152,7 @@ TEST(MainWindow, LoadsWithItsDelegateInEachLanguage)
                     && delegate.statusBar() && delegate.statusLabel());
         const auto* menuBar = delegate.window()->findChild<QMenuBar*>();
         ASSERT_TRUE(menuBar);
-        EXPECT_EQ(menuBar->actions().first()->text(), r.file);
+        EXPECT_EQ(menuBar->actions().first()->text(), "&" + r.file); // with its mnemonic
         delegate.wallpaperSaved(QDir::homePath() + "/Pictures/Sunnyside/Beach.jpg");
         EXPECT_EQ(delegate.statusLabel()->text(), r.saved);
     }
