@@ -1,4 +1,5 @@
 #include "app/LookCropOverlay.h"
+#include "app/OverlayKeys.h"
 
 #include "platform/foundation/Log.h"
 #include "platform/ui/YUp.h"
@@ -130,21 +131,8 @@ bool LookCropOverlay::eventFilter(QObject* watched, QEvent* event)
 
 bool LookCropOverlay::event(QEvent* event)
 {
-    // The overlay's keys before the window's shortcuts (Return sets the wallpaper there).
-    if (event->type() == QEvent::ShortcutOverride) {
-        switch (static_cast<QKeyEvent*>(event)->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape:
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-            event->accept();
-            return true;
-        default:
-            break;
-        }
-    }
+    if (claimsShortcutKey(event, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape, Qt::Key_Left, Qt::Key_Right,
+                                  Qt::Key_Up, Qt::Key_Down}))
+        return true;
     return QWidget::event(event);
 }

@@ -1,4 +1,5 @@
 #include "app/LookTurnOverlay.h"
+#include "app/OverlayKeys.h"
 
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
@@ -151,21 +152,8 @@ void LookTurnOverlay::resizeEvent(QResizeEvent*)
 
 bool LookTurnOverlay::event(QEvent* event)
 {
-    // The overlay's keys before the window's shortcuts (Return sets the wallpaper there).
-    if (event->type() == QEvent::ShortcutOverride) {
-        switch (static_cast<QKeyEvent*>(event)->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape:
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-            event->accept();
-            return true;
-        default:
-            break;
-        }
-    }
+    if (claimsShortcutKey(event, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape, Qt::Key_Left, Qt::Key_Right,
+                                  Qt::Key_PageUp, Qt::Key_PageDown}))
+        return true;
     return QWidget::event(event);
 }
