@@ -27,21 +27,6 @@ const QString kResource = QStringLiteral("resource");
 const QString kFrameName = QStringLiteral("inputFrameName");
 const QString kDefaultsKey = QStringLiteral("look");
 
-bool isNumber(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Empty when `settings` are stored settings of a catalog effect that fit
 // its settings; else what is wrong. `what` names them ("effect 2").
 QString problemWithEffect(const QVariant& given, const QString& what)
@@ -113,7 +98,7 @@ bool readCrop(const QVariant& given, QRectF* crop, QString* problem)
     const QVariantList numbers = given.toList();
     bool numeric = given.typeId() == QMetaType::QVariantList && numbers.size() == 4;
     for (const QVariant& n : numbers)
-        numeric = numeric && isNumber(n) && std::isfinite(n.toDouble());
+        numeric = numeric && EffectSettingsForm::isNumber(n) && std::isfinite(n.toDouble());
     if (!numeric) {
         *problem = QStringLiteral("the crop must be four numbers: x, y, width, height");
         return false;
@@ -181,7 +166,7 @@ Result<Look> Look::fromPropertyList(const QVariant& given)
         } else if (key == kCrop) {
             readCrop(it.value(), &look.crop, &problem);
         } else if (key == kRotation) {
-            if (!isNumber(it.value()) || !std::isfinite(it.value().toDouble()))
+            if (!EffectSettingsForm::isNumber(it.value()) || !std::isfinite(it.value().toDouble()))
                 problem = QStringLiteral("the rotation must be a finite number of degrees, not '%1'").arg(it.value().toString());
             look.rotation = it.value().toDouble();
         } else {

@@ -11,21 +11,6 @@
 
 namespace {
 
-bool isNumber(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // As the settings panel looks it up: the row, then the filter's attributes.
 QVariant lookUp(const QVariantMap& row, const QVariantMap& attributes, const QStringList& keys)
 {
@@ -74,7 +59,7 @@ LookSetting::Kind kindOfValue(const QVariant& value, const QString& key)
         return LookSetting::Gradient;
     if (value.typeId() == QMetaType::Bool)
         return LookSetting::Switch;
-    return isNumber(value) ? LookSetting::Number : LookSetting::Text;
+    return EffectSettingsForm::isNumber(value) ? LookSetting::Number : LookSetting::Text;
 }
 
 } // namespace
@@ -83,14 +68,14 @@ QString LookSetting::problemWith(const QVariant& value) const
 {
     const auto wrong = [this, &value] {
         const QString given = value.typeId() == QMetaType::QString ? value.toString()
-                              : isNumber(value) || value.typeId() == QMetaType::Bool
+                              : EffectSettingsForm::isNumber(value) || value.typeId() == QMetaType::Bool
                                   ? value.toString()
                                   : QString::fromLatin1(value.metaType().name() ? value.metaType().name() : "nothing");
         return QStringLiteral("'%1' must be %2, not '%3'").arg(key, describe(), given);
     };
     switch (kind) {
     case Number: {
-        if (!isNumber(value) || !std::isfinite(value.toDouble()))
+        if (!EffectSettingsForm::isNumber(value) || !std::isfinite(value.toDouble()))
             return wrong();
         const double x = value.toDouble();
         const double slack = 1e-9 * std::max(1.0, std::abs(max - min)); // texts of pi round
@@ -202,7 +187,7 @@ LookEffectSettings lookEffectSettings(const QString& name)
         if (s.kind == LookSetting::Number) {
             const QVariant lo = lookUp(row, attributes, {QStringLiteral("minValue"), kCIAttributeSliderMin, kCIAttributeMin});
             const QVariant hi = lookUp(row, attributes, {QStringLiteral("maxValue"), kCIAttributeSliderMax, kCIAttributeMax});
-            s.hasRange = isNumber(lo) && isNumber(hi);
+            s.hasRange = EffectSettingsForm::isNumber(lo) && EffectSettingsForm::isNumber(hi);
             s.min = lo.toDouble();
             s.max = hi.toDouble();
         } else if (s.kind == LookSetting::Choice) {

@@ -16,6 +16,21 @@ bool isColorKey(const QString& key)
 
 bool isGradientKey(const QString& key) { return key == QLatin1String("inputGradient"); }
 
+bool isNumber(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
 QVariant storedValue(const QVariant& value)
 {
     if (value.metaType() == QMetaType::fromType<CIColor>()) {

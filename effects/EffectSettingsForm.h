@@ -15,6 +15,9 @@ namespace EffectSettingsForm {
 bool isColorKey(const QString& key);
 bool isGradientKey(const QString& key);
 
+// A value of a number type (a boolean is not one).
+bool isNumber(const QVariant& value);
+
 // `value` as it is stored: a colour or gradient as its string, anything else
 // unchanged; invalid for null.
 QVariant storedValue(const QVariant& value);
