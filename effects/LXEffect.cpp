@@ -29,20 +29,10 @@ void warn(const QString& text) { Log::line(lcEffects, QStringLiteral("Warning: "
 
 QString settingName(const QString& key) { return Bundle::mainBundle().localizedString(key, {}, kTable); }
 
+// A number; here a boolean counts as one.
 bool isNumber(const QVariant& value)
 {
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::Bool:
-        return true;
-    default:
-        return false;
-    }
+    return EffectSettingsForm::isNumber(value) || value.typeId() == QMetaType::Bool;
 }
 
 } // namespace
