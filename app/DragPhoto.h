@@ -67,7 +67,7 @@ struct DragPhoto {
 struct PhotoDecode {
     QSizeF screenPixels;
     bool fileAtOnce = true;
-    QSizeF previewPixels;
+    QSizeF previewPixels = {}; // empty: no preview of its own
 };
 
 // The photo of `offer` (first source that works); `reason` says why not.

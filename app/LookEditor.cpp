@@ -7,6 +7,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/MainQueue.h"
 #include "platform/foundation/UserDefaults.h"
+#include "util/UndoCoalescing.h"
 
 #include <QPointer>
 
@@ -37,6 +38,8 @@ LookEditor::LookEditor(QObject* parent) : QObject(parent)
 
 LookEditor::~LookEditor()
 {
+    if (m_chain.look() != m_saved)
+        m_chain.look().saveToUserDefaults(); // a drag still under way
     if (m_observer)
         UserDefaults::standardUserDefaults().removeKeyObserver(m_observer);
     m_chain.setUndoManager(nullptr);
@@ -138,8 +141,29 @@ void LookEditor::noteEdit()
         if (!self)
             return;
         self->m_editQueued = false;
-        if (self->m_chain.look() != self->m_saved)
-            self->lookDidChange();
+        self->commitEdit();
+    });
+}
+
+void LookEditor::commitEdit()
+{
+    if (m_chain.look() == m_saved)
+        return;
+    if (!recordingInProgress()) {
+        lookDidChange();
+        return;
+    }
+    // A drag: the display follows every move, the settings file its end.
+    showChanged();
+    if (m_waitingForGesture)
+        return;
+    m_waitingForGesture = true;
+    QPointer<LookEditor> self(this);
+    whenGestureEnds([self] {
+        if (!self)
+            return;
+        self->m_waitingForGesture = false;
+        self->commitEdit();
     });
 }
 

@@ -4,11 +4,12 @@
 // the hover preview the menus show before a choice.
 //
 // The current look is loaded from the user default (load), saved after every
-// change, and follows the key when another process (the command line) writes
-// it. Changes of the whole chain (an effect added or removed, a frame, a
-// reset, a look file) are one undo step each, named as given; an effect's own
-// settings register their steps themselves (a slider drag is one), and
-// noteEdit() tells the editor that they may have changed.
+// change (a drag's changes once, at its end), and follows the key when
+// another process (the command line) writes it. Changes of the whole chain
+// (an effect added or removed, a frame, a reset, a look file) are one undo
+// step each, named as given; an effect's own settings register their steps
+// themselves (a slider drag is one), and noteEdit() tells the editor that
+// they may have changed.
 //
 // The preview: shownChain() is the current look while no preview is under
 // way, else a second chain made from the previewed look. Previews never
@@ -62,6 +63,9 @@ signals:
     void lookChanged();
 
 private:
+    // Saves and tells a change of the current look; during a mouse gesture
+    // only the display is told, and the save waits for the gesture's end.
+    void commitEdit();
     void lookDidChange();
     void showChanged();
     void takeDefault(const QVariant& value);
@@ -72,4 +76,5 @@ private:
     bool m_previewing = false;
     bool m_editQueued = false, m_showQueued = false;
     int m_observer = 0;
+    bool m_waitingForGesture = false; // a drag's changes wait for its end
 };

@@ -1,6 +1,7 @@
 #include "util/UndoCoalescing.h"
 
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/MainQueue.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -8,6 +9,9 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QStringList>
+
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -33,6 +37,7 @@ struct Gesture {
     MouseWatch* watch = nullptr; // installed on the application while waiting
     QMetaObject::Connection inactive;
     std::function<bool()> leftDown;
+    std::vector<std::function<void()>> whenClosed;
 };
 
 Gesture& gesture()
@@ -54,6 +59,9 @@ void closeGesture()
     g.target = nullptr;
     g.hasTarget = false;
     g.keys.clear();
+    // Queued: a gesture may close in the middle of registering a step.
+    for (std::function<void()>& block : std::exchange(g.whenClosed, {}))
+        MainQueue::async(std::move(block));
 }
 
 bool leftButtonDown()
@@ -145,6 +153,14 @@ void gestureEndedFor(QObject* target)
 }
 
 bool recordingInProgress() { return gesture().watch != nullptr; }
+
+void whenGestureEnds(std::function<void()> block)
+{
+    if (recordingInProgress())
+        gesture().whenClosed.push_back(std::move(block));
+    else
+        MainQueue::async(std::move(block));
+}
 
 void setLeftMouseButtonSource(std::function<bool()> isDown) { gesture().leftDown = std::move(isDown); }
 

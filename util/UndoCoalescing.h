@@ -33,6 +33,9 @@ void registerUndoWithTarget(UndoManager* manager, QObject* target, const QByteAr
 void gestureEndedFor(QObject* target);
 // True while a gesture waits for the mouse.
 bool recordingInProgress();
+// Runs `block` on the main queue once the gesture that waits for the mouse
+// has closed; with none open, on the next turn.
+void whenGestureEnds(std::function<void()> block);
 // The left-button state the gesture reads; tests replace it (null: the real one).
 void setLeftMouseButtonSource(std::function<bool()> isDown);
 

@@ -87,10 +87,14 @@ TEST_F(LookWindow, EveryChangeOfTheLookIsOneNamedStepThatUndoesAndRedoes)
         auto* view = qobject_cast<EffectSettingsView*>(d->lookPanel()->effect()->settingsView());
         auto* slider = qobject_cast<LXSlider*>(view->settingsControls().value(0));
         ASSERT_TRUE(slider);
+        const Look saved = Look::fromUserDefaults();
         bool down = true;
         setLeftMouseButtonSource([&] { return down; });
-        for (int move = 0; move < 5; ++move)
+        for (int move = 0; move < 5; ++move) {
             QTest::keyClick(slider, Qt::Key_Right);
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(Look::fromUserDefaults(), saved); // the settings file waits for the drag's end
         down = false;
         gestureEndedFor(d->lookPanel()->effect().get());
         setLeftMouseButtonSource(nullptr);
