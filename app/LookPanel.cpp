@@ -9,7 +9,6 @@
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMetaMethod>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -113,19 +112,10 @@ void LookPanel::showEffect(const std::shared_ptr<LXEffect>& effect)
         m_view->setFixedSize(EffectSettingsView::kWidth, m_view->height());
         m_place->layout()->addWidget(m_view);
         m_view->show();
-        // Every control's change signal reaches the editor, which compares once per turn.
-        if (auto* settings = qobject_cast<EffectSettingsView*>(m_view.data()); settings && m_editor) {
-            const int note = m_editor->metaObject()->indexOfSlot("noteEdit()");
-            for (QWidget* control : settings->settingsControls()) {
-                const QMetaObject* meta = control->metaObject();
-                for (int i = 0; i < meta->methodCount(); ++i) {
-                    const QMetaMethod m = meta->method(i);
-                    const QByteArray name = m.name();
-                    if (m.methodType() == QMetaMethod::Signal && (name.endsWith("Changed") || name == "toggled"))
-                        QMetaObject::connect(control, i, m_editor, note);
-                }
-            }
-        }
+        // Every move of a control reaches the editor, which compares once per turn.
+        if (m_editor)
+            connect(effect.get(), &LXEffect::settingsChanged, m_editor.data(), &LookEditor::noteEdit,
+                    Qt::UniqueConnection);
     }
     m_place->setVisible(m_view && m_view->height() > 0);
     m_overlay->content()->adjustSize();
@@ -149,9 +139,8 @@ void LookPanel::releaseView()
     // an effect already gone (undone, reset) left it to the panel.
     if (m_view) {
         m_view->hide();
-        if (auto* settings = qobject_cast<EffectSettingsView*>(m_view.data()); settings && m_editor)
-            for (QWidget* control : settings->settingsControls())
-                disconnect(control, nullptr, m_editor, nullptr);
+        if (const std::shared_ptr<LXEffect> effect = m_effect.lock(); effect && m_editor)
+            disconnect(effect.get(), &LXEffect::settingsChanged, m_editor.data(), nullptr);
         if (m_effect.expired())
             delete m_view.data();
         else

@@ -376,6 +376,7 @@ void LXEffect::changeSetting(const QString& key, const QVariant& value, const QS
     pushOutput();
     if (m_view)
         updateSettings();
+    emit settingsChanged();
 }
 
 void LXEffect::updateSettings()

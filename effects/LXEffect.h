@@ -129,6 +129,11 @@ public:
     using OpenPanel = std::function<QString(QWidget* parent)>;
     static void setOpenPanel(OpenPanel panel);
 
+signals:
+    // A setting was changed through setValue (a panel control, an undo step);
+    // every move of a drag, not only the one undo step it makes.
+    void settingsChanged();
+
 private:
     friend class EffectSettingsView;
     LXEffect() = default;

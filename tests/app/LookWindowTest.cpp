@@ -14,6 +14,7 @@
 
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -88,12 +89,15 @@ TEST_F(LookWindow, EveryChangeOfTheLookIsOneNamedStepThatUndoesAndRedoes)
         auto* slider = qobject_cast<LXSlider*>(view->settingsControls().value(0));
         ASSERT_TRUE(slider);
         const Look saved = Look::fromUserDefaults();
+        QSignalSpy shown(&look, &LookEditor::shownLookChanged);
         bool down = true;
         setLeftMouseButtonSource([&] { return down; });
         for (int move = 0; move < 5; ++move) {
             QTest::keyClick(slider, Qt::Key_Right);
             QCoreApplication::processEvents();
         }
+        QCoreApplication::processEvents(); // the display is told a turn later
+        EXPECT_EQ(shown.count(), 5); // it follows every move
         EXPECT_EQ(Look::fromUserDefaults(), saved); // the settings file waits for the drag's end
         down = false;
         gestureEndedFor(d->lookPanel()->effect().get());
