@@ -1,12 +1,13 @@
 #include "app/LookPanel.h"
 
+#include "app/LookCard.h"
+
 #include "effects/EffectSettingsView.h"
 #include "effects/LXEffect.h"
 #include "platform/foundation/Bundle.h"
 #include "resources/LXLocalizeHelper.h"
 #include "ui/windows/LXChildSupportWindow.h"
 
-#include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -26,17 +27,11 @@ constexpr int kInset = 10; // from the display's edges
 LookPanel::LookPanel(LookEditor* editor, QWidget* window, QWidget* display, QObject* parent)
     : QObject(parent), m_editor(editor), m_window(window), m_display(display)
 {
-    auto* card = new QFrame;
-    card->setObjectName(QStringLiteral("lookPanel"));
-    card->setStyleSheet(QStringLiteral(
-        "#lookPanel { background: #fbfbfd; border: 1px solid #d2d2d7; border-radius: 10px; }"
-        "#lookPanelTitle { font-family: Lato; font-size: 14px; font-weight: bold; color: #1d1d1f; }"
-        "#lookPanel QPushButton { font-family: Lato; font-size: 12px; padding: 3px 12px; }"));
-    auto* shadow = new QGraphicsDropShadowEffect(card);
-    shadow->setBlurRadius(18);
-    shadow->setOffset(0, 3);
-    shadow->setColor(QColor(0, 0, 0, 90));
-    card->setGraphicsEffect(shadow);
+    QFrame* card = makeLookCard();
+    card->setStyleSheet(card->styleSheet()
+                        + QStringLiteral("#lookPanelTitle { font-family: Lato; font-size: 14px; font-weight: bold; "
+                                         "color: #1d1d1f; }"
+                                         "#lookCard QPushButton { font-family: Lato; font-size: 12px; padding: 3px 12px; }"));
 
     auto* column = new QVBoxLayout(card);
     column->setContentsMargins(14, 10, 14, 12);

@@ -1,6 +1,7 @@
 #include "app/SWAppDelegate.h"
 
 #include "app/AppClasses.h"
+#include "app/LookCard.h"
 #include "app/LookChainView.h"
 #include "app/LookCropOverlay.h"
 #include "app/LookTurnOverlay.h"
@@ -32,6 +33,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFrame>
 #include <QImageReader>
 #include <QLayout>
 #include <QActionGroup>
@@ -41,6 +43,7 @@
 #include <QMimeDatabase>
 #include <QResizeEvent>
 #include <QStandardPaths>
+#include <QVBoxLayout>
 #include <QWindow>
 
 #include <cmath>
@@ -623,9 +626,13 @@ void SWAppDelegate::setUpLookMenus(QMenuBar* bar)
     }
     // The chain list, over the display's top left corner, while View ▸ Effects Chain is on.
     m_chainView = new LookChainView;
+    QFrame* chainCard = makeLookCard();
+    auto* chainColumn = new QVBoxLayout(chainCard);
+    chainColumn->setContentsMargins(6, 6, 6, 6);
+    chainColumn->addWidget(m_chainView);
     m_chainPanel = new LXChildSupportWindow;
-    m_chainPanel->setContentsMargins(8, 8, 8, 8);
-    m_chainPanel->setContent(m_chainView);
+    m_chainPanel->setContentsMargins(12, 12, 12, 12); // room for the card's shadow
+    m_chainPanel->setContent(chainCard);
     m_chainPanel->setPositioner([this](const QSizeF& area, const QSizeF& size) {
         if (!m_dropView || !m_window)
             return QRectF(QPointF(0, area.height() - size.height()), size);
