@@ -29,6 +29,23 @@ bool turns(double degrees) { return std::isfinite(degrees) && std::fmod(degrees,
 
 bool crops(const QRectF& crop) { return !crop.isNull() && crop != QRectF(0, 0, 1, 1); }
 
+// The largest rectangle centred on `centre`, with the photo's proportions as
+// the nearest quarter turn leaves them, that the photo of size `upright`
+// turned by `degrees` covers wholly; in whole pixels, rounded inwards.
+QRectF insideTurn(QSizeF upright, double degrees, QPointF centre)
+{
+    const double quarters = std::round(degrees / 90);
+    if (std::fmod(std::abs(quarters), 2) == 1)
+        upright.transpose();
+    const double rest = (degrees - quarters * 90) * M_PI / 180;
+    const double c = std::abs(std::cos(rest)), s = std::abs(std::sin(rest));
+    const double w = upright.width(), h = upright.height();
+    const double scale = std::min(w / (w * c + h * s), h / (w * s + h * c));
+    const double left = std::ceil(centre.x() - scale * w / 2), right = std::floor(centre.x() + scale * w / 2);
+    const double bottom = std::ceil(centre.y() - scale * h / 2), top = std::floor(centre.y() + scale * h / 2);
+    return QRectF(left, bottom, std::max(1.0, right - left), std::max(1.0, top - bottom));
+}
+
 // Settings as a look keeps them: the defaults a reader assumes left out.
 QVariantMap tidied(QVariantMap settings)
 {
@@ -157,9 +174,11 @@ CIImage LookChain::apply(const CIImage& photo) const
         const QPointF c = picture.extent().center();
         const QTransform turn = QTransform::fromTranslate(-c.x(), -c.y()) * QTransform().rotate(m_rotation)
                                 * QTransform::fromTranslate(c.x(), c.y());
+        const QSizeF upright = picture.extent().size();
         picture = picture.imageByApplyingTransform(turn);
-        const QRectF box = picture.extent();
-        picture = picture.imageByCroppingToRect(box); // whole pixels, rounded outwards
+        // A frame holds the photo, not the turned photo's empty corners.
+        const QRectF box = m_frame ? insideTurn(upright, m_rotation, c) : picture.extent();
+        picture = picture.imageByCroppingToRect(box); // whole pixels
     }
     picture = atOrigin(picture);
 

@@ -9,6 +9,8 @@
 // gives it the new settings; others are made anew. look() reads the effects'
 // current settings back, so a change made through a panel is in it.
 // apply: crop, then turn, then the enabled effects in order, then the frame;
+// with a frame, the turned photo is cut to the largest upright rectangle of
+// its own proportions inside it, so the frame holds no empty corners;
 // the plain look returns the photo itself (the same image, untouched).
 // Relative settings and the frame's width are fractions of the shorter side
 // of the cropped, turned photo (the chain's "portion"). The effects keep

@@ -203,6 +203,26 @@ TEST(LookChain, CropsFromTheTopLeftAndTurnsCounterClockwise)
     EXPECT_EQ(LookChain().apply(photo), photo); // the plain look: the photo itself
 }
 
+TEST(LookChain, ATurnedPhotoLeavesNoEmptyCornersInsideItsFrame)
+{
+    QImage red(200, 100, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    for (const double degrees : {10.0, -35.0, 100.0}) {
+        Look look;
+        look.rotation = degrees;
+        look.frame = {{"name", "Border"}};
+        LookChain chain;
+        ASSERT_TRUE(chain.setLook(look).ok());
+        const CIImage styled = chain.apply(CIImage::imageWithQImage(red));
+        const QImage bitmap = CIContext().createCGImage(styled, styled.extent());
+        // Just inside the border at each corner: the photo, not a gap.
+        for (const QPointF at : {QPointF(0.1, 0.1), QPointF(0.9, 0.1), QPointF(0.1, 0.9), QPointF(0.9, 0.9)}) {
+            const QColor c = bitmap.pixelColor(int(at.x() * bitmap.width()), int(at.y() * bitmap.height()));
+            EXPECT_TRUE(c.alpha() == 255 && c.red() > 200 && c.green() < 60) << degrees << "° at " << at.x() << "," << at.y() << " " << c.name(QColor::HexArgb).toStdString();
+        }
+    }
+}
+
 TEST(LookSetting, SurvivesARestartAndADamagedOneFallsBackAlone)
 {
     UserDefaults& defaults = UserDefaults::standardUserDefaults();
