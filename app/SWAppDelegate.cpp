@@ -822,6 +822,24 @@ void SWAppDelegate::showChain(QObject*)
     m_chainPanel->showAsKey();
 }
 
+void SWAppDelegate::showLookOverlay(QWidget* overlay)
+{
+    // The panels would cover the photo being cropped or turned, and keep
+    // Escape from reaching them; the chain list comes back afterwards.
+    m_lookOverlay = overlay;
+    if (m_panel)
+        m_panel->close();
+    if (m_chainPanel && m_chainPanel->parentWindow()) {
+        m_chainPanel->detach();
+        connect(overlay, &QObject::destroyed, this, [this] {
+            if (m_chainPanel && !m_chainPanel->parentWindow())
+                showChain();
+        });
+    }
+    overlay->show();
+    overlay->setFocus();
+}
+
 void SWAppDelegate::fillTheScreen(QObject*)
 {
     if (!m_dropView || m_lookOverlay)
@@ -835,7 +853,7 @@ void SWAppDelegate::fillTheScreen(QObject*)
         delete overlay;
         return;
     }
-    m_lookOverlay = overlay;
+    showLookOverlay(overlay);
     connect(overlay, &LookCropOverlay::accepted, this, [this](const QRectF& crop) {
         Look look = m_look.look();
         look.crop = crop;
@@ -843,8 +861,6 @@ void SWAppDelegate::fillTheScreen(QObject*)
     });
     connect(overlay, &LookCropOverlay::accepted, overlay, &QObject::deleteLater);
     connect(overlay, &LookCropOverlay::cancelled, overlay, &QObject::deleteLater);
-    overlay->show();
-    overlay->setFocus();
 }
 
 void SWAppDelegate::straighten(QObject*)
@@ -856,7 +872,7 @@ void SWAppDelegate::straighten(QObject*)
         delete overlay;
         return;
     }
-    m_lookOverlay = overlay;
+    showLookOverlay(overlay);
     connect(overlay, &LookTurnOverlay::accepted, this, [this](double degrees) {
         Look look = m_look.look();
         look.rotation = degrees;
@@ -864,6 +880,4 @@ void SWAppDelegate::straighten(QObject*)
     });
     connect(overlay, &LookTurnOverlay::accepted, overlay, &QObject::deleteLater);
     connect(overlay, &LookTurnOverlay::cancelled, overlay, &QObject::deleteLater);
-    overlay->show();
-    overlay->setFocus();
 }

@@ -207,6 +207,8 @@ private:
     void loadText(QLabel* label, const QString& name);
     void setUpLookMenus(QMenuBar* bar);
     void fillFrameMenu();
+    // Shows the crop or turn overlay (owned by the drop view) with the focus.
+    void showLookOverlay(QWidget* overlay);
 
     QPointer<QWidget> m_window;
     QPointer<QLabel> m_technologyText, m_topInfoText, m_statusLabel;

@@ -168,6 +168,19 @@ TEST_F(LookWindow, HoveringPreviewsOnlyTheDisplayAndClosingTheMenuRestoresIt)
     ASSERT_TRUE(d->lookPanel()->isShown());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_EQ(session.saved().size(), 3);
+
+    // Straightening hides the panels over the photo; Escape brings the chain list back.
+    d->showChain();
+    d->lookPanel()->showEffect(d->lookEditor().chain().effects().front());
+    d->straighten();
+    ASSERT_TRUE(d->lookOverlay());
+    EXPECT_FALSE(d->chainPanel()->parentWindow());
+    EXPECT_FALSE(d->lookPanel()->isShown());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(d->lookOverlay());
+    EXPECT_TRUE(d->chainPanel()->parentWindow());
 }
 
 TEST_F(LookWindow, TheLookOutlivesTheWindowReachesTheNextPhotoAndBadLookFilesChangeNothing)
