@@ -118,14 +118,17 @@ void LookPanel::showEffect(const std::shared_ptr<LXEffect>& effect)
     m_overlay->attachToWindow(m_window);
     m_overlay->reposition();
     m_overlay->showAsKey();
+    emit placed();
 }
 
 void LookPanel::close()
 {
     releaseView();
     m_effect.reset();
-    if (m_overlay && m_overlay->parentWindow())
+    if (m_overlay && m_overlay->parentWindow()) {
         m_overlay->detach();
+        emit placed();
+    }
 }
 
 void LookPanel::releaseView()

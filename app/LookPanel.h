@@ -38,6 +38,8 @@ public:
 
 signals:
     void setAsWallpaperRequested();
+    // Shown, moved or closed: what lies beside it may move.
+    void placed();
 
 private:
     void lookChanged();

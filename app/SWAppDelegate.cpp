@@ -638,7 +638,19 @@ void SWAppDelegate::setUpLookMenus(QMenuBar* bar)
             return QRectF(QPointF(0, area.height() - size.height()), size);
         const QRect areaRect = LXChildSupportWindow::windowArea(m_window);
         const QPoint topLeft = m_dropView->mapTo(m_window, m_dropView->drawnScreenRect().topLeft().toPoint());
-        return QRectF(QPointF(topLeft.x(), area.height() - (topLeft.y() - areaRect.top()) - size.height()), size);
+        double top = topLeft.y() - areaRect.top();
+        // Below the settings panel where a narrow window would lay one card over the other.
+        if (m_panel && m_panel->isShown()) {
+            const QRectF panel = QRectF(m_panel->overlay()->geometry()).translated(-areaRect.topLeft());
+            const QRectF cards = QRectF(QPointF(topLeft.x(), top), size).marginsRemoved({12, 12, 12, 12});
+            if (cards.intersects(panel.marginsRemoved({12, 12, 12, 12})))
+                top = panel.bottom() - 12;
+        }
+        return QRectF(QPointF(topLeft.x(), area.height() - top - size.height()), size);
+    });
+    connect(m_panel, &LookPanel::placed, m_chainPanel, [this] {
+        if (m_chainPanel->parentWindow())
+            m_chainPanel->reposition();
     });
     connect(m_chainPanel, &LXChildSupportWindow::cancelled, this, [this] { showChain(); });
     connect(m_chainView, &LookChainView::effectSelected, this, [this](int row) {

@@ -169,9 +169,16 @@ TEST_F(LookWindow, HoveringPreviewsOnlyTheDisplayAndClosingTheMenuRestoresIt)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_EQ(session.saved().size(), 3);
 
-    // Straightening hides the panels over the photo; Escape brings the chain list back.
+    // In a narrow window the chain list keeps clear of the settings panel.
+    d->window()->resize(d->window()->minimumSizeHint().width(), d->window()->height());
+    QCoreApplication::processEvents();
     d->showChain();
     d->lookPanel()->showEffect(d->lookEditor().chain().effects().front());
+    const QMargins shadow(12, 12, 12, 12);
+    EXPECT_FALSE(d->chainPanel()->geometry().marginsRemoved(shadow).intersects(
+        d->lookPanel()->overlay()->geometry().marginsRemoved(shadow)));
+
+    // Straightening hides the panels over the photo; Escape brings the chain list back.
     d->straighten();
     ASSERT_TRUE(d->lookOverlay());
     EXPECT_FALSE(d->chainPanel()->parentWindow());
