@@ -135,6 +135,12 @@ protected:
 private:
     // A drag's photo: previewed and held for the drop. False when none.
     bool buildPreview(const DragPhoto& photo);
+    // The size a drag's photo is decoded at for its preview.
+    QSizeF previewDecodePixels() const;
+    // Shows the preview of `photo` (decoded for it from `file`) as a bitmap:
+    // the one kept for the same file, screen, settings and look, else one
+    // rendered now and kept.
+    void showPreview(const CIImage& photo, const QString& file);
     CIImage fittedToScreen(const QImage& image);
     CIImage sampleFor(const WallpaperScreen& screen);
     // The current look's chain (shown: the one the display shows); null without an editor.
