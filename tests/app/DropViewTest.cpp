@@ -1,3 +1,4 @@
+#include "app/LookEditor.h"
 #include "app/PhotoCache.h"
 #include "app/PhotoCheck.h"
 #include "app/PreviewFade.h"
@@ -157,6 +158,48 @@ TEST_F(DropView, PastingAndOpeningSaveLikeADrop)
     EXPECT_EQ(alerts.titles, (QStringList{"Problem creating Wallpaper", "Problem creating Wallpaper"}));
 }
 
+// A photo dragged again shows the preview kept from before, unless anything
+// it shows has changed since: then it is made anew.
+TEST_F(DropView, AKeptPreviewIsShownOnlyWhileNothingItShowsChanged)
+{
+    PhotoCache::shared().clear();
+    QTemporaryDir dir;
+    ASSERT_TRUE(filled(160, 100, Qt::red).save(dir.filePath("Red.jpg")));
+    SWDropView view;
+    view.awakeFromNib();
+    LookEditor editor;
+    view.setLookEditor(&editor);
+    Look grey;
+    grey.effects << QVariantMap{{"name", "BlackAndWhite"}};
+    const struct { const char* name; std::function<void()> change; bool kept, grey; } rows[] = {
+        {"first drag", [] {}, false, false},
+        {"the same again", [] {}, true, false},
+        {"the logo turned off", [&] { UserDefaults::standardUserDefaults().setBool(false, "showLogo"); view.userDefaultsChanged(); },
+         false, false},
+        {"scale-up turned on", [&] { view.setScaleUp(true); }, false, false},
+        {"another look", [&] { ASSERT_TRUE(editor.changeLook(grey, QString())); }, false, true},
+        {"that look again", [] {}, true, true},
+    };
+    QImage before;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.change();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(dir.filePath("Red.jpg"))});
+        QDragEnterEvent enter(QPoint(200, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &enter);
+        QCoreApplication::processEvents(); // the queued build
+        const QImage shown = view.imageView->image().toImage();
+        ASSERT_FALSE(shown.isNull());
+        EXPECT_EQ(shown.cacheKey() == before.cacheKey(), row.kept);
+        const QRgb centre = shown.pixel(shown.width() / 2, shown.height() / 2);
+        EXPECT_EQ(std::abs(qRed(centre) - qGreen(centre)) < 16, row.grey) << qRed(centre) << " " << qGreen(centre);
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(&view, &leave);
+        before = shown;
+    }
+}
+
 // Phones append a video to the JPEG of a motion photo: the photo ends at its
 // own end marker, wherever the file ends; a cut is found in the photo itself.
 TEST(PhotoCheck, AJpegFollowedByAVideoIsNotIncomplete)
@@ -231,15 +274,17 @@ TEST(PhotoCache, AFileChangedOnDiskIsDecodedAfresh)
         return file.open(QIODevice::ReadWrite) && file.setFileTime(time, QFileDevice::FileModificationTime);
     };
     const QDateTime firstTime = QFileInfo(path).lastModified();
-    const struct { const char* name; std::function<void()> change; QSizeF drawn; bool fresh; QRgb colour; } rows[] = {
-        {"first drag", [] {}, QSizeF(32, 24), true, qRgb(255, 0, 0)},
-        {"same file again", [] {}, QSizeF(32, 24), false, qRgb(255, 0, 0)},
-        {"a smaller preview", [] {}, QSizeF(16, 12), false, qRgb(255, 0, 0)},
-        {"a larger preview", [] {}, QSizeF(64, 48), true, qRgb(255, 0, 0)},
+    // previewKept: the finished preview kept with the photo before is still there.
+    const struct { const char* name; std::function<void()> change; QSizeF drawn; bool fresh; QRgb colour; bool previewKept; } rows[] = {
+        {"first drag", [] {}, QSizeF(32, 24), true, qRgb(255, 0, 0), false},
+        {"same file again", [] {}, QSizeF(32, 24), false, qRgb(255, 0, 0), true},
+        {"a smaller preview", [] {}, QSizeF(16, 12), false, qRgb(255, 0, 0), true},
+        {"a larger preview", [] {}, QSizeF(64, 48), true, qRgb(255, 0, 0), false},
         {"rewritten, its time put back", [&] { writeFile(path, blue); setModified(firstTime); }, QSizeF(64, 48), true,
-         qRgb(0, 0, 255)},
-        {"only touched", [&] { setModified(firstTime.addSecs(60)); }, QSizeF(64, 48), true, qRgb(0, 0, 255)},
+         qRgb(0, 0, 255), false},
+        {"only touched", [&] { setModified(firstTime.addSecs(60)); }, QSizeF(64, 48), true, qRgb(0, 0, 255), false},
     };
+    const PhotoCache::PreviewKey key{QSize(8, 6), QSizeF(8, 6)};
     PhotoCache cache;
     CIImage previous;
     for (const auto& row : rows) {
@@ -253,6 +298,8 @@ TEST(PhotoCache, AFileChangedOnDiskIsDecodedAfresh)
         const QRgb got = pixel.pixel(0, 0);
         EXPECT_NEAR(qRed(got), qRed(row.colour), 8);
         EXPECT_NEAR(qBlue(got), qBlue(row.colour), 8);
+        EXPECT_EQ(!cache.previewFor(path, key).isNull(), row.previewKept);
+        cache.keepPreview(path, key, pixel);
         previous = photo;
     }
     EXPECT_EQ(cache.count(), 1);
