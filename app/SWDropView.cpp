@@ -508,7 +508,7 @@ bool SWDropView::buildPreview(const DragPhoto& photo)
     if (!photo.preview.isNull())
         showPreview(photo.preview, photo.previewFile);
     else
-        imageView->setCIImage(m_maker.enhancedImageFor(source, drawnScreen(drawnPixels()), m_scaleUp, showWatermark, chain(true)));
+        imageView->setCIImage(previewOf(source, drawnPixels(), chain(true)));
     m_processedImage = enhancedImageFor(source);
     if (LXImagePreviewer::enabledForDevelopers()) {
         LXImagePreviewer::showCIImage(source, QStringLiteral("Photo"));
@@ -516,6 +516,16 @@ bool SWDropView::buildPreview(const DragPhoto& photo)
     }
     emit processedImageChanged();
     return !m_processedImage.isNull();
+}
+
+CIImage SWDropView::previewOf(const CIImage& photo, QSize pixels, const LookChain* look)
+{
+    // The wallpaper made small: the photo too, so that one smaller than the
+    // screen keeps its share of it instead of being fitted to the display.
+    const WallpaperScreen drawn = drawnScreen(pixels);
+    const double screenScale = currentScreen().scale, k = screenScale > 0 ? drawn.scale / screenScale : 1;
+    const CIImage shown = k > 0 && k != 1 ? photo.imageByApplyingTransform(QTransform::fromScale(k, k)) : photo;
+    return m_maker.enhancedImageFor(shown, drawn, m_scaleUp, showWatermark, look);
 }
 
 QSizeF SWDropView::previewDecodePixels() const
@@ -534,7 +544,7 @@ void SWDropView::showPreview(const CIImage& photo, const QString& file)
     QImage bitmap = cache.previewFor(file, key);
     if (bitmap.isNull()) {
         QString error;
-        bitmap = bitmapOf(m_maker.enhancedImageFor(photo, drawnScreen(pixels), m_scaleUp, showWatermark, look), pixels,
+        bitmap = bitmapOf(previewOf(photo, pixels, look), pixels,
                           devicePixelRatioF(), &error);
         if (bitmap.isNull())
             Log::line(lcDrop, QStringLiteral("Warning: the preview could not be drawn: %1").arg(error));

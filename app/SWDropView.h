@@ -135,6 +135,9 @@ protected:
 private:
     // A drag's photo: previewed and held for the drop. False when none.
     bool buildPreview(const DragPhoto& photo);
+    // The preview of `photo` (in its own pixels): the wallpaper laid out for
+    // the screen, made `pixels` large.
+    CIImage previewOf(const CIImage& photo, QSize pixels, const LookChain* look);
     // The size a drag's photo is decoded at for its preview.
     QSizeF previewDecodePixels() const;
     // Shows the preview of `photo` (decoded for it from `file`) as a bitmap:

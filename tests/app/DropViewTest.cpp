@@ -3,6 +3,7 @@
 #include "app/PhotoCheck.h"
 #include "app/PreviewFade.h"
 #include "app/SWDropView.h"
+#include "app/WallpaperMaker.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/image/CIContext.h"
 #include "tests/app/Session.h"
@@ -197,6 +198,47 @@ TEST_F(DropView, AKeptPreviewIsShownOnlyWhileNothingItShowsChanged)
         QDragLeaveEvent leave;
         QCoreApplication::sendEvent(&view, &leave);
         before = shown;
+    }
+}
+
+// The preview is the wallpaper made small: a photo smaller than the screen
+// keeps its share of it.
+TEST_F(DropView, APreviewIsItsWallpaperScaledDown)
+{
+    QTemporaryDir dir;
+    const auto ramp = [&](int width, int height) {
+        QImage image(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                image.setPixel(x, y, qRgb(255 * x / width, y < height / 2 ? 200 : 40, 90));
+        const QString path = dir.filePath(QStringLiteral("Ramp%1.jpg").arg(width));
+        image.save(path, "JPEG", 95);
+        return path;
+    };
+    const struct { const char* name; QString path; } rows[] = {
+        {"larger than the screen", ramp(2400, 1500)},
+        {"smaller than the screen", ramp(200, 150)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SWDropView view;
+        view.awakeFromNib();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(row.path)});
+        QDragEnterEvent enter(QPoint(200, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &enter);
+        QCoreApplication::processEvents(); // the queued build
+        const QImage preview = view.imageView->image().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(preview.isNull());
+        const QImage wallpaper = WallpaperMaker::renderPicture(view.processedImage())
+                                     .scaled(preview.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                     .convertToFormat(QImage::Format_RGB32);
+        double sum = 0;
+        for (int y = 0; y < preview.height(); ++y)
+            for (int x = 0; x < preview.width(); ++x)
+                sum += std::abs(qRed(preview.pixel(x, y)) - qRed(wallpaper.pixel(x, y)))
+                     + std::abs(qGreen(preview.pixel(x, y)) - qGreen(wallpaper.pixel(x, y)));
+        EXPECT_LT(sum / (2.0 * preview.width() * preview.height()), 4.0);
     }
 }
 
