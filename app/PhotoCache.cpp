@@ -23,9 +23,9 @@ PhotoCache::Decoded PhotoCache::decode(const QString& path, const QSizeF& drawn)
     QImageReader reader(path);
     reader.setAutoTransform(true);
     const QSize stored = reader.size();
-    d.upright = reader.transformation() & QImageIOHandler::TransformationRotate90 ? stored.transposed() : stored;
+    const QSize upright = reader.transformation() & QImageIOHandler::TransformationRotate90 ? stored.transposed() : stored;
     if (stored.isValid() && !drawn.isEmpty()) {
-        const double fit = std::min(drawn.width() / d.upright.width(), drawn.height() / d.upright.height());
+        const double fit = std::min(drawn.width() / upright.width(), drawn.height() / upright.height());
         int denominator = 1;
         while (denominator < 8 && fit * denominator * 2 <= 1.0)
             denominator *= 2;
@@ -33,7 +33,7 @@ PhotoCache::Decoded PhotoCache::decode(const QString& path, const QSizeF& drawn)
             reader.setScaledSize(QSize(std::max(1, stored.width() / denominator), std::max(1, stored.height() / denominator)));
     }
     d.image = reader.read();
-    if (d.image.isNull() || !d.upright.isValid())
+    if (d.image.isNull())
         d.error = QStringLiteral("it could not be read as an image");
     return d;
 }
@@ -90,16 +90,12 @@ CIImage PhotoCache::photoFor(const QString& path, const QSizeF& drawnPixels, QSt
         return {};
     if (entry->photo.isNull()) {
         const Decoded& decoded = entry->decode.get();
-        const QSize upright = decoded.upright;
         if (decoded.image.isNull()) {
             *reason = decoded.error;
             m_entries.pop_front(); // failures are not kept
             return {};
         }
-        // In the photo's own coordinates, as a file's image is: the layout is the same as the wallpaper's.
-        const CIImage reduced = CIImage::imageWithQImage(decoded.image);
-        entry->photo = reduced.imageByApplyingTransform(QTransform::fromScale(
-            double(upright.width()) / decoded.image.width(), double(upright.height()) / decoded.image.height()));
+        entry->photo = CIImage::imageWithQImage(decoded.image);
     }
     return entry->photo;
 }

@@ -31,10 +31,11 @@ public:
     // a usable photo starts nothing.
     void prepare(const QString& path, const QSizeF& drawnPixels);
 
-    // The photo at `path` to be drawn at no more than `drawnPixels`, in the
-    // photo's own size (its extent is the upright file's pixel size): the
-    // kept one when its file is unchanged and it was decoded for at least
-    // that size; else a new one, kept in place of the old. Waits for its
+    // The photo at `path` to be drawn at no more than `drawnPixels`, as
+    // decoded (upright; its extent is the reduced size, which covers the
+    // photo fitted in `drawnPixels`): the kept one when its file is
+    // unchanged and it was decoded for at least that size; else a new one,
+    // kept in place of the old. Waits for its
     // decode. Null with `reason` set (in words) when the file is not a usable
     // photo; failures are not kept.
     CIImage photoFor(const QString& path, const QSizeF& drawnPixels, QString* reason);
@@ -66,7 +67,6 @@ private:
     struct Decoded {
         QImage image;  // upright, reduced; null on failure
         QString error; // why it failed, in words
-        QSize upright; // the file's pixel size, turned as shown
     };
     // Any thread: the checks, then the decode for `drawn`.
     static Decoded decode(const QString& path, const QSizeF& drawn);

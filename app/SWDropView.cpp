@@ -506,9 +506,9 @@ bool SWDropView::buildPreview(const DragPhoto& photo)
     // screen-sized one is rendered only when saved.
     layoutPreview();
     if (!photo.preview.isNull())
-        showPreview(photo.preview, photo.previewFile);
+        showPreview(photo.preview, source.extent().size(), photo.previewFile);
     else
-        imageView->setCIImage(previewOf(source, drawnPixels(), chain(true)));
+        imageView->setCIImage(previewOf(source, source.extent().size(), drawnPixels(), chain(true)));
     m_processedImage = enhancedImageFor(source);
     if (LXImagePreviewer::enabledForDevelopers()) {
         LXImagePreviewer::showCIImage(source, QStringLiteral("Photo"));
@@ -518,13 +518,19 @@ bool SWDropView::buildPreview(const DragPhoto& photo)
     return !m_processedImage.isNull();
 }
 
-CIImage SWDropView::previewOf(const CIImage& photo, QSize pixels, const LookChain* look)
+CIImage SWDropView::previewOf(const CIImage& photo, const QSizeF& size, QSize pixels, const LookChain* look)
 {
-    // The wallpaper made small: the photo too, so that one smaller than the
-    // screen keeps its share of it instead of being fitted to the display.
+    // The wallpaper made small: a photo that the screen shows at its own
+    // size is made small too, so that it keeps its share of the display
+    // instead of being fitted to it. A larger one is fitted either way, from
+    // its reduced decode as it is (a scale more costs the engine passes).
     const WallpaperScreen drawn = drawnScreen(pixels);
-    const double screenScale = currentScreen().scale, k = screenScale > 0 ? drawn.scale / screenScale : 1;
-    const CIImage shown = k > 0 && k != 1 ? photo.imageByApplyingTransform(QTransform::fromScale(k, k)) : photo;
+    const WallpaperScreen screen = currentScreen();
+    const QSizeF whole = screen.pixelSize(), decoded = photo.extent().size();
+    const double k = screen.scale > 0 ? drawn.scale / screen.scale : 1;
+    const bool ownSize = !m_scaleUp && size.width() <= whole.width() && size.height() <= whole.height();
+    const double s = decoded.width() > 0 ? size.width() * k / decoded.width() : 1;
+    const CIImage shown = ownSize && s > 0 && s != 1 ? photo.imageByApplyingTransform(QTransform::fromScale(s, s)) : photo;
     return m_maker.enhancedImageFor(shown, drawn, m_scaleUp, showWatermark, look);
 }
 
@@ -533,7 +539,7 @@ QSizeF SWDropView::previewDecodePixels() const
     return WallpaperMaker::decodeSizeFor(QSizeF(drawnPixels()), chain(true));
 }
 
-void SWDropView::showPreview(const CIImage& photo, const QString& file)
+void SWDropView::showPreview(const CIImage& photo, const QSizeF& size, const QString& file)
 {
     // Everything the picture depends on besides the file, which the cache checks.
     const QSize pixels = drawnPixels();
@@ -544,7 +550,7 @@ void SWDropView::showPreview(const CIImage& photo, const QString& file)
     QImage bitmap = cache.previewFor(file, key);
     if (bitmap.isNull()) {
         QString error;
-        bitmap = bitmapOf(previewOf(photo, pixels, look), pixels,
+        bitmap = bitmapOf(previewOf(photo, size, pixels, look), pixels,
                           devicePixelRatioF(), &error);
         if (bitmap.isNull())
             Log::line(lcDrop, QStringLiteral("Warning: the preview could not be drawn: %1").arg(error));
