@@ -35,9 +35,8 @@ public:
     // decoded (upright; its extent is the reduced size, which covers the
     // photo fitted in `drawnPixels`): the kept one when its file is
     // unchanged and it was decoded for at least that size; else a new one,
-    // kept in place of the old. Waits for its
-    // decode. Null with `reason` set (in words) when the file is not a usable
-    // photo; failures are not kept.
+    // kept in place of the old. Waits for its decode. Null with `reason` set
+    // (in words) when the file is not a usable photo; failures are not kept.
     CIImage photoFor(const QString& path, const QSizeF& drawnPixels, QString* reason);
 
     // What a finished preview was made for, besides its file.
@@ -51,7 +50,7 @@ public:
         bool operator==(const PreviewKey& other) const = default;
     };
     // The preview kept for the photo at `path` and `key`; null when none.
-    // Only valid right after photoFor checked the file.
+    // The file is not checked again: ask right after photoFor.
     QImage previewFor(const QString& path, const PreviewKey& key);
     // Keeps `preview` with the photo photoFor last gave for `path` (nothing
     // when none is kept); the newest kPreviewLimit of a photo are kept.

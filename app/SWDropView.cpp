@@ -550,8 +550,7 @@ void SWDropView::showPreview(const CIImage& photo, const QSizeF& size, const QSt
     QImage bitmap = cache.previewFor(file, key);
     if (bitmap.isNull()) {
         QString error;
-        bitmap = bitmapOf(previewOf(photo, size, pixels, look), pixels,
-                          devicePixelRatioF(), &error);
+        bitmap = bitmapOf(previewOf(photo, size, pixels, look), pixels, devicePixelRatioF(), &error);
         if (bitmap.isNull())
             Log::line(lcDrop, QStringLiteral("Warning: the preview could not be drawn: %1").arg(error));
         cache.keepPreview(file, key, bitmap);
