@@ -142,6 +142,8 @@ DragPhoto photoFromOffer(const DragOffer& offer, const PhotoDecode& decode)
                 result.photo = imageWithContentsOfFileDrawnAt(file, decode.fileAtOnce ? decode.screenPixels : QSizeF());
             if (result.photo.isNull())
                 result.preview = {};
+            else
+                result.previewFile = file;
         } else {
             result.photo = WallpaperMaker::readPhoto(file, &fileReason, decode.fileAtOnce ? decode.screenPixels : QSizeF());
         }

@@ -50,6 +50,7 @@ struct DragOffer {
 struct DragPhoto {
     CIImage photo;  // a file's photo (decoded lazily at the size it is shown)
     CIImage preview; // with a preview size: the same file decoded for it, kept across drags (PhotoCache)
+    QString previewFile; // the file of `preview`; empty without one
     QImage bitmap;  // or image data, upright
     QString name;   // the name to save under, never empty
     QString reason; // why there is none, in words; empty when there is one

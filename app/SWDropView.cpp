@@ -52,6 +52,24 @@ CIImage reducedTo(const CIImage& photo, const QSizeF& pixels)
     return s < 1 ? photo.imageByApplyingTransform(QTransform::fromScale(s, s)) : photo;
 }
 
+// `drawn` as a bitmap of `pixels` (scaled by less than a pixel's rounding at
+// most), ready to paint; null, with `error` set, when it cannot be rendered.
+QImage bitmapOf(const CIImage& drawn, QSize pixels, double ratio, QString* error)
+{
+    const QRectF extent = drawn.extent();
+    if (drawn.isNull() || pixels.isEmpty() || extent.isEmpty())
+        return {};
+    const QTransform fit = QTransform::fromTranslate(-extent.x(), -extent.y())
+                         * QTransform::fromScale(pixels.width() / extent.width(), pixels.height() / extent.height());
+    const CIContext context;
+    QImage bitmap = context.createCGImage(drawn.imageByApplyingTransform(fit), QRectF(QPointF(0, 0), pixels));
+    *error = context.lastError();
+    // Converted once, in place: the painter then copies it without converting every paint (a fade's many).
+    bitmap.convertTo(QImage::Format_ARGB32_Premultiplied);
+    bitmap.setDevicePixelRatio(ratio);
+    return bitmap;
+}
+
 // The view only copies: a source that offers move would delete its original.
 Qt::DropAction dropActionFor(Qt::DropActions offered)
 {
@@ -412,22 +430,14 @@ void SWDropView::renderPendingBitmaps()
     const QImage old = m_sampleBitmap.pixels;
     m_sampleBitmap = {m_sampleImage, pixels, m_lookRevision, old};
     const CIImage drawn = sampleFor(drawnScreen(pixels));
-    const QRectF extent = drawn.extent();
-    if (drawn.isNull() || pixels.isEmpty() || extent.isEmpty()) {
-        update();
+    QString error;
+    const QImage bitmap = bitmapOf(drawn, pixels, devicePixelRatioF(), &error);
+    if (bitmap.isNull() && !error.isEmpty()) {
+        Log::line(lcDrop, QStringLiteral("Warning: the sample could not be drawn: %1").arg(error));
         return;
     }
-    // Scaled by less than a pixel's rounding at most.
-    const QTransform fit = QTransform::fromTranslate(-extent.x(), -extent.y())
-                         * QTransform::fromScale(pixels.width() / extent.width(), pixels.height() / extent.height());
-    const CIContext context;
-    QImage bitmap = context.createCGImage(drawn.imageByApplyingTransform(fit), QRectF(QPointF(0, 0), pixels));
-    if (bitmap.isNull()) {
-        Log::line(lcDrop, QStringLiteral("Warning: the sample could not be drawn: %1").arg(context.lastError()));
-        return;
-    }
-    bitmap.setDevicePixelRatio(devicePixelRatioF());
-    m_sampleBitmap.pixels = bitmap;
+    if (!bitmap.isNull())
+        m_sampleBitmap.pixels = bitmap;
     update();
 }
 
@@ -495,8 +505,10 @@ bool SWDropView::buildPreview(const DragPhoto& photo)
     // The preview is the same picture made at the size it is shown; the
     // screen-sized one is rendered only when saved.
     layoutPreview();
-    const CIImage shown = !photo.preview.isNull() ? photo.preview : source;
-    imageView->setCIImage(m_maker.enhancedImageFor(shown, drawnScreen(drawnPixels()), m_scaleUp, showWatermark, chain(true)));
+    if (!photo.preview.isNull())
+        showPreview(photo.preview, source.extent().size(), photo.previewFile);
+    else
+        imageView->setCIImage(previewOf(source, source.extent().size(), drawnPixels(), chain(true)));
     m_processedImage = enhancedImageFor(source);
     if (LXImagePreviewer::enabledForDevelopers()) {
         LXImagePreviewer::showCIImage(source, QStringLiteral("Photo"));
@@ -504,6 +516,46 @@ bool SWDropView::buildPreview(const DragPhoto& photo)
     }
     emit processedImageChanged();
     return !m_processedImage.isNull();
+}
+
+CIImage SWDropView::previewOf(const CIImage& photo, const QSizeF& size, QSize pixels, const LookChain* look)
+{
+    // The wallpaper made small: a photo that the screen shows at its own
+    // size is made small too, so that it keeps its share of the display
+    // instead of being fitted to it. A larger one is fitted either way, from
+    // its reduced decode as it is (a scale more costs the engine passes).
+    const WallpaperScreen drawn = drawnScreen(pixels);
+    const WallpaperScreen screen = currentScreen();
+    const QSizeF whole = screen.pixelSize(), decoded = photo.extent().size();
+    const double k = screen.scale > 0 ? drawn.scale / screen.scale : 1;
+    const bool ownSize = !m_scaleUp && size.width() <= whole.width() && size.height() <= whole.height();
+    const double s = decoded.width() > 0 ? size.width() * k / decoded.width() : 1;
+    const CIImage shown = ownSize && s > 0 && s != 1 ? photo.imageByApplyingTransform(QTransform::fromScale(s, s)) : photo;
+    return m_maker.enhancedImageFor(shown, drawn, m_scaleUp, showWatermark, look);
+}
+
+QSizeF SWDropView::previewDecodePixels() const
+{
+    return WallpaperMaker::decodeSizeFor(QSizeF(drawnPixels()), chain(true));
+}
+
+void SWDropView::showPreview(const CIImage& photo, const QSizeF& size, const QString& file)
+{
+    // Everything the picture depends on besides the file, which the cache checks.
+    const QSize pixels = drawnPixels();
+    const WallpaperScreen screen = currentScreen();
+    const LookChain* look = chain(true);
+    const PhotoCache::PreviewKey key{pixels, screen.size, screen.isMain, m_scaleUp, showWatermark, look ? look->look() : Look()};
+    PhotoCache& cache = PhotoCache::shared();
+    QImage bitmap = cache.previewFor(file, key);
+    if (bitmap.isNull()) {
+        QString error;
+        bitmap = bitmapOf(previewOf(photo, size, pixels, look), pixels, devicePixelRatioF(), &error);
+        if (bitmap.isNull())
+            Log::line(lcDrop, QStringLiteral("Warning: the preview could not be drawn: %1").arg(error));
+        cache.keepPreview(file, key, bitmap);
+    }
+    imageView->setImage(Picture(bitmap));
 }
 
 void SWDropView::dragEnterEvent(QDragEnterEvent* event)
@@ -520,10 +572,8 @@ void SWDropView::dragEnterEvent(QDragEnterEvent* event)
     // its events (later reads give nothing). Files are read by the build.
     m_dragOffer = offer.imageType.isEmpty() ? offer : DragOffer::fullOf(event->mimeData());
     // A file's preview decode starts now, on a worker, while the build waits its turn.
-    if (const QStringList files = offer.urlFiles(); !files.isEmpty()) {
-        QString ignored;
-        PhotoCache::shared().photoFor(files.first(), QSizeF(drawnPixels()), &ignored);
-    }
+    if (const QStringList files = offer.urlFiles(); !files.isEmpty())
+        PhotoCache::shared().prepare(files.first(), previewDecodePixels());
     m_dragProblem.clear();
     m_dragPending = true;
     const int generation = ++m_dragGeneration;
@@ -539,7 +589,7 @@ void SWDropView::buildPendingDrag()
     m_dragPending = false;
     const BusyCursor busy(this);
     // The preview needs far less of a file than the screen: decoded as it renders.
-    const DragPhoto photo = photoFromOffer(m_dragOffer, {currentScreen().pixelSize(), false, QSizeF(drawnPixels())});
+    const DragPhoto photo = photoFromOffer(m_dragOffer, {currentScreen().pixelSize(), false, previewDecodePixels()});
     m_dragOffer = {}; // the bytes are not needed again
     if (photo.isNull()) {
         Log::line(lcDrop, QStringLiteral("Warning: the dragged data gives no photo: %1").arg(photo.reason));

@@ -135,6 +135,16 @@ protected:
 private:
     // A drag's photo: previewed and held for the drop. False when none.
     bool buildPreview(const DragPhoto& photo);
+    // The preview of `photo`, a decode of a photo of `size` pixels (reduced
+    // no further than the preview needs): the wallpaper laid out for the
+    // screen, made `pixels` large.
+    CIImage previewOf(const CIImage& photo, const QSizeF& size, QSize pixels, const LookChain* look);
+    // The size a drag's photo is decoded at for its preview.
+    QSizeF previewDecodePixels() const;
+    // Shows the preview of `photo` (decoded for it from `file`, a photo of `size` pixels) as a bitmap:
+    // the one kept for the same file, screen, settings and look, else one
+    // rendered now and kept.
+    void showPreview(const CIImage& photo, const QSizeF& size, const QString& file);
     CIImage fittedToScreen(const QImage& image);
     CIImage sampleFor(const WallpaperScreen& screen);
     // The current look's chain (shown: the one the display shows); null without an editor.

@@ -1,7 +1,9 @@
+#include "app/LookEditor.h"
 #include "app/PhotoCache.h"
 #include "app/PhotoCheck.h"
 #include "app/PreviewFade.h"
 #include "app/SWDropView.h"
+#include "app/WallpaperMaker.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/image/CIContext.h"
 #include "tests/app/Session.h"
@@ -157,6 +159,53 @@ TEST_F(DropView, PastingAndOpeningSaveLikeADrop)
     EXPECT_EQ(alerts.titles, (QStringList{"Problem creating Wallpaper", "Problem creating Wallpaper"}));
 }
 
+// The preview is the wallpaper made small (a photo smaller than the screen
+// keeps its share of it), and a photo dragged again shows the one kept from
+// before unless anything it shows has changed.
+TEST_F(DropView, APreviewIsItsWallpaperMadeSmallAndKeptWhileNothingItShowsChanged)
+{
+    PhotoCache::shared().clear();
+    QTemporaryDir dir;
+    QImage ramp(200, 125, QImage::Format_RGB32);
+    for (int x = 0; x < 200; ++x)
+        for (int y = 0; y < 125; ++y)
+            ramp.setPixel(x, y, qRgb(x, 60, 255 - x));
+    ASSERT_TRUE(ramp.save(dir.filePath("Ramp.jpg"), "JPEG", 95));
+    SWDropView view;
+    view.awakeFromNib();
+    LookEditor editor;
+    view.setLookEditor(&editor);
+    const Look grey{{QVariantMap{{"name", "BlackAndWhite"}}}};
+    const struct { const char* name; std::function<void()> change; bool kept; } rows[] = {
+        {"first drag", [] {}, false},
+        {"the same again", [] {}, true},
+        {"the logo turned off", [&] { UserDefaults::standardUserDefaults().setBool(false, "showLogo"); view.userDefaultsChanged(); }, false},
+        {"scale-up turned on", [&] { view.setScaleUp(true); }, false},
+        {"another look", [&] { ASSERT_TRUE(editor.changeLook(grey, QString())); }, false},
+        {"that look again", [] {}, true},
+    };
+    qint64 before = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.change();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(dir.filePath("Ramp.jpg"))});
+        QDragEnterEvent enter(QPoint(200, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &enter);
+        QCoreApplication::processEvents(); // the queued build
+        const QImage shown = view.imageView->image().toImage();
+        EXPECT_EQ(shown.cacheKey() == before, row.kept);
+        before = shown.cacheKey();
+        const QImage wallpaper = WallpaperMaker::renderPicture(view.processedImage())
+                                     .scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        double sum = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                sum += std::abs(qGray(shown.pixel(x, y)) - qGray(wallpaper.pixel(x, y)));
+        EXPECT_LT(sum / (shown.width() * shown.height()), 3.0);
+    }
+}
+
 // Phones append a video to the JPEG of a motion photo: the photo ends at its
 // own end marker, wherever the file ends; a cut is found in the photo itself.
 TEST(PhotoCheck, AJpegFollowedByAVideoIsNotIncomplete)
@@ -231,15 +280,17 @@ TEST(PhotoCache, AFileChangedOnDiskIsDecodedAfresh)
         return file.open(QIODevice::ReadWrite) && file.setFileTime(time, QFileDevice::FileModificationTime);
     };
     const QDateTime firstTime = QFileInfo(path).lastModified();
-    const struct { const char* name; std::function<void()> change; QSizeF drawn; bool fresh; QRgb colour; } rows[] = {
-        {"first drag", [] {}, QSizeF(32, 24), true, qRgb(255, 0, 0)},
-        {"same file again", [] {}, QSizeF(32, 24), false, qRgb(255, 0, 0)},
-        {"a smaller preview", [] {}, QSizeF(16, 12), false, qRgb(255, 0, 0)},
-        {"a larger preview", [] {}, QSizeF(64, 48), true, qRgb(255, 0, 0)},
+    // previewKept: the finished preview kept with the photo before is still there.
+    const struct { const char* name; std::function<void()> change; QSizeF drawn; bool fresh; QRgb colour; bool previewKept; } rows[] = {
+        {"first drag", [] {}, QSizeF(32, 24), true, qRgb(255, 0, 0), false},
+        {"same file again", [] {}, QSizeF(32, 24), false, qRgb(255, 0, 0), true},
+        {"a smaller preview", [] {}, QSizeF(16, 12), false, qRgb(255, 0, 0), true},
+        {"a larger preview", [] {}, QSizeF(64, 48), true, qRgb(255, 0, 0), false},
         {"rewritten, its time put back", [&] { writeFile(path, blue); setModified(firstTime); }, QSizeF(64, 48), true,
-         qRgb(0, 0, 255)},
-        {"only touched", [&] { setModified(firstTime.addSecs(60)); }, QSizeF(64, 48), true, qRgb(0, 0, 255)},
+         qRgb(0, 0, 255), false},
+        {"only touched", [&] { setModified(firstTime.addSecs(60)); }, QSizeF(64, 48), true, qRgb(0, 0, 255), false},
     };
+    const PhotoCache::PreviewKey key{QSize(8, 6), QSizeF(8, 6)};
     PhotoCache cache;
     CIImage previous;
     for (const auto& row : rows) {
@@ -249,10 +300,12 @@ TEST(PhotoCache, AFileChangedOnDiskIsDecodedAfresh)
         const CIImage photo = cache.photoFor(path, row.drawn, &reason);
         ASSERT_FALSE(photo.isNull()) << reason.toStdString();
         EXPECT_EQ(photo.node() != previous.node(), row.fresh);
-        const QImage pixel = CIContext().createCGImage(photo, QRectF(32, 24, 1, 1));
+        const QImage pixel = CIContext().createCGImage(photo, QRectF(photo.extent().center(), QSizeF(1, 1)));
         const QRgb got = pixel.pixel(0, 0);
         EXPECT_NEAR(qRed(got), qRed(row.colour), 8);
         EXPECT_NEAR(qBlue(got), qBlue(row.colour), 8);
+        EXPECT_EQ(!cache.previewFor(path, key).isNull(), row.previewKept);
+        cache.keepPreview(path, key, pixel);
         previous = photo;
     }
     EXPECT_EQ(cache.count(), 1);
