@@ -1,5 +1,6 @@
 #include "app/LookChain.h"
 #include "app/WallpaperMaker.h"
+#include "effects/LXEffect.h"
 #include "platform/image/CIContext.h"
 #include "tests/app/Session.h"
 #include "tests/support/Images.h"
@@ -62,6 +63,49 @@ TEST(Pipeline, ACropWithTheScreensRatioFillsTheScreen)
         WallpaperMaker maker;
         maker.enhancedImageFor(photo(row.photo.width(), row.photo.height()), mainScreen, false, false, &chain);
         EXPECT_EQ(inputExtent(maker.artistic().inputImage), row.shown) << row.name;
+    }
+}
+
+// The same photo shown again reuses its reduced copy, so the look hands back
+// the picture its effects keep current: each show has the latest setting
+// and its own screen's scale, as a look made afresh would draw it.
+TEST(Pipeline, AReshownLookHasItsLatestSettingAndScale)
+{
+    const auto hueShift = [](double angle) {
+        Look look;
+        look.effects = {QVariantMap{{"name", "HueShift"}}};
+        auto chain = std::make_unique<LookChain>();
+        chain->setLook(look);
+        chain->effects().front()->setValue(angle, "inputAngle");
+        return chain;
+    };
+    const auto shown = [](WallpaperMaker& maker, const LookChain& chain, const QSizeF& screen) {
+        maker.enhancedImageFor(photo(1000, 500), {screen, true, QString()}, false, false, &chain);
+        const CIImage foreground = CIFilter::imageValue(maker.artistic().inputImage);
+        return CIContext().createCGImage(foreground, foreground.extent());
+    };
+    struct Row { const char* name; double angle; QSizeF screen; };
+    const Row rows[] = {
+        {"first show", 0.5, {400, 250}},
+        {"a setting changed", 2.5, {400, 250}},
+        {"a larger screen", 2.5, {800, 500}},
+        {"back, the first setting", 0.5, {400, 250}},
+    };
+    WallpaperMaker maker;
+    const std::unique_ptr<LookChain> chain = hueShift(0);
+    const CIImage source = photo(1000, 500);
+    for (const Row& row : rows) {
+        chain->effects().front()->setValue(row.angle, "inputAngle");
+        maker.enhancedImageFor(source, {row.screen, true, QString()}, false, false, chain.get());
+        const CIImage foreground = CIFilter::imageValue(maker.artistic().inputImage);
+        const QImage got = CIContext().createCGImage(foreground, foreground.extent());
+        WallpaperMaker afresh;
+        const QImage want = shown(afresh, *hueShift(row.angle), row.screen);
+        ASSERT_EQ(got.size(), want.size()) << row.name;
+        const QPoint middle(want.width() / 2, want.height() / 2);
+        const QColor a = got.pixelColor(middle), b = want.pixelColor(middle);
+        EXPECT_LE(std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()), 3)
+            << row.name << ": " << a.name().toStdString() << " for " << b.name().toStdString();
     }
 }
 

@@ -69,6 +69,15 @@ TEST_P(ShapedBorderRing, MatchesTheExactDistanceOutsideTheShape)
                 ADD_FAILURE() << row.name << ": ring " << a << " at (" << x << ", " << y << "), distance " << d;
         }
     EXPECT_EQ(wrong, 0) << row.name;
+    // The border drawn only round the ring's clear middle covers all of it.
+    const Rendered frame(filter.cachedFrame(), area);
+    ASSERT_TRUE(frame.ok());
+    int missing = 0;
+    for (int y = area.y(); y < area.y() + area.height(); ++y)
+        for (int x = area.x(); x < area.x() + area.width(); ++x)
+            if (std::abs(frame.at(x, y)[3] - rendered.at(x, y)[3]) > 1.5 / 255 && ++missing <= 3)
+                ADD_FAILURE() << row.name << ": frame " << frame.at(x, y)[3] << " at (" << x << ", " << y << ")";
+    EXPECT_EQ(missing, 0) << row.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -81,7 +90,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // Reaching past the nearest pixel of a step's lattice.
                       RingCase{"nearestMissedBetweenSteps", 3,
                                [](QPainter& p) { p.drawRects(QList<QRect>{{5, 5, 3, 30}, {30, 12, 9, 2}}); }},
-                      RingCase{"softEdgeAtLargeDistance", 41, [](QPainter& p) { p.drawEllipse(QPointF(24, 24), 3, 3); }}),
+                      RingCase{"softEdgeAtLargeDistance", 41, [](QPainter& p) { p.drawEllipse(QPointF(24, 24), 3, 3); }},
+                      // Its clear middle nearer the top than the bottom.
+                      RingCase{"offCentreBlock", 3, [](QPainter& p) { p.drawRect(6, 4, 36, 30); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Beyond the widest ring drawn: the picture as it is, and why.
