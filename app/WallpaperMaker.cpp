@@ -124,7 +124,10 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
         m_watermark.setAdjustment(px(40, 30, 150), QSizeF(2560, 1600) * k, px(20, 20, 100), QSizeF(1440, 900) * k);
 
     bool fills = false;
-    const CIImage source = look && !look->isPlain() ? styled(photo, *look, W, H, &fills) : photo;
+    const bool isStyled = look && !look->isPlain();
+    if (!isStyled)
+        m_reduced = {}; // no photo held for a look that is gone
+    const CIImage source = isStyled ? styled(photo, *look, W, H, &fills) : photo;
     if (source.isNull())
         return {};
     const QRectF extent = source.extent();
