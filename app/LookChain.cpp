@@ -2,7 +2,9 @@
 
 #include "effects/LXEffect.h"
 #include "effects/LXEffectsCatalog.h"
+#include "frames/LXPictureFrameFilter.h"
 #include "platform/foundation/Log.h"
+#include "platform/image/CIGeometry.h"
 
 #include <cmath>
 
@@ -149,6 +151,15 @@ void LookChain::setUndoManager(UndoManager* manager)
 }
 
 bool LookChain::isPlain() const { return m_effects.empty() && !m_frame && !crops(m_crop) && !turns(m_rotation); }
+
+QSizeF LookChain::framedSize(const QSizeF& size) const
+{
+    if (!m_frame || !m_frame->enabled())
+        return size;
+    const auto* mount = qobject_cast<const LXPictureFrameFilter*>(m_frame->filter().get());
+    // Whole pixels, as the effect keeps its picture.
+    return mount ? QSizeF(CIGeometry::integral(mount->outputExtentFor(QRectF(QPointF(0, 0), size))).size()) : size;
+}
 
 CIImage LookChain::apply(const CIImage& photo) const
 {

@@ -90,24 +90,24 @@ QSizeF WallpaperMaker::decodeSizeFor(const QSizeF& screenPixels, const LookChain
     return QSizeF(screenPixels.width() / std::max(crop.width(), 0.01), screenPixels.height() / std::max(crop.height(), 0.01));
 }
 
-namespace {
-
-// The photo styled by `look` at no more than the size the screen shows it
-// at (relative settings make the size irrelevant to the look). `fills`: a
-// crop with the screen's ratio.
-CIImage styled(const CIImage& photo, const LookChain& look, double W, double H, bool* fills)
+// Relative settings make the size irrelevant to the look. `fills`: a crop
+// with the screen's ratio.
+CIImage WallpaperMaker::styled(const CIImage& photo, const LookChain& look, double W, double H, bool* fills)
 {
     const QRectF extent = photo.extent();
     const QRectF crop = look.crop().isNull() ? QRectF(0, 0, 1, 1) : look.crop();
-    const double shown = std::min(W / (extent.width() * crop.width()), H / (extent.height() * crop.height()));
-    const CIImage reduced = shown < 1 ? photo.imageByApplyingTransform(QTransform::fromScale(shown, shown)) : photo;
-    const CIImage result = look.apply(reduced);
+    double shown = std::min(W / (extent.width() * crop.width()), H / (extent.height() * crop.height()));
+    // A mount round the photo is shrunk to fit as well: style it at that size.
+    const QSizeF framed = look.framedSize(QSizeF(extent.width() * crop.width(), extent.height() * crop.height()) * std::min(shown, 1.0));
+    if (!framed.isEmpty())
+        shown = std::min(shown, 1.0) * std::min({1.0, W / framed.width(), H / framed.height()});
+    if (m_reduced.photo != photo || m_reduced.scale != shown)
+        m_reduced = {photo, shown, shown < 1 ? photo.imageByApplyingTransform(QTransform::fromScale(shown, shown)) : photo};
+    const CIImage result = look.apply(m_reduced.image);
     const QRectF e = result.extent();
     *fills = !look.crop().isNull() && e.height() > 0 && std::abs(e.width() / e.height() / (W / H) - 1) < 0.01;
     return result;
 }
-
-} // namespace
 
 CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperScreen& screen, bool scaleUp, bool showWatermark,
                                          const LookChain* look)
@@ -124,7 +124,10 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
         m_watermark.setAdjustment(px(40, 30, 150), QSizeF(2560, 1600) * k, px(20, 20, 100), QSizeF(1440, 900) * k);
 
     bool fills = false;
-    const CIImage source = look && !look->isPlain() ? styled(photo, *look, W, H, &fills) : photo;
+    const bool isStyled = look && !look->isPlain();
+    if (!isStyled)
+        m_reduced = {}; // no photo held for a look that is gone
+    const CIImage source = isStyled ? styled(photo, *look, W, H, &fills) : photo;
     if (source.isNull())
         return {};
     const QRectF extent = source.extent();

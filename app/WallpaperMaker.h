@@ -81,6 +81,17 @@ public:
     LXWatermarkFilter& watermark() { return m_watermark; }
 
 private:
+    // The photo styled by `look` at no more than the size it is shown at.
+    CIImage styled(const CIImage& photo, const LookChain& look, double W, double H, bool* fills);
+
     LXArtisticExtend m_artistic;
     LXWatermarkFilter m_watermark;
+    // The reduced photo last handed to a look: the same photo at the same
+    // scale gets the same image, so the look returns the picture its effects
+    // keep current instead of rendering again.
+    struct Reduced {
+        CIImage photo;
+        double scale = 0;
+        CIImage image;
+    } m_reduced;
 };

@@ -128,6 +128,15 @@ std::optional<QTransform> LXPictureFrameFilter::frameTransform(const QRectF& I, 
     return QTransform::fromScale(s, s) * QTransform::fromTranslate(dx, dy);
 }
 
+QRectF LXPictureFrameFilter::outputExtentFor(const QRectF& photo) const
+{
+    const Variant variant = variantFor(photo);
+    if (variant.frame.isNull())
+        return photo;
+    const std::optional<QTransform> T = frameTransform(photo, variant.layout, variant.frame.extent());
+    return T ? T->mapRect(variant.frame.extent()) : photo;
+}
+
 CIImage LXPictureFrameFilter::outputImage()
 {
     const CIImage photo = imageValue(inputImage);

@@ -63,6 +63,9 @@ public:
     // and moved so that the window, fitted into the photo, is centred on it.
     // Null when the window is empty or the photo has no finite area.
     static std::optional<QTransform> frameTransform(const QRectF& photo, const QRectF& layout, const QRectF& frame);
+    // The output's extent for a photo of extent `photo`, without rendering:
+    // the placed frame picture, `photo` itself when no frame is drawn.
+    QRectF outputExtentFor(const QRectF& photo) const;
 
     QVariantMap customAttributes() const override;
     CIImage outputImage() override;

@@ -1,5 +1,6 @@
 #include "frames/LXShapedBorderFilter.h"
 
+#include "frames/FrameBand.h"
 #include "frames/InnerShadow.h"
 #include "frames/LXTextureCatalog.h"
 #include "frames/LXTexturizeFilter.h"
@@ -116,11 +117,17 @@ CIImage LXShapedBorderFilter::cachedMask()
     }
     setCachedMask(CIImage::imageWithQImage(ring).imageByApplyingTransform(
         QTransform::fromTranslate(extent.x() - n, extent.y() - n)));
+    m_ringBitmap = ring;
+    m_ringKept = m_cache.mask;
     return m_cache.mask;
 }
 
 void LXShapedBorderFilter::setCachedMask(const CIImage& mask)
 {
+    if (mask != m_ringKept) {
+        m_ringBitmap = {};
+        m_ringKept = {};
+    }
     m_cache.storeMask(mask, m_image.extent());
 }
 
@@ -146,7 +153,20 @@ CIImage LXShapedBorderFilter::cachedFrame()
     m_texturize->setInputTextureScale(numberValue(m_cache.textureScale, 1.0)
                                       * numberValue(m_cache.canvasProportion, 1.0));
     m_texturize->inputImage = QVariant::fromValue(ring);
-    m_cache.frame = m_texturize->outputImage();
+    const CIImage textured = m_texturize->outputImage();
+    // Drawn once, only round the ring's clear middle: the texture over the
+    // whole canvas costs far more than the band it shows in.
+    const QRectF r = ring.extent();
+    if (ring != m_ringKept || textured.isNull() || CIGeometry::isInfinite(r)) {
+        m_cache.frame = textured;
+        return m_cache.frame;
+    }
+    QRect hole;
+    const QRect clear = transparentMiddle(m_ringBitmap);
+    if (!clear.isEmpty())
+        hole = QRect(int(r.x()) + clear.x(), int(r.y()) + m_ringBitmap.height() - 1 - clear.bottom(), clear.width(),
+                     clear.height());
+    m_cache.frame = renderedAround(textured, r.toAlignedRect(), hole);
     return m_cache.frame;
 }
 

@@ -10,14 +10,17 @@
 // line.
 //
 // The ring is made once into a bitmap when first needed (the costly part);
-// the inner shadow and the textured border are kept as
-// recipes (FrameCache). A change of picture, width or canvas proportion
-// drops all three, of texture, colour or texture scale the textured border,
-// of shadow width the shadow.
+// the textured border is rendered once, only in the band round the ring's
+// clear middle, and kept; the inner shadow is kept as a recipe (FrameCache).
+// A change of picture, width or canvas proportion drops all three, of
+// texture, colour or texture scale the textured border, of shadow width the
+// shadow.
 // Main thread.
 
 #include "filters/LXFilter.h"
 #include "frames/FrameCache.h"
+
+#include <QImage>
 
 #include <memory>
 
@@ -70,4 +73,8 @@ private:
     std::unique_ptr<LXTexturizeFilter> m_texturize;
     CIImage m_image;
     FrameCache m_cache;
+    // The ring's bitmap and the mask made from it (the frame is drawn only
+    // round its clear middle while the mask is that one).
+    QImage m_ringBitmap;
+    CIImage m_ringKept;
 };

@@ -62,7 +62,12 @@ void CIImageAccumulator::setImage(const CIImage& image, const QRectF& dirtyRect)
         clear();
         return;
     }
-    r = Engine::copyToArea(*gl, r, rect);
+    // A float texture covering exactly the rectangle is kept as it is: a
+    // copy would cost a pass over the whole picture.
+    const bool exact = r.area == QRectF(rect) && r.texture->width == rect.width() && r.texture->height == rect.height()
+                    && r.texture->format == gl->floatFormat();
+    if (!exact)
+        r = Engine::copyToArea(*gl, r, rect);
     m_image = CIImage(std::make_shared<Engine::TextureNode>(r, area));
     if (CIGeometry::isInfinite(m_extent))
         m_drawn = area;

@@ -220,6 +220,21 @@ TEST(LookChain, ATurnedPhotoLeavesNoEmptyCornersInsideItsFrame)
             const QColor c = bitmap.pixelColor(int(at.x() * bitmap.width()), int(at.y() * bitmap.height()));
             EXPECT_TRUE(c.alpha() == 255 && c.red() > 200 && c.green() < 60) << degrees << "° at " << at.x() << "," << at.y() << " " << c.name(QColor::HexArgb).toStdString();
         }
+        }
+    }
+}
+
+// The size a mounted photo will have, told without rendering, is the one it gets.
+TEST(LookChain, FramedSizeIsThePicturesSize)
+{
+    QImage photo(300, 200, QImage::Format_RGB32);
+    photo.fill(Qt::gray);
+    for (const char* frame : {"ALX-F#003#Slide-Mount", "ALX-F#001#Polaroid"}) {
+        Look look;
+        look.frame = {{"name", "PictureFrame"}, {"inputFrameName", frame}};
+        LookChain chain;
+        ASSERT_TRUE(chain.setLook(look).ok());
+        EXPECT_EQ(chain.framedSize(photo.size()), chain.apply(CIImage::imageWithQImage(photo)).extent().size()) << frame;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "app/LookChain.h"
 #include "app/WallpaperMaker.h"
+#include "effects/LXEffect.h"
 #include "platform/image/CIContext.h"
 #include "tests/app/Session.h"
 #include "tests/support/Images.h"
@@ -62,6 +63,27 @@ TEST(Pipeline, ACropWithTheScreensRatioFillsTheScreen)
         WallpaperMaker maker;
         maker.enhancedImageFor(photo(row.photo.width(), row.photo.height()), mainScreen, false, false, &chain);
         EXPECT_EQ(inputExtent(maker.artistic().inputImage), row.shown) << row.name;
+    }
+}
+
+// A photo shown again reuses its reduced copy, so the look hands back the
+// picture its effects keep current: the latest setting, at each screen's scale.
+TEST(Pipeline, AReshownLookHasItsLatestSettingAndScale)
+{
+    Look look;
+    look.effects = {QVariantMap{{"name", "HueShift"}}};
+    LookChain kept, fresh;
+    ASSERT_TRUE(kept.setLook(look).ok() && fresh.setLook(look).ok());
+    WallpaperMaker maker;
+    const CIImage source = photo(1000, 500);
+    const auto shown = [](LookChain& chain, WallpaperMaker& m, const CIImage& p, double angle, double width) {
+        chain.effects().front()->setValue(angle, "inputAngle");
+        m.enhancedImageFor(p, {QSizeF(width, width * 0.625), true, QString()}, false, false, &chain);
+        return CIContext().createCGImage(CIFilter::imageValue(m.artistic().inputImage), QRectF(0, 0, width, width / 2));
+    };
+    for (const auto& [angle, width] : std::initializer_list<std::pair<double, double>>{{0.5, 400}, {2.5, 400}, {2.5, 800}, {0.5, 400}}) {
+        WallpaperMaker afresh;
+        EXPECT_EQ(shown(kept, maker, source, angle, width), shown(fresh, afresh, photo(1000, 500), angle, width)) << angle << " " << width;
     }
 }
 

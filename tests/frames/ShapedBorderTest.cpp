@@ -55,8 +55,8 @@ TEST_P(ShapedBorderRing, MatchesTheExactDistanceOutsideTheShape)
     const CIImage ring = filter.cachedMask();
     ASSERT_FALSE(ring.isNull());
     const QRect area(-n - 2, -n - 2, kSize + 2 * n + 4, kSize + 2 * n + 4);
-    const Rendered rendered(ring, area);
-    ASSERT_TRUE(rendered.ok());
+    const Rendered rendered(ring, area), frame(filter.cachedFrame(), area); // the frame: drawn round the clear middle
+    ASSERT_TRUE(rendered.ok() && frame.ok());
     // Opaque shapes: the ring is 1 within n, soft over the next pixel, and
     // nothing inside the shape.
     int wrong = 0;
@@ -67,6 +67,8 @@ TEST_P(ShapedBorderRing, MatchesTheExactDistanceOutsideTheShape)
             const float a = rendered.at(x, y)[3];
             if (std::abs(a - want) > 1.5 / 255 && ++wrong <= 3)
                 ADD_FAILURE() << row.name << ": ring " << a << " at (" << x << ", " << y << "), distance " << d;
+            if (std::abs(frame.at(x, y)[3] - a) > 1.5 / 255 && ++wrong <= 3)
+                ADD_FAILURE() << row.name << ": frame " << frame.at(x, y)[3] << " at (" << x << ", " << y << ")";
         }
     EXPECT_EQ(wrong, 0) << row.name;
 }
@@ -81,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
                       // Reaching past the nearest pixel of a step's lattice.
                       RingCase{"nearestMissedBetweenSteps", 3,
                                [](QPainter& p) { p.drawRects(QList<QRect>{{5, 5, 3, 30}, {30, 12, 9, 2}}); }},
-                      RingCase{"softEdgeAtLargeDistance", 41, [](QPainter& p) { p.drawEllipse(QPointF(24, 24), 3, 3); }}),
+                      RingCase{"softEdgeAtLargeDistance", 41, [](QPainter& p) { p.drawEllipse(QPointF(24, 24), 3, 3); }},
+                      RingCase{"offCentreBlock", 3, [](QPainter& p) { p.drawRect(6, 4, 36, 30); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Beyond the widest ring drawn: the picture as it is, and why.

@@ -199,6 +199,12 @@ TEST(ImageAccumulator, AnInfiniteExtentIsCroppedToTheInputNotRenderedAsAHugeTran
         {"endless accumulator passes an endless colour on", [&] { return kept(red); }, endless, kRed, 1},
         {"flattened colour cropped to its input", [&] { return CIImageAccumulator::flatten(red, QRectF(0, 0, 3, 2)); },
          QRectF(0, 0, 3, 2), kRed, 0},
+        {"flattened picture outlives the renders after it", [&] {
+             const auto flat = [&](const CIImage& top) { return CIImageAccumulator::flatten(top.imageByCompositingOverImage(red), QRectF(0, 0, 2, 2)); };
+             const CIImage first = flat(quad());
+             for (int i = 0; i < 3; ++i)
+                 Rendered(flat(CIImage::imageWithColor(CIColor(0, 1, 0))), QRect(0, 0, 2, 2));
+             return first; }, QRectF(0, 0, 2, 2), kBlue, 0},
     };
     for (const Row& row : rows) {
         LogCapture log;
