@@ -220,7 +220,6 @@ TEST(LookChain, ATurnedPhotoLeavesNoEmptyCornersInsideItsFrame)
             const QColor c = bitmap.pixelColor(int(at.x() * bitmap.width()), int(at.y() * bitmap.height()));
             EXPECT_TRUE(c.alpha() == 255 && c.red() > 200 && c.green() < 60) << degrees << "° at " << at.x() << "," << at.y() << " " << c.name(QColor::HexArgb).toStdString();
         }
-        }
     }
 }
 
