@@ -2,6 +2,7 @@
 
 #include "app/LookArguments.h"
 #include "app/LookChain.h"
+#include "app/ProgramWarmUp.h"
 #include "app/WallpaperMaker.h"
 #include "platform/desktop/Alert.h"
 #include "platform/foundation/LargePages.h"
@@ -188,6 +189,9 @@ int run(const QStringList& arguments)
         if (photo.isNull())
             return 1;
         WallpaperMaker maker;
+        // While the photo decodes on its worker.
+        if (!qEnvironmentVariableIsSet("SUNNYSIDE_NO_WARMUP"))
+            ProgramWarmUp::wallpaper(maker, photo.extent().size(), screen, parser.isSet(scaleUp), !parser.isSet(noLogo), &chain);
         const CIImage picture = maker.enhancedImageFor(photo, screen, parser.isSet(scaleUp), !parser.isSet(noLogo), &chain);
         const QImage bitmap = WallpaperMaker::renderPicture(picture);
         if (bitmap.isNull())

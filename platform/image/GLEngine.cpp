@@ -7,6 +7,8 @@
 
 #include <QElapsedTimer>
 
+#include <cstdlib>
+
 namespace Engine {
 
 namespace {
@@ -27,6 +29,11 @@ size_t bytesPerPixel(GLenum format)
     return format == GL_RGBA32F ? 16 : format == GL_RGBA16F ? 8 : 4;
 }
 
+bool powerOfTwo(int n)
+{
+    return n > 0 && (n & (n - 1)) == 0;
+}
+
 bool hasExtension(const char* name)
 {
     GLint count = 0;
@@ -35,6 +42,21 @@ bool hasExtension(const char* name)
         if (qstrcmp(reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, GLuint(i))), name) == 0)
             return true;
     return false;
+}
+
+// At the process's end: Mesa writes compiled programs to its disk cache on
+// a low-priority thread and drops what is still queued at exit, so a busy
+// machine's next run compiled them again. Ending the display first waits
+// for those writes.
+void endDisplay()
+{
+    GL* gl = g_instance;
+    if (!gl)
+        return;
+    g_instance = nullptr;
+    g_failed = true; // no engine after this point, and no second message
+    gl->end();
+    delete gl;
 }
 
 } // namespace
@@ -93,6 +115,7 @@ GL* GL::instance()
         return nullptr;
     }
     g_instance = gl;
+    std::atexit(endDisplay);
     return g_instance;
 }
 
@@ -165,6 +188,27 @@ bool GL::start()
     return true;
 }
 
+int GL::allocatedSize(int n, bool slack)
+{
+    // llvmpipe compiles a program anew for each power-of-two-ness of the
+    // textures it reads, and the pool hands out textures in an order that
+    // varies from run to run: with no power-of-two side, one compiled
+    // program serves every pass and every run finds it in the shader cache.
+    int size = slack ? (n + 63) / 64 * 64 : n;
+    while (powerOfTwo(size))
+        size += slack ? 64 : 1;
+    return size;
+}
+
+void GL::end()
+{
+    auto display = static_cast<EGLDisplay>(m_display);
+    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    eglDestroyContext(display, static_cast<EGLContext>(m_context));
+    eglTerminate(display);
+    eglReleaseThread();
+}
+
 TexturePtr GL::texture(int width, int height, GLenum format)
 {
     if (width <= 0 || height <= 0)
@@ -191,7 +235,7 @@ TexturePtr GL::texture(int width, int height, GLenum format)
             continue;
         const size_t have = size_t(p.width) * size_t(p.height);
         const bool fits = slack ? p.width >= width && p.height >= height && have <= 2 * wanted
-                                : p.width == width && p.height == height;
+                                : p.width == allocatedSize(width, false) && p.height == allocatedSize(height, false);
         if (fits && (best < 0 || have < size_t(m_pool[size_t(best)].width) * size_t(m_pool[size_t(best)].height)))
             best = i;
     }
@@ -204,9 +248,8 @@ TexturePtr GL::texture(int width, int height, GLenum format)
         m_pool.erase(m_pool.begin() + best);
         return result;
     }
-    auto roundUp = [this](int n) { return std::min(m_maxTextureSize, (n + 63) / 64 * 64); };
-    result->allocWidth = slack ? roundUp(width) : width;
-    result->allocHeight = slack ? roundUp(height) : height;
+    result->allocWidth = std::min(m_maxTextureSize, allocatedSize(width, slack));
+    result->allocHeight = std::min(m_maxTextureSize, allocatedSize(height, slack));
     ++m_allocationCount;
     glGenTextures(1, &result->id);
     glBindTexture(GL_TEXTURE_2D, result->id);

@@ -8,6 +8,7 @@
 #include "platform/image/CIBuiltinFilters.h"
 #include "platform/image/CIGeometry.h"
 #include "platform/image/CIImageAccumulator.h"
+#include "platform/image/GLEngine.h"
 #include "tests/support/LogCapture.h"
 
 #include <gmock/gmock.h>
@@ -230,6 +231,25 @@ TEST(FilterBlurs, DiscBlurKeepsFlatAreasAndSpreadsAPointEvenly)
     average.inputExtent = boxed(CIVector(-20, -20, 44, 44));
     const Rendered mean(average.outputImage(), QRect(0, 0, 1, 1));
     EXPECT_NEAR(mean.at(0, 0)[3], 16.0 / (44 * 44), 2e-4);
+}
+
+TEST(FilterBlurs, EachBlurKindCompilingItsOwnProgram)
+{
+    // Every program is a compile on first use (seconds on llvmpipe with an
+    // empty shader cache): the blurs' tap loops are one program. Gaussians
+    // near and far link it and the steps around it; the other kinds then
+    // link nothing new.
+    Engine::GL* gl = Engine::GL::instance();
+    const CIImage dot = solid(CIColor(1, 1, 1), QRectF(0, 0, 4, 4));
+    for (double radius : {2.0, 40.0})
+        (void)Rendered(blur(QStringLiteral("CIGaussianBlur"), dot, radius)->outputImage(), QRect(-8, -8, 20, 20));
+    struct Row { const char* name; const char* filter; double radius; };
+    const Row rows[] = {{"motion comb", "CIMotionBlur", 12}, {"disc rows", "CIDiscBlur", 5}, {"disc halvings", "CIDiscBlur", 40}};
+    for (const Row& row : rows) {
+        const quint64 before = gl->linkCount();
+        (void)Rendered(blur(QString::fromLatin1(row.filter), dot, row.radius)->outputImage(), QRect(-8, -8, 20, 20));
+        EXPECT_EQ(gl->linkCount(), before) << row.name;
+    }
 }
 
 TEST(FilterReductions, AreaAverageIsThePremultipliedMean)
