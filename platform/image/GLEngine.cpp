@@ -7,8 +7,6 @@
 
 #include <QElapsedTimer>
 
-#include <cstdlib>
-
 namespace Engine {
 
 namespace {
@@ -42,21 +40,6 @@ bool hasExtension(const char* name)
         if (qstrcmp(reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, GLuint(i))), name) == 0)
             return true;
     return false;
-}
-
-// At the process's end: Mesa writes compiled programs to its disk cache on
-// a low-priority thread and drops what is still queued at exit, so a busy
-// machine's next run compiled them again. Ending the display first waits
-// for those writes.
-void endDisplay()
-{
-    GL* gl = g_instance;
-    if (!gl)
-        return;
-    g_instance = nullptr;
-    g_failed = true; // no engine after this point, and no second message
-    gl->end();
-    delete gl;
 }
 
 } // namespace
@@ -115,7 +98,6 @@ GL* GL::instance()
         return nullptr;
     }
     g_instance = gl;
-    std::atexit(endDisplay);
     return g_instance;
 }
 
@@ -198,15 +180,6 @@ int GL::allocatedSize(int n, bool slack)
     while (powerOfTwo(size))
         size += slack ? 64 : 1;
     return size;
-}
-
-void GL::end()
-{
-    auto display = static_cast<EGLDisplay>(m_display);
-    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    eglDestroyContext(display, static_cast<EGLContext>(m_context));
-    eglTerminate(display);
-    eglReleaseThread();
 }
 
 TexturePtr GL::texture(int width, int height, GLenum format)

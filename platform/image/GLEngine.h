@@ -3,7 +3,7 @@
 // EGL display that needs no window system (Mesa's surfaceless platform, or
 // the first EGL device; llvmpipe when there is no GPU), compiled programs
 // cached by source text, and a pool of float textures.
-// Created on first use and ended at the process's exit. Main thread only.
+// Created on first use and never freed. Main thread only.
 
 #include <QHash>
 #include <QString>
@@ -91,10 +91,6 @@ public:
     // The side of the texture allocated for `n` texels: never a power of
     // two; with `slack` (working textures) a multiple of 64.
     static int allocatedSize(int n, bool slack);
-
-    // Ends the context and the display; only at the process's exit, where
-    // Mesa then finishes writing its shader cache.
-    void end();
 
     // Pool bookkeeping.
     void recycle(GLuint id, int width, int height, GLenum format);
