@@ -173,9 +173,9 @@ bool GL::start()
 int GL::allocatedSize(int n, bool slack)
 {
     // llvmpipe compiles a program anew for each power-of-two-ness of the
-    // textures it reads, and the pool hands out textures in an order that
-    // varies from run to run: with no power-of-two side, one compiled
-    // program serves every pass and every run finds it in the shader cache.
+    // textures it reads, and which pooled texture a pass gets depends on
+    // what was drawn before: with no power-of-two side, one compiled
+    // program serves every pass whatever its sizes.
     int size = slack ? (n + 63) / 64 * 64 : n;
     while (powerOfTwo(size))
         size += slack ? 64 : 1;

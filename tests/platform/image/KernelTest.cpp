@@ -81,9 +81,9 @@ TEST(KernelText, RoutinesAreLinkedOnlyWhenFirstDrawn)
 
 TEST(KernelText, TexturesOfPowerOfTwoSidesCompilingProgramsAgain)
 {
-    // llvmpipe compiles a program once per power-of-two-ness of what it
-    // reads, and the pool hands textures out in no fixed order: no side is
-    // ever a power of two, working sides are multiples of 64, none wasteful.
+    // llvmpipe compiles a program again when a texture it reads has
+    // power-of-two sides where the last had not: no side is ever a power
+    // of two, working sides are multiples of 64, none wasteful.
     struct Row { const char* name; int texels; bool working; };
     const Row rows[] = {{"one texel", 1, false}, {"two", 2, false}, {"a logo", 64, false}, {"a photo", 1441, false},
                         {"a tiny pass", 1, true}, {"a blur level", 100, true}, {"a pooled 128", 128, true},
