@@ -190,7 +190,7 @@ int run(const QStringList& arguments)
             return 1;
         WallpaperMaker maker;
         // While the photo decodes on its worker.
-        if (!qEnvironmentVariableIsSet("SUNNYSIDE_NO_WARMUP"))
+        if (!qEnvironmentVariableIsSet("SUNNYSIDE_NO_WARMUP") && ProgramWarmUp::programsCompile())
             ProgramWarmUp::wallpaper(maker, photo.extent().size(), screen, parser.isSet(scaleUp), !parser.isSet(noLogo), &chain);
         const CIImage picture = maker.enhancedImageFor(photo, screen, parser.isSet(scaleUp), !parser.isSet(noLogo), &chain);
         const QImage bitmap = WallpaperMaker::renderPicture(picture);

@@ -3,6 +3,7 @@
 #include "app/WallpaperMaker.h"
 #include "platform/image/CIContext.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 
 #include <algorithm>
@@ -17,7 +18,22 @@ namespace {
 // reductions, the thin strips beside the photo) still has pixels.
 constexpr double kSide = 640;
 
+// Two programs found in Mesa's shader cache are drawn in a few milliseconds
+// (tens on a busy machine); compiling them takes hundreds.
+constexpr qint64 kCompiledMs = 100;
+
 } // namespace
+
+bool programsCompile()
+{
+    QImage probe(3, 3, QImage::Format_RGB32);
+    probe.fill(QColor(128, 112, 96));
+    const CIImage image = CIImage::imageWithQImage(probe);
+    QElapsedTimer timer;
+    timer.start();
+    (void)CIContext().createCGImage(image, image.extent());
+    return timer.elapsed() >= kCompiledMs;
+}
 
 void wallpaper(WallpaperMaker& maker, const QSizeF& photoPixels, const WallpaperScreen& screen, bool scaleUp,
                bool showWatermark, const LookChain* look)

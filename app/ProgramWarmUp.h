@@ -15,6 +15,11 @@ struct WallpaperScreen;
 
 namespace ProgramWarmUp {
 
+// Whether programs compile now, found by timing a first tiny draw: false
+// when Mesa's shader cache holds them, where a warm-up would only take the
+// decoder's cores.
+bool programsCompile();
+
 // Draws the wallpaper of a stand-in for a photo of `photoPixels` on
 // `screen` (as WallpaperMaker::enhancedImageFor would with the other
 // arguments), a few hundred pixels wide, and throws it away. Nothing is

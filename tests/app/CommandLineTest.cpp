@@ -78,6 +78,8 @@ TEST_F(CommandLine, TheWarmUpChangingThePicture)
         const QString output = dir.filePath(QStringLiteral("out%1.png").arg(warm));
         const ProgramRun run = sunnyside({"--render", input, "--size", "640x400", "--output", output},
                                          [&](QProcessEnvironment& environment) {
+                                             // An empty shader cache: programs compile, so the warm-up runs.
+                                             environment.insert("MESA_SHADER_CACHE_DIR", dir.filePath(QStringLiteral("cache%1").arg(warm)));
                                              if (!warm)
                                                  environment.insert("SUNNYSIDE_NO_WARMUP", "1");
                                          });
