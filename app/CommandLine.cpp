@@ -2,7 +2,6 @@
 
 #include "app/LookArguments.h"
 #include "app/LookChain.h"
-#include "app/ProgramWarmUp.h"
 #include "app/WallpaperMaker.h"
 #include "platform/desktop/Alert.h"
 #include "platform/foundation/LargePages.h"
@@ -189,9 +188,6 @@ int run(const QStringList& arguments)
         if (photo.isNull())
             return 1;
         WallpaperMaker maker;
-        // While the photo decodes on its worker.
-        if (!qEnvironmentVariableIsSet("SUNNYSIDE_NO_WARMUP") && ProgramWarmUp::programsCompile())
-            ProgramWarmUp::wallpaper(maker, photo.extent().size(), screen, parser.isSet(scaleUp), !parser.isSet(noLogo), &chain);
         const CIImage picture = maker.enhancedImageFor(photo, screen, parser.isSet(scaleUp), !parser.isSet(noLogo), &chain);
         const QImage bitmap = WallpaperMaker::renderPicture(picture);
         if (bitmap.isNull())

@@ -66,30 +66,6 @@ TEST_F(CommandLine, RenderWritesTheWallpaperAndNothingElse)
     EXPECT_FALSE(readFile(session.home() + "/.config/sunnyside/sunnyside.conf").contains("rate.")); // no launch counted
 }
 
-TEST_F(CommandLine, TheWarmUpChangingThePicture)
-{
-    // The programs compiled ahead from a stand-in are the ones the photo's
-    // render draws with: the same picture with and without them.
-    QImage image = filled(603, 339, QColor(200, 120, 40));
-    QPainter(&image).fillRect(100, 50, 200, 150, QColor(20, 60, 180));
-    const QString input = save(dir, "photo.jpg", image, "JPEG", 90);
-    QImage out[2];
-    for (int warm = 0; warm < 2; ++warm) {
-        const QString output = dir.filePath(QStringLiteral("out%1.png").arg(warm));
-        const ProgramRun run = sunnyside({"--render", input, "--size", "640x400", "--output", output},
-                                         [&](QProcessEnvironment& environment) {
-                                             // An empty shader cache: programs compile, so the warm-up runs.
-                                             environment.insert("MESA_SHADER_CACHE_DIR", dir.filePath(QStringLiteral("cache%1").arg(warm)));
-                                             if (!warm)
-                                                 environment.insert("SUNNYSIDE_NO_WARMUP", "1");
-                                         });
-        ASSERT_EQ(run.status, 0) << run.err.toStdString();
-        out[warm] = QImage(output);
-    }
-    ASSERT_FALSE(out[0].isNull());
-    EXPECT_TRUE(out[0] == out[1]);
-}
-
 TEST_F(CommandLine, UsableOddPhotosMakeProperWallpapers)
 {
     const QColor grey(128, 128, 128);

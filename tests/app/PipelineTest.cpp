@@ -1,13 +1,8 @@
 #include "app/LookChain.h"
-#include "app/ProgramWarmUp.h"
 #include "app/WallpaperMaker.h"
 #include "platform/image/CIContext.h"
-#include "platform/image/GLEngine.h"
 #include "tests/app/Session.h"
 #include "tests/support/Images.h"
-
-#include <QTemporaryDir>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -46,29 +41,6 @@ TEST(Pipeline, LargePhotosShrinkToFitWhateverScaleUpSays)
         maker.enhancedImageFor(photo(3000, 1000), mainScreen, scaleUp, true);
         EXPECT_EQ(inputExtent(maker.artistic().inputImage), QRectF(0, 0, 1440, 480));
         EXPECT_EQ(inputExtent(maker.artistic().inputBackgroundImage), QRectF(0, 0, 1440, 900));
-    }
-}
-
-TEST(Pipeline, TheWarmUpMissingProgramsTheWallpaperDraws)
-{
-    // The stand-in's wallpaper must have the photo's recipe: a program the
-    // real render still links is a compile the warm-up did not save.
-    struct Row { const char* name; QSize photo; QSizeF screen; bool scaleUp; };
-    const Row rows[] = {{"fitted by a fraction", {1507, 848}, {640, 400}, false},
-                        {"smaller than the screen", {301, 201}, {640, 400}, false},
-                        {"tall, scaled up", {200, 500}, {1280, 800}, true}};
-    QTemporaryDir dir;
-    Engine::GL* gl = Engine::GL::instance();
-    for (const Row& row : rows) {
-        const QString path = dir.filePath(QString::fromLatin1(row.name) + ".jpg");
-        ASSERT_TRUE(filled(row.photo.width(), row.photo.height(), QColor(90, 140, 200)).save(path, "JPEG", 90));
-        const WallpaperScreen screen{row.screen, true, QString()};
-        const CIImage photo = WallpaperMaker::loadPhoto(QUrl::fromLocalFile(path), screen.pixelSize());
-        WallpaperMaker maker;
-        ProgramWarmUp::wallpaper(maker, photo.extent().size(), screen, row.scaleUp, true, nullptr);
-        const quint64 before = gl->linkCount();
-        EXPECT_FALSE(WallpaperMaker::renderPicture(maker.enhancedImageFor(photo, screen, row.scaleUp, true)).isNull());
-        EXPECT_EQ(gl->linkCount(), before) << row.name;
     }
 }
 
