@@ -233,21 +233,27 @@ TEST(FilterBlurs, DiscBlurKeepsFlatAreasAndSpreadsAPointEvenly)
     EXPECT_NEAR(mean.at(0, 0)[3], 16.0 / (44 * 44), 2e-4);
 }
 
-TEST(FilterBlurs, EachBlurKindCompilingItsOwnProgram)
+TEST(FilterBlurs, SmallPassesEachCompilingTheirOwnProgram)
 {
     // Every program is a compile on first use (seconds on llvmpipe with an
-    // empty shader cache): the blurs' tap loops are one program. Gaussians
-    // near and far link it and the steps around it; the other kinds then
-    // link nothing new.
+    // empty shader cache): the blurs' tap loops are one program, and a
+    // bitmap is uploaded by the reductions' program. Gaussians near and far
+    // link both and the steps around them; the rest then link nothing new.
     Engine::GL* gl = Engine::GL::instance();
-    const CIImage dot = solid(CIColor(1, 1, 1), QRectF(0, 0, 4, 4));
+    // Turned: a drawn image, not a plain rectangle (whose blur has a closed form).
+    const CIImage dot = solid(CIColor(1, 1, 1), QRectF(0, 0, 4, 4)).imageByApplyingTransform(QTransform().rotate(30));
     for (double radius : {2.0, 40.0})
         (void)Rendered(blur(QStringLiteral("CIGaussianBlur"), dot, radius)->outputImage(), QRect(-8, -8, 20, 20));
-    struct Row { const char* name; const char* filter; double radius; };
-    const Row rows[] = {{"motion comb", "CIMotionBlur", 12}, {"disc rows", "CIDiscBlur", 5}, {"disc halvings", "CIDiscBlur", 40}};
+    const auto blurred = [&](const char* name, double radius) {
+        return blur(QString::fromLatin1(name), dot, radius)->outputImage();
+    };
+    struct Row { const char* name; CIImage image; };
+    const Row rows[] = {{"motion comb", blurred("CIMotionBlur", 12)}, {"disc rows", blurred("CIDiscBlur", 5)},
+                        {"disc halvings", blurred("CIDiscBlur", 40)},
+                        {"a bitmap as it is", CIImage::imageWithQImage(bitmap(2, 1, {{255, 0, 0, 128}, {0, 0, 255, 255}}))}};
     for (const Row& row : rows) {
         const quint64 before = gl->linkCount();
-        (void)Rendered(blur(QString::fromLatin1(row.filter), dot, row.radius)->outputImage(), QRect(-8, -8, 20, 20));
+        (void)Rendered(row.image, QRect(-8, -8, 20, 20));
         EXPECT_EQ(gl->linkCount(), before) << row.name;
     }
 }
