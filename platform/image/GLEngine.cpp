@@ -27,11 +27,6 @@ size_t bytesPerPixel(GLenum format)
     return format == GL_RGBA32F ? 16 : format == GL_RGBA16F ? 8 : 4;
 }
 
-bool powerOfTwo(int n)
-{
-    return n > 0 && (n & (n - 1)) == 0;
-}
-
 bool hasExtension(const char* name)
 {
     GLint count = 0;
@@ -170,18 +165,6 @@ bool GL::start()
     return true;
 }
 
-int GL::allocatedSize(int n, bool slack)
-{
-    // llvmpipe compiles a program anew for each power-of-two-ness of the
-    // textures it reads, and which pooled texture a pass gets depends on
-    // what was drawn before: with no power-of-two side, one compiled
-    // program serves every pass whatever its sizes.
-    int size = slack ? (n + 63) / 64 * 64 : n;
-    while (powerOfTwo(size))
-        size += slack ? 64 : 1;
-    return size;
-}
-
 TexturePtr GL::texture(int width, int height, GLenum format)
 {
     if (width <= 0 || height <= 0)
@@ -208,7 +191,7 @@ TexturePtr GL::texture(int width, int height, GLenum format)
             continue;
         const size_t have = size_t(p.width) * size_t(p.height);
         const bool fits = slack ? p.width >= width && p.height >= height && have <= 2 * wanted
-                                : p.width == allocatedSize(width, false) && p.height == allocatedSize(height, false);
+                                : p.width == width && p.height == height;
         if (fits && (best < 0 || have < size_t(m_pool[size_t(best)].width) * size_t(m_pool[size_t(best)].height)))
             best = i;
     }
@@ -221,8 +204,9 @@ TexturePtr GL::texture(int width, int height, GLenum format)
         m_pool.erase(m_pool.begin() + best);
         return result;
     }
-    result->allocWidth = std::min(m_maxTextureSize, allocatedSize(width, slack));
-    result->allocHeight = std::min(m_maxTextureSize, allocatedSize(height, slack));
+    auto roundUp = [this](int n) { return std::min(m_maxTextureSize, (n + 63) / 64 * 64); };
+    result->allocWidth = slack ? roundUp(width) : width;
+    result->allocHeight = slack ? roundUp(height) : height;
     ++m_allocationCount;
     glGenTextures(1, &result->id);
     glBindTexture(GL_TEXTURE_2D, result->id);

@@ -88,10 +88,6 @@ public:
     // Programs linked since start (tests, benchmarks).
     quint64 linkCount() const { return m_linkCount; }
 
-    // The side of the texture allocated for `n` texels: never a power of
-    // two; with `slack` (working textures) a multiple of 64.
-    static int allocatedSize(int n, bool slack);
-
     // Pool bookkeeping.
     void recycle(GLuint id, int width, int height, GLenum format);
     void trimPool();

@@ -79,24 +79,6 @@ TEST(KernelText, RoutinesAreLinkedOnlyWhenFirstDrawn)
     EXPECT_EQ(gl->linkCount(), afterFirst); // linked once
 }
 
-TEST(KernelText, TexturesOfPowerOfTwoSidesCompilingProgramsAgain)
-{
-    // llvmpipe compiles a program again when a texture it reads has
-    // power-of-two sides where the last had not: no side is ever a power
-    // of two, working sides are multiples of 64, none wasteful.
-    struct Row { const char* name; int texels; bool working; };
-    const Row rows[] = {{"one texel", 1, false}, {"two", 2, false}, {"a logo", 64, false}, {"a photo", 1441, false},
-                        {"a tiny pass", 1, true}, {"a blur level", 100, true}, {"a pooled 128", 128, true},
-                        {"a screen", 2560, true}, {"a 4K side", 4096, true}};
-    for (const Row& row : rows) {
-        const int side = Engine::GL::allocatedSize(row.texels, row.working);
-        EXPECT_GE(side, row.texels) << row.name;
-        EXPECT_NE(side & (side - 1), 0) << row.name << ": " << side;
-        EXPECT_TRUE(!row.working || side % 64 == 0) << row.name;
-        EXPECT_LT(side - row.texels, row.working ? 192 : 3) << row.name;
-    }
-}
-
 TEST(KernelBuiltins, EveryFunctionArgumentTypeAndSamplerMode)
 {
     const CIImage halfRed = CIImage::imageWithQImage(bitmap(1, 1, {{255, 0, 0, 128}}));
