@@ -6,7 +6,7 @@
 # 2.5-megapixel and a 48 x 30 photo, for a 2560 x 1600 screen. Prints each
 # tool's median wall time over N runs, our median CPU time, how many times
 # faster we are, and our peak memory. Cold means Mesa's shader cache is empty (a new
-# MESA_SHADER_CACHE_DIR). Goals: 2.5 x wallpaper_vips for kleiber, the tiny
+# MESA_SHADER_CACHE_DIR); "compiles" counts the programs and variants it stored. Goals: 2.5 x wallpaper_vips for kleiber, the tiny
 # photo under 0.15 s, cold kleiber under 0.8 s, peak under 250 MB.
 #
 #   bench/wallpaper.sh [runs]        (default 5; needs build/release, libvips-dev)
@@ -59,12 +59,15 @@ vipscli() {
   vips copy "$d/logo.v" "$result[Q=90]"
 }
 
-printf '%-30s %7s %7s %7s %9s %7s %9s %7s %9s %9s %7s\n' photo "cold s" "warm s" "cpu s" "peer s" "x peer" "convert s" "x conv" "vips s" "x vips" "peak MB"
+printf '%-30s %7s %8s %7s %7s %9s %7s %9s %7s %9s %9s %7s\n' photo "cold s" "compiles" "warm s" "cpu s" "peer s" "x peer" "convert s" "x conv" "vips s" "x vips" "peak MB"
 for photo in "${photos[@]}"; do
   [[ -f "$photo" ]] || { echo "skipping $photo (not there)"; continue; }
   cold=$(for i in $(seq "$runs"); do
-    cache=$(mktemp -d); MESA_SHADER_CACHE_DIR=$cache seconds "$app" --render "$photo" --size ${W}x${H} --output "$out/c.jpg"; rm -rf "$cache"
+    cache=$(mktemp -d); MESA_SHADER_CACHE_DIR=$cache seconds "$app" --render "$photo" --size ${W}x${H} --output "$out/c.jpg"
+    # Each entry Mesa stored is a compile that a cold run paid for.
+    find "$cache" -type f ! -name index | wc -l >"$out/compiles"; rm -rf "$cache"
   done | median)
+  compiles=$(cat "$out/compiles")
   "$app" --render "$photo" --size ${W}x${H} --output "$out/w.jpg" >/dev/null 2>&1 # fill the cache
   # Ours and the peer alternate in one loop, so that a busy machine slows both
   # alike; CPU time (user + system, all threads) is steadier than wall time.
@@ -91,5 +94,5 @@ for photo in "${photos[@]}"; do
     vp=$(for i in $(seq "$runs"); do seconds vipscli "$photo" "$out/vp.jpg"; done | median | xargs printf '%.3f')
     rvp=$(echo "$vp / $warm" | bc -l | xargs printf '%.1f')
   fi
-  printf '%-30s %7.3f %7.3f %7.2f %9s %7s %9s %7s %9s %9s %7d\n' "$(basename "$photo")" "$cold" "$warm" "$cpu" "$pr" "$rpr" "$im" "$rim" "$vp" "$rvp" $((peak / 1024))
+  printf '%-30s %7.3f %8d %7.3f %7.2f %9s %7s %9s %7s %9s %9s %7d\n' "$(basename "$photo")" "$cold" "$compiles" "$warm" "$cpu" "$pr" "$rpr" "$im" "$rim" "$vp" "$rvp" $((peak / 1024))
 done

@@ -3,6 +3,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/image/EngineGeometry.h"
 #include "platform/image/EngineReductions.h"
+#include "platform/image/EngineTaps.h"
 
 #include <cmath>
 
@@ -13,30 +14,17 @@ namespace {
 // Halving by the adjoint of a bilinear enlargement by two (weights
 // 1 3 3 1 / 8 along each axis): a point keeps its centre through halvings
 // and the enlargement back, where a box of two would move it onto the
-// coarse grid.
-const char* const kHalvePass = R"(
-void main() {
-    vec2 c = gl_FragCoord.xy * 2.0;
-    _ci_out = 0.25 * (_ci_texel(0, c + vec2(-0.75, -0.75)) + _ci_texel(0, c + vec2(0.75, -0.75))
-                      + _ci_texel(0, c + vec2(-0.75, 0.75)) + _ci_texel(0, c + vec2(0.75, 0.75)));
-}
-)";
-
+// coarse grid. Four bilinear reads at +-0.75 texels of the doubled point.
 Rendered halve(GL& gl, const Rendered& source)
 {
-    static GLuint program = 0;
-    if (!program)
-        program = passProgram(gl, 1, kHalvePass);
+    Taps quarter;
+    quarter.taps = {{-0.75f, -0.75f, 1.f, 0.f}, {0.75f, -0.75f, 1.f, 0.f}, {-0.75f, 0.75f, 1.f, 0.f}, {0.75f, 0.75f, 1.f, 0.f}};
+    quarter.divisor = 4;
     const int w = (source.texture->width + 1) / 2, h = (source.texture->height + 1) / 2;
     // The halved texture covers the source area plus the odd texel's padding.
     const QRectF area(source.area.x(), source.area.y(), source.area.width() * (2.0 * w / source.texture->width),
                       source.area.height() * (2.0 * h / source.texture->height));
-    PassSampler s{source, source.area, false, false, QTransform(), QRectF(), QRectF()};
-    // Read in texel coordinates of the source: identity map.
-    return runPass(gl, program, area, w, h, {s}, [&](GLuint p) {
-        const float map[4] = {1.f, 1.f, 0.f, 0.f};
-        glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);
-    });
+    return runTexelTaps(gl, source, area, w, h, 2.0, quarter);
 }
 
 // The rendered input extended with transparent texels to cover `need`, so
@@ -89,7 +77,7 @@ Rendered DiscBlurNode::render(GL& gl, const QRect& region, double detail) const
     const double r = radius / factor;
     // Row by row, neighbours paired into one bilinear read at their shared
     // edge, mirrored about the centre so that the disc stays symmetric.
-    constexpr int kMaxTaps = 128;
+    constexpr int kMaxTaps = Taps::kMax;
     std::vector<float> taps; // x, y, weight, unused
     const int n = int(std::ceil(r));
     for (int y = -n; y <= n; ++y) {
@@ -114,27 +102,11 @@ Rendered DiscBlurNode::render(GL& gl, const QRect& region, double detail) const
     double total = 0;
     for (size_t k = 2; k < taps.size(); k += 4)
         total += taps[k];
-    static GLuint program = 0;
-    if (!program)
-        program = passProgram(gl, 1, R"(
-uniform int _ci_taps;
-uniform vec4 _ci_offsets[128];
-uniform float _ci_total;
-void main() {
-    vec4 sum = vec4(0.0);
-    for (int k = 0; k < _ci_taps; ++k)
-        sum += _ci_offsets[k].z * _ci_texel(0, gl_FragCoord.xy + _ci_offsets[k].xy);
-    _ci_out = sum / _ci_total;
-}
-)");
-    level = runPass(gl, program, level.area, level.texture->width, level.texture->height,
-                    {{level, level.area, false, false, QTransform(), QRectF(), QRectF()}}, [&](GLuint p) {
-                        const float map[4] = {1.f, 1.f, 0.f, 0.f};
-                        glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);
-                        glUniform1i(gl.uniform(p, "_ci_taps"), GLint(taps.size() / 4));
-                        glUniform4fv(gl.uniform(p, "_ci_offsets"), GLsizei(taps.size() / 4), taps.data());
-                        glUniform1f(gl.uniform(p, "_ci_total"), float(total));
-                    });
+    Taps disc;
+    for (size_t k = 0; k + 3 < taps.size(); k += 4)
+        disc.taps.push_back({taps[k], taps[k + 1], taps[k + 2], 0.f});
+    disc.divisor = float(total);
+    level = runTexelTaps(gl, level, level.area, level.texture->width, level.texture->height, 1.0, disc);
     if (factor == 1 || detail < 1)
         return level;
     return resample(gl, {level, level.area, false, false, QTransform(), QRectF(), QRectF()}, QRectF(region), QTransform());

@@ -3,6 +3,7 @@
 #include "platform/image/EngineGeometry.h"
 #include "platform/image/EngineReductions.h"
 #include "platform/image/EngineSources.h"
+#include "platform/image/EngineTaps.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,37 +55,23 @@ void setShadowUniforms(GL& gl, GLuint p, const std::array<float, 4>& color, cons
 
 namespace {
 
-const char* const kSeparablePass = R"(
-uniform vec2 _ci_dir;
-uniform int _ci_taps;
-uniform float _ci_offsets[64];
-uniform float _ci_weights[64];
-void main() {
-    vec2 tc = gl_FragCoord.xy;
-    vec4 sum = vec4(0.0);
-    for (int k = 0; k < _ci_taps; ++k)
-        sum += _ci_weights[k] * _ci_texel(0, tc + _ci_dir * _ci_offsets[k]);
-    _ci_out = sum;
+// Taps along `dir` at the offsets, with the weights.
+Taps lineTaps(QPointF dir, const std::vector<float>& offsets, const std::vector<float>& weights)
+{
+    Taps line;
+    line.dir = dir;
+    for (size_t k = 0; k < offsets.size(); ++k)
+        line.taps.push_back({offsets[k], 0.f, weights[k], 0.f});
+    return line;
 }
-)";
 
 // A separable pass in texel space of `source` (same size out), with taps at
 // offsets (texels, may be fractional) and weights.
 Rendered separable(GL& gl, const Rendered& source, double dirX, double dirY, const std::vector<float>& offsets,
                    const std::vector<float>& weights)
 {
-    static GLuint program = 0;
-    if (!program)
-        program = passProgram(gl, 1, kSeparablePass);
-    PassSampler s{source, source.area, false, false, QTransform(), QRectF(), QRectF()};
-    return runPass(gl, program, source.area, source.texture->width, source.texture->height, {s}, [&](GLuint p) {
-        const float map[4] = {1.f, 1.f, 0.f, 0.f};
-        glUniform4fv(gl.uniform(p, "_ci_map"), 1, map);
-        glUniform2f(gl.uniform(p, "_ci_dir"), float(dirX), float(dirY));
-        glUniform1i(gl.uniform(p, "_ci_taps"), int(offsets.size()));
-        glUniform1fv(gl.uniform(p, "_ci_offsets"), GLsizei(offsets.size()), offsets.data());
-        glUniform1fv(gl.uniform(p, "_ci_weights"), GLsizei(weights.size()), weights.data());
-    });
+    return runTexelTaps(gl, source, source.area, source.texture->width, source.texture->height, 1.0,
+                        lineTaps(QPointF(dirX, dirY), offsets, weights));
 }
 
 // Gaussian taps of deviation sigma (texels) over +-3 sigma, neighbours paired
@@ -148,27 +135,7 @@ GaussianBlurNode::GaussianBlurNode(const CIImage& in, double s)
 static Rendered worldSeparable(GL& gl, const PassSampler& source, const QRectF& area, int width, int height, QPointF step,
                         const std::vector<float>& offsets, const std::vector<float>& weights)
 {
-    static GLuint program = 0;
-    if (!program)
-        program = passProgram(gl, 1, R"(
-uniform vec2 _ci_dir;
-uniform int _ci_taps;
-uniform float _ci_offsets[64];
-uniform float _ci_weights[64];
-void main() {
-    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;
-    vec4 sum = vec4(0.0);
-    for (int k = 0; k < _ci_taps; ++k)
-        sum += _ci_weights[k] * _ci_texel(0, _ci_toTexel(0, p + _ci_dir * _ci_offsets[k]));
-    _ci_out = sum;
-}
-)");
-    return runPass(gl, program, area, width, height, {source}, [&](GLuint p) {
-        glUniform2f(gl.uniform(p, "_ci_dir"), float(step.x()), float(step.y()));
-        glUniform1i(gl.uniform(p, "_ci_taps"), int(offsets.size()));
-        glUniform1fv(gl.uniform(p, "_ci_offsets"), GLsizei(offsets.size()), offsets.data());
-        glUniform1fv(gl.uniform(p, "_ci_weights"), GLsizei(weights.size()), weights.data());
-    });
+    return runTaps(gl, source, area, width, height, lineTaps(step, offsets, weights));
 }
 
 bool GaussianBlurNode::constantRect(std::array<float, 4>* color, QRect* rect) const

@@ -2,6 +2,7 @@
 
 #include "platform/image/EngineGeometry.h"
 #include "platform/image/EngineReductions.h"
+#include "platform/image/EngineTaps.h"
 
 #include <algorithm>
 #include <cmath>
@@ -85,20 +86,11 @@ Rendered MotionBlurNode::renderSmooth(GL& gl, const QRect& region, double detail
             ++passes;
     }
     const double spacing = length / std::pow(double(taps), passes);
-    static GLuint program = 0;
-    if (!program)
-        program = passProgram(gl, 1, R"(
-uniform vec2 _ci_step;
-uniform int _ci_count;
-void main() {
-    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;
-    vec4 sum = vec4(0.0);
-    float middle = 0.5 * float(_ci_count - 1);
-    for (int j = 0; j < _ci_count; ++j)
-        sum += _ci_texel(0, _ci_toTexel(0, p + _ci_step * (float(j) - middle)));
-    _ci_out = sum / float(_ci_count);
-}
-)");
+    // A comb of equal taps centred on each point.
+    Taps comb;
+    for (int j = 0; j < taps; ++j)
+        comb.taps.push_back({float(j - 0.5 * (taps - 1)), 0.f, 1.f, 0.f});
+    comb.divisor = float(taps);
     for (int k = 0; k < passes && !level.isEmpty(); ++k) {
         // Pass k covers what the later passes still read, on the level's grid.
         double later = 0;
@@ -111,10 +103,8 @@ void main() {
         const int w = std::max(1, int(std::ceil((want.x() + want.width() - x0) / fx)));
         const int h = std::max(1, int(std::ceil((want.y() + want.height() - y0) / fy)));
         const double step = spacing * std::pow(double(taps), k);
-        level = runPass(gl, program, QRectF(x0, y0, double(w) * fx, double(h) * fy), w, h, {source}, [&](GLuint p) {
-                            glUniform2f(gl.uniform(p, "_ci_step"), float(step * cx), float(step * cy));
-                            glUniform1i(gl.uniform(p, "_ci_count"), taps);
-                        });
+        comb.dir = QPointF(double(float(step * cx)), double(float(step * cy)));
+        level = runTaps(gl, source, QRectF(x0, y0, double(w) * fx, double(h) * fy), w, h, comb);
         source = {level, level.area, false, false, QTransform(), QRectF(), QRectF()};
     }
     return level;

@@ -106,15 +106,6 @@ constexpr double kLinearBoxes = 8;
 // Largest converted picture a source keeps between renders.
 constexpr double kWholeCacheBytes = 96.0 * 1024 * 1024;
 
-const char* const kUploadPass = R"(
-uniform sampler2D _ci_src;
-void main() {
-    // An sRGB texture: reads are already linear light.
-    vec4 c = texelFetch(_ci_src, ivec2(gl_FragCoord.xy), 0);
-    _ci_out = vec4(c.rgb * c.a, c.a);
-}
-)";
-
 } // namespace
 
 std::shared_ptr<SourceNode> SourceNode::fromImage(const QImage& image)
@@ -257,17 +248,9 @@ Rendered SourceNode::convert(GL& gl, const QImage& image, const QRect& texels, c
                         image.constScanLine(image.height() - 1 - (y0 + t)) + qsizetype(x0) * 4);
     if (asIs)
         return {upload, area};
-    if (ow < w || oh < h) {
-        // Fewer texels than decoded: every output texel averages what it covers.
-        return boxReduce(gl, upload, area, ow, oh, true);
-    }
-    static GLuint program = 0;
-    if (!program)
-        program = passProgram(gl, 0, kUploadPass);
-    return runPass(gl, program, area, ow, oh, {}, [&](GLuint p) {
-        gl.bindTexture(0, *upload, false);
-        glUniform1i(gl.uniform(p, "_ci_src"), 0);
-    });
+    // Every output texel averages what it covers; one texel each when as
+    // many (the reductions' program, not one more to compile).
+    return boxReduce(gl, upload, area, ow, oh, true);
 }
 
 Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const

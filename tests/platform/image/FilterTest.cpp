@@ -8,6 +8,7 @@
 #include "platform/image/CIBuiltinFilters.h"
 #include "platform/image/CIGeometry.h"
 #include "platform/image/CIImageAccumulator.h"
+#include "platform/image/GLEngine.h"
 #include "tests/support/LogCapture.h"
 
 #include <gmock/gmock.h>
@@ -230,6 +231,31 @@ TEST(FilterBlurs, DiscBlurKeepsFlatAreasAndSpreadsAPointEvenly)
     average.inputExtent = boxed(CIVector(-20, -20, 44, 44));
     const Rendered mean(average.outputImage(), QRect(0, 0, 1, 1));
     EXPECT_NEAR(mean.at(0, 0)[3], 16.0 / (44 * 44), 2e-4);
+}
+
+TEST(FilterBlurs, SmallPassesEachCompilingTheirOwnProgram)
+{
+    // Every program is a compile on first use (seconds on llvmpipe with an
+    // empty shader cache): the blurs' tap loops are one program, and a
+    // bitmap is uploaded by the reductions' program. Gaussians near and far
+    // link both and the steps around them; the rest then link nothing new.
+    Engine::GL* gl = Engine::GL::instance();
+    // Turned: a drawn image, not a plain rectangle (whose blur has a closed form).
+    const CIImage dot = solid(CIColor(1, 1, 1), QRectF(0, 0, 4, 4)).imageByApplyingTransform(QTransform().rotate(30));
+    for (double radius : {2.0, 40.0})
+        (void)Rendered(blur(QStringLiteral("CIGaussianBlur"), dot, radius)->outputImage(), QRect(-8, -8, 20, 20));
+    const auto blurred = [&](const char* name, double radius) {
+        return blur(QString::fromLatin1(name), dot, radius)->outputImage();
+    };
+    struct Row { const char* name; CIImage image; };
+    const Row rows[] = {{"motion comb", blurred("CIMotionBlur", 12)}, {"disc rows", blurred("CIDiscBlur", 5)},
+                        {"disc halvings", blurred("CIDiscBlur", 40)},
+                        {"a bitmap as it is", CIImage::imageWithQImage(bitmap(2, 1, {{255, 0, 0, 128}, {0, 0, 255, 255}}))}};
+    for (const Row& row : rows) {
+        const quint64 before = gl->linkCount();
+        (void)Rendered(row.image, QRect(-8, -8, 20, 20));
+        EXPECT_EQ(gl->linkCount(), before) << row.name;
+    }
 }
 
 TEST(FilterReductions, AreaAverageIsThePremultipliedMean)
