@@ -135,7 +135,8 @@ QImage CIContext::createCGImage(const CIImage& image, const QRectF& rectF) const
     }
     Engine::GL* gl = Engine::GL::instance();
     // Encoded to 8 bits by the last pass: no float copy of the picture.
-    const Engine::Rendered r = Engine::renderBytes(*gl, image, rect);
+    std::vector<Engine::TexelCopy> copies;
+    const Engine::Rendered r = Engine::renderBytes(*gl, image, rect, &copies);
     if (!succeeded(failures))
         return {};
     if (r.isEmpty()) {
@@ -152,6 +153,8 @@ QImage CIContext::createCGImage(const CIImage& image, const QRectF& rectF) const
     // Four bytes a pixel: the bitmap's rows are packed, read straight into
     // them and turned over in place.
     glReadPixels(0, 0, rect.width(), rect.height(), GL_RGBA, GL_UNSIGNED_BYTE, out.bits());
+    // The photo's texels the last pass left to us.
+    Engine::readBackCopies(*gl, copies, out.bits(), rect.width());
     flipRows(out.bits(), size_t(out.bytesPerLine()), rect.height());
     out.setColorSpace(QColorSpace(QColorSpace::SRgb));
     return out;

@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 
 namespace Engine {
@@ -68,6 +69,10 @@ struct Fn {
     // it is opaque, where a read needs no edge handling.
     Box support, opaque = Box::none(), interior = Box::none();
     int mode = 0; // Read: the sampler's _ci_fetch mode
+    // Read: an uploaded opaque photo one texel a pixel on whole pixels, so
+    // its bytes are the encoded result (texel = pass texel + copyOffset).
+    bool copyable = false;
+    QPoint copyOffset;
 };
 
 // One fused pass in the making: the chain is walked into functions; inputs
@@ -135,6 +140,35 @@ public:
         return out;
     }
     bool opaqueOver(int root, const Box& cell) const { return m_fns[size_t(root)].opaque.contains(cell); }
+
+    // The function whose text the cell's text of function `i` is (name()'s
+    // reductions), -1 where it is zero.
+    int resolved(int i, const Box& cell) const
+    {
+        const Fn& f = m_fns[size_t(i)];
+        if (f.kind == Fn::Kind::Zero || !f.support.meets(cell))
+            return -1;
+        if (f.kind == Fn::Kind::Crop && f.guard.contains(cell))
+            return resolved(f.children[0], cell);
+        if (f.kind == Fn::Kind::Over) {
+            const int a = resolved(f.children[0], cell), b = resolved(f.children[1], cell);
+            if (a < 0)
+                return b;
+            if (b < 0 || m_fns[size_t(f.children[0])].opaque.contains(cell))
+                return a;
+        }
+        return i;
+    }
+
+    // The read whose bytes a cell's 8-bit result is, or null.
+    const Fn* copiedRead(int root, const Box& cell) const
+    {
+        const int i = resolved(root, cell);
+        const Fn* f = i < 0 ? nullptr : &m_fns[size_t(i)];
+        return f && f->kind == Fn::Kind::Read && f->copyable && f->interior.contains(cell) && f->opaque.contains(cell)
+                   ? f
+                   : nullptr;
+    }
 
     // The program's text: general (`cell` null: every test kept, reads
     // through their uniform modes) or for the pixel centres of `cell`.
@@ -261,6 +295,14 @@ private:
             if (f.mode == 0) {
                 if (s.rendered.opaque)
                     f.opaque = area.grown(-tx, -ty).mapped(back) & f.guard;
+                // Pass texel x reads texel x + region.x + dx - area.x.
+                const QTransform& t = s.toInput;
+                const double ox = m_region.x() + t.dx() - s.rendered.area.x();
+                const double oy = m_region.y() + t.dy() - s.rendered.area.y();
+                f.copyable = s.rendered.opaque && s.rendered.texture->format == GL_SRGB8_ALPHA8
+                          && t.type() <= QTransform::TxTranslate && s.rendered.densityX() == 1.0
+                          && s.rendered.densityY() == 1.0 && ox == std::round(ox) && oy == std::round(oy);
+                f.copyOffset = QPoint(int(std::round(ox)), int(std::round(oy)));
             }
             return;
         }
@@ -475,7 +517,10 @@ private:
 // The plan as piece cutting sees it, for one root and output format.
 class PlanCells : public FusedCells {
 public:
-    PlanCells(const Plan& plan, int root, bool bytes) : m_plan(plan), m_root(root), m_bytes(bytes) {}
+    PlanCells(const Plan& plan, int root, bool bytes, bool copies)
+        : m_plan(plan), m_root(root), m_bytes(bytes), m_copies(copies)
+    {
+    }
     QRect region() const override { return m_plan.region(); }
     std::vector<Box> edges() const override { return m_plan.edges(); }
     QByteArray signature(const Box& cell) const override
@@ -483,11 +528,13 @@ public:
         return m_plan.signature(cell) + (m_bytes && m_plan.opaqueOver(m_root, cell) ? 'o' : '-');
     }
     QString source(const Box& cell) const override { return m_plan.source(m_root, m_bytes, &cell); }
+    bool copied(const Box& cell) const override { return m_copies && m_bytes && m_plan.copiedRead(m_root, cell); }
 
 private:
     const Plan& m_plan;
     int m_root;
     bool m_bytes;
+    bool m_copies;
 };
 
 } // namespace
@@ -502,7 +549,7 @@ void setFusedPartShare(double share)
     g_partShare = share;
 }
 
-Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes)
+Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, std::vector<TexelCopy>* copies)
 {
     if (!g_enabled || region.isEmpty())
         return {};
@@ -523,13 +570,31 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
     std::vector<PassSampler> samplers;
     if (!plan.renderInputs(samplers))
         return {};
-    const PlanCells cells(plan, top, bytes);
-    const std::vector<PassPiece> pieces = cutPieces(gl, cells, general, g_partShare);
+    const PlanCells cells(plan, top, bytes, copies && texelCopiesEnabled());
+    std::vector<PassPiece> pieces = cutPieces(gl, cells, general, g_partShare);
     const PassLabel label("fused");
     TexturePtr target = bytes ? gl.byteTexture(region.width(), region.height())
                               : gl.floatTexture(region.width(), region.height());
     if (!target)
         return {};
+    // Copied pieces are the read-back's (merged runs of two photos' cells
+    // are drawn after all).
+    for (PassPiece& piece : pieces) {
+        if (piece.program != kCopiedPiece)
+            continue;
+        const QRect& v = piece.viewport;
+        const Box centre{region.x() + v.x() + 0.5, region.y() + v.y() + 0.5, region.x() + v.right() + 0.5,
+                         region.y() + v.bottom() + 0.5};
+        if (const Fn* read = plan.copiedRead(top, centre))
+            copies->push_back({samplers[size_t(read->slot)].rendered.texture, v.topLeft() + read->copyOffset, v});
+        else
+            piece.program = general;
+    }
+    const auto copied = std::stable_partition(pieces.begin(), pieces.end(),
+                                              [](const PassPiece& p) { return p.program != kCopiedPiece; });
+    if (tracingPasses() && copied != pieces.end())
+        traceNote(QStringLiteral("fused pass %1: %2 pieces copied by the read-back").arg(gl.passCount() + 1).arg(pieces.end() - copied));
+    pieces.erase(copied, pieces.end());
     drawPieces(gl, *target, QRectF(region), pieces, samplers, [&](GLuint p) { plan.setUniforms(p); });
     if (tracingPasses()) {
         QSet<GLuint> programs;

@@ -87,9 +87,30 @@ bool sharedInRender(const ImageNode* node);
 
 // Renders `image` for the region; empty for null or outside its extent.
 Rendered renderImage(GL& gl, const CIImage& image, const QRect& region, double detail = 1.0);
+
+// Texels of an opaque 8-bit sRGB texture (an uploaded photo) that the last
+// pass left undrawn because they are the result's bytes as they are: the
+// read-back copies `from`'s texels starting at `fromTexel` onto the
+// result's texels `to` (both y up).
+struct TexelCopy {
+    TexturePtr from;
+    QPoint fromTexel;
+    QRect to;
+};
+
 // `image` for exactly `rect` in premultiplied 8-bit sRGB (a byte texture),
 // converted in the last pass when the top node can, else by a pass of its own.
-Rendered renderBytes(GL& gl, const CIImage& image, const QRect& rect);
+// With `copies`, parts that are an uploaded photo read one texel a pixel may
+// be left undrawn and listed there instead; whoever reads the texture back
+// must then copy them (readBackCopies).
+Rendered renderBytes(GL& gl, const CIImage& image, const QRect& rect, std::vector<TexelCopy>* copies = nullptr);
+// Reads the copies' texels into `rows` (RGBA bytes, bottom-up rows of
+// `rowPixels` pixels, the result's texel (0, 0) first), in the result's byte
+// order whatever the photo's.
+void readBackCopies(GL& gl, const std::vector<TexelCopy>& copies, uchar* rows, int rowPixels);
+// SUNNYSIDE_PHOTO_COPY=0 (or false here, for tests) draws such parts instead.
+void setTexelCopiesEnabled(bool enabled);
+bool texelCopiesEnabled();
 // A byte-texture pass's conversion, `vec4 _ci_encode8(vec4 workingColour)`.
 extern const char* const kEncodeBytes;
 
