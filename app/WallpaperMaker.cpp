@@ -148,8 +148,10 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
     if (fills) {
         foreground = source.imageByApplyingTransform(QTransform::fromScale(W / w, H / h));
     } else if (scaleUp || w > W || h > H) {
-        const double s = std::min(W / w, H / h);
-        foreground = source.imageByApplyingTransform(QTransform::fromScale(s, s));
+        // Centred on whole pixels (proportions within a pixel), so that it
+        // is drawn one texel a pixel as the photo's decode was averaged.
+        const QSizeF fit = centredFitSize(QSizeF(w, h), QSizeF(W, H));
+        foreground = source.imageByApplyingTransform(QTransform::fromScale(fit.width() / w, fit.height() / h));
     }
     m_artistic.inputImage = QVariant::fromValue(foreground);
 

@@ -295,13 +295,16 @@ private:
             if (f.mode == 0) {
                 if (s.rendered.opaque)
                     f.opaque = area.grown(-tx, -ty).mapped(back) & f.guard;
-                // Pass texel x reads texel x + region.x + dx - area.x.
+                // One texel a pixel when the read's scale undoes the
+                // density; pass texel x then reads texel x + ox.
                 const QTransform& t = s.toInput;
-                const double ox = m_region.x() + t.dx() - s.rendered.area.x();
-                const double oy = m_region.y() + t.dy() - s.rendered.area.y();
+                const double dx = s.rendered.densityX(), dy = s.rendered.densityY();
+                const double ox = (m_region.x() * t.m11() + t.dx() - s.rendered.area.x()) * dx;
+                const double oy = (m_region.y() * t.m22() + t.dy() - s.rendered.area.y()) * dy;
+                const auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-6; };
                 f.copyable = s.rendered.opaque && s.rendered.texture->format == GL_SRGB8_ALPHA8
-                          && t.type() <= QTransform::TxTranslate && s.rendered.densityX() == 1.0
-                          && s.rendered.densityY() == 1.0 && ox == std::round(ox) && oy == std::round(oy);
+                          && t.type() <= QTransform::TxScale && std::abs(t.m11() * dx - 1) < 1e-9
+                          && std::abs(t.m22() * dy - 1) < 1e-9 && whole(ox) && whole(oy);
                 f.copyOffset = QPoint(int(std::round(ox)), int(std::round(oy)));
             }
             return;
