@@ -23,8 +23,18 @@ namespace {
 
 // SUNNYSIDE_FUSION=0 turns it off, to measure what it saves.
 bool g_enabled = qEnvironmentVariable("SUNNYSIDE_FUSION") != QLatin1String("0");
-// SUNNYSIDE_FUSED_PARTS=0 draws every fused pass by its general program.
-double g_partShare = qEnvironmentVariable("SUNNYSIDE_FUSED_PARTS") == QLatin1String("0") ? INFINITY : 1.0 / 8;
+// SUNNYSIDE_FUSED_PARTS=0 draws every fused pass by its general program;
+// =N gives parts from 1/N of the pass a program of their own.
+double partShareFromEnvironment()
+{
+    const QString value = qEnvironmentVariable("SUNNYSIDE_FUSED_PARTS");
+    if (value.isEmpty())
+        return 1.0 / 16;
+    bool ok = false;
+    const double n = value.toDouble(&ok);
+    return !ok || n <= 0 ? INFINITY : 1.0 / n;
+}
+double g_partShare = partShareFromEnvironment();
 // Sampler slots of one fused pass (OpenGL ES 3.0 guarantees 16).
 constexpr int kMaxReads = 16;
 

@@ -26,7 +26,7 @@ void setFusionEnabled(bool enabled);
 
 // A fused pass is drawn in parts: where much of the chain is zero, hidden
 // under an opaque picture or away from edges, a part that covers at least
-// this share of the pass (default 1/8) gets a program of its own, the rest
+// this share of the pass (default 1/16) gets a program of its own, the rest
 // draws the general one. Tests set 0 to check every part in small pictures.
 void setFusedPartShare(double share);
 
