@@ -35,10 +35,12 @@ bool texelCopiesEnabled()
     return g_copies;
 }
 
-void readBackCopies(GL& gl, const std::vector<TexelCopy>& copies, uchar* rows, int rowPixels)
+void readBackCopies(GL& gl, const std::vector<TexelCopy>& copies, const ByteRows& into)
 {
     if (copies.empty())
         return;
+    uchar* const rows = into.rows;
+    const int rowPixels = into.rowPixels;
     glPixelStorei(GL_PACK_ROW_LENGTH, rowPixels);
     for (const TexelCopy& c : copies) {
         gl.bindTarget(*c.from);
@@ -60,13 +62,13 @@ void readBackCopies(GL& gl, const std::vector<TexelCopy>& copies, uchar* rows, i
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
 }
 
-Rendered renderBytes(GL& gl, const CIImage& image, const QRect& rect, std::vector<TexelCopy>* copies)
+Rendered renderBytes(GL& gl, const CIImage& image, const QRect& rect, ByteRows* into)
 {
     if (rect.isEmpty())
         return {};
     const RenderScope scope(image);
     if (!image.isNull() && clip(rect, image.extent()) == rect) {
-        if (Rendered fused = renderFused(gl, *image.node(), rect, true, copies); !fused.isEmpty())
+        if (Rendered fused = renderFused(gl, *image.node(), rect, true, into); !fused.isEmpty())
             return fused;
         const PassLabel label(image.node().get());
         Rendered bytes = image.node()->renderBytes(gl, rect);

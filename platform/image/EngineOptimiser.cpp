@@ -562,7 +562,7 @@ void setFusedPartShare(double share)
     g_partShare = share;
 }
 
-Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, std::vector<TexelCopy>* copies)
+Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into)
 {
     if (!g_enabled || region.isEmpty())
         return {};
@@ -583,13 +583,17 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
     std::vector<PassSampler> samplers;
     if (!plan.renderInputs(samplers))
         return {};
-    const PlanCells cells(plan, top, bytes, copies && texelCopiesEnabled());
+    const bool filling = bytes && into;
+    const PlanCells cells(plan, top, bytes, filling && texelCopiesEnabled());
     std::vector<PassPiece> pieces = cutPieces(gl, cells, general, g_partShare);
     const PassLabel label("fused");
-    TexturePtr target = bytes ? gl.byteTexture(region.width(), region.height())
+    // Filling the caller's rows: bands of about 4 MB.
+    const int bandRows = filling ? std::clamp((4 << 20) / (4 * region.width()), 1, region.height()) : region.height();
+    TexturePtr target = bytes ? gl.byteTexture(region.width(), bandRows)
                               : gl.floatTexture(region.width(), region.height());
     if (!target)
         return {};
+    std::vector<TexelCopy> copies;
     // Copied pieces are the read-back's (merged runs of two photos' cells
     // are drawn after all).
     for (PassPiece& piece : pieces) {
@@ -599,7 +603,7 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
         const Box centre{region.x() + v.x() + 0.5, region.y() + v.y() + 0.5, region.x() + v.right() + 0.5,
                          region.y() + v.bottom() + 0.5};
         if (const Fn* read = plan.copiedRead(top, centre))
-            copies->push_back({samplers[size_t(read->slot)].rendered.texture, v.topLeft() + read->copyOffset, v});
+            copies.push_back({samplers[size_t(read->slot)].rendered.texture, v.topLeft() + read->copyOffset, v});
         else
             piece.program = general;
     }
@@ -608,7 +612,30 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
     if (tracingPasses() && copied != pieces.end())
         traceNote(QStringLiteral("fused pass %1: %2 pieces copied by the read-back").arg(gl.passCount() + 1).arg(pieces.end() - copied));
     pieces.erase(copied, pieces.end());
-    drawPieces(gl, *target, QRectF(region), pieces, samplers, [&](GLuint p) { plan.setUniforms(p); });
+    const auto uniforms = [&](GLuint p) { plan.setUniforms(p); };
+    if (!filling) {
+        drawPieces(gl, *target, QRectF(region), pieces, samplers, uniforms);
+    } else {
+        // Each band relative to the pass's origin (the plan's uniforms are),
+        // drawn and read straight into the caller's rows.
+        const QPointF origin = passOrigin(QRectF(region));
+        glPixelStorei(GL_PACK_ROW_LENGTH, into->rowPixels);
+        for (int y0 = 0; y0 < region.height(); y0 += bandRows) {
+            const int rows = std::min(bandRows, region.height() - y0);
+            std::vector<PassPiece> band;
+            for (const PassPiece& piece : pieces)
+                if (const QRect v = piece.viewport & QRect(0, y0, region.width(), rows); !v.isEmpty())
+                    band.push_back({piece.program, v.translated(0, -y0)});
+            drawPieces(gl, *target, QRectF(region.x(), region.y() + y0, region.width(), bandRows), band, samplers,
+                       uniforms, &origin, y0 == 0);
+            gl.bindTarget(*target);
+            glReadPixels(0, 0, region.width(), rows, GL_RGBA, GL_UNSIGNED_BYTE,
+                         into->rows + qsizetype(y0) * into->rowPixels * 4);
+        }
+        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+        readBackCopies(gl, copies, *into);
+        into->filled = true;
+    }
     if (tracingPasses()) {
         QSet<GLuint> programs;
         for (const PassPiece& piece : pieces)

@@ -16,10 +16,8 @@ namespace Engine {
 // with `bytes` a byte texture encoded to 8-bit sRGB. Empty when fusing saves
 // fewer than two passes, when fusion is off, or when the fused program does
 // not compile (the caller then renders node by node). With `bytes` and
-// `copies`, parts that are an uploaded opaque photo on whole pixels, one
-// texel a pixel, are left undrawn and listed in `copies` (renderBytes).
-Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes,
-                     std::vector<TexelCopy>* copies = nullptr);
+// `into`, the pass fills `into`'s rows itself (ByteRows, renderBytes).
+Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into = nullptr);
 
 // On by default; tests turn it off to render node by node.
 void setFusionEnabled(bool enabled);
