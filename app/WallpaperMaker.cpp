@@ -228,8 +228,9 @@ CIImage WallpaperMaker::readPhoto(const QString& path, QString* reason, const QS
     *reason = photoProblem(path);
     if (!reason->isEmpty())
         return {};
-    // The picture never needs more of the photo than the screen shows.
-    CIImage photo = imageWithContentsOfFileDrawnAt(path, screenPixels);
+    // The picture never needs more of the photo than the screen shows, and
+    // shows a shrunk photo centred on whole pixels (enhancedImageFor).
+    CIImage photo = imageWithContentsOfFileDrawnAt(path, screenPixels, true);
     if (photo.isNull() || photo.extent().isEmpty()) {
         *reason = QStringLiteral("it could not be read as an image");
         return {};

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-CIImage imageWithContentsOfFileDrawnAt(const QString& path, const QSizeF& drawnSize)
+CIImage imageWithContentsOfFileDrawnAt(const QString& path, const QSizeF& drawnSize, bool centredFit)
 {
-    auto node = Engine::SourceNode::fromFile(path, drawnSize);
+    auto node = Engine::SourceNode::fromFile(path, drawnSize, centredFit);
     return node ? CIImage(node) : CIImage();
 }
 

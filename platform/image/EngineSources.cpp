@@ -129,7 +129,7 @@ std::shared_ptr<SourceNode> SourceNode::fromImage(const QImage& image)
     return node;
 }
 
-std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path, const QSizeF& drawnSize)
+std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path, const QSizeF& drawnSize, bool centredFit)
 {
     QImageReader reader(path);
     reader.setAutoTransform(true);
@@ -159,7 +159,7 @@ std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path, const QSiz
     const double averaged = fit >= 0.75 * detail ? fit : detail;
     // A shrunk photo shown whole is drawn at its centred fit on whole pixels.
     QSize fitted;
-    if (averaged == fit && fit < 1) {
+    if (centredFit && averaged == fit && fit < 1) {
         const QSizeF f = centredFitSize(QSizeF(upright), drawnSize);
         if (f.width() == std::round(f.width()) && f.height() == std::round(f.height()))
             fitted = QSize(int(f.width()), int(f.height()));

@@ -125,6 +125,29 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
     Engine::setFusedPartShare(1.0 / 16);
 }
 
+// The 8-bit last pass fills the bitmap in bands of a few megabytes, the
+// photo's rectangle copied: every band lands on its own rows, seamless.
+TEST(Fusion, ALastPassInBandsGivesThePictureDrawnWhole)
+{
+    QImage photo(1500, 500, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb((x * 7) % 256, (y * 5) % 256, (x + y) % 256));
+    const CIImage back = blurred(solid(CIColor(0.2, 0.6, 0.9, 1), QRectF(0, 0, 4096, 700)), 3);
+    const CIImage picture = solid(CIColor(0.8, 0.1, 0.1, 0.5), QRectF(1400, 80, 300, 60))
+                                .imageByCompositingOverImage(CIImage::imageWithQImage(photo)
+                                                                 .imageByApplyingTransform(QTransform::fromTranslate(900, 100))
+                                                                 .imageByCompositingOverImage(back));
+    const QRect rect(-5, 3, 4096, 700); // bands of 256 rows, the last one short
+    const QImage banded = render(picture, rect, true).bytes, whole = render(picture, rect, false).bytes;
+    ASSERT_FALSE(banded.isNull() || whole.isNull());
+    int worst = 0;
+    for (int y = 0; y < rect.height(); ++y)
+        for (int x = 0; x < rect.width() * 4; ++x)
+            worst = std::max(worst, std::abs(banded.constScanLine(y)[x] - whole.constScanLine(y)[x]));
+    EXPECT_LE(worst, 1);
+}
+
 namespace {
 
 struct Piece {
