@@ -151,8 +151,10 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
     if (fills) {
         foreground = source.imageByApplyingTransform(QTransform::fromScale(W / w, H / h));
     } else if (scaleUp || w > W || h > H) {
-        const double s = std::min(W / w, H / h);
-        foreground = source.imageByApplyingTransform(QTransform::fromScale(s, s));
+        // Centred on whole pixels (proportions within a pixel), so that it
+        // is drawn one texel a pixel as the photo's decode was averaged.
+        const QSizeF fit = centredFitSize(QSizeF(w, h), QSizeF(W, H));
+        foreground = source.imageByApplyingTransform(QTransform::fromScale(fit.width() / w, fit.height() / h));
     }
     m_artistic.inputImage = QVariant::fromValue(foreground);
 
@@ -229,8 +231,9 @@ CIImage WallpaperMaker::readPhoto(const QString& path, QString* reason, const QS
     *reason = photoProblem(path);
     if (!reason->isEmpty())
         return {};
-    // The picture never needs more of the photo than the screen shows.
-    CIImage photo = imageWithContentsOfFileDrawnAt(path, screenPixels);
+    // The picture never needs more of the photo than the screen shows, and
+    // shows a shrunk photo centred on whole pixels (enhancedImageFor).
+    CIImage photo = imageWithContentsOfFileDrawnAt(path, screenPixels, true);
     if (photo.isNull() || photo.extent().isEmpty()) {
         *reason = QStringLiteral("it could not be read as an image");
         return {};

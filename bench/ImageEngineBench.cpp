@@ -13,6 +13,7 @@
 #include "platform/image/CIImageAccumulator.h"
 #include "platform/image/CIKernel.h"
 #include "platform/image/EngineNodes.h"
+#include "platform/image/EngineOptimiser.h"
 #include "platform/image/JpegDecode.h"
 
 #include <QDateTime>
@@ -323,6 +324,36 @@ CIImage wallpaperGraph(const QRectF& screen)
     extend.motionBlur = true;
     return extend.outputImage();
 }
+
+void BM_WallpaperPhotoOnWholePixels(benchmark::State& state)
+{
+    // The last pass of the 2560 x 1600 wallpaper of a wide photo shown
+    // 2560 x 1440 on whole pixels (kleiber's shape, in memory): the photo's
+    // rectangle copied by the read-back (arg 0 = 1) or drawn (0); the thin
+    // strips by a program of their own (arg 1 = 16: parts from a sixteenth
+    // of the pass) or by the general one (8).
+    const CIImage photo =
+        CIImage::imageWithQImage(testPicture(kWidth, 1440).convertToFormat(QImage::Format_RGB32));
+    LXArtisticExtend extend;
+    extend.inputBackgroundImage = QVariant::fromValue(photo.imageByClampingToExtent()
+                                                          .imageByApplyingTransform(QTransform::fromScale(1, kHeight / 1440.0))
+                                                          .imageByCroppingToRect(kScreen));
+    extend.inputImage = QVariant::fromValue(photo);
+    extend.motionBlur = true;
+    const CIImage out = extend.outputImage();
+    Engine::setTexelCopiesEnabled(state.range(0) != 0);
+    Engine::setFusedPartShare(1.0 / double(state.range(1)));
+    benchmark::DoNotOptimize(CIContext().createCGImage(out, kScreen));
+    const Work work;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CIContext().createCGImage(out, kScreen));
+    work.report(state);
+    Engine::setTexelCopiesEnabled(true);
+    Engine::setFusedPartShare(1.0 / 16);
+}
+BENCHMARK(BM_WallpaperPhotoOnWholePixels)
+    ->Args({0, 8})->Args({1, 8})->Args({0, 16})->Args({1, 16})
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_WallpaperPreview(benchmark::State& state)
 {

@@ -130,8 +130,21 @@ CIImage LXWatermarkFilter::cachedImage()
 
 CIImage LXWatermarkFilter::outputImage()
 {
-    m_blend->inputImage = QVariant::fromValue(cachedImage());
+    const CIImage logo = cachedImage();
+    m_blend->inputImage = QVariant::fromValue(logo);
     const CIImage background = imageValue(m_blend->inputBackgroundImage);
-    const CIImage out = m_blend->outputImage();
-    return background.isNull() ? out : out.imageByCroppingToRect(background.extent());
+    if (background.isNull())
+        return m_blend->outputImage();
+    // Laid over the background at its opacity, the logo gives the blend's
+    // pixels, and a renderer sees that the rest is the background itself.
+    if (!logo.isNull() && m_blend->inputBlendName.toString() == QLatin1String("sourceOver")) {
+        LXAdjustableBlendFilter faded;
+        faded.setDefaults();
+        faded.inputImage = QVariant::fromValue(logo);
+        faded.inputBackgroundImage = QVariant::fromValue(CIImage::imageWithColor(CIColor(0, 0, 0, 0)));
+        faded.inputIntensity = m_blend->inputIntensity;
+        faded.inputUseBGExtent = false;
+        return faded.outputImage().imageByCompositingOverImage(background).imageByCroppingToRect(background.extent());
+    }
+    return m_blend->outputImage().imageByCroppingToRect(background.extent());
 }

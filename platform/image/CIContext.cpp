@@ -134,24 +134,27 @@ QImage CIContext::createCGImage(const CIImage& image, const QRectF& rectF) const
         return {};
     }
     Engine::GL* gl = Engine::GL::instance();
-    // Encoded to 8 bits by the last pass: no float copy of the picture.
-    const Engine::Rendered r = Engine::renderBytes(*gl, image, rect);
-    if (!succeeded(failures))
-        return {};
-    if (r.isEmpty()) {
-        m_lastError = QStringLiteral("the image engine rendered nothing");
-        return {};
-    }
-    gl->bindTarget(*r.texture);
     QImage out = largeBitmap(rect.width(), rect.height(), QImage::Format_RGBA8888_Premultiplied);
     if (out.isNull()) {
         m_lastError = QStringLiteral("cannot allocate a %1 x %2 bitmap").arg(rect.width()).arg(rect.height());
         Log::line(lcImage, QStringLiteral("Error: ") + m_lastError);
         return {};
     }
-    // Four bytes a pixel: the bitmap's rows are packed, read straight into
-    // them and turned over in place.
-    glReadPixels(0, 0, rect.width(), rect.height(), GL_RGBA, GL_UNSIGNED_BYTE, out.bits());
+    // Encoded to 8 bits by the last pass: no float copy of the picture. The
+    // bitmap's rows are packed: read straight into them (by the pass itself
+    // where it can) and turned over in place.
+    Engine::ByteRows into{out.bits(), rect.width()};
+    const Engine::Rendered r = Engine::renderBytes(*gl, image, rect, &into);
+    if (!succeeded(failures))
+        return {};
+    if (r.isEmpty() && !into.filled) {
+        m_lastError = QStringLiteral("the image engine rendered nothing");
+        return {};
+    }
+    if (!into.filled) {
+        gl->bindTarget(*r.texture);
+        glReadPixels(0, 0, rect.width(), rect.height(), GL_RGBA, GL_UNSIGNED_BYTE, out.bits());
+    }
     flipRows(out.bits(), size_t(out.bytesPerLine()), rect.height());
     out.setColorSpace(QColorSpace(QColorSpace::SRgb));
     return out;

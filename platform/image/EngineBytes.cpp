@@ -20,13 +20,55 @@ vec4 _ci_encodeOpaque8(vec4 c) {
 }
 )";
 
-Rendered renderBytes(GL& gl, const CIImage& image, const QRect& rect)
+namespace {
+// SUNNYSIDE_PHOTO_COPY=0 draws the photo's texels instead of copying them.
+bool g_copies = qEnvironmentVariable("SUNNYSIDE_PHOTO_COPY") != QLatin1String("0");
+} // namespace
+
+void setTexelCopiesEnabled(bool enabled)
+{
+    g_copies = enabled;
+}
+
+bool texelCopiesEnabled()
+{
+    return g_copies;
+}
+
+void readBackCopies(GL& gl, const std::vector<TexelCopy>& copies, const ByteRows& into)
+{
+    if (copies.empty())
+        return;
+    uchar* const rows = into.rows;
+    const int rowPixels = into.rowPixels;
+    glPixelStorei(GL_PACK_ROW_LENGTH, rowPixels);
+    for (const TexelCopy& c : copies) {
+        gl.bindTarget(*c.from);
+        uchar* first = rows + (qsizetype(c.to.y()) * rowPixels + c.to.x()) * 4;
+        glReadPixels(c.fromTexel.x(), c.fromTexel.y(), c.to.width(), c.to.height(), GL_RGBA, GL_UNSIGNED_BYTE, first);
+        // A texture of Qt's B, G, R, A bytes reads red and blue swapped
+        // (the swizzle serves sampling only).
+        GLint red = GL_RED;
+        glBindTexture(GL_TEXTURE_2D, c.from->id);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_R, &red);
+        if (red != GL_BLUE)
+            continue;
+        for (int y = 0; y < c.to.height(); ++y) {
+            uchar* p = first + qsizetype(y) * rowPixels * 4;
+            for (int x = 0; x < c.to.width(); ++x, p += 4)
+                std::swap(p[0], p[2]);
+        }
+    }
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+}
+
+Rendered renderBytes(GL& gl, const CIImage& image, const QRect& rect, ByteRows* into)
 {
     if (rect.isEmpty())
         return {};
     const RenderScope scope(image);
     if (!image.isNull() && clip(rect, image.extent()) == rect) {
-        if (Rendered fused = renderFused(gl, *image.node(), rect, true); !fused.isEmpty())
+        if (Rendered fused = renderFused(gl, *image.node(), rect, true, into); !fused.isEmpty())
             return fused;
         const PassLabel label(image.node().get());
         Rendered bytes = image.node()->renderBytes(gl, rect);

@@ -39,6 +39,10 @@ std::vector<PassPiece> cutPieces(GL& gl, const FusedCells& cells, GLuint general
     for (int j = 0; j < rows; ++j)
         for (int i = 0; i < columns; ++i) {
             const Box c{xs[size_t(i)] + 0.5, ys[size_t(j)] + 0.5, xs[size_t(i) + 1] - 0.5, ys[size_t(j) + 1] - 0.5};
+            if (cells.copied(c)) {
+                kinds[size_t(j * columns + i)] = -1;
+                continue;
+            }
             const QByteArray key = cells.signature(c);
             auto found = bySignature.find(key);
             if (found == bySignature.end()) {
@@ -68,7 +72,7 @@ std::vector<PassPiece> cutPieces(GL& gl, const FusedCells& cells, GLuint general
         }
     std::vector<GLuint> cellPrograms(kinds.size());
     for (size_t c = 0; c < kinds.size(); ++c)
-        cellPrograms[c] = programs[size_t(kinds[c])];
+        cellPrograms[c] = kinds[c] < 0 ? kCopiedPiece : programs[size_t(kinds[c])];
     return mergeCellRuns(xs, ys, cellPrograms, region.topLeft());
 }
 

@@ -67,11 +67,17 @@ public:
     virtual QByteArray signature(const Box& cell) const = 0;
     // The program text for the pixel centres of `cell`.
     virtual QString source(const Box& cell) const = 0;
+    // Whether the cell is left undrawn (copied as it is after the pass).
+    virtual bool copied(const Box&) const { return false; }
 };
+
+// The program of pieces left undrawn for `FusedCells::copied`.
+constexpr GLuint kCopiedPiece = 0;
 
 // The pieces of `cells`' pass: a cell's text gets a program of its own when
 // its cells cover at least `partShare` of the pass and it compiles; every
-// other cell draws `general`. Viewports are relative to the pass.
+// other cell draws `general`; copied cells get kCopiedPiece. Viewports are
+// relative to the pass.
 std::vector<PassPiece> cutPieces(GL& gl, const FusedCells& cells, GLuint general, double partShare);
 
 // A grid's cells as few rectangles: runs of equal programs along each row,

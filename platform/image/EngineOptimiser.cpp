@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 
 namespace Engine {
@@ -22,8 +23,18 @@ namespace {
 
 // SUNNYSIDE_FUSION=0 turns it off, to measure what it saves.
 bool g_enabled = qEnvironmentVariable("SUNNYSIDE_FUSION") != QLatin1String("0");
-// SUNNYSIDE_FUSED_PARTS=0 draws every fused pass by its general program.
-double g_partShare = qEnvironmentVariable("SUNNYSIDE_FUSED_PARTS") == QLatin1String("0") ? INFINITY : 1.0 / 8;
+// SUNNYSIDE_FUSED_PARTS=0 draws every fused pass by its general program;
+// =N gives parts from 1/N of the pass a program of their own.
+double partShareFromEnvironment()
+{
+    const QString value = qEnvironmentVariable("SUNNYSIDE_FUSED_PARTS");
+    if (value.isEmpty())
+        return 1.0 / 16;
+    bool ok = false;
+    const double n = value.toDouble(&ok);
+    return !ok || n <= 0 ? INFINITY : 1.0 / n;
+}
+double g_partShare = partShareFromEnvironment();
 // Sampler slots of one fused pass (OpenGL ES 3.0 guarantees 16).
 constexpr int kMaxReads = 16;
 
@@ -68,6 +79,10 @@ struct Fn {
     // it is opaque, where a read needs no edge handling.
     Box support, opaque = Box::none(), interior = Box::none();
     int mode = 0; // Read: the sampler's _ci_fetch mode
+    // Read: an uploaded opaque photo one texel a pixel on whole pixels, so
+    // its bytes are the encoded result (texel = pass texel + copyOffset).
+    bool copyable = false;
+    QPoint copyOffset;
 };
 
 // One fused pass in the making: the chain is walked into functions; inputs
@@ -135,6 +150,35 @@ public:
         return out;
     }
     bool opaqueOver(int root, const Box& cell) const { return m_fns[size_t(root)].opaque.contains(cell); }
+
+    // The function whose text the cell's text of function `i` is (name()'s
+    // reductions), -1 where it is zero.
+    int resolved(int i, const Box& cell) const
+    {
+        const Fn& f = m_fns[size_t(i)];
+        if (f.kind == Fn::Kind::Zero || !f.support.meets(cell))
+            return -1;
+        if (f.kind == Fn::Kind::Crop && f.guard.contains(cell))
+            return resolved(f.children[0], cell);
+        if (f.kind == Fn::Kind::Over) {
+            const int a = resolved(f.children[0], cell), b = resolved(f.children[1], cell);
+            if (a < 0)
+                return b;
+            if (b < 0 || m_fns[size_t(f.children[0])].opaque.contains(cell))
+                return a;
+        }
+        return i;
+    }
+
+    // The read whose bytes a cell's 8-bit result is, or null.
+    const Fn* copiedRead(int root, const Box& cell) const
+    {
+        const int i = resolved(root, cell);
+        const Fn* f = i < 0 ? nullptr : &m_fns[size_t(i)];
+        return f && f->kind == Fn::Kind::Read && f->copyable && f->interior.contains(cell) && f->opaque.contains(cell)
+                   ? f
+                   : nullptr;
+    }
 
     // The program's text: general (`cell` null: every test kept, reads
     // through their uniform modes) or for the pixel centres of `cell`.
@@ -261,6 +305,17 @@ private:
             if (f.mode == 0) {
                 if (s.rendered.opaque)
                     f.opaque = area.grown(-tx, -ty).mapped(back) & f.guard;
+                // One texel a pixel when the read's scale undoes the
+                // density; pass texel x then reads texel x + ox.
+                const QTransform& t = s.toInput;
+                const double dx = s.rendered.densityX(), dy = s.rendered.densityY();
+                const double ox = (m_region.x() * t.m11() + t.dx() - s.rendered.area.x()) * dx;
+                const double oy = (m_region.y() * t.m22() + t.dy() - s.rendered.area.y()) * dy;
+                const auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-6; };
+                f.copyable = s.rendered.opaque && s.rendered.texture->format == GL_SRGB8_ALPHA8
+                          && t.type() <= QTransform::TxScale && std::abs(t.m11() * dx - 1) < 1e-9
+                          && std::abs(t.m22() * dy - 1) < 1e-9 && whole(ox) && whole(oy);
+                f.copyOffset = QPoint(int(std::round(ox)), int(std::round(oy)));
             }
             return;
         }
@@ -475,7 +530,10 @@ private:
 // The plan as piece cutting sees it, for one root and output format.
 class PlanCells : public FusedCells {
 public:
-    PlanCells(const Plan& plan, int root, bool bytes) : m_plan(plan), m_root(root), m_bytes(bytes) {}
+    PlanCells(const Plan& plan, int root, bool bytes, bool copies)
+        : m_plan(plan), m_root(root), m_bytes(bytes), m_copies(copies)
+    {
+    }
     QRect region() const override { return m_plan.region(); }
     std::vector<Box> edges() const override { return m_plan.edges(); }
     QByteArray signature(const Box& cell) const override
@@ -483,11 +541,13 @@ public:
         return m_plan.signature(cell) + (m_bytes && m_plan.opaqueOver(m_root, cell) ? 'o' : '-');
     }
     QString source(const Box& cell) const override { return m_plan.source(m_root, m_bytes, &cell); }
+    bool copied(const Box& cell) const override { return m_copies && m_bytes && m_plan.copiedRead(m_root, cell); }
 
 private:
     const Plan& m_plan;
     int m_root;
     bool m_bytes;
+    bool m_copies;
 };
 
 } // namespace
@@ -502,7 +562,7 @@ void setFusedPartShare(double share)
     g_partShare = share;
 }
 
-Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes)
+Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into)
 {
     if (!g_enabled || region.isEmpty())
         return {};
@@ -523,14 +583,59 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
     std::vector<PassSampler> samplers;
     if (!plan.renderInputs(samplers))
         return {};
-    const PlanCells cells(plan, top, bytes);
-    const std::vector<PassPiece> pieces = cutPieces(gl, cells, general, g_partShare);
+    const bool filling = bytes && into;
+    const PlanCells cells(plan, top, bytes, filling && texelCopiesEnabled());
+    std::vector<PassPiece> pieces = cutPieces(gl, cells, general, g_partShare);
     const PassLabel label("fused");
-    TexturePtr target = bytes ? gl.byteTexture(region.width(), region.height())
+    // Filling the caller's rows: bands of about 4 MB.
+    const int bandRows = filling ? std::clamp((4 << 20) / (4 * region.width()), 1, region.height()) : region.height();
+    TexturePtr target = bytes ? gl.byteTexture(region.width(), bandRows)
                               : gl.floatTexture(region.width(), region.height());
     if (!target)
         return {};
-    drawPieces(gl, *target, QRectF(region), pieces, samplers, [&](GLuint p) { plan.setUniforms(p); });
+    std::vector<TexelCopy> copies;
+    // Copied pieces are the read-back's (merged runs of two photos' cells
+    // are drawn after all).
+    for (PassPiece& piece : pieces) {
+        if (piece.program != kCopiedPiece)
+            continue;
+        const QRect& v = piece.viewport;
+        const Box centre{region.x() + v.x() + 0.5, region.y() + v.y() + 0.5, region.x() + v.right() + 0.5,
+                         region.y() + v.bottom() + 0.5};
+        if (const Fn* read = plan.copiedRead(top, centre))
+            copies.push_back({samplers[size_t(read->slot)].rendered.texture, v.topLeft() + read->copyOffset, v});
+        else
+            piece.program = general;
+    }
+    const auto copied = std::stable_partition(pieces.begin(), pieces.end(),
+                                              [](const PassPiece& p) { return p.program != kCopiedPiece; });
+    if (tracingPasses() && copied != pieces.end())
+        traceNote(QStringLiteral("fused pass %1: %2 pieces copied by the read-back").arg(gl.passCount() + 1).arg(pieces.end() - copied));
+    pieces.erase(copied, pieces.end());
+    const auto uniforms = [&](GLuint p) { plan.setUniforms(p); };
+    if (!filling) {
+        drawPieces(gl, *target, QRectF(region), pieces, samplers, uniforms);
+    } else {
+        // Each band relative to the pass's origin (the plan's uniforms are),
+        // drawn and read straight into the caller's rows.
+        const QPointF origin = passOrigin(QRectF(region));
+        glPixelStorei(GL_PACK_ROW_LENGTH, into->rowPixels);
+        for (int y0 = 0; y0 < region.height(); y0 += bandRows) {
+            const int rows = std::min(bandRows, region.height() - y0);
+            std::vector<PassPiece> band;
+            for (const PassPiece& piece : pieces)
+                if (const QRect v = piece.viewport & QRect(0, y0, region.width(), rows); !v.isEmpty())
+                    band.push_back({piece.program, v.translated(0, -y0)});
+            drawPieces(gl, *target, QRectF(region.x(), region.y() + y0, region.width(), bandRows), band, samplers,
+                       uniforms, &origin, y0 == 0);
+            gl.bindTarget(*target);
+            glReadPixels(0, 0, region.width(), rows, GL_RGBA, GL_UNSIGNED_BYTE,
+                         into->rows + qsizetype(y0) * into->rowPixels * 4);
+        }
+        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+        readBackCopies(gl, copies, *into);
+        into->filled = true;
+    }
     if (tracingPasses()) {
         QSet<GLuint> programs;
         for (const PassPiece& piece : pieces)

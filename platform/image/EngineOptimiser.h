@@ -15,15 +15,16 @@ namespace Engine {
 // `root` for `region` (inside its extent) in one pass: a float texture, or
 // with `bytes` a byte texture encoded to 8-bit sRGB. Empty when fusing saves
 // fewer than two passes, when fusion is off, or when the fused program does
-// not compile (the caller then renders node by node).
-Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes);
+// not compile (the caller then renders node by node). With `bytes` and
+// `into`, the pass fills `into`'s rows itself (ByteRows, renderBytes).
+Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into = nullptr);
 
 // On by default; tests turn it off to render node by node.
 void setFusionEnabled(bool enabled);
 
 // A fused pass is drawn in parts: where much of the chain is zero, hidden
 // under an opaque picture or away from edges, a part that covers at least
-// this share of the pass (default 1/8) gets a program of its own, the rest
+// this share of the pass (default 1/16) gets a program of its own, the rest
 // draws the general one. Tests set 0 to check every part in small pictures.
 void setFusedPartShare(double share);
 

@@ -260,9 +260,9 @@ namespace {
 // Binds the samplers and sets the uniforms of one draw of `program`.
 void setPassInputs(GL& gl, GLuint program, const Texture& target, const QRectF& area,
                    const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms,
-                   const QPointF* readOrigin)
+                   const QPointF* readOrigin, const QPointF* passOriginGiven = nullptr)
 {
-    const QPointF origin = passOrigin(area);
+    const QPointF origin = passOriginGiven ? *passOriginGiven : passOrigin(area);
     const QPointF read = readOrigin ? *readOrigin : origin;
     const int width = target.width, height = target.height;
     glUseProgram(program);
@@ -355,19 +355,21 @@ void drawPass(GL& gl, GLuint program, const Texture& target, const QRectF& area,
 }
 
 void drawPieces(GL& gl, const Texture& target, const QRectF& area, const std::vector<PassPiece>& pieces,
-                const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms)
+                const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms,
+                const QPointF* origin, bool countPass)
 {
     if (pieces.empty())
         return;
     gl.bindTarget(target);
     quint64 texels = 0;
     for (const PassPiece& piece : pieces) {
-        setPassInputs(gl, piece.program, target, area, samplers, setUniforms, nullptr);
+        setPassInputs(gl, piece.program, target, area, samplers, setUniforms, origin, origin);
         glViewport(piece.viewport.x(), piece.viewport.y(), piece.viewport.width(), piece.viewport.height());
         gl.drawQuad();
         texels += quint64(piece.viewport.width()) * quint64(piece.viewport.height());
     }
-    gl.countPass();
+    if (countPass)
+        gl.countPass();
     tracePass(gl, target, QRect(0, 0, target.width, target.height), pieces.front().program, int(samplers.size()), false);
     g_texels += texels;
 }

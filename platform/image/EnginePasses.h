@@ -87,9 +87,39 @@ bool sharedInRender(const ImageNode* node);
 
 // Renders `image` for the region; empty for null or outside its extent.
 Rendered renderImage(GL& gl, const CIImage& image, const QRect& region, double detail = 1.0);
+
+// Texels of an opaque 8-bit sRGB texture (an uploaded photo) that the last
+// pass left undrawn because they are the result's bytes as they are:
+// `from`'s texels starting at `fromTexel` go onto the result's texels `to`
+// (both y up).
+struct TexelCopy {
+    TexturePtr from;
+    QPoint fromTexel;
+    QRect to;
+};
+
+// The caller's bitmap for an 8-bit result: bottom-up rows of `rowPixels`
+// RGBA pixels, the result's texel (0, 0) first. A last pass that can fills
+// it itself and sets `filled`: drawn in bands into a small texture, each
+// band read straight in (the picture is never held twice), and parts that
+// are an uploaded photo read one texel a pixel copied from the photo's
+// texture instead of drawn.
+struct ByteRows {
+    uchar* rows = nullptr;
+    int rowPixels = 0;
+    bool filled = false;
+};
+
 // `image` for exactly `rect` in premultiplied 8-bit sRGB (a byte texture),
 // converted in the last pass when the top node can, else by a pass of its own.
-Rendered renderBytes(GL& gl, const CIImage& image, const QRect& rect);
+// With `into`, the result may be in `into`'s rows instead (`filled`).
+Rendered renderBytes(GL& gl, const CIImage& image, const QRect& rect, ByteRows* into = nullptr);
+// Reads the copies' texels into `into`'s rows, in Qt's RGBA byte order
+// whatever the photo's.
+void readBackCopies(GL& gl, const std::vector<TexelCopy>& copies, const ByteRows& into);
+// SUNNYSIDE_PHOTO_COPY=0 (or false here, for tests) draws such parts instead.
+void setTexelCopiesEnabled(bool enabled);
+bool texelCopiesEnabled();
 // A byte-texture pass's conversion, `vec4 _ci_encode8(vec4 workingColour)`.
 extern const char* const kEncodeBytes;
 
@@ -170,8 +200,11 @@ struct PassPiece {
     GLuint program;
     QRect viewport;
 };
+// Points are relative to `origin` when given (a band of a larger pass),
+// else to the area's own; `countPass` false for a band after the first.
 void drawPieces(GL& gl, const Texture& target, const QRectF& area, const std::vector<PassPiece>& pieces,
-                const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms);
+                const std::vector<PassSampler>& samplers, const std::function<void(GLuint)>& setUniforms,
+                const QPointF* origin = nullptr, bool countPass = true);
 
 // Coordinates clamped to what a float uniform holds.
 float limited(double v);

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/image/BitmapReduction.h"
+#include "platform/image/CIImageFile.h"
 #include "platform/image/EngineKeptBitmaps.h"
 #include "platform/image/EngineReductions.h"
 #include "platform/image/EngineTrace.h"
@@ -56,14 +57,16 @@ QImage upright(QImage image, QImageIOHandler::Transformations turn)
 // (`jpeg`, turned by `turn`) is decoded by libjpeg-turbo at exactly its
 // reduced size and averaged as it decodes; other files by Qt's readers.
 SourceNode::Decoded decodeFile(const QString& path, const QSize& stored, int denominator, double detail = 0,
-                               bool jpeg = false, QImageIOHandler::Transformations turn = {})
+                               bool jpeg = false, QImageIOHandler::Transformations turn = {}, QSize fitted = {})
 {
     SourceNode::Decoded d;
     QSize uprightSize = stored;
     if (turn & QImageIOHandler::TransformationRotate90)
         uprightSize.transpose();
-    const QSize wanted(std::max(1, int(std::ceil(uprightSize.width() * detail - 1e-6))),
-                       std::max(1, int(std::ceil(uprightSize.height() * detail - 1e-6))));
+    // `fitted`, when given, is the size the picture is drawn at.
+    const QSize wanted = !fitted.isEmpty() ? fitted
+                                           : QSize(std::max(1, int(std::ceil(uprightSize.width() * detail - 1e-6))),
+                                                   std::max(1, int(std::ceil(uprightSize.height() * detail - 1e-6))));
     if (jpeg) {
         const QSize storedWanted =
             detail <= 0 ? QSize() : (turn & QImageIOHandler::TransformationRotate90 ? wanted.transposed() : wanted);
@@ -117,7 +120,7 @@ std::shared_ptr<SourceNode> SourceNode::fromImage(const QImage& image)
     return node;
 }
 
-std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path, const QSizeF& drawnSize)
+std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path, const QSizeF& drawnSize, bool centredFit)
 {
     QImageReader reader(path);
     reader.setAutoTransform(true);
@@ -145,9 +148,16 @@ std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path, const QSiz
     // decode would cost more: then what the whole size reads.
     const double detail = std::min(1.0, std::max(fx, fy)), fit = std::min(1.0, std::min(fx, fy));
     const double averaged = fit >= 0.75 * detail ? fit : detail;
+    // A shrunk photo shown whole is drawn at its centred fit on whole pixels.
+    QSize fitted;
+    if (centredFit && averaged == fit && fit < 1) {
+        const QSizeF f = centredFitSize(QSizeF(upright), drawnSize);
+        if (f.width() == std::round(f.width()) && f.height() == std::round(f.height()))
+            fitted = QSize(int(f.width()), int(f.height()));
+    }
     if (averaged > 0)
         node->m_pending = std::async(std::launch::async, decodeFile, path, stored, node->denominatorFor(averaged),
-                                     averaged, node->m_reducibleDecode, node->m_turn);
+                                     averaged, node->m_reducibleDecode, node->m_turn, fitted);
     return node;
 }
 

@@ -21,7 +21,9 @@ public:
     // (the most pixels renders will draw it at; empty for none) the decode
     // starts at once on a worker thread at the reduction that allows; the
     // first render waits for it and decodes again if it needs more detail.
-    static std::shared_ptr<SourceNode> fromFile(const QString& path, const QSizeF& drawnSize = {});
+    // `centredFit`: a shrunk photo is drawn at centredFitSize (CIImageFile.h).
+    static std::shared_ptr<SourceNode> fromFile(const QString& path, const QSizeF& drawnSize = {},
+                                                bool centredFit = false);
     ~SourceNode() override;
     Rendered render(GL& gl, const QRect& region, double detail) const override;
     // How many times a file was decoded and at which scale (tests,

@@ -224,3 +224,23 @@ TEST(ImageFiles, JpegsDecodedStraightMatchQtsReader)
     const Engine::JpegDecode junk = Engine::decodeJpeg(writeFile(dir.filePath("junk.jpg"), "\xFF\xD8 junk"), 1, {});
     EXPECT_TRUE(junk.image.isNull() && !junk.error.isEmpty() && !junk.declined);
 }
+
+// A photo shrunk to fit a screen lies on whole pixels when centred, so that
+// it can be copied as decoded; its proportions stay within a pixel.
+TEST(ImageFiles, FittedPhotosLieOnWholePixelsWhenCentred)
+{
+    const struct {
+        const char* name;
+        QSizeF photo, box, fitted;
+    } rows[] = {
+        {"wide: 1440.14 rows, 80 left above and below", {6028, 3391}, {2560, 1600}, {2560, 1440}},
+        {"tall: 2133.3 columns, 213 left at each side", {4224, 3168}, {2560, 1600}, {2134, 1600}},
+        {"odd screen: an odd side is left whole", {6028, 3391}, {2561, 1601}, {2561, 1441}},
+        {"exact already", {3000, 1000}, {1440, 900}, {1440, 480}},
+        {"enlarged", {48, 30}, {2560, 1600}, {2560, 1600}},
+        {"a sliver keeps its width", {10000, 1}, {2560, 1600}, {2560, 0.256}},
+        {"nothing to fit", {0, 10}, {2560, 1600}, {}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(centredFitSize(row.photo, row.box), row.fitted) << row.name;
+}

@@ -65,6 +65,10 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
     // Opaque: the fused pass draws the part it covers with a program of its own.
     const CIImage opaque = CIImage::imageWithQImage(checks.convertToFormat(QImage::Format_RGB32))
                                .imageByApplyingTransform(QTransform::fromTranslate(5.5, 3.5));
+    // A whole photo on whole pixels: its bytes are copied by the read-back,
+    // never over what lies on it.
+    const CIImage onPixels = CIImage::imageWithQImage(checks.copy(0, 0, 7, 5).convertToFormat(QImage::Format_RGB32))
+                                 .imageByApplyingTransform(QTransform::fromTranslate(3, 2));
     const CIImage back = solid(CIColor(0.1, 0.5, 0.3, 0.6), QRectF(-3, -2, 30, 12));
     const CIImage shadow = blurred(solid(CIColor(0, 0, 0, 1), QRectF(2, 2, 9, 5)), 2.5);
     CIBlendWithMask mask;
@@ -86,6 +90,10 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
         {"source over, crop, colour", scaled.imageByCompositingOverImage(back).imageByCroppingToRect(QRectF(0, 1, 14, 7)), 1},
         {"over a shadow and a colour", inverted(scaled).imageByCompositingOverImage(shadow.imageByCompositingOverImage(back)), 3},
         {"opaque photo over part", opaque.imageByCompositingOverImage(shadow.imageByCompositingOverImage(back)), 2},
+        {"photo on whole pixels under a logo",
+         solid(CIColor(0.8, 0.1, 0.1, 0.5), QRectF(8, 4, 6, 2)).imageByCompositingOverImage(onPixels.imageByCompositingOverImage(back)), 1},
+        {"photo half a pixel off whole pixels",
+         onPixels.imageByApplyingTransform(QTransform::fromTranslate(0.5, 0)).imageByCompositingOverImage(back), 1},
         {"blend with mask and whole-pixel move", mask.outputImage(), 3},
         {"generator at its pixel", inverted(noise), 1},
         {"generator moved", inverted(noise.imageByApplyingTransform(QTransform::fromTranslate(3, -2))), 0},
@@ -114,7 +122,30 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
                         << row.name << " at " << x << ", " << y << ": " << a << " " << b;
                 }
     }
-    Engine::setFusedPartShare(1.0 / 8);
+    Engine::setFusedPartShare(1.0 / 16);
+}
+
+// The 8-bit last pass fills the bitmap in bands of a few megabytes, the
+// photo's rectangle copied: every band lands on its own rows, seamless.
+TEST(Fusion, ALastPassInBandsGivesThePictureDrawnWhole)
+{
+    QImage photo(1500, 500, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb((x * 7) % 256, (y * 5) % 256, (x + y) % 256));
+    const CIImage back = blurred(solid(CIColor(0.2, 0.6, 0.9, 1), QRectF(0, 0, 4096, 700)), 3);
+    const CIImage picture = solid(CIColor(0.8, 0.1, 0.1, 0.5), QRectF(1400, 80, 300, 60))
+                                .imageByCompositingOverImage(CIImage::imageWithQImage(photo)
+                                                                 .imageByApplyingTransform(QTransform::fromTranslate(900, 100))
+                                                                 .imageByCompositingOverImage(back));
+    const QRect rect(-5, 3, 4096, 700); // bands of 256 rows, the last one short
+    const QImage banded = render(picture, rect, true).bytes, whole = render(picture, rect, false).bytes;
+    ASSERT_FALSE(banded.isNull() || whole.isNull());
+    int worst = 0;
+    for (int y = 0; y < rect.height(); ++y)
+        for (int x = 0; x < rect.width() * 4; ++x)
+            worst = std::max(worst, std::abs(banded.constScanLine(y)[x] - whole.constScanLine(y)[x]));
+    EXPECT_LE(worst, 1);
 }
 
 namespace {
