@@ -285,7 +285,7 @@ void SWDropView::updateSample()
 CIImage SWDropView::sampleFor(const WallpaperScreen& screen)
 {
     if (!m_lastReduced.isNull()) // the photo last used, as its wallpaper looks
-        return m_maker.enhancedImageFor(m_lastReduced, screen, m_scaleUp, showWatermark, chain(true));
+        return madeSmall(m_lastReduced, m_lastPhoto.extent().size(), screen, chain(true));
     if (m_scaleUp)
         return m_maker.enhancedImageFor(sample, screen, m_scaleUp, showWatermark, chain(true));
     // The sample shows at 80 % of the screen's height, the extension around it.
@@ -520,11 +520,15 @@ bool SWDropView::buildPreview(const DragPhoto& photo)
 
 CIImage SWDropView::previewOf(const CIImage& photo, const QSizeF& size, QSize pixels, const LookChain* look)
 {
+    return madeSmall(photo, size, drawnScreen(pixels), look);
+}
+
+CIImage SWDropView::madeSmall(const CIImage& photo, const QSizeF& size, const WallpaperScreen& drawn, const LookChain* look)
+{
     // The wallpaper made small: a photo that the screen shows at its own
     // size is made small too, so that it keeps its share of the display
     // instead of being fitted to it. A larger one is fitted either way, from
     // its reduced decode as it is (a scale more costs the engine passes).
-    const WallpaperScreen drawn = drawnScreen(pixels);
     const WallpaperScreen screen = currentScreen();
     const QSizeF whole = screen.pixelSize(), decoded = photo.extent().size();
     const double k = screen.scale > 0 ? drawn.scale / screen.scale : 1;

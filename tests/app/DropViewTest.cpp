@@ -166,10 +166,11 @@ TEST_F(DropView, APreviewIsItsWallpaperMadeSmallAndKeptWhileNothingItShowsChange
 {
     PhotoCache::shared().clear();
     QTemporaryDir dir;
-    QImage ramp(200, 125, QImage::Format_RGB32);
-    for (int x = 0; x < 200; ++x)
-        for (int y = 0; y < 125; ++y)
-            ramp.setPixel(x, y, qRgb(x, 60, 255 - x));
+    // Smaller than the screen, larger than the drawn display.
+    QImage ramp(480, 300, QImage::Format_RGB32);
+    for (int x = 0; x < 480; ++x)
+        for (int y = 0; y < 300; ++y)
+            ramp.setPixel(x, y, qRgb(x / 2, 60 + x / 4, 255 - x / 2));
     ASSERT_TRUE(ramp.save(dir.filePath("Ramp.jpg"), "JPEG", 95));
     SWDropView view;
     view.awakeFromNib();
@@ -183,6 +184,13 @@ TEST_F(DropView, APreviewIsItsWallpaperMadeSmallAndKeptWhileNothingItShowsChange
         {"scale-up turned on", [&] { view.setScaleUp(true); }, false},
         {"another look", [&] { ASSERT_TRUE(editor.changeLook(grey, QString())); }, false},
         {"that look again", [] {}, true},
+    };
+    const auto meanGreyDifference = [](const QImage& a, const QImage& b) {
+        double sum = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                sum += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y)));
+        return sum / (a.width() * a.height());
     };
     qint64 before = 0;
     for (const auto& row : rows) {
@@ -198,12 +206,17 @@ TEST_F(DropView, APreviewIsItsWallpaperMadeSmallAndKeptWhileNothingItShowsChange
         before = shown.cacheKey();
         const QImage wallpaper = WallpaperMaker::renderPicture(view.processedImage())
                                      .scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        double sum = 0;
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x)
-                sum += std::abs(qGray(shown.pixel(x, y)) - qGray(wallpaper.pixel(x, y)));
-        EXPECT_LT(sum / (shown.width() * shown.height()), 3.0);
+        EXPECT_LT(meanGreyDifference(shown, wallpaper), 3.0);
     }
+    // Dropped, the display shows the wallpaper made small, not the photo fitted to it.
+    view.setScaleUp(false);
+    ASSERT_TRUE(editor.changeLook(Look(), QString()));
+    ASSERT_TRUE(view.applyImageAt(QUrl::fromLocalFile(dir.filePath("Ramp.jpg"))));
+    view.renderPendingBitmaps();
+    const QImage sample = view.sampleBitmap();
+    const QImage wallpaper = WallpaperMaker::renderPicture(view.processedImage())
+                                 .scaled(sample.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    EXPECT_LT(meanGreyDifference(sample, wallpaper), 3.0);
 }
 
 // Phones append a video to the JPEG of a motion photo: the photo ends at its
