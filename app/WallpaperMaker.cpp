@@ -101,8 +101,16 @@ CIImage WallpaperMaker::styled(const CIImage& photo, const LookChain& look, doub
     const QSizeF framed = look.framedSize(QSizeF(extent.width() * crop.width(), extent.height() * crop.height()) * std::min(shown, 1.0));
     if (!framed.isEmpty())
         shown = std::min(shown, 1.0) * std::min({1.0, W / framed.width(), H / framed.height()});
-    if (m_reduced.photo != photo || m_reduced.scale != shown)
-        m_reduced = {photo, shown, shown < 1 ? photo.imageByApplyingTransform(QTransform::fromScale(shown, shown)) : photo};
+    if (m_reduced.photo != photo || m_reduced.scale != shown) {
+        CIImage reduced = shown < 1 ? photo.imageByApplyingTransform(QTransform::fromScale(shown, shown)) : photo;
+        // Whole pixels only: a part-covered edge would be half transparent,
+        // and the unstyled photo under it would colour the extension.
+        const QRectF e = reduced.extent();
+        const QRectF whole(QPointF(std::ceil(e.left()), std::ceil(e.top())), QPointF(std::floor(e.right()), std::floor(e.bottom())));
+        if (whole != e && !whole.isEmpty())
+            reduced = reduced.imageByCroppingToRect(whole);
+        m_reduced = {photo, shown, reduced};
+    }
     const CIImage result = look.apply(m_reduced.image);
     const QRectF e = result.extent();
     *fills = !look.crop().isNull() && e.height() > 0 && std::abs(e.width() / e.height() / (W / H) - 1) < 0.01;
