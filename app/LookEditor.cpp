@@ -130,19 +130,24 @@ void LookEditor::endPreview()
     showChanged();
 }
 
+void LookEditor::onceOnNextTurn(bool LookEditor::*queued, void (LookEditor::*then)())
+{
+    if (this->*queued)
+        return;
+    this->*queued = true;
+    QPointer<LookEditor> self(this);
+    MainQueue::async([self, queued, then] {
+        if (!self)
+            return;
+        self.data()->*queued = false;
+        (self.data()->*then)();
+    });
+}
+
 void LookEditor::noteEdit()
 {
     // Many controls report one gesture: compared once, on the next turn.
-    if (m_editQueued)
-        return;
-    m_editQueued = true;
-    QPointer<LookEditor> self(this);
-    MainQueue::async([self] {
-        if (!self)
-            return;
-        self->m_editQueued = false;
-        self->commitEdit();
-    });
+    onceOnNextTurn(&LookEditor::m_editQueued, &LookEditor::commitEdit);
 }
 
 void LookEditor::commitEdit()
@@ -177,14 +182,5 @@ void LookEditor::lookDidChange()
 
 void LookEditor::showChanged()
 {
-    if (m_showQueued)
-        return;
-    m_showQueued = true;
-    QPointer<LookEditor> self(this);
-    MainQueue::async([self] {
-        if (!self)
-            return;
-        self->m_showQueued = false;
-        emit self->shownLookChanged();
-    });
+    onceOnNextTurn(&LookEditor::m_showQueued, &LookEditor::shownLookChanged);
 }

@@ -68,6 +68,9 @@ private:
     void commitEdit();
     void lookDidChange();
     void showChanged();
+    // Calls `then` on the main queue's next turn, once however often asked
+    // meanwhile (`queued` says a call is pending).
+    void onceOnNextTurn(bool LookEditor::*queued, void (LookEditor::*then)());
     void takeDefault(const QVariant& value);
 
     LookChain m_chain, m_preview;

@@ -848,8 +848,7 @@ void SWAppDelegate::showLookOverlay(QWidget* overlay)
                 showChain();
         });
     }
-    overlay->show();
-    overlay->setFocus();
+    overlay->setFocus(); // begin showed it; the panels going may have moved the focus
 }
 
 void SWAppDelegate::fillTheScreen(QObject*)

@@ -207,7 +207,8 @@ private:
     void loadText(QLabel* label, const QString& name);
     void setUpLookMenus(QMenuBar* bar);
     void fillFrameMenu();
-    // Shows the crop or turn overlay (owned by the drop view) with the focus.
+    // The crop or turn overlay, begun and shown (owned by the drop view): the
+    // panels step aside while it has the focus.
     void showLookOverlay(QWidget* overlay);
 
     QPointer<QWidget> m_window;

@@ -285,7 +285,7 @@ void SWDropView::updateSample()
 CIImage SWDropView::sampleFor(const WallpaperScreen& screen)
 {
     if (!m_lastReduced.isNull()) // the photo last used, as its wallpaper looks
-        return madeSmall(m_lastReduced, m_lastPhoto.extent().size(), screen, chain(true));
+        return previewOf(m_lastReduced, m_lastPhoto.extent().size(), screen, chain(true));
     if (m_scaleUp)
         return m_maker.enhancedImageFor(sample, screen, m_scaleUp, showWatermark, chain(true));
     // The sample shows at 80 % of the screen's height, the extension around it.
@@ -508,7 +508,7 @@ bool SWDropView::buildPreview(const DragPhoto& photo)
     if (!photo.preview.isNull())
         showPreview(photo.preview, source.extent().size(), photo.previewFile);
     else
-        imageView->setCIImage(previewOf(source, source.extent().size(), drawnPixels(), chain(true)));
+        imageView->setCIImage(previewOf(source, source.extent().size(), drawnScreen(drawnPixels()), chain(true)));
     m_processedImage = enhancedImageFor(source);
     if (LXImagePreviewer::enabledForDevelopers()) {
         LXImagePreviewer::showCIImage(source, QStringLiteral("Photo"));
@@ -518,12 +518,7 @@ bool SWDropView::buildPreview(const DragPhoto& photo)
     return !m_processedImage.isNull();
 }
 
-CIImage SWDropView::previewOf(const CIImage& photo, const QSizeF& size, QSize pixels, const LookChain* look)
-{
-    return madeSmall(photo, size, drawnScreen(pixels), look);
-}
-
-CIImage SWDropView::madeSmall(const CIImage& photo, const QSizeF& size, const WallpaperScreen& drawn, const LookChain* look)
+CIImage SWDropView::previewOf(const CIImage& photo, const QSizeF& size, const WallpaperScreen& drawn, const LookChain* look)
 {
     // The wallpaper made small: a photo that the screen shows at its own
     // size is made small too, so that it keeps its share of the display
@@ -554,7 +549,7 @@ void SWDropView::showPreview(const CIImage& photo, const QSizeF& size, const QSt
     QImage bitmap = cache.previewFor(file, key);
     if (bitmap.isNull()) {
         QString error;
-        bitmap = bitmapOf(previewOf(photo, size, pixels, look), pixels, devicePixelRatioF(), &error);
+        bitmap = bitmapOf(previewOf(photo, size, drawnScreen(pixels), look), pixels, devicePixelRatioF(), &error);
         if (bitmap.isNull())
             Log::line(lcDrop, QStringLiteral("Warning: the preview could not be drawn: %1").arg(error));
         cache.keepPreview(file, key, bitmap);

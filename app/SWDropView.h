@@ -137,9 +137,8 @@ private:
     bool buildPreview(const DragPhoto& photo);
     // The preview of `photo`, a decode of a photo of `size` pixels (reduced
     // no further than the preview needs): the wallpaper laid out for the
-    // screen, made `pixels` large; madeSmall: the same for a `drawn` screen.
-    CIImage previewOf(const CIImage& photo, const QSizeF& size, QSize pixels, const LookChain* look);
-    CIImage madeSmall(const CIImage& photo, const QSizeF& size, const WallpaperScreen& drawn, const LookChain* look);
+    // screen, made as large as the `drawn` screen (drawnScreen).
+    CIImage previewOf(const CIImage& photo, const QSizeF& size, const WallpaperScreen& drawn, const LookChain* look);
     // The size a drag's photo is decoded at for its preview.
     QSizeF previewDecodePixels() const;
     // Shows the preview of `photo` (decoded for it from `file`, a photo of `size` pixels) as a bitmap:
