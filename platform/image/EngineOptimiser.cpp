@@ -364,7 +364,7 @@ private:
                     if (!cell)
                         code = QStringLiteral("return _ci_texel(%1, _ci_toTexel(%1, p));").arg(k);
                     else if (f.interior.contains(*cell))
-                        code = QStringLiteral("return textureLod(_ci_tex%1, _ci_toTexel(%1, p) * _ci_scale[%1], 0.0);").arg(k);
+                        code = QStringLiteral("return _ci_blend(_ci_tex%1, _ci_toTexel(%1, p), _ci_size[%1]);").arg(k);
                     else
                         code = QStringLiteral("return _ci_fetch(_ci_tex%1, _ci_toTexel(%1, p), _ci_size[%1], _ci_scale[%1], %2, _ci_box[%1]);")
                                    .arg(k)
