@@ -221,6 +221,15 @@ TEST(ImageFiles, JpegsDecodedStraightMatchQtsReader)
         const bool averages = r.averaged.isValid() && r.averaged.width() * 1.03 < r.decoded.width();
         EXPECT_EQ(d.image, averages ? Engine::reduceOpaqueBitmap(whole.image, r.averaged) : whole.image);
     }
+    // For a preview: the smallest scale whose picture still covers the photo
+    // fitted in the size, never one a pixel smaller.
+    const struct { const char* name; QSizeF drawn; QSize decoded; } previews[] = {
+        {"an eighth", {26, 15}, {26, 15}}, {"a pixel more: a quarter", {27, 16}, {51, 30}},
+        {"three eighths", {60, 40}, {77, 44}}, {"larger than the photo", {400, 400}, {203, 117}}};
+    for (const auto& p : previews) {
+        QString error;
+        EXPECT_EQ(decodedImageCovering(plain, p.drawn, &error).size(), p.decoded) << p.name;
+    }
     const Engine::JpegDecode junk = Engine::decodeJpeg(writeFile(dir.filePath("junk.jpg"), "\xFF\xD8 junk"), 1, {});
     EXPECT_TRUE(junk.image.isNull() && !junk.error.isEmpty() && !junk.declined);
 }
