@@ -369,7 +369,7 @@ private:
                     else if (f.interior.contains(*cell) && f.oneTexel)
                         code = QStringLiteral("return texelFetch(_ci_tex%1, ivec2(_ci_toTexel(%1, p)), 0);").arg(k);
                     else if (f.interior.contains(*cell))
-                        code = QStringLiteral("return _ci_blend(_ci_tex%1, _ci_toTexel(%1, p), _ci_size[%1]);").arg(k);
+                        code = QStringLiteral("return textureLod(_ci_tex%1, _ci_toTexel(%1, p) * _ci_scale[%1], 0.0);").arg(k);
                     else
                         code = QStringLiteral("return _ci_fetch(_ci_tex%1, _ci_toTexel(%1, p), _ci_size[%1], _ci_scale[%1], %2, _ci_box[%1]);")
                                    .arg(k)

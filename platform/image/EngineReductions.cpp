@@ -19,6 +19,7 @@ const char* const kBoxReducePass = R"(
 uniform sampler2D _ci_src;
 uniform vec2 _ci_ratio; // source texels per output texel
 uniform vec2 _ci_have;  // source texels in use
+uniform vec2 _ci_unit;  // one over the source texture's real size
 uniform vec2 _ci_start; // source texels before the first box
 uniform int _ci_straight;
 float _ci_cover(float i, float a, float b) { return max(min(b, i + 1.0) - max(a, i), 0.0); }
@@ -38,7 +39,7 @@ void main() {
             float i = i0.x + float(x);
             float v0 = _ci_cover(i, a.x, b.x), v1 = _ci_cover(i + 1.0, a.x, b.x);
             float wx = v0 + v1;
-            vec4 c = _ci_blend(_ci_src, vec2(i + 0.5 + v1 / max(wx, 1e-6), ty), _ci_have);
+            vec4 c = textureLod(_ci_src, vec2(i + 0.5 + v1 / max(wx, 1e-6), ty) * _ci_unit, 0.0);
             c.rgb *= mix(1.0, c.a, straight);
             sum += (wx * wy) * c;
         }
@@ -76,6 +77,7 @@ Rendered boxReduce(GL& gl, TexturePtr source, const QRectF& area, int width, int
                 glUniform2f(gl.uniform(p, "_ci_ratio"), float(ratio.x()), float(ratio.y()));
                 glUniform2f(gl.uniform(p, "_ci_start"), float(start.x()), float(start.y()));
                 glUniform2f(gl.uniform(p, "_ci_have"), float(from->width), float(from->height));
+                glUniform2f(gl.uniform(p, "_ci_unit"), 1.f / float(from->allocWidth), 1.f / float(from->allocHeight));
                 glUniform1i(gl.uniform(p, "_ci_straight"), straight ? 1 : 0);
             });
             if (shared)
