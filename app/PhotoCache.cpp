@@ -1,38 +1,21 @@
 #include "app/PhotoCache.h"
 
 #include "app/PhotoCheck.h"
+#include "platform/image/CIImageFile.h"
 
 #include <QFileInfo>
-#include <QImageReader>
 
 #include <algorithm>
-#include <cmath>
 
-// Runs on a worker: the checks, then the decode at the largest of JPEG's
-// reductions (1/2, 1/4, 1/8) that still gives `drawn` pixels of the photo
-// fitted in it. Qt's reader takes libjpeg's own reduction only when the
-// stored size is at least that many times the size asked for, so it is asked
-// for the stored size divided by it, rounded down (one pixel less than the
-// reduction gives at most). Other formats decode whole and are scaled.
+// Runs on a worker: the checks, then the engine's decode for `drawn`.
 PhotoCache::Decoded PhotoCache::decode(const QString& path, const QSizeF& drawn)
 {
     Decoded d;
     d.error = photoProblem(path);
     if (!d.error.isEmpty())
         return d;
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QSize stored = reader.size();
-    const QSize upright = reader.transformation() & QImageIOHandler::TransformationRotate90 ? stored.transposed() : stored;
-    if (stored.isValid() && !drawn.isEmpty()) {
-        const double fit = std::min(drawn.width() / upright.width(), drawn.height() / upright.height());
-        int denominator = 1;
-        while (denominator < 8 && fit * denominator * 2 <= 1.0)
-            denominator *= 2;
-        if (denominator > 1)
-            reader.setScaledSize(QSize(std::max(1, stored.width() / denominator), std::max(1, stored.height() / denominator)));
-    }
-    d.image = reader.read();
+    QString why;
+    d.image = decodedImageCovering(path, drawn, &why);
     if (d.image.isNull())
         d.error = QStringLiteral("it could not be read as an image");
     return d;

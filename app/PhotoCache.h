@@ -5,9 +5,10 @@
 // time, size). A file changed on disk is decoded afresh and its previews
 // are dropped. Only the preview's small decode is kept; the screen-sized
 // picture is made from a photo of its own.
-// The decode is JPEG's smallest reduction that still covers the size asked
-// for (a preview is drawn small; the wallpaper is decoded apart, finer), on
-// a worker thread started by prepare() or photoFor().
+// The decode is the engine's at JPEG's smallest scale that still covers the
+// size asked for (decodedImageCovering: a preview is drawn small; the
+// wallpaper is decoded apart, finer), on a worker thread started by
+// prepare() or photoFor().
 // Main thread.
 
 #include "app/Look.h"

@@ -10,10 +10,18 @@
 
 #include "platform/image/CIImage.h"
 
+#include <QImage>
 #include <QSizeF>
 #include <QString>
 
 CIImage imageWithContentsOfFileDrawnAt(const QString& path, const QSizeF& drawnSize, bool centredFit = false);
+
+// The picture file at `path` decoded for drawing at no more than
+// `drawnSize` pixels (fitted, proportions kept): a JPEG at the smallest of
+// libjpeg's scales whose picture still covers the fitted size, other files
+// whole; upright, as decoded (the caller draws it scaled). Null with
+// `error` set when it does not decode. Any thread; no OpenGL, no logging.
+QImage decodedImageCovering(const QString& path, const QSizeF& drawnSize, QString* error);
 
 // The size of a picture of `picture` pixels fitted into `box` (as large as
 // fits, proportions kept) with what the box leaves on each side rounded to

@@ -83,6 +83,9 @@ struct Fn {
     // its bytes are the encoded result (texel = pass texel + copyOffset).
     bool copyable = false;
     QPoint copyOffset;
+    // Read: one texel a pixel on whole texels, so its interior reads are
+    // single texels (exact, whatever the texture's real size).
+    bool oneTexel = false;
 };
 
 // One fused pass in the making: the chain is walked into functions; inputs
@@ -312,9 +315,9 @@ private:
                 const double ox = (m_region.x() * t.m11() + t.dx() - s.rendered.area.x()) * dx;
                 const double oy = (m_region.y() * t.m22() + t.dy() - s.rendered.area.y()) * dy;
                 const auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-6; };
-                f.copyable = s.rendered.opaque && s.rendered.texture->format == GL_SRGB8_ALPHA8
-                          && t.type() <= QTransform::TxScale && std::abs(t.m11() * dx - 1) < 1e-9
+                f.oneTexel = t.type() <= QTransform::TxScale && std::abs(t.m11() * dx - 1) < 1e-9
                           && std::abs(t.m22() * dy - 1) < 1e-9 && whole(ox) && whole(oy);
+                f.copyable = f.oneTexel && s.rendered.opaque && s.rendered.texture->format == GL_SRGB8_ALPHA8;
                 f.copyOffset = QPoint(int(std::round(ox)), int(std::round(oy)));
             }
             return;
@@ -363,6 +366,8 @@ private:
                     const int k = f.slot;
                     if (!cell)
                         code = QStringLiteral("return _ci_texel(%1, _ci_toTexel(%1, p));").arg(k);
+                    else if (f.interior.contains(*cell) && f.oneTexel)
+                        code = QStringLiteral("return texelFetch(_ci_tex%1, ivec2(_ci_toTexel(%1, p)), 0);").arg(k);
                     else if (f.interior.contains(*cell))
                         code = QStringLiteral("return textureLod(_ci_tex%1, _ci_toTexel(%1, p) * _ci_scale[%1], 0.0);").arg(k);
                     else

@@ -366,3 +366,28 @@ Rendered TextureNode::render(GL&, const QRect&, double) const
 }
 
 } // namespace Engine
+
+QImage decodedImageCovering(const QString& path, const QSizeF& drawnSize, QString* error)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QSize stored = reader.size();
+    const QImageIOHandler::Transformations turn = reader.transformation();
+    if (reader.format() == "jpeg" && stored.isValid()) {
+        const QSize upright = turn & QImageIOHandler::TransformationRotate90 ? stored.transposed() : stored;
+        const double fit = drawnSize.isEmpty() ? 1.0
+                                               : std::min({1.0, drawnSize.width() / upright.width(),
+                                                           drawnSize.height() / upright.height()});
+        const QSize covering(int(std::ceil(stored.width() * fit - 1e-6)), int(std::ceil(stored.height() * fit - 1e-6)));
+        const Engine::JpegDecode direct = Engine::decodeJpegCovering(path, covering);
+        if (!direct.declined) {
+            if (direct.image.isNull())
+                *error = direct.error.isEmpty() ? QStringLiteral("the picture could not be decoded") : direct.error;
+            return direct.image.isNull() ? QImage() : Engine::upright(direct.image, turn);
+        }
+    }
+    const QImage image = reader.read();
+    if (image.isNull())
+        *error = reader.errorString();
+    return image.isNull() ? image : Engine::toWorkingBitmap(image);
+}

@@ -13,6 +13,7 @@ namespace {
 
 bool g_failed = false;
 GL* g_instance = nullptr;
+GL::Sides g_sides = GL::Sides::Snug;
 constexpr size_t kPoolLimitBytes = size_t(768) << 20;
 
 const char* const kVertexShader = R"(#version 300 es
@@ -40,26 +41,36 @@ bool hasExtension(const char* name)
 } // namespace
 
 const char* const kShaderPrelude = R"(
+// The bilinear read at texel position `c` of the `size` texels in use,
+// blended here from four texels clamped to those in use, not to the
+// texture's edge: a pooled texture may be larger, and a normalised
+// coordinate over a side that is not a power of two is inexact, so that the
+// texture unit's own blend of a read at a texel's centre weighs a neighbour.
+vec4 _ci_blend(sampler2D tex, vec2 c, vec2 size) {
+    vec2 q = clamp(c, vec2(0.5), size - 0.5) - 0.5;
+    vec2 i = floor(q), f = q - i;
+    ivec2 a = ivec2(i), b = min(a + 1, ivec2(size) - 1);
+    return mix(mix(texelFetch(tex, a, 0), texelFetch(tex, ivec2(b.x, a.y), 0), f.x),
+               mix(texelFetch(tex, ivec2(a.x, b.y), 0), texelFetch(tex, b, 0), f.x), f.y);
+}
 // mode: bit 0 clamp to the clamp box, bit 1 nearest filtering, bit 2
 // transparent outside the box (a crop read at any density). Written
-// without branches and with an explicit level: texture reads inside
-// conditional code are many times slower on the software rasterizer.
-// `size` is the region of texels in use, `scale` one over the texture's
-// real size (a pooled texture may be larger than what it holds).
+// without branches: texture reads inside conditional code are many times
+// slower on the software rasterizer. `size` is the region of texels in use
+// (a pooled texture may be larger than what it holds); `scale` is unused.
 vec4 _ci_fetch(sampler2D tex, vec2 tc, vec2 size, vec2 scale, int mode, vec4 box) {
     float clampMode = float(mode & 1);
     float nearest = float((mode >> 1) & 1);
     vec2 c = mix(tc, clamp(tc, box.xy, box.zw), clampMode);
     c = mix(c, floor(c) + 0.5, nearest);
-    // Clamp to the edge of the texels in use, not of the texture.
-    c = clamp(c, vec2(0.5), size - 0.5);
+    vec4 t = _ci_blend(tex, c, size);
     // Clamp-to-edge texels times the coverage of the region give the exact
     // bilinear blend with the transparent outside.
     vec2 linearCover = clamp(tc + 0.5, 0.0, 1.0) * clamp(size + 0.5 - tc, 0.0, 1.0);
     vec2 nearestCover = step(vec2(0.0), tc) * step(tc, size);
     vec2 w = mix(mix(linearCover, nearestCover, nearest), vec2(1.0), clampMode);
     vec2 inCrop = mix(vec2(1.0), step(box.xy, tc) * step(tc, box.zw), float((mode >> 2) & 1));
-    return textureLod(tex, c * scale, 0.0) * (w.x * w.y * inCrop.x * inCrop.y);
+    return t * (w.x * w.y * inCrop.x * inCrop.y);
 }
 vec3 _ci_toLinear(vec3 c) {
     return mix(c / 12.92, pow((c + 0.055) / 1.055, vec3(2.4)), step(vec3(0.04045), c));
@@ -165,6 +176,19 @@ bool GL::start()
     return true;
 }
 
+void GL::setTextureSides(Sides sides)
+{
+    g_sides = sides;
+}
+
+int GL::allocatedSide(int n, bool working)
+{
+    int side = working ? (n + 63) / 64 * 64 : n;
+    while (g_sides == Sides::NoPowerOfTwo && (side & (side - 1)) == 0)
+        side += working ? 64 : 1;
+    return side;
+}
+
 TexturePtr GL::texture(int width, int height, GLenum format)
 {
     if (width <= 0 || height <= 0)
@@ -191,7 +215,7 @@ TexturePtr GL::texture(int width, int height, GLenum format)
             continue;
         const size_t have = size_t(p.width) * size_t(p.height);
         const bool fits = slack ? p.width >= width && p.height >= height && have <= 2 * wanted
-                                : p.width == width && p.height == height;
+                                : p.width == allocatedSide(width, false) && p.height == allocatedSide(height, false);
         if (fits && (best < 0 || have < size_t(m_pool[size_t(best)].width) * size_t(m_pool[size_t(best)].height)))
             best = i;
     }
@@ -204,9 +228,8 @@ TexturePtr GL::texture(int width, int height, GLenum format)
         m_pool.erase(m_pool.begin() + best);
         return result;
     }
-    auto roundUp = [this](int n) { return std::min(m_maxTextureSize, (n + 63) / 64 * 64); };
-    result->allocWidth = slack ? roundUp(width) : width;
-    result->allocHeight = slack ? roundUp(height) : height;
+    result->allocWidth = std::min(m_maxTextureSize, allocatedSide(width, slack));
+    result->allocHeight = std::min(m_maxTextureSize, allocatedSide(height, slack));
     ++m_allocationCount;
     glGenTextures(1, &result->id);
     glBindTexture(GL_TEXTURE_2D, result->id);

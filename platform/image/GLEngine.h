@@ -88,6 +88,14 @@ public:
     // Programs linked since start (tests, benchmarks).
     quint64 linkCount() const { return m_linkCount; }
 
+    // How a texture's sides are allocated: Snug, working sides rounded up
+    // to multiples of 64 (the pool's slack) and others exact; NoPowerOfTwo,
+    // then past any power of two. Reads never depend on a texture's real
+    // size, so the pixels are the same either way. Set before first use.
+    enum class Sides { Snug, NoPowerOfTwo };
+    static void setTextureSides(Sides sides);
+    static int allocatedSide(int n, bool working);
+
     // Pool bookkeeping.
     void recycle(GLuint id, int width, int height, GLenum format);
     void trimPool();

@@ -52,13 +52,14 @@ bool readHeader(jpeg_decompress_struct* info, ErrorManager* error, JOCTET** prof
     return true;
 }
 
-bool start(jpeg_decompress_struct* info, ErrorManager* error, int denominator)
+// At `eighths` / 8 of the stored size.
+bool start(jpeg_decompress_struct* info, ErrorManager* error, int eighths)
 {
     if (setjmp(error->jump))
         return false;
     info->out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB; // Format_RGB32's bytes
-    info->scale_num = 1;
-    info->scale_denom = unsigned(denominator);
+    info->scale_num = unsigned(eighths);
+    info->scale_denom = 8;
     jpeg_start_decompress(info);
     return true;
 }
@@ -141,9 +142,21 @@ private:
 // small enough to stay in the cache.
 constexpr int kBandRows = 16;
 
-} // namespace
+// The smallest of libjpeg's scales (in eighths) whose picture covers
+// `covering` on both sides; whole for an empty size.
+int eighthsCovering(const QSize& stored, const QSize& covering)
+{
+    int eighths = 1;
+    if (covering.isEmpty())
+        return 8;
+    const auto scaled = [](int side, int m) { return (side * m + 7) / 8; };
+    while (eighths < 8 && (scaled(stored.width(), eighths) < covering.width()
+                           || scaled(stored.height(), eighths) < covering.height()))
+        ++eighths;
+    return eighths;
+}
 
-JpegDecode decodeJpeg(const QString& path, int denominator, const QSize& averaged)
+JpegDecode decode(const QString& path, int denominator, const QSize& covering, const QSize& averaged)
 {
     JpegDecode result;
     // Read as decoded, never mapped: a file cut short meanwhile must not
@@ -191,7 +204,9 @@ JpegDecode decodeJpeg(const QString& path, int denominator, const QSize& average
         result.declined = true;
         return result;
     }
-    if (!start(&info, &error, denominator)) {
+    const int eighths = denominator > 0 ? 8 / denominator
+                                        : eighthsCovering(QSize(int(info.image_width), int(info.image_height)), covering);
+    if (!start(&info, &error, eighths)) {
         result.error = QString::fromLocal8Bit(error.message);
         return result;
     }
@@ -276,6 +291,18 @@ JpegDecode decodeJpeg(const QString& path, int denominator, const QSize& average
     if (colorSpace.isValid())
         result.image.setColorSpace(colorSpace);
     return result;
+}
+
+} // namespace
+
+JpegDecode decodeJpeg(const QString& path, int denominator, const QSize& averaged)
+{
+    return decode(path, denominator, {}, averaged);
+}
+
+JpegDecode decodeJpegCovering(const QString& path, const QSize& covering)
+{
+    return decode(path, 0, covering, {});
 }
 
 } // namespace Engine

@@ -24,4 +24,9 @@ struct JpegDecode {
 // after, as other readers show it.
 JpegDecode decodeJpeg(const QString& path, int denominator, const QSize& averaged);
 
+// The file at `path` decoded at the smallest of libjpeg's scales (1/8 to
+// 8/8) whose picture still covers `covering` (stored orientation) on both
+// sides, as decoded; whole when none smaller does.
+JpegDecode decodeJpegCovering(const QString& path, const QSize& covering);
+
 } // namespace Engine

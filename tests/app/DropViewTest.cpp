@@ -313,6 +313,7 @@ TEST(PhotoCache, AFileChangedOnDiskIsDecodedAfresh)
         const CIImage photo = cache.photoFor(path, row.drawn, &reason);
         ASSERT_FALSE(photo.isNull()) << reason.toStdString();
         EXPECT_EQ(photo.node() != previous.node(), row.fresh);
+        EXPECT_GE(photo.extent().width(), row.drawn.width()); // never shown from a smaller decode
         const QImage pixel = CIContext().createCGImage(photo, QRectF(photo.extent().center(), QSizeF(1, 1)));
         const QRgb got = pixel.pixel(0, 0);
         EXPECT_NEAR(qRed(got), qRed(row.colour), 8);

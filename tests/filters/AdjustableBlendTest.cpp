@@ -1,6 +1,7 @@
 #include "filters/LXAdjustableBlendFilter.h"
 #include "platform/image/CIBuiltinFilters.h"
 #include "platform/image/CIKernel.h"
+#include "platform/image/GLEngine.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/LogCapture.h"
 
@@ -12,6 +13,14 @@
 #include <map>
 
 namespace {
+
+// Every filter test here draws on textures whose sides are never a power of
+// two: reads at a texel's centre then weighed a neighbour (a burn over white
+// turned dark), and reads at the last one a stale texel of a larger texture.
+const bool kReadsAtTexelCentresWeighingANeighbour = [] {
+    Engine::GL::setTextureSides(Engine::GL::Sides::NoPowerOfTwo);
+    return true;
+}();
 
 using RGB = std::array<double, 3>;
 

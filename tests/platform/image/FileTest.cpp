@@ -221,8 +221,21 @@ TEST(ImageFiles, JpegsDecodedStraightMatchQtsReader)
         const bool averages = r.averaged.isValid() && r.averaged.width() * 1.03 < r.decoded.width();
         EXPECT_EQ(d.image, averages ? Engine::reduceOpaqueBitmap(whole.image, r.averaged) : whole.image);
     }
-    const Engine::JpegDecode junk = Engine::decodeJpeg(writeFile(dir.filePath("junk.jpg"), "\xFF\xD8 junk"), 1, {});
-    EXPECT_TRUE(junk.image.isNull() && !junk.error.isEmpty() && !junk.declined);
+    // For a preview: the smallest scale whose picture still covers the photo
+    // fitted in the size, never one a pixel smaller.
+    const QString turned = writeFile(dir.filePath("turned.jpg"), jpegWithOrientation(filled(160, 80, Qt::red), 6));
+    const QString junk = writeFile(dir.filePath("junk.jpg"), "\xFF\xD8 junk");
+    const struct { const char* name; QString path; QSizeF drawn; QSize decoded; } previews[] = {
+        {"an eighth", plain, {26, 15}, {26, 15}}, {"a pixel more: a quarter", plain, {27, 16}, {51, 30}},
+        {"three eighths", plain, {60, 40}, {77, 44}}, {"larger than the photo", plain, {400, 400}, {203, 117}},
+        {"turned a quarter: upright", turned, {20, 40}, {20, 40}}, {"damaged", junk, {20, 40}, {0, 0}}};
+    for (const auto& p : previews) {
+        QString error;
+        EXPECT_EQ(decodedImageCovering(p.path, p.drawn, &error).size(), p.decoded) << p.name;
+        EXPECT_EQ(error.isEmpty(), !p.decoded.isEmpty()) << p.name;
+    }
+    const Engine::JpegDecode broken = Engine::decodeJpeg(junk, 1, {});
+    EXPECT_TRUE(broken.image.isNull() && !broken.error.isEmpty() && !broken.declined);
 }
 
 // A photo shrunk to fit a screen lies on whole pixels when centred, so that
