@@ -4,6 +4,7 @@
 #include "app/PreviewFade.h"
 #include "app/SWDropView.h"
 #include "app/WallpaperMaker.h"
+#include "effects/LXEffect.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/image/CIContext.h"
 #include "tests/app/Session.h"
@@ -217,6 +218,43 @@ TEST_F(DropView, APreviewIsItsWallpaperMadeSmallAndKeptWhileNothingItShowsChange
     const QImage wallpaper = WallpaperMaker::renderPicture(view.processedImage())
                                  .scaled(sample.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     EXPECT_LT(meanGreyDifference(sample, wallpaper), 3.0);
+}
+
+// A slider move of the second effect renders from it on: the display's
+// photo (the sample, or one shown at its share) and the first effect are
+// kept, and the display then shows the last value, as a fresh one would.
+TEST_F(DropView, TheSampleOrASmallPhotoScaledAnewRedidEveryEffectOnEachMove)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(filled(480, 300, kBlue).save(dir.filePath("Small.jpg")));
+    const QUrl small = QUrl::fromLocalFile(dir.filePath("Small.jpg"));
+    const Look look{{QVariantMap{{"name", "HueShift"}}, QVariantMap{{"name", "BlackAndWhite"}}}};
+    const auto shown = [](SWDropView& view) {
+        for (int turn = 0; turn < 3; ++turn)
+            QCoreApplication::processEvents();
+        view.renderPendingBitmaps();
+        return view.sampleBitmap().convertToFormat(QImage::Format_RGB32);
+    };
+    for (const bool photo : {false, true}) {
+        SCOPED_TRACE(photo ? "a small photo" : "the sample");
+        SWDropView view, fresh;
+        LookEditor editor, freshEditor;
+        for (auto [v, e] : {std::pair{&view, &editor}, std::pair{&fresh, &freshEditor}}) {
+            v->setLookEditor(e);
+            ASSERT_TRUE(!photo || v->applyImageAt(small));
+            ASSERT_TRUE(e->changeLook(look, QString()));
+        }
+        shown(view);
+        LXEffect& second = *editor.chain().effects()[1];
+        const CIImage firstsPicture = second.inputImage();
+        second.setValue(0.2, "inputBrightness");
+        second.setValue(0.9, "inputBrightness");
+        editor.noteEdit();
+        const QImage moved = shown(view);
+        EXPECT_TRUE(second.inputImage() == firstsPicture);
+        ASSERT_TRUE(freshEditor.changeLook(editor.look(), QString()));
+        EXPECT_EQ(moved, shown(fresh));
+    }
 }
 
 // Phones append a video to the JPEG of a motion photo: the photo ends at its
