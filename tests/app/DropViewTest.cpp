@@ -7,6 +7,7 @@
 #include "effects/LXEffect.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/image/CIContext.h"
+#include "platform/image/GLEngine.h"
 #include "tests/app/Session.h"
 #include "tests/support/Files.h"
 #include "tests/support/Images.h"
@@ -220,9 +221,10 @@ TEST_F(DropView, APreviewIsItsWallpaperMadeSmallAndKeptWhileNothingItShowsChange
     EXPECT_LT(meanGreyDifference(sample, wallpaper), 3.0);
 }
 
-// A slider move of the second effect renders from it on: the display's
-// photo (the sample, or one shown at its share) and the first effect are
-// kept, and the display then shows the last value, as a fresh one would.
+// A slider move of the second effect renders from it on, once for the
+// moves of a turn: the display's photo (the sample, or one shown at its
+// share) and the first effect are kept, and the display then shows the
+// last value, as a fresh one would.
 TEST_F(DropView, TheSampleOrASmallPhotoScaledAnewRedidEveryEffectOnEachMove)
 {
     QTemporaryDir dir;
@@ -247,8 +249,10 @@ TEST_F(DropView, TheSampleOrASmallPhotoScaledAnewRedidEveryEffectOnEachMove)
         shown(view);
         LXEffect& second = *editor.chain().effects()[1];
         const CIImage firstsPicture = second.inputImage();
+        const quint64 passes = Engine::GL::instance()->passCount();
         second.setValue(0.2, "inputBrightness");
         second.setValue(0.9, "inputBrightness");
+        EXPECT_EQ(Engine::GL::instance()->passCount(), passes); // both moves drawn once, when shown
         editor.noteEdit();
         const QImage moved = shown(view);
         EXPECT_TRUE(second.inputImage() == firstsPicture);
