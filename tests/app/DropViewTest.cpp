@@ -229,22 +229,19 @@ TEST_F(DropView, TheSampleOrASmallPhotoScaledAnewRedidEveryEffectOnEachMove)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(filled(480, 300, kBlue).save(dir.filePath("Small.jpg")));
-    const QUrl small = QUrl::fromLocalFile(dir.filePath("Small.jpg"));
     const Look look{{QVariantMap{{"name", "HueShift"}}, QVariantMap{{"name", "BlackAndWhite"}}}};
     const auto shown = [](SWDropView& view) {
         for (int turn = 0; turn < 3; ++turn)
             QCoreApplication::processEvents();
         view.renderPendingBitmaps();
-        return view.sampleBitmap().convertToFormat(QImage::Format_RGB32);
+        return view.sampleBitmap();
     };
-    for (const bool photo : {false, true}) {
-        SCOPED_TRACE(photo ? "a small photo" : "the sample");
+    for (const bool photo : {false, true}) { // the sample, a photo shown at its share
         SWDropView view, fresh;
         LookEditor editor, freshEditor;
         for (auto [v, e] : {std::pair{&view, &editor}, std::pair{&fresh, &freshEditor}}) {
             v->setLookEditor(e);
-            ASSERT_TRUE(!photo || v->applyImageAt(small));
-            ASSERT_TRUE(e->changeLook(look, QString()));
+            ASSERT_TRUE((!photo || v->applyImageAt(QUrl::fromLocalFile(dir.filePath("Small.jpg")))) && e->changeLook(look, {}));
         }
         shown(view);
         LXEffect& second = *editor.chain().effects()[1];
@@ -252,12 +249,12 @@ TEST_F(DropView, TheSampleOrASmallPhotoScaledAnewRedidEveryEffectOnEachMove)
         const quint64 passes = Engine::GL::instance()->passCount();
         second.setValue(0.2, "inputBrightness");
         second.setValue(0.9, "inputBrightness");
-        EXPECT_EQ(Engine::GL::instance()->passCount(), passes); // both moves drawn once, when shown
+        EXPECT_EQ(Engine::GL::instance()->passCount(), passes) << photo; // both moves drawn once, when shown
         editor.noteEdit();
         const QImage moved = shown(view);
-        EXPECT_TRUE(second.inputImage() == firstsPicture);
-        ASSERT_TRUE(freshEditor.changeLook(editor.look(), QString()));
-        EXPECT_EQ(moved, shown(fresh));
+        EXPECT_TRUE(second.inputImage() == firstsPicture) << photo;
+        ASSERT_TRUE(freshEditor.changeLook(editor.look(), {}));
+        EXPECT_EQ(moved, shown(fresh)) << photo;
     }
 }
 
