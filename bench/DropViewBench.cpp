@@ -166,6 +166,7 @@ void SliderToRepaint(benchmark::State& state)
     }
     state.SetLabel((QString::fromLatin1(name) + QStringLiteral(" ") + key).toStdString());
     view->renderPendingBitmaps();
+    QCoreApplication::processEvents(); // the opened photo's own preview, painted once
     int move = 0;
     const quint64 passes = Engine::GL::instance()->passCount(), texels = Engine::texelCount();
     for (auto _ : state) {
