@@ -543,7 +543,8 @@ CIImage SWDropView::shownAt(const CIImage& photo, double scale, const QSizeF& bo
         return photo;
     if (m_shownAt.photo == photo && m_shownAt.scale == scale && m_shownAt.box == box && m_shownAt.styled == styled)
         return m_shownAt.image;
-    CIImage shown = scale != 1 ? photo.imageByApplyingTransform(QTransform::fromScale(scale, scale)) : photo;
+    const CIImage scaled = scale != 1 ? photo.imageByApplyingTransform(QTransform::fromScale(scale, scale)) : photo;
+    CIImage shown = scaled;
     const QSizeF size = shown.extent().size();
     if (!box.isEmpty() && (size.width() > box.width() || size.height() > box.height())) {
         // As the wallpaper fits it, centred on whole pixels.
@@ -561,6 +562,8 @@ CIImage SWDropView::shownAt(const CIImage& photo, double scale, const QSizeF& bo
         const CIImage kept = CIImageAccumulator::flatten(shown.imageByCroppingToRect(inner), inner);
         if (!kept.isNull())
             shown = kept;
+    } else {
+        shown = scaled; // the wallpaper's own fit reads the photo at once
     }
     m_shownAt = {photo, scale, box, styled, shown};
     return shown;
