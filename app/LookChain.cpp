@@ -8,19 +8,31 @@
 
 #include <cmath>
 
-// The last successor of the chain: keeps the picture the last step hands on.
-class LookChainEnd : public LXEffectSuccessor {
+// Follows one step of the chain: told when the step's picture changed, it
+// keeps the picture the step handed on when last asked, so that apply
+// renders a step only when it, or a step before it, changed since.
+class LookChainLink : public LXEffectSuccessor {
 public:
-    void setInputImage(const CIImage& image) override
+    bool takesPicturesLater() const override { return true; }
+    void pictureChanged() override { changed = true; }
+    void setInputImage(const CIImage&) override { changed = true; }
+    void setGlobalSettings(const QVariantMap& settings) override
     {
-        if (!image.isNull())
-            picture = image;
+        if (const std::shared_ptr<LXEffectSuccessor> step = next.lock())
+            step->setGlobalSettings(settings);
     }
-    void setGlobalSettings(const QVariantMap&) override {}
-    void removeImageInput() override { picture = {}; }
+    void removeImageInput() override
+    {
+        picture = {};
+        changed = true;
+        if (const std::shared_ptr<LXEffectSuccessor> step = next.lock())
+            step->removeImageInput();
+    }
     void addResourcesToArray(QStringList&) const override {}
 
+    std::weak_ptr<LXEffectSuccessor> next; // the following step; null after the last
     CIImage picture;
+    bool changed = true;
 };
 
 namespace {
@@ -109,18 +121,18 @@ Result<> LookChain::setLook(const Look& look)
     if (frame && frame == m_frame)
         frame->setSettings(look.frame);
 
-    if (!m_end)
-        m_end = std::make_shared<LookChainEnd>();
-    m_end->picture = {};
-    m_lastPhoto = {};
-    for (size_t i = 0; i < effects.size(); ++i) {
-        std::shared_ptr<LXEffectSuccessor> next = i + 1 < effects.size() ? effects[i + 1]
-                                                  : frame                ? std::shared_ptr<LXEffectSuccessor>(frame)
-                                                                         : m_end;
-        effects[i]->setSuccessor(next);
-    }
+    std::vector<std::shared_ptr<LXEffect>> steps = effects;
     if (frame)
-        frame->setSuccessor(m_end);
+        steps.push_back(frame);
+    m_links.clear();
+    for (size_t i = 0; i < steps.size(); ++i) {
+        auto link = std::make_shared<LookChainLink>();
+        if (i + 1 < steps.size())
+            link->next = steps[i + 1];
+        steps[i]->setSuccessor(link);
+        m_links.push_back(std::move(link));
+    }
+    m_lastPhoto = {};
     m_effects = std::move(effects);
     m_frame = std::move(frame);
     m_crop = look.crop;
@@ -161,15 +173,8 @@ QSizeF LookChain::framedSize(const QSizeF& size) const
     return mount ? QSizeF(CIGeometry::integral(mount->outputExtentFor(QRectF(QPointF(0, 0), size))).size()) : size;
 }
 
-CIImage LookChain::apply(const CIImage& photo) const
+CIImage LookChain::cutAndTurned(const CIImage& photo) const
 {
-    if (photo.isNull())
-        return {};
-    if (isPlain())
-        return photo;
-    if (photo == m_lastPhoto && !m_end->picture.isNull())
-        return atOrigin(m_end->picture); // kept current by the effects themselves
-
     CIImage picture = photo;
     if (crops(m_crop)) {
         // Fractions from the top-left; the engine's y runs upwards.
@@ -191,22 +196,50 @@ CIImage LookChain::apply(const CIImage& photo) const
         const QRectF box = m_frame ? insideTurn(upright, m_rotation, c) : picture.extent();
         picture = picture.imageByCroppingToRect(box); // whole pixels
     }
-    picture = atOrigin(picture);
+    return atOrigin(picture);
+}
 
-    const std::shared_ptr<LXEffect> first = !m_effects.empty() ? m_effects.front() : m_frame;
-    if (!first)
-        return picture;
-    // Relative settings and frame widths are fractions of the styled photo's
-    // shorter side, so a small preview and the wallpaper look alike.
-    const QRectF extent = picture.extent();
-    first->setGlobalSettings({{QStringLiteral("portion"), std::min(extent.width(), extent.height())}});
-    m_end->picture = {};
-    first->setInputImage(picture);
-    const CIImage styled = m_end->picture;
-    m_lastPhoto = styled.isNull() ? CIImage() : photo;
-    if (styled.isNull()) {
-        Log::line(lcApp, QStringLiteral("Warning: the look's effects gave no picture; the photo is used without them"));
-        return picture;
+CIImage LookChain::apply(const CIImage& photo) const
+{
+    if (photo.isNull())
+        return {};
+    if (isPlain())
+        return photo;
+    std::vector<LXEffect*> steps;
+    for (const std::shared_ptr<LXEffect>& effect : m_effects)
+        steps.push_back(effect.get());
+    if (m_frame)
+        steps.push_back(m_frame.get());
+
+    // Each step renders only when it, or a step before it, changed since the last apply.
+    bool fresh = photo != m_lastPhoto;
+    CIImage picture;
+    if (fresh) {
+        picture = cutAndTurned(photo);
+        if (steps.empty())
+            return picture;
+        // Relative settings and frame widths are fractions of the styled
+        // photo's shorter side, so a small preview and the wallpaper look alike.
+        const QRectF extent = picture.extent();
+        steps.front()->setGlobalSettings({{QStringLiteral("portion"), std::min(extent.width(), extent.height())}});
     }
-    return atOrigin(styled);
+    for (size_t i = 0; i < steps.size(); ++i) {
+        LookChainLink& link = *m_links[i];
+        if (fresh)
+            steps[i]->setInputImage(picture);
+        fresh = link.changed || link.picture.isNull();
+        if (fresh) {
+            link.changed = false;
+            link.picture = steps[i]->handedOnImage();
+        }
+        picture = link.picture;
+        if (picture.isNull())
+            break;
+    }
+    m_lastPhoto = picture.isNull() ? CIImage() : photo;
+    if (picture.isNull()) {
+        Log::line(lcApp, QStringLiteral("Warning: the look's effects gave no picture; the photo is used without them"));
+        return cutAndTurned(photo);
+    }
+    return atOrigin(picture);
 }

@@ -13,11 +13,12 @@
 // its own proportions inside it, so the frame holds no empty corners;
 // the plain look returns the photo itself (the same image, untouched).
 // Relative settings and the frame's width are fractions of the shorter side
-// of the cropped, turned photo (the chain's "portion"). The effects keep
-// their picture between renders: a change made through a panel renders the
-// chain from that effect on at once, and apply with the same photo (the
-// same image) then returns that result without rendering again; setLook
-// starts afresh.
+// of the cropped, turned photo (the chain's "portion"). Each step keeps its
+// picture between renders: a change made through a panel renders nothing
+// at once; the next apply renders the chain from the first changed step on,
+// once however many changes came before (a slider's many moves), and apply
+// with the same photo (the same image) and no change returns the kept
+// result; setLook starts afresh.
 //
 // null: a null photo gives a null image. Ownership: the chain owns its
 // effects (shared with panels and undo steps). Thread: main thread.
@@ -29,7 +30,7 @@
 #include <vector>
 
 class LXEffect;
-class LookChainEnd;
+class LookChainLink;
 class UndoManager;
 
 class LookChain {
@@ -62,6 +63,9 @@ private:
     QRectF m_crop;
     double m_rotation = 0;
     UndoManager* m_undoManager = nullptr;
-    std::shared_ptr<LookChainEnd> m_end; // takes the last step's picture
-    mutable CIImage m_lastPhoto;          // what the chain's picture was made from
+    // The photo cut and turned as the look says.
+    CIImage cutAndTurned(const CIImage& photo) const;
+
+    std::vector<std::shared_ptr<LookChainLink>> m_links; // one after each step (the effects, then the frame)
+    mutable CIImage m_lastPhoto;                         // what the steps' pictures were made from
 };

@@ -12,6 +12,8 @@
 #include "platform/foundation/Timer.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/image/CIContext.h"
+#include "platform/image/CIImageAccumulator.h"
+#include "platform/image/CIImageFile.h"
 #include "platform/ui/YUp.h"
 #include "resources/BundleResources.h"
 #include "ui/controls/LXImagePreviewer.h"
@@ -292,8 +294,9 @@ CIImage SWDropView::sampleFor(const WallpaperScreen& screen)
     const double H = screen.pixelSize().height();
     const double h = sample.isNull() ? 0 : sample.extent().height();
     const double s = h > 0 ? H / h * 0.8 : 0;
-    const CIImage scaled = s > 0 ? sample.imageByApplyingTransform(QTransform::fromScale(s, s)) : CIImage();
-    return m_maker.enhancedImageFor(scaled, screen, m_scaleUp, showWatermark, chain(true));
+    const LookChain* look = chain(true);
+    const CIImage scaled = s > 0 ? shownAt(sample, s, {}, look && !look->isPlain()) : CIImage();
+    return m_maker.enhancedImageFor(scaled, screen, m_scaleUp, showWatermark, look);
 }
 
 WallpaperScreen SWDropView::drawnScreen(QSize pixels) const
@@ -529,8 +532,41 @@ CIImage SWDropView::previewOf(const CIImage& photo, const QSizeF& size, const Wa
     const double k = screen.scale > 0 ? drawn.scale / screen.scale : 1;
     const bool ownSize = !m_scaleUp && size.width() <= whole.width() && size.height() <= whole.height();
     const double s = decoded.width() > 0 ? size.width() * k / decoded.width() : 1;
-    const CIImage shown = ownSize && s > 0 && s != 1 ? photo.imageByApplyingTransform(QTransform::fromScale(s, s)) : photo;
+    const CIImage shown = shownAt(photo, ownSize && s > 0 ? s : 1, WallpaperMaker::decodeSizeFor(drawn.pixelSize(), look),
+                                  look && !look->isPlain());
     return m_maker.enhancedImageFor(shown, drawn, m_scaleUp, showWatermark, look);
+}
+
+CIImage SWDropView::shownAt(const CIImage& photo, double scale, const QSizeF& box, bool styled)
+{
+    if (photo.isNull())
+        return photo;
+    if (m_shownAt.photo == photo && m_shownAt.scale == scale && m_shownAt.box == box && m_shownAt.styled == styled)
+        return m_shownAt.image;
+    const CIImage scaled = scale != 1 ? photo.imageByApplyingTransform(QTransform::fromScale(scale, scale)) : photo;
+    CIImage shown = scaled;
+    const QSizeF size = shown.extent().size();
+    if (!box.isEmpty() && (size.width() > box.width() || size.height() > box.height())) {
+        // As the wallpaper fits it, centred on whole pixels.
+        const QSizeF fit = centredFitSize(size, box);
+        shown = shown.imageByApplyingTransform(QTransform::fromScale(fit.width() / size.width(), fit.height() / size.height()));
+    }
+    // Kept on whole pixels: a look cuts its photo to them anyway (a
+    // part-covered edge would be half transparent); a plain photo only
+    // when it lies on them (a scale's rounding aside).
+    const QRectF e = shown.extent();
+    const QRectF inner(QPointF(std::ceil(e.left() - 1e-6), std::ceil(e.top() - 1e-6)),
+                       QPointF(std::floor(e.right() + 1e-6), std::floor(e.bottom() + 1e-6)));
+    const bool onWhole = std::abs(inner.width() - e.width()) + std::abs(inner.height() - e.height()) < 1e-6;
+    if (shown != photo && !inner.isEmpty() && (styled || onWhole)) {
+        const CIImage kept = CIImageAccumulator::flatten(shown.imageByCroppingToRect(inner), inner);
+        if (!kept.isNull())
+            shown = kept;
+    } else {
+        shown = scaled; // the wallpaper's own fit reads the photo at once
+    }
+    m_shownAt = {photo, scale, box, styled, shown};
+    return shown;
 }
 
 QSizeF SWDropView::previewDecodePixels() const

@@ -146,6 +146,13 @@ private:
     // rendered now and kept.
     void showPreview(const CIImage& photo, const QSizeF& size, const QString& file);
     CIImage fittedToScreen(const QImage& image);
+    // `photo` scaled by `scale` and, when larger, fitted into `box`: the
+    // same image for the same arguments, drawn once into a kept texture on
+    // whole pixels (for a `styled` photo, or one that lies on them). So a
+    // render of the display starts from the picture at the size it is
+    // shown, and a look's effects, seeing the same image again, keep their
+    // pictures instead of rendering anew.
+    CIImage shownAt(const CIImage& photo, double scale, const QSizeF& box, bool styled);
     CIImage sampleFor(const WallpaperScreen& screen);
     // The current look's chain (shown: the one the display shows); null without an editor.
     const LookChain* chain(bool shown) const;
@@ -189,6 +196,14 @@ private:
     int m_dragGeneration = 0;
     QString m_dropName;
     CIImage m_dragSource; // the photo of the last preview built
+
+    struct {
+        CIImage photo;
+        double scale = 0;
+        QSizeF box;
+        bool styled = false;
+        CIImage image;
+    } m_shownAt; // shownAt's last answer
 
     struct {
         CIImage image;   // what it shows

@@ -10,6 +10,7 @@
 #include "platform/image/CIContext.h"
 #include "platform/image/CIFilter.h"
 #include "platform/image/CIGeometry.h"
+#include "platform/image/CIImageAccumulator.h"
 #include "platform/image/CIImageFile.h"
 #include "resources/BundleResources.h"
 #include "resources/LXBundleManager.h"
@@ -25,6 +26,8 @@
 namespace {
 
 const QString problemTitle = QStringLiteral("Problem creating Wallpaper");
+// Pictures up to this size are previews (the drawn display), not screens.
+constexpr double kKeptBackdropPixels = 1.5e6;
 const QString folderTitle = QStringLiteral("Problem creating Wallpaper Folder");
 
 // A reason in the user's language: the fixed ones have translations, the
@@ -146,9 +149,15 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
         return {};
     // A styled photo may be transparent at its edges (turned, shadowed): the
     // photo itself, stretched under it, gives the extension its colours there.
-    const CIImage backdrop = source == photo ? photo
-                                             : source.imageByCompositingOverImage(photo.imageByApplyingTransform(QTransform::fromScale(
-                                                   w / photo.extent().width(), h / photo.extent().height())));
+    CIImage backdrop = source == photo ? photo
+                                       : source.imageByCompositingOverImage(photo.imageByApplyingTransform(QTransform::fromScale(
+                                             w / photo.extent().width(), h / photo.extent().height())));
+    // A preview's is drawn once and kept: the extension reads it at two
+    // levels of detail, and would draw it twice (a screen's is left to the
+    // engine: a kept copy would cost its memory).
+    if (backdrop != photo && W * H <= kKeptBackdropPixels)
+        if (const CIImage kept = CIImageAccumulator::flatten(backdrop, extent); !kept.isNull())
+            backdrop = kept;
     clamp->setValue(QVariant::fromValue(backdrop), kCIInputImageKey);
     clamp->setValue(QVariant::fromValue(QTransform::fromScale(W / w, H / h)), kCIInputTransformKey);
     m_artistic.inputBackgroundImage = QVariant::fromValue(clamp->outputImage().imageByCroppingToRect(QRectF(0, 0, W, H)));

@@ -14,6 +14,7 @@
 #include "platform/desktop/Alert.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/image/EnginePasses.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -127,7 +128,8 @@ BENCHMARK(WarmRepaint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTi
 // A slider move in a look's settings panel to the drawn display's new
 // bitmap: the photo opened once (kept reduced), then each move renders the
 // preview-sized picture anew. Rows: the plain display made anew (the
-// baseline), per-pixel effects, a blur, frames, a border.
+// baseline), per-pixel effects, a blur, frames, a border. Counters: the
+// passes and texels drawn per move.
 const char* const kLookRows[][2] = {{"none", "plain"}, {"effect", "HueShift"}, {"effect", "BlackAndWhite"}, {"effect", "SoftBlur"},
                                     {"frame", "Frame"}, {"frame", "PictureFrame"}, {"frame", "Border"}};
 
@@ -164,7 +166,9 @@ void SliderToRepaint(benchmark::State& state)
     }
     state.SetLabel((QString::fromLatin1(name) + QStringLiteral(" ") + key).toStdString());
     view->renderPendingBitmaps();
+    QCoreApplication::processEvents(); // the opened photo's own preview, painted once
     int move = 0;
+    const quint64 passes = Engine::GL::instance()->passCount(), texels = Engine::texelCount();
     for (auto _ : state) {
         if (!key.isEmpty())
             effect->setValue(low + (high - low) * (++move % 2 ? 0.4 : 0.6), key);
@@ -176,6 +180,10 @@ void SliderToRepaint(benchmark::State& state)
         view->renderPendingBitmaps();
         benchmark::DoNotOptimize(view->sampleBitmap());
     }
+    // The work of one move, steadier than its time on a busy machine.
+    const double n = double(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    state.counters["passes"] = double(Engine::GL::instance()->passCount() - passes) / n;
+    state.counters["Mtexels"] = double(Engine::texelCount() - texels) / n / 1e6;
 }
 BENCHMARK(SliderToRepaint)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->UseRealTime();
 

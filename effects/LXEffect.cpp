@@ -273,7 +273,11 @@ void LXEffect::handOn()
     const std::shared_ptr<LXEffectSuccessor> next = m_successor.lock();
     if (!next)
         return;
-    const CIImage image = m_enabled ? outputImage() : inputImage();
+    if (next->takesPicturesLater()) {
+        next->pictureChanged();
+        return;
+    }
+    const CIImage image = handedOnImage();
     if (!image.isNull())
         next->setInputImage(image);
 }

@@ -93,6 +93,8 @@ public:
     // The processed picture (rendered, so it no longer depends on the
     // filter); null without an input, after posting "EffectNeedsUpd" once.
     CIImage outputImage();
+    // What the effect hands on: its output when enabled, else its input.
+    CIImage handedOnImage() { return m_enabled ? outputImage() : inputImage(); }
 
     bool enabled() const { return m_enabled; }
     // Undoable ("Disable X" / "Enable X"); a switch hands the successor the
@@ -144,7 +146,8 @@ private:
     // False (with a warning) for a value the filter cannot take.
     bool assignToFilter(const QString& key, const QVariant& stored);
     // Hands the successor what follows this effect: the output when enabled,
-    // else the input; nothing without a successor or a picture.
+    // else the input; nothing without a successor or a picture; only the
+    // news of a change to a successor that takes pictures later.
     void handOn();
     // handOn, when enabled.
     void pushOutput();

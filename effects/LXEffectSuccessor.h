@@ -23,4 +23,11 @@ public:
     // Appends every picked-picture path (relative to the temporary folder)
     // not yet in `resources`.
     virtual void addResourcesToArray(QStringList& resources) const = 0;
+
+    // True for a successor that asks for pictures when it needs them: an
+    // effect then renders nothing when what it hands on changes, it only
+    // calls pictureChanged, so that many changes before the next ask cost
+    // one render.
+    virtual bool takesPicturesLater() const { return false; }
+    virtual void pictureChanged() {}
 };

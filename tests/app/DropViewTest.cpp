@@ -4,8 +4,10 @@
 #include "app/PreviewFade.h"
 #include "app/SWDropView.h"
 #include "app/WallpaperMaker.h"
+#include "effects/LXEffect.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/image/CIContext.h"
+#include "platform/image/GLEngine.h"
 #include "tests/app/Session.h"
 #include "tests/support/Files.h"
 #include "tests/support/Images.h"
@@ -217,6 +219,43 @@ TEST_F(DropView, APreviewIsItsWallpaperMadeSmallAndKeptWhileNothingItShowsChange
     const QImage wallpaper = WallpaperMaker::renderPicture(view.processedImage())
                                  .scaled(sample.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     EXPECT_LT(meanGreyDifference(sample, wallpaper), 3.0);
+}
+
+// A slider move of the second effect renders from it on, once for the
+// moves of a turn: the display's photo (the sample, or one shown at its
+// share) and the first effect are kept, and the display then shows the
+// last value, as a fresh one would.
+TEST_F(DropView, TheSampleOrASmallPhotoScaledAnewRedidEveryEffectOnEachMove)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(filled(480, 300, kBlue).save(dir.filePath("Small.jpg")));
+    const Look look{{QVariantMap{{"name", "HueShift"}}, QVariantMap{{"name", "BlackAndWhite"}}}};
+    const auto shown = [](SWDropView& view) {
+        for (int turn = 0; turn < 3; ++turn)
+            QCoreApplication::processEvents();
+        view.renderPendingBitmaps();
+        return view.sampleBitmap();
+    };
+    for (const bool photo : {false, true}) { // the sample, a photo shown at its share
+        SWDropView view, fresh;
+        LookEditor editor, freshEditor;
+        for (auto [v, e] : {std::pair{&view, &editor}, std::pair{&fresh, &freshEditor}}) {
+            v->setLookEditor(e);
+            ASSERT_TRUE((!photo || v->applyImageAt(QUrl::fromLocalFile(dir.filePath("Small.jpg")))) && e->changeLook(look, {}));
+        }
+        shown(view);
+        LXEffect& second = *editor.chain().effects()[1];
+        const CIImage firstsPicture = second.inputImage();
+        const quint64 passes = Engine::GL::instance()->passCount();
+        second.setValue(0.2, "inputBrightness");
+        second.setValue(0.9, "inputBrightness");
+        EXPECT_EQ(Engine::GL::instance()->passCount(), passes) << photo; // both moves drawn once, when shown
+        editor.noteEdit();
+        const QImage moved = shown(view);
+        EXPECT_TRUE(second.inputImage() == firstsPicture) << photo;
+        ASSERT_TRUE(freshEditor.changeLook(editor.look(), {}));
+        EXPECT_EQ(moved, shown(fresh)) << photo;
+    }
 }
 
 // Phones append a video to the JPEG of a motion photo: the photo ends at its
