@@ -2,11 +2,14 @@
 #include "frames/FrameClasses.h"
 #include "frames/LXPictureFrameFilter.h"
 #include "frames/LXPictureShadowFilter.h"
+#include "frames/PictureResource.h"
 #include "tests/support/ChildTest.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/LogCapture.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QLineF>
 #include <QTemporaryDir>
 
@@ -154,6 +157,44 @@ TEST(PictureFrame, WithoutAPictureOrWindowThePhotoStays)
         row.set(filter);
         EXPECT_EQ(filter.outputImage(), source);
         EXPECT_EQ(log.lines(), row.line ? QStringList{QString::fromLatin1(row.line)} : QStringList{});
+    }
+}
+
+// A picture kept for every filter that shows it is read anew once its file changes.
+TEST(PictureFrame, KeptPictureOfAChangedFileIsNotShown)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ALX-F#001#Card#1-1-2-2.png"));
+    // colour: the file written before asking (none: left as it is); size 0: the file removed.
+    struct Row { const char* name; QColor colour; int size; QColor shown; };
+    const Row rows[] = {
+        {"first read", Qt::red, 4, Qt::red},
+        {"asked again", {}, 4, Qt::red},
+        {"rewritten larger", Qt::blue, 6, Qt::blue},
+        {"rewritten, same size", Qt::green, 6, Qt::green},
+        {"removed", {}, 0, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.colour.isValid()) {
+            QImage art(row.size, row.size, QImage::Format_ARGB32);
+            art.fill(row.colour);
+            ASSERT_TRUE(art.save(path));
+            // A later time even where the file system keeps whole seconds.
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            file.setFileTime(QDateTime::currentDateTime().addSecs(&row - rows), QFileDevice::FileModificationTime);
+        }
+        if (row.size == 0)
+            QFile::remove(path);
+        const CIImage picture = sharedPictureAt(path);
+        ASSERT_EQ(picture.isNull(), row.size == 0);
+        if (picture.isNull())
+            continue;
+        EXPECT_EQ(picture.extent(), QRectF(0, 0, row.size, row.size));
+        const Rendered out(picture, QRect(1, 1, 1, 1));
+        EXPECT_NEAR(out.at(1, 1)[2], row.shown == Qt::blue ? 1.0 : 0.0, 1e-3);
+        EXPECT_NEAR(out.at(1, 1)[1], row.shown == Qt::green ? 1.0 : 0.0, 1e-3);
     }
 }
 
