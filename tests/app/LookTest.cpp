@@ -228,12 +228,22 @@ TEST(LookChain, FramedSizeIsThePicturesSize)
 {
     QImage photo(300, 200, QImage::Format_RGB32);
     photo.fill(Qt::gray);
-    for (const char* frame : {"ALX-F#003#Slide-Mount", "ALX-F#001#Polaroid"}) {
+    // A frame or border drawn outside the photo grows it too, by a share of its shorter side.
+    const QVariantMap frames[] = {
+        {{"name", "PictureFrame"}, {"inputFrameName", "ALX-F#003#Slide-Mount"}},
+        {{"name", "PictureFrame"}, {"inputFrameName", "ALX-F#001#Polaroid"}},
+        {{"name", "Border"}},
+        {{"name", "Border"}, {"inputWidth", 0.1}},
+        {{"name", "Frame"}, {"inputFrameName", "Plain Frame"}},
+        {{"name", "Frame"}, {"inputFrameName", "Wood - Walnut Moulding"}, {"inputWidth", 0.12}},
+    };
+    for (const QVariantMap& frame : frames) {
         Look look;
-        look.frame = {{"name", "PictureFrame"}, {"inputFrameName", frame}};
+        look.frame = frame;
         LookChain chain;
         ASSERT_TRUE(chain.setLook(look).ok());
-        EXPECT_EQ(chain.framedSize(photo.size()), chain.apply(CIImage::imageWithQImage(photo)).extent().size()) << frame;
+        EXPECT_EQ(chain.framedSize(photo.size()), chain.apply(CIImage::imageWithQImage(photo)).extent().size())
+            << frame.value("name").toString().toStdString() << " " << frame.value("inputFrameName").toString().toStdString();
     }
 }
 
