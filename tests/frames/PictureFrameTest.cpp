@@ -175,7 +175,7 @@ TEST(PictureFrame, KeptPictureOfAChangedFileIsNotShown)
     };
     const auto blue = [&] { return Rendered(sharedPictureAt(path), QRect(0, 0, 1, 1)).at(0, 0)[2]; };
     ASSERT_TRUE(write(Qt::red, 4, 0));
-    ASSERT_FALSE(sharedPictureAt(path).isNull());
+    EXPECT_NEAR(blue(), 0.0f, 1e-3); // drawn once, so that its pixels are held
     ASSERT_TRUE(write(Qt::blue, 4, 2)); // same size, later
     EXPECT_NEAR(blue(), 1.0f, 1e-3);
     ASSERT_TRUE(write(Qt::red, 6, 2)); // same time, larger
