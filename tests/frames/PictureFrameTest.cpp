@@ -4,6 +4,7 @@
 #include "frames/LXPictureShadowFilter.h"
 #include "frames/PictureResource.h"
 #include "tests/support/ChildTest.h"
+#include "tests/support/Images.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/LogCapture.h"
 
@@ -167,10 +168,8 @@ TEST(PictureFrame, KeptPictureOfAChangedFileIsNotShown)
     const QString path = dir.filePath(QStringLiteral("card.png"));
     // Times seconds apart, also where the file system keeps whole seconds.
     const auto write = [&](const QColor& colour, int side, int seconds) {
-        QImage art(side, side, QImage::Format_ARGB32);
-        art.fill(colour);
         QFile file(path);
-        return art.save(path) && file.open(QIODevice::ReadWrite)
+        return filled(side, side, colour).save(path) && file.open(QIODevice::ReadWrite)
             && file.setFileTime(QDateTime::currentDateTime().addSecs(seconds), QFileDevice::FileModificationTime);
     };
     const auto blue = [&] { return Rendered(sharedPictureAt(path), QRect(0, 0, 1, 1)).at(0, 0)[2]; };
