@@ -2,7 +2,10 @@
 
 #include "effects/LXEffect.h"
 #include "effects/LXEffectsCatalog.h"
+#include "frames/LXFrameDescription.h"
 #include "frames/LXPictureFrameFilter.h"
+#include "frames/LXShapedBorderFilter.h"
+#include "frames/LXTexturedFrameFilter.h"
 #include "platform/foundation/Log.h"
 #include "platform/image/CIGeometry.h"
 
@@ -168,9 +171,19 @@ QSizeF LookChain::framedSize(const QSizeF& size) const
 {
     if (!m_frame || !m_frame->enabled())
         return size;
-    const auto* mount = qobject_cast<const LXPictureFrameFilter*>(m_frame->filter().get());
+    const CIFilter* filter = m_frame->filter().get();
+    const QRectF photo(QPointF(0, 0), size);
+    // A border's width is a fraction of the photo's shorter side, as apply sets it.
+    const double portion = std::min(size.width(), size.height());
+    QRectF framed = photo;
+    if (const auto* mount = qobject_cast<const LXPictureFrameFilter*>(filter))
+        framed = mount->outputExtentFor(photo);
+    else if (const auto* border = qobject_cast<const LXShapedBorderFilter*>(filter))
+        framed = border->outputExtentFor(photo, portion);
+    else if (const auto* frame = qobject_cast<const LXTexturedFrameFilter*>(filter))
+        framed = frame->outputExtentFor(photo, portion);
     // Whole pixels, as the effect keeps its picture.
-    return mount ? QSizeF(CIGeometry::integral(mount->outputExtentFor(QRectF(QPointF(0, 0), size))).size()) : size;
+    return QSizeF(CIGeometry::integral(framed).size());
 }
 
 CIImage LookChain::cutAndTurned(const CIImage& photo) const

@@ -2,7 +2,6 @@
 
 #include "platform/image/CIContext.h"
 
-#include <cstring>
 
 namespace {
 
@@ -61,23 +60,19 @@ CIImage renderedAround(const CIImage& image, const QRect& rect, const QRect& hol
                   QRect(rect.left(), middle.top(), middle.left() - rect.left(), middle.height()),
                   QRect(middle.right() + 1, middle.top(), rect.right() - middle.right(), middle.height())};
     }
-    QImage whole(rect.width(), rect.height(), QImage::Format_RGBA8888_Premultiplied);
-    whole.fill(Qt::transparent);
+    // Each strip is kept as its own bitmap: one bitmap over the whole
+    // rectangle would be uploaded whole, hole and all, at every render.
     const CIContext context;
+    CIImage band;
     for (const QRect& strip : strips) {
         if (strip.isEmpty())
             continue;
         const QImage part = context.createCGImage(image, QRectF(strip));
         if (part.isNull())
             return {};
-        // The strip's top row in the whole bitmap's top-down rows.
-        const int row0 = (rect.y() + rect.height()) - (strip.y() + strip.height());
-        for (int y = 0; y < part.height(); ++y)
-            std::memcpy(whole.scanLine(row0 + y) + 4 * (strip.x() - rect.x()), part.constScanLine(y),
-                        size_t(part.width()) * 4);
+        const CIImage placed =
+            CIImage::imageWithQImage(part).imageByApplyingTransform(QTransform::fromTranslate(strip.x(), strip.y()));
+        band = band.isNull() ? placed : placed.imageByCompositingOverImage(band);
     }
-    CIImage placed = CIImage::imageWithQImage(whole);
-    if (rect.topLeft() != QPoint())
-        placed = placed.imageByApplyingTransform(QTransform::fromTranslate(rect.x(), rect.y()));
-    return placed;
+    return band;
 }

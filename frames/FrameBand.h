@@ -13,8 +13,9 @@
 // when the middle pixel holds anything or no rectangle is found.
 QRect transparentMiddle(const QImage& mask);
 
-// `image` rendered over `rect` (y up) as one 8-bit bitmap image placed
-// there, `hole` (y up, inside rect) left transparent without being drawn:
-// the four strips round it are rendered one by one. An empty hole renders
-// the whole rectangle. Null when a render fails (the engine logs it).
+// `image` rendered over `rect` (y up) as 8-bit bitmaps placed there, `hole`
+// (y up, inside rect) left transparent without being drawn or held: the four
+// strips round it are rendered one by one and laid side by side (their
+// extents together are `rect`). An empty hole renders the whole rectangle.
+// Null when a render fails (the engine logs it).
 CIImage renderedAround(const CIImage& image, const QRect& rect, const QRect& hole);

@@ -58,7 +58,7 @@ void FrameCache::storeMask(const CIImage& newMask, const QRectF& extent)
         lastExtent = extent;
 }
 
-double FrameCache::borderLength() const
+double FrameCache::borderLengthFor(double proportion) const
 {
-    return CIFilter::numberValue(canvasProportion, 1.0) * std::max(kMinimumWidth, CIFilter::numberValue(width, 0.0));
+    return proportion * std::max(kMinimumWidth, CIFilter::numberValue(width, 0.0));
 }

@@ -10,6 +10,7 @@
 // A setter given a number that reads the same as the one held changes
 // nothing (see sameNumber). Value type; main thread.
 
+#include "platform/image/CIFilter.h"
 #include "platform/image/CIImage.h"
 
 #include <QRectF>
@@ -42,5 +43,7 @@ struct FrameCache {
     void dropAll() { mask = frame = shadow = {}; }
 
     // canvasProportion x width in pixels, unrounded and unclamped.
-    double borderLength() const;
+    double borderLength() const { return borderLengthFor(CIFilter::numberValue(canvasProportion, 1.0)); }
+    // The same for another canvas proportion.
+    double borderLengthFor(double proportion) const;
 };

@@ -35,7 +35,8 @@ double proportionDistance(const QRectF& a, const QRectF& b)
 
 QVariant pictureAt(const QString& path)
 {
-    return QFileInfo::exists(path) ? QVariant::fromValue(CIImage::imageWithContentsOfFile(path)) : QVariant();
+    const CIImage picture = sharedPictureAt(path);
+    return picture.isNull() ? QVariant() : QVariant::fromValue(picture);
 }
 
 QString maskPathOf(const PictureResource& found)
@@ -94,7 +95,7 @@ void LXPictureFrameFilter::setInputFrameName(const QVariant& value)
     }
     m_frameName = found.resourceIDName;
     frameLayout = QRectF(window[0], window[1], window[2], window[3]);
-    frameImage = QVariant::fromValue(CIImage::imageWithContentsOfFile(found.path));
+    frameImage = QVariant::fromValue(sharedPictureAt(found.path));
     maskImage = pictureAt(maskPathOf(found));
     portraitImage = portraitMaskImage = QVariant();
     portraitLayout = QRectF();
@@ -102,7 +103,7 @@ void LXPictureFrameFilter::setInputFrameName(const QVariant& value)
     const QVector<double> uprightWindow = upright.numbers(4);
     if (upright.path.isNull() || uprightWindow.isEmpty())
         return;
-    portraitImage = QVariant::fromValue(CIImage::imageWithContentsOfFile(upright.path));
+    portraitImage = QVariant::fromValue(sharedPictureAt(upright.path));
     portraitMaskImage = pictureAt(maskPathOf(upright));
     portraitLayout = QRectF(uprightWindow[0], uprightWindow[1], uprightWindow[2], uprightWindow[3]);
 }

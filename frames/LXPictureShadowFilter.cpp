@@ -60,7 +60,7 @@ void LXPictureShadowFilter::setInputShadowName(const QVariant& value)
     }
     m_shadowName = found.resourceIDName;
     shadowMargin = QSizeF(margin[0], margin[1]);
-    shadowImage = QVariant::fromValue(CIImage::imageWithContentsOfFile(found.path));
+    shadowImage = QVariant::fromValue(sharedPictureAt(found.path));
 }
 
 std::optional<QTransform> LXPictureShadowFilter::shadowTransform(const QRectF& I, const QSizeF& margin,

@@ -81,12 +81,22 @@ void LXShapedBorderFilter::setCanvasProportion(const QVariant& proportion)
     m_cache.setCanvasProportion(proportion);
 }
 
-int LXShapedBorderFilter::borderPixels() const
+int LXShapedBorderFilter::borderPixelsFor(double canvasProportion) const
 {
-    const double pixels = m_cache.borderLength();
+    const double pixels = m_cache.borderLengthFor(canvasProportion);
     if (!std::isfinite(pixels))
         return 0;
     return int(std::max(1.0, std::round(std::min(pixels, 1e6)))) - 1;
+}
+
+QRectF LXShapedBorderFilter::outputExtentFor(const QRectF& picture, double canvasProportion) const
+{
+    const int n = borderPixelsFor(canvasProportion);
+    const QRectF ring = CIGeometry::outset(picture, n, n);
+    if (n < 1 || CIGeometry::isInfinite(picture) || CIGeometry::isEmpty(picture) || ring.width() > kMaxRingSide
+        || ring.height() > kMaxRingSide)
+        return picture;
+    return ring;
 }
 
 CIImage LXShapedBorderFilter::cachedMask()

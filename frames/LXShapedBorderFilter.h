@@ -59,7 +59,12 @@ public:
     void setCanvasProportion(const QVariant& proportion);
 
     // n for the current inputs: round(canvasProportion x inputWidth) - 1, at least 0.
-    int borderPixels() const;
+    int borderPixels() const { return borderPixelsFor(numberValue(m_cache.canvasProportion, 1.0)); }
+    int borderPixelsFor(double canvasProportion) const;
+    // The output's extent for a picture of extent `picture` (whole pixels)
+    // given `canvasProportion`, without rendering: the ring's (n pixels
+    // round the picture), the picture's own when no ring is drawn.
+    QRectF outputExtentFor(const QRectF& picture, double canvasProportion) const;
 
     CIImage cachedMask();
     void setCachedMask(const CIImage& mask);

@@ -150,22 +150,32 @@ void LXTexturedFrameFilter::setForceInside(const QVariant& inside) { m_cache.set
 
 // --- Geometry --------------------------------------------------------------------
 
-double LXTexturedFrameFilter::exactBorderWidth() const
-{
-    const double width = m_cache.borderLength();
-    return std::isfinite(width) ? std::min(width, 1e6) : 1.0;
-}
+namespace {
+
+double finiteWidth(double width) { return std::isfinite(width) ? std::min(width, 1e6) : 1.0; }
+
+} // namespace
+
+double LXTexturedFrameFilter::exactBorderWidth() const { return finiteWidth(m_cache.borderLength()); }
 
 double LXTexturedFrameFilter::borderWidth() const
 {
     return std::max(1.0, std::round(exactBorderWidth()));
 }
 
-QRectF LXTexturedFrameFilter::maskRect() const
+QRectF LXTexturedFrameFilter::maskRectFor(const QRectF& picture, double canvasProportion) const
 {
     const double f = boolValue(m_forceInside) ? 1.0 : (m_frame ? m_frame->inset() : 0.0);
-    const double grow = (1.0 - f) * borderWidth();
-    return wholePixelsInside(CIGeometry::outset(m_image.extent(), grow, grow));
+    const double grow = (1.0 - f) * std::max(1.0, std::round(finiteWidth(m_cache.borderLengthFor(canvasProportion))));
+    return wholePixelsInside(CIGeometry::outset(picture, grow, grow));
+}
+
+QRectF LXTexturedFrameFilter::outputExtentFor(const QRectF& picture, double canvasProportion) const
+{
+    if (!m_frame || CIGeometry::isInfinite(picture) || CIGeometry::isEmpty(picture))
+        return picture;
+    const QRectF whole = wholePixelsInside(picture);
+    return CIGeometry::unite(whole, maskRectFor(whole, canvasProportion));
 }
 
 CIVector LXTexturedFrameFilter::repeatsVectorForFrame(LXFrameImageDescription* d, const QSizeF& size, double scale)

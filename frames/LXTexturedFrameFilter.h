@@ -84,7 +84,11 @@ public:
     double borderWidth() const;
     double exactBorderWidth() const;
     // The rectangle the mask is drawn in.
-    QRectF maskRect() const;
+    QRectF maskRect() const { return maskRectFor(m_image.extent(), numberValue(m_cache.canvasProportion, 1.0)); }
+    // The output's extent for a picture of extent `picture` (whole pixels)
+    // given `canvasProportion`, without rendering; the picture's own
+    // without a frame description.
+    QRectF outputExtentFor(const QRectF& picture, double canvasProportion) const;
     // Stretch factors that fit whole pattern repeats into `size`.
     static CIVector repeatsVectorForFrame(LXFrameImageDescription* description, const QSizeF& size, double scale);
     // The extent of the picture given as userInfo, whatever the sampler.
@@ -103,6 +107,7 @@ public:
     CIImage outputImage() override;
 
 private:
+    QRectF maskRectFor(const QRectF& picture, double canvasProportion) const;
     void scheduleUpdate();
     void update();
     // The image rendered to a bitmap that is kept (m_maskBitmap), as an image.

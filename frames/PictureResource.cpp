@@ -4,7 +4,11 @@
 #include "resources/BundleResources.h"
 #include "resources/StringResources.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QRegularExpression>
+
+#include <list>
 
 #include <cmath>
 
@@ -55,4 +59,37 @@ PictureResource findPictureResource(const QString& type, const QString& name, co
 QStringList pictureResourceNames(const QString& type, const QString& avoiding)
 {
     return resourceIDNamesForImageResourcesAvoding(Bundle::mainBundle(), avoiding, directoryForResourceType(type));
+}
+
+CIImage sharedPictureAt(const QString& path)
+{
+    struct Kept {
+        QString path;
+        QDateTime modified;
+        qint64 size;
+        CIImage image;
+    };
+    // A frame's picture, mask and upright pair: the last two frames shown.
+    constexpr size_t kKept = 8;
+    // Never destroyed: its images may hold textures of the process's one context.
+    static std::list<Kept>& kept = *new std::list<Kept>; // most recently used first
+    const QFileInfo file(path);
+    if (!file.isFile())
+        return {};
+    const QDateTime modified = file.lastModified();
+    const qint64 size = file.size();
+    for (auto it = kept.begin(); it != kept.end(); ++it) {
+        if (it->path != path)
+            continue;
+        if (it->modified == modified && it->size == size) {
+            kept.splice(kept.begin(), kept, it);
+            return kept.front().image;
+        }
+        kept.erase(it);
+        break;
+    }
+    kept.push_front({path, modified, size, CIImage::imageWithContentsOfFile(path)});
+    if (kept.size() > kKept)
+        kept.pop_back();
+    return kept.front().image;
 }

@@ -29,3 +29,9 @@ PictureResource findPictureResource(const QString& type, const QString& name, co
 // The resource names of every picture of `type` whose path inside the bundle
 // does not hold `avoiding`.
 QStringList pictureResourceNames(const QString& type, const QString& avoiding);
+
+// The picture in the file at `path` as one image shared by every filter that
+// shows it (the few last asked for are kept), so that a frame chosen again,
+// or made again for another render, is decoded and uploaded once. A file
+// changed since (its time or size) is read anew. Null when no file is there.
+CIImage sharedPictureAt(const QString& path);

@@ -101,16 +101,24 @@ QImage shapeRing(const QImage& picture, int n)
             }
             z[size_t(k) + 1] = std::numeric_limits<double>::infinity();
             const int py = y - n;
+            // The picture's alpha along this row, null above and below it (or without alpha).
+            const uchar* shapeRow = py >= 0 && py < h && !alpha.isNull() ? alpha.constScanLine(py) : nullptr;
+            const bool opaqueRow = py >= 0 && py < h && alpha.isNull();
             int j = 0;
             for (int x = 0; x < width; ++x) {
                 while (z[size_t(j) + 1] < x)
                     ++j;
+                const int px = x - n;
+                const bool onPicture = px >= 0 && px < w;
+                const int covered = !onPicture ? 0 : opaqueRow ? 255 : shapeRow ? shapeRow[px] : 0;
+                // Wholly covered: no ring whatever the distance (most of a photo).
+                if (covered == 255) {
+                    out[x] = 0x00ffffffu;
+                    continue;
+                }
                 const int q = v[size_t(j)];
                 const double d = std::sqrt(double(x - q) * (x - q) + f(row[q]));
-                double a = std::clamp(reach - d, 0.0, 1.0);
-                const int px = x - n;
-                if (a > 0 && py >= 0 && py < h && px >= 0 && px < w)
-                    a *= 1.0 - alphaAt(px, py) / 255.0;
+                const double a = std::clamp(reach - d, 0.0, 1.0) * (1.0 - covered / 255.0);
                 out[x] = (uint32_t(std::lround(a * 255.0)) << 24) | 0x00ffffffu;
             }
         }

@@ -228,12 +228,18 @@ TEST(LookChain, FramedSizeIsThePicturesSize)
 {
     QImage photo(300, 200, QImage::Format_RGB32);
     photo.fill(Qt::gray);
-    for (const char* frame : {"ALX-F#003#Slide-Mount", "ALX-F#001#Polaroid"}) {
-        Look look;
-        look.frame = {{"name", "PictureFrame"}, {"inputFrameName", frame}};
+    // A frame or border drawn outside the photo grows it too, by a share of its shorter side.
+    const QVariantMap frames[] = {
+        {{"name", "PictureFrame"}, {"inputFrameName", "ALX-F#003#Slide-Mount"}},
+        {{"name", "Border"}},
+        {{"name", "Frame"}, {"inputFrameName", "Plain Frame"}},
+        {{"name", "Frame"}, {"inputFrameName", "Wood - Walnut Moulding"}},
+    };
+    for (const QVariantMap& frame : frames) {
         LookChain chain;
-        ASSERT_TRUE(chain.setLook(look).ok());
-        EXPECT_EQ(chain.framedSize(photo.size()), chain.apply(CIImage::imageWithQImage(photo)).extent().size()) << frame;
+        ASSERT_TRUE(chain.setLook(Look{{}, frame, {}, 0}).ok());
+        EXPECT_EQ(chain.framedSize(photo.size()), chain.apply(CIImage::imageWithQImage(photo)).extent().size())
+            << frame.value("name").toString().toStdString();
     }
 }
 

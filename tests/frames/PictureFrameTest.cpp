@@ -2,11 +2,15 @@
 #include "frames/FrameClasses.h"
 #include "frames/LXPictureFrameFilter.h"
 #include "frames/LXPictureShadowFilter.h"
+#include "frames/PictureResource.h"
 #include "tests/support/ChildTest.h"
+#include "tests/support/Images.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/LogCapture.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QLineF>
 #include <QTemporaryDir>
 
@@ -155,6 +159,26 @@ TEST(PictureFrame, WithoutAPictureOrWindowThePhotoStays)
         EXPECT_EQ(filter.outputImage(), source);
         EXPECT_EQ(log.lines(), row.line ? QStringList{QString::fromLatin1(row.line)} : QStringList{});
     }
+}
+
+// A picture kept for every filter that shows it is read anew once its file changes.
+TEST(PictureFrame, KeptPictureOfAChangedFileIsNotShown)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("card.png"));
+    // Times seconds apart, also where the file system keeps whole seconds.
+    const auto write = [&](const QColor& colour, int side, int seconds) {
+        QFile file(path);
+        return filled(side, side, colour).save(path) && file.open(QIODevice::ReadWrite)
+            && file.setFileTime(QDateTime::currentDateTime().addSecs(seconds), QFileDevice::FileModificationTime);
+    };
+    const auto blue = [&] { return Rendered(sharedPictureAt(path), QRect(0, 0, 1, 1)).at(0, 0)[2]; };
+    ASSERT_TRUE(write(Qt::red, 4, 0));
+    EXPECT_NEAR(blue(), 0.0f, 1e-3); // drawn once, so that its pixels are held
+    ASSERT_TRUE(write(Qt::blue, 4, 2)); // same size, later
+    EXPECT_NEAR(blue(), 1.0f, 1e-3);
+    ASSERT_TRUE(write(Qt::red, 6, 2)); // same time, larger
+    EXPECT_EQ(sharedPictureAt(path).extent(), QRectF(0, 0, 6, 6));
 }
 
 // Run by the test below in a process whose bundle is installed under "MaskedInstall".
