@@ -89,7 +89,12 @@ struct Fn {
 // are only noted, and rendered once the general program compiles.
 class Plan {
 public:
-    Plan(GL& gl, const QRect& region) : m_gl(gl), m_region(region), m_origin(passOrigin(QRectF(region))) {}
+    // `detail`: what the pass's texels need of its inputs (below 1 on a
+    // coarse grid).
+    Plan(GL& gl, const QRect& region, double detail = 1.0)
+        : m_gl(gl), m_region(region), m_origin(passOrigin(QRectF(region))), m_detail(detail)
+    {
+    }
 
     // The function giving `image` at p (the root's world, relative to the
     // pass origin); `toNode` maps the root's world into the image's, `need`
@@ -418,9 +423,10 @@ private:
         GL* gl = &m_gl;
         const CIImage kept = image;
         const QRectF region = CIGeometry::transformed(need, toNode);
-        m_reads.push_back([gl, kept, region, toNode, clamp, nearest, kernel, index] {
+        const double detail = m_detail;
+        m_reads.push_back([gl, kept, region, toNode, clamp, nearest, kernel, index, detail] {
             const QRectF roi = kernel ? kernel->inputRegion(index, region) : region;
-            PassSampler s = samplerFor(*gl, kept, roi, clamp, nearest, !nearest);
+            PassSampler s = samplerFor(*gl, kept, roi, clamp, nearest, !nearest, detail);
             s.toInput = toNode * s.toInput;
             return s;
         });
@@ -437,10 +443,11 @@ private:
         GL* gl = &m_gl;
         const TransformNode* move = &t; // the recipe outlives the render
         const QRectF region = CIGeometry::transformed(need, toNode);
-        m_reads.push_back([gl, move, region, toNode] {
+        const double detail = m_detail;
+        m_reads.push_back([gl, move, region, toNode, detail] {
             PassSampler s;
             s.imageExtent = move->input.extent();
-            s.rendered = move->averagedInput(*gl, QRectF(toRect(region)), 1.0, move->input, false);
+            s.rendered = move->averagedInput(*gl, QRectF(toRect(region)), detail, move->input, false);
             s.toInput = toNode * move->transform.inverted();
             return s;
         });
@@ -517,6 +524,7 @@ private:
     GL& m_gl;
     QRect m_region;
     QPointF m_origin;
+    double m_detail;
     int m_visits = 0;
     int m_saved = 0;
     QString m_uniforms, m_routines;
@@ -560,6 +568,35 @@ void setFusionEnabled(bool enabled)
 void setFusedPartShare(double share)
 {
     g_partShare = share;
+}
+
+Rendered renderFusedCoarse(GL& gl, const ImageNode& root, const QRectF& area, int width, int height)
+{
+    if (!g_enabled || area.isEmpty() || width <= 0 || height <= 0)
+        return {};
+    const double detail = std::min(1.0, std::min(width / area.width(), height / area.height()));
+    Plan plan(gl, toRect(area), detail);
+    const CIImage image(std::shared_ptr<const ImageNode>(std::shared_ptr<const ImageNode>(), &root));
+    const int top = plan.node(image, QRectF(toRect(area)), QTransform());
+    if (plan.saved() < 2 || plan.full())
+        return {};
+    // One program: a pass this small does not pay for the compiles of parts.
+    QString log;
+    const GLuint general = gl.program(plan.source(top, false, nullptr), &log);
+    if (!general) {
+        traceNote(QStringLiteral("fused program does not compile: ") + log.simplified());
+        return {};
+    }
+    std::vector<PassSampler> samplers;
+    if (!plan.renderInputs(samplers))
+        return {};
+    const PassLabel label("fused");
+    TexturePtr target = gl.floatTexture(width, height);
+    if (!target)
+        return {};
+    drawPieces(gl, *target, area, {{general, QRect(0, 0, width, height)}}, samplers,
+               [&](GLuint p) { plan.setUniforms(p); });
+    return {target, area};
 }
 
 Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into)

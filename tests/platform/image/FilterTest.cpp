@@ -8,6 +8,7 @@
 #include "platform/image/CIBuiltinFilters.h"
 #include "platform/image/CIGeometry.h"
 #include "platform/image/CIImageAccumulator.h"
+#include "platform/image/EnginePasses.h"
 #include "platform/image/GLEngine.h"
 #include "tests/support/LogCapture.h"
 
@@ -256,6 +257,23 @@ TEST(FilterBlurs, SmallPassesEachCompilingTheirOwnProgram)
         (void)Rendered(row.image, QRect(-8, -8, 20, 20));
         EXPECT_EQ(gl->linkCount(), before) << row.name;
     }
+}
+
+TEST(FilterBlurs, AStretchedPhotoInFullFloatsIsBlurredFromItsFirstHalvingNotDrawnWhole)
+{
+    // A blur looks through crops and clamps to a drawn transform and draws
+    // it at its first halving's detail; full floats in between hid it.
+    const CIImage stretched =
+        patternImage(64, 48).imageByApplyingTransform(QTransform::fromScale(10, 10)).imageByClampingToExtent();
+    quint64 texels[2] = {};
+    for (int wide = 0; wide < 2; ++wide) {
+        const quint64 before = Engine::texelCount();
+        (void)Rendered(blur(QStringLiteral("CIGaussianBlur"), wide ? stretched.imageByKeepingFullFloats() : stretched, 30)
+                           ->outputImage(),
+                       QRect(0, 0, 640, 480));
+        texels[wide] = Engine::texelCount() - before;
+    }
+    EXPECT_LT(texels[1], texels[0] * 5 / 4);
 }
 
 TEST(FilterReductions, AreaAverageIsThePremultipliedMean)
