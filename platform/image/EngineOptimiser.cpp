@@ -580,21 +580,30 @@ Rendered renderFusedCoarse(GL& gl, const ImageNode& root, const QRectF& area, in
     const int top = plan.node(image, QRectF(toRect(area)), QTransform());
     if (plan.saved() < 2 || plan.full())
         return {};
-    // One program: a pass this small does not pay for the compiles of parts.
+    // One program: a pass this small does not pay for the compiles of
+    // parts. The general text is only checked (a program drawn is compiled
+    // again for the machine).
     QString log;
-    const GLuint general = gl.program(plan.source(top, false, nullptr), &log);
-    if (!general) {
+    if (!gl.compiles(plan.source(top, false, nullptr), &log)) {
         traceNote(QStringLiteral("fused program does not compile: ") + log.simplified());
         return {};
     }
     std::vector<PassSampler> samplers;
     if (!plan.renderInputs(samplers))
         return {};
+    // The text for all its texel centres: what holds over the whole pass
+    // (reads inside their texels, tests that always pass) is left out.
+    const double sx = area.width() / width, sy = area.height() / height;
+    const Box centres{area.x() + sx / 2, area.y() + sy / 2, area.x() + area.width() - sx / 2,
+                      area.y() + area.height() - sy / 2};
+    GLuint program = gl.program(plan.source(top, false, &centres));
+    if (!program)
+        program = gl.program(plan.source(top, false, nullptr));
     const PassLabel label("fused");
-    TexturePtr target = gl.floatTexture(width, height);
+    TexturePtr target = program ? gl.floatTexture(width, height) : nullptr;
     if (!target)
         return {};
-    drawPieces(gl, *target, area, {{general, QRect(0, 0, width, height)}}, samplers,
+    drawPieces(gl, *target, area, {{program, QRect(0, 0, width, height)}}, samplers,
                [&](GLuint p) { plan.setUniforms(p); });
     return {target, area};
 }
