@@ -265,15 +265,12 @@ TEST(FilterBlurs, AStretchedPhotoInFullFloatsIsBlurredFromItsFirstHalvingNotDraw
     // it at its first halving's detail; full floats in between hid it.
     const CIImage stretched =
         patternImage(64, 48).imageByApplyingTransform(QTransform::fromScale(10, 10)).imageByClampingToExtent();
-    quint64 texels[2] = {};
-    for (int wide = 0; wide < 2; ++wide) {
+    const auto texels = [](const CIImage& input) {
         const quint64 before = Engine::texelCount();
-        (void)Rendered(blur(QStringLiteral("CIGaussianBlur"), wide ? stretched.imageByKeepingFullFloats() : stretched, 30)
-                           ->outputImage(),
-                       QRect(0, 0, 640, 480));
-        texels[wide] = Engine::texelCount() - before;
-    }
-    EXPECT_LT(texels[1], texels[0] * 5 / 4);
+        (void)Rendered(blur(QStringLiteral("CIGaussianBlur"), input, 30)->outputImage(), QRect(0, 0, 640, 480));
+        return Engine::texelCount() - before;
+    };
+    EXPECT_LT(texels(stretched.imageByKeepingFullFloats()), texels(stretched) * 5 / 4);
 }
 
 TEST(FilterReductions, AreaAverageIsThePremultipliedMean)
