@@ -618,14 +618,16 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
     const int top = plan.node(image, QRectF(region), QTransform());
     if (plan.saved() < 2 || plan.full())
         return {};
-    // The general program first: one that does not compile leaves the chain
-    // to render node by node before any input is drawn.
+    // The general text checked first: one that does not compile leaves the
+    // chain to render node by node before any input is drawn. It is linked
+    // only if drawn (each program drawn is compiled again for the machine).
     QString log;
-    const GLuint general = gl.program(plan.source(top, bytes, nullptr), &log);
-    if (!general) {
+    const QString generalText = plan.source(top, bytes, nullptr);
+    if (!gl.compiles(generalText, &log)) {
         traceNote(QStringLiteral("fused program does not compile: ") + log.simplified());
         return {};
     }
+    constexpr GLuint general = ~0u; // until the cells left to it are known
     std::vector<PassSampler> samplers;
     if (!plan.renderInputs(samplers))
         return {};
@@ -658,6 +660,25 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
     if (tracingPasses() && copied != pieces.end())
         traceNote(QStringLiteral("fused pass %1: %2 pieces copied by the read-back").arg(gl.passCount() + 1).arg(pieces.end() - copied));
     pieces.erase(copied, pieces.end());
+    // The cells left to the general text get the text for the box around
+    // them: reads by their measured modes, tests that hold there left out.
+    Box rest = Box::none();
+    for (const PassPiece& piece : pieces)
+        if (piece.program == general) {
+            const QRect& v = piece.viewport;
+            rest = rest | Box{region.x() + v.x() + 0.5, region.y() + v.y() + 0.5, region.x() + v.right() + 0.5,
+                              region.y() + v.bottom() + 0.5};
+        }
+    if (!rest.isEmpty()) {
+        GLuint around = gl.program(plan.source(top, bytes, &rest));
+        if (!around)
+            around = gl.program(generalText);
+        if (!around)
+            return {};
+        for (PassPiece& piece : pieces)
+            if (piece.program == general)
+                piece.program = around;
+    }
     const auto uniforms = [&](GLuint p) { plan.setUniforms(p); };
     if (!filling) {
         drawPieces(gl, *target, QRectF(region), pieces, samplers, uniforms);
