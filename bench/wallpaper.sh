@@ -6,8 +6,10 @@
 # 2.5-megapixel and a 48 x 30 photo, for a 2560 x 1600 screen. Prints each
 # tool's median wall time over N runs, our median CPU time, how many times
 # faster we are, and our peak memory. Cold means Mesa's shader cache is empty (a new
-# MESA_SHADER_CACHE_DIR); "compiles" counts the programs and variants it stored. Goals: 2.5 x wallpaper_vips for kleiber, the tiny
-# photo under 0.15 s, cold kleiber under 0.8 s, peak under 250 MB.
+# MESA_SHADER_CACHE_DIR); "compiles" counts the programs and variants it stored. The floor is
+# libjpeg-turbo's full decode of kleiber (djpeg, one core), timed in the same loops:
+# "x floor" is cold and warm over it. Goals: kleiber warm 2.7 x the floor, the tiny photo
+# 1.6 x, cold kleiber 7 x; peak under 250 MB.
 #
 #   bench/wallpaper.sh [runs]        (default 5; needs build/release, libvips-dev)
 set -euo pipefail
@@ -59,13 +61,17 @@ vipscli() {
   vips copy "$d/logo.v" "$result[Q=90]"
 }
 
-printf '%-30s %7s %8s %7s %7s %9s %7s %9s %7s %9s %9s %7s\n' photo "cold s" "compiles" "warm s" "cpu s" "peer s" "x peer" "convert s" "x conv" "vips s" "x vips" "peak MB"
+floorPhoto=${photos[0]}
+floor() { if command -v djpeg >/dev/null; then seconds djpeg -outfile /dev/null "$floorPhoto" >>"$out/floor"; fi; }
+: >"$out/floor"
+printf '%-30s %7s %8s %7s %7s %11s %9s %7s %9s %7s %9s %9s %7s\n' photo "cold s" "compiles" "warm s" "cpu s" "x floor c/w" "peer s" "x peer" "convert s" "x conv" "vips s" "x vips" "peak MB"
 for photo in "${photos[@]}"; do
   [[ -f "$photo" ]] || { echo "skipping $photo (not there)"; continue; }
   cold=$(for i in $(seq "$runs"); do
     cache=$(mktemp -d); MESA_SHADER_CACHE_DIR=$cache seconds "$app" --render "$photo" --size ${W}x${H} --output "$out/c.jpg"
     # Each entry Mesa stored is a compile that a cold run paid for.
     find "$cache" -type f ! -name index | wc -l >"$out/compiles"; rm -rf "$cache"
+    floor
   done | median)
   compiles=$(cat "$out/compiles")
   "$app" --render "$photo" --size ${W}x${H} --output "$out/w.jpg" >/dev/null 2>&1 # fill the cache
@@ -76,9 +82,15 @@ for photo in "${photos[@]}"; do
     /usr/bin/time -f '%e %U %S' -o "$out/t" "$app" --render "$photo" --size ${W}x${H} --output "$out/w.jpg" >/dev/null 2>&1
     awk -v o="$out" '{print $1 >> (o "/ours"); print $2 + $3 >> (o "/cpu")}' "$out/t"
     if [[ -x $peer ]]; then seconds "$peer" "$photo" "$out/pr.jpg" $W $H --shrink-on-load --approx >>"$out/peer"; fi
+    floor
   done
   warm=$(median <"$out/ours")
   cpu=$(median <"$out/cpu")
+  xfloor=n/a
+  if [[ -s $out/floor ]]; then
+    fl=$(median <"$out/floor")
+    xfloor=$(printf '%.1f/%.1f' "$(echo "$cold / $fl" | bc -l)" "$(echo "$warm / $fl" | bc -l)")
+  fi
   peak=$( { /usr/bin/time -f '%M' "$app" --render "$photo" --size ${W}x${H} --output "$out/w.jpg" >/dev/null; } 2>&1 | tail -1)
   im=n/a vp=n/a rim=n/a rvp=n/a pr=n/a rpr=n/a
   if [[ -x $peer ]]; then
@@ -94,5 +106,5 @@ for photo in "${photos[@]}"; do
     vp=$(for i in $(seq "$runs"); do seconds vipscli "$photo" "$out/vp.jpg"; done | median | xargs printf '%.3f')
     rvp=$(echo "$vp / $warm" | bc -l | xargs printf '%.1f')
   fi
-  printf '%-30s %7.3f %8d %7.3f %7.2f %9s %7s %9s %7s %9s %9s %7d\n' "$(basename "$photo")" "$cold" "$compiles" "$warm" "$cpu" "$pr" "$rpr" "$im" "$rim" "$vp" "$rvp" $((peak / 1024))
+  printf '%-30s %7.3f %8d %7.3f %7.2f %11s %9s %7s %9s %7s %9s %9s %7d\n' "$(basename "$photo")" "$cold" "$compiles" "$warm" "$cpu" "$xfloor" "$pr" "$rpr" "$im" "$rim" "$vp" "$rvp" $((peak / 1024))
 done

@@ -46,6 +46,7 @@ LXArtisticExtend::Layout LXArtisticExtend::layout(double W, double H, double w, 
     l.borderBlur = 20.0 * l.s;
     l.foregroundBlur = rnd(50.0 * l.s);
     l.shadowBlur = 15.0 * l.s;
+    l.coarseStep = l.backgroundBlur / 4;
     return l;
 }
 
@@ -87,7 +88,9 @@ CIImage LXArtisticExtend::outputImage()
     QTransform t1;
     if (boolValue(rotate))
         t1 = QTransform(-1, 0, 0, -1, W, H);
-    const CIImage c1 = clamped(background, t1);
+    // In full floats as the burn needs them: the border's blur then shares
+    // the reductions' texture formats (each new pairing is a compile).
+    const CIImage c1 = clamped(background, t1).imageByKeepingFullFloats();
     CIImage base = blurred(c1, l.backgroundBlur);
     if (boolValue(motionBlur)) {
         const auto motion = filter("CIMotionBlur");
@@ -114,7 +117,8 @@ CIImage LXArtisticExtend::outputImage()
     color->setValue(QVariant::fromValue(CIColor(0, 0, 0, 1)), kCIInputColorKey);
     const CIImage shadow = blurred(color->outputImage().imageByCroppingToRect(l.frame), l.shadowBlur);
 
-    CIImage result = composite(shadow, mixed);
+    // Everything under the border is smooth: computed on a coarse grid.
+    CIImage result = composite(shadow, mixed).imageByCroppingToRect(canvas).imageBySamplingCoarsely(l.coarseStep);
     result = composite(border, result);
     result = composite(foreground.imageByApplyingTransform(QTransform::fromTranslate(l.dx, l.dy)), result);
     return result.imageByCroppingToRect(canvas);

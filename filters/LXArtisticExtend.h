@@ -34,6 +34,9 @@ public:
         double borderBlur;       // 20 s
         double foregroundBlur;   // rnd(50 s)
         double shadowBlur;       // 15 s
+        // The blurred extension (burn and shadow) has no detail finer than
+        // its least blur: computed at points this far apart, read between.
+        double coarseStep;       // backgroundBlur / 4
     };
     static Layout layout(double W, double H, double w, double h);
 

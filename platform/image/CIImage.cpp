@@ -96,6 +96,13 @@ CIImage CIImage::imageByKeepingFullFloats() const
     return CIImage(std::make_shared<Engine::FullFloatNode>(*this));
 }
 
+CIImage CIImage::imageBySamplingCoarsely(double pixelsPerTexel) const
+{
+    if (!m_node || !(pixelsPerTexel >= 2) || CIGeometry::isInfinite(extent()) || CIGeometry::isEmpty(extent()))
+        return *this;
+    return CIImage(std::make_shared<Engine::CoarseGridNode>(*this, pixelsPerTexel));
+}
+
 CIImage CIImage::imageByCompositingOverImage(const CIImage& background) const
 {
     if (!m_node)

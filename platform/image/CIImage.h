@@ -66,6 +66,11 @@ public:
     // (whose step just below 1 is about 0.0005; twice the texture memory):
     // for the inputs of a steep formula, as a colour burn over near-black.
     CIImage imageByKeepingFullFloats() const;
+    // The image computed only at points about `pixelsPerTexel` apart and
+    // read between them bilinearly: for an image with no detail finer than
+    // that (blurred throughout), at a fraction of its pixels' cost. Its
+    // edges stay where they are. Unchanged below 2 or for an infinite extent.
+    CIImage imageBySamplingCoarsely(double pixelsPerTexel) const;
 
     // Engine side.
     const std::shared_ptr<const Engine::ImageNode>& node() const { return m_node; }

@@ -1,6 +1,7 @@
 #include "platform/image/EngineBlurs.h"
 
 #include "platform/image/EngineGeometry.h"
+#include "platform/image/EnginePrecision.h"
 #include "platform/image/EngineReductions.h"
 #include "platform/image/EngineSources.h"
 #include "platform/image/EngineTaps.h"
@@ -183,7 +184,7 @@ Rendered GaussianBlurNode::renderReduced(GL& gl, const QRect& region, double det
     // On texels of the reduced copy laid from the world's origin: a tile
     // computes the same texels as the whole.
     const QRect need = toRect(detailGrid(toRect(growRect(region, margin)), 1.0 / factor).area);
-    // A drawn transform, under any crops and clamps (which pass the detail
+    // A drawn transform, under any crops, clamps and full floats (which pass the detail
     // on), is drawn at the first halving's detail: nothing finer is read.
     // Other inputs give the detail asked for.
     const ImageNode* under = input.node().get();
@@ -192,6 +193,8 @@ Rendered GaussianBlurNode::renderReduced(GL& gl, const QRect& region, double det
             under = crop->input.node().get();
         else if (auto* clamp = dynamic_cast<const ClampNode*>(under))
             under = clamp->input.node().get();
+        else if (auto* wide = dynamic_cast<const FullFloatNode*>(under))
+            under = wide->input.node().get();
         else
             break;
     }

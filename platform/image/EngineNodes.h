@@ -4,6 +4,7 @@
 // Each kind lives in its own header and source file.
 
 #include "platform/image/EngineBlurs.h"
+#include "platform/image/EngineCoarseGrid.h"
 #include "platform/image/EngineCompositing.h"
 #include "platform/image/EngineGeometry.h"
 #include "platform/image/EngineKernels.h"

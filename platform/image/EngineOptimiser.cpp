@@ -92,7 +92,12 @@ struct Fn {
 // are only noted, and rendered once the general program compiles.
 class Plan {
 public:
-    Plan(GL& gl, const QRect& region) : m_gl(gl), m_region(region), m_origin(passOrigin(QRectF(region))) {}
+    // `detail`: what the pass's texels need of its inputs (below 1 on a
+    // coarse grid).
+    Plan(GL& gl, const QRect& region, double detail = 1.0)
+        : m_gl(gl), m_region(region), m_origin(passOrigin(QRectF(region))), m_detail(detail)
+    {
+    }
 
     // The function giving `image` at p (the root's world, relative to the
     // pass origin); `toNode` maps the root's world into the image's, `need`
@@ -423,9 +428,10 @@ private:
         GL* gl = &m_gl;
         const CIImage kept = image;
         const QRectF region = CIGeometry::transformed(need, toNode);
-        m_reads.push_back([gl, kept, region, toNode, clamp, nearest, kernel, index] {
+        const double detail = m_detail;
+        m_reads.push_back([gl, kept, region, toNode, clamp, nearest, kernel, index, detail] {
             const QRectF roi = kernel ? kernel->inputRegion(index, region) : region;
-            PassSampler s = samplerFor(*gl, kept, roi, clamp, nearest, !nearest);
+            PassSampler s = samplerFor(*gl, kept, roi, clamp, nearest, !nearest, detail);
             s.toInput = toNode * s.toInput;
             return s;
         });
@@ -442,10 +448,11 @@ private:
         GL* gl = &m_gl;
         const TransformNode* move = &t; // the recipe outlives the render
         const QRectF region = CIGeometry::transformed(need, toNode);
-        m_reads.push_back([gl, move, region, toNode] {
+        const double detail = m_detail;
+        m_reads.push_back([gl, move, region, toNode, detail] {
             PassSampler s;
             s.imageExtent = move->input.extent();
-            s.rendered = move->averagedInput(*gl, QRectF(toRect(region)), 1.0, move->input, false);
+            s.rendered = move->averagedInput(*gl, QRectF(toRect(region)), detail, move->input, false);
             s.toInput = toNode * move->transform.inverted();
             return s;
         });
@@ -522,6 +529,7 @@ private:
     GL& m_gl;
     QRect m_region;
     QPointF m_origin;
+    double m_detail;
     int m_visits = 0;
     int m_saved = 0;
     QString m_uniforms, m_routines;
@@ -567,6 +575,44 @@ void setFusedPartShare(double share)
     g_partShare = share;
 }
 
+Rendered renderFusedCoarse(GL& gl, const ImageNode& root, const QRectF& area, int width, int height)
+{
+    if (!g_enabled || area.isEmpty() || width <= 0 || height <= 0)
+        return {};
+    const double detail = std::min(1.0, std::min(width / area.width(), height / area.height()));
+    Plan plan(gl, toRect(area), detail);
+    const CIImage image(std::shared_ptr<const ImageNode>(std::shared_ptr<const ImageNode>(), &root));
+    const int top = plan.node(image, QRectF(toRect(area)), QTransform());
+    if (plan.saved() < 2 || plan.full())
+        return {};
+    // One program: a pass this small does not pay for the compiles of
+    // parts. The general text is only checked (a program drawn is compiled
+    // again for the machine).
+    QString log;
+    if (!gl.compiles(plan.source(top, false, nullptr), &log)) {
+        traceNote(QStringLiteral("fused program does not compile: ") + log.simplified());
+        return {};
+    }
+    std::vector<PassSampler> samplers;
+    if (!plan.renderInputs(samplers))
+        return {};
+    // The text for all its texel centres: what holds over the whole pass
+    // (reads inside their texels, tests that always pass) is left out.
+    const double sx = area.width() / width, sy = area.height() / height;
+    const Box centres{area.x() + sx / 2, area.y() + sy / 2, area.x() + area.width() - sx / 2,
+                      area.y() + area.height() - sy / 2};
+    GLuint program = gl.program(plan.source(top, false, &centres));
+    if (!program)
+        program = gl.program(plan.source(top, false, nullptr));
+    const PassLabel label("fused");
+    TexturePtr target = program ? gl.floatTexture(width, height) : nullptr;
+    if (!target)
+        return {};
+    drawPieces(gl, *target, area, {{program, QRect(0, 0, width, height)}}, samplers,
+               [&](GLuint p) { plan.setUniforms(p); });
+    return {target, area};
+}
+
 Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into)
 {
     if (!g_enabled || region.isEmpty())
@@ -577,14 +623,16 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
     const int top = plan.node(image, QRectF(region), QTransform());
     if (plan.saved() < 2 || plan.full())
         return {};
-    // The general program first: one that does not compile leaves the chain
-    // to render node by node before any input is drawn.
+    // The general text checked first: one that does not compile leaves the
+    // chain to render node by node before any input is drawn. It is linked
+    // only if drawn (each program drawn is compiled again for the machine).
     QString log;
-    const GLuint general = gl.program(plan.source(top, bytes, nullptr), &log);
-    if (!general) {
+    const QString generalText = plan.source(top, bytes, nullptr);
+    if (!gl.compiles(generalText, &log)) {
         traceNote(QStringLiteral("fused program does not compile: ") + log.simplified());
         return {};
     }
+    constexpr GLuint general = ~0u; // until the cells left to it are known
     std::vector<PassSampler> samplers;
     if (!plan.renderInputs(samplers))
         return {};
@@ -617,6 +665,25 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
     if (tracingPasses() && copied != pieces.end())
         traceNote(QStringLiteral("fused pass %1: %2 pieces copied by the read-back").arg(gl.passCount() + 1).arg(pieces.end() - copied));
     pieces.erase(copied, pieces.end());
+    // The cells left to the general text get the text for the box around
+    // them: reads by their measured modes, tests that hold there left out.
+    Box rest = Box::none();
+    for (const PassPiece& piece : pieces)
+        if (piece.program == general) {
+            const QRect& v = piece.viewport;
+            rest = rest | Box{region.x() + v.x() + 0.5, region.y() + v.y() + 0.5, region.x() + v.right() + 0.5,
+                              region.y() + v.bottom() + 0.5};
+        }
+    if (!rest.isEmpty()) {
+        GLuint around = gl.program(plan.source(top, bytes, &rest));
+        if (!around)
+            around = gl.program(generalText);
+        if (!around)
+            return {};
+        for (PassPiece& piece : pieces)
+            if (piece.program == general)
+                piece.program = around;
+    }
     const auto uniforms = [&](GLuint p) { plan.setUniforms(p); };
     if (!filling) {
         drawPieces(gl, *target, QRectF(region), pieces, samplers, uniforms);

@@ -19,6 +19,11 @@ namespace Engine {
 // `into`, the pass fills `into`'s rows itself (ByteRows, renderBytes).
 Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into = nullptr);
 
+// `root` on a coarse grid: `width` x `height` texels covering `area` (any
+// texel size), its inputs averaged to about that density, by one program
+// (no parts). Empty as renderFused.
+Rendered renderFusedCoarse(GL& gl, const ImageNode& root, const QRectF& area, int width, int height);
+
 // On by default; tests turn it off to render node by node.
 void setFusionEnabled(bool enabled);
 

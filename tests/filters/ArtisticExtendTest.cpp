@@ -1,4 +1,5 @@
 #include "filters/LXArtisticExtend.h"
+#include "platform/image/EngineCoarseGrid.h"
 #include "tests/support/Pixels.h"
 
 #include <gtest/gtest.h>
@@ -171,4 +172,31 @@ TEST(ArtisticExtend, TilesGetTheWholeRendersPixels)
     const CIImage wallpaper = extension(canvas.width(), canvas.height(), checkered(320, 200));
     for (const QSize tile : {QSize(97, 61), QSize(256, 128)})
         EXPECT_LE(tiledDifference(wallpaper, canvas, tile.width(), tile.height()), 2e-3) << tile.width();
+}
+
+TEST(ArtisticExtend, ACoarseExtensionStaysWithinALevelOfEveryPixelComputed)
+{
+    // White sky over dark ground: the burn is steepest there. The grid's
+    // edges lie on the canvas's, so nothing outside fades into them.
+    QImage photo(300, 200, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, y < 70 ? qRgb(255, 255, 255) : (x / 15 + y / 15) % 2 ? qRgb(20, 30, 15) : qRgb(90, 60, 30));
+    for (const QSize size : {QSize(1366, 768), QSize(900, 1440)}) {
+        const CIImage wallpaper = extension(size.width(), size.height(), CIImage::imageWithQImage(photo));
+        const QImage coarse = CIContext().createCGImage(wallpaper, QRectF(QPointF(), size));
+        Engine::setCoarseGridsEnabled(false);
+        const QImage full = CIContext().createCGImage(wallpaper, QRectF(QPointF(), size));
+        Engine::setCoarseGridsEnabled(true);
+        ASSERT_FALSE(coarse.isNull() || full.isNull());
+        double sum = 0, worst = 0;
+        for (qsizetype i = 0; i < coarse.sizeInBytes(); ++i) {
+            const double d = std::abs(coarse.constBits()[i] - full.constBits()[i]);
+            sum += d;
+            worst = std::max(worst, d);
+        }
+        // Where sky meets ground the burn is steep: a few levels there.
+        EXPECT_LT(sum / double(coarse.sizeInBytes()), 0.1) << size.width();
+        EXPECT_LE(worst, 24) << size.width();
+    }
 }

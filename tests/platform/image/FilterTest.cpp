@@ -8,6 +8,7 @@
 #include "platform/image/CIBuiltinFilters.h"
 #include "platform/image/CIGeometry.h"
 #include "platform/image/CIImageAccumulator.h"
+#include "platform/image/EnginePasses.h"
 #include "platform/image/GLEngine.h"
 #include "tests/support/LogCapture.h"
 
@@ -256,6 +257,20 @@ TEST(FilterBlurs, SmallPassesEachCompilingTheirOwnProgram)
         (void)Rendered(row.image, QRect(-8, -8, 20, 20));
         EXPECT_EQ(gl->linkCount(), before) << row.name;
     }
+}
+
+TEST(FilterBlurs, AStretchedPhotoInFullFloatsIsBlurredFromItsFirstHalvingNotDrawnWhole)
+{
+    // A blur looks through crops and clamps to a drawn transform and draws
+    // it at its first halving's detail; full floats in between hid it.
+    const CIImage stretched =
+        patternImage(64, 48).imageByApplyingTransform(QTransform::fromScale(10, 10)).imageByClampingToExtent();
+    const auto texels = [](const CIImage& input) {
+        const quint64 before = Engine::texelCount();
+        (void)Rendered(blur(QStringLiteral("CIGaussianBlur"), input, 30)->outputImage(), QRect(0, 0, 640, 480));
+        return Engine::texelCount() - before;
+    };
+    EXPECT_LT(texels(stretched.imageByKeepingFullFloats()), texels(stretched) * 5 / 4);
 }
 
 TEST(FilterReductions, AreaAverageIsThePremultipliedMean)
