@@ -34,4 +34,5 @@ QStringList pictureResourceNames(const QString& type, const QString& avoiding);
 // shows it (the few last asked for are kept), so that a frame chosen again,
 // or made again for another render, is decoded and uploaded once. A file
 // changed since (its time or size) is read anew. Null when no file is there.
+// Main thread only.
 CIImage sharedPictureAt(const QString& path);

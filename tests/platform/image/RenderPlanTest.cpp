@@ -96,8 +96,9 @@ TEST(RenderPlan, BitmapEncodedByTheLastPassMatchesTheFloatRender)
                 const QColor c = bytes.pixelColor(x, rect.height() - 1 - y); // straight sRGB
                 const float a = std::clamp(f[3], 0.f, 1.f);
                 EXPECT_NEAR(c.alphaF(), a, 1.5 / 255) << x << ", " << y;
-                if (a > 0.3f)
+                if (a > 0.3f) {
                     EXPECT_NEAR(linear(c.red()), f[0] / f[3], 0.02) << x << ", " << y;
+                }
             }
     }
 }
