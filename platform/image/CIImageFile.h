@@ -20,7 +20,8 @@ CIImage imageWithContentsOfFileDrawnAt(const QString& path, const QSizeF& drawnS
 // `drawnSize` pixels (fitted, proportions kept): a JPEG at the smallest of
 // libjpeg's scales whose picture still covers the fitted size, other files
 // whole; upright, as decoded (the caller draws it scaled). Null with
-// `error` set when it does not decode. Any thread; no OpenGL, no logging.
+// `error` (never null) set when it does not decode. Any thread; no OpenGL,
+// no logging.
 QImage decodedImageCovering(const QString& path, const QSizeF& drawnSize, QString* error);
 
 // The size of a picture of `picture` pixels fitted into `box` (as large as
