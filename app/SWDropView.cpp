@@ -12,6 +12,7 @@
 #include "platform/foundation/Timer.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/image/CIContext.h"
+#include "platform/image/CIGeometry.h"
 #include "platform/image/CIImageAccumulator.h"
 #include "platform/image/CIImageFile.h"
 #include "platform/ui/YUp.h"
@@ -555,8 +556,7 @@ CIImage SWDropView::shownAt(const CIImage& photo, double scale, const QSizeF& bo
     // part-covered edge would be half transparent); a plain photo only
     // when it lies on them (a scale's rounding aside).
     const QRectF e = shown.extent();
-    const QRectF inner(QPointF(std::ceil(e.left() - 1e-6), std::ceil(e.top() - 1e-6)),
-                       QPointF(std::floor(e.right() + 1e-6), std::floor(e.bottom() + 1e-6)));
+    const QRectF inner = CIGeometry::wholePixelsInside(e);
     const bool onWhole = std::abs(inner.width() - e.width()) + std::abs(inner.height() - e.height()) < 1e-6;
     if (shown != photo && !inner.isEmpty() && (styled || onWhole)) {
         const CIImage kept = CIImageAccumulator::flatten(shown.imageByCroppingToRect(inner), inner);

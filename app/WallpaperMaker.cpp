@@ -109,7 +109,7 @@ CIImage WallpaperMaker::styled(const CIImage& photo, const LookChain& look, doub
         // Whole pixels only: a part-covered edge would be half transparent,
         // and the unstyled photo under it would colour the extension.
         const QRectF e = reduced.extent();
-        const QRectF whole(QPointF(std::ceil(e.left()), std::ceil(e.top())), QPointF(std::floor(e.right()), std::floor(e.bottom())));
+        const QRectF whole = CIGeometry::wholePixelsInside(e);
         if (whole != e && !whole.isEmpty())
             reduced = reduced.imageByCroppingToRect(whole);
         m_reduced = {photo, shown, reduced};

@@ -87,6 +87,14 @@ QRectF transformed(const QRectF& rect, const QTransform& transform)
     return QRectF(x0, y0, x1 - x0, y1 - y0);
 }
 
+QRectF wholePixelsInside(const QRectF& rect)
+{
+    const double eps = 1e-6;
+    const QRectF inner(QPointF(std::ceil(rect.left() - eps), std::ceil(rect.top() - eps)),
+                       QPointF(std::floor(rect.right() + eps), std::floor(rect.bottom() + eps)));
+    return inner.isEmpty() ? QRectF() : inner;
+}
+
 QRect integral(const QRectF& rect)
 {
     if (isEmpty(rect))

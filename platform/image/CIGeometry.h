@@ -30,5 +30,8 @@ QRectF transformed(const QRectF& rect, const QTransform& transform);
 // The smallest whole-pixel rectangle that holds `rect`, limited to +-2^29 so
 // that an infinite rectangle gives a (huge) valid QRect.
 QRect integral(const QRectF& rect);
+// The largest whole-pixel rectangle inside `rect` (with the same hair of
+// tolerance); empty when none fits.
+QRectF wholePixelsInside(const QRectF& rect);
 
 } // namespace CIGeometry
