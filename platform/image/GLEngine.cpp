@@ -13,7 +13,7 @@ namespace {
 
 bool g_failed = false;
 GL* g_instance = nullptr;
-GL::Sides g_sides = GL::Sides::Snug;
+GL::Sides g_sides = GL::Sides::NoPowerOfTwo;
 constexpr size_t kPoolLimitBytes = size_t(768) << 20;
 
 const char* const kVertexShader = R"(#version 300 es
