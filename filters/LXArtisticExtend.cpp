@@ -101,7 +101,9 @@ CIImage LXArtisticExtend::outputImage()
         motion->setValue(0.0, kCIInputAngleKey);
         base = motion->outputImage().imageByCroppingToRect(canvas);
     }
-    const CIImage border = blurred(c1, l.borderBlur).imageByCroppingToRect(l.frame);
+    // In full floats too: its blur's passes then pair formats as the
+    // burn's do, not in pairings of their own.
+    const CIImage border = blurred(c1, l.borderBlur).imageByCroppingToRect(l.frame).imageByKeepingFullFloats();
 
     // The picture stretched over the whole canvas, half turned.
     const QTransform t2(-W / w, 0, 0, -H / h, W, H);

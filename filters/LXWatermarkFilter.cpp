@@ -121,7 +121,9 @@ CIImage LXWatermarkFilter::cachedImage()
     // Draw the logo at whole pixels covering its size, then fit it exactly,
     // so vector artwork stays crisp.
     const QSize pixels(int(std::ceil(p.logo.width())), int(std::ceil(p.logo.height())));
-    const CIImage drawn = CIImage::imageWithQImage(logo.toImage(pixels));
+    // Converted in full floats, as the photo under a wallpaper is: one
+    // pairing of formats fewer for the engine to compile.
+    const CIImage drawn = CIImage::imageWithQImage(logo.toImage(pixels)).imageByKeepingFullFloats();
     const QTransform place = QTransform::fromScale(p.logo.width() / pixels.width(), p.logo.height() / pixels.height())
                            * QTransform::fromTranslate(p.logo.x(), p.logo.y());
     m_cached = drawn.imageByApplyingTransform(place);

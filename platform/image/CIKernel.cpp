@@ -102,6 +102,11 @@ QList<std::shared_ptr<CIKernel>> CIKernel::kernelsWithString(const QString& text
     Engine::GL* gl = Engine::GL::instance();
     if (!gl)
         return result;
+    // A file's routines checked in one compile when they all compile (each
+    // is a compile on an empty shader cache, and a file holds many); else
+    // each on its own, so that only those that fail are left out.
+    const QString whole = KernelTranslation::wholeText(text);
+    const bool allCompile = !whole.isEmpty() && gl->compiles(whole);
     for (const KernelTranslation::Routine& routine : KernelTranslation::translate(text)) {
         if (!routine.error.isEmpty()) {
             Log::line(lcImage, QStringLiteral("Error: kernel routine '%1' does not compile: %2").arg(routine.name, routine.error));
@@ -111,7 +116,7 @@ QList<std::shared_ptr<CIKernel>> CIKernel::kernelsWithString(const QString& text
         kernel->m_name = routine.name;
         kernel->m_parameters = routine.parameters;
         QString log;
-        const bool compiles = gl->compiles(routine.source, &log);
+        const bool compiles = allCompile || gl->compiles(routine.source, &log);
         kernel->m_source = routine.source;
         kernel->m_pointwise = routine.pointwise;
         kernel->m_helpers = routine.helpers;

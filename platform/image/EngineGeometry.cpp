@@ -1,6 +1,7 @@
 #include "platform/image/EngineGeometry.h"
 
 #include "platform/image/EngineReductions.h"
+#include "platform/image/EngineTaps.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,12 +28,20 @@ void main() {
 Rendered resample(GL& gl, const PassSampler& source, const QRectF& area, const QTransform& inverse, int width,
                   int height, const QRectF* tile)
 {
-    static GLuint program = 0;
-    if (!program)
-        program = passProgram(gl, 1, kResamplePass);
     if (width <= 0 || height <= 0) {
         width = int(std::lround(area.width()));
         height = int(std::lround(area.height()));
+    }
+    if (!tile && inverse.type() <= QTransform::TxScale) {
+        // A move or scale is the read's own mapping: drawn by the blurs' tap
+        // program with one tap, so that the variants llvmpipe compiles for
+        // each pairing of formats serve both (each is a compile on an empty
+        // shader cache).
+        PassSampler mapped = source;
+        mapped.toInput = inverse * source.toInput;
+        Taps one;
+        one.taps = {{0.f, 0.f, 1.f, 0.f}};
+        return runTaps(gl, mapped, area, width, height, one);
     }
     // Both worlds relative to origins near the pixels at hand, the offsets
     // taken in doubles, so that coordinates stay small for floats.
@@ -47,6 +56,9 @@ Rendered resample(GL& gl, const PassSampler& source, const QRectF& area, const Q
         offset.setX(corner.x() + std::fmod(std::fmod(offset.x() - corner.x(), tile->width()) + tile->width(), tile->width()));
         offset.setY(corner.y() + std::fmod(std::fmod(offset.y() - corner.y(), tile->height()) + tile->height(), tile->height()));
     }
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 1, kResamplePass);
     return runPass(gl, program, area, width, height, {source}, [&](GLuint p) {
         glUniform3f(gl.uniform(p, "_ci_row0"), float(inverse.m11()), float(inverse.m21()), float(offset.x()));
         glUniform3f(gl.uniform(p, "_ci_row1"), float(inverse.m12()), float(inverse.m22()), float(offset.y()));

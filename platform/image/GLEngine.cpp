@@ -13,7 +13,7 @@ namespace {
 
 bool g_failed = false;
 GL* g_instance = nullptr;
-GL::Sides g_sides = GL::Sides::Snug;
+GL::Sides g_sides = GL::Sides::NoPowerOfTwo;
 constexpr size_t kPoolLimitBytes = size_t(768) << 20;
 
 const char* const kVertexShader = R"(#version 300 es
@@ -207,7 +207,8 @@ TexturePtr GL::texture(int width, int height, GLenum format)
     // a render's many slightly different sizes then share a few textures
     // instead of each allocating (and the driver zero-filling) its own.
     const bool slack = isWorkingFormat(format);
-    const size_t wanted = size_t(width) * size_t(height);
+    // Not wasteful: at most twice what a new one would take.
+    const size_t wanted = size_t(allocatedSide(width, slack)) * size_t(allocatedSide(height, slack));
     qsizetype best = -1;
     for (qsizetype i = 0; i < qsizetype(m_pool.size()); ++i) {
         const Pooled& p = m_pool[size_t(i)];

@@ -89,9 +89,12 @@ public:
     quint64 linkCount() const { return m_linkCount; }
 
     // How a texture's sides are allocated: Snug, working sides rounded up
-    // to multiples of 64 (the pool's slack) and others exact; NoPowerOfTwo,
-    // then past any power of two. Reads never depend on a texture's real
-    // size, so the pixels are the same either way. Set before first use.
+    // to multiples of 64 (the pool's slack) and others exact; NoPowerOfTwo
+    // (the default), then past any power of two: llvmpipe compiles a
+    // program again for each power-of-two-ness of the sides it reads, which
+    // would follow the sizes of a render and which pooled texture a pass
+    // got. Only the texture unit's own blend sees the real size, in the
+    // last bits of a read. Set before first use.
     enum class Sides { Snug, NoPowerOfTwo };
     static void setTextureSides(Sides sides);
     static int allocatedSide(int n, bool working);

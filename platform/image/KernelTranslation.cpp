@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 // The dialect's built-ins on top of the engine's sampler slots.
@@ -269,6 +271,36 @@ QList<Routine> translate(const QString& text)
         result.append(routine);
     }
     return result;
+}
+
+QString wholeText(const QString& text)
+{
+    const QString code = withoutComments(text);
+    const QList<Span> spans = findRoutines(code);
+    if (spans.size() < 2)
+        return {};
+    QString body = code;
+    int samplers = 0;
+    for (const Span& span : spans) {
+        QList<CIKernel::Parameter> parameters;
+        QString error;
+        if (!parseParameters(span.parameterText, parameters, error))
+            return {};
+        samplers = std::max(samplers, int(std::count_if(parameters.cbegin(), parameters.cend(), [](const CIKernel::Parameter& p) {
+                                          return p.type == CIKernel::ParameterType::Sampler;
+                                      })));
+        // A routine that names another compiles only beside it.
+        const QRegularExpression named(QStringLiteral(R"(\b%1\b)").arg(QRegularExpression::escape(span.name)));
+        for (const Span& other : spans)
+            if (&other != &span && code.mid(other.start, other.end - other.start).contains(named))
+                return {};
+        for (qsizetype i = span.start; i < span.start + span.keywordLength; ++i)
+            body[i] = u' ';
+    }
+    return QStringLiteral("#version 300 es\nprecision highp float;\nprecision highp int;\nprecision highp sampler2D;\n")
+        + QString::fromLatin1(Engine::kShaderPrelude) + Engine::samplerDeclarations(samplers)
+        + QString::fromLatin1(kBuiltins) + QStringLiteral("layout(location = 0) out vec4 _ci_out;\n#line 1\n")
+        + translateWords(body);
 }
 
 } // namespace KernelTranslation

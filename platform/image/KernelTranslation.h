@@ -29,6 +29,11 @@ struct Routine {
 
 // Every routine `kernel vec4 name(...) { ... }` of `text`, in its order.
 QList<Routine> translate(const QString& text);
+// Every routine of `text` in one shader text without a main: when it
+// compiles, so does each routine's own shader (one compile instead of one
+// a routine). Empty when that would not follow (a routine names another,
+// a parameter list cannot be read) or the text has fewer than two.
+QString wholeText(const QString& text);
 // The built-in functions every routine's shader has (after the sampler
 // declarations), for fused passes.
 QString builtins();

@@ -5,6 +5,7 @@
 #include "tests/support/Programs.h"
 
 #include <QCoreApplication>
+#include <QDirIterator>
 #include <QtEndian>
 #include <QImage>
 #include <QImageReader>
@@ -64,6 +65,24 @@ TEST_F(CommandLine, RenderWritesTheWallpaperAndNothingElse)
     EXPECT_FALSE(QFileInfo::exists(session.wallpapers())); // nothing saved into Pictures
     EXPECT_TRUE(session.swayLog().isEmpty());
     EXPECT_FALSE(readFile(session.home() + "/.config/sunnyside/sunnyside.conf").contains("rate.")); // no launch counted
+}
+
+TEST_F(CommandLine, AFirstRenderCompilesFewProgramsAndVariants)
+{
+    // Each program, and each pairing of texture formats and sides llvmpipe
+    // compiles it for, is an entry in an empty shader cache and tens of
+    // milliseconds of a first render.
+    QTemporaryDir cache;
+    const ProgramRun run = sunnyside({"--render", photo("photo.jpg", QColor(30, 90, 160), {600, 300}), "--size", "640x400",
+                                      "--output", dir.filePath("out.png")},
+                                     [&](QProcessEnvironment& e) { e.insert("MESA_SHADER_CACHE_DIR", cache.path()); });
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    int entries = 0;
+    for (QDirIterator it(cache.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        entries += it.next().endsWith("/index") ? 0 : 1;
+    if (entries == 0)
+        GTEST_SKIP() << "Mesa keeps no shader cache here";
+    EXPECT_LE(entries, 12);
 }
 
 TEST_F(CommandLine, UsableOddPhotosMakeProperWallpapers)

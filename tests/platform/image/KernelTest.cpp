@@ -9,6 +9,7 @@
 #include "platform/image/CIKernel.h"
 #include "platform/image/CISampler.h"
 #include "platform/image/GLEngine.h"
+#include "platform/image/KernelTranslation.h"
 #include "tests/support/LogCapture.h"
 
 #include <gmock/gmock.h>
@@ -55,6 +56,26 @@ TEST(KernelText, SeveralRoutinesShareHelpersAndAFailingOneIsLeftOut)
     const Rendered r(kernels[0]->apply({boxed(row())}), QRect(0, 0, 3, 1));
     EXPECT_THAT(r.at(0, 0), PixelNear((Pixel{0, 0, 1, 1}), 1e-6f));
     EXPECT_TRUE(CIKernel::kernelsWithString(QStringLiteral("vec4 noRoutines() { return vec4(0.0); }")).isEmpty());
+}
+
+TEST(KernelText, AFileIsCheckedInOneCompileOnlyWhereThatSpeaksForEachRoutine)
+{
+    const QString good = QStringLiteral("kernel vec4 a(sampler s) { return sample(s, samplerCoord(s)); }\n");
+    struct Row { const char* name; QString text; bool oneCompile; QStringList kept; };
+    const Row rows[] = {
+        {"all compile", good + "kernel vec4 b(sampler s, float k) { return k * sample(s, samplerCoord(s)); }", true, {"a", "b"}},
+        {"one fails", good + "kernel vec4 b(sampler s) { return undefinedFunction(s); }", true, {"a"}},
+        // Alone, b does not see a: the text together would pass it.
+        {"one calls another", good + "kernel vec4 b(sampler s) { return a(s); }", false, {"a"}},
+    };
+    for (const Row& row : rows) {
+        LogCapture log;
+        EXPECT_EQ(!KernelTranslation::wholeText(row.text).isEmpty(), row.oneCompile) << row.name;
+        QStringList kept;
+        for (const auto& kernel : CIKernel::kernelsWithString(row.text))
+            kept << kernel->name();
+        EXPECT_EQ(kept, row.kept) << row.name;
+    }
 }
 
 TEST(KernelText, RoutinesAreLinkedOnlyWhenFirstDrawn)
