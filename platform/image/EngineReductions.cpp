@@ -144,9 +144,19 @@ Rendered reduce(GL& gl, const PassSampler& first, const QRectF& area, int fx, in
         return level;
     // A source that is already coarse is only reduced further.
     int dx = 1, dy = 1;
-    if (first.toInput.isIdentity()) {
+    const QTransform& move = first.toInput;
+    if (move.isIdentity()) {
         dx = std::max(1, int(std::lround(1.0 / level.densityX())));
         dy = std::max(1, int(std::lround(1.0 / level.densityY())));
+    } else if (move.m12() == 0 && move.m21() == 0 && std::abs(move.m11()) == 1 && std::abs(move.m22()) == 1) {
+        // A coarse one read through a flip or move (a half-turned copy):
+        // the first halving reads it twice a texel along each axis, which
+        // averages its bilinear interpolation as reads at every other pixel
+        // would, wherever its texels lie, without a full-size level (more
+        // memory than the picture). Below the factors, so that a halving
+        // reads through the move.
+        dx = std::clamp(int(std::lround(1.0 / level.densityX())) / 4, 1, std::max(1, fx / 2));
+        dy = std::clamp(int(std::lround(1.0 / level.densityY())) / 4, 1, std::max(1, fy / 2));
     }
     bool firstPass = true;
     while (!level.isEmpty() && (dx < fx || dy < fy)) {

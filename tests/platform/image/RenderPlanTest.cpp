@@ -1,5 +1,6 @@
 // How a recipe becomes passes: shared inputs drawn once, a blurred constant
-// rectangle in closed form, the 8-bit result encoded by the last pass.
+// rectangle in closed form, the 8-bit result encoded by the last pass, a
+// wide blur of a flipped picture halved from its coarse copy.
 
 #include "tests/support/Pixels.h"
 
@@ -201,4 +202,17 @@ TEST(RenderPlan, PhotoAveragedOnTheWorkerMatchesTheEnginesReduction)
                     worst = std::max(worst, std::abs(worker.constScanLine(y)[x * 4 + c] - engine.constScanLine(y)[x * 4 + c]));
         EXPECT_LE(worst, 2) << row.name; // 8-bit storage on both sides
     }
+}
+
+TEST(RenderPlan, WideBlurOfAFlippedPictureIsHalvedFromItsCoarseCopy)
+{
+    // Not from a level of half the region's size (for a photo filling a 4K
+    // screen, 85 MB): the region's enlargement and small levels only.
+    QImage picture(400, 240, QImage::Format_RGB32);
+    picture.fill(QColor(200, 90, 30));
+    const CIImage flipped = CIImage::imageWithQImage(picture).imageByApplyingTransform(QTransform(-1, 0, 0, -1, 403, 245));
+    const QRect rect(-40, -40, 480, 320);
+    const quint64 t0 = Engine::texelCount();
+    ASSERT_TRUE(Rendered(blurred(flipped, 40), rect).ok());
+    EXPECT_LT(Engine::texelCount() - t0, quint64(rect.width() * rect.height() * 3 / 2));
 }
