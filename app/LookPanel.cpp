@@ -103,8 +103,10 @@ void LookPanel::showEffect(const std::shared_ptr<LXEffect>& effect)
     m_remove->setText(localized(placeOfEffect() == -1 ? QStringLiteral("No Frame") : QStringLiteral("Remove")));
     m_view = effect->settingsView();
     if (m_view) {
-        // Built at its size, with no size hint of its own: the layout keeps that size.
-        m_view->setFixedSize(EffectSettingsView::kWidth, m_view->height());
+        // Built at its size, with no size hint of its own: the layout keeps
+        // that size, wider where a pop-up's entry would be cut.
+        auto* settings = qobject_cast<EffectSettingsView*>(m_view.data());
+        m_view->setFixedSize(settings ? settings->fittingWidth() : EffectSettingsView::kWidth, m_view->height());
         m_place->layout()->addWidget(m_view);
         m_view->show();
         // Every move of a control reaches the editor, which compares once per turn.

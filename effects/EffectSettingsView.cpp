@@ -245,6 +245,15 @@ void EffectSettingsView::resizeEvent(QResizeEvent* event)
     }
 }
 
+int EffectSettingsView::fittingWidth() const
+{
+    int grow = 0;
+    for (const Item& item : m_items)
+        if (item.followsWidth && qobject_cast<QComboBox*>(item.widget))
+            grow = std::max(grow, item.widget->sizeHint().width() - item.topFrame.width());
+    return std::min(kWidth + grow, kMaxWidth);
+}
+
 void EffectSettingsView::showValue(const QString& key, const QVariant& value)
 {
     QWidget* control = controlForKey(key);

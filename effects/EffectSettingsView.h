@@ -37,6 +37,10 @@ public:
 
     // Height of a panel of `rows` rows: max(0, 27 rows - 5).
     static int heightForRows(int rows);
+    // The width at which every pop-up shows its longest entry whole (a
+    // translation's may be longer than kWidth allows), at most kMaxWidth.
+    static constexpr int kMaxWidth = 460;
+    int fittingWidth() const;
 
     const QStringList& boundSettings() const { return m_boundSettings; }
     const QList<QWidget*>& settingsControls() const { return m_controls; }

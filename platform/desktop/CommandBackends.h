@@ -66,7 +66,9 @@ private:
 // Plain X11 window managers: xwallpaper ("--output NAME --zoom FILE"; without
 // a name, every output) or feh ("--bg-fill FILE", which fills every screen).
 // Both take FILE as it is; feh's ~/.fehbg quotes it for the shell itself and
-// must name the real file, which outlives any link of ours.
+// must name the real file, which outlives any link of ours. On a root window
+// where xwallpaper would shear the picture (rows not a multiple of 8 pixels,
+// larger than one X request: 2732 x 1536), feh sets it when installed.
 class X11Backend : public DesktopBackend {
 public:
     enum class Tool { Xwallpaper, Feh };

@@ -5,6 +5,7 @@
 #include "effects/EffectSettingsView.h"
 #include "effects/LXEffect.h"
 #include "effects/LXEffectsCatalog.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/app/Session.h"
 #include "tests/support/Files.h"
@@ -12,6 +13,7 @@
 #include "ui/controls/LXSlider.h"
 #include "util/UndoCoalescing.h"
 
+#include <QComboBox>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -219,4 +221,29 @@ TEST_F(LookWindow, TheLookOutlivesTheWindowReachesTheNextPhotoAndBadLookFilesCha
     // The photo inverted, in linear light as the engine works: 90 -> 243, 200 -> 173.
     EXPECT_NEAR(middle.red(), 243, 4);
     EXPECT_NEAR(middle.blue(), 173, 4);
+}
+
+// In German the frame panel's pop-up cut "Passepartout mit Schrägschnitt" short.
+TEST_F(LookWindow, TheFramePanelShowsItsLongestChoiceWholeInGerman)
+{
+    DesktopSession session;
+    Bundle::setPreferredLanguages({"de"});
+    {
+        auto d = openWindow();
+        d->frameMenu()->popup({0, 0}); // fills it
+        const QList<QAction*> items = d->frameMenu()->actions();
+        const auto mat = std::find_if(items.begin(), items.end(), [](QAction* item) {
+            return item->data().toMap().value("inputFrameName") == "ALX-F#002#Bevelled-Mat";
+        });
+        ASSERT_NE(mat, items.end());
+        (*mat)->trigger();
+        d->frameMenu()->hide();
+        ASSERT_TRUE(d->lookPanel()->isShown());
+        const auto* popUp = d->lookPanel()->effect()->settingsView()->findChild<QComboBox*>();
+        ASSERT_TRUE(popUp);
+        EXPECT_EQ(popUp->currentText(), "Passepartout mit Schrägschnitt");
+        EXPECT_GE(popUp->width(), popUp->sizeHint().width());
+        EXPECT_LE(d->lookPanel()->overlay()->width(), d->window()->width());
+    }
+    Bundle::setPreferredLanguages({});
 }

@@ -13,6 +13,7 @@
 #include <QColor>
 #include <QDBusConnectionInterface>
 #include <QDir>
+#include <QImage>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -26,7 +27,7 @@ struct XServer {
     std::optional<ScopedVariable> display;
     QString skipReason;
 
-    XServer()
+    explicit XServer(const QString& screen = QStringLiteral("320x200x24"))
     {
         for (const char* program : {"Xvfb", "feh", "xwallpaper", "sh"})
             if (findProgram(program).isEmpty()) {
@@ -34,7 +35,7 @@ struct XServer {
                 return;
             }
         // -displayfd 1: Xvfb picks a free display and prints its number when ready.
-        process.start(findProgram("Xvfb"), {"-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", "320x200x24"});
+        process.start(findProgram("Xvfb"), {"-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", screen});
         while (!process.canReadLine() && process.waitForReadyRead(10000)) {
         }
         const bool ready = process.canReadLine();
@@ -103,6 +104,29 @@ TEST_F(X11ToolsRunPhotoNamesAsCommands, XwallpaperLoadsTheFileOnEveryOutputAndOn
     }
     EXPECT_EQ(pwnedFiles({dir.path()}), QStringList());
     EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join("\n").toStdString();
+}
+
+// At scale 2 on a 1366 x 768 screen xwallpaper sheared the picture into stairs.
+TEST(X11Tools, APictureOnA2732By1536RootIsNotSheared)
+{
+    XServer x(QStringLiteral("2732x1536x24"));
+    if (!x.skipReason.isEmpty() || findProgram("xwd").isEmpty() || findProgram("convert").isEmpty())
+        GTEST_SKIP() << "needs Xvfb, feh, xwallpaper, xwd and convert";
+    QTemporaryDir dir;
+    QImage halves(2732, 1536, QImage::Format_RGB32);
+    halves.fill(Qt::blue);
+    for (int y = 0; y < halves.height(); ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(halves.scanLine(y)), 1366, QColor(Qt::red).rgb());
+    const QString picture = dir.filePath("halves.png");
+    ASSERT_TRUE(halves.save(picture));
+    ASSERT_TRUE(X11Backend(X11Backend::Tool::Xwallpaper).setImage(picture, QString()).ok());
+    const QImage root = QImage::fromData(programOutput("sh", {"-c", "xwd -root -silent | convert xwd:- png:-"}).value_or(""), "PNG");
+    ASSERT_EQ(root.size(), halves.size());
+    int wrong = 0;
+    for (int y = 8; y < root.height(); y += 64)
+        for (int x = 8; x < root.width(); x += 64)
+            wrong += root.pixel(x, y) != halves.pixel(x, y);
+    EXPECT_EQ(wrong, 0) << "of " << (root.width() / 64 + 1) * (root.height() / 64);
 }
 
 // ---- xfconf: a real xfconfd on the test's own bus
