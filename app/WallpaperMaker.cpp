@@ -117,6 +117,9 @@ QSizeF WallpaperMaker::decodeSizeFor(const QSizeF& screenPixels, const LookChain
 
 QSizeF WallpaperMaker::uprightSizeAt(const QString& path)
 {
+    // Only a regular file: a pipe would block the reader.
+    if (!QFileInfo(path).isFile())
+        return {};
     QImageReader reader(path);
     reader.setAutoTransform(true);
     QSize size = reader.size();

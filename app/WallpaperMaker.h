@@ -46,7 +46,7 @@ public:
     // Never smaller than what is drawn.
     static QSizeF decodeSizeFor(const QSizeF& screenPixels, const LookChain* look, const QSizeF& photo = {});
     // The upright size of the picture file at `path` from its header; empty
-    // when it cannot be read.
+    // when it cannot be read or is no regular file (never blocks on a pipe).
     static QSizeF uprightSizeAt(const QString& path);
 
     // How far saveAsBackground got.
