@@ -183,8 +183,9 @@ int run(const QStringList& arguments)
         if (parser.value(output).isEmpty())
             return fail(QStringLiteral("--render needs --output FILE."));
         const WallpaperScreen screen{QSizeF(m.captured(1).toInt(), m.captured(2).toInt()), !parser.isSet(secondary), QString()};
-        const CIImage photo = WallpaperMaker::loadPhoto(QUrl::fromLocalFile(parser.value(render)),
-                                                        WallpaperMaker::decodeSizeFor(screen.pixelSize(), &chain));
+        const CIImage photo = WallpaperMaker::loadPhoto(
+            QUrl::fromLocalFile(parser.value(render)),
+            WallpaperMaker::decodeSizeFor(screen.pixelSize(), &chain, WallpaperMaker::uprightSizeAt(parser.value(render))));
         if (photo.isNull())
             return 1;
         WallpaperMaker maker;
@@ -200,7 +201,8 @@ int run(const QStringList& arguments)
     if (!chooseScreen(parser.value(screenOption), &screen, &error))
         return fail(error);
     const QString path = parser.value(apply);
-    const CIImage photo = WallpaperMaker::loadPhoto(QUrl::fromLocalFile(path), WallpaperMaker::decodeSizeFor(screen.pixelSize(), &chain));
+    const CIImage photo = WallpaperMaker::loadPhoto(
+        QUrl::fromLocalFile(path), WallpaperMaker::decodeSizeFor(screen.pixelSize(), &chain, WallpaperMaker::uprightSizeAt(path)));
     if (photo.isNull())
         return 1;
     WallpaperMaker maker;

@@ -169,21 +169,31 @@ bool LookChain::isPlain() const { return m_effects.empty() && !m_frame && !crops
 
 QSizeF LookChain::framedSize(const QSizeF& size) const
 {
-    if (!m_frame || !m_frame->enabled())
-        return size;
-    const CIFilter* filter = m_frame->filter().get();
-    const QRectF photo(QPointF(0, 0), size);
     // A border's width is a fraction of the photo's shorter side, as apply sets it.
     const double portion = std::min(size.width(), size.height());
-    QRectF framed = photo;
-    if (const auto* mount = qobject_cast<const LXPictureFrameFilter*>(filter))
-        framed = mount->outputExtentFor(photo);
-    else if (const auto* border = qobject_cast<const LXShapedBorderFilter*>(filter))
-        framed = border->outputExtentFor(photo, portion);
-    else if (const auto* frame = qobject_cast<const LXTexturedFrameFilter*>(filter))
-        framed = frame->outputExtentFor(photo, portion);
-    // Whole pixels, as the effect keeps its picture.
-    return QSizeF(CIGeometry::integral(framed).size());
+    QRectF framed(QPointF(0, 0), size);
+    // Frames chosen as effects grow the picture as the frame does, in chain order.
+    std::vector<const LXEffect*> steps;
+    for (const std::shared_ptr<LXEffect>& effect : m_effects)
+        steps.push_back(effect.get());
+    if (m_frame)
+        steps.push_back(m_frame.get());
+    for (const LXEffect* step : steps) {
+        if (!step->enabled())
+            continue;
+        const CIFilter* filter = step->filter().get();
+        if (const auto* mount = qobject_cast<const LXPictureFrameFilter*>(filter))
+            framed = mount->outputExtentFor(framed);
+        else if (const auto* border = qobject_cast<const LXShapedBorderFilter*>(filter))
+            framed = border->outputExtentFor(framed, portion);
+        else if (const auto* frame = qobject_cast<const LXTexturedFrameFilter*>(filter))
+            framed = frame->outputExtentFor(framed, portion);
+        else if (step != m_frame.get())
+            continue;
+        // Whole pixels, as the effect keeps its picture.
+        framed = CIGeometry::integral(framed);
+    }
+    return framed.size();
 }
 
 CIImage LookChain::cutAndTurned(const CIImage& photo) const

@@ -51,8 +51,9 @@ public:
 
     // The size of apply's picture for a cropped, turned photo of `size`
     // (whole pixels), without rendering: a picture frame's mount and a
-    // frame or border drawn outside the photo grow it, other steps are taken
-    // to keep it. So a photo is styled no larger than it is shown.
+    // frame or border drawn outside the photo grow it, as the frame or as
+    // effects, other steps are taken to keep it. So a photo is styled no
+    // larger than it is shown.
     QSizeF framedSize(const QSizeF& size) const;
 
     // The styled photo, at the photo's own scale.

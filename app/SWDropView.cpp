@@ -320,7 +320,8 @@ bool SWDropView::applyImageAt(const QUrl& url)
 {
     const BusyCursor busy(this);
     // A crop needs more of the photo than the screen shows.
-    const CIImage photo = WallpaperMaker::loadPhoto(url, WallpaperMaker::decodeSizeFor(currentScreen().pixelSize(), chain(false)));
+    const CIImage photo = WallpaperMaker::loadPhoto(url, WallpaperMaker::decodeSizeFor(currentScreen().pixelSize(), chain(false),
+                                                                                       WallpaperMaker::uprightSizeAt(url.toLocalFile())));
     if (photo.isNull())
         return false;
     DragPhoto opened;

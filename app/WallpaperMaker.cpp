@@ -85,12 +85,49 @@ WallpaperMaker::WallpaperMaker()
     m_watermark.setOpacity(0.3);
 }
 
-QSizeF WallpaperMaker::decodeSizeFor(const QSizeF& screenPixels, const LookChain* look)
+QSizeF WallpaperMaker::framedBoxFor(const QSizeF& screenPixels, const LookChain& look, const QSizeF& photo)
 {
-    if (!look || look->crop().isNull() || screenPixels.isEmpty())
+    const QRectF crop = look.crop().isNull() ? QRectF(0, 0, 1, 1) : look.crop();
+    const double W = screenPixels.width(), H = screenPixels.height();
+    const QSizeF cut(photo.width() * crop.width(), photo.height() * crop.height());
+    if (cut.isEmpty() || screenPixels.isEmpty())
+        return {};
+    const double shown = std::min(1.0, std::min(W / cut.width(), H / cut.height()));
+    const QSizeF framed = look.framedSize(cut * shown);
+    if (framed.isEmpty() || (framed.width() <= W && framed.height() <= H))
+        return {};
+    const double k = shown * std::min(W / framed.width(), H / framed.height());
+    // Whole pixels, rounded down: the fit into it is then whole pixels too,
+    // as the decode averages the photo to it.
+    return QSizeF(std::floor(photo.width() * k), std::floor(photo.height() * k));
+}
+
+QSizeF WallpaperMaker::decodeSizeFor(const QSizeF& screenPixels, const LookChain* look, const QSizeF& photo)
+{
+    if (!look || screenPixels.isEmpty())
+        return screenPixels;
+    // A frame that does not fit the screen shrinks the photo: decoded at that size, not reduced again.
+    if (const QSizeF box = framedBoxFor(screenPixels, *look, photo); !box.isEmpty())
+        return box;
+    if (look->crop().isNull())
         return screenPixels;
     const QRectF crop = look->crop();
     return QSizeF(screenPixels.width() / std::max(crop.width(), 0.01), screenPixels.height() / std::max(crop.height(), 0.01));
+}
+
+QSizeF WallpaperMaker::uprightSizeAt(const QString& path)
+{
+    // Only a regular file: a pipe would block the reader.
+    if (!QFileInfo(path).isFile())
+        return {};
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    QSize size = reader.size();
+    if (!size.isValid())
+        return {};
+    if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+        size.transpose();
+    return QSizeF(size);
 }
 
 // Relative settings make the size irrelevant to the look. `fills`: a crop
@@ -99,20 +136,23 @@ CIImage WallpaperMaker::styled(const CIImage& photo, const LookChain& look, doub
 {
     const QRectF extent = photo.extent();
     const QRectF crop = look.crop().isNull() ? QRectF(0, 0, 1, 1) : look.crop();
-    double shown = std::min(W / (extent.width() * crop.width()), H / (extent.height() * crop.height()));
-    // A mount round the photo is shrunk to fit as well: style it at that size.
-    const QSizeF framed = look.framedSize(QSizeF(extent.width() * crop.width(), extent.height() * crop.height()) * std::min(shown, 1.0));
-    if (!framed.isEmpty())
-        shown = std::min(shown, 1.0) * std::min({1.0, W / framed.width(), H / framed.height()});
-    if (m_reduced.photo != photo || m_reduced.scale != shown) {
-        CIImage reduced = shown < 1 ? photo.imageByApplyingTransform(QTransform::fromScale(shown, shown)) : photo;
+    const double shown = std::min(W / (extent.width() * crop.width()), H / (extent.height() * crop.height()));
+    QSizeF scale(std::min(shown, 1.0), std::min(shown, 1.0));
+    // A mount round the photo is shrunk to fit as well: style it at that
+    // size, the photo fitted into the box its decode was made for.
+    if (const QSizeF box = framedBoxFor(QSizeF(W, H), look, extent.size()); !box.isEmpty())
+        if (const QSizeF fit = centredFitSize(extent.size(), box); !fit.isEmpty())
+            scale = QSizeF(fit.width() / extent.width(), fit.height() / extent.height());
+    if (m_reduced.photo != photo || m_reduced.scale != scale) {
+        CIImage reduced = scale.width() < 1 ? photo.imageByApplyingTransform(QTransform::fromScale(scale.width(), scale.height()))
+                                            : photo;
         // Whole pixels only: a part-covered edge would be half transparent,
         // and the unstyled photo under it would colour the extension.
         const QRectF e = reduced.extent();
         const QRectF whole = CIGeometry::wholePixelsInside(e);
         if (whole != e && !whole.isEmpty())
             reduced = reduced.imageByCroppingToRect(whole);
-        m_reduced = {photo, shown, reduced};
+        m_reduced = {photo, scale, reduced};
     }
     const CIImage result = look.apply(m_reduced.image);
     const QRectF e = result.extent();

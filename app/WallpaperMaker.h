@@ -40,8 +40,14 @@ public:
                              const LookChain* look = nullptr);
 
     // The photo size to decode for `screenPixels` under `look` (null: none):
-    // a crop needs more of the photo than the screen shows.
-    static QSizeF decodeSizeFor(const QSizeF& screenPixels, const LookChain* look);
+    // a crop needs more of the photo than the screen shows; a frame that
+    // would not fit shrinks the photo, which is then decoded at the size it
+    // is styled at when `photo` (its upright size in pixels) is given.
+    // Never smaller than what is drawn.
+    static QSizeF decodeSizeFor(const QSizeF& screenPixels, const LookChain* look, const QSizeF& photo = {});
+    // The upright size of the picture file at `path` from its header; empty
+    // when it cannot be read or is no regular file (never blocks on a pipe).
+    static QSizeF uprightSizeAt(const QString& path);
 
     // How far saveAsBackground got.
     enum class SaveResult {
@@ -83,6 +89,10 @@ public:
 private:
     // The photo styled by `look` at no more than the size it is shown at.
     CIImage styled(const CIImage& photo, const LookChain& look, double W, double H, bool* fills);
+    // The box, in whole pixels, the whole photo of size `photo` is fitted
+    // into so that `look`'s framed picture fits the screen; empty when the
+    // framed picture fits at the photo's own fit.
+    static QSizeF framedBoxFor(const QSizeF& screenPixels, const LookChain& look, const QSizeF& photo);
 
     LXArtisticExtend m_artistic;
     LXWatermarkFilter m_watermark;
@@ -91,7 +101,7 @@ private:
     // keep current instead of rendering again.
     struct Reduced {
         CIImage photo;
-        double scale = 0;
+        QSizeF scale; // along each axis
         CIImage image;
     } m_reduced;
 };

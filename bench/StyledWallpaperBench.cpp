@@ -36,7 +36,7 @@ void styledWallpaper(benchmark::State& state, const Look& look)
             return;
         }
         QString reason;
-        const CIImage picture = WallpaperMaker::readPhoto(photo(), &reason, WallpaperMaker::decodeSizeFor(screen.pixelSize(), &chain));
+        const CIImage picture = WallpaperMaker::readPhoto(photo(), &reason, WallpaperMaker::decodeSizeFor(screen.pixelSize(), &chain, WallpaperMaker::uprightSizeAt(photo())));
         const QImage bitmap = WallpaperMaker::renderPicture(maker.enhancedImageFor(picture, screen, false, true, &chain));
         if (bitmap.isNull()) {
             state.SkipWithError("no picture");

@@ -251,11 +251,33 @@ CIImage LXTexturedFrameFilter::cachedMask()
     if (mask && !picture.isNull())
         Log::line(lcFrames, QStringLiteral("Warning: mask '%1' of frame '%2' has width 0; a plain border is drawn")
                                 .arg(mask->name(), m_frame->name()));
-    setCachedMask(keptBitmap(apply(kernelWithName(QStringLiteral("lineBorder")),
-                                   {QVariant::fromValue(vectorForRect(r)), bw},
-                                   {{kCIApplyOptionDefinition, QVariant::fromValue(CIFilterShape::shapeWithRect(r))},
-                                    {kCIApplyOptionExtent, arrayForRect(r)}})));
+    setCachedMask(keptLineBorder(r.toAlignedRect(), int(bw)));
     return m_cache.mask;
+}
+
+CIImage LXTexturedFrameFilter::keptLineBorder(const QRect& rect, int width)
+{
+    // Opaque white within `width` whole pixels of an edge, drawn here: a
+    // pass over the whole rectangle and its read-back cost far more.
+    m_maskBitmap = QImage(rect.size(), QImage::Format_RGBA8888_Premultiplied);
+    m_maskKept = {};
+    if (m_maskBitmap.isNull())
+        return {};
+    m_maskBitmap.fill(Qt::transparent);
+    const int w = rect.width(), h = rect.height(), b = std::min(width, std::max(w, h));
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<quint32*>(m_maskBitmap.scanLine(y));
+        if (y < b || y >= h - b) {
+            std::fill(row, row + w, 0xffffffffu);
+            continue;
+        }
+        std::fill(row, row + std::min(b, w), 0xffffffffu);
+        std::fill(row + std::max(0, w - b), row + w, 0xffffffffu);
+    }
+    m_maskKept = CIImage::imageWithQImage(m_maskBitmap);
+    if (rect.x() != 0 || rect.y() != 0)
+        m_maskKept = m_maskKept.imageByApplyingTransform(QTransform::fromTranslate(rect.x(), rect.y()));
+    return m_maskKept;
 }
 
 void LXTexturedFrameFilter::setCachedMask(const CIImage& mask)

@@ -112,6 +112,8 @@ private:
     void update();
     // The image rendered to a bitmap that is kept (m_maskBitmap), as an image.
     CIImage keptBitmap(const CIImage& image);
+    // The plain line border over `rect` (y up), drawn on the CPU and kept as keptBitmap keeps a mask.
+    CIImage keptLineBorder(const QRect& rect, int width);
     CIImage drawFrame(LXFrameImageDescription* description, const CIImage& picture, const QRectF& rect,
                       double scale) const;
 

@@ -235,11 +235,20 @@ TEST(LookChain, FramedSizeIsThePicturesSize)
         {{"name", "Frame"}, {"inputFrameName", "Plain Frame"}},
         {{"name", "Frame"}, {"inputFrameName", "Wood - Walnut Moulding"}},
     };
-    for (const QVariantMap& frame : frames) {
+    QList<std::pair<QString, Look>> looks;
+    for (const QVariantMap& frame : frames)
+        looks.append({frame.value("name").toString(), Look{{}, frame, {}, 0}});
+    // Frames chosen as effects grow it alike, one after the other and before the frame.
+    looks.append({"border effect", Look{{QVariantMap{{"name", "Border"}}}, {}, {}, 0}});
+    looks.append({"border and frame effects, then a mount",
+                  Look{{QVariantMap{{"name", "Border"}, {"inputWidth", 0.1}}, QVariantMap{{"name", "Toning"}},
+                        QVariantMap{{"name", "Frame"}, {"inputFrameName", "Plain Frame"}}},
+                       frames[0], {}, 0}});
+    for (const auto& [name, look] : std::as_const(looks)) {
         LookChain chain;
-        ASSERT_TRUE(chain.setLook(Look{{}, frame, {}, 0}).ok());
+        ASSERT_TRUE(chain.setLook(look).ok());
         EXPECT_EQ(chain.framedSize(photo.size()), chain.apply(CIImage::imageWithQImage(photo)).extent().size())
-            << frame.value("name").toString().toStdString();
+            << name.toStdString();
     }
 }
 

@@ -2,6 +2,7 @@
 #include "app/WallpaperMaker.h"
 #include "effects/LXEffect.h"
 #include "platform/image/CIContext.h"
+#include "platform/image/CIImageFile.h"
 #include "tests/app/Session.h"
 #include "tests/support/Images.h"
 
@@ -84,6 +85,38 @@ TEST(Pipeline, AReshownLookHasItsLatestSettingAndScale)
     for (const auto& [angle, width] : std::initializer_list<std::pair<double, double>>{{0.5, 400}, {2.5, 400}, {2.5, 800}, {0.5, 400}}) {
         WallpaperMaker afresh;
         EXPECT_EQ(shown(kept, maker, source, angle, width), shown(fresh, afresh, photo(1000, 500), angle, width)) << angle << " " << width;
+    }
+}
+
+// A framed photo that would not fit is decoded at the size it is styled at,
+// not decoded larger and reduced again, and its framed picture fits the screen.
+TEST(Pipeline, AFramedPhotoIsDecodedAsItIsStyled)
+{
+    struct Row { const char* name; Look look; bool shrinks; };
+    const Row rows[] = {
+        {"no frame", Look{{QVariantMap{{"name", "Toning"}}}, {}, {}, 0}, false},
+        {"border effect", Look{{QVariantMap{{"name", "Border"}}}, {}, {}, 0}, true},
+        {"frame over a crop", Look{{}, {{"name", "Frame"}, {"inputFrameName", "Plain Frame"}}, {0.1, 0.2, 0.7, 0.6}, 0}, true},
+        {"mount", Look{{}, {{"name", "PictureFrame"}, {"inputFrameName", "ALX-F#003#Slide-Mount"}}, {}, 0}, true},
+    };
+    const QSizeF picture(3000, 2000), screen = mainScreen.pixelSize();
+    for (const Row& row : rows) {
+        LookChain chain;
+        ASSERT_TRUE(chain.setLook(row.look).ok()) << row.name;
+        const QSizeF box = WallpaperMaker::decodeSizeFor(screen, &chain, picture);
+        EXPECT_EQ(box != WallpaperMaker::decodeSizeFor(screen, &chain), row.shrinks) << row.name;
+        WallpaperMaker maker;
+        maker.enhancedImageFor(photo(3000, 2000), mainScreen, false, false, &chain);
+        const QRectF crop = row.look.crop.isNull() ? QRectF(0, 0, 1, 1) : row.look.crop;
+        const QSizeF decoded = centredFitSize(picture, box);
+        // Cut as the look cuts it: edges rounded to whole pixels.
+        const auto cut = [](double from, double length, double size) { return std::round((from + length) * size) - std::round(from * size); };
+        const QSizeF styled(cut(crop.x(), crop.width(), decoded.width()), cut(1 - crop.bottom(), crop.height(), decoded.height()));
+        const QRectF shown = inputExtent(maker.artistic().inputImage);
+        EXPECT_LE(shown.width(), screen.width()) << row.name;
+        EXPECT_LE(shown.height(), screen.height()) << row.name;
+        if (row.shrinks)
+            EXPECT_EQ(shown.size(), chain.framedSize(styled)) << row.name;
     }
 }
 

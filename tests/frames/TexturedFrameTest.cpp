@@ -82,6 +82,38 @@ TEST(TexturedFrameFilter, BorderGeometry)
         EXPECT_THAT(mask.at(x, y), PixelNear((Pixel{r, g, 0, 1}), 4e-3f)) << x << ", " << y;
 }
 
+// A frame without masks: a plain border of whole pixels along the mask's edges, nothing inside.
+TEST(TexturedFrameFilter, PlainBorderMaskCoversTheBandOnly)
+{
+    QTemporaryDir dir;
+    LXFrameDescription frame({{"Texture.Color", "1 0 0 1"}}, QUrl::fromLocalFile(dir.path()), true);
+    struct Row { const char* label; QRectF picture; double width; bool inside; };
+    const Row rows[] = {
+        {"outside the picture", {0, 0, 40, 30}, 4, false},
+        {"inside a picture off the origin", {5, -3, 21, 12}, 3, true},
+        {"wider than half the picture", {0, 0, 9, 6}, 4, true},
+    };
+    for (const Row& row : rows) {
+        LXTexturedFrameFilter filter;
+        frameRound(filter, &frame, row.picture, row.width);
+        filter.setForceInside(row.inside);
+        const QRect r = filter.maskRect().toAlignedRect();
+        const int b = int(filter.borderWidth());
+        const Rendered mask(filter.cachedMask(), r.adjusted(-1, -1, 1, 1));
+        ASSERT_TRUE(mask.ok()) << row.label;
+        int wrong = 0;
+        for (int y = r.y() - 1; y <= r.y() + r.height(); ++y)
+            for (int x = r.x() - 1; x <= r.x() + r.width(); ++x) {
+                const bool onRect = r.contains(x, y);
+                const int edge = std::min({x - r.x(), r.x() + r.width() - 1 - x, y - r.y(), r.y() + r.height() - 1 - y});
+                const float want = onRect && edge < b ? 1.f : 0.f;
+                if (std::abs(mask.at(x, y)[3] - want) > 1e-3f && ++wrong <= 3)
+                    ADD_FAILURE() << row.label << ": " << mask.at(x, y)[3] << " at " << x << ", " << y;
+            }
+        EXPECT_EQ(wrong, 0) << row.label;
+    }
+}
+
 TEST(TexturedFrameFilter, DrawsRoundThePictureAndFollowsEdits)
 {
     QTemporaryDir dir;
