@@ -47,7 +47,7 @@ LXArtisticExtend::Layout LXArtisticExtend::layout(double W, double H, double w, 
     l.foregroundBlur = rnd(50.0 * l.s);
     l.shadowBlur = 15.0 * l.s;
     // A display is looked at, not saved: its grid as coarse as the least
-    // blur lets the blurs under it work on copies reduced twice as far.
+    // blur lets the blurs under it work on copies reduced further.
     l.coarseStep = forDisplay ? l.backgroundBlur : l.backgroundBlur / 4;
     return l;
 }
