@@ -304,6 +304,7 @@ WallpaperScreen SWDropView::drawnScreen(QSize pixels) const
 {
     // The same picture laid out for the screen, made only as large as it is drawn.
     WallpaperScreen drawn = currentScreen();
+    drawn.display = true;
     if (drawn.size.width() > 0 && pixels.width() > 0)
         drawn.scale = pixels.width() / drawn.size.width();
     return drawn;

@@ -214,6 +214,7 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
         foreground = source.imageByApplyingTransform(QTransform::fromScale(fit.width() / w, fit.height() / h));
     }
     m_artistic.inputImage = QVariant::fromValue(foreground);
+    m_artistic.forDisplay = screen.display;
 
     if (!showWatermark)
         return m_artistic.outputImage();

@@ -23,6 +23,7 @@ struct WallpaperScreen {
     bool isMain = true; // the first screen of the system's list
     QString name;      // connector name, for the desktop picture; empty: the default
     double scale = 1;  // device pixels per point: the picture has size x scale pixels
+    bool display = false; // only drawn in the window, never saved: may be coarser where smooth
 
     QSizeF pixelSize() const { return size * (scale > 0 ? scale : 1); }
 };

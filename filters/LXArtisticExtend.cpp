@@ -29,11 +29,11 @@ double rnd(double x)
 LXArtisticExtend::LXArtisticExtend(QObject* parent) : LXFilter(parent)
 {
     static const bool registered =
-        (registerForCopying(staticMetaObject, {"inputImage", "inputBackgroundImage", "rotate", "motionBlur"}), true);
+        (registerForCopying(staticMetaObject, {"inputImage", "inputBackgroundImage", "rotate", "motionBlur", "forDisplay"}), true);
     Q_UNUSED(registered);
 }
 
-LXArtisticExtend::Layout LXArtisticExtend::layout(double W, double H, double w, double h)
+LXArtisticExtend::Layout LXArtisticExtend::layout(double W, double H, double w, double h, bool forDisplay)
 {
     Layout l;
     l.s = std::max(0.5, std::sqrt(W * H) / 1000.0);
@@ -46,7 +46,9 @@ LXArtisticExtend::Layout LXArtisticExtend::layout(double W, double H, double w, 
     l.borderBlur = 20.0 * l.s;
     l.foregroundBlur = rnd(50.0 * l.s);
     l.shadowBlur = 15.0 * l.s;
-    l.coarseStep = l.backgroundBlur / 4;
+    // A display is looked at, not saved: its grid as coarse as the least
+    // blur lets the blurs under it work on copies reduced further.
+    l.coarseStep = forDisplay ? l.backgroundBlur : l.backgroundBlur / 4;
     return l;
 }
 
@@ -59,7 +61,7 @@ CIImage LXArtisticExtend::outputImage()
     const QRectF canvas = background.extent();
     const double W = canvas.width(), H = canvas.height();
     const double w = foreground.extent().width(), h = foreground.extent().height();
-    const Layout l = layout(W, H, w, h);
+    const Layout l = layout(W, H, w, h, boolValue(forDisplay));
 
     auto filter = [](const char* name) { return CIFilter::filterWithName(QString::fromLatin1(name)); };
     const auto over = filter("CISourceOverCompositing");

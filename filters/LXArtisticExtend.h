@@ -15,6 +15,7 @@ class LXArtisticExtend : public LXFilter {
     Q_PROPERTY(QVariant inputBackgroundImage MEMBER inputBackgroundImage)
     Q_PROPERTY(QVariant rotate MEMBER rotate)
     Q_PROPERTY(QVariant motionBlur MEMBER motionBlur)
+    Q_PROPERTY(QVariant forDisplay MEMBER forDisplay)
 public:
     Q_INVOKABLE explicit LXArtisticExtend(QObject* parent = nullptr);
 
@@ -22,6 +23,7 @@ public:
     QVariant inputBackgroundImage; // CIImage: the canvas
     QVariant rotate;               // bool: turn the background half round first
     QVariant motionBlur;           // bool: add a horizontal motion blur to the background
+    QVariant forDisplay;           // bool: only shown small on screen, never saved: coarser where smooth
 
     // The numbers of one extension: canvas W x H, picture w x h.
     struct Layout {
@@ -36,9 +38,9 @@ public:
         double shadowBlur;       // 15 s
         // The blurred extension (burn and shadow) has no detail finer than
         // its least blur: computed at points this far apart, read between.
-        double coarseStep;       // backgroundBlur / 4
+        double coarseStep;       // backgroundBlur / 4; for a display, backgroundBlur
     };
-    static Layout layout(double W, double H, double w, double h);
+    static Layout layout(double W, double H, double w, double h, bool forDisplay = false);
 
     CIImage outputImage() override;
 };

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 CIImage photo(int w, int h, QColor color = QColor(200, 120, 40))
@@ -146,6 +148,26 @@ TEST(Pipeline, TheLogoIsDrawnOnlyWhenWanted)
     EXPECT_NE(render(true), render(false));
     // Without the logo the corner is the extension alone.
     EXPECT_EQ(maker.enhancedImageFor(photo(1000, 500), mainScreen, false, false).extent(), QRectF(0, 0, 1440, 900));
+}
+
+// The drawn display may be computed coarser; a wallpaper made next by the
+// same maker must not inherit that.
+TEST(Pipeline, OnlyTheDisplayIsComputedCoarser)
+{
+    QImage stripes(300, 150, QImage::Format_RGB32);
+    for (int y = 0; y < stripes.height(); ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(stripes.scanLine(y)), stripes.width(), y / 6 % 2 ? 0xfffae628 : 0xff1428a0);
+    const WallpaperScreen screen{QSizeF(480, 300), true, QString()};
+    WallpaperScreen display = screen;
+    display.display = true;
+    const auto render = [&](WallpaperMaker& maker, const WallpaperScreen& s) {
+        return CIContext().createCGImage(maker.enhancedImageFor(CIImage::imageWithQImage(stripes), s, false, false),
+                                         QRectF(0, 0, 480, 300));
+    };
+    WallpaperMaker fresh, used;
+    const QImage wallpaper = render(fresh, screen);
+    EXPECT_NE(render(used, display), wallpaper);
+    EXPECT_EQ(render(used, screen), wallpaper);
 }
 
 TEST(Pipeline, AScreenlessWindowGivesAnEmptyPicture)
