@@ -7,6 +7,7 @@
 #include "platform/foundation/LargePages.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/image/CIContext.h"
 #include "resources/LXBundleManager.h"
 
 #include <QCommandLineParser>
@@ -183,16 +184,20 @@ int run(const QStringList& arguments)
         if (parser.value(output).isEmpty())
             return fail(QStringLiteral("--render needs --output FILE."));
         const WallpaperScreen screen{QSizeF(m.captured(1).toInt(), m.captured(2).toInt()), !parser.isSet(secondary), QString()};
-        const CIImage photo = WallpaperMaker::loadPhoto(
-            QUrl::fromLocalFile(parser.value(render)),
-            WallpaperMaker::decodeSizeFor(screen.pixelSize(), &chain, WallpaperMaker::uprightSizeAt(parser.value(render))));
-        if (photo.isNull())
-            return 1;
-        WallpaperMaker maker;
-        const CIImage picture = maker.enhancedImageFor(photo, screen, parser.isSet(scaleUp), !parser.isSet(noLogo), &chain);
-        const QImage bitmap = WallpaperMaker::renderPicture(picture);
+        const QImage bitmap = [&] {
+            const CIImage photo = WallpaperMaker::loadPhoto(
+                QUrl::fromLocalFile(parser.value(render)),
+                WallpaperMaker::decodeSizeFor(screen.pixelSize(), &chain, WallpaperMaker::uprightSizeAt(parser.value(render))));
+            if (photo.isNull())
+                return QImage();
+            WallpaperMaker maker;
+            return WallpaperMaker::renderPicture(
+                maker.enhancedImageFor(photo, screen, parser.isSet(scaleUp), !parser.isSet(noLogo), &chain));
+        }();
         if (bitmap.isNull())
             return 1;
+        // The engine's textures are not needed to encode: its peak is not added to the encoder's.
+        CIContext::releaseWorkingMemory();
         return LXBundleManager::saveBitmapRep(bitmap, QUrl::fromLocalFile(QFileInfo(parser.value(output)).absoluteFilePath())) ? 0 : 1;
     }
 

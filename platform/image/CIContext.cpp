@@ -180,6 +180,12 @@ void CIContext::drawImage(const CIImage& image, QPainter* painter, const QRectF&
         painter->drawImage(inRect, bitmap);
 }
 
+void CIContext::releaseWorkingMemory()
+{
+    if (Engine::GL* gl = Engine::GL::instance())
+        gl->emptyPool();
+}
+
 double CIContext::startupMilliseconds()
 {
     Engine::GL* gl = Engine::GL::instance();

@@ -48,6 +48,10 @@ public:
     // for a message ("cannot decode image file '…': …"); empty after a success.
     QString lastError() const { return m_lastError; }
 
+    // Gives the working textures kept for later renders back (a one-shot
+    // render's memory before it encodes). Images alive keep their own.
+    static void releaseWorkingMemory();
+
     // Milliseconds the process spent starting EGL (0 before the first use).
     static double startupMilliseconds();
     // The OpenGL renderer's name ("llvmpipe ..."), empty without EGL.

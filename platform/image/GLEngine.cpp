@@ -286,6 +286,14 @@ void GL::trimPool()
     }
 }
 
+void GL::emptyPool()
+{
+    for (const Pooled& p : m_pool)
+        glDeleteTextures(1, &p.id);
+    m_pool.clear();
+    m_pooledBytes = 0;
+}
+
 namespace {
 
 QString shaderLog(GLuint shader)

@@ -102,6 +102,8 @@ public:
     // Pool bookkeeping.
     void recycle(GLuint id, int width, int height, GLenum format);
     void trimPool();
+    // Every pooled texture deleted (their memory back to the driver).
+    void emptyPool();
 
 private:
     friend class FullFloats;

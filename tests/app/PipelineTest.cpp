@@ -117,8 +117,9 @@ TEST(Pipeline, AFramedPhotoIsDecodedAsItIsStyled)
         const QRectF shown = inputExtent(maker.artistic().inputImage);
         EXPECT_LE(shown.width(), screen.width()) << row.name;
         EXPECT_LE(shown.height(), screen.height()) << row.name;
-        if (row.shrinks)
+        if (row.shrinks) {
             EXPECT_EQ(shown.size(), chain.framedSize(styled)) << row.name;
+        }
     }
 }
 
