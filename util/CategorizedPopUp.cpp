@@ -108,7 +108,11 @@ void fill(const QStringList& entries, Separator separator, Header header, Entry 
             category = text.chopped(1);
             header(category);
         } else if (!category.isEmpty() && text.size() > category.size() && text.startsWith(category)) {
-            entry(text.mid(category.size()), category, 1);
+            // "Wood - Walnut Moulding" is " Walnut Moulding" in "Wood", not " - Walnut Moulding".
+            QString title = text.mid(category.size());
+            if (title.startsWith(QLatin1String(" - ")) && title.size() > 3)
+                title.remove(0, 2);
+            entry(title, category, 1);
         } else {
             entry(text, QString(), 0);
             category.clear();

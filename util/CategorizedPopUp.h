@@ -5,7 +5,7 @@
 //   "Group-"       a header "Group" (after translation) that cannot be chosen,
 //                  neither by mouse nor by keyboard; it opens a group
 //   "Group Word"   inside that group: the entry " Word", indented, followed
-//                  by "Group" in light grey
+//                  by "Group" in light grey ("Group - Word" too)
 //   anything else  a plain entry; it ends the group
 // Every string is translated first (LXLocalizeHelper::localizedString).
 //

@@ -10,7 +10,7 @@
 TEST(CategorizedPopUp, OneRowPerStringWithHeadersThatCannotBeChosen)
 {
     const QStringList entries = {"Blend-", "Blend Multiply", "Blend Screen", "-", "Plain", "Plain",
-                                 "Masks-", "Masks", "Masks Soft"};
+                                 "Masks-", "Masks", "Masks Soft", "Wood-", "Wood - Walnut Moulding"};
     QComboBox popUp;
     addEntries(&popUp, entries);
     popUp.show();
@@ -21,6 +21,7 @@ TEST(CategorizedPopUp, OneRowPerStringWithHeadersThatCannotBeChosen)
         {3, "", "", 0, false},      {4, "Plain", "", 0, true},          {5, "Plain", "", 0, true},
         {6, "Masks", "", 0, false}, {7, "Masks", "", 0, true}, // equal to its category: ends the group
         {8, "Masks Soft", "", 0, true},
+        {10, " Walnut Moulding", "Wood", 1, true}, // a frame's name: no dash left over
     };
     auto* model = qobject_cast<QStandardItemModel*>(popUp.model());
     for (const Row& r : rows) {
