@@ -105,7 +105,7 @@ void fill(const QStringList& entries, Separator separator, Header header, Entry 
         if (raw == QLatin1String("-")) {
             separator();
         } else if (text.endsWith(QLatin1Char('-'))) {
-            category = text.chopped(1);
+            category = text.chopped(1).trimmed(); // "Wood -" heads "Wood - Walnut Moulding"
             header(category);
         } else if (!category.isEmpty() && text.size() > category.size() && text.startsWith(category)) {
             // "Wood - Walnut Moulding" is " Walnut Moulding" in "Wood", not " - Walnut Moulding".

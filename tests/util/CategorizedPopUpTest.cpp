@@ -10,7 +10,7 @@
 TEST(CategorizedPopUp, OneRowPerStringWithHeadersThatCannotBeChosen)
 {
     const QStringList entries = {"Blend-", "Blend Multiply", "Blend Screen", "-", "Plain", "Plain",
-                                 "Masks-", "Masks", "Masks Soft", "Wood-", "Wood - Walnut Moulding"};
+                                 "Masks-", "Masks", "Masks Soft", "Wood -", "Wood - Walnut Moulding"};
     QComboBox popUp;
     addEntries(&popUp, entries);
     popUp.show();
