@@ -3,7 +3,6 @@
 
 #include "frames/LXShapedBorderFilter.h"
 #include "frames/LXTexturizeFilter.h"
-#include "frames/ShapeRing.h"
 #include "platform/foundation/Application.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/Pixels.h"
@@ -90,21 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RingCase{"opaquePicture", 5, [](QPainter& p) { p.drawRect(0, 0, kSize, kSize); }},
                       RingCase{"opaquePictureWideBorder", 30, [](QPainter& p) { p.drawRect(0, 0, kSize, kSize); }}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// An opaque photo's ring, made without the distance transform, has the
-// transform's very bytes: one pixel short of opaque takes the transform.
-TEST(ShapedBorder, OpaquePictureRingIsTheTransformsRing)
-{
-    QImage photo(37, 21, QImage::Format_ARGB32);
-    photo.fill(QColor(90, 140, 30));
-    const QImage fast = shapeRing(photo, 6);
-    photo.setPixelColor(18, 10, QColor(90, 140, 30, 254));
-    QImage exact = shapeRing(photo, 6);
-    ASSERT_FALSE(fast.isNull() || exact.isNull());
-    EXPECT_EQ(qAlpha(exact.pixel(18 + 6, 10 + 6)), 1); // that pixel's own trace of ring
-    exact.setPixel(18 + 6, 10 + 6, fast.pixel(18 + 6, 10 + 6));
-    EXPECT_EQ(fast, exact);
-}
 
 // Beyond the widest ring drawn: the picture as it is, and why.
 TEST(ShapedBorder, TooWideToDrawLeavesThePicture)
