@@ -24,7 +24,7 @@ void inTwo(int count, qint64 pixels, const Job& job)
 }
 
 // Whether every pixel of `alpha` (Format_Alpha8; null: no alpha) is opaque.
-bool wholyOpaque(const QImage& alpha)
+bool whollyOpaque(const QImage& alpha)
 {
     if (alpha.isNull())
         return true;
@@ -88,7 +88,7 @@ QImage shapeRing(const QImage& picture, int n)
     const auto alphaAt = [&](int x, int y) -> int {
         return alpha.isNull() ? 255 : alpha.constScanLine(y)[x];
     };
-    if (wholyOpaque(alpha))
+    if (whollyOpaque(alpha))
         return rectangleRing(w, h, n);
     const int width = int(W), height = int(H);
 
