@@ -272,26 +272,18 @@ void GL::recycle(GLuint id, int width, int height, GLenum format)
 {
     m_pool.push_back({id, width, height, format});
     m_pooledBytes += bytesPerPixel(format) * size_t(width) * size_t(height);
-    trimPool();
+    trimPool(kPoolLimitBytes);
 }
 
-void GL::trimPool()
+void GL::trimPool(size_t limitBytes)
 {
     // Oldest first: recent sizes are the ones the next render asks for.
-    while (m_pooledBytes > kPoolLimitBytes && !m_pool.empty()) {
+    while (m_pooledBytes > limitBytes && !m_pool.empty()) {
         const Pooled p = m_pool.front();
         m_pool.erase(m_pool.begin());
         m_pooledBytes -= bytesPerPixel(p.format) * size_t(p.width) * size_t(p.height);
         glDeleteTextures(1, &p.id);
     }
-}
-
-void GL::emptyPool()
-{
-    for (const Pooled& p : m_pool)
-        glDeleteTextures(1, &p.id);
-    m_pool.clear();
-    m_pooledBytes = 0;
 }
 
 namespace {

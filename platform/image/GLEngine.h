@@ -101,9 +101,10 @@ public:
 
     // Pool bookkeeping.
     void recycle(GLuint id, int width, int height, GLenum format);
-    void trimPool();
-    // Every pooled texture deleted (their memory back to the driver).
-    void emptyPool();
+    // Oldest pooled textures deleted until the pool holds at most
+    // `limitBytes` (0: every one, their memory back to the driver).
+    void trimPool(size_t limitBytes);
+    void emptyPool() { trimPool(0); }
 
 private:
     friend class FullFloats;
