@@ -178,30 +178,40 @@ Result<Look> Look::fromPropertyList(const QVariant& given)
     return Result<Look>::success(look);
 }
 
-Result<Look> Look::readFile(const QString& path)
+Result<Look> Look::readFile(const QString& path, QString* shown)
 {
+    QString ignored;
+    QString& words = shown ? *shown : ignored;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        words = file.errorString();
         return Result<Look>::failure(QStringLiteral("cannot read the look %1: %2").arg(path, file.errorString()));
+    }
     QString reason;
     const QVariant list = PropertyList::fromData(file.readAll(), path, &reason);
-    if (!reason.isEmpty())
+    if (!reason.isEmpty()) {
+        words = QStringLiteral("the file is not a look");
         return Result<Look>::failure(QStringLiteral("the look %1 is not a property list").arg(path));
+    }
     const Result<Look> look = fromPropertyList(list);
-    if (!look.ok())
+    if (!look.ok()) {
+        words = QStringLiteral("its settings cannot be used");
         return Result<Look>::failure(QStringLiteral("the look %1 cannot be used: %2").arg(path, look.reason()));
+    }
     return look;
 }
 
-Result<> Look::writeFile(const QString& path) const
+Result<> Look::writeFile(const QString& path, QString* shown) const
 {
     const QByteArray data = PropertyList::toXml(propertyList());
     QString reason;
     if (data.isEmpty())
-        return Result<>::failure(QStringLiteral("the look cannot be written to %1: it has no property list form").arg(path));
-    if (!AtomicFile::write(path, data, &reason))
-        return Result<>::failure(QStringLiteral("the look cannot be written to %1: %2").arg(path, reason));
-    return Result<>::success();
+        reason = QStringLiteral("it has no property list form");
+    else if (AtomicFile::write(path, data, &reason))
+        return Result<>::success();
+    if (shown)
+        *shown = reason;
+    return Result<>::failure(QStringLiteral("the look cannot be written to %1: %2").arg(path, reason));
 }
 
 // Stored as the text of its property list: a damaged value is found, where a

@@ -44,9 +44,12 @@ struct Look {
     QVariantMap propertyList() const;
     static Result<Look> fromPropertyList(const QVariant& list);
 
-    // A look file (XML property list), written atomically; failures name the path.
-    static Result<Look> readFile(const QString& path);
-    Result<> writeFile(const QString& path) const;
+    // A look file (XML property list), written atomically; failures name the
+    // path. `shown` (may be null) gets the failure in words for an alert that
+    // names the file itself: the system's reason, or a fixed sentence that
+    // the bundle translates.
+    static Result<Look> readFile(const QString& path, QString* shown = nullptr);
+    Result<> writeFile(const QString& path, QString* shown = nullptr) const;
 
     // The look remembered in the settings ("look"); a damaged value gives
     // one "Warning: " line and the plain look, and leaves the other settings

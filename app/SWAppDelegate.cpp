@@ -19,6 +19,7 @@
 #include "platform/image/CIContext.h"
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/QtTranslation.h"
+#include "platform/ui/ScreenRoom.h"
 #include "platform/ui/WindowEvents.h"
 #include "ui/controls/ControlsClasses.h"
 #include "ui/localization/LXLocalizeHelper.h"
@@ -275,6 +276,7 @@ void SWAppDelegate::openDocument(QObject*)
     panel.setFileMode(QFileDialog::ExistingFile);
     panel.setAcceptMode(QFileDialog::AcceptOpen);
     panel.setNameFilters(imageFilters());
+    fitDialogToScreen(panel);
     if (panel.exec() != QDialog::Accepted || panel.selectedUrls().isEmpty())
         return;
     const QUrl url = panel.selectedUrls().first();
@@ -766,11 +768,12 @@ void SWAppDelegate::resetLook(QObject*)
 
 bool SWAppDelegate::openLookFile(const QString& path)
 {
-    const Result<Look> read = Look::readFile(path);
+    QString shown;
+    const Result<Look> read = Look::readFile(path, &shown);
     if (!read.ok()) {
         Log::line(lcApp, QStringLiteral("Warning: the look file cannot be used: %1").arg(read.reason()));
-        Alert::showLocalized(QStringLiteral("Could not open the look"), QStringLiteral("The look cannot be used: %@."),
-                             {read.reason()});
+        Alert::showLocalized(QStringLiteral("Could not open the look"), QStringLiteral("The look '%@' cannot be used: %@."),
+                             {QFileInfo(path).fileName(), localized(shown)});
         return false;
     }
     if (m_panel)
@@ -780,12 +783,13 @@ bool SWAppDelegate::openLookFile(const QString& path)
 
 bool SWAppDelegate::saveLookFile(const QString& path)
 {
-    const Result<> written = m_look.look().writeFile(path);
+    QString shown;
+    const Result<> written = m_look.look().writeFile(path, &shown);
     if (written.ok())
         return true;
     Log::line(lcApp, QStringLiteral("Error: the look could not be saved: %1").arg(written.reason()));
-    Alert::showLocalized(QStringLiteral("Could not save the look"), QStringLiteral("The look could not be saved: %@."),
-                         {written.reason()});
+    Alert::showLocalized(QStringLiteral("Could not save the look"), QStringLiteral("The look could not be saved as '%@': %@."),
+                         {path, localized(shown)});
     return false;
 }
 
@@ -795,6 +799,7 @@ void SWAppDelegate::openLook(QObject*)
     QFileDialog panel(m_window, localized(QStringLiteral("Open Look")), defaults.stringForKey(kLookFolder));
     panel.setFileMode(QFileDialog::ExistingFile);
     panel.setNameFilters({lookFilter(), localized(QStringLiteral("All Files")) + QStringLiteral(" (*)")});
+    fitDialogToScreen(panel);
     if (panel.exec() != QDialog::Accepted || panel.selectedFiles().isEmpty())
         return;
     const QString path = panel.selectedFiles().first();
@@ -813,11 +818,13 @@ void SWAppDelegate::saveLook(QObject*)
     panel.setNameFilter(lookFilter());
     panel.setDefaultSuffix(QStringLiteral("look"));
     panel.selectFile(localized(QStringLiteral("My Look")) + QStringLiteral(".look"));
+    fitDialogToScreen(panel);
     if (panel.exec() != QDialog::Accepted || panel.selectedFiles().isEmpty())
         return;
     const QString path = panel.selectedFiles().first();
-    defaults.setObject(QFileInfo(path).absolutePath(), kLookFolder);
-    saveLookFile(path);
+    // Only a folder that took the look is offered again.
+    if (saveLookFile(path))
+        defaults.setObject(QFileInfo(path).absolutePath(), kLookFolder);
 }
 
 void SWAppDelegate::showChain(QObject*)

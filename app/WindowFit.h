@@ -5,6 +5,8 @@
 // allows, so that its texts take fewer lines); never below what the layout needs (the drawn
 // display shrinks first, so the layout's need is small). Pure; any thread.
 
+#include "platform/ui/ScreenRoom.h"
+
 #include <QRect>
 #include <QSize>
 
@@ -12,11 +14,6 @@ struct WindowFit {
     QSize size;    // the window's client size
     QSize minimum; // its least size
 };
-
-// What the title bar and the frame take around the client area, at most, on
-// the desktops in use (server-side and client-side decorations alike).
-constexpr int kTitleBarRoom = 48;
-constexpr int kFrameRoom = 16;
 
 // `designed`: the size the window file gives; `needed`: the least the
 // layout takes; `available`: the screen's free area in logical pixels

@@ -45,6 +45,9 @@ QByteArray platformsToTry()
     return wanted.split(';').contains("offscreen") ? wanted : wanted + ";offscreen";
 }
 
+// libjpeg's own words on a damaged photo: our alert or "Error: " line says it.
+const QString kQuietRules = QStringLiteral("qt.gui.imageio.jpeg.warning=false");
+
 template <class App>
 std::unique_ptr<App> makeGuiApplication(int& argc, char** argv)
 {
@@ -55,7 +58,7 @@ std::unique_ptr<App> makeGuiApplication(int& argc, char** argv)
     // The plugins' own complaints about a display they cannot reach: our one line says it.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.qpa.*=false\ndefault=false"));
     auto app = std::make_unique<App>(argc, argv);
-    QLoggingCategory::setFilterRules(QString());
+    QLoggingCategory::setFilterRules(kQuietRules);
     if (wasSet)
         qputenv("QT_QPA_PLATFORM", saved);
     else
@@ -160,6 +163,7 @@ int runWindow(int& argc, char** argv, const QStringList& arguments, const QStrin
 int main(int argc, char* argv[])
 {
     Log::setUp();
+    QLoggingCategory::setFilterRules(kQuietRules);
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

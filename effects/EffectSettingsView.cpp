@@ -5,6 +5,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/ScreenRoom.h"
 #include "platform/ui/YUp.h"
 #include "resources/LXBundleManager.h"
 #include "resources/LXTempCleaner.h"
@@ -48,7 +49,9 @@ QString platformOpenPanel(QWidget* parent)
     QFileDialog panel(parent->window(), customImageTitle());
     panel.setFileMode(QFileDialog::ExistingFile);
     panel.setAcceptMode(QFileDialog::AcceptOpen);
-    panel.setNameFilter(QStringLiteral("Images (%1)").arg(patterns.join(u' ')));
+    panel.setNameFilter(QStringLiteral("%1 (%2)").arg(Bundle::mainBundle().localizedString(QStringLiteral("Images"), {}),
+                                                        patterns.join(u' ')));
+    fitDialogToScreen(panel);
     if (panel.exec() != QDialog::Accepted || panel.selectedFiles().isEmpty())
         return {};
     return panel.selectedFiles().first();
@@ -85,7 +88,8 @@ Range rangeOf(const QVariantMap& description, const QVariantMap& attributes)
 
 void LXEffect::setOpenPanel(OpenPanel panel) { openPanel() = std::move(panel); }
 
-int EffectSettingsView::heightForRows(int rows) { return std::max(0, kRowHeight * rows - 5); }
+// The top row gets a whole row: its pop-up or gradient reaches up to 27 pixels.
+int EffectSettingsView::heightForRows(int rows) { return std::max(0, kRowHeight * rows); }
 
 EffectSettingsView::EffectSettingsView(LXEffect& effect) : m_effect(&effect)
 {

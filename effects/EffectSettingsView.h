@@ -35,7 +35,7 @@ public:
     explicit EffectSettingsView(LXEffect& effect);
     ~EffectSettingsView() override;
 
-    // Height of a panel of `rows` rows: max(0, 27 rows - 5).
+    // Height of a panel of `rows` rows: 27 rows.
     static int heightForRows(int rows);
     // The width at which every pop-up shows its longest entry whole (a
     // translation's may be longer than kWidth allows), at most kMaxWidth.

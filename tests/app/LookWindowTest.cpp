@@ -209,6 +209,14 @@ TEST_F(LookWindow, TheLookOutlivesTheWindowReachesTheNextPhotoAndBadLookFilesCha
     Alerts alerts;
     EXPECT_FALSE(d->openLookFile(dir.filePath("Broken.look")));
     EXPECT_EQ(alerts.titles, QStringList{"Could not open the look"});
+    // In German, whole: no English reason with the path in it.
+    Bundle::setPreferredLanguages({"de"});
+    EXPECT_FALSE(d->openLookFile(dir.filePath("Broken.look")));
+    EXPECT_FALSE(d->saveLookFile(dir.filePath("none/Mine.look")));
+    Bundle::setPreferredLanguages({});
+    EXPECT_EQ(alerts.texts.mid(1, 1), QStringList{"Der Stil „Broken.look“ ist nicht verwendbar: die Datei ist keine Stildatei."});
+    ASSERT_EQ(alerts.texts.size(), 3);
+    EXPECT_FALSE(alerts.texts[2].contains("written")) << alerts.texts[2].toStdString();
     EXPECT_EQ(effectNames(d->lookEditor().look()), QStringList{"Invert"});
     d->resetLook(nullptr);
     EXPECT_TRUE(d->openLookFile(dir.filePath("Mine.look")));

@@ -40,14 +40,14 @@ EffectSettingsView* panelOf(LXEffect& effect) { return qobject_cast<EffectSettin
 TEST(EffectPanel, APanelWithNoRowsIsNotNegativeAndRowsStackFromTheTop)
 {
     const std::shared_ptr<LXEffect> none = LXEffect::effectWithDictionary({{"name", "Invert"}, {"ciName", "CIColorInvert"}});
-    EXPECT_EQ(std::tuple(EffectSettingsView::heightForRows(0), none->settingsView()->height()), std::tuple(0, 0)); // was -5
+    EXPECT_EQ(std::tuple(EffectSettingsView::heightForRows(0), none->settingsView()->height()), std::tuple(0, 0));
     const std::shared_ptr<LXEffect> shadow = LXEffect::effectWithDictionary(kDropShadow);
     EffectSettingsView* panel = panelOf(*shadow);
-    EXPECT_EQ(panel->size(), QSize(300, 103));
+    EXPECT_EQ(panel->size(), QSize(300, 108)); // 103 cut the top row's pop-up short
     panel->show();
     panel->resize(400, 200); // sliders take the new width, the rest keep theirs
-    for (const auto& [key, frame] : {std::pair{"inputRadius", QRect(110, 3, 290, 15)}, std::pair{"inputDistance", QRect(110, 30, 290, 15)},
-                                     std::pair{"inputDirection", QRect(110, 54, 20, 20)}, std::pair{"inputColor", QRect(110, 81, 45, 22)}})
+    for (const auto& [key, frame] : {std::pair{"inputRadius", QRect(110, 8, 290, 15)}, std::pair{"inputDistance", QRect(110, 35, 290, 15)},
+                                     std::pair{"inputDirection", QRect(110, 59, 20, 20)}, std::pair{"inputColor", QRect(110, 86, 45, 22)}})
         EXPECT_EQ(panel->controlForKey(key)->geometry(), frame) << key;
 }
 

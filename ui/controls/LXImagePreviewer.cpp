@@ -6,6 +6,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/image/CIGeometry.h"
 #include "platform/ui/Layer.h"
+#include "platform/ui/ScreenRoom.h"
 #include "resources/LXBundleManager.h"
 
 #include <QAbstractButton>
@@ -280,6 +281,7 @@ void LXImagePreviewer::save(QObject*)
     panel.setNameFilter(controlsText(QStringLiteral("PNG image")) + QStringLiteral(" (*.png)"));
     panel.setDefaultSuffix(QStringLiteral("png"));
     panel.selectFile(proposedFileName(entry->name));
+    fitDialogToScreen(panel);
     if (panel.exec() == QDialog::Accepted && !panel.selectedFiles().isEmpty())
         saveTo(panel.selectedFiles().constFirst());
 }

@@ -3,6 +3,7 @@
 #include "platform/desktop/Alert.h"
 #include "platform/desktop/Workspace.h"
 #include "platform/foundation/Log.h"
+#include "platform/ui/ScreenRoom.h"
 #include "ui/windows/LXFadeoutMaskLayer.h"
 #include "ui/windows/LayerMaskEffect.h"
 
@@ -16,9 +17,6 @@
 #include <QTextBrowser>
 
 namespace {
-
-// What a title bar and frame take above a window, at most.
-constexpr int kTitleBarRoom = 48;
 
 QString infoString(const char* key)
 {
@@ -95,7 +93,7 @@ void LXAboutBoxController::windowDidLoad()
         connect(shortcut, &QShortcut::activated, box, &QWidget::close);
         // A short screen gets a shorter box, room left for its title bar: the text scrolls.
         if (const QScreen* screen = box->screen()) {
-            const int room = std::max(box->minimumHeight(), screen->availableGeometry().height() - kTitleBarRoom);
+            const int room = std::max(box->minimumHeight(), clientRoom(screen).height());
             if (box->maximumHeight() > room) {
                 box->setMaximumHeight(room);
                 box->resize(box->width(), room);
