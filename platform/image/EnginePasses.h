@@ -51,6 +51,10 @@ public:
     }
     // Calls `visit` with each input image (graph walks).
     virtual void forEachInput(const std::function<void(const CIImage&)>&) const {}
+    // A rectangle of whole pixels inside which every pixel is known to have
+    // alpha 1, from the recipe's sources; empty when nothing is known. Never
+    // larger than the truth: readers copy and hide what lies under it.
+    virtual QRectF opaqueArea() const { return {}; }
 
 protected:
     QRectF m_extent;
