@@ -79,6 +79,9 @@ struct Fn {
     // it is opaque, where a read needs no edge handling.
     Box support, opaque = Box::none(), interior = Box::none();
     int mode = 0; // Read: the sampler's _ci_fetch mode
+    // Read: where the recipe read is known to be opaque (the root's world),
+    // for a texture that is only partly so.
+    Box knownOpaque = Box::none();
     // Read: an uploaded opaque photo one texel a pixel on whole pixels, so
     // its bytes are the encoded result (texel = pass texel + copyOffset).
     bool copyable = false;
@@ -322,7 +325,10 @@ private:
                 const auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-6; };
                 f.oneTexel = t.type() <= QTransform::TxScale && std::abs(t.m11() * dx - 1) < 1e-9
                           && std::abs(t.m22() * dy - 1) < 1e-9 && whole(ox) && whole(oy);
-                f.copyable = f.oneTexel && s.rendered.opaque && s.rendered.texture->format == GL_SRGB8_ALPHA8;
+                // Read at texel centres, the known opaque pixels are opaque texels.
+                if (!s.rendered.opaque && f.oneTexel && !f.knownOpaque.isEmpty())
+                    f.opaque = f.knownOpaque.grown(-0.5, -0.5) & f.guard;
+                f.copyable = f.oneTexel && !f.opaque.isEmpty() && s.rendered.texture->format == GL_SRGB8_ALPHA8;
                 f.copyOffset = QPoint(int(std::round(ox)), int(std::round(oy)));
             }
             return;
@@ -437,6 +443,8 @@ private:
         });
         Fn f(Fn::Kind::Read);
         f.slot = int(m_reads.size()) - 1;
+        if (const QRectF known = image.node()->opaqueArea(); !known.isEmpty() && toNode.type() <= QTransform::TxScale)
+            f.knownOpaque = Box::of(known).mapped(toNode.inverted());
         return add(f);
     }
 
@@ -613,7 +621,7 @@ Rendered renderFusedCoarse(GL& gl, const ImageNode& root, const QRectF& area, in
     return {target, area};
 }
 
-Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into)
+Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into, bool srgb)
 {
     if (!g_enabled || region.isEmpty())
         return {};
@@ -642,10 +650,17 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
     const PassLabel label("fused");
     // Filling the caller's rows: bands of about 4 MB.
     const int bandRows = filling ? std::clamp((4 << 20) / (4 * region.width()), 1, region.height()) : region.height();
-    TexturePtr target = bytes ? gl.byteTexture(region.width(), bandRows)
-                              : gl.floatTexture(region.width(), region.height());
+    TexturePtr target = bytes  ? gl.byteTexture(region.width(), bandRows)
+                      : srgb ? gl.srgbTexture(region.width(), region.height())
+                             : gl.floatTexture(region.width(), region.height());
     if (!target)
         return {};
+    if (srgb && !bytes) {
+        // A pooled one may still read an uploaded photo's bytes swapped.
+        glBindTexture(GL_TEXTURE_2D, target->id);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_R, GL_RED);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_B, GL_BLUE);
+    }
     std::vector<TexelCopy> copies;
     // Copied pieces are the read-back's (merged runs of two photos' cells
     // are drawn after all).
