@@ -121,6 +121,9 @@ Rendered renderBytes(GL& gl, const CIImage& image, const QRect& rect, ByteRows* 
 // Reads the copies' texels into `into`'s rows, in Qt's RGBA byte order
 // whatever the photo's.
 void readBackCopies(GL& gl, const std::vector<TexelCopy>& copies, const ByteRows& into);
+// Whether `texture` keeps blue, green, red, alpha bytes read through a
+// swizzle (an upload in Qt's byte order).
+bool swappedBytes(const Texture& texture);
 // SUNNYSIDE_PHOTO_COPY=0 (or false here, for tests) draws such parts instead.
 void setTexelCopiesEnabled(bool enabled);
 bool texelCopiesEnabled();
