@@ -713,7 +713,7 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
         const Box centre{region.x() + v.x() + 0.5, region.y() + v.y() + 0.5, region.x() + v.right() + 0.5,
                          region.y() + v.bottom() + 0.5};
         const Fn* read = plan.copiedRead(top, centre);
-        const TexturePtr& from = read ? samplers[size_t(read->slot)].rendered.texture : nullptr;
+        const TexturePtr from = read ? samplers[size_t(read->slot)].rendered.texture : nullptr;
         if (from && (!keeping || swappedBytes(*from) == swapped))
             copies.push_back({from, v.topLeft() + read->copyOffset, v});
         else
