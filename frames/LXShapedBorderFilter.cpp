@@ -112,11 +112,17 @@ CIImage LXShapedBorderFilter::cachedMask()
         return {};
     }
     // The shape is a bitmap anyway: its exact distances on the CPU cost less
-    // than one pass over the canvas.
-    const QImage picture = newCGImage(m_image);
-    if (picture.isNull())
-        return {}; // the render said why
-    const QImage ring = shapeRing(picture, n);
+    // than one pass over the canvas. A picture known to be opaque (a photo)
+    // is its rectangle: nothing to render and read back.
+    QImage ring;
+    if (m_image.isOpaque() && QRectF(CIGeometry::integral(extent)) == extent) {
+        ring = opaqueShapeRing(extent.size().toSize(), n);
+    } else {
+        const QImage picture = newCGImage(m_image);
+        if (picture.isNull())
+            return {}; // the render said why
+        ring = shapeRing(picture, n);
+    }
     if (ring.isNull()) {
         Log::line(lcFrames, QStringLiteral("Warning: shaped border of %1 pixels round a picture of %2 x %3 is too "
                                            "large to draw; the picture stays without a border")

@@ -76,6 +76,14 @@ QImage rectangleRing(int w, int h, int n)
 
 } // namespace
 
+QImage opaqueShapeRing(const QSize& size, int n)
+{
+    if (size.isEmpty() || n < 1 || qint64(size.width()) + 2 * qint64(n) > kMaxRingSide
+        || qint64(size.height()) + 2 * qint64(n) > kMaxRingSide)
+        return {};
+    return rectangleRing(size.width(), size.height(), n);
+}
+
 QImage shapeRing(const QImage& picture, int n)
 {
     if (picture.isNull() || n < 1)

@@ -13,5 +13,7 @@
 // side, white with the ring as alpha (Format_ARGB32, rows as the picture's).
 // Null for a null picture, n < 1, or a result beyond kMaxRingSide a side.
 QImage shapeRing(const QImage& picture, int n);
+// The same for a picture of `size` known to be opaque throughout: no pixels needed.
+QImage opaqueShapeRing(const QSize& size, int n);
 
 constexpr int kMaxRingSide = 16384;

@@ -47,6 +47,15 @@ QRectF CIImage::extent() const
     return m_node ? m_node->extent() : QRectF();
 }
 
+bool CIImage::isOpaque() const
+{
+    const QRectF e = extent();
+    if (!m_node || CIGeometry::isEmpty(e) || CIGeometry::isInfinite(e))
+        return false;
+    const QRectF known = m_node->opaqueArea();
+    return !known.isEmpty() && known.contains(e);
+}
+
 CIFilterShape CIImage::definition() const
 {
     return m_node ? m_node->definition() : CIFilterShape();

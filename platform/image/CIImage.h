@@ -52,6 +52,11 @@ public:
     QRectF extent() const;
     // The domain of definition; null shape for a null image.
     CIFilterShape definition() const;
+    // Whether every pixel of the finite extent is known to be opaque (to 8
+    // bits), from the recipe's sources: a decoded JPEG or a bitmap without
+    // alpha, moved, scaled, cropped or laid over. False when unknown, for
+    // null, empty and infinite extents. Costs no rendering.
+    bool isOpaque() const;
 
     // The image moved by the transform (QTransform's row-vector convention:
     // x' = m11 x + m21 y + dx, y' = m12 x + m22 y + dy). Sampled bilinearly.

@@ -3,6 +3,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/image/CIContext.h"
 #include "platform/image/EngineNodes.h"
+#include "platform/image/EngineOptimiser.h"
 
 namespace {
 
@@ -84,7 +85,30 @@ CIImage CIImageAccumulator::flatten(const CIImage& image, const QRectF& bounds)
         Log::line(lcImage, kEndless);
         return image;
     }
+    const CIImage inside = image.imageByCroppingToRect(extent);
+    if (const CIImage kept = keptAsBytes(inside); !kept.isNull())
+        return kept;
     CIImageAccumulator accumulator(extent, kCIFormatRGBAf);
-    accumulator.setImage(image.imageByCroppingToRect(extent));
+    accumulator.setImage(inside);
     return accumulator.image();
+}
+
+CIImage CIImageAccumulator::keptAsBytes(const CIImage& image)
+{
+    // Only where it is partly opaque: elsewhere floats keep faint pixels
+    // better. And only with even sides: centred on a screen (whose sides
+    // are even) it then lies on whole pixels, where the last pass copies;
+    // one of odd sides lies between pixels, is encoded by the last pass
+    // anyway, and storing it in 8 bits would only add a second encoding.
+    const QRectF extent = image.extent();
+    const QRectF opaque = image.node()->opaqueArea();
+    Engine::GL* gl = Engine::GL::instance();
+    const QRect rect = CIGeometry::integral(extent);
+    if (!gl || opaque.isEmpty() || QRectF(rect) != extent || rect.width() % 2 != 0 || rect.height() % 2 != 0)
+        return {};
+    const Engine::RenderScope scope(image);
+    const Engine::Rendered r = Engine::renderFused(*gl, *image.node(), rect, false, nullptr, true);
+    if (r.isEmpty() || r.area != QRectF(rect) || r.texture->width != rect.width() || r.texture->height != rect.height())
+        return {};
+    return CIImage(std::make_shared<Engine::TextureNode>(r, extent, CIGeometry::intersect(opaque, extent)));
 }

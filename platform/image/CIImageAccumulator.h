@@ -30,9 +30,15 @@ public:
     // recipe. An image of infinite extent is cropped to `bounds` (the extent
     // of the input it was made from) first; when neither is finite it is
     // handed back unrendered after one "Warning: " line. Null gives null.
+    // A picture known to be opaque in part (a framed photo) is kept in 8-bit
+    // sRGB, as a photo is, so that a last pass copies its opaque part.
     static CIImage flatten(const CIImage& image, const QRectF& bounds);
 
 private:
+    // `image` (whole pixels) kept in 8-bit sRGB by one fused pass; null when
+    // nothing of it is known opaque or it does not fuse.
+    static CIImage keptAsBytes(const CIImage& image);
+
     QRectF m_extent;
     QString m_format;
     CIImage m_image;

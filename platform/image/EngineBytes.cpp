@@ -35,6 +35,14 @@ bool texelCopiesEnabled()
     return g_copies;
 }
 
+bool swappedBytes(const Texture& texture)
+{
+    GLint red = GL_RED;
+    glBindTexture(GL_TEXTURE_2D, texture.id);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_R, &red);
+    return red == GL_BLUE;
+}
+
 void readBackCopies(GL& gl, const std::vector<TexelCopy>& copies, const ByteRows& into)
 {
     if (copies.empty())
@@ -48,10 +56,7 @@ void readBackCopies(GL& gl, const std::vector<TexelCopy>& copies, const ByteRows
         glReadPixels(c.fromTexel.x(), c.fromTexel.y(), c.to.width(), c.to.height(), GL_RGBA, GL_UNSIGNED_BYTE, first);
         // A texture of Qt's B, G, R, A bytes reads red and blue swapped
         // (the swizzle serves sampling only).
-        GLint red = GL_RED;
-        glBindTexture(GL_TEXTURE_2D, c.from->id);
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_R, &red);
-        if (red != GL_BLUE)
+        if (!swappedBytes(*c.from))
             continue;
         for (int y = 0; y < c.to.height(); ++y) {
             uchar* p = first + qsizetype(y) * rowPixels * 4;

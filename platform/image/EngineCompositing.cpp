@@ -16,6 +16,14 @@ CIFilterShape SourceOverNode::definition() const
     return foreground.definition().unionWith(background.definition());
 }
 
+QRectF SourceOverNode::opaqueArea() const
+{
+    const QRectF f = foreground.node() ? foreground.node()->opaqueArea() : QRectF();
+    const QRectF b = background.node() ? background.node()->opaqueArea() : QRectF();
+    const auto size = [](const QRectF& r) { return r.isEmpty() ? 0.0 : r.width() * r.height(); };
+    return size(f) >= size(b) ? f : b;
+}
+
 Rendered SourceOverNode::render(GL& gl, const QRect& region, double detail) const
 {
     const QRect out = clip(region, m_extent);

@@ -20,6 +20,8 @@ public:
     Rendered renderBytes(GL& gl, const QRect& region) const override;
     CIFilterShape definition() const override;
     Rendered render(GL& gl, const QRect& region, double detail) const override;
+    // The larger of the two layers' opaque areas: either hides what is under it.
+    QRectF opaqueArea() const override;
     CIImage foreground;
     CIImage background;
 };

@@ -148,6 +148,30 @@ Rendered TransformNode::render(GL& gl, const QRect& region, double detail) const
                     inverse, grid.width, grid.height);
 }
 
+QRectF TransformNode::opaqueArea() const
+{
+    const QRectF known = input.node() ? input.node()->opaqueArea() : QRectF();
+    if (known.isEmpty() || CIGeometry::isInfinite(known))
+        return {};
+    if (isIntegerTranslation(transform))
+        return known.translated(transform.dx(), transform.dy());
+    if (transform.type() > QTransform::TxScale)
+        return {};
+    // A pixel is opaque where its bilinear read lies half a texel inside:
+    // enlarged, a texel is `scale` pixels wide. Reduced, the boxes averaged
+    // are laid from the world's origin: they are the pixels only when the
+    // move is whole, else a pixel on each side may reach over the edge.
+    const auto margin = [](double scale, double move) {
+        scale = std::abs(scale);
+        if (scale > 1)
+            return (scale - 1) / 2;
+        return scale * 1.05 >= 1 || move == std::round(move) ? 0.0 : 1.0;
+    };
+    const double mx = margin(transform.m11(), transform.dx()), my = margin(transform.m22(), transform.dy());
+    const QRectF mapped = transform.mapRect(known).adjusted(mx, my, -mx, -my);
+    return mapped.isEmpty() ? QRectF() : CIGeometry::wholePixelsInside(mapped);
+}
+
 Rendered TransformNode::averagedInput(GL& gl, const QRectF& region, double detail, const CIImage& source,
                                       bool clamped) const
 {
@@ -188,6 +212,12 @@ Rendered CropNode::render(GL& gl, const QRect& region, double detail) const
     const int h = std::max(1, int(std::ceil(inside.height() * in.densityY() - 1e-6)));
     const QRectF area(inside.x(), inside.y(), w / in.densityX(), h / in.densityY());
     return resample(gl, {in, input.extent(), false, true, QTransform(), QRectF(), QRectF()}, area, QTransform(), w, h);
+}
+
+QRectF CropNode::opaqueArea() const
+{
+    const QRectF known = input.node() ? input.node()->opaqueArea() : QRectF();
+    return known.isEmpty() ? QRectF() : CIGeometry::intersect(known, QRectF(rect));
 }
 
 Rendered CropNode::renderBytes(GL& gl, const QRect& region) const

@@ -12,6 +12,7 @@ public:
     void forEachInput(const std::function<void(const CIImage&)>& visit) const override { visit(input); }
     CIFilterShape definition() const override;
     Rendered render(GL& gl, const QRect& region, double detail) const override;
+    QRectF opaqueArea() const override;
     // What drawing `region` (its own world) at `detail` reads: `source` (the
     // input, or a whole-pixel clamp's input when `clamped`) over the needed
     // rectangle, averaged on the lattice of the scale. The transform must be
@@ -27,6 +28,7 @@ public:
     Rendered renderBytes(GL& gl, const QRect& region) const override;
     void forEachInput(const std::function<void(const CIImage&)>& visit) const override { visit(input); }
     Rendered render(GL& gl, const QRect& region, double detail) const override;
+    QRectF opaqueArea() const override;
     CIImage input;
     QRect rect;
 };

@@ -79,6 +79,9 @@ struct Fn {
     // it is opaque, where a read needs no edge handling.
     Box support, opaque = Box::none(), interior = Box::none();
     int mode = 0; // Read: the sampler's _ci_fetch mode
+    // Read: where the recipe read is known to be opaque (the root's world),
+    // for a texture that is only partly so.
+    Box knownOpaque = Box::none();
     // Read: an uploaded opaque photo one texel a pixel on whole pixels, so
     // its bytes are the encoded result (texel = pass texel + copyOffset).
     bool copyable = false;
@@ -188,9 +191,21 @@ public:
                    : nullptr;
     }
 
+    // Whether the photos copied are kept with red and blue swapped (Qt's
+    // byte order, read through a swizzle): then a pass that copies them
+    // into its own texture writes its drawn pixels swapped too.
+    bool copiesSwapped(const std::vector<PassSampler>& samplers) const
+    {
+        for (const Fn& f : m_fns)
+            if (f.kind == Fn::Kind::Read && f.copyable)
+                return swappedBytes(*samplers[size_t(f.slot)].rendered.texture);
+        return false;
+    }
+
     // The program's text: general (`cell` null: every test kept, reads
-    // through their uniform modes) or for the pixel centres of `cell`.
-    QString source(int root, bool bytes, const Box* cell) const
+    // through their uniform modes) or for the pixel centres of `cell`;
+    // `swapped` writes blue, green, red, alpha.
+    QString source(int root, bool bytes, const Box* cell, bool swapped = false) const
     {
         QHash<int, QString> names;
         QString functions;
@@ -205,9 +220,10 @@ public:
             s += h;
         s += m_routines + functions;
         const bool opaque = cell && m_fns[size_t(root)].opaque.contains(*cell);
-        s += QStringLiteral("void main() {\n    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;\n    _ci_out = %1;\n}\n")
+        s += QStringLiteral("void main() {\n    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;\n    _ci_out = %1%2;\n}\n")
                  .arg(!bytes ? top + QStringLiteral("(p)")
-                             : QStringLiteral("%1(%2(p))").arg(opaque ? QStringLiteral("_ci_encodeOpaque8") : QStringLiteral("_ci_encode8"), top));
+                             : QStringLiteral("%1(%2(p))").arg(opaque ? QStringLiteral("_ci_encodeOpaque8") : QStringLiteral("_ci_encode8"), top),
+                      swapped ? QStringLiteral(".bgra") : QString());
         return s;
     }
 
@@ -322,7 +338,10 @@ private:
                 const auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-6; };
                 f.oneTexel = t.type() <= QTransform::TxScale && std::abs(t.m11() * dx - 1) < 1e-9
                           && std::abs(t.m22() * dy - 1) < 1e-9 && whole(ox) && whole(oy);
-                f.copyable = f.oneTexel && s.rendered.opaque && s.rendered.texture->format == GL_SRGB8_ALPHA8;
+                // Read at texel centres, the known opaque pixels are opaque texels.
+                if (!s.rendered.opaque && f.oneTexel && !f.knownOpaque.isEmpty())
+                    f.opaque = f.knownOpaque.grown(-0.5, -0.5) & f.guard;
+                f.copyable = f.oneTexel && !f.opaque.isEmpty() && s.rendered.texture->format == GL_SRGB8_ALPHA8;
                 f.copyOffset = QPoint(int(std::round(ox)), int(std::round(oy)));
             }
             return;
@@ -437,6 +456,8 @@ private:
         });
         Fn f(Fn::Kind::Read);
         f.slot = int(m_reads.size()) - 1;
+        if (const QRectF known = image.node()->opaqueArea(); !known.isEmpty() && toNode.type() <= QTransform::TxScale)
+            f.knownOpaque = Box::of(known).mapped(toNode.inverted());
         return add(f);
     }
 
@@ -543,8 +564,8 @@ private:
 // The plan as piece cutting sees it, for one root and output format.
 class PlanCells : public FusedCells {
 public:
-    PlanCells(const Plan& plan, int root, bool bytes, bool copies)
-        : m_plan(plan), m_root(root), m_bytes(bytes), m_copies(copies)
+    PlanCells(const Plan& plan, int root, bool bytes, bool copies, bool swapped)
+        : m_plan(plan), m_root(root), m_bytes(bytes), m_copies(copies), m_swapped(swapped)
     {
     }
     QRect region() const override { return m_plan.region(); }
@@ -553,15 +574,38 @@ public:
     {
         return m_plan.signature(cell) + (m_bytes && m_plan.opaqueOver(m_root, cell) ? 'o' : '-');
     }
-    QString source(const Box& cell) const override { return m_plan.source(m_root, m_bytes, &cell); }
-    bool copied(const Box& cell) const override { return m_copies && m_bytes && m_plan.copiedRead(m_root, cell); }
+    QString source(const Box& cell) const override { return m_plan.source(m_root, m_bytes, &cell, m_swapped); }
+    bool copied(const Box& cell) const override { return m_copies && m_plan.copiedRead(m_root, cell); }
 
 private:
     const Plan& m_plan;
     int m_root;
     bool m_bytes;
     bool m_copies;
+    bool m_swapped;
 };
+
+// The copies' texels into `target` of the same format, as they are: a
+// blit between equal formats is a plain copy (a texture copy is not).
+void copyTexels(GL& gl, const std::vector<TexelCopy>& copies, const Texture& target)
+{
+    if (copies.empty())
+        return;
+    static GLuint from = 0;
+    if (!from)
+        glGenFramebuffers(1, &from);
+    gl.bindTarget(target);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
+    for (const TexelCopy& c : copies) {
+        glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, c.from->id, 0);
+        const QPoint f = c.fromTexel;
+        const QRect& t = c.to;
+        glBlitFramebuffer(f.x(), f.y(), f.x() + t.width(), f.y() + t.height(), t.x(), t.y(), t.x() + t.width(),
+                          t.y() + t.height(), GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    }
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+    gl.bindTarget(target);
+}
 
 } // namespace
 
@@ -613,7 +657,7 @@ Rendered renderFusedCoarse(GL& gl, const ImageNode& root, const QRectF& area, in
     return {target, area};
 }
 
-Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into)
+Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into, bool srgb)
 {
     if (!g_enabled || region.isEmpty())
         return {};
@@ -627,7 +671,7 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
     // chain to render node by node before any input is drawn. It is linked
     // only if drawn (each program drawn is compiled again for the machine).
     QString log;
-    const QString generalText = plan.source(top, bytes, nullptr);
+    QString generalText = plan.source(top, bytes, nullptr);
     if (!gl.compiles(generalText, &log)) {
         traceNote(QStringLiteral("fused program does not compile: ") + log.simplified());
         return {};
@@ -637,15 +681,28 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
     if (!plan.renderInputs(samplers))
         return {};
     const bool filling = bytes && into;
-    const PlanCells cells(plan, top, bytes, filling && texelCopiesEnabled());
+    // Kept in 8-bit sRGB, a photo's part is its bytes as they are: copied
+    // into the texture (in the photo's byte order, the drawn parts too).
+    const bool keeping = srgb && !bytes;
+    const bool swapped = keeping && plan.copiesSwapped(samplers);
+    if (swapped)
+        generalText = plan.source(top, bytes, nullptr, true);
+    const PlanCells cells(plan, top, bytes, (filling || keeping) && texelCopiesEnabled(), swapped);
     std::vector<PassPiece> pieces = cutPieces(gl, cells, general, g_partShare);
     const PassLabel label("fused");
     // Filling the caller's rows: bands of about 4 MB.
     const int bandRows = filling ? std::clamp((4 << 20) / (4 * region.width()), 1, region.height()) : region.height();
-    TexturePtr target = bytes ? gl.byteTexture(region.width(), bandRows)
-                              : gl.floatTexture(region.width(), region.height());
+    TexturePtr target = bytes  ? gl.byteTexture(region.width(), bandRows)
+                      : srgb ? gl.srgbTexture(region.width(), region.height())
+                             : gl.floatTexture(region.width(), region.height());
     if (!target)
         return {};
+    if (keeping) {
+        // Read as its bytes are kept (a pooled one may have been swapped).
+        glBindTexture(GL_TEXTURE_2D, target->id);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_R, swapped ? GL_BLUE : GL_RED);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_B, swapped ? GL_RED : GL_BLUE);
+    }
     std::vector<TexelCopy> copies;
     // Copied pieces are the read-back's (merged runs of two photos' cells
     // are drawn after all).
@@ -655,8 +712,10 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
         const QRect& v = piece.viewport;
         const Box centre{region.x() + v.x() + 0.5, region.y() + v.y() + 0.5, region.x() + v.right() + 0.5,
                          region.y() + v.bottom() + 0.5};
-        if (const Fn* read = plan.copiedRead(top, centre))
-            copies.push_back({samplers[size_t(read->slot)].rendered.texture, v.topLeft() + read->copyOffset, v});
+        const Fn* read = plan.copiedRead(top, centre);
+        const TexturePtr from = read ? samplers[size_t(read->slot)].rendered.texture : nullptr;
+        if (from && (!keeping || swappedBytes(*from) == swapped))
+            copies.push_back({from, v.topLeft() + read->copyOffset, v});
         else
             piece.program = general;
     }
@@ -675,7 +734,7 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
                               region.y() + v.bottom() + 0.5};
         }
     if (!rest.isEmpty()) {
-        GLuint around = gl.program(plan.source(top, bytes, &rest));
+        GLuint around = gl.program(plan.source(top, bytes, &rest, swapped));
         if (!around)
             around = gl.program(generalText);
         if (!around)
@@ -687,6 +746,7 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
     const auto uniforms = [&](GLuint p) { plan.setUniforms(p); };
     if (!filling) {
         drawPieces(gl, *target, QRectF(region), pieces, samplers, uniforms);
+        copyTexels(gl, copies, *target);
     } else {
         // Each band relative to the pass's origin (the plan's uniforms are),
         // drawn and read straight into the caller's rows.

@@ -17,7 +17,11 @@ namespace Engine {
 // fewer than two passes, when fusion is off, or when the fused program does
 // not compile (the caller then renders node by node). With `bytes` and
 // `into`, the pass fills `into`'s rows itself (ByteRows, renderBytes).
-Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into = nullptr);
+// With `srgb` (and no `bytes`), the pass's linear light is stored in an
+// 8-bit sRGB texture instead of floats: what a last pass copies as it is
+// where the result is opaque.
+Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into = nullptr,
+                     bool srgb = false);
 
 // `root` on a coarse grid: `width` x `height` texels covering `area` (any
 // texel size), its inputs averaged to about that density, by one program

@@ -51,6 +51,10 @@ public:
     }
     // Calls `visit` with each input image (graph walks).
     virtual void forEachInput(const std::function<void(const CIImage&)>&) const {}
+    // A rectangle of whole pixels inside which every pixel is known to have
+    // alpha 1, from the recipe's sources; empty when nothing is known. Never
+    // larger than the truth: readers copy and hide what lies under it.
+    virtual QRectF opaqueArea() const { return {}; }
 
 protected:
     QRectF m_extent;
@@ -117,6 +121,9 @@ Rendered renderBytes(GL& gl, const CIImage& image, const QRect& rect, ByteRows* 
 // Reads the copies' texels into `into`'s rows, in Qt's RGBA byte order
 // whatever the photo's.
 void readBackCopies(GL& gl, const std::vector<TexelCopy>& copies, const ByteRows& into);
+// Whether `texture` keeps blue, green, red, alpha bytes read through a
+// swizzle (an upload in Qt's byte order).
+bool swappedBytes(const Texture& texture);
 // SUNNYSIDE_PHOTO_COPY=0 (or false here, for tests) draws such parts instead.
 void setTexelCopiesEnabled(bool enabled);
 bool texelCopiesEnabled();

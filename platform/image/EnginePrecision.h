@@ -16,6 +16,7 @@ public:
     void forEachInput(const std::function<void(const CIImage&)>& visit) const override { visit(input); }
     Rendered render(GL& gl, const QRect& region, double detail) const override;
     Rendered renderSmooth(GL& gl, const QRect& region, double detail) const override;
+    QRectF opaqueArea() const override { return input.node() ? input.node()->opaqueArea() : QRectF(); }
     CIImage input;
 };
 

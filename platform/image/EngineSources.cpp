@@ -117,6 +117,7 @@ std::shared_ptr<SourceNode> SourceNode::fromImage(const QImage& image)
     node->m_bitmapKey = image.cacheKey();
     node->m_decoded = toWorkingBitmap(image);
     node->m_decodedSize = node->m_decoded.size();
+    node->m_opaque = !node->m_decoded.hasAlphaChannel();
     return node;
 }
 
@@ -138,6 +139,8 @@ std::shared_ptr<SourceNode> SourceNode::fromFile(const QString& path, const QSiz
     // Other formats' reduced reads decode whole and scale in gamma space.
     node->m_reducibleDecode = reader.format() == "jpeg";
     node->m_turn = reader.transformation();
+    // Known before decoding: a JPEG never has alpha.
+    node->m_opaque = node->m_reducibleDecode;
     // Decoded while the caller goes on (OpenGL starting, programs compiling).
     const double fx = drawnSize.width() / upright.width(), fy = drawnSize.height() / upright.height();
     // Averaged down to what a drawing that fits the size reads: a photo
@@ -358,7 +361,16 @@ Rendered ColorNode::render(GL& gl, const QRect& region, double) const
     return {target, QRectF(region)};
 }
 
-TextureNode::TextureNode(const Rendered& r, const QRectF& extent) : ImageNode(extent), rendered(r) {}
+TextureNode::TextureNode(const Rendered& r, const QRectF& extent, const QRectF& opaque)
+    : ImageNode(extent), rendered(r), m_opaque(opaque)
+{
+}
+
+QRectF TextureNode::opaqueArea() const
+{
+    const QRectF known = rendered.opaque ? rendered.area : m_opaque;
+    return CIGeometry::wholePixelsInside(CIGeometry::intersect(known, m_extent));
+}
 
 Rendered TextureNode::render(GL&, const QRect&, double) const
 {

@@ -26,6 +26,7 @@ public:
                                                 bool centredFit = false);
     ~SourceNode() override;
     Rendered render(GL& gl, const QRect& region, double detail) const override;
+    QRectF opaqueArea() const override { return m_opaque ? m_extent : QRectF(); }
     // How many times a file was decoded and at which scale (tests,
     // benchmarks); the bitmap kept may be averaged down further.
     int decodeCount() const { return m_decodeCount; }
@@ -57,6 +58,7 @@ private:
     QSize m_fileSize; // stored (unrotated) size of the file
     bool m_reducibleDecode = false; // decodes at a power-of-two reduction
     QImageIOHandler::Transformations m_turn; // the file's orientation
+    bool m_opaque = false; // a bitmap or file format without alpha
     mutable QImage m_decoded; // a bitmap's pixels, or a file decoded beyond its hint
     mutable int m_decodedDenominator = 0;
     mutable QSize m_decodedSize;
@@ -77,15 +79,21 @@ class ColorNode final : public ImageNode {
 public:
     explicit ColorNode(const std::array<float, 4>& premultipliedLinear);
     Rendered render(GL& gl, const QRect& region, double detail) const override;
+    QRectF opaqueArea() const override { return color[3] >= 1 ? m_extent : QRectF(); }
     std::array<float, 4> color;
 };
 
-// An already rendered texture (accumulators).
+// An already rendered texture (accumulators); `opaque`: where its texels
+// are known to be opaque when not all are.
 class TextureNode final : public ImageNode {
 public:
-    explicit TextureNode(const Rendered& rendered, const QRectF& extent);
+    TextureNode(const Rendered& rendered, const QRectF& extent, const QRectF& opaque = {});
     Rendered render(GL& gl, const QRect& region, double detail) const override;
+    QRectF opaqueArea() const override;
     Rendered rendered;
+
+private:
+    QRectF m_opaque;
 };
 
 } // namespace Engine

@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kSize = 48;
 
-QImage shape(const std::function<void(QPainter&)>& draw)
+QImage shape(const std::function<void(QPainter&)>& draw, QImage::Format format = QImage::Format_RGBA8888)
 {
     QImage image(kSize, kSize, QImage::Format_RGBA8888);
     image.fill(Qt::transparent);
@@ -25,7 +25,8 @@ QImage shape(const std::function<void(QPainter&)>& draw)
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(200, 80, 40));
     draw(painter);
-    return image;
+    painter.end();
+    return image.convertToFormat(format);
 }
 
 // Distance from pixel (x, y), y up, to the nearest pixel of alpha >= 0.5.
@@ -40,14 +41,19 @@ double exactDistance(const QImage& image, int x, int y)
 }
 
 // width: in pixels, n = width - 1.
-struct RingCase { const char* name; double width; std::function<void(QPainter&)> draw; };
+struct RingCase {
+    const char* name;
+    double width;
+    std::function<void(QPainter&)> draw;
+    QImage::Format format = QImage::Format_RGBA8888; // without alpha: known opaque, never read back
+};
 
 class ShapedBorderRing : public ::testing::TestWithParam<RingCase> {};
 
 TEST_P(ShapedBorderRing, MatchesTheExactDistanceOutsideTheShape)
 {
     const RingCase& row = GetParam();
-    const QImage picture = shape(row.draw);
+    const QImage picture = shape(row.draw, row.format);
     LXShapedBorderFilter filter;
     filter.setInputImage(QVariant::fromValue(CIImage::imageWithQImage(picture)));
     filter.setInputWidth(row.width);
@@ -87,7 +93,9 @@ INSTANTIATE_TEST_SUITE_P(
                       RingCase{"offCentreBlock", 3, [](QPainter& p) { p.drawRect(6, 4, 36, 30); }},
                       // A picture opaque to its edges (a photo) takes the rectangle's ring.
                       RingCase{"opaquePicture", 5, [](QPainter& p) { p.drawRect(0, 0, kSize, kSize); }},
-                      RingCase{"opaquePictureWideBorder", 30, [](QPainter& p) { p.drawRect(0, 0, kSize, kSize); }}),
+                      RingCase{"opaquePictureWideBorder", 30, [](QPainter& p) { p.drawRect(0, 0, kSize, kSize); }},
+                      RingCase{"pictureWithoutAlpha", 5, [](QPainter& p) { p.drawRect(0, 0, kSize, kSize); },
+                               QImage::Format_RGB32}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Beyond the widest ring drawn: the picture as it is, and why.

@@ -5,6 +5,7 @@
 #include "tests/support/Pixels.h"
 
 #include "platform/image/CIBuiltinFilters.h"
+#include "platform/image/CIImageAccumulator.h"
 #include "platform/image/CIKernel.h"
 #include "platform/image/EngineFusedPieces.h"
 #include "platform/image/EngineOptimiser.h"
@@ -70,6 +71,13 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
     const CIImage onPixels = CIImage::imageWithQImage(checks.copy(0, 0, 7, 5).convertToFormat(QImage::Format_RGB32))
                                  .imageByApplyingTransform(QTransform::fromTranslate(3, 2));
     const CIImage back = solid(CIColor(0.1, 0.5, 0.3, 0.6), QRectF(-3, -2, 30, 12));
+    // Kept in 8 bits where partly opaque: copied only where it is, its
+    // edges (half covered on a fractional move) and margin composited.
+    const auto flat = [](const CIImage& photo) {
+        return CIImageAccumulator::flatten(
+            photo.imageByCompositingOverImage(solid(CIColor(0.9, 0.2, 0.1, 0.4), QRectF(1, 0, 14, 10))), {});
+    };
+    const CIImage opaqueChecks = CIImage::imageWithQImage(checks.copy(0, 0, 7, 5).convertToFormat(QImage::Format_RGB32));
     const CIImage shadow = blurred(solid(CIColor(0, 0, 0, 1), QRectF(2, 2, 9, 5)), 2.5);
     CIBlendWithMask mask;
     mask.inputImage = boxed(inverted(scaled));
@@ -99,6 +107,9 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
         {"generator moved", inverted(noise.imageByApplyingTransform(QTransform::fromTranslate(3, -2))), 0},
         {"kernel reading elsewhere", inverted(shifted->apply({boxed(inverted(scaled))})), 1},
         {"blurred input read reduced", inverted(blurred(scaled, 6)).imageByCompositingOverImage(back), 1},
+        {"kept photo in a margin", flat(onPixels).imageByCompositingOverImage(back), 0},
+        {"kept enlarged photo in a margin",
+         flat(opaqueChecks.imageByApplyingTransform(QTransform(1.5, 0, 0, 1.5, 1.6, 0))).imageByCompositingOverImage(back), 0},
     };
     const QRect rect(-2, -1, 20, 9);
     Engine::setFusedPartShare(0); // every part of a pass by its own program

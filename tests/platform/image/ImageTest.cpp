@@ -205,6 +205,11 @@ TEST(ImageAccumulator, AnInfiniteExtentIsCroppedToTheInputNotRenderedAsAHugeTran
              for (int i = 0; i < 3; ++i)
                  Rendered(flat(CIImage::imageWithColor(CIColor(0, 1, 0))), QRect(0, 0, 2, 2));
              return first; }, QRectF(0, 0, 2, 2), kBlue, 0},
+        {"kept photo in Qt's byte order keeps its colours", [&] {
+             const CIImage photo = CIImage::imageWithQImage(
+                 bitmap(2, 2, {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {9, 9, 9, 255}}).convertToFormat(QImage::Format_RGB32));
+             return CIImageAccumulator::flatten(photo.imageByCompositingOverImage(red.imageByCroppingToRect(QRectF(0, 0, 2, 2))), {}); },
+         QRectF(0, 0, 2, 2), kBlue, 0},
     };
     for (const Row& row : rows) {
         LogCapture log;
