@@ -94,6 +94,8 @@ RowReduction::RowReduction(const QSize& from, const QSize& to) : m_from(from)
     if (m_out.isNull())
         return;
     m_alongX.assign(size_t(to.width()) * 3, 0.f);
+    m_linear.assign(size_t(from.width()) * 3, 0.f);
+    m_steps.assign(size_t(to.width()) * 3, 0);
     m_sums.assign(size_t(open), std::vector<float>(size_t(to.width()) * 3));
 }
 
@@ -107,18 +109,30 @@ void RowReduction::addRow(const QRgb* in)
 {
     const std::array<float, 256>& decode = decodeTable();
     const int w = m_out.width(), h = m_out.height();
+    // Each source pixel decoded once, though the boxes at its ends share it.
+    float* linear = m_linear.data();
+    for (int x = 0; x < m_from.width(); ++x) {
+        linear[x * 3] = decode[size_t(qRed(in[x]))];
+        linear[x * 3 + 1] = decode[size_t(qGreen(in[x]))];
+        linear[x * 3 + 2] = decode[size_t(qBlue(in[x]))];
+    }
+    const int* firsts = m_xs.first.data();
+    const int* counts = m_xs.count.data();
+    const int* offsets = m_xs.offset.data();
+    const float* weights = m_xs.weights.data();
+    float* along = m_alongX.data();
     for (int x = 0; x < w; ++x) {
         float r = 0, g = 0, b = 0;
-        const float* weight = m_xs.weights.data() + m_xs.offset[size_t(x)];
-        const QRgb* p = in + m_xs.first[size_t(x)];
-        for (int k = 0; k < m_xs.count[size_t(x)]; ++k) {
-            r += weight[k] * decode[size_t(qRed(p[k]))];
-            g += weight[k] * decode[size_t(qGreen(p[k]))];
-            b += weight[k] * decode[size_t(qBlue(p[k]))];
+        const float* weight = weights + offsets[x];
+        const float* p = linear + size_t(firsts[x]) * 3;
+        for (int k = 0; k < counts[x]; ++k) {
+            r += weight[k] * p[k * 3];
+            g += weight[k] * p[k * 3 + 1];
+            b += weight[k] * p[k * 3 + 2];
         }
-        m_alongX[size_t(x) * 3] = r;
-        m_alongX[size_t(x) * 3 + 1] = g;
-        m_alongX[size_t(x) * 3 + 2] = b;
+        along[x * 3] = r;
+        along[x * 3 + 1] = g;
+        along[x * 3 + 2] = b;
     }
     // Summed into every open output row that reads it, in source order.
     const int j = m_nextRow++;
@@ -134,16 +148,17 @@ void RowReduction::addRow(const QRgb* in)
         for (size_t i = 0; i < sum.size(); ++i)
             sum[i] += weight * m_alongX[i];
     }
-    const std::vector<uchar>& encode = encodeTable();
-    const auto level = [&](float v) {
-        return int(encode[size_t(std::clamp(int(v * kEncodeSteps + 0.5f), 0, kEncodeSteps))]);
-    };
+    const uchar* encode = encodeTable().data();
     // Rows end in order: each is stored as its last source row arrives.
     while (m_firstOpen < h && m_ys.first[size_t(m_firstOpen)] + m_ys.count[size_t(m_firstOpen)] - 1 <= j) {
-        const std::vector<float>& sum = m_sums[size_t(m_firstOpen) % rings];
+        const float* sum = m_sums[size_t(m_firstOpen) % rings].data();
+        // The steps first, clamped as floats: a loop the compiler vectorises.
+        int* steps = m_steps.data();
+        for (int i = 0; i < w * 3; ++i)
+            steps[i] = int(std::min(std::max(sum[i] * kEncodeSteps + 0.5f, 0.f), float(kEncodeSteps)));
         QRgb* o = reinterpret_cast<QRgb*>(m_out.scanLine(m_firstOpen));
         for (int x = 0; x < w; ++x)
-            o[x] = qRgb(level(sum[size_t(x) * 3]), level(sum[size_t(x) * 3 + 1]), level(sum[size_t(x) * 3 + 2]));
+            o[x] = qRgb(encode[steps[x * 3]], encode[steps[x * 3 + 1]], encode[steps[x * 3 + 2]]);
         ++m_firstOpen;
     }
 }
