@@ -94,7 +94,7 @@ RowReduction::RowReduction(const QSize& from, const QSize& to) : m_from(from)
     if (m_out.isNull())
         return;
     m_alongX.assign(size_t(to.width()) * 3, 0.f);
-    m_linear.assign(size_t(from.width()) * 3, 0.f);
+    m_linear.assign(size_t(from.width()) * 4, 0.f);
     m_steps.assign(size_t(to.width()) * 3, 0);
     m_sums.assign(size_t(open), std::vector<float>(size_t(to.width()) * 3));
 }
@@ -107,32 +107,29 @@ void RowReduction::addRows(const uchar* first, qsizetype stride, int count)
 
 void RowReduction::addRow(const QRgb* in)
 {
+    // A pixel's three channels (and a spare) as one vector: each lane's
+    // sums are the ones three floats would have, in the same order.
+    typedef float Channels __attribute__((vector_size(16), aligned(4)));
     const std::array<float, 256>& decode = decodeTable();
     const int w = m_out.width(), h = m_out.height();
     // Each source pixel decoded once, though the boxes at its ends share it.
-    float* linear = m_linear.data();
-    for (int x = 0; x < m_from.width(); ++x) {
-        linear[x * 3] = decode[size_t(qRed(in[x]))];
-        linear[x * 3 + 1] = decode[size_t(qGreen(in[x]))];
-        linear[x * 3 + 2] = decode[size_t(qBlue(in[x]))];
-    }
+    auto* linear = reinterpret_cast<Channels*>(m_linear.data());
+    for (int x = 0; x < m_from.width(); ++x)
+        linear[x] = Channels{decode[size_t(qRed(in[x]))], decode[size_t(qGreen(in[x]))], decode[size_t(qBlue(in[x]))], 0.f};
     const int* firsts = m_xs.first.data();
     const int* counts = m_xs.count.data();
     const int* offsets = m_xs.offset.data();
     const float* weights = m_xs.weights.data();
     float* along = m_alongX.data();
     for (int x = 0; x < w; ++x) {
-        float r = 0, g = 0, b = 0;
+        Channels sum = {0, 0, 0, 0};
         const float* weight = weights + offsets[x];
-        const float* p = linear + size_t(firsts[x]) * 3;
-        for (int k = 0; k < counts[x]; ++k) {
-            r += weight[k] * p[k * 3];
-            g += weight[k] * p[k * 3 + 1];
-            b += weight[k] * p[k * 3 + 2];
-        }
-        along[x * 3] = r;
-        along[x * 3 + 1] = g;
-        along[x * 3 + 2] = b;
+        const Channels* p = linear + firsts[x];
+        for (int k = 0; k < counts[x]; ++k)
+            sum += weight[k] * p[k];
+        along[x * 3] = sum[0];
+        along[x * 3 + 1] = sum[1];
+        along[x * 3 + 2] = sum[2];
     }
     // Summed into every open output row that reads it, in source order.
     const int j = m_nextRow++;

@@ -51,7 +51,7 @@ private:
     QImage m_out;
     int m_nextRow = 0;  // the next source row
     int m_firstOpen = 0; // the first output row not finished
-    std::vector<float> m_linear; // the current row in linear light
+    std::vector<float> m_linear; // the current row in linear light, 4 floats a pixel
     std::vector<float> m_alongX; // the current row averaged along x
     std::vector<std::vector<float>> m_sums; // open output rows, by row % size
     std::vector<int> m_steps; // a finished row's encoding steps
