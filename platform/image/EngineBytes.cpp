@@ -58,10 +58,18 @@ void readBackCopies(GL& gl, const std::vector<TexelCopy>& copies, const ByteRows
         // (the swizzle serves sampling only).
         if (!swappedBytes(*c.from))
             continue;
+        // Bytes 0 and 2 of each pixel trade places, whole pixels at a time
+        // (rows of RGBA pixels are word-aligned): a loop that vectorises.
+        const auto swapped = [](quint32 v) {
+            if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN)
+                return (v & 0xff00ff00u) | ((v >> 16) & 0xffu) | ((v & 0xffu) << 16);
+            else
+                return (v & 0x00ff00ffu) | ((v >> 16) & 0xff00u) | ((v & 0xff00u) << 16);
+        };
         for (int y = 0; y < c.to.height(); ++y) {
-            uchar* p = first + qsizetype(y) * rowPixels * 4;
-            for (int x = 0; x < c.to.width(); ++x, p += 4)
-                std::swap(p[0], p[2]);
+            auto* p = reinterpret_cast<quint32*>(first + qsizetype(y) * rowPixels * 4);
+            for (int x = 0; x < c.to.width(); ++x)
+                p[x] = swapped(p[x]);
         }
     }
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
