@@ -22,19 +22,22 @@ LXTextureCatalog& LXTextureCatalog::sharedTextureCatalog()
 
 const QStringList& LXTextureCatalog::sharedTextureNames()
 {
-    static const QStringList names = [] {
-        const Bundle& bundle = Bundle::mainBundle();
-        QStringList list = sharedTextureCatalog().textureIDNames();
-        list << bundle.localizedString(QStringLiteral("Paper -")) << bundle.localizedString(QStringLiteral("Wood -"));
-        // Headers sort in front of the entries whose display names begin with them.
-        std::stable_sort(list.begin(), list.end(), [&](const QString& a, const QString& b) {
-            return bundle.localizedString(a) < bundle.localizedString(b);
-        });
-        list.prepend(QStringLiteral("-"));
-        list.prepend(bundle.localizedString(QStringLiteral("Plain Color")));
-        return list;
-    }();
+    static const QStringList names = textureNames(sharedTextureCatalog());
     return names;
+}
+
+QStringList LXTextureCatalog::textureNames(const LXTextureCatalog& catalog)
+{
+    const Bundle& bundle = Bundle::mainBundle();
+    QStringList list = catalog.textureIDNames();
+    list << QStringLiteral("Paper -") << QStringLiteral("Wood -");
+    // Headers sort in front of the entries whose display names begin with them.
+    std::stable_sort(list.begin(), list.end(), [&](const QString& a, const QString& b) {
+        return bundle.localizedString(a) < bundle.localizedString(b);
+    });
+    list.prepend(QStringLiteral("-"));
+    list.prepend(QStringLiteral("Plain Color"));
+    return list;
 }
 
 void LXTextureCatalog::addTextureWithFileName(const QString& path)

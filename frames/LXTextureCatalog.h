@@ -21,9 +21,12 @@ public:
     // The catalog of "ALX-T" textures of the main bundle.
     static LXTextureCatalog& sharedTextureCatalog();
     // The texture pop-up: "Plain Color", "-", then the textures and the
-    // category headers "Paper -" and "Wood -" by their display names
-    // (all localised). Made once.
+    // category headers "Paper -" and "Wood -" sorted by their display
+    // names. The names are the values the filters take (the pop-up shows
+    // them translated): a translated one would be refused as a setting.
+    // The shared catalog's, made once.
     static const QStringList& sharedTextureNames();
+    static QStringList textureNames(const LXTextureCatalog& catalog);
 
     void addTextureWithFileName(const QString& path);
     // The texture `name` names in any of the three forms, `name` rewritten

@@ -4,6 +4,7 @@
 #include "frames/LXTextureCatalog.h"
 #include "frames/LXTexturizeFilter.h"
 #include "platform/foundation/Application.h"
+#include "platform/foundation/Bundle.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/LogCapture.h"
 
@@ -33,6 +34,19 @@ Colour texel(int x, int y)
     static const QImage picture = texturePicture();
     const QRgb c = picture.pixel(x % 32, 23 - y % 24);
     return {linear(qRed(c)), linear(qGreen(c)), linear(qBlue(c)), 1};
+}
+
+// In German the list began "Einfarbig", a name no filter takes: a look with
+// the Border frame was then refused as damaged.
+TEST(TextureNames, AreTheNamesTheFiltersTakeInAnyLanguage)
+{
+    Bundle::setPreferredLanguages({"de"});
+    const QString shown = Bundle::mainBundle().localizedString("Plain Color");
+    const QStringList names = LXTextureCatalog::textureNames(LXTextureCatalog::sharedTextureCatalog());
+    Bundle::setPreferredLanguages({});
+    ASSERT_EQ(shown, "Einfarbig");
+    EXPECT_EQ(names.mid(0, 2), (QStringList{"Plain Color", "-"}));
+    EXPECT_TRUE(names.contains("Paper -") && names.contains("Wood -")) << names.join(", ").toStdString();
 }
 
 TEST(TextureOptions, ReadFromTheFileName)
