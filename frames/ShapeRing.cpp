@@ -74,24 +74,26 @@ QImage rectangleRing(int w, int h, int n)
     return ring;
 }
 
+// Whether a ring n pixels wide round a picture of `size` has a result to draw.
+bool ringFits(const QSize& size, int n)
+{
+    return !size.isEmpty() && n >= 1 && qint64(size.width()) + 2 * qint64(n) <= kMaxRingSide
+        && qint64(size.height()) + 2 * qint64(n) <= kMaxRingSide;
+}
+
 } // namespace
 
 QImage opaqueShapeRing(const QSize& size, int n)
 {
-    if (size.isEmpty() || n < 1 || qint64(size.width()) + 2 * qint64(n) > kMaxRingSide
-        || qint64(size.height()) + 2 * qint64(n) > kMaxRingSide)
-        return {};
-    return rectangleRing(size.width(), size.height(), n);
+    return ringFits(size, n) ? rectangleRing(size.width(), size.height(), n) : QImage();
 }
 
 QImage shapeRing(const QImage& picture, int n)
 {
-    if (picture.isNull() || n < 1)
+    if (picture.isNull() || !ringFits(picture.size(), n))
         return {};
     const int w = picture.width(), h = picture.height();
     const qint64 W = qint64(w) + 2 * qint64(n), H = qint64(h) + 2 * qint64(n);
-    if (W > kMaxRingSide || H > kMaxRingSide)
-        return {};
     const QImage alpha = picture.hasAlphaChannel() ? picture.convertToFormat(QImage::Format_Alpha8) : QImage();
     const auto alphaAt = [&](int x, int y) -> int {
         return alpha.isNull() ? 255 : alpha.constScanLine(y)[x];
