@@ -243,7 +243,10 @@ QImage WallpaperMaker::renderPicture(const CIImage& picture)
         reason = QStringLiteral("there is no picture");
     } else {
         const CIContext context;
+        // A screen-sized render is where an empty shader cache is felt.
+        context.compileAhead(picture, extent);
         bitmap = context.createCGImage(picture, extent);
+        CIContext::compileAheadFinished();
         reason = context.lastError();
     }
     if (bitmap.isNull()) {

@@ -1,5 +1,6 @@
 #include "platform/image/CIContext.h"
 
+#include "platform/image/EngineAhead.h"
 #include "platform/image/EngineNodes.h"
 #include "platform/foundation/LargePages.h"
 #include "platform/foundation/Log.h"
@@ -158,6 +159,26 @@ QImage CIContext::createCGImage(const CIImage& image, const QRectF& rectF) const
     flipRows(out.bits(), size_t(out.bytesPerLine()), rect.height());
     out.setColorSpace(QColorSpace(QColorSpace::SRgb));
     return out;
+}
+
+void CIContext::compileAhead(const CIImage& image, const QRectF& rectF) const
+{
+    const QRect rect = CIGeometry::integral(rectF);
+    Engine::GL* gl = Engine::GL::instance();
+    if (!gl || image.isNull() || rect.isEmpty())
+        return;
+    std::vector<Engine::DrawState> draws;
+    gl->setRehearsal(&draws);
+    // The same call as createCGImage's: the same programs.
+    Engine::ByteRows into{nullptr, rect.width()};
+    Engine::renderBytes(*gl, image, rect, &into);
+    gl->setRehearsal(nullptr);
+    Engine::CompileAhead::start(*gl, draws);
+}
+
+void CIContext::compileAheadFinished()
+{
+    Engine::CompileAhead::finish();
 }
 
 void CIContext::drawImage(const CIImage& image, QPainter* painter, const QRectF& inRect, const QRectF& fromRect) const

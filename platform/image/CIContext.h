@@ -39,6 +39,14 @@ public:
     // empty rectangle or a failure (logged).
     QImage createCGImage(const CIImage& image, const QRectF& rect) const;
 
+    // Starts compiling, on a thread of its own, the programs that a
+    // createCGImage(image, rect) would draw (the driver keeps them in its
+    // disk cache, where the render then finds them); returns as soon as it
+    // knows them. For a large render with an empty shader cache. Changes no
+    // pixel and keeps nothing; compileAheadFinished() ends it.
+    void compileAhead(const CIImage& image, const QRectF& rect) const;
+    static void compileAheadFinished();
+
     // Draws `fromRect` of the image into `inRect` (the painter's coordinates)
     // rendering at the destination's size in device pixels, so that a large
     // photo is never rendered larger than it is shown.

@@ -589,7 +589,7 @@ private:
 // blit between equal formats is a plain copy (a texture copy is not).
 void copyTexels(GL& gl, const std::vector<TexelCopy>& copies, const Texture& target)
 {
-    if (copies.empty())
+    if (copies.empty() || gl.rehearsing())
         return;
     static GLuint from = 0;
     if (!from)
@@ -761,8 +761,9 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
             drawPieces(gl, *target, QRectF(region.x(), region.y() + y0, region.width(), bandRows), band, samplers,
                        uniforms, &origin, y0 == 0);
             gl.bindTarget(*target);
-            glReadPixels(0, 0, region.width(), rows, GL_RGBA, GL_UNSIGNED_BYTE,
-                         into->rows + qsizetype(y0) * into->rowPixels * 4);
+            if (!gl.rehearsing())
+                glReadPixels(0, 0, region.width(), rows, GL_RGBA, GL_UNSIGNED_BYTE,
+                             into->rows + qsizetype(y0) * into->rowPixels * 4);
         }
         glPixelStorei(GL_PACK_ROW_LENGTH, 0);
         readBackCopies(gl, copies, *into);

@@ -207,6 +207,16 @@ bool SourceNode::hintServes(double detail) const
                   >= detail * 0.9 - 1e-9;
 }
 
+QImage SourceNode::decodedAtHand(double detail) const
+{
+    if (m_path.isEmpty())
+        return m_decoded;
+    settle();
+    if (!m_hinted.isNull() && hintServes(detail))
+        return m_hinted;
+    return m_decodedDenominator == denominatorFor(detail) ? m_decoded : QImage();
+}
+
 QImage SourceNode::decoded(double detail) const
 {
     if (m_path.isEmpty())
@@ -244,26 +254,26 @@ QImage SourceNode::decoded(double detail) const
 }
 
 Rendered SourceNode::convert(GL& gl, const QImage& image, const QRect& texels, const QRectF& area, bool asIs, int ow,
-                             int oh)
+                             int oh, bool upload)
 {
     const int x0 = texels.x(), y0 = texels.y(), w = texels.width(), h = texels.height();
-    TexturePtr upload = gl.srgbTexture(w, h);
-    if (!upload)
+    TexturePtr texture = gl.srgbTexture(w, h);
+    if (!texture)
         return {};
-    glBindTexture(GL_TEXTURE_2D, upload->id);
+    glBindTexture(GL_TEXTURE_2D, texture->id);
     const bool bgra = bgraBytes(image);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_R, bgra ? GL_BLUE : GL_RED);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_B, bgra ? GL_RED : GL_BLUE);
     // Row by row, bottom up: the texture then has the engine's orientation
     // and an opaque picture can be read as it is.
-    for (int t = 0; t < h; ++t)
+    for (int t = 0; t < h && upload; ++t)
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, t, w, 1, GL_RGBA, GL_UNSIGNED_BYTE,
                         image.constScanLine(image.height() - 1 - (y0 + t)) + qsizetype(x0) * 4);
     if (asIs)
-        return {upload, area};
+        return {texture, area};
     // Every output texel averages what it covers; one texel each when as
     // many (the reductions' program, not one more to compile).
-    return boxReduce(gl, upload, area, ow, oh, true);
+    return boxReduce(gl, texture, area, ow, oh, true);
 }
 
 Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
@@ -286,7 +296,9 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     const QRect span = whole ? limit : region;
     // Whole-picture reads beyond the texture limit are read at a reduced scale.
     const double need = std::min(detail, double(gl.maxTextureSize()) / std::max(span.width(), span.height()));
-    const QImage image = decoded(need);
+    // A rehearsal takes only what is decoded already.
+    const bool rehearsal = gl.rehearsing();
+    const QImage image = rehearsal ? decodedAtHand(need) : decoded(need);
     if (image.isNull())
         return {};
     const QRect r = span.intersected(limit);
@@ -321,13 +333,14 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
                                 asIs ? GLenum(GL_SRGB8_ALPHA8) : gl.floatFormat()};
     Rendered result = kept.bitmap ? KeptBitmaps::shared().find(kept) : Rendered();
     if (result.isEmpty()) {
-        result = convert(gl, image, QRect(x0, y0, w, h), area, asIs, ow, oh);
-        if (kept.bitmap)
+        result = convert(gl, image, QRect(x0, y0, w, h), area, asIs, ow, oh, !rehearsal);
+        if (kept.bitmap && !rehearsal)
             KeptBitmaps::shared().keep(kept, result);
     }
-    if (result.isEmpty())
-        return result;
     result.opaque = !image.hasAlphaChannel();
+    // A rehearsal's texels are not the picture's: nothing of it is kept.
+    if (result.isEmpty() || rehearsal)
+        return result;
     const double bytes = (asIs ? 4.0 : 16.0) * result.texture->width * result.texture->height;
     if (hinted && asIs) {
         m_shown = result;

@@ -44,15 +44,18 @@ private:
     // same detail, whatever was rendered before. Null (failure noted) when
     // the file does not decode.
     QImage decoded(double detail) const;
+    // What decoded() would give without decoding; null when it would.
+    QImage decodedAtHand(double detail) const;
     // Takes over the worker's decode, waiting for it.
     void settle() const;
     // Whether the photo decoded for its drawn size has the detail.
     bool hintServes(double detail) const;
     int denominatorFor(double detail) const;
-    // The bitmap's texels `texels` uploaded and converted to ow x oh working
-    // texels (as they are when asIs) covering `area`.
+    // The bitmap's texels `texels` uploaded (unless not `upload`) and
+    // converted to ow x oh working texels (as they are when asIs) covering
+    // `area`.
     static Rendered convert(GL& gl, const QImage& image, const QRect& texels, const QRectF& area, bool asIs, int ow,
-                            int oh);
+                            int oh, bool upload);
     QString m_path;
     qint64 m_bitmapKey = 0; // the identity of the bitmap given (none for a file)
     QSize m_fileSize; // stored (unrotated) size of the file

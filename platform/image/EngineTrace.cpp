@@ -65,7 +65,7 @@ void traceNote(const QString& line)
 
 void tracePass(GL& gl, const Texture& target, const QRect& viewport, GLuint program, int samplers, bool blend)
 {
-    if (!tracingPasses())
+    if (!tracingPasses() || gl.rehearsing())
         return;
     // Waits for the pass: the time is its own plus the work since the last.
     static QElapsedTimer clock;

@@ -1,6 +1,7 @@
 #include "platform/image/GLEngine.h"
 
 #include "platform/foundation/Log.h"
+#include "platform/image/EngineAhead.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
@@ -16,12 +17,16 @@ GL* g_instance = nullptr;
 GL::Sides g_sides = GL::Sides::NoPowerOfTwo;
 constexpr size_t kPoolLimitBytes = size_t(768) << 20;
 
-const char* const kVertexShader = R"(#version 300 es
+} // namespace
+
+const char* const kFullScreenVertexShader = R"(#version 300 es
 void main() {
     vec2 p = vec2(float((gl_VertexID << 1) & 2), float(gl_VertexID & 2));
     gl_Position = vec4(p * 2.0 - 1.0, 0.0, 1.0);
 }
 )";
+
+namespace {
 
 size_t bytesPerPixel(GLenum format)
 {
@@ -83,7 +88,9 @@ vec3 _ci_toSRGB(vec3 c) {
 
 Texture::~Texture()
 {
-    if (g_instance && id)
+    if (g_instance && id && rehearsal)
+        g_instance->discard(id);
+    else if (g_instance && id)
         g_instance->recycle(id, allocWidth, allocHeight, format);
 }
 
@@ -159,7 +166,7 @@ bool GL::start()
     m_version = QString::fromLatin1(reinterpret_cast<const char*>(glGetString(GL_VERSION)));
 
     m_vertexShader = glCreateShader(GL_VERTEX_SHADER);
-    glShaderSource(m_vertexShader, 1, &kVertexShader, nullptr);
+    glShaderSource(m_vertexShader, 1, &kFullScreenVertexShader, nullptr);
     glCompileShader(m_vertexShader);
     GLint ok = 0;
     glGetShaderiv(m_vertexShader, GL_COMPILE_STATUS, &ok);
@@ -210,7 +217,7 @@ TexturePtr GL::texture(int width, int height, GLenum format)
     // Not wasteful: at most twice what a new one would take.
     const size_t wanted = size_t(allocatedSide(width, slack)) * size_t(allocatedSide(height, slack));
     qsizetype best = -1;
-    for (qsizetype i = 0; i < qsizetype(m_pool.size()); ++i) {
+    for (qsizetype i = 0; i < qsizetype(m_pool.size()) && !rehearsing(); ++i) {
         const Pooled& p = m_pool[size_t(i)];
         if (p.format != format)
             continue;
@@ -231,10 +238,16 @@ TexturePtr GL::texture(int width, int height, GLenum format)
     }
     result->allocWidth = std::min(m_maxTextureSize, allocatedSide(width, slack));
     result->allocHeight = std::min(m_maxTextureSize, allocatedSide(height, slack));
-    ++m_allocationCount;
+    // A rehearsal draws nothing: a few texels of the same power-of-two-ness
+    // stand in (the driver's code depends on it), and take no memory.
+    const auto standIn = [](int side) { return (side & (side - 1)) == 0 ? std::min(side, 4) : 3; };
+    result->rehearsal = rehearsing();
+    if (!result->rehearsal)
+        ++m_allocationCount;
     glGenTextures(1, &result->id);
     glBindTexture(GL_TEXTURE_2D, result->id);
-    glTexStorage2D(GL_TEXTURE_2D, 1, format, result->allocWidth, result->allocHeight);
+    glTexStorage2D(GL_TEXTURE_2D, 1, format, result->rehearsal ? standIn(result->allocWidth) : result->allocWidth,
+                   result->rehearsal ? standIn(result->allocHeight) : result->allocHeight);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     if (glGetError() != GL_NO_ERROR) {
@@ -243,12 +256,15 @@ TexturePtr GL::texture(int width, int height, GLenum format)
         result->id = 0;
         return nullptr;
     }
+    m_allocations.insert(result->id, {format, result->allocWidth, result->allocHeight});
     return result;
 }
 
 void GL::noteFailure(const QString& reason)
 {
-    Log::line(lcImage, QStringLiteral("Error: ") + reason);
+    // The render itself says it.
+    if (!rehearsing())
+        Log::line(lcImage, QStringLiteral("Error: ") + reason);
     ++m_failureCount;
     m_lastFailure = reason;
 }
@@ -275,6 +291,12 @@ void GL::recycle(GLuint id, int width, int height, GLenum format)
     trimPool(kPoolLimitBytes);
 }
 
+void GL::discard(GLuint id)
+{
+    glDeleteTextures(1, &id);
+    m_allocations.remove(id);
+}
+
 void GL::trimPool(size_t limitBytes)
 {
     // Oldest first: recent sizes are the ones the next render asks for.
@@ -283,6 +305,7 @@ void GL::trimPool(size_t limitBytes)
         m_pool.erase(m_pool.begin());
         m_pooledBytes -= bytesPerPixel(p.format) * size_t(p.width) * size_t(p.height);
         glDeleteTextures(1, &p.id);
+        m_allocations.remove(p.id);
     }
 }
 
@@ -375,6 +398,8 @@ GLuint GL::program(const QString& fragmentSource, QString* log)
     }
     m_programs.insert(fragmentSource, program);
     m_programLogs.insert(fragmentSource, message);
+    if (program)
+        m_programTexts.insert(program, fragmentSource);
     if (log)
         *log = message;
     return program;
@@ -401,8 +426,64 @@ void GL::bindTarget(const Texture& target)
 
 void GL::drawQuad()
 {
+    if (m_rehearsal) {
+        m_rehearsal->push_back(currentDraw());
+        return;
+    }
+    if (CompileAhead::active())
+        CompileAhead::taking(currentDraw());
     glBindVertexArray(m_vertexArray);
     glDrawArrays(GL_TRIANGLES, 0, 3);
+}
+
+DrawState GL::currentDraw()
+{
+    DrawState d;
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    d.fragment = m_programTexts.value(GLuint(program));
+    GLint active = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+    auto samplers = m_samplers.find(GLuint(program));
+    if (samplers == m_samplers.end()) {
+        std::vector<QByteArray> names;
+        GLint count = 0;
+        glGetProgramiv(GLuint(program), GL_ACTIVE_UNIFORMS, &count);
+        for (GLint i = 0; i < count; ++i) {
+            char name[256];
+            GLint size = 0;
+            GLenum type = 0;
+            glGetActiveUniform(GLuint(program), GLuint(i), sizeof name, nullptr, &size, &type, name);
+            if (type == GL_SAMPLER_2D)
+                names.push_back(name);
+        }
+        samplers = m_samplers.insert(GLuint(program), names);
+    }
+    for (const QByteArray& name : *samplers) {
+        DrawState::Unit u;
+        u.sampler = name;
+        glGetUniformiv(GLuint(program), uniform(GLuint(program), name.constData()), &u.unit);
+        glActiveTexture(GLenum(GL_TEXTURE0 + u.unit));
+        GLint id = 0, swizzle = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &id);
+        if (const auto a = m_allocations.constFind(GLuint(id)); id && a != m_allocations.constEnd()) {
+            glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_R, &swizzle);
+            glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &u.minFilter);
+            glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &u.magFilter);
+            u.format = a->format;
+            u.swapped = swizzle == GL_BLUE;
+            u.powerOfTwoWidth = (a->width & (a->width - 1)) == 0;
+            u.powerOfTwoHeight = (a->height & (a->height - 1)) == 0;
+        }
+        d.units.push_back(u);
+    }
+    glActiveTexture(GLenum(active));
+    GLint target = 0;
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME,
+                                          &target);
+    d.target = m_allocations.value(GLuint(target)).format;
+    d.blend = glIsEnabled(GL_BLEND);
+    return d;
 }
 
 void GL::bindTexture(int unit, const Texture& texture, bool linear)

@@ -16,6 +16,7 @@
 namespace Engine {
 
 class GL;
+struct DrawState;
 
 // An RGBA texture that goes back to the pool when the last owner lets go.
 struct Texture {
@@ -25,6 +26,7 @@ struct Texture {
     int allocWidth = 0;  // the texture's real size; working textures are
     int allocHeight = 0; // allocated with slack so that the pool can reuse them
     GLenum format = 0;   // internal format
+    bool rehearsal = false; // a rehearsal's stand-in: a few texels, never pooled
     ~Texture();
 };
 using TexturePtr = std::shared_ptr<Texture>;
@@ -56,7 +58,8 @@ public:
 
     // Binds `target` as the colour attachment and sets the viewport to it.
     void bindTarget(const Texture& target);
-    // Draws the full-screen triangle with the current program.
+    // Draws the full-screen triangle with the current program; while
+    // rehearsing, only notes what the draw would compile.
     void drawQuad();
     // Binds `texture` to unit `unit` with linear or nearest filtering.
     void bindTexture(int unit, const Texture& texture, bool linear);
@@ -72,6 +75,17 @@ public:
     // Start-up time of the EGL display and context, in milliseconds.
     double startupMilliseconds() const { return m_startupMs; }
 
+    // A rehearsal: a render's calls made as usual except that nothing is
+    // drawn, cleared, uploaded or read back; each draw's state is appended
+    // to `draws` instead (what the driver compiles for it). What a rehearsal
+    // renders holds no pixels: nothing it makes may be kept past it.
+    // Failures are counted but not logged. nullptr ends it.
+    void setRehearsal(std::vector<DrawState>* draws) { m_rehearsal = draws; }
+    bool rehearsing() const { return m_rehearsal != nullptr; }
+    // The state the next drawQuad() would draw with.
+    DrawState currentDraw();
+    void* display() const { return m_display; }
+
     // Render failures: a pass, texture or source that could not be made
     // records why (after its own "Error: " line), so that whoever asked for
     // the render can report failure instead of handing out a partial picture.
@@ -81,9 +95,9 @@ public:
     QString lastFailure() const { return m_lastFailure; }
 
     // Passes drawn and textures allocated (not served by the pool) since
-    // start (tests, benchmarks).
+    // start, rehearsals not counted (tests, benchmarks).
     quint64 passCount() const { return m_passCount; }
-    void countPass() { ++m_passCount; }
+    void countPass() { m_passCount += m_rehearsal ? 0 : 1; }
     quint64 textureAllocationCount() const { return m_allocationCount; }
     // Programs linked since start (tests, benchmarks).
     quint64 linkCount() const { return m_linkCount; }
@@ -101,6 +115,7 @@ public:
 
     // Pool bookkeeping.
     void recycle(GLuint id, int width, int height, GLenum format);
+    void discard(GLuint id);
     // Oldest pooled textures deleted until the pool holds at most
     // `limitBytes` (0: every one, their memory back to the driver).
     void trimPool(size_t limitBytes);
@@ -125,6 +140,14 @@ private:
     QHash<QString, QString> m_programLogs;
     QHash<QString, GLuint> m_compiledShaders; // compiled, not yet linked
     QHash<GLuint, QHash<QByteArray, GLint>> m_uniforms;
+    QHash<GLuint, QString> m_programTexts;
+    QHash<GLuint, std::vector<QByteArray>> m_samplers; // each program's sampler uniforms
+    struct Allocation {
+        GLenum format = 0;
+        int width = 0, height = 0;
+    };
+    QHash<GLuint, Allocation> m_allocations; // every live texture's
+    std::vector<DrawState>* m_rehearsal = nullptr;
     GLuint m_vertexShader = 0;
     GLuint m_framebuffer = 0;
     GLuint m_vertexArray = 0;
@@ -157,6 +180,9 @@ public:
 private:
     GL& m_gl;
 };
+
+// The vertex stage of every program: a triangle covering the viewport.
+extern const char* const kFullScreenVertexShader;
 
 // The GLSL text shared by the engine's own passes and by translated kernels:
 // the fetch of a rendered region with "none" (transparent outside) or
