@@ -16,6 +16,10 @@
 
 namespace {
 
+// The rehearsal's compiling and linking time above which the driver's cache
+// is taken to be empty (warm: 2 ms for a wallpaper; empty: 35-55 ms here).
+constexpr double kCompiledMilliseconds = 8;
+
 // Bottom-up rows (OpenGL's) top down, in place.
 void flipRows(uchar* rows, size_t rowBytes, int height)
 {
@@ -168,12 +172,15 @@ void CIContext::compileAhead(const CIImage& image, const QRectF& rectF) const
     if (!gl || image.isNull() || rect.isEmpty())
         return;
     std::vector<Engine::DrawState> draws;
+    const double compiling = gl->compileMilliseconds();
     gl->setRehearsal(&draws);
     // The same call as createCGImage's: the same programs.
     Engine::ByteRows into{nullptr, rect.width()};
     Engine::renderBytes(*gl, image, rect, &into);
     gl->setRehearsal(nullptr);
-    Engine::CompileAhead::start(*gl, draws);
+    // Programs the driver had in its disk cache link in a millisecond or
+    // two, those it compiles in tens: then it has their machine code too.
+    Engine::CompileAhead::start(*gl, draws, gl->compileMilliseconds() - compiling >= kCompiledMilliseconds);
 }
 
 void CIContext::compileAheadFinished()

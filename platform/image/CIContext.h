@@ -39,11 +39,11 @@ public:
     // empty rectangle or a failure (logged).
     QImage createCGImage(const CIImage& image, const QRectF& rect) const;
 
-    // Starts compiling, on a thread of its own, the programs that a
-    // createCGImage(image, rect) would draw (the driver keeps them in its
-    // disk cache, where the render then finds them); returns as soon as it
-    // knows them. For a large render with an empty shader cache. Changes no
-    // pixel and keeps nothing; compileAheadFinished() ends it.
+    // Rehearses a createCGImage(image, rect) (nothing drawn, nothing kept)
+    // and, when its programs were not in the driver's disk cache, starts
+    // compiling them on a thread of its own, where the render then finds
+    // them; returns once rehearsed. For a large render; changes no pixel.
+    // compileAheadFinished() ends it.
     void compileAhead(const CIImage& image, const QRectF& rect) const;
     static void compileAheadFinished();
 

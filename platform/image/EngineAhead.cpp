@@ -19,8 +19,7 @@ namespace Engine {
 
 QByteArray DrawState::key() const
 {
-    QByteArray k = fragment.toUtf8();
-    k += '\0';
+    QByteArray k = QByteArray::number(qHash(fragment)) + ':' + QByteArray::number(fragment.size()) + ';';
     for (const Unit& u : units)
         k += u.sampler + ':' + QByteArray::number(u.unit) + ':' + QByteArray::number(u.format) + (u.swapped ? 's' : '-')
              + QByteArray::number(u.minFilter) + '/' + QByteArray::number(u.magFilter)
@@ -41,7 +40,6 @@ struct Session {
     std::thread thread;
 };
 
-constexpr double kCachedMilliseconds = 10;
 Session* g_session = nullptr;
 std::atomic<int> g_made{0};
 int g_unforeseen = 0;
@@ -171,13 +169,6 @@ private:
     QHash<QByteArray, GLuint> m_textures;
 };
 
-double threadMilliseconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
 void work(EGLDisplay display, Session* s)
 {
     // Behind the main thread's passes, which use every core.
@@ -185,7 +176,6 @@ void work(EGLDisplay display, Session* s)
     {
         Drawer drawer;
         if (drawer.start(display)) {
-            bool first = true;
             while (!s->stop) {
                 DrawState next;
                 {
@@ -197,15 +187,8 @@ void work(EGLDisplay display, Session* s)
                     next = std::move(s->draws.back());
                     s->draws.pop_back();
                 }
-                const double before = threadMilliseconds();
-                if (!drawer.draw(next))
-                    continue;
-                ++g_made;
-                // A program the driver had in its cache loads in a few
-                // milliseconds, one it compiles takes twenty or more: the
-                // first (the largest) tells whether a run filled the cache.
-                if (std::exchange(first, false) && threadMilliseconds() - before < kCachedMilliseconds)
-                    break;
+                if (drawer.draw(next))
+                    ++g_made;
             }
         }
     }
@@ -221,7 +204,7 @@ struct AtExit {
 
 } // namespace
 
-void start(GL& gl, const std::vector<DrawState>& draws)
+void start(GL& gl, const std::vector<DrawState>& draws, bool compile)
 {
     finish();
     g_unforeseen = 0;
@@ -231,12 +214,9 @@ void start(GL& gl, const std::vector<DrawState>& draws)
             s->rehearsed.insert(key);
             s->draws.push_back(d);
         }
-    if (s->draws.empty()) {
-        delete s;
-        return;
-    }
     g_session = s;
-    s->thread = std::thread(work, static_cast<EGLDisplay>(gl.display()), s);
+    if (compile && !s->draws.empty())
+        s->thread = std::thread(work, static_cast<EGLDisplay>(gl.display()), s);
 }
 
 void taking(const DrawState& draw)
@@ -259,7 +239,8 @@ void finish()
     if (!g_session)
         return;
     g_session->stop = true;
-    g_session->thread.join();
+    if (g_session->thread.joinable())
+        g_session->thread.join();
     delete std::exchange(g_session, nullptr);
 }
 

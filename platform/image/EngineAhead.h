@@ -8,7 +8,7 @@
 // with the same state, last first, while the main thread renders from the
 // first: when it reaches a draw, the driver finds the code in its cache.
 // Nothing is shared with the main context, so no pixel depends on it; a
-// state guessed wrong only costs the thread's time.
+// state recorded wrong only costs the thread's time.
 
 #include "platform/image/GLEngine.h"
 
@@ -38,10 +38,10 @@ struct DrawState {
 
 namespace CompileAhead {
 
-// Starts compiling `draws` (duplicates drawn once), last first, on a thread
-// with its own context on the engine's display. A session still running is
-// finished first. Main thread.
-void start(GL& gl, const std::vector<DrawState>& draws);
+// Starts a session for a rehearsal's `draws`: with `compile`, a thread with
+// its own context on the engine's display draws them (duplicates once),
+// last first. A session still running is finished first. Main thread.
+void start(GL& gl, const std::vector<DrawState>& draws, bool compile);
 // The main thread is about to draw this itself: the thread leaves it.
 void taking(const DrawState& draw);
 // From start() to finish(): the main thread's draws are then taking()'s.

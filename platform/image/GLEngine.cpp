@@ -33,6 +33,24 @@ size_t bytesPerPixel(GLenum format)
     return format == GL_RGBA32F ? 16 : format == GL_RGBA16F ? 8 : 4;
 }
 
+double threadMilliseconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Adds the thread's CPU time while it lives to `total`.
+class CompileClock {
+public:
+    explicit CompileClock(double& total) : m_total(total), m_start(threadMilliseconds()) {}
+    ~CompileClock() { m_total += threadMilliseconds() - m_start; }
+
+private:
+    double& m_total;
+    double m_start;
+};
+
 bool hasExtension(const char* name)
 {
     GLint count = 0;
@@ -324,6 +342,7 @@ QString shaderLog(GLuint shader)
 
 GLuint GL::compileShader(const QString& fragmentSource, QString* log)
 {
+    const CompileClock clock(m_compileMs);
     const GLuint waiting = m_compiledShaders.take(fragmentSource);
     if (waiting)
         return waiting;
@@ -378,6 +397,7 @@ GLuint GL::program(const QString& fragmentSource, QString* log)
     const GLuint shader = compileShader(fragmentSource, &message);
     GLuint program = 0;
     if (shader) {
+        const CompileClock clock(m_compileMs);
         program = glCreateProgram();
         glAttachShader(program, m_vertexShader);
         glAttachShader(program, shader);

@@ -101,6 +101,8 @@ public:
     quint64 textureAllocationCount() const { return m_allocationCount; }
     // Programs linked since start (tests, benchmarks).
     quint64 linkCount() const { return m_linkCount; }
+    // CPU time this thread spent compiling and linking programs.
+    double compileMilliseconds() const { return m_compileMs; }
 
     // How a texture's sides are allocated: Snug, working sides rounded up
     // to multiples of 64 (the pool's slack) and others exact; NoPowerOfTwo
@@ -161,6 +163,7 @@ private:
     quint64 m_passCount = 0;
     quint64 m_allocationCount = 0;
     quint64 m_linkCount = 0;
+    double m_compileMs = 0;
     QString m_lastFailure;
     void* m_display = nullptr;
     void* m_context = nullptr;
