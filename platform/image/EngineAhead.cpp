@@ -7,11 +7,10 @@
 #include <QSet>
 
 #include <malloc.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -36,10 +35,14 @@ struct Session {
     std::vector<DrawState> draws; // in render order, each once
     QSet<QByteArray> rehearsed;   // every key listed
     QSet<QByteArray> left;        // keys the main thread draws itself
+    QByteArray drawing;           // the key the thread is drawing
+    std::condition_variable drawn;
+    std::atomic<bool> waiting{false}; // the main thread, for `drawing`
     std::atomic<bool> stop{false};
     std::thread thread;
 };
 
+constexpr int kCacheWriteMilliseconds = 3;
 Session* g_session = nullptr;
 std::atomic<int> g_made{0};
 int g_unforeseen = 0;
@@ -171,8 +174,6 @@ private:
 
 void work(EGLDisplay display, Session* s)
 {
-    // Behind the main thread's passes, which use every core.
-    setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 10);
     {
         Drawer drawer;
         if (drawer.start(display)) {
@@ -186,9 +187,19 @@ void work(EGLDisplay display, Session* s)
                         break;
                     next = std::move(s->draws.back());
                     s->draws.pop_back();
+                    s->drawing = next.key();
                 }
                 if (drawer.draw(next))
                     ++g_made;
+                // The driver writes its cache on a thread of its own: a
+                // moment for that before a waiting main thread looks.
+                if (s->waiting)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(kCacheWriteMilliseconds));
+                {
+                    const std::lock_guard lock(s->mutex);
+                    s->drawing.clear();
+                }
+                s->drawn.notify_all();
             }
         }
     }
@@ -224,9 +235,13 @@ void taking(const DrawState& draw)
     if (!g_session)
         return;
     const QByteArray key = draw.key();
-    const std::lock_guard lock(g_session->mutex);
+    std::unique_lock lock(g_session->mutex);
     g_unforeseen += g_session->rehearsed.contains(key) ? 0 : 1;
     g_session->left.insert(key);
+    // Compiling it a second time would take longer than waiting.
+    g_session->waiting = g_session->drawing == key;
+    g_session->drawn.wait(lock, [&] { return g_session->drawing != key; });
+    g_session->waiting = false;
 }
 
 bool active()
@@ -242,6 +257,12 @@ void finish()
     if (g_session->thread.joinable())
         g_session->thread.join();
     delete std::exchange(g_session, nullptr);
+}
+
+void drain()
+{
+    if (g_session && g_session->thread.joinable())
+        g_session->thread.join();
 }
 
 int drawsMade()

@@ -48,6 +48,8 @@ void taking(const DrawState& draw);
 bool active();
 // Stops after the draw in progress and waits for the thread. Main thread.
 void finish();
+// Waits until the thread has made or left every draw (tests).
+void drain();
 // Draws the thread has made in this process (tests, benchmarks).
 int drawsMade();
 // Draws of the last session's render that its rehearsal did not list

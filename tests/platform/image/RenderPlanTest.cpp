@@ -6,6 +6,7 @@
 
 #include "platform/image/CIBuiltinFilters.h"
 #include "platform/image/CIImageFile.h"
+#include "platform/image/EngineAhead.h"
 #include "platform/image/EnginePasses.h"
 #include "platform/image/GLEngine.h"
 
@@ -13,6 +14,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace {
 
@@ -215,4 +218,28 @@ TEST(RenderPlan, WideBlurOfAFlippedPictureIsHalvedFromItsCoarseCopy)
     const quint64 t0 = Engine::texelCount();
     ASSERT_TRUE(Rendered(blurred(flipped, 40), rect).ok());
     EXPECT_LT(Engine::texelCount() - t0, quint64(rect.width() * rect.height() * 3 / 2));
+}
+
+// The compile-ahead thread draws every state a rehearsal listed, in a
+// context of its own: were it to fail, renders would only be slower.
+TEST(RenderPlan, TheCompileAheadThreadDrawsWhatTheRehearsalListed)
+{
+    Engine::GL& gl = *Engine::GL::instance();
+    const CIImage picture = blurred(patternImage(64, 48), 3).imageByCompositingOverImage(
+        CIImage::imageWithQImage(bitmap(1, 1, {{200, 40, 40, 255}})).imageByApplyingTransform(QTransform::fromScale(20, 10)));
+    const QRect rect(0, 0, 64, 48);
+    std::vector<Engine::DrawState> draws;
+    gl.setRehearsal(&draws);
+    Engine::ByteRows into{nullptr, rect.width()};
+    Engine::renderBytes(gl, picture, rect, &into);
+    gl.setRehearsal(nullptr);
+    std::set<QByteArray> states;
+    for (const Engine::DrawState& d : draws)
+        states.insert(d.key());
+    ASSERT_GE(states.size(), 2u);
+    const int before = Engine::CompileAhead::drawsMade();
+    Engine::CompileAhead::start(gl, draws, true);
+    Engine::CompileAhead::drain();
+    Engine::CompileAhead::finish();
+    EXPECT_EQ(Engine::CompileAhead::drawsMade() - before, int(states.size()));
 }
