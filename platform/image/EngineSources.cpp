@@ -214,21 +214,16 @@ QImage SourceNode::decodedAtHand(double detail) const
     settle();
     if (!m_hinted.isNull() && hintServes(detail))
         return m_hinted;
+    // Decoded for this detail; a decode at another reduction is not reused,
+    // so that the pixels never depend on the order of renders.
     return m_decodedDenominator == denominatorFor(detail) ? m_decoded : QImage();
 }
 
 QImage SourceNode::decoded(double detail) const
 {
-    if (m_path.isEmpty())
-        return m_decoded;
-    settle();
-    if (!m_hinted.isNull() && hintServes(detail))
-        return m_hinted;
-    // Decoded for this detail; a decode at another reduction is not reused,
-    // so that the pixels never depend on the order of renders.
+    if (QImage image = decodedAtHand(detail); !image.isNull() || m_path.isEmpty())
+        return image;
     const int denominator = denominatorFor(detail);
-    if (!m_decoded.isNull() && m_decodedDenominator == denominator)
-        return m_decoded;
     // A worker's failure is the first render's; a later one decodes again.
     QString error = std::exchange(m_hintedError, QString());
     if (error.isEmpty()) {
