@@ -65,7 +65,15 @@ QImage bitmapOf(const CIImage& drawn, QSize pixels, double ratio, QString* error
     const QTransform fit = QTransform::fromTranslate(-extent.x(), -extent.y())
                          * QTransform::fromScale(pixels.width() / extent.width(), pixels.height() / extent.height());
     const CIContext context;
-    QImage bitmap = context.createCGImage(drawn.imageByApplyingTransform(fit), QRectF(QPointF(0, 0), pixels));
+    const CIImage shown = drawn.imageByApplyingTransform(fit);
+    const QRectF rect(QPointF(0, 0), pixels);
+    // The window's first display: with an empty shader cache (a first
+    // launch) its programs compile on a second thread beside the render.
+    static bool first = true;
+    if (std::exchange(first, false))
+        context.compileAhead(shown, rect);
+    QImage bitmap = context.createCGImage(shown, rect);
+    CIContext::compileAheadFinished();
     *error = context.lastError();
     // Converted once, in place: the painter then copies it without converting every paint (a fade's many).
     bitmap.convertTo(QImage::Format_ARGB32_Premultiplied);
