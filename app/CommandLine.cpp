@@ -20,6 +20,7 @@
 #include <QUrl>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -184,7 +185,7 @@ int run(const QStringList& arguments)
         if (parser.value(output).isEmpty())
             return fail(QStringLiteral("--render needs --output FILE."));
         const WallpaperScreen screen{QSizeF(m.captured(1).toInt(), m.captured(2).toInt()), !parser.isSet(secondary), QString()};
-        const QImage bitmap = [&] {
+        QImage bitmap = [&] {
             const CIImage photo = WallpaperMaker::loadPhoto(
                 QUrl::fromLocalFile(parser.value(render)),
                 WallpaperMaker::decodeSizeFor(screen.pixelSize(), &chain, WallpaperMaker::uprightSizeAt(parser.value(render))));
@@ -198,7 +199,11 @@ int run(const QStringList& arguments)
             return 1;
         // The engine's textures are not needed to encode: its peak is not added to the encoder's.
         CIContext::releaseWorkingMemory();
-        return LXBundleManager::saveBitmapRep(bitmap, QUrl::fromLocalFile(QFileInfo(parser.value(output)).absoluteFilePath())) ? 0 : 1;
+        // Handed over: the encoder works in the bitmap's own memory.
+        return LXBundleManager::saveBitmapRep(std::move(bitmap),
+                                              QUrl::fromLocalFile(QFileInfo(parser.value(output)).absoluteFilePath()))
+                 ? 0
+                 : 1;
     }
 
     WallpaperScreen screen;

@@ -1,5 +1,7 @@
 #include "resources/JpegWriter.h"
 
+#include "resources/JpegSpentRows.h"
+
 #include <QColorSpace>
 #include <QtEndian>
 
@@ -56,17 +58,7 @@ J_COLOR_SPACE layoutOf(QImage::Format format, int* components)
     }
 }
 
-} // namespace
-
-namespace JpegWriter {
-
-bool takesDirectly(QImage::Format format)
-{
-    int components = 0;
-    return layoutOf(format, &components) != JCS_UNKNOWN;
-}
-
-QByteArray encode(const QImage& bitmap, int quality, QString* error)
+QByteArray encodeRows(const QImage& bitmap, int quality, QString* error, bool spend)
 {
     int components = 0;
     const J_COLOR_SPACE layout = layoutOf(bitmap.format(), &components);
@@ -93,6 +85,9 @@ QByteArray encode(const QImage& bitmap, int quality, QString* error)
     }
     jpeg_create_compress(&e->info);
     jpeg_mem_dest(&e->info, &e->buffer, &e->size);
+    if (spend)
+        JpegSpentRows::install(&e->info, const_cast<uchar*>(bitmap.constBits()), size_t(bitmap.bytesPerLine()),
+                               size_t(bitmap.sizeInBytes()));
     jpeg_compress_struct& info = e->info;
     info.image_width = JDIMENSION(bitmap.width());
     info.image_height = JDIMENSION(bitmap.height());
@@ -114,6 +109,26 @@ QByteArray encode(const QImage& bitmap, int quality, QString* error)
     jpeg_destroy_compress(&info);
     std::free(e->buffer);
     return file;
+}
+
+} // namespace
+
+namespace JpegWriter {
+
+bool takesDirectly(QImage::Format format)
+{
+    int components = 0;
+    return layoutOf(format, &components) != JCS_UNKNOWN;
+}
+
+QByteArray encode(const QImage& bitmap, int quality, QString* error)
+{
+    return encodeRows(bitmap, quality, error, false);
+}
+
+QByteArray encodeSpending(const QImage& bitmap, int quality, QString* error)
+{
+    return encodeRows(bitmap, quality, error, true);
 }
 
 } // namespace JpegWriter
