@@ -76,10 +76,10 @@ public:
     double startupMilliseconds() const { return m_startupMs; }
 
     // A rehearsal: a render's calls made as usual except that nothing is
-    // drawn, cleared, uploaded or read back; each draw's state is appended
-    // to `draws` instead (what the driver compiles for it). What a rehearsal
-    // renders holds no pixels: nothing it makes may be kept past it.
-    // Failures are counted but not logged. nullptr ends it.
+    // drawn, uploaded or read back and textures are a few texels; each
+    // draw's state is appended to `draws` instead (what the driver compiles
+    // for it). What a rehearsal renders holds no pixels: nothing it makes may
+    // be kept past it. Failures are counted but not logged. nullptr ends it.
     void setRehearsal(std::vector<DrawState>* draws) { m_rehearsal = draws; }
     bool rehearsing() const { return m_rehearsal != nullptr; }
     // The state the next drawQuad() would draw with.
