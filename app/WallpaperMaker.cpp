@@ -189,13 +189,15 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
         return {};
     // A styled photo may be transparent at its edges (turned, shadowed): the
     // photo itself, stretched under it, gives the extension its colours there.
-    CIImage backdrop = source == photo ? photo
-                                       : source.imageByCompositingOverImage(photo.imageByApplyingTransform(QTransform::fromScale(
+    // An opaque one (a photo framed whole) hides it.
+    CIImage backdrop = source == photo || source.isOpaque()
+                           ? source
+                           : source.imageByCompositingOverImage(photo.imageByApplyingTransform(QTransform::fromScale(
                                              w / photo.extent().width(), h / photo.extent().height())));
     // A preview's is drawn once and kept: the extension reads it at two
     // levels of detail, and would draw it twice (a screen's is left to the
     // engine: a kept copy would cost its memory).
-    if (backdrop != photo && W * H <= kKeptBackdropPixels)
+    if (backdrop != source && W * H <= kKeptBackdropPixels)
         if (const CIImage kept = CIImageAccumulator::flatten(backdrop, extent); !kept.isNull())
             backdrop = kept;
     clamp->setValue(QVariant::fromValue(backdrop), kCIInputImageKey);

@@ -2,6 +2,9 @@
 
 #include "platform/image/CIContext.h"
 
+#include <cmath>
+#include <cstring>
+
 
 namespace {
 
@@ -16,7 +19,31 @@ bool transparentRect(const QImage& mask, const QRect& r)
     return true;
 }
 
+bool whollyOpaque(const QImage& bitmap)
+{
+    for (int y = 0; y < bitmap.height(); ++y) {
+        const uchar* line = bitmap.constScanLine(y);
+        for (int x = 0; x < bitmap.width(); ++x)
+            if (line[4 * x + 3] != 255)
+                return false;
+    }
+    return true;
+}
+
 } // namespace
+
+bool clearRim(const QImage& mask, const QRect& r)
+{
+    const QRect inside = r & mask.rect();
+    if (inside.isEmpty())
+        return true;
+    const auto clearRows = [&](int top, int bottom, int left, int right) {
+        const QRect part = QRect(QPoint(left, top), QPoint(right, bottom)) & inside;
+        return part.isEmpty() || transparentRect(mask, part);
+    };
+    return clearRows(r.top(), r.top(), r.left(), r.right()) && clearRows(r.bottom(), r.bottom(), r.left(), r.right())
+        && clearRows(r.top(), r.bottom(), r.left(), r.left()) && clearRows(r.top(), r.bottom(), r.right(), r.right());
+}
 
 QRect transparentMiddle(const QImage& mask)
 {
@@ -45,31 +72,85 @@ QRect transparentMiddle(const QImage& mask)
     return {};
 }
 
-CIImage renderedAround(const CIImage& image, const QRect& rect, const QRect& hole)
+namespace {
+
+// The strips round the hole (y up), none empty, and `image` rendered in each
+// in one render (a texture's tile drawn once); an empty list when one fails.
+std::pair<QList<QRect>, QList<QImage>> renderedStrips(const CIImage& image, const QRect& rect, const QRect& hole)
 {
-    if (image.isNull() || rect.isEmpty())
-        return {};
     const QRect middle = hole & rect;
-    QList<QRect> strips;
-    if (middle.isEmpty()) {
-        strips = {rect};
-    } else {
+    QList<QRect> strips{rect};
+    if (!middle.isEmpty())
         // y up: bottom and top strips across, left and right beside the hole.
         strips = {QRect(rect.left(), rect.top(), rect.width(), middle.top() - rect.top()),
                   QRect(rect.left(), middle.bottom() + 1, rect.width(), rect.bottom() - middle.bottom()),
                   QRect(rect.left(), middle.top(), middle.left() - rect.left(), middle.height()),
                   QRect(middle.right() + 1, middle.top(), rect.right() - middle.right(), middle.height())};
-    }
-    // Each strip is kept as its own bitmap: one bitmap over the whole
-    // rectangle would be uploaded whole, hole and all, at every render.
-    const CIContext context;
-    CIImage band;
-    for (const QRect& strip : strips) {
-        if (strip.isEmpty())
-            continue;
-        const QImage part = context.createCGImage(image, QRectF(strip));
+    strips.removeIf([](const QRect& r) { return r.isEmpty(); });
+    QList<QRectF> areas;
+    for (const QRect& strip : std::as_const(strips))
+        areas.append(QRectF(strip));
+    const QList<QImage> parts = CIContext().createCGImages(image, areas);
+    for (const QImage& part : parts)
         if (part.isNull())
             return {};
+    return {strips, parts};
+}
+
+} // namespace
+
+std::pair<int, int> clearPixelsOnSide(double a0, double a1, double n, double c, double s, double length)
+{
+    // The middle [c, n - c] repeats all along the side: it must be clear.
+    if (!(s > 0) || !(length > 0) || a0 > c || a1 < n - c || n - 2 * c <= 0)
+        return {1, 0};
+    // Bilinear reads stay inside while they sample at least half a pixel in;
+    // in the corners a side's pixel u reads the picture at u / s.
+    const double u0 = (a0 + 0.5) * s, u1 = length - (n - a1 + 0.5) * s;
+    // Pixel centres inside, less one pixel for rounding on either side.
+    return {int(std::ceil(u0 - 0.5)) + 1, int(std::floor(u1 - 0.5)) - 1};
+}
+
+QImage bitmapAround(const CIImage& image, const QRect& rect, const QRect& hole)
+{
+    if (image.isNull() || rect.isEmpty())
+        return {};
+    QImage bitmap(rect.size(), QImage::Format_RGBA8888_Premultiplied);
+    if (bitmap.isNull())
+        return {};
+    bitmap.fill(Qt::transparent);
+    const auto [strips, parts] = renderedStrips(image, rect, hole);
+    if (parts.isEmpty())
+        return {};
+    for (qsizetype i = 0; i < strips.size(); ++i) {
+        const QRect& strip = strips[i];
+        const QImage& part = parts[i];
+        if (part.format() != bitmap.format())
+            return {};
+        // Rows top down: the strip's top row is the rectangle's row counted from its top.
+        const int top = rect.bottom() - strip.bottom(), left = strip.left() - rect.left();
+        for (int y = 0; y < part.height(); ++y)
+            std::memcpy(bitmap.scanLine(top + y) + 4 * left, part.constScanLine(y), size_t(4 * part.width()));
+    }
+    return bitmap;
+}
+
+CIImage renderedAround(const CIImage& image, const QRect& rect, const QRect& hole)
+{
+    if (image.isNull() || rect.isEmpty())
+        return {};
+    // Each strip is kept as its own bitmap: one bitmap over the whole
+    // rectangle would be uploaded whole, hole and all, at every render.
+    auto [strips, parts] = renderedStrips(image, rect, hole);
+    if (parts.isEmpty())
+        return {};
+    CIImage band;
+    for (qsizetype i = 0; i < strips.size(); ++i) {
+        const QRect& strip = strips[i];
+        QImage& part = parts[i];
+        // Known opaque, a strip hides what lies under it (a photo framed whole is drawn without its backdrop).
+        if (part.format() == QImage::Format_RGBA8888_Premultiplied && whollyOpaque(part))
+            part.reinterpretAsFormat(QImage::Format_RGBX8888);
         const CIImage placed =
             CIImage::imageWithQImage(part).imageByApplyingTransform(QTransform::fromTranslate(strip.x(), strip.y()));
         band = band.isNull() ? placed : placed.imageByCompositingOverImage(band);

@@ -7,6 +7,12 @@
 #include <QImage>
 #include <QRect>
 
+#include <utility>
+
+// Whether every pixel of `mask` on the edge of `r` (top-down rows; parts
+// outside the bitmap ignored) is fully transparent.
+bool clearRim(const QImage& mask, const QRect& r);
+
 // A rectangle round the middle of a mask bitmap (rows top down, any
 // premultiplied 32-bit format with alpha in the fourth byte) where every
 // pixel is fully transparent, in the bitmap's pixels (top-down rows). Empty
@@ -17,5 +23,18 @@ QRect transparentMiddle(const QImage& mask);
 // (y up, inside rect) left transparent without being drawn or held: the four
 // strips round it are rendered one by one and laid side by side (their
 // extents together are `rect`). An empty hole renders the whole rectangle.
+// A strip with no transparent pixel is known opaque (CIImage::isOpaque).
 // Null when a render fails (the engine logs it).
 CIImage renderedAround(const CIImage& image, const QRect& rect, const QRect& hole);
+
+// `image` rendered over `rect` (y up) into one bitmap (top-down rows,
+// premultiplied RGBA), `hole` (y up) left transparent without being drawn.
+// Null when a render fails.
+QImage bitmapAround(const CIImage& image, const QRect& rect, const QRect& hole);
+
+// Along one axis of a frame picture `n` pixels long whose corners (`c`
+// pixels) are drawn at scale `s` and whose middle repeats between them on a
+// side `length` long: the pixels of the side (first, last; from 0) whose
+// reads all fall in the picture's clear span [a0, a1] (its pixels' edges).
+// Empty (first > last) unless the span holds the picture's whole middle.
+std::pair<int, int> clearPixelsOnSide(double a0, double a1, double n, double c, double s, double length);

@@ -211,7 +211,8 @@ CIImage LXShapedBorderFilter::outputImage()
         base = apply(kernel(),
                      {QVariant::fromValue(CISampler(m_image)), QVariant::fromValue(CISampler(shadow))},
                      {{kCIApplyOptionDefinition, QVariant::fromValue(m_image.definition())},
-                      {kCIApplyOptionExtent, arrayForRect(m_image.extent())}});
+                      {kCIApplyOptionExtent, arrayForRect(m_image.extent())},
+                      {kCIApplyOptionAlphaOf, 0}});
     const auto over = CIFilter::filterWithName(QStringLiteral("CISourceOverCompositing"));
     if (!over || base.isNull())
         return m_image;

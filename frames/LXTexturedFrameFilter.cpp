@@ -223,10 +223,37 @@ CIImage LXTexturedFrameFilter::drawFrame(LXFrameImageDescription* d, const CIIma
 
 // --- Caches ----------------------------------------------------------------------
 
-CIImage LXTexturedFrameFilter::keptBitmap(const CIImage& image)
+QRect LXTexturedFrameFilter::clearMiddleOf(LXFrameImageDescription* d, const CIImage& picture, const QRectF& rect,
+                                           double scale) const
 {
-    // As fixedImage, with the bitmap kept for the inner shadow.
-    m_maskBitmap = newCGImage(image);
+    if (rect.toAlignedRect() != rect)
+        return {};
+    const QRect clear = transparentMiddle(newCGImage(picture));
+    const QSizeF n = picture.extent().size(), c = d->cornerSize();
+    if (clear.isEmpty())
+        return {};
+    // The picture's rows run top down; the routine reads it y up.
+    const auto [x0, x1] = clearPixelsOnSide(clear.left(), clear.right() + 1, n.width(), c.width(), scale, rect.width());
+    const auto [y0, y1] = clearPixelsOnSide(n.height() - (clear.bottom() + 1), n.height() - clear.top(), n.height(),
+                                            c.height(), scale, rect.height());
+    if (x0 > x1 || y0 > y1)
+        return {};
+    return QRect(int(rect.x()) + x0, int(rect.y()) + y0, x1 - x0 + 1, y1 - y0 + 1);
+}
+
+CIImage LXTexturedFrameFilter::keptBitmap(const CIImage& image, const QRect& hole)
+{
+    // As fixedImage, with the bitmap kept for the inner shadow; drawn round
+    // a hole known clear, unless what borders it is not clear after all.
+    const QRect whole = image.extent().toAlignedRect();
+    m_maskBitmap = hole.isEmpty() ? QImage() : bitmapAround(image, whole, hole);
+    if (!m_maskBitmap.isNull()) {
+        const QRect rows(hole.x() - whole.x() - 1, whole.bottom() - hole.bottom() - 1, hole.width() + 2, hole.height() + 2);
+        if (!clearRim(m_maskBitmap, rows))
+            m_maskBitmap = {};
+    }
+    if (m_maskBitmap.isNull())
+        m_maskBitmap = newCGImage(image);
     m_maskKept = m_maskBitmap.isNull() ? CIImage() : CIImage::imageWithQImage(m_maskBitmap);
     const QPointF origin = image.extent().topLeft();
     if (!m_maskKept.isNull() && std::abs(origin.x()) + std::abs(origin.y()) > 0)
@@ -245,7 +272,9 @@ CIImage LXTexturedFrameFilter::cachedMask()
     const auto mask = m_frame->mask();
     const CIImage picture = mask ? mask->image() : CIImage();
     if (mask && !picture.isNull() && mask->width() > 0) {
-        setCachedMask(keptBitmap(drawFrame(mask.get(), picture, r, bw / mask->width())));
+        const double scale = bw / mask->width();
+        // Drawn only round the part the picture's clear middle maps to.
+        setCachedMask(keptBitmap(drawFrame(mask.get(), picture, r, scale), clearMiddleOf(mask.get(), picture, r, scale)));
         return m_cache.mask;
     }
     if (mask && !picture.isNull())
@@ -435,7 +464,8 @@ CIImage LXTexturedFrameFilter::outputImage()
     if (const CIImage shadow = cachedShadow(); !shadow.isNull())
         base = apply(kernelWithName(QStringLiteral("innerMultiply")), {sampler(m_image), sampler(shadow)},
                      {{kCIApplyOptionDefinition, QVariant::fromValue(m_image.definition())},
-                      {kCIApplyOptionExtent, arrayForRect(m_image.extent())}});
+                      {kCIApplyOptionExtent, arrayForRect(m_image.extent())},
+                      {kCIApplyOptionAlphaOf, 0}});
     if (base.isNull())
         return m_image;
     // The frame carries the mask's coverage already: laid over, not blended through the mask again.

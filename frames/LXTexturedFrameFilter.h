@@ -94,6 +94,15 @@ public:
     // The extent of the picture given as userInfo, whatever the sampler.
     static QRectF frameRegionOf(int sampler, const QRectF& destRect, const QVariant& userInfo);
 
+    // A frame picture mapped onto `rect` (y up): corners at `scale`, the
+    // straight parts holding whole repeats of its middle.
+    CIImage drawFrame(LXFrameImageDescription* description, const CIImage& picture, const QRectF& rect,
+                      double scale) const;
+    // Where drawFrame of `picture` over `rect` is clear for certain (y up):
+    // where it reads only the picture's clear middle. Empty when unknown.
+    QRect clearMiddleOf(LXFrameImageDescription* description, const CIImage& picture, const QRectF& rect,
+                        double scale) const;
+
     CIImage cachedMask();
     void setCachedMask(const CIImage& mask);
     CIImage cachedShadow();
@@ -110,12 +119,11 @@ private:
     QRectF maskRectFor(const QRectF& picture, double canvasProportion) const;
     void scheduleUpdate();
     void update();
-    // The image rendered to a bitmap that is kept (m_maskBitmap), as an image.
-    CIImage keptBitmap(const CIImage& image);
+    // The image rendered to a bitmap that is kept (m_maskBitmap), as an
+    // image; `hole` (y up) is left out when what borders it is clear.
+    CIImage keptBitmap(const CIImage& image, const QRect& hole = {});
     // The plain line border over `rect` (y up), drawn on the CPU and kept as keptBitmap keeps a mask.
     CIImage keptLineBorder(const QRect& rect, int width);
-    CIImage drawFrame(LXFrameImageDescription* description, const CIImage& picture, const QRectF& rect,
-                      double scale) const;
 
     std::unique_ptr<LXTexturizeFilter> m_texturize;
     QPointer<LXFrameDescription> m_frame;

@@ -165,6 +165,15 @@ QImage CIContext::createCGImage(const CIImage& image, const QRectF& rectF) const
     return out;
 }
 
+QList<QImage> CIContext::createCGImages(const CIImage& image, const QList<QRectF>& rects) const
+{
+    const Engine::RenderScope scope(image);
+    QList<QImage> out;
+    for (const QRectF& rect : rects)
+        out.append(createCGImage(image, rect));
+    return out;
+}
+
 void CIContext::compileAhead(const CIImage& image, const QRectF& rectF) const
 {
     const QRect rect = CIGeometry::integral(rectF);

@@ -13,6 +13,7 @@
 #include "platform/image/CIImage.h"
 
 #include <QImage>
+#include <QList>
 
 #include <vector>
 
@@ -38,6 +39,10 @@ public:
     // colour space sRGB), top row first. Null QImage for a null image, an
     // empty rectangle or a failure (logged).
     QImage createCGImage(const CIImage& image, const QRectF& rect) const;
+    // Several rectangles of one image, each as createCGImage makes it, in
+    // one render: what they share (a texture's tile) is drawn once. Null
+    // bitmaps where a rectangle fails.
+    QList<QImage> createCGImages(const CIImage& image, const QList<QRectF>& rects) const;
 
     // Rehearses a createCGImage(image, rect) (nothing drawn, nothing kept)
     // and, when its programs were not in the driver's disk cache, starts

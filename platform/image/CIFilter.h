@@ -125,7 +125,8 @@ public:
 
     // Applies a kernel routine (the common shape): samplers first, then
     // numbers, vectors and colours; options kCIApplyOptionExtent,
-    // kCIApplyOptionDefinition and kCIApplyOptionUserInfo; the kernel's
+    // kCIApplyOptionDefinition, kCIApplyOptionUserInfo and
+    // kCIApplyOptionAlphaOf; the kernel's
     // ROI callback. null kernel: null, no message.
     CIImage apply(const CIKernelPtr& kernel, const QVariantList& arguments, const QVariantMap& options = {}) const;
     CIImage apply(const CIKernelPtr& kernel, const QRectF& extent, CIKernel::ROICallback roi,

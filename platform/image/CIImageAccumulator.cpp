@@ -69,7 +69,9 @@ void CIImageAccumulator::setImage(const CIImage& image, const QRectF& dirtyRect)
                     && r.texture->format == gl->floatFormat();
     if (!exact)
         r = Engine::copyToArea(*gl, r, rect);
-    m_image = CIImage(std::make_shared<Engine::TextureNode>(r, area));
+    // What was known opaque stays known: a last pass then draws nothing under it.
+    const QRectF opaque = combined.node() ? CIGeometry::intersect(combined.node()->opaqueArea(), area) : QRectF();
+    m_image = CIImage(std::make_shared<Engine::TextureNode>(r, area, opaque));
     if (CIGeometry::isInfinite(m_extent))
         m_drawn = area;
 }

@@ -237,7 +237,12 @@ CIImage CIKernel::applyInternal(const QRectF* extentArgument, const ROICallback&
     }
     if (CIGeometry::isEmpty(extent))
         extent = QRectF();
-    return CIImage(std::make_shared<Engine::KernelNode>(shared_from_this(), std::move(samplers), std::move(values),
-                                                        extent, definitionGiven ? definition : CIFilterShape(), roi,
-                                                        options.value(kCIApplyOptionUserInfo)));
+    bool alphaGiven = false;
+    const int alphaOf = options.value(kCIApplyOptionAlphaOf).toInt(&alphaGiven);
+    auto node = std::make_shared<Engine::KernelNode>(shared_from_this(), std::move(samplers), std::move(values), extent,
+                                                     definitionGiven ? definition : CIFilterShape(), roi,
+                                                     options.value(kCIApplyOptionUserInfo));
+    if (alphaGiven)
+        node->setAlphaOf(alphaOf);
+    return CIImage(std::move(node));
 }

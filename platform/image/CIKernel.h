@@ -18,6 +18,10 @@
 inline const QString kCIApplyOptionDefinition = QStringLiteral("definition");
 inline const QString kCIApplyOptionExtent = QStringLiteral("extent");
 inline const QString kCIApplyOptionUserInfo = QStringLiteral("user_info");
+// The index of a sampler (among the samplers, 0-based) whose alpha the routine
+// returns unchanged at each point: the output is then known opaque where that
+// input is, as a photo is, so that nothing under it needs drawing.
+inline const QString kCIApplyOptionAlphaOf = QStringLiteral("alpha_of");
 
 class CIKernel : public std::enable_shared_from_this<CIKernel> {
 public:
@@ -52,7 +56,8 @@ public:
     // vec2 QPointF); __color <- CIColor (converted to linear premultiplied).
     // Options: kCIApplyOptionExtent (four numbers x y w h as a QVariantList,
     // a CIVector or a QRectF), kCIApplyOptionDefinition (CIFilterShape or
-    // CIImage), kCIApplyOptionUserInfo (any value for the ROI callback).
+    // CIImage), kCIApplyOptionUserInfo (any value for the ROI callback),
+    // kCIApplyOptionAlphaOf (a sampler index; out of range is ignored).
     // Without an extent the definition's rectangle is used; without a
     // definition, the first sampler's (infinite when there is none).
     // null (one "Error: " line) on a wrong argument count or type.

@@ -4,6 +4,8 @@
 #include "platform/image/EngineGeometry.h"
 #include "platform/image/EngineOptimiser.h"
 
+#include <QRegion>
+
 namespace Engine {
 
 SourceOverNode::SourceOverNode(const CIImage& fg, const CIImage& bg)
@@ -16,12 +18,38 @@ CIFilterShape SourceOverNode::definition() const
     return foreground.definition().unionWith(background.definition());
 }
 
+namespace {
+
+// The whole pixels opaque in `node`, gathered through layers laid over each other.
+void gatherOpaque(const ImageNode* node, QRegion& region, int depth)
+{
+    if (!node)
+        return;
+    const auto* over = dynamic_cast<const SourceOverNode*>(node);
+    if (over && depth < 16) {
+        gatherOpaque(over->foreground.node().get(), region, depth + 1);
+        gatherOpaque(over->background.node().get(), region, depth + 1);
+        return;
+    }
+    const QRectF known = node->opaqueArea();
+    if (!known.isEmpty() && !CIGeometry::isInfinite(known))
+        region += CIGeometry::wholePixelsInside(known).toRect();
+}
+
+} // namespace
+
 QRectF SourceOverNode::opaqueArea() const
 {
     const QRectF f = foreground.node() ? foreground.node()->opaqueArea() : QRectF();
     const QRectF b = background.node() ? background.node()->opaqueArea() : QRectF();
     const auto size = [](const QRectF& r) { return r.isEmpty() ? 0.0 : r.width() * r.height(); };
-    return size(f) >= size(b) ? f : b;
+    const QRectF larger = size(f) >= size(b) ? f : b;
+    QRegion region;
+    gatherOpaque(this, region, 0);
+    const QRect bounds = region.boundingRect();
+    if (region == QRegion(bounds) && size(QRectF(bounds)) > size(larger))
+        return CIGeometry::intersect(QRectF(bounds), m_extent);
+    return larger;
 }
 
 Rendered SourceOverNode::render(GL& gl, const QRect& region, double detail) const

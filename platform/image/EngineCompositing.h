@@ -20,7 +20,10 @@ public:
     Rendered renderBytes(GL& gl, const QRect& region) const override;
     CIFilterShape definition() const override;
     Rendered render(GL& gl, const QRect& region, double detail) const override;
-    // The larger of the two layers' opaque areas: either hides what is under it.
+    // Where the layers together are opaque, when their opaque areas (those
+    // of layers laid over each other below this one too) fill a rectangle,
+    // such as a frame's four strips round an opaque photo; otherwise the
+    // larger area of the two.
     QRectF opaqueArea() const override;
     CIImage foreground;
     CIImage background;

@@ -261,10 +261,18 @@ Rendered TileNode::render(GL& gl, const QRect& region, double detail) const
     if (!invertible)
         return {};
     const double scale = maxScale(transform);
-    Rendered in = renderImage(gl, input, toRect(tile), std::min(1.0, detail * scale));
-    if (in.isEmpty())
-        return {};
-    in = reduceDensity(gl, in, std::hypot(transform.m11(), transform.m12()), std::hypot(transform.m21(), transform.m22()));
+    const double tileDetail = std::min(1.0, detail * scale);
+    // The tile is drawn once for the renders of one scope (a frame's strips).
+    const QString key = QStringLiteral("tile %1 %2").arg(quintptr(this)).arg(tileDetail);
+    Rendered in = recalled(nullptr, key);
+    if (in.isEmpty()) {
+        in = renderImage(gl, input, toRect(tile), tileDetail);
+        if (in.isEmpty())
+            return {};
+        in = reduceDensity(gl, in, std::hypot(transform.m11(), transform.m12()),
+                           std::hypot(transform.m21(), transform.m22()));
+        remember(nullptr, key, in);
+    }
     return resample(gl, {in, tile, true, false, QTransform(), QRectF(), QRectF()}, QRectF(region), inverse, 0, 0, &tile);
 }
 

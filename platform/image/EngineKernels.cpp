@@ -18,6 +18,19 @@ KernelNode::KernelNode(std::shared_ptr<const CIKernel> kernel, std::vector<CISam
 {
 }
 
+QRectF KernelNode::opaqueArea() const
+{
+    if (m_alphaOf < 0)
+        return {};
+    const CIImage& input = m_samplers[size_t(m_alphaOf)].image();
+    if (!input.node())
+        return {};
+    QRectF known = CIGeometry::intersect(input.node()->opaqueArea(), m_extent);
+    if (!m_definition.isNull())
+        known = CIGeometry::intersect(known, m_definition.extent());
+    return CIGeometry::wholePixelsInside(known);
+}
+
 void KernelNode::forEachInput(const std::function<void(const CIImage&)>& visit) const
 {
     for (const CISampler& s : m_samplers)

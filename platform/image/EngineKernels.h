@@ -30,6 +30,9 @@ public:
     const std::vector<CISampler>& samplers() const { return m_samplers; }
     const std::vector<std::array<float, 4>>& values() const { return m_values; }
     QRectF inputRegion(int i, const QRectF& out) const { return m_roi ? m_roi(i, out, m_userInfo) : out; }
+    // Sampler `i`'s alpha is the output's (kCIApplyOptionAlphaOf); -1: unknown.
+    void setAlphaOf(int i) { m_alphaOf = i >= 0 && size_t(i) < m_samplers.size() ? i : -1; }
+    QRectF opaqueArea() const override;
 
 private:
     Rendered run(GL& gl, const QRect& out, bool bytes, double detail = 1.0) const;
@@ -39,6 +42,7 @@ private:
     CIFilterShape m_definition;
     ROIFunction m_roi;
     QVariant m_userInfo;
+    int m_alphaOf = -1;
 };
 
 } // namespace Engine

@@ -338,9 +338,15 @@ private:
                 const auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-6; };
                 f.oneTexel = t.type() <= QTransform::TxScale && std::abs(t.m11() * dx - 1) < 1e-9
                           && std::abs(t.m22() * dy - 1) < 1e-9 && whole(ox) && whole(oy);
-                // Read at texel centres, the known opaque pixels are opaque texels.
+                // Read at texel centres, the known opaque pixels are opaque texels;
+                // read between them (a picture of odd sides centred on even ones),
+                // the points whose four texels lie inside.
                 if (!s.rendered.opaque && f.oneTexel && !f.knownOpaque.isEmpty())
                     f.opaque = f.knownOpaque.grown(-0.5, -0.5) & f.guard;
+                else if (!s.rendered.opaque && !f.knownOpaque.isEmpty() && t.type() <= QTransform::TxScale
+                         && t.m11() != 0 && t.m22() != 0)
+                    f.opaque = f.knownOpaque.grown(-1.5 * tx / std::abs(t.m11()), -1.5 * ty / std::abs(t.m22()))
+                             & f.guard;
                 f.copyable = f.oneTexel && !f.opaque.isEmpty() && s.rendered.texture->format == GL_SRGB8_ALPHA8;
                 f.copyOffset = QPoint(int(std::round(ox)), int(std::round(oy)));
             }
@@ -479,6 +485,8 @@ private:
         });
         Fn f(Fn::Kind::Read);
         f.slot = int(m_reads.size()) - 1;
+        if (const QRectF known = t.opaqueArea(); !known.isEmpty() && toNode.type() <= QTransform::TxScale)
+            f.knownOpaque = Box::of(known).mapped(toNode.inverted());
         guard(f, rootRect(QRectF(toRect(t.extent())), toNode));
         return add(f);
     }

@@ -165,7 +165,7 @@ Rendered recalled(const TexturePtr& input, const QString& key)
 
 void remember(const TexturePtr& input, const QString& key, const Rendered& result)
 {
-    if (RenderScope::Data* scope = outermostScope(); scope && input && !result.isEmpty())
+    if (RenderScope::Data* scope = outermostScope(); scope && (input || !key.isEmpty()) && !result.isEmpty())
         scope->steps.push_back({input, key, result});
 }
 

@@ -81,7 +81,8 @@ private:
 // depends only on its input texture and `key` (a reduction), drawn once per
 // render. `remember` keeps the result and the input (so that nobody blends
 // onto it in place) until the outermost scope ends; outside a render it
-// keeps nothing and `recalled` is empty.
+// keeps nothing and `recalled` is empty. A null input: the step is known by
+// its key alone (which then names what it depends on).
 Rendered recalled(const TexturePtr& input, const QString& key);
 void remember(const TexturePtr& input, const QString& key, const Rendered& result);
 

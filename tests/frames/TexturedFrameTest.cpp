@@ -203,7 +203,7 @@ TEST(TexturedFrameFilter, EveryShippedFrameRendersTheSameInTilesAndShowsThePhoto
     registerFrameClasses();
     const CIImage photo = patternImage(600, 400);
     const LXFrameCatalog& catalog = LXFrameCatalog::sharedFrameCatalog();
-    int frames = 0;
+    int frames = 0, banded = 0;
     for (const QString& id : catalog.frameIDs()) {
         LXFrameDescription* frame = catalog.frameWithName(id);
         if (!frame) // a category header
@@ -221,8 +221,17 @@ TEST(TexturedFrameFilter, EveryShippedFrameRendersTheSameInTilesAndShowsThePhoto
         EXPECT_TRUE(allFinite(out, whole));
         EXPECT_LE(tiledDifference(out, whole, 67, 43), 2e-3);
         EXPECT_LE(renderDifference(out, photo, QRect(290, 190, 20, 20)), 2e-3);
+        // Its mask, drawn round what the picture's clear middle maps to, is the mask drawn whole.
+        const auto art = frame->mask();
+        if (!art || art->image().isNull() || !(art->width() > 0))
+            continue;
+        const QRectF r = filter.maskRect();
+        const double scale = filter.borderWidth() / art->width();
+        banded += !filter.clearMiddleOf(art.get(), art->image(), r, scale).isEmpty();
+        EXPECT_LE(renderDifference(filter.cachedMask(), filter.drawFrame(art.get(), art->image(), r, scale), r.toAlignedRect()), 3e-3);
     }
     EXPECT_GT(frames, 0);
+    EXPECT_GT(banded, 0);
 }
 
 TEST(TexturedFrameFilter, ScallopsOfTheOuterMaskAreLostInTheJoin)
@@ -390,5 +399,12 @@ TEST(TexturedFrameFilter, FrameDrawnRoundTheClearMiddleCoversTheWholeMask)
             for (int x = area.left(); x <= area.right(); ++x)
                 worst = std::max(worst, double(std::abs(mask.at(x, y)[3] - framed.at(x, y)[3])));
         EXPECT_LE(worst, 3e-3);
+        // Drawn round the photo, a solid frame makes a picture known opaque
+        // (nothing is drawn under it), whatever the photo; one that leaves
+        // a clear gap to the photo does not.
+        filter.setForceInside(false);
+        EXPECT_EQ(filter.outputImage().isOpaque(), row.window.isEmpty());
+        filter.setInputImage(QVariant::fromValue(solid(CIColor(0, 0, 1, 0.5), QRectF(3, -5, 160, 110))));
+        EXPECT_EQ(filter.outputImage().isOpaque(), row.window.isEmpty());
     }
 }

@@ -79,6 +79,9 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
     };
     const CIImage opaqueChecks = CIImage::imageWithQImage(checks.copy(0, 0, 7, 5).convertToFormat(QImage::Format_RGB32));
     const CIImage shadow = blurred(solid(CIColor(0, 0, 0, 1), QRectF(2, 2, 9, 5)), 2.5);
+    const CIImage oddFlat = CIImageAccumulator::flatten(
+        CIImage::imageWithQImage(checks.copy(0, 0, 13, 7).convertToFormat(QImage::Format_RGB32))
+            .imageByCompositingOverImage(solid(CIColor(0.9, 0.2, 0.1, 0.4), QRectF(-1, -1, 15, 9))), QRectF());
     CIBlendWithMask mask;
     mask.inputImage = boxed(inverted(scaled));
     mask.inputBackgroundImage = boxed(back);
@@ -110,6 +113,10 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
         {"kept photo in a margin", flat(onPixels).imageByCompositingOverImage(back), 0},
         {"kept enlarged photo in a margin",
          flat(opaqueChecks.imageByApplyingTransform(QTransform(1.5, 0, 0, 1.5, 1.6, 0))).imageByCompositingOverImage(back), 0},
+        // Kept in floats, known opaque in part: read between its texels,
+        // what borders that part shows the colour under it.
+        {"kept odd-sided photo half a pixel off", oddFlat.imageByApplyingTransform(QTransform::fromTranslate(0.5, 1.5)).imageByCompositingOverImage(back), 1},
+        {"kept odd-sided photo shrunk", oddFlat.imageByApplyingTransform(QTransform(0.6, 0, 0, 0.7, 2.3, 0.4)).imageByCompositingOverImage(back), 1},
     };
     const QRect rect(-2, -1, 20, 9);
     Engine::setFusedPartShare(0); // every part of a pass by its own program

@@ -7,6 +7,7 @@
 #include "platform/image/CIBuiltinFilters.h"
 #include "platform/image/CIImageAccumulator.h"
 #include "platform/image/CIGeometry.h"
+#include "platform/image/CIKernel.h"
 #include "tests/support/LogCapture.h"
 
 #include <gmock/gmock.h>
@@ -219,4 +220,41 @@ TEST(ImageAccumulator, AnInfiniteExtentIsCroppedToTheInputNotRenderedAsAHugeTran
         EXPECT_EQ(log.lines().filter(QRegularExpression("^Warning: ")).size(), log.lines().size()) << row.name;
         EXPECT_EQ(log.lines().size(), row.warnings) << row.name << ": " << log.lines().join('|').toStdString();
     }
+}
+
+// What is known opaque hides what lies under it (a framed photo's backdrop,
+// the extension under a last pass's photo); known wrongly, a picture would
+// lose what shows through it.
+TEST(ImageOpacity, KnownOnlyWhereTheLayersTogetherAreOpaque)
+{
+    const auto over = [](const QList<CIImage>& layers) {
+        CIImage out;
+        for (const CIImage& layer : layers)
+            out = out.isNull() ? layer : layer.imageByCompositingOverImage(out);
+        return out;
+    };
+    const CIColor wood(0.5, 0.3, 0.1), glass(0.2, 0.4, 0.9, 0.5);
+    // Four strips round (2, 2, 6, 4) in (0, 0, 10, 8).
+    const auto ring = [&](const CIColor& c, double gap) {
+        return QList<CIImage>{solid(c, QRectF(0, 0, 10, 2)), solid(c, QRectF(0, 6 + gap, 10, 2 - gap)),
+                              solid(c, QRectF(0, 2, 2, 4)), solid(c, QRectF(8, 2, 2, 4))};
+    };
+    const auto keepsAlpha = CIKernel::kernelWithString(QStringLiteral(
+        "kernel vec4 darker(sampler image) { vec4 c = sample(image, samplerCoord(image)); return vec4(c.rgb * 0.5, c.a); }"));
+    ASSERT_TRUE(keepsAlpha);
+    const CIImage photo = solid(wood, QRectF(1, 1, 8, 6));
+    const auto darker = [&](const QVariantMap& options) { return keepsAlpha->apply({QVariant::fromValue(photo)}, options); };
+    const struct { const char* name; CIImage image; bool opaque; } rows[] = {
+        {"a ring round an opaque photo", over(QList<CIImage>{photo} + ring(wood, 0)), true},
+        {"a ring round a translucent photo", over(QList<CIImage>{solid(glass, QRectF(1, 1, 8, 6))} + ring(wood, 0)), false},
+        {"a ring a pixel short", over(QList<CIImage>{photo} + ring(wood, 1)), false},
+        {"a translucent ring", over(QList<CIImage>{photo} + ring(glass, 0)), false},
+        {"a kernel keeping its input's alpha", darker({{kCIApplyOptionAlphaOf, 0}}), true},
+        {"a kernel not said to", darker({}), false},
+        {"a kernel said to keep a sampler it lacks", darker({{kCIApplyOptionAlphaOf, 1}}), false},
+        {"kept in floats between pixels",
+         CIImageAccumulator::flatten(over(QList<CIImage>{photo} + ring(wood, 0)).imageByCroppingToRect(QRectF(0, 0, 9, 7)), {}), true},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.image.isOpaque(), row.opaque) << row.name;
 }
