@@ -189,11 +189,15 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
         return {};
     // A styled photo may be transparent at its edges (turned, shadowed): the
     // photo itself, stretched under it, gives the extension its colours there.
-    // An opaque one (a photo framed whole) hides it.
+    // An opaque one (a photo framed whole) hides it. Both are laid over
+    // the screen from the styled picture's corner, which a frame drawn
+    // round the photo moves below and left of the origin.
+    const QRectF p = photo.extent();
     CIImage backdrop = source == photo || source.isOpaque()
                            ? source
-                           : source.imageByCompositingOverImage(photo.imageByApplyingTransform(QTransform::fromScale(
-                                             w / photo.extent().width(), h / photo.extent().height())));
+                           : source.imageByCompositingOverImage(photo.imageByApplyingTransform(
+                                 QTransform::fromTranslate(-p.x(), -p.y()) * QTransform::fromScale(w / p.width(), h / p.height())
+                                 * QTransform::fromTranslate(extent.x(), extent.y())));
     // A preview's is drawn once and kept: the extension reads it at two
     // levels of detail, and would draw it twice (a screen's is left to the
     // engine: a kept copy would cost its memory).
@@ -201,7 +205,8 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
         if (const CIImage kept = CIImageAccumulator::flatten(backdrop, extent); !kept.isNull())
             backdrop = kept;
     clamp->setValue(QVariant::fromValue(backdrop), kCIInputImageKey);
-    clamp->setValue(QVariant::fromValue(QTransform::fromScale(W / w, H / h)), kCIInputTransformKey);
+    clamp->setValue(QVariant::fromValue(QTransform::fromTranslate(-extent.x(), -extent.y()) * QTransform::fromScale(W / w, H / h)),
+                    kCIInputTransformKey);
     m_artistic.inputBackgroundImage = QVariant::fromValue(clamp->outputImage().imageByCroppingToRect(QRectF(0, 0, W, H)));
 
     // The photo itself, shrunk to fit, enlarged only when asked; a crop

@@ -238,3 +238,27 @@ TEST(Saving, AFailedWriteNeverBecomesTheDesktopPicture)
     EXPECT_TRUE(session.saved().isEmpty());
     EXPECT_TRUE(session.swayLog().isEmpty());
 }
+
+// The photo stretched behind the extension is laid over the screen from its
+// own corner: a styled picture framed round the photo starts below and left
+// of the origin, and its backdrop must not shift by the frame's width.
+TEST(Pipeline, TheBackdropIsTheSameWhereverThePictureStarts)
+{
+    QImage halves = filled(400, 250, QColor(220, 30, 30));
+    for (int y = 0; y < halves.height(); ++y)
+        for (int x = halves.width() / 2; x < halves.width(); ++x)
+            halves.setPixelColor(x, y, QColor(30, 40, 230));
+    const CIImage at = CIImage::imageWithQImage(halves);
+    const auto backdrop = [](const CIImage& picture) {
+        WallpaperMaker maker;
+        maker.enhancedImageFor(picture, mainScreen, false, false);
+        return CIContext().createCGImage(CIFilter::imageValue(maker.artistic().inputBackgroundImage), QRectF(0, 0, 1440, 900));
+    };
+    const QImage a = backdrop(at), b = backdrop(at.imageByApplyingTransform(QTransform::fromTranslate(-40, -30)));
+    ASSERT_FALSE(a.isNull() || b.isNull());
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width() * 4; ++x)
+            worst = std::max(worst, std::abs(a.constScanLine(y)[x] - b.constScanLine(y)[x]));
+    EXPECT_LE(worst, 1);
+}
