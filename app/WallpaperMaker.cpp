@@ -189,16 +189,16 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
         return {};
     // A styled photo may be transparent at its edges (turned, shadowed): the
     // photo itself, stretched under it, gives the extension its colours there.
-    // An opaque one (a photo framed whole) hides it. Both are laid over
-    // the screen from the styled picture's corner, which a frame drawn
-    // round the photo moves below and left of the origin.
+    // An opaque one (a photo framed whole, kept rendered as every look's
+    // result is, so opaque at any detail) hides it. Both are laid over
+    // the screen from the styled picture's corner, wherever it starts.
     const QRectF p = photo.extent();
     CIImage backdrop = source == photo || source.isOpaque()
                            ? source
                            : source.imageByCompositingOverImage(photo.imageByApplyingTransform(
                                  QTransform::fromTranslate(-p.x(), -p.y()) * QTransform::fromScale(w / p.width(), h / p.height())
                                  * QTransform::fromTranslate(extent.x(), extent.y())));
-    // A preview's is drawn once and kept: the extension reads it at two
+    // A preview's composite is drawn once and kept: the extension reads it at two
     // levels of detail, and would draw it twice (a screen's is left to the
     // engine: a kept copy would cost its memory).
     if (backdrop != source && W * H <= kKeptBackdropPixels)

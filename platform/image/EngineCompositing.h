@@ -23,7 +23,8 @@ public:
     // Where the layers together are opaque, when their opaque areas (those
     // of layers laid over each other below this one too) fill a rectangle,
     // such as a frame's four strips round an opaque photo; otherwise the
-    // larger area of the two.
+    // larger area of the two. True of the picture's pixels: drawn coarser,
+    // a texel across the seam of two layers blends their edges.
     QRectF opaqueArea() const override;
     CIImage foreground;
     CIImage background;

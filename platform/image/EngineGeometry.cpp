@@ -263,7 +263,7 @@ Rendered TileNode::render(GL& gl, const QRect& region, double detail) const
     const double scale = maxScale(transform);
     const double tileDetail = std::min(1.0, detail * scale);
     // The tile is drawn once for the renders of one scope (a frame's strips).
-    const QString key = QStringLiteral("tile %1 %2").arg(quintptr(this)).arg(tileDetail);
+    const QString key = QStringLiteral("tile %1 %2").arg(quintptr(this)).arg(QString::number(tileDetail, 'g', 17));
     Rendered in = recalled(nullptr, key);
     if (in.isEmpty()) {
         in = renderImage(gl, input, toRect(tile), tileDetail);

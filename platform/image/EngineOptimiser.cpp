@@ -340,11 +340,14 @@ private:
                           && std::abs(t.m22() * dy - 1) < 1e-9 && whole(ox) && whole(oy);
                 // Read at texel centres, the known opaque pixels are opaque texels;
                 // read between them (a picture of odd sides centred on even ones),
-                // the points whose four texels lie inside.
+                // the points whose four texels lie inside. Only texels that are the
+                // picture's pixels: a coarser texel of layers laid side by side
+                // blends their edges and may be partly clear at the seam.
+                const bool pixelTexels = std::abs(dx - 1) < 1e-9 && std::abs(dy - 1) < 1e-9;
                 if (!s.rendered.opaque && f.oneTexel && !f.knownOpaque.isEmpty())
                     f.opaque = f.knownOpaque.grown(-0.5, -0.5) & f.guard;
-                else if (!s.rendered.opaque && !f.knownOpaque.isEmpty() && t.type() <= QTransform::TxScale
-                         && t.m11() != 0 && t.m22() != 0)
+                else if (!s.rendered.opaque && pixelTexels && !f.knownOpaque.isEmpty()
+                         && t.type() <= QTransform::TxScale && t.m11() != 0 && t.m22() != 0)
                     f.opaque = f.knownOpaque.grown(-1.5 * tx / std::abs(t.m11()), -1.5 * ty / std::abs(t.m22()))
                              & f.guard;
                 f.copyable = f.oneTexel && !f.opaque.isEmpty() && s.rendered.texture->format == GL_SRGB8_ALPHA8;

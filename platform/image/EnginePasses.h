@@ -82,7 +82,8 @@ private:
 // render. `remember` keeps the result and the input (so that nobody blends
 // onto it in place) until the outermost scope ends; outside a render it
 // keeps nothing and `recalled` is empty. A null input: the step is known by
-// its key alone (which then names what it depends on).
+// its key alone (which then names what it depends on; a node named by its
+// address must be kept alive by the outermost render's image).
 Rendered recalled(const TexturePtr& input, const QString& key);
 void remember(const TexturePtr& input, const QString& key, const Rendered& result);
 
