@@ -8,26 +8,21 @@
 
 namespace {
 
-bool transparentRect(const QImage& mask, const QRect& r)
+// Whether every pixel of `r` (32-bit, alpha in the fourth byte) has alpha `alpha`.
+bool alphaIs(const QImage& bitmap, const QRect& r, uchar alpha)
 {
     for (int y = r.top(); y <= r.bottom(); ++y) {
-        const uchar* line = mask.constScanLine(y);
+        const uchar* line = bitmap.constScanLine(y);
         for (int x = r.left(); x <= r.right(); ++x)
-            if (line[4 * x + 3] != 0)
+            if (line[4 * x + 3] != alpha)
                 return false;
     }
     return true;
 }
 
-bool whollyOpaque(const QImage& bitmap)
+bool transparentRect(const QImage& mask, const QRect& r)
 {
-    for (int y = 0; y < bitmap.height(); ++y) {
-        const uchar* line = bitmap.constScanLine(y);
-        for (int x = 0; x < bitmap.width(); ++x)
-            if (line[4 * x + 3] != 255)
-                return false;
-    }
-    return true;
+    return alphaIs(mask, r, 0);
 }
 
 } // namespace
@@ -149,7 +144,7 @@ CIImage renderedAround(const CIImage& image, const QRect& rect, const QRect& hol
         const QRect& strip = strips[i];
         QImage& part = parts[i];
         // Known opaque, a strip hides what lies under it (a photo framed whole is drawn without its backdrop).
-        if (part.format() == QImage::Format_RGBA8888_Premultiplied && whollyOpaque(part))
+        if (part.format() == QImage::Format_RGBA8888_Premultiplied && alphaIs(part, part.rect(), 255))
             part.reinterpretAsFormat(QImage::Format_RGBX8888);
         const CIImage placed =
             CIImage::imageWithQImage(part).imageByApplyingTransform(QTransform::fromTranslate(strip.x(), strip.y()));
