@@ -1,6 +1,10 @@
 #include "frames/FrameBand.h"
 
+#include "graphics/ImageExtension.h"
 #include "platform/image/CIContext.h"
+#include "platform/image/CIGeometry.h"
+
+#include <list>
 
 #include <cmath>
 #include <cstring>
@@ -8,21 +12,58 @@
 
 namespace {
 
-// Whether every pixel of `r` (32-bit, alpha in the fourth byte) has alpha `alpha`.
-bool alphaIs(const QImage& bitmap, const QRect& r, uchar alpha)
+// Whether every pixel of `r` (32-bit, four bytes) passes `holds`.
+template <class Holds>
+bool everyPixel(const QImage& bitmap, const QRect& r, Holds holds)
 {
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const uchar* line = bitmap.constScanLine(y);
         for (int x = r.left(); x <= r.right(); ++x)
-            if (line[4 * x + 3] != alpha)
+            if (!holds(line + 4 * x))
                 return false;
     }
     return true;
 }
 
+// Whether every pixel of `r` (alpha in the fourth byte) has alpha `alpha`.
+bool alphaIs(const QImage& bitmap, const QRect& r, uchar alpha)
+{
+    return everyPixel(bitmap, r, [alpha](const uchar* p) { return p[3] == alpha; });
+}
+
 bool transparentRect(const QImage& mask, const QRect& r)
 {
     return alphaIs(mask, r, 0);
+}
+
+// A rectangle round the middle of `bitmap` whose pixels all pass `holds`:
+// the runs through the middle along each axis, shrunk until every pixel
+// inside passes. Empty when the middle pixel does not.
+template <class Holds>
+QRect middleWhere(const QImage& bitmap, Holds holds)
+{
+    if (bitmap.isNull() || bitmap.depth() != 32)
+        return {};
+    const int cx = bitmap.width() / 2, cy = bitmap.height() / 2;
+    const auto at = [&](int x, int y) { return holds(bitmap.constScanLine(y) + 4 * x); };
+    if (!at(cx, cy))
+        return {};
+    int left = cx, right = cx, bottom = cy, top = cy;
+    while (left > 0 && at(left - 1, cy))
+        --left;
+    while (right + 1 < bitmap.width() && at(right + 1, cy))
+        ++right;
+    while (top > 0 && at(cx, top - 1))
+        --top;
+    while (bottom + 1 < bitmap.height() && at(cx, bottom + 1))
+        ++bottom;
+    QRect r(QPoint(left, top), QPoint(right, bottom));
+    for (int k = 0; k < 8 && !r.isEmpty(); ++k) {
+        if (everyPixel(bitmap, r, holds))
+            return r;
+        r = r.adjusted(r.width() / 16 + 1, r.height() / 16 + 1, -(r.width() / 16 + 1), -(r.height() / 16 + 1));
+    }
+    return {};
 }
 
 } // namespace
@@ -42,29 +83,47 @@ bool clearRim(const QImage& mask, const QRect& r)
 
 QRect transparentMiddle(const QImage& mask)
 {
-    if (mask.isNull() || mask.depth() != 32 || !mask.hasAlphaChannel())
+    if (!mask.hasAlphaChannel())
         return {};
-    const int cx = mask.width() / 2, cy = mask.height() / 2;
-    const auto alpha = [&](int x, int y) { return mask.constScanLine(y)[4 * x + 3]; };
-    if (alpha(cx, cy) != 0)
+    return middleWhere(mask, [](const uchar* p) { return p[3] == 0; });
+}
+
+QRect whiteMiddle(const QImage& bitmap)
+{
+    return middleWhere(bitmap, [](const uchar* p) { return p[0] == 255 && p[1] == 255 && p[2] == 255 && p[3] == 255; });
+}
+
+PictureMiddles middlesOf(const CIImage& picture)
+{
+    struct Kept {
+        std::weak_ptr<const Engine::ImageNode> node;
+        PictureMiddles middles;
+    };
+    constexpr size_t kKept = 8; // the frame pictures and masks shared by the last frames shown
+    static std::list<Kept> kept; // most recently asked first
+    if (picture.isNull())
         return {};
-    // The run through the middle along each axis, then shrunk until every pixel inside is clear.
-    int left = cx, right = cx, bottom = cy, top = cy;
-    while (left > 0 && alpha(left - 1, cy) == 0)
-        --left;
-    while (right + 1 < mask.width() && alpha(right + 1, cy) == 0)
-        ++right;
-    while (top > 0 && alpha(cx, top - 1) == 0)
-        --top;
-    while (bottom + 1 < mask.height() && alpha(cx, bottom + 1) == 0)
-        ++bottom;
-    QRect r(QPoint(left, top), QPoint(right, bottom));
-    for (int k = 0; k < 8 && !r.isEmpty(); ++k) {
-        if (transparentRect(mask, r))
-            return r;
-        r = r.adjusted(r.width() / 16 + 1, r.height() / 16 + 1, -(r.width() / 16 + 1), -(r.height() / 16 + 1));
+    for (auto it = kept.begin(); it != kept.end(); ++it)
+        if (it->node.lock() == picture.node()) {
+            kept.splice(kept.begin(), kept, it);
+            return kept.front().middles;
+        }
+    PictureMiddles middles;
+    const QRectF extent = picture.extent();
+    if (!CIGeometry::isInfinite(extent) && extent.toAlignedRect() == extent) {
+        const QImage bitmap = newCGImage(picture);
+        // Rows top down; the rectangles are y up.
+        const auto yUp = [&](const QRect& r) {
+            return r.isEmpty() ? QRectF()
+                               : QRectF(extent.x() + r.x(), extent.y() + bitmap.height() - 1 - r.bottom(), r.width(),
+                                        r.height());
+        };
+        middles = {yUp(transparentMiddle(bitmap)), yUp(whiteMiddle(bitmap))};
     }
-    return {};
+    kept.push_front({picture.node(), middles});
+    if (kept.size() > kKept)
+        kept.pop_back();
+    return middles;
 }
 
 namespace {

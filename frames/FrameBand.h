@@ -18,6 +18,8 @@ bool clearRim(const QImage& mask, const QRect& r);
 // pixel is fully transparent, in the bitmap's pixels (top-down rows). Empty
 // when the middle pixel holds anything or no rectangle is found.
 QRect transparentMiddle(const QImage& mask);
+// The same for pixels of opaque white (every byte 255).
+QRect whiteMiddle(const QImage& bitmap);
 
 // `image` rendered over `rect` (y up) as 8-bit bitmaps placed there, `hole`
 // (y up, inside rect) left transparent without being drawn or held: the four
@@ -31,6 +33,15 @@ CIImage renderedAround(const CIImage& image, const QRect& rect, const QRect& hol
 // premultiplied RGBA), `hole` (y up) left transparent without being drawn.
 // Null when a render fails.
 QImage bitmapAround(const CIImage& image, const QRect& rect, const QRect& hole);
+
+// Where `picture` (a frame's picture, a mask) is clear and where opaque
+// white round its middle (y up, in the extent's coordinates, whole pixels;
+// empty when unknown or the extent is not whole), found from one render of
+// it and kept for the few pictures last asked about (the same recipe).
+struct PictureMiddles {
+    QRectF clear, white;
+};
+PictureMiddles middlesOf(const CIImage& picture);
 
 // Along one axis of a frame picture `n` pixels long whose corners (`c`
 // pixels) are drawn at scale `s` and whose middle repeats between them on a

@@ -1,5 +1,6 @@
 #include "frames/LXPictureFrameFilter.h"
 
+#include "frames/FrameBand.h"
 #include "frames/PictureResource.h"
 #include "platform/foundation/Log.h"
 #include "platform/image/CIBuiltinFilters.h"
@@ -43,6 +44,39 @@ QString maskPathOf(const PictureResource& found)
 {
     return QFileInfo(found.path).absolutePath() + QLatin1Char('/') + found.resourceIDName + maskText
          + QStringLiteral(".png");
+}
+
+// Where a picture placed by `T` reads only its part `middle`: bilinear
+// reads reach a texel past the point, a shrunk picture's reductions up to
+// two texels a halving.
+QRectF readsOnly(const QRectF& middle, const QTransform& T)
+{
+    const double s = std::min(std::abs(T.m11()), std::abs(T.m22()));
+    if (middle.isEmpty() || !(s > 0))
+        return {};
+    const double m = s >= 1 ? 1 : 1 + 2 / s;
+    return T.mapRect(middle.adjusted(m, m, -m, -m));
+}
+
+// The placed mask's growth round the window's centre, `kUnderFrame` pixels
+// a side (`T` places the frame, `L` is its window).
+QTransform maskGrowth(const QTransform& T, const QRectF& L, const CIImage& frame)
+{
+    const QRectF window = T.mapRect(L.translated(frame.extent().topLeft()));
+    const QPointF c = window.center();
+    return QTransform::fromTranslate(-c.x(), -c.y())
+         * QTransform::fromScale(1 + 2 * kUnderFrame / window.width(), 1 + 2 * kUnderFrame / window.height())
+         * QTransform::fromTranslate(c.x(), c.y());
+}
+
+// The whole pixels inside `r`.
+QRect innerPixels(const QRectF& r)
+{
+    if (r.isEmpty())
+        return {};
+    const QPoint a(int(std::ceil(r.left())), int(std::ceil(r.top())));
+    const QPoint b(int(std::floor(r.right())) - 1, int(std::floor(r.bottom())) - 1);
+    return b.x() < a.x() || b.y() < a.y() ? QRect() : QRect(a, b);
 }
 
 } // namespace
@@ -159,13 +193,7 @@ CIImage LXPictureFrameFilter::outputImage()
         // Mask and photo reach a little under the frame, so that the window's
         // soft edge lies over photo and not over nothing, also where the
         // fitted window meets the photo's edge (its edge pixels continue).
-        const QRectF window = T->mapRect(L.translated(frame.extent().topLeft()));
-        const QPointF c = window.center();
-        const QTransform grow = QTransform::fromTranslate(-c.x(), -c.y())
-                              * QTransform::fromScale(1 + 2 * kUnderFrame / window.width(),
-                                                      1 + 2 * kUnderFrame / window.height())
-                              * QTransform::fromTranslate(c.x(), c.y());
-        const CIImage placedMask = mask.imageByApplyingTransform(*T * grow);
+        const CIImage placedMask = mask.imageByApplyingTransform(*T * maskGrowth(*T, L, frame));
         CIBlendWithMask blend;
         blend.inputImage = QVariant::fromValue(photo.imageByClampingToExtent());
         blend.inputBackgroundImage = QVariant::fromValue(CIImage::imageWithColor(CIColor(0, 0, 0, 0)));
@@ -183,5 +211,14 @@ CIImage LXPictureFrameFilter::outputImage()
     CISourceOverCompositing over;
     over.inputImage = QVariant::fromValue(frame.imageByApplyingTransform(*T));
     over.inputBackgroundImage = QVariant::fromValue(part);
-    return over.outputImage();
+    const CIImage framed = over.outputImage();
+    // Where the frame is clear and the mask white the picture is the photo
+    // itself: an opaque one laid on top there is copied rather than drawn.
+    if (!photo.isOpaque())
+        return framed;
+    QRectF photoShown = CIGeometry::intersect(readsOnly(middlesOf(frame).clear, *T), part.extent());
+    if (!mask.isNull())
+        photoShown = CIGeometry::intersect(photoShown, readsOnly(middlesOf(mask).white, *T * maskGrowth(*T, L, frame)));
+    const QRect copied = innerPixels(CIGeometry::intersect(photoShown, I));
+    return copied.isEmpty() ? framed : photo.imageByCroppingToRect(copied).imageByCompositingOverImage(framed);
 }

@@ -98,19 +98,19 @@ CIImage CIImageAccumulator::flatten(const CIImage& image, const QRectF& bounds)
 CIImage CIImageAccumulator::keptAsBytes(const CIImage& image)
 {
     // Only where it is partly opaque: elsewhere floats keep faint pixels
-    // better. And only with even sides: centred on a screen (whose sides
-    // are even) it then lies on whole pixels, where the last pass copies;
-    // one of odd sides lies between pixels, is encoded by the last pass
-    // anyway, and storing it in 8 bits would only add a second encoding.
-    const QRectF extent = image.extent();
+    // better. And only with even sides (its whole pixels, as the float
+    // copy keeps them): centred on a screen (whose sides are even) it then
+    // lies on whole pixels, where the last pass copies; one of odd sides
+    // lies between pixels, is encoded by the last pass anyway, and storing
+    // it in 8 bits would only add a second encoding.
     const QRectF opaque = image.node()->opaqueArea();
     Engine::GL* gl = Engine::GL::instance();
-    const QRect rect = CIGeometry::integral(extent);
-    if (!gl || opaque.isEmpty() || QRectF(rect) != extent || rect.width() % 2 != 0 || rect.height() % 2 != 0)
+    const QRect rect = CIGeometry::integral(image.extent());
+    if (!gl || opaque.isEmpty() || rect.width() % 2 != 0 || rect.height() % 2 != 0)
         return {};
     const Engine::RenderScope scope(image);
     const Engine::Rendered r = Engine::renderFused(*gl, *image.node(), rect, false, nullptr, true);
     if (r.isEmpty() || r.area != QRectF(rect) || r.texture->width != rect.width() || r.texture->height != rect.height())
         return {};
-    return CIImage(std::make_shared<Engine::TextureNode>(r, extent, CIGeometry::intersect(opaque, extent)));
+    return CIImage(std::make_shared<Engine::TextureNode>(r, QRectF(rect), CIGeometry::intersect(opaque, QRectF(rect))));
 }

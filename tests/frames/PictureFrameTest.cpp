@@ -3,6 +3,7 @@
 #include "frames/LXPictureFrameFilter.h"
 #include "frames/LXPictureShadowFilter.h"
 #include "frames/PictureResource.h"
+#include "platform/image/EngineNodes.h"
 #include "tests/support/ChildTest.h"
 #include "tests/support/Images.h"
 #include "tests/support/Pixels.h"
@@ -85,6 +86,45 @@ TEST(PictureFrame, EveryShippedPictureRendersTheSameInTilesAndShowsThePhoto)
         EXPECT_TRUE(allFinite(out, out.extent().toAlignedRect()));
         EXPECT_LE(tiledDifference(out, out.extent().toAlignedRect(), 37, 29), 1e-3);
     }
+}
+
+// An opaque photo is laid over its framed self where the frame is known
+// clear and the mask white, so that a kept picture copies it there: laid
+// over a pixel of the frame's or mask's edge, it would hide that edge.
+TEST(PictureFrame, ThePhotoLaidThroughTheWindowHidesNothingOfTheFrame)
+{
+    registerFrameClasses();
+    const auto opaquePattern = [](int w, int h) {
+        QImage image(w, h, QImage::Format_RGB32);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                image.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * 5 + y * 23 + 60) % 256, (x * 7 + y * 3) % 256));
+        return CIImage::imageWithQImage(image);
+    };
+    const struct { const char* name; CIImage photo; } rows[] = {
+        {"enlarged", opaquePattern(1500, 1000)},
+        {"shrunk for a preview", opaquePattern(150, 100)},
+        {"upright", opaquePattern(1000, 1500)},
+        {"translucent", patternImage(600, 400)},
+    };
+    for (const QString& name : LXPictureFrameFilter::frameList())
+        for (const auto& row : rows) {
+            SCOPED_TRACE(name.toStdString() + " " + row.name);
+            LXPictureFrameFilter filter;
+            filter.setInputFrameName(name);
+            filter.inputImage = QVariant::fromValue(row.photo);
+            const CIImage out = filter.outputImage();
+            // The top layer and the picture under it.
+            std::vector<CIImage> layers;
+            out.node()->forEachInput([&](const CIImage& input) { layers.push_back(input); });
+            ASSERT_EQ(layers.size(), 2u);
+            if (!row.photo.isOpaque()) {
+                EXPECT_EQ(layers[0].extent(), filter.outputExtentFor(row.photo.extent())) << "the frame is not on top";
+                continue;
+            }
+            EXPECT_TRUE(row.photo.extent().contains(layers[0].extent())) << "a part of the photo is on top";
+            EXPECT_LE(renderDifference(out, layers[1], out.extent().toAlignedRect()), 2e-3);
+        }
 }
 
 TEST(PictureFrame, PortraitPhotosShowLittleThroughLandscapeWindows)
