@@ -42,6 +42,7 @@ public:
     // Nothing to do: apply returns the photo itself.
     bool isPlain() const;
     QRectF crop() const { return m_crop; }
+    double rotation() const { return m_rotation; }
 
     const std::vector<std::shared_ptr<LXEffect>>& effects() const { return m_effects; }
     const std::shared_ptr<LXEffect>& frame() const { return m_frame; }

@@ -99,7 +99,22 @@ QSizeF WallpaperMaker::framedBoxFor(const QSizeF& screenPixels, const LookChain&
     const double k = shown * std::min(W / framed.width(), H / framed.height());
     // Whole pixels, rounded down: the fit into it is then whole pixels too,
     // as the decode averages the photo to it.
-    return QSizeF(std::floor(photo.width() * k), std::floor(photo.height() * k));
+    const QSizeF box(std::floor(photo.width() * k), std::floor(photo.height() * k));
+    // A framed picture whose side differs from the screen's in parity is
+    // centred between pixels, its photo blended half a pixel off: the box
+    // is a pixel less on such a side where that mends it (a photo uncut
+    // and unturned, whose framed size is known exactly).
+    if (!look.crop().isNull() && look.crop() != QRectF(0, 0, 1, 1))
+        return box;
+    if (std::fmod(look.rotation(), 360.0) != 0)
+        return box;
+    const auto sameParity = [](double a, double b) { return std::fmod(std::abs(a - b), 2.0) == 0; };
+    for (const QSizeF less : {QSizeF(0, 0), QSizeF(1, 0), QSizeF(0, 1), QSizeF(1, 1)}) {
+        const QSizeF fitted = look.framedSize(centredFitSize(photo, box - less));
+        if (fitted.width() <= W && fitted.height() <= H && sameParity(fitted.width(), W) && sameParity(fitted.height(), H))
+            return box - less;
+    }
+    return box;
 }
 
 QSizeF WallpaperMaker::decodeSizeFor(const QSizeF& screenPixels, const LookChain* look, const QSizeF& photo)

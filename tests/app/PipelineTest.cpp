@@ -104,6 +104,7 @@ TEST(Pipeline, AFramedPhotoIsDecodedAsItIsStyled)
         {"border effect", Look{{QVariantMap{{"name", "Border"}}}, {}, {}, 0}, true},
         {"frame over a crop", Look{{}, {{"name", "Frame"}, {"inputFrameName", "Plain Frame"}}, {0.1, 0.2, 0.7, 0.6}, 0}, true},
         {"mount", Look{{}, {{"name", "PictureFrame"}, {"inputFrameName", "ALX-F#003#Slide-Mount"}}, {}, 0}, true},
+        {"textured frame", Look{{}, {{"name", "Frame"}, {"inputFrameName", "Wood - Walnut Moulding"}}, {}, 0}, true},
     };
     const QSizeF picture(3000, 2000), screen = mainScreen.pixelSize();
     for (const Row& row : rows) {
@@ -123,6 +124,11 @@ TEST(Pipeline, AFramedPhotoIsDecodedAsItIsStyled)
         EXPECT_LE(shown.height(), screen.height()) << row.name;
         if (row.shrinks) {
             EXPECT_EQ(shown.size(), chain.framedSize(styled)) << row.name;
+        }
+        // Centred on whole pixels, so that its photo is not blended half a pixel off.
+        if (row.shrinks && row.look.crop.isNull()) {
+            EXPECT_EQ(int(shown.width()) % 2, int(screen.width()) % 2) << row.name;
+            EXPECT_EQ(int(shown.height()) % 2, int(screen.height()) % 2) << row.name;
         }
     }
 }
