@@ -93,6 +93,15 @@ QRect whiteMiddle(const QImage& bitmap)
     return middleWhere(bitmap, [](const uchar* p) { return p[0] == 255 && p[1] == 255 && p[2] == 255 && p[3] == 255; });
 }
 
+QImage pixelsOf(const CIImage& picture)
+{
+    // A picture file's own pixels when it is one: no render needed.
+    const QImage bitmap = picture.sourceBitmap();
+    if (bitmap.isNull() || bitmap.size() != picture.extent().size().toSize())
+        return newCGImage(picture);
+    return bitmap.depth() == 32 ? bitmap : bitmap.convertToFormat(QImage::Format_ARGB32);
+}
+
 PictureMiddles middlesOf(const CIImage& picture)
 {
     struct Kept {
@@ -111,7 +120,7 @@ PictureMiddles middlesOf(const CIImage& picture)
     PictureMiddles middles;
     const QRectF extent = picture.extent();
     if (!CIGeometry::isInfinite(extent) && extent.toAlignedRect() == extent) {
-        const QImage bitmap = newCGImage(picture);
+        const QImage bitmap = pixelsOf(picture);
         // Rows top down; the rectangles are y up.
         const auto yUp = [&](const QRect& r) {
             return r.isEmpty() ? QRectF()

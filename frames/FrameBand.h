@@ -34,10 +34,16 @@ CIImage renderedAround(const CIImage& image, const QRect& rect, const QRect& hol
 // Null when a render fails.
 QImage bitmapAround(const CIImage& image, const QRect& rect, const QRect& hole);
 
+// The pixels of `picture` (a frame's picture, a mask) in 32 bits with alpha
+// in the fourth byte, rows top down: a picture file's as decoded for its
+// renders (unpremultiplied), else rendered (premultiplied). Null when the
+// extent is empty or infinite or the render fails.
+QImage pixelsOf(const CIImage& picture);
+
 // Where `picture` (a frame's picture, a mask) is clear and where opaque
 // white round its middle (y up, in the extent's coordinates, whole pixels;
-// empty when unknown or the extent is not whole), found from one render of
-// it and kept for the few pictures last asked about (the same recipe).
+// empty when unknown or the extent is not whole), found from pixelsOf and
+// kept for the few pictures last asked about (the same recipe).
 struct PictureMiddles {
     QRectF clear, white;
 };

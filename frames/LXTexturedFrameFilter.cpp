@@ -228,7 +228,7 @@ QRect LXTexturedFrameFilter::clearMiddleOf(LXFrameImageDescription* d, const CII
 {
     if (rect.toAlignedRect() != rect)
         return {};
-    const QRect clear = transparentMiddle(newCGImage(picture));
+    const QRect clear = transparentMiddle(pixelsOf(picture));
     const QSizeF n = picture.extent().size(), c = d->cornerSize();
     if (clear.isEmpty())
         return {};

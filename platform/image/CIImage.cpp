@@ -1,6 +1,7 @@
 #include "platform/image/CIImage.h"
 
 #include "platform/image/EngineNodes.h"
+#include "platform/image/EngineSources.h"
 #include "platform/image/SRGB.h"
 #include "platform/image/CIKernel.h"
 #include "platform/foundation/Log.h"
@@ -45,6 +46,12 @@ CIImage CIImage::emptyImage()
 QRectF CIImage::extent() const
 {
     return m_node ? m_node->extent() : QRectF();
+}
+
+QImage CIImage::sourceBitmap() const
+{
+    const auto* source = dynamic_cast<const Engine::SourceNode*>(m_node.get());
+    return source ? source->bitmap() : QImage();
 }
 
 bool CIImage::isOpaque() const

@@ -57,6 +57,11 @@ public:
     // alpha, moved, scaled, cropped or laid over. False when unknown, for
     // null, empty and infinite extents. Costs no rendering.
     bool isOpaque() const;
+    // The pixels of an image made from a bitmap or a picture file as they
+    // are kept for its renders (8-bit, unpremultiplied, rows top down, the
+    // extent's size); a file is decoded now, once for this and its renders
+    // at full detail. Null for any other image and for a file that fails.
+    QImage sourceBitmap() const;
 
     // The image moved by the transform (QTransform's row-vector convention:
     // x' = m11 x + m21 y + dx, y' = m12 x + m22 y + dy). Sampled bilinearly.

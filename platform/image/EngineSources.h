@@ -31,6 +31,9 @@ public:
     // benchmarks); the bitmap kept may be averaged down further.
     int decodeCount() const { return m_decodeCount; }
     QSize lastDecodedSize() const { return m_decodedSize; }
+    // The bitmap a render at full detail reads (decoded now when it is not
+    // yet); null when the file does not decode.
+    QImage bitmap() const { return decoded(1.0); }
 
     struct Decoded {
         QImage image;
