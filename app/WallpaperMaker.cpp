@@ -110,6 +110,8 @@ QSizeF WallpaperMaker::framedBoxFor(const QSizeF& screenPixels, const LookChain&
         return box;
     const auto sameParity = [](double a, double b) { return std::fmod(std::abs(a - b), 2.0) == 0; };
     for (const QSizeF less : {QSizeF(0, 0), QSizeF(1, 0), QSizeF(0, 1), QSizeF(1, 1)}) {
+        if ((box - less).isEmpty())
+            continue;
         const QSizeF fitted = look.framedSize(centredFitSize(photo, box - less));
         if (fitted.width() <= W && fitted.height() <= H && sameParity(fitted.width(), W) && sameParity(fitted.height(), H))
             return box - less;

@@ -55,6 +55,8 @@ QRectF readsOnly(const QRectF& middle, const QTransform& T)
     if (middle.isEmpty() || !(s > 0))
         return {};
     const double m = s >= 1 ? 1 : 1 + 2 / s;
+    if (middle.width() <= 2 * m || middle.height() <= 2 * m)
+        return {};
     return T.mapRect(middle.adjusted(m, m, -m, -m));
 }
 

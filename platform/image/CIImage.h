@@ -57,10 +57,12 @@ public:
     // alpha, moved, scaled, cropped or laid over. False when unknown, for
     // null, empty and infinite extents. Costs no rendering.
     bool isOpaque() const;
-    // The pixels of an image made from a bitmap or a picture file as they
-    // are kept for its renders (8-bit, unpremultiplied, rows top down, the
-    // extent's size); a file is decoded now, once for this and its renders
-    // at full detail. Null for any other image and for a file that fails.
+    // The pixels of an image made from a bitmap or a picture file as a
+    // render at full detail reads them (8-bit, unpremultiplied, rows top
+    // down); a file not decoded so yet is decoded now and the bitmap kept
+    // with the image. A photo opened for a smaller drawn size gives that
+    // smaller bitmap: callers compare its size with the extent's. Null for
+    // any other image and for a file that fails.
     QImage sourceBitmap() const;
 
     // The image moved by the transform (QTransform's row-vector convention:

@@ -35,8 +35,9 @@ public:
     static CIImage flatten(const CIImage& image, const QRectF& bounds);
 
 private:
-    // `image` (whole pixels) kept in 8-bit sRGB by one fused pass; null when
-    // nothing of it is known opaque or it does not fuse.
+    // `image` kept in 8-bit sRGB over its whole pixels (its extent rounded
+    // outwards, as a float copy keeps it) by one fused pass; null when
+    // nothing of it is known opaque, a side is odd or it does not fuse.
     static CIImage keptAsBytes(const CIImage& image);
 
     QRectF m_extent;
