@@ -196,6 +196,11 @@ QSizeF LookChain::framedSize(const QSizeF& size) const
     return framed.size();
 }
 
+bool LookChain::keepsWholePhoto() const
+{
+    return !crops(m_crop) && !turns(m_rotation);
+}
+
 CIImage LookChain::cutAndTurned(const CIImage& photo) const
 {
     CIImage picture = photo;

@@ -42,7 +42,8 @@ public:
     // Nothing to do: apply returns the photo itself.
     bool isPlain() const;
     QRectF crop() const { return m_crop; }
-    double rotation() const { return m_rotation; }
+    // Neither cut nor turned: its picture is the whole photo, upright.
+    bool keepsWholePhoto() const;
 
     const std::vector<std::shared_ptr<LXEffect>>& effects() const { return m_effects; }
     const std::shared_ptr<LXEffect>& frame() const { return m_frame; }

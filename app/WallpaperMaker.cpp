@@ -104,9 +104,7 @@ QSizeF WallpaperMaker::framedBoxFor(const QSizeF& screenPixels, const LookChain&
     // centred between pixels, its photo blended half a pixel off: the box
     // is a pixel less on such a side where that mends it (a photo uncut
     // and unturned, whose framed size is known exactly).
-    if (!look.crop().isNull() && look.crop() != QRectF(0, 0, 1, 1))
-        return box;
-    if (std::fmod(look.rotation(), 360.0) != 0)
+    if (!look.keepsWholePhoto())
         return box;
     const auto sameParity = [](double a, double b) { return std::fmod(std::abs(a - b), 2.0) == 0; };
     for (const QSizeF less : {QSizeF(0, 0), QSizeF(1, 0), QSizeF(0, 1), QSizeF(1, 1)}) {
