@@ -99,7 +99,8 @@ QImage pixelsOf(const CIImage& picture)
     const QImage bitmap = picture.sourceBitmap();
     if (bitmap.isNull() || bitmap.size() != picture.extent().size().toSize())
         return newCGImage(picture);
-    return bitmap.depth() == 32 ? bitmap : bitmap.convertToFormat(QImage::Format_ARGB32);
+    // Alpha in the fourth byte whatever the file held (a copy only when it differs).
+    return bitmap.convertToFormat(bitmap.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
 }
 
 PictureMiddles middlesOf(const CIImage& picture)

@@ -190,12 +190,13 @@ CIImage LXPictureFrameFilter::outputImage()
         return photo;
 
     const CIImage& mask = variant.mask;
+    const QTransform placeMask = *T * maskGrowth(*T, L, frame);
     CIImage part;
     if (!mask.isNull()) {
         // Mask and photo reach a little under the frame, so that the window's
         // soft edge lies over photo and not over nothing, also where the
         // fitted window meets the photo's edge (its edge pixels continue).
-        const CIImage placedMask = mask.imageByApplyingTransform(*T * maskGrowth(*T, L, frame));
+        const CIImage placedMask = mask.imageByApplyingTransform(placeMask);
         CIBlendWithMask blend;
         blend.inputImage = QVariant::fromValue(photo.imageByClampingToExtent());
         blend.inputBackgroundImage = QVariant::fromValue(CIImage::imageWithColor(CIColor(0, 0, 0, 0)));
@@ -220,7 +221,7 @@ CIImage LXPictureFrameFilter::outputImage()
         return framed;
     QRectF photoShown = CIGeometry::intersect(readsOnly(middlesOf(frame).clear, *T), part.extent());
     if (!mask.isNull())
-        photoShown = CIGeometry::intersect(photoShown, readsOnly(middlesOf(mask).white, *T * maskGrowth(*T, L, frame)));
+        photoShown = CIGeometry::intersect(photoShown, readsOnly(middlesOf(mask).white, placeMask));
     const QRect copied = innerPixels(CIGeometry::intersect(photoShown, I));
     return copied.isEmpty() ? framed : photo.imageByCroppingToRect(copied).imageByCompositingOverImage(framed);
 }
