@@ -3,6 +3,7 @@
 #include "platform/image/SRGB.h"
 
 #include <QColorSpace>
+#include <QFloat16>
 
 #include <algorithm>
 #include <array>
@@ -75,6 +76,31 @@ QImage reduceOpaqueBitmap(const QImage& image, const QSize& size)
     reduction.addRows(image.constBits(), image.bytesPerLine(), image.height());
     QImage out = reduction.result();
     out.setColorSpace(image.colorSpace());
+    return out;
+}
+
+QImage halveOpaqueBitmap(const QImage& image)
+{
+    const int w = image.width() / 2, h = image.height() / 2;
+    if (image.format() != QImage::Format_RGB32 || w == 0 || h == 0 || image.width() % 2 || image.height() % 2)
+        return {};
+    QImage out(w, h, QImage::Format_RGBA16FPx4);
+    if (out.isNull())
+        return {};
+    typedef float Channels __attribute__((vector_size(16), aligned(4)));
+    const std::array<float, 256>& decode = decodeTable();
+    const auto linear = [&decode](QRgb c) {
+        return Channels{decode[size_t(qRed(c))], decode[size_t(qGreen(c))], decode[size_t(qBlue(c))], 1.f};
+    };
+    std::vector<float> row(size_t(w) * 4);
+    auto* means = reinterpret_cast<Channels*>(row.data());
+    for (int y = 0; y < h; ++y) {
+        const auto* a = reinterpret_cast<const QRgb*>(image.constScanLine(2 * y));
+        const auto* b = reinterpret_cast<const QRgb*>(image.constScanLine(2 * y + 1));
+        for (int x = 0; x < w; ++x)
+            means[x] = (linear(a[2 * x]) + linear(a[2 * x + 1]) + linear(b[2 * x]) + linear(b[2 * x + 1])) * 0.25f;
+        qFloatToFloat16(reinterpret_cast<qfloat16*>(out.scanLine(y)), row.data(), qsizetype(row.size()));
+    }
     return out;
 }
 

@@ -17,6 +17,13 @@ namespace Engine {
 // empty or larger than the image along either axis.
 QImage reduceOpaqueBitmap(const QImage& image, const QSize& size);
 
+// `image` (opaque, Format_RGB32, both sides even) at half its size: each
+// output pixel the mean of the 2 x 2 under it in linear light, as the
+// engine's box reduction of the uploaded bitmap computes it, kept in linear
+// light (Format_RGBA16FPx4, alpha 1) so that nothing is rounded to 8 bits
+// again. Null for any other image.
+QImage halveOpaqueBitmap(const QImage& image);
+
 // Whether a decoded picture is worth averaging down to `wanted`: a few
 // percent more texels than asked for cost less than averaging.
 inline bool worthAveraging(const QSize& decoded, const QSize& wanted)

@@ -55,6 +55,10 @@ public:
     // alpha 1, from the recipe's sources; empty when nothing is known. Never
     // larger than the truth: readers copy and hide what lies under it.
     virtual QRectF opaqueArea() const { return {}; }
+    // The detail of a render the node keeps that serves `detail` at no
+    // cost; 0 when it keeps none. A scope then hands out that one rather
+    // than a more detailed render of the node, which readers would reduce.
+    virtual double keptDetailFor(double) const { return 0; }
 
 protected:
     QRectF m_extent;

@@ -50,6 +50,14 @@ QImage upright(QImage image, QImageIOHandler::Transformations turn)
     return image;
 }
 
+// A photo decoded for its drawn size is read at a fraction of it by every
+// blur of the picture: halved here, on the decode's thread, those reads
+// reduce a quarter of its pixels. Not worth it for small photos.
+QImage halfOf(const QImage& image)
+{
+    return qint64(image.width()) * image.height() >= 512 * 512 ? halveOpaqueBitmap(image) : QImage();
+}
+
 // Runs on a worker thread as well: no OpenGL, no logging. With a `detail`
 // (texels per pixel of the upright picture), an opaque picture that the
 // decode's reduction leaves larger is averaged down to it, so that it is
@@ -79,6 +87,8 @@ SourceNode::Decoded decodeFile(const QString& path, const QSize& stored, int den
             d.image = upright(direct.image, turn);
             d.decodedSize = turn & QImageIOHandler::TransformationRotate90 ? direct.decodedSize.transposed()
                                                                             : direct.decodedSize;
+            if (detail > 0)
+                d.half = halfOf(d.image);
             return d;
         }
     }
@@ -99,6 +109,8 @@ SourceNode::Decoded decodeFile(const QString& path, const QSize& stored, int den
         if (!reduced.isNull())
             d.image = reduced;
     }
+    if (detail > 0)
+        d.half = halfOf(d.image);
     return d;
 }
 
@@ -193,6 +205,9 @@ void SourceNode::settle() const
     ++m_decodeCount;
     m_hinted = d.image;
     m_hintedSize = d.image.size();
+    m_hintedHalf = d.half;
+    if (!d.half.isNull())
+        m_halfDetail = std::min(d.half.width() / m_extent.width(), d.half.height() / m_extent.height());
     m_hintedError = d.error;
     if (!d.image.isNull())
         m_decodedSize = d.decodedSize;
@@ -205,6 +220,17 @@ bool SourceNode::hintServes(double detail) const
     return !m_hintedSize.isEmpty()
            && std::min(m_hintedSize.width() / m_extent.width(), m_hintedSize.height() / m_extent.height())
                   >= detail * 0.9 - 1e-9;
+}
+
+bool SourceNode::halfServes(double detail) const
+{
+    return m_halfDetail > 0 && m_halfDetail >= detail - 1e-9;
+}
+
+double SourceNode::keptDetailFor(double detail) const
+{
+    settle();
+    return !m_path.isEmpty() && detail < 1 && hintServes(detail) && halfServes(detail) ? m_halfDetail : 0;
 }
 
 QImage SourceNode::decodedAtHand(double detail) const
@@ -279,6 +305,8 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     // serves reads it as it was uploaded once (the drawing reduces it
     // further): the same texels whatever was rendered before.
     const bool hinted = !m_path.isEmpty() && detail < 1 && hintServes(detail);
+    if (hinted && halfServes(detail))
+        return renderHalf(gl);
     if (hinted && !m_shown.isEmpty())
         return m_shown;
     // The whole picture converted once is kept for the next renders.
@@ -351,6 +379,27 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
         if (!m_path.isEmpty() && !hinted)
             m_decoded = QImage();
     }
+    return result;
+}
+
+Rendered SourceNode::renderHalf(GL& gl) const
+{
+    if (!m_shownHalf.isEmpty())
+        return m_shownHalf;
+    const QImage& half = m_hintedHalf;
+    TexturePtr texture = gl.halfFloatTexture(half.width(), half.height());
+    if (!texture)
+        return {};
+    glBindTexture(GL_TEXTURE_2D, texture->id);
+    // Bottom up, as convert() uploads.
+    for (int t = 0; t < half.height() && !gl.rehearsing(); ++t)
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, t, half.width(), 1, GL_RGBA, GL_HALF_FLOAT, half.constScanLine(half.height() - 1 - t));
+    Rendered result{texture, m_extent};
+    result.opaque = true;
+    if (gl.rehearsing())
+        return result;
+    m_shownHalf = result;
+    m_hintedHalf = QImage();
     return result;
 }
 

@@ -27,6 +27,8 @@ public:
     ~SourceNode() override;
     Rendered render(GL& gl, const QRect& region, double detail) const override;
     QRectF opaqueArea() const override { return m_opaque ? m_extent : QRectF(); }
+    // The photo halved on the decode's thread, for the details it serves.
+    double keptDetailFor(double detail) const override;
     // How many times a file was decoded and at which scale (tests,
     // benchmarks); the bitmap kept may be averaged down further.
     int decodeCount() const { return m_decodeCount; }
@@ -39,6 +41,7 @@ public:
         QImage image;
         QString error; // why the file did not decode (image null)
         QSize decodedSize; // as decoded, before any averaging down
+        QImage half; // `image` halved when it was decoded for a drawn size; may be null
     };
 
 private:
@@ -53,7 +56,11 @@ private:
     void settle() const;
     // Whether the photo decoded for its drawn size has the detail.
     bool hintServes(double detail) const;
+    // Whether that photo halved has the detail (no fewer texels than asked).
+    bool halfServes(double detail) const;
     int denominatorFor(double detail) const;
+    // The photo halved on the decode's thread, uploaded once.
+    Rendered renderHalf(GL& gl) const;
     // The bitmap's texels `texels` uploaded (unless not `upload`) and
     // converted to ow x oh working texels (as they are when asIs) covering
     // `area`.
@@ -76,6 +83,11 @@ private:
     mutable QSize m_hintedSize;
     mutable QString m_hintedError;
     mutable Rendered m_shown;
+    // The same halved on the worker, kept until uploaded; then renders it
+    // serves read `m_shownHalf` instead of reducing the whole photo.
+    mutable QImage m_hintedHalf;
+    mutable double m_halfDetail = 0; // its texels a pixel; 0: none
+    mutable Rendered m_shownHalf;
     mutable Rendered m_whole; // the whole decoded picture, converted
     mutable double m_wholeDetail = 0;
     mutable double m_wholeAsked = 0; // the detail it was converted for

@@ -297,6 +297,11 @@ TexturePtr GL::byteTexture(int width, int height)
     return texture(width, height, GL_RGBA8);
 }
 
+TexturePtr GL::halfFloatTexture(int width, int height)
+{
+    return texture(width, height, GL_RGBA16F);
+}
+
 TexturePtr GL::srgbTexture(int width, int height)
 {
     return texture(width, height, GL_SRGB8_ALPHA8);

@@ -42,6 +42,9 @@ public:
     TexturePtr floatTexture(int width, int height);
     // An 8-bit RGBA texture (read-back).
     TexturePtr byteTexture(int width, int height);
+    // A half-float RGBA texture whatever the working format (uploads of
+    // linear light).
+    TexturePtr halfFloatTexture(int width, int height);
     // An 8-bit sRGB-encoded RGBA texture: reads decode to linear light.
     TexturePtr srgbTexture(int width, int height);
 

@@ -2,11 +2,14 @@
 // rectangle in closed form, the 8-bit result encoded by the last pass, a
 // wide blur of a flipped picture halved from its coarse copy.
 
+#include "tests/support/Files.h"
+#include "tests/support/Images.h"
 #include "tests/support/Pixels.h"
 
 #include "platform/image/CIBuiltinFilters.h"
 #include "platform/image/CIImageFile.h"
 #include "platform/image/EngineAhead.h"
+#include "platform/image/EngineNodes.h"
 #include "platform/image/EnginePasses.h"
 #include "platform/image/GLEngine.h"
 
@@ -205,6 +208,40 @@ TEST(RenderPlan, PhotoAveragedOnTheWorkerMatchesTheEnginesReduction)
                     worst = std::max(worst, std::abs(worker.constScanLine(y)[x * 4 + c] - engine.constScanLine(y)[x * 4 + c]));
         EXPECT_LE(worst, 2) << row.name; // 8-bit storage on both sides
     }
+}
+
+TEST(RenderPlan, PhotoHalvedOnTheWorkerReadsAsTheEnginesReduction)
+{
+    // Stripes, a gradient and one bright corner, stored turned: a half
+    // upside down, mirrored, off by a row or in the wrong light shows.
+    QImage stored(640, 440, QImage::Format_RGB32);
+    for (int y = 0; y < stored.height(); ++y)
+        for (int x = 0; x < stored.width(); ++x)
+            stored.setPixel(x, y, x < 40 && y < 30 ? qRgb(255, 240, 0)
+                                  : x < 300        ? ((x + y / 3) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0))
+                                                   : qRgb(x % 256, y % 256, 128));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("photo.jpg"));
+    ASSERT_TRUE(writeFile(path, jpegWithOrientation(stored, 6)).size());
+    const CIImage hinted = imageWithContentsOfFileDrawnAt(path, QSizeF(440, 640)); // as stored: no averaging
+    const CIImage plain = CIImage::imageWithContentsOfFile(path);
+    const auto* source = dynamic_cast<const Engine::SourceNode*>(hinted.node().get());
+    ASSERT_TRUE(source);
+    const auto shrunk = [](const CIImage& photo, double s) { return photo.imageByApplyingTransform(QTransform::fromScale(s, s)); };
+    const struct {
+        const char* name;
+        std::function<CIImage(const CIImage&)> picture;
+        QRect rect;
+    } rows[] = {
+        {"a quarter", [&](const CIImage& p) { return shrunk(p, 0.25); }, QRect(0, 0, 110, 160)},
+        {"an eighth, moved half a pixel", [&](const CIImage& p) { return shrunk(p, 0.125).imageByApplyingTransform(QTransform::fromTranslate(0.5, 0.5)); }, QRect(0, 0, 56, 81)},
+        // Reached at two details in one render: the lesser reads the half.
+        {"whole over a tenth", [&](const CIImage& p) { return shrunk(p, 0.5).imageByCompositingOverImage(shrunk(p, 0.1).imageByApplyingTransform(QTransform::fromScale(5, 5))); }, QRect(0, 0, 220, 320)},
+    };
+    for (const auto& row : rows)
+        EXPECT_LT(renderDifference(row.picture(hinted), row.picture(plain), row.rect), 1.5 / 255) << row.name;
+    EXPECT_GT(source->keptDetailFor(0.25), 0.0); // the half was made and served
+    EXPECT_EQ(source->keptDetailFor(0.6), 0.0);
 }
 
 TEST(RenderPlan, WideBlurOfAFlippedPictureIsHalvedFromItsCoarseCopy)
