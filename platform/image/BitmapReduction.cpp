@@ -10,6 +10,8 @@
 #include <cmath>
 #include <vector>
 
+#include <sys/mman.h>
+
 namespace Engine {
 
 namespace {
@@ -64,6 +66,22 @@ const std::vector<uchar>& encodeTable()
     return table;
 }
 
+// A bitmap in a mapping of its own, whose pages go back to the system
+// with it: the heap of a one-shot render never shrinks (LargePages.h), and
+// a short-lived copy freed there leaves a hole later bitmaps seldom fit.
+QImage mappedImage(int width, int height, QImage::Format format, int bytesPerPixel)
+{
+    constexpr size_t kHeader = 64; // the mapping's size, then the pixels, aligned
+    const size_t bytes = kHeader + size_t(width) * size_t(bytesPerPixel) * size_t(height);
+    void* mapping = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping == MAP_FAILED)
+        return {};
+    *static_cast<size_t*>(mapping) = bytes;
+    return QImage(
+        static_cast<uchar*>(mapping) + kHeader, width, height, qsizetype(width) * bytesPerPixel, format,
+        [](void* m) { munmap(m, *static_cast<size_t*>(m)); }, mapping);
+}
+
 } // namespace
 
 QImage reduceOpaqueBitmap(const QImage& image, const QSize& size)
@@ -84,7 +102,7 @@ QImage halveOpaqueBitmap(const QImage& image)
     const int w = image.width() / 2, h = image.height() / 2;
     if (image.format() != QImage::Format_RGB32 || w == 0 || h == 0 || image.width() % 2 || image.height() % 2)
         return {};
-    QImage out(w, h, QImage::Format_RGBA16FPx4);
+    QImage out = mappedImage(w, h, QImage::Format_RGBA16FPx4, 8);
     if (out.isNull())
         return {};
     typedef float Channels __attribute__((vector_size(16), aligned(4)));
