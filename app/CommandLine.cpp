@@ -199,8 +199,7 @@ int run(const QStringList& arguments)
             return 1;
         // The engine's textures are not needed to encode: its peak is not added to the encoder's.
         CIContext::releaseWorkingMemory();
-        // Handed over: the encoder works in the bitmap's own memory.
-        return LXBundleManager::saveBitmapRep(std::move(bitmap),
+        return LXBundleManager::saveBitmapRep(bitmap,
                                               QUrl::fromLocalFile(QFileInfo(parser.value(output)).absoluteFilePath()))
                  ? 0
                  : 1;

@@ -1,7 +1,5 @@
 #include "resources/JpegWriter.h"
 
-#include "resources/JpegSpentRows.h"
-
 #include <QColorSpace>
 #include <QtEndian>
 
@@ -58,7 +56,7 @@ J_COLOR_SPACE layoutOf(QImage::Format format, int* components)
     }
 }
 
-QByteArray encodeRows(const QImage& bitmap, int quality, QString* error, bool spend)
+QByteArray encodeRows(const QImage& bitmap, int quality, QString* error)
 {
     int components = 0;
     const J_COLOR_SPACE layout = layoutOf(bitmap.format(), &components);
@@ -85,9 +83,6 @@ QByteArray encodeRows(const QImage& bitmap, int quality, QString* error, bool sp
     }
     jpeg_create_compress(&e->info);
     jpeg_mem_dest(&e->info, &e->buffer, &e->size);
-    if (spend)
-        JpegSpentRows::install(&e->info, const_cast<uchar*>(bitmap.constBits()), size_t(bitmap.bytesPerLine()),
-                               size_t(bitmap.sizeInBytes()));
     jpeg_compress_struct& info = e->info;
     info.image_width = JDIMENSION(bitmap.width());
     info.image_height = JDIMENSION(bitmap.height());
@@ -95,7 +90,10 @@ QByteArray encodeRows(const QImage& bitmap, int quality, QString* error, bool sp
     info.in_color_space = layout;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
-    info.optimize_coding = TRUE;
+    // The standard Huffman tables: optimised ones would need every
+    // coefficient of the picture kept for a second pass (the encode takes
+    // 2.5 times as long for a file 3 % smaller, 15 % for a smooth one).
+    info.optimize_coding = FALSE;
     info.density_unit = 1; // dots per inch, as Qt writes a bitmap's density
     info.X_density = UINT16(qBound(1, qRound(bitmap.dotsPerMeterX() * 0.0254), 65535));
     info.Y_density = UINT16(qBound(1, qRound(bitmap.dotsPerMeterY() * 0.0254), 65535));
@@ -123,12 +121,7 @@ bool takesDirectly(QImage::Format format)
 
 QByteArray encode(const QImage& bitmap, int quality, QString* error)
 {
-    return encodeRows(bitmap, quality, error, false);
-}
-
-QByteArray encodeSpending(const QImage& bitmap, int quality, QString* error)
-{
-    return encodeRows(bitmap, quality, error, true);
+    return encodeRows(bitmap, quality, error);
 }
 
 } // namespace JpegWriter

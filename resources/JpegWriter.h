@@ -5,7 +5,7 @@
 //
 // The file is what QImageWriter makes of the same bitmap: a JFIF header with
 // the bitmap's density, its colour profile (when it has one), the quality's
-// tables, 4:2:0 chroma and optimised Huffman tables. A premultiplied bitmap
+// tables, 4:2:0 chroma and the standard Huffman tables. A premultiplied bitmap
 // is written as if over black (its colour channels as they are, alpha left
 // out). Any thread; no logging.
 
@@ -22,11 +22,5 @@ bool takesDirectly(QImage::Format format);
 // takesDirectly() (quality 0 to 100); empty with *error set when the bitmap
 // is null, of another format, or the encoder fails.
 QByteArray encode(const QImage& bitmap, int quality, QString* error);
-// The same file from a bitmap that is not needed afterwards and whose
-// memory nobody else sees: the encoder keeps its work (the whole picture's
-// coefficients, 3 bytes a pixel) in the rows it has read (JpegSpentRows),
-// so the picture takes no memory of its own; the bitmap's pixels are
-// spent, whatever the outcome.
-QByteArray encodeSpending(const QImage& bitmap, int quality, QString* error);
 
 } // namespace JpegWriter

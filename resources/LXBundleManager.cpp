@@ -63,23 +63,19 @@ void showSaveAlert(const QString& path, const QString& error)
                          {path, error, supportAddress()});
 }
 
-// The encoded file; empty with `error` set when encoding fails. `spend`:
-// the bitmap's pixels may go (nobody else sees its memory).
-QByteArray encode(const QImage& bitmap, const char* format, QString* error, bool spend)
+// The encoded file; empty with `error` set when encoding fails.
+QByteArray encode(const QImage& bitmap, const char* format, QString* error)
 {
     // The engine's bitmaps (premultiplied, so already over black) go to the
     // encoder as they are: no converted copy of a screen-sized picture.
     if (qstrcmp(format, "jpeg") == 0 && JpegWriter::takesDirectly(bitmap.format()))
-        return spend ? JpegWriter::encodeSpending(bitmap, jpegQuality, error)
-                     : JpegWriter::encode(bitmap, jpegQuality, error);
+        return JpegWriter::encode(bitmap, jpegQuality, error);
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
-    if (qstrcmp(format, "jpeg") == 0) {
+    if (qstrcmp(format, "jpeg") == 0)
         writer.setQuality(jpegQuality);
-        writer.setOptimizedWrite(true);
-    }
     const QImage source = qstrcmp(format, "jpeg") == 0 && bitmap.hasAlphaChannel() ? flattenedOntoBlack(bitmap) : bitmap;
     if (!writer.write(source)) {
         *error = writer.errorString();
@@ -103,8 +99,8 @@ QUrl LXBundleManager::bitmapFileURL(const QImage& bitmap, const QUrl& url)
 
 namespace {
 
-// saveBitmapRep's work; `spend` as encode's.
-bool writeBitmap(const QImage& bitmap, const QUrl& url, bool spend)
+// saveBitmapRep's work.
+bool writeBitmap(const QImage& bitmap, const QUrl& url)
 {
     const QUrl target = LXBundleManager::bitmapFileURL(bitmap, url);
     const QString path = target.toLocalFile();
@@ -113,7 +109,7 @@ bool writeBitmap(const QImage& bitmap, const QUrl& url, bool spend)
     if (bitmap.isNull())
         error = QStringLiteral("there is no picture to write");
     else
-        data = encode(bitmap, path.endsWith(QLatin1String(".jpg")) ? "jpeg" : "png", &error, spend);
+        data = encode(bitmap, path.endsWith(QLatin1String(".jpg")) ? "jpeg" : "png", &error);
     if (!data.isEmpty() && AtomicFile::write(path, data, &error))
         return true;
     showSaveAlert(path, error);
@@ -124,18 +120,7 @@ bool writeBitmap(const QImage& bitmap, const QUrl& url, bool spend)
 
 bool LXBundleManager::saveBitmapRep(const QImage& bitmap, const QUrl& url)
 {
-    return writeBitmap(bitmap, url, false);
-}
-
-bool LXBundleManager::saveBitmapRep(QImage&& bitmap, const QUrl& url)
-{
-    // Spent only when no other image shares its pixels; bits() makes them
-    // writable (a copy only of memory the image may not write).
-    QImage held = std::move(bitmap);
-    const bool spend = held.isDetached();
-    if (spend)
-        held.bits();
-    return writeBitmap(held, url, spend);
+    return writeBitmap(bitmap, url);
 }
 
 bool LXBundleManager::saveImage(const Picture& image, const QUrl& url)

@@ -95,10 +95,6 @@ public:
     // ---- image files and names
 
     static bool saveBitmapRep(const QImage& bitmap, const QUrl& url);
-    // The same for a bitmap handed over: when no other image shares its
-    // pixels, a JPEG's encoder works in them (no memory of its own for the
-    // picture) and they are spent.
-    static bool saveBitmapRep(QImage&& bitmap, const QUrl& url);
     static bool saveImage(const Picture& image, const QUrl& url); // null: false, no alert
     // Renders the whole image (its extent) and writes it as above.
     static bool saveCIImage(const CIImage& image, const QUrl& url);

@@ -1,5 +1,4 @@
 #include "platform/desktop/Alert.h"
-#include "resources/JpegWriter.h"
 #include "resources/LXBundleManager.h"
 #include "resources/LXTempCleaner.h"
 #include "tests/support/ChildTest.h"
@@ -10,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -222,33 +220,6 @@ TEST_F(BundleManagerTest, JpegOfEachDirectLayoutKeepsColoursProfileAndDensity)
         }
         EXPECT_EQ(written.colorSpace(), QColorSpace(QColorSpace::SRgb)) << row.name;
         EXPECT_NEAR(written.dotsPerMeterX(), 5906, 20) << row.name;
-    }
-}
-
-TEST_F(BundleManagerTest, AJpegEncodedOverItsOwnRowsIsTheFileEncodedFromThemAndSparesSharedOnes)
-{
-    // Noise, so that a coefficient written over a row not yet read changes
-    // the file; bitmaps with room for the coefficients and without. A shared
-    // bitmap handed over is not spent.
-    const struct {
-        int width, height;
-        QImage::Format format;
-    } rows[] = {{64, 48, QImage::Format_RGBA8888_Premultiplied}, {128, 37, QImage::Format_ARGB32_Premultiplied},
-                {100, 37, QImage::Format_RGB32},     {8, 40, QImage::Format_RGBX8888},
-                {40, 32, QImage::Format_RGB888},     {300, 1, QImage::Format_RGB32}};
-    for (const auto& row : rows) {
-        QImage image(row.width, row.height, row.format);
-        QRandomGenerator noise(quint32(row.width * 1000 + row.height));
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.bytesPerLine(); ++x)
-                image.scanLine(y)[x] = uchar(noise.bounded(256));
-        const Picture shared(image.copy());
-        QString error;
-        const QByteArray expected = JpegWriter::encode(image, 90, &error);
-        ASSERT_FALSE(expected.isEmpty()) << error.toStdString();
-        EXPECT_EQ(JpegWriter::encodeSpending(image, 90, &error), expected) << row.width << " x " << row.height;
-        ASSERT_TRUE(LXBundleManager::saveImage(shared, url("shared.jpg")));
-        EXPECT_EQ(JpegWriter::encode(shared.toImage(), 90, &error), expected) << row.width << " x " << row.height;
     }
 }
 
