@@ -302,8 +302,8 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     const QRect limit(0, 0, int(m_extent.width()), int(m_extent.height()));
     settle();
     // Below full detail, every render the photo decoded for its drawn size
-    // serves reads it as it was uploaded once (the drawing reduces it
-    // further): the same texels whatever was rendered before.
+    // serves reads it as it was uploaded once, or its half (the drawing
+    // reduces it further): the same texels whatever was rendered before.
     const bool hinted = !m_path.isEmpty() && detail < 1 && hintServes(detail);
     if (hinted && halfServes(detail))
         return renderHalf(gl);
@@ -362,6 +362,8 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     }
     result.opaque = !image.hasAlphaChannel();
     // A rehearsal's texels are not the picture's: nothing of it is kept.
+    if (rehearsal && hinted && asIs)
+        m_rehearsedShown = result;
     if (result.isEmpty() || rehearsal)
         return result;
     const double bytes = (asIs ? 4.0 : 16.0) * result.texture->width * result.texture->height;
@@ -384,6 +386,8 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
 
 Rendered SourceNode::renderHalf(GL& gl) const
 {
+    if (!gl.rehearsing())
+        ++m_halfReads;
     if (!m_shownHalf.isEmpty())
         return m_shownHalf;
     const QImage& half = m_hintedHalf;
@@ -396,8 +400,10 @@ Rendered SourceNode::renderHalf(GL& gl) const
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, t, half.width(), 1, GL_RGBA, GL_HALF_FLOAT, half.constScanLine(half.height() - 1 - t));
     Rendered result{texture, m_extent};
     result.opaque = true;
-    if (gl.rehearsing())
+    if (gl.rehearsing()) {
+        m_rehearsedHalf = result;
         return result;
+    }
     m_shownHalf = result;
     m_hintedHalf = QImage();
     return result;

@@ -29,6 +29,8 @@ public:
     QRectF opaqueArea() const override { return m_opaque ? m_extent : QRectF(); }
     // The photo halved on the decode's thread, for the details it serves.
     double keptDetailFor(double detail) const override;
+    // How many renders read that half (tests, benchmarks).
+    int halfReads() const { return m_halfReads; }
     // How many times a file was decoded and at which scale (tests,
     // benchmarks); the bitmap kept may be averaged down further.
     int decodeCount() const { return m_decodeCount; }
@@ -78,7 +80,8 @@ private:
     mutable int m_decodeCount = 0;
     mutable std::future<Decoded> m_pending; // a decode running on a worker
     // The file decoded for its drawn size, kept until uploaded as it is;
-    // then every render below full detail that it serves reads `m_shown`.
+    // then every render below full detail that it serves, and the half
+    // does not, reads `m_shown`.
     mutable QImage m_hinted;
     mutable QSize m_hintedSize;
     mutable QString m_hintedError;
@@ -88,6 +91,11 @@ private:
     mutable QImage m_hintedHalf;
     mutable double m_halfDetail = 0; // its texels a pixel; 0: none
     mutable Rendered m_shownHalf;
+    mutable int m_halfReads = 0;
+    // A rehearsal's stand-ins for those two, held as the render holds its
+    // uploads, so that readers treat them alike (nobody blends onto either
+    // in place) and the rehearsal lists the render's draws.
+    mutable Rendered m_rehearsedShown, m_rehearsedHalf;
     mutable Rendered m_whole; // the whole decoded picture, converted
     mutable double m_wholeDetail = 0;
     mutable double m_wholeAsked = 0; // the detail it was converted for
