@@ -195,7 +195,7 @@ Rendered renderImage(GL& gl, const CIImage& image, const QRect& region, double d
     for (const RenderScope::Data::Entry& e : scope->done[node])
         if (e.region.contains(r) && e.detail >= d && (!best || e.detail < best->detail))
             best = &e;
-    if (best && node->keptDetailFor(d) > 0 && node->keptDetailFor(d) < best->detail)
+    if (const double kept = best ? node->keptDetailFor(d) : 0; kept > 0 && kept < best->detail)
         best = nullptr;
     Rendered result = best ? best->rendered : node->render(gl, r, d);
     if (!best && !result.isEmpty())
