@@ -97,12 +97,9 @@ QUrl LXBundleManager::bitmapFileURL(const QImage& bitmap, const QUrl& url)
     return QUrl::fromLocalFile(stem + (jpeg ? QStringLiteral(".jpg") : QStringLiteral(".png")));
 }
 
-namespace {
-
-// saveBitmapRep's work.
-bool writeBitmap(const QImage& bitmap, const QUrl& url)
+bool LXBundleManager::saveBitmapRep(const QImage& bitmap, const QUrl& url)
 {
-    const QUrl target = LXBundleManager::bitmapFileURL(bitmap, url);
+    const QUrl target = bitmapFileURL(bitmap, url);
     const QString path = target.toLocalFile();
     QString error;
     QByteArray data;
@@ -114,13 +111,6 @@ bool writeBitmap(const QImage& bitmap, const QUrl& url)
         return true;
     showSaveAlert(path, error);
     return false;
-}
-
-} // namespace
-
-bool LXBundleManager::saveBitmapRep(const QImage& bitmap, const QUrl& url)
-{
-    return writeBitmap(bitmap, url);
 }
 
 bool LXBundleManager::saveImage(const Picture& image, const QUrl& url)

@@ -230,7 +230,7 @@ bool SourceNode::halfServes(double detail) const
 double SourceNode::keptDetailFor(double detail) const
 {
     settle();
-    return !m_path.isEmpty() && detail < 1 && hintServes(detail) && halfServes(detail) ? m_halfDetail : 0;
+    return halfServes(detail) ? m_halfDetail : 0;
 }
 
 QImage SourceNode::decodedAtHand(double detail) const
@@ -304,9 +304,9 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     // Below full detail, every render the photo decoded for its drawn size
     // serves reads it as it was uploaded once, or its half (the drawing
     // reduces it further): the same texels whatever was rendered before.
-    const bool hinted = !m_path.isEmpty() && detail < 1 && hintServes(detail);
-    if (hinted && halfServes(detail))
+    if (halfServes(detail))
         return renderHalf(gl);
+    const bool hinted = !m_path.isEmpty() && detail < 1 && hintServes(detail);
     if (hinted && !m_shown.isEmpty())
         return m_shown;
     // The whole picture converted once is kept for the next renders.

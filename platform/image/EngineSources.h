@@ -58,7 +58,9 @@ private:
     void settle() const;
     // Whether the photo decoded for its drawn size has the detail.
     bool hintServes(double detail) const;
-    // Whether that photo halved has the detail (no fewer texels than asked).
+    // Whether that photo halved has the detail (no fewer texels than asked);
+    // only a file decoded for its drawn size has a half, so then the
+    // decode serves the detail too.
     bool halfServes(double detail) const;
     int denominatorFor(double detail) const;
     // The photo halved on the decode's thread, uploaded once.
