@@ -210,10 +210,11 @@ QRectF LXTexturedFrameFilter::frameRegionOf(int, const QRectF&, const QVariant& 
 }
 
 CIImage LXTexturedFrameFilter::drawFrame(LXFrameImageDescription* d, const CIImage& picture, const QRectF& rect,
-                                         double scale) const
+                                         double scale, bool coverage) const
 {
     const QSizeF corner = d->cornerSize();
-    return apply(kernelWithName(QStringLiteral("drawFrame")), rect, &LXTexturedFrameFilter::frameRegionOf,
+    const QString routine = coverage ? QStringLiteral("drawMask") : QStringLiteral("drawFrame");
+    return apply(kernelWithName(routine), rect, &LXTexturedFrameFilter::frameRegionOf,
                  {QVariant::fromValue(vectorForRect(rect)), sampler(picture),
                   QVariant::fromValue(CIVector(corner.width(), corner.height())), scale,
                   QVariant::fromValue(repeatsVectorForFrame(d, rect.size(), scale))},
@@ -274,7 +275,7 @@ CIImage LXTexturedFrameFilter::cachedMask()
     if (mask && !picture.isNull() && mask->width() > 0) {
         const double scale = bw / mask->width();
         // Drawn only round the part the picture's clear middle maps to.
-        setCachedMask(keptBitmap(drawFrame(mask.get(), picture, r, scale), clearMiddleOf(mask.get(), picture, r, scale)));
+        setCachedMask(keptBitmap(drawFrame(mask.get(), picture, r, scale, true), clearMiddleOf(mask.get(), picture, r, scale)));
         return m_cache.mask;
     }
     if (mask && !picture.isNull())

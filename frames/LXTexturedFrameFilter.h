@@ -95,9 +95,10 @@ public:
     static QRectF frameRegionOf(int sampler, const QRectF& destRect, const QVariant& userInfo);
 
     // A frame picture mapped onto `rect` (y up): corners at `scale`, the
-    // straight parts holding whole repeats of its middle.
+    // straight parts holding whole repeats of its middle. With `coverage`
+    // (a mask) each pixel reads what covers it, so edges on whole pixels stay hard.
     CIImage drawFrame(LXFrameImageDescription* description, const CIImage& picture, const QRectF& rect,
-                      double scale) const;
+                      double scale, bool coverage = false) const;
     // Where drawFrame of `picture` over `rect` is clear for certain (y up):
     // where it reads only the picture's clear middle. Empty when unknown.
     QRect clearMiddleOf(LXFrameImageDescription* description, const CIImage& picture, const QRectF& rect,

@@ -246,6 +246,11 @@ Rendered ClampNode::render(GL& gl, const QRect& region, double detail) const
     return resample(gl, {in, e, true, false, QTransform(), QRectF(), QRectF()}, QRectF(region), QTransform(), w, h);
 }
 
+namespace {
+// Tiles up to this size (a texture picture) are drawn whole before reducing.
+constexpr double kWholeTilePixels = 2048.0 * 2048.0;
+} // namespace
+
 TileNode::TileNode(const CIImage& in, const QTransform& t)
     : ImageNode(CIGeometry::infiniteRect()), input(in), transform(t)
 {
@@ -266,7 +271,10 @@ Rendered TileNode::render(GL& gl, const QRect& region, double detail) const
     const QString key = QStringLiteral("tile %1 %2").arg(quintptr(this)).arg(QString::number(tileDetail, 'g', 17));
     Rendered in = recalled(nullptr, key);
     if (in.isEmpty()) {
-        in = renderImage(gl, input, toRect(tile), tileDetail);
+        // Drawn whole and then reduced where it is small: an input drawn
+        // reduced fades near its edges, which shows as a seam between tiles.
+        const bool small = tile.width() * tile.height() <= kWholeTilePixels;
+        in = renderImage(gl, input, toRect(tile), small ? 1.0 : tileDetail);
         if (in.isEmpty())
             return {};
         in = reduceDensity(gl, in, std::hypot(transform.m11(), transform.m12()),
