@@ -213,12 +213,16 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
                            : source.imageByCompositingOverImage(photo.imageByApplyingTransform(
                                  QTransform::fromTranslate(-p.x(), -p.y()) * QTransform::fromScale(w / p.width(), h / p.height())
                                  * QTransform::fromTranslate(extent.x(), extent.y())));
-    // A preview's composite is drawn once and kept: the extension reads it at two
-    // levels of detail, and would draw it twice (a screen's is left to the
-    // engine: a kept copy would cost its memory).
-    if (backdrop != source && W * H <= kKeptBackdropPixels)
-        if (const CIImage kept = CIImageAccumulator::flatten(backdrop, extent); !kept.isNull())
+    // The composite is drawn once and kept: the extension reads it at two
+    // levels of detail, and would draw it twice. A screen's is kept at half
+    // detail, the finest the extension reads it at: a whole copy would cost
+    // its memory.
+    if (backdrop != source) {
+        const CIImage kept = W * H <= kKeptBackdropPixels ? CIImageAccumulator::flatten(backdrop, extent)
+                                                         : CIImageAccumulator::flattenReduced(backdrop, 0.5);
+        if (!kept.isNull())
             backdrop = kept;
+    }
     clamp->setValue(QVariant::fromValue(backdrop), kCIInputImageKey);
     clamp->setValue(QVariant::fromValue(QTransform::fromTranslate(-extent.x(), -extent.y()) * QTransform::fromScale(W / w, H / h)),
                     kCIInputTransformKey);

@@ -95,6 +95,19 @@ CIImage CIImageAccumulator::flatten(const CIImage& image, const QRectF& bounds)
     return accumulator.image();
 }
 
+CIImage CIImageAccumulator::flattenReduced(const CIImage& image, double detail)
+{
+    const QRectF extent = image.isNull() ? QRectF() : image.extent();
+    Engine::GL* gl = Engine::GL::instance();
+    if (!gl || CIGeometry::isInfinite(extent) || CIGeometry::isEmpty(extent))
+        return {};
+    const QRect rect = CIGeometry::integral(extent);
+    const Engine::Rendered r = Engine::renderImage(*gl, image, rect, detail);
+    if (r.isEmpty())
+        return {};
+    return CIImage(std::make_shared<Engine::TextureNode>(r, extent, CIGeometry::intersect(image.node()->opaqueArea(), extent)));
+}
+
 CIImage CIImageAccumulator::keptAsBytes(const CIImage& image)
 {
     // Only where it is partly opaque: elsewhere floats keep faint pixels

@@ -33,6 +33,11 @@ public:
     // A picture known to be opaque in part (a framed photo) is kept in 8-bit
     // sRGB, as a photo is, so that a last pass copies its opaque part.
     static CIImage flatten(const CIImage& image, const QRectF& bounds);
+    // `image` (finite extent) rendered once at `detail` (below 1) and kept at
+    // that density: for a picture only ever read at that detail or less (a
+    // backdrop the extension blurs); a finer read gets it enlarged. Null when
+    // the extent is not finite or the render fails.
+    static CIImage flattenReduced(const CIImage& image, double detail);
 
 private:
     // `image` kept in 8-bit sRGB over its whole pixels (its extent rounded
