@@ -333,6 +333,12 @@ CIImage LXTexturedFrameFilter::cachedShadow()
         return {};
     m_cache.shadow = CIImage::imageWithQImage(shadow).imageByApplyingTransform(
         QTransform::fromTranslate(extent.x(), extent.y()));
+    // A pixel in from its edge: reads there see only clear texels.
+    const QRect clear = transparentMiddle(shadow).adjusted(1, 1, -1, -1);
+    m_shadowClear = clear.isEmpty() ? QRect()
+                                    : QRect(extent.x() + clear.x(), extent.y() + shadow.height() - 1 - clear.bottom(),
+                                            clear.width(), clear.height());
+    m_shadowClearOf = m_cache.shadow;
     return m_cache.shadow;
 }
 
@@ -462,13 +468,27 @@ CIImage LXTexturedFrameFilter::outputImage()
     if (mask.isNull() || frame.isNull())
         return m_image;
     CIImage base = m_image;
-    if (const CIImage shadow = cachedShadow(); !shadow.isNull())
-        base = apply(kernelWithName(QStringLiteral("innerMultiply")), {sampler(m_image), sampler(shadow)},
-                     {{kCIApplyOptionDefinition, QVariant::fromValue(m_image.definition())},
-                      {kCIApplyOptionExtent, arrayForRect(m_image.extent())},
-                      {kCIApplyOptionAlphaOf, 0}});
-    if (base.isNull())
-        return m_image;
+    if (const CIImage shadow = cachedShadow(); !shadow.isNull()) {
+        const CIImage darkened =
+            apply(kernelWithName(QStringLiteral("innerMultiply")), {sampler(m_image), sampler(shadow)},
+                  {{kCIApplyOptionDefinition, QVariant::fromValue(m_image.definition())},
+                   {kCIApplyOptionExtent, arrayForRect(m_image.extent())},
+                   {kCIApplyOptionAlphaOf, 0}});
+        if (darkened.isNull())
+            return m_image;
+        // Darkened only in the band the shadow reaches: the middle stays the
+        // picture itself, which a last pass copies.
+        const QRect clear = shadow == m_shadowClearOf ? m_shadowClear : QRect();
+        base = clear.isEmpty() ? darkened : m_image;
+        const QRect e = m_image.extent().toAlignedRect();
+        if (!clear.isEmpty())
+            for (const QRect& strip : {QRect(e.left(), e.top(), e.width(), clear.top() - e.top()),
+                                       QRect(e.left(), clear.bottom() + 1, e.width(), e.bottom() - clear.bottom()),
+                                       QRect(e.left(), clear.top(), clear.left() - e.left(), clear.height()),
+                                       QRect(clear.right() + 1, clear.top(), e.right() - clear.right(), clear.height())})
+                if (!strip.isEmpty())
+                    base = darkened.imageByCroppingToRect(strip).imageByCompositingOverImage(base);
+    }
     // The frame carries the mask's coverage already: laid over, not blended through the mask again.
     return frame.imageByCompositingOverImage(base);
 }

@@ -136,5 +136,8 @@ private:
     // The last mask rendered here and its bitmap, for the inner shadow.
     CIImage m_maskKept;
     QImage m_maskBitmap;
+    // Where the last inner shadow made here darkens nothing (y up), and that shadow.
+    QRect m_shadowClear;
+    CIImage m_shadowClearOf;
     std::shared_ptr<Timer> m_updateTimer;
 };

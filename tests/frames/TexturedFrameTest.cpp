@@ -265,6 +265,40 @@ TEST(TexturedFrameFilter, SquareFramesRoundAnOpaquePhotoAreOpaque)
     }
 }
 
+// The inner shadow darkens the picture where its bitmap says, on every side,
+// and nowhere else: the middle it leaves alone is the picture itself.
+TEST(TexturedFrameFilter, InnerShadowDarkensAsItsBitmapSaysAndNoMore)
+{
+    registerFrameClasses();
+    QImage waves(150, 100, QImage::Format_RGB32);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 150; ++x)
+            waves.setPixel(x, y, qRgb(128 + 100 * std::sin(x * 0.2), 128 + 100 * std::sin(y * 0.3), 90));
+    const CIImage photo = CIImage::imageWithQImage(waves);
+    LXTexturedFrameFilter filter;
+    filter.setFrameDescription(LXFrameCatalog::sharedFrameCatalog().frameWithName("Wood - Walnut Moulding"));
+    filter.setInputImage(QVariant::fromValue(photo));
+    filter.setCanvasProportion(100.0);
+    filter.setInputWidth(0.1);
+    filter.setInputShadowWidth(0.12);
+    const QRect area(0, 0, 150, 100);
+    const Rendered out(filter.outputImage(), area), in(photo, area), shadow(filter.cachedShadow(), area);
+    ASSERT_TRUE(out.ok() && in.ok() && shadow.ok());
+    double worst = 0;
+    int darkened = 0, kept = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 150; ++x) {
+            const Pixel s = shadow.at(x, y);
+            const float k = std::clamp(1 - s[3] + 0.2126f * s[0] + 0.7152f * s[1] + 0.0722f * s[2], 0.f, 1.f);
+            for (int c = 0; c < 3; ++c)
+                worst = std::max(worst, double(std::abs(out.at(x, y)[c] - in.at(x, y)[c] * k)));
+            (k < 0.99f ? darkened : kept) += 1;
+        }
+    EXPECT_LE(worst, 2e-3);
+    EXPECT_GT(darkened, 1000);
+    EXPECT_GT(kept, 1000);
+}
+
 TEST(TexturedFrameFilter, ScallopsOfTheOuterMaskAreLostInTheJoin)
 {
     registerFrameClasses();
