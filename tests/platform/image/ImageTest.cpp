@@ -223,29 +223,23 @@ TEST(ImageAccumulator, AnInfiniteExtentIsCroppedToTheInputNotRenderedAsAHugeTran
 }
 
 // A copy kept at half detail (a screen's backdrop) reads as the whole
-// picture does wherever it is read at that detail or less: closer than the
-// recipe drawn at a quarter, which composites its inputs' averages.
+// picture does wherever it is read at that detail or less.
 TEST(ImageAccumulator, AReducedCopyReadsAsTheWholePictureAtItsDetailOrLess)
 {
-    // Waves under a veil whose alpha changes slowly, the photo moved by a fraction.
-    QImage waves(430, 330, QImage::Format_RGB32), veil(400, 300, QImage::Format_ARGB32);
-    for (int y = 0; y < 330; ++y)
-        for (int x = 0; x < 430; ++x) {
-            waves.setPixel(x, y, qRgb(128 + 120 * std::sin(x * 0.15), 128 + 120 * std::sin(y * 0.11),
-                                      100 + 50 * std::sin((x + y) * 0.05)));
-            if (x < 400 && y < 300)
-                veil.setPixel(x, y, qRgba(200, 60, 20, 60 + y / 3));
+    // Waves under a veil whose alpha changes slowly, moved by a fraction.
+    QImage waves(400, 300, QImage::Format_RGB32), veil(400, 300, QImage::Format_ARGB32);
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 400; ++x) {
+            waves.setPixel(x, y, qRgb(128 + 120 * std::sin(x * 0.15), 128 + 120 * std::sin(y * 0.11), 100 + 50 * std::sin((x + y) * 0.05)));
+            veil.setPixel(x, y, qRgba(200, 60, 20, 60 + y / 3));
         }
-    const CIImage under = CIImage::imageWithQImage(waves).imageByApplyingTransform(QTransform::fromTranslate(-10.5, -10.25));
-    const CIImage recipe =
-        CIImage::imageWithQImage(veil).imageByCompositingOverImage(under).imageByCroppingToRect(QRectF(0, 0, 400, 300));
+    const CIImage recipe = CIImage::imageWithQImage(veil).imageByCompositingOverImage(
+        CIImage::imageWithQImage(waves).imageByApplyingTransform(QTransform::fromTranslate(-0.5, -0.25)));
     const CIImage kept = CIImageAccumulator::flattenReduced(recipe, 0.5), whole = CIImageAccumulator::flatten(recipe, {});
-    ASSERT_FALSE(kept.isNull());
-    EXPECT_EQ(kept.extent(), recipe.extent());
+    ASSERT_EQ(kept.extent(), recipe.extent());
     for (const double scale : {0.5, 0.25}) {
         const auto read = [scale](const CIImage& image) { return image.imageByApplyingTransform(QTransform::fromScale(scale, scale)); };
-        const QRect area(0, 0, int(400 * scale), int(300 * scale));
-        EXPECT_LE(renderDifference(read(kept), read(whole), area), 1e-2) << "read at " << scale;
+        EXPECT_LE(renderDifference(read(kept), read(whole), QRect(0, 0, int(400 * scale), int(300 * scale))), 1e-2) << scale;
     }
 }
 
