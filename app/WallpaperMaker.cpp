@@ -214,10 +214,13 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
                                  QTransform::fromTranslate(-p.x(), -p.y()) * QTransform::fromScale(w / p.width(), h / p.height())
                                  * QTransform::fromTranslate(extent.x(), extent.y())));
     // The composite is drawn once and kept: the extension reads it at two
-    // levels of detail, and would draw it twice. A screen's is kept at half
-    // detail, the finest the extension reads it at: a whole copy would cost
-    // its memory.
-    if (backdrop != source) {
+    // levels of detail, and would draw it twice. A preview's is kept whole, a
+    // screen's at half detail, the finest the extension reads it at (a whole
+    // copy would cost its memory; this one costs a quarter of the picture's
+    // pixels until the next picture is made), where its texels then cover it
+    // exactly: whole, even sides. Elsewhere a read near its edge would fade.
+    const bool halvesExactly = QRectF(CIGeometry::integral(extent)) == extent && int(w) % 2 == 0 && int(h) % 2 == 0;
+    if (backdrop != source && (W * H <= kKeptBackdropPixels || halvesExactly)) {
         const CIImage kept = W * H <= kKeptBackdropPixels ? CIImageAccumulator::flatten(backdrop, extent)
                                                          : CIImageAccumulator::flattenReduced(backdrop, 0.5);
         if (!kept.isNull())

@@ -338,7 +338,7 @@ CIImage LXTexturedFrameFilter::cachedShadow()
     m_shadowClear = clear.isEmpty() ? QRect()
                                     : QRect(extent.x() + clear.x(), extent.y() + shadow.height() - 1 - clear.bottom(),
                                             clear.width(), clear.height());
-    m_shadowClearOf = m_cache.shadow;
+    m_shadowClearOf = m_cache.shadow.node();
     return m_cache.shadow;
 }
 
@@ -478,7 +478,7 @@ CIImage LXTexturedFrameFilter::outputImage()
             return m_image;
         // Darkened only in the band the shadow reaches: the middle stays the
         // picture itself, which a last pass copies.
-        const QRect clear = shadow == m_shadowClearOf ? m_shadowClear : QRect();
+        const QRect clear = shadow.node() == m_shadowClearOf.lock() ? m_shadowClear : QRect();
         base = clear.isEmpty() ? darkened : m_image;
         const QRect e = m_image.extent().toAlignedRect();
         if (!clear.isEmpty())

@@ -136,8 +136,9 @@ private:
     // The last mask rendered here and its bitmap, for the inner shadow.
     CIImage m_maskKept;
     QImage m_maskBitmap;
-    // Where the last inner shadow made here darkens nothing (y up), and that shadow.
+    // Where the last inner shadow made here darkens nothing (y up), and that
+    // shadow (not kept alive for it).
     QRect m_shadowClear;
-    CIImage m_shadowClearOf;
+    std::weak_ptr<const Engine::ImageNode> m_shadowClearOf;
     std::shared_ptr<Timer> m_updateTimer;
 };

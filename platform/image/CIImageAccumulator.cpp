@@ -5,6 +5,8 @@
 #include "platform/image/EngineNodes.h"
 #include "platform/image/EngineOptimiser.h"
 
+#include <cmath>
+
 namespace {
 
 const QString kEndless = QStringLiteral(
@@ -105,7 +107,9 @@ CIImage CIImageAccumulator::flattenReduced(const CIImage& image, double detail)
     const Engine::Rendered r = Engine::renderImage(*gl, image, rect, detail);
     if (r.isEmpty())
         return {};
-    return CIImage(std::make_shared<Engine::TextureNode>(r, extent, CIGeometry::intersect(image.node()->opaqueArea(), extent)));
+    const double margin = std::ceil(1 / detail) + 1;
+    const QRectF opaque = CIGeometry::intersect(image.node()->opaqueArea(), extent).adjusted(margin, margin, -margin, -margin);
+    return CIImage(std::make_shared<Engine::TextureNode>(r, extent, opaque.isEmpty() ? QRectF() : opaque));
 }
 
 CIImage CIImageAccumulator::keptAsBytes(const CIImage& image)

@@ -35,8 +35,9 @@ public:
     static CIImage flatten(const CIImage& image, const QRectF& bounds);
     // `image` (finite extent) rendered once at `detail` (below 1) and kept at
     // that density: for a picture only ever read at that detail or less (a
-    // backdrop the extension blurs); a finer read gets it enlarged. Null when
-    // the extent is not finite or the render fails.
+    // backdrop the extension blurs). A finer read gets it enlarged, its edge
+    // pixels partly clear, so it is known opaque only that far inside. Null
+    // when the extent is not finite or the render fails.
     static CIImage flattenReduced(const CIImage& image, double detail);
 
 private:

@@ -268,12 +268,12 @@ Rendered TileNode::render(GL& gl, const QRect& region, double detail) const
     const double scale = maxScale(transform);
     const double tileDetail = std::min(1.0, detail * scale);
     // The tile is drawn once for the renders of one scope (a frame's strips).
-    const QString key = QStringLiteral("tile %1 %2").arg(quintptr(this)).arg(QString::number(tileDetail, 'g', 17));
+    // Drawn whole and then reduced where it is small: an input drawn
+    // reduced fades near its edges, which shows as a seam between tiles.
+    const bool small = tile.width() * tile.height() <= kWholeTilePixels;
+    const QString key = QStringLiteral("tile %1 %2").arg(quintptr(this)).arg(QString::number(small ? 1.0 : tileDetail, 'g', 17));
     Rendered in = recalled(nullptr, key);
     if (in.isEmpty()) {
-        // Drawn whole and then reduced where it is small: an input drawn
-        // reduced fades near its edges, which shows as a seam between tiles.
-        const bool small = tile.width() * tile.height() <= kWholeTilePixels;
         in = renderImage(gl, input, toRect(tile), small ? 1.0 : tileDetail);
         if (in.isEmpty())
             return {};
