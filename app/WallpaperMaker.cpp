@@ -219,13 +219,13 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
     // copy would cost its memory; this one costs a quarter of the picture's
     // pixels until the next picture is made), where its texels then cover it
     // exactly: whole, even sides. Elsewhere a read near its edge would fade.
+    const bool preview = W * H <= kKeptBackdropPixels;
     const bool halvesExactly = QRectF(CIGeometry::integral(extent)) == extent && int(w) % 2 == 0 && int(h) % 2 == 0;
-    if (backdrop != source && (W * H <= kKeptBackdropPixels || halvesExactly)) {
-        const CIImage kept = W * H <= kKeptBackdropPixels ? CIImageAccumulator::flatten(backdrop, extent)
-                                                         : CIImageAccumulator::flattenReduced(backdrop, 0.5);
-        if (!kept.isNull())
+    if (backdrop != source && (preview || halvesExactly))
+        if (const CIImage kept = preview ? CIImageAccumulator::flatten(backdrop, extent)
+                                         : CIImageAccumulator::flattenReduced(backdrop, 0.5);
+            !kept.isNull())
             backdrop = kept;
-    }
     clamp->setValue(QVariant::fromValue(backdrop), kCIInputImageKey);
     clamp->setValue(QVariant::fromValue(QTransform::fromTranslate(-extent.x(), -extent.y()) * QTransform::fromScale(W / w, H / h)),
                     kCIInputTransformKey);
