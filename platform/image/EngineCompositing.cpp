@@ -36,7 +36,94 @@ void gatherOpaque(const ImageNode* node, QRegion& region, int depth)
         region += CIGeometry::wholePixelsInside(known).toRect();
 }
 
+// Draws its one sampler as it reads at each texel's centre.
+GLuint readProgram(GL& gl)
+{
+    static GLuint program = 0;
+    if (!program)
+        program = passProgram(gl, 1, R"(
+void main() {
+    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;
+    _ci_out = _ci_texel(0, _ci_toTexel(0, p));
+}
+)");
+    return program;
+}
+
+// The texels of `grid` (from its corner, y up) wholly inside `known` (world)
+// less `margin` pixels: a reduced read there sees only those pixels.
+QRect texelsInside(const DetailGrid& grid, const QRectF& known, double margin)
+{
+    const QRectF r = known.adjusted(margin, margin, -margin, -margin);
+    if (r.isEmpty())
+        return {};
+    const double s = grid.step;
+    const int x0 = int(std::ceil((r.left() - grid.area.left()) / s)), y0 = int(std::ceil((r.top() - grid.area.top()) / s));
+    const int x1 = int(std::floor((r.right() - grid.area.left()) / s)),
+              y1 = int(std::floor((r.bottom() - grid.area.top()) / s));
+    return QRect(x0, y0, x1 - x0, y1 - y0).intersected(QRect(0, 0, grid.width, grid.height));
+}
+
 } // namespace
+
+Rendered SourceOverNode::renderUnder(GL& gl, const QRect& out, const DetailGrid& grid, double detail) const
+{
+    // Worth it only where the foreground hides most of the region; and only
+    // where the region is whole texels: a texel over its edge is drawn from
+    // what each layer has of it, which the strips would draw otherwise.
+    const QRectF known = foreground.node() ? foreground.node()->opaqueArea() : QRectF();
+    if (known.isEmpty() || CIGeometry::isInfinite(known) || grid.area != QRectF(out))
+        return {};
+    const QRect hidden = texelsInside(grid, CIGeometry::intersect(known, QRectF(out)), std::ceil(1 / detail) + 1);
+    if (hidden.isEmpty() || 2 * qint64(hidden.width()) * hidden.height() < qint64(grid.width) * grid.height)
+        return {};
+    const PassSampler f = samplerFor(gl, foreground, QRectF(clip(out, foreground.extent())), false, false, true, detail);
+    if (f.rendered.isEmpty())
+        return {};
+    const Rendered& r = f.rendered;
+    TexturePtr target;
+    // Its texels the grid's, read where they lie or moved by whole pixels.
+    const QTransform& move = f.toInput;
+    const bool onGrid = move.type() <= QTransform::TxTranslate && move.dx() == std::round(move.dx())
+                     && move.dy() == std::round(move.dy()) && r.area.translated(-move.dx(), -move.dy()) == grid.area
+                     && r.texture->width == grid.width && r.texture->height == grid.height && f.crop.isNull()
+                     && r.texture->format == gl.floatFormat();
+    if (onGrid && r.texture.use_count() == 1) {
+        target = r.texture; // ours alone: drawn under in place
+    } else if (onGrid) {
+        target = gl.floatTexture(grid.width, grid.height); // copied as it is: no pass
+        if (target)
+            copyTexels(gl, {{r.texture, QPoint(), QRect(0, 0, grid.width, grid.height)}}, *target);
+    } else {
+        target = resample(gl, f, grid.area, QTransform(), grid.width, grid.height).texture;
+    }
+    if (!target)
+        return {};
+    const GLuint program = readProgram(gl);
+    if (!program)
+        return {};
+    // The background only round the hidden texels, drawn under the foreground
+    // (destination over: the same sum as the foreground blended onto it).
+    const QRect all(0, 0, grid.width, grid.height);
+    const QRect strips[] = {QRect(0, 0, all.width(), hidden.top()),
+                            QRect(0, hidden.bottom() + 1, all.width(), all.height() - hidden.bottom() - 1),
+                            QRect(0, hidden.top(), hidden.left(), hidden.height()),
+                            QRect(hidden.right() + 1, hidden.top(), all.width() - hidden.right() - 1, hidden.height())};
+    for (const QRect& strip : strips) {
+        if (strip.isEmpty())
+            continue;
+        const QRectF world(grid.area.x() + strip.x() * grid.step, grid.area.y() + strip.y() * grid.step,
+                           strip.width() * grid.step, strip.height() * grid.step);
+        const PassSampler b = samplerFor(gl, background, world, false, false, true, detail);
+        if (b.rendered.isEmpty())
+            continue;
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE_MINUS_DST_ALPHA, GL_ONE);
+        drawPass(gl, program, *target, grid.area, strip, false, {b}, {});
+        glDisable(GL_BLEND);
+    }
+    return {target, grid.area};
+}
 
 QRectF SourceOverNode::opaqueArea() const
 {
@@ -62,6 +149,8 @@ Rendered SourceOverNode::render(GL& gl, const QRect& region, double detail) cons
         return fused;
     // Blended on the reduced grid when less detail is asked for.
     const DetailGrid grid = detailGrid(out, detail);
+    if (Rendered under = renderUnder(gl, out, grid, detail); !under.isEmpty())
+        return under;
     TexturePtr target;
     {
         Rendered base = renderImage(gl, background, out, detail);
@@ -99,14 +188,7 @@ Rendered SourceOverNode::render(GL& gl, const QRect& region, double detail) cons
     } else if (!over.isEmpty()) {
         PassSampler s = samplerFor(gl, foreground, QRectF(over), false, false, true, detail);
         if (!s.rendered.isEmpty()) {
-            static GLuint program = 0;
-            if (!program)
-                program = passProgram(gl, 1, R"(
-void main() {
-    vec2 p = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;
-    _ci_out = _ci_texel(0, _ci_toTexel(0, p));
-}
-)");
+            const GLuint program = readProgram(gl);
             if (!program)
                 return {};
             drawPass(gl, program, *target, grid.area, viewport, true, {s}, {});

@@ -28,6 +28,12 @@ public:
     QRectF opaqueArea() const override;
     CIImage foreground;
     CIImage background;
+
+private:
+    // At reduced detail under a foreground known opaque over most of
+    // `out`: the foreground drawn on `grid`, the background only round its
+    // opaque texels. Empty where that does not apply.
+    Rendered renderUnder(GL& gl, const QRect& out, const DetailGrid& grid, double detail) const;
 };
 
 } // namespace Engine

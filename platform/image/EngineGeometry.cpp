@@ -188,7 +188,7 @@ Rendered TransformNode::averagedInput(GL& gl, const QRectF& region, double detai
     if (!clamped && lattice.reduces())
         inRegion = toRect(lattice.boxesOver(QRectF(inRegion)));
     const Rendered in = renderImage(gl, source, inRegion, std::min(1.0, detail * scale));
-    return in.isEmpty() ? in : reduceOnLattice(gl, in, lattice);
+    return in.isEmpty() ? in : reduceOnLattice(gl, in, lattice, QRectF(inRegion));
 }
 
 CropNode::CropNode(const CIImage& in, const QRectF& r)

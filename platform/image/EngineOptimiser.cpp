@@ -596,28 +596,6 @@ private:
     bool m_swapped;
 };
 
-// The copies' texels into `target` of the same format, as they are: a
-// blit between equal formats is a plain copy (a texture copy is not).
-void copyTexels(GL& gl, const std::vector<TexelCopy>& copies, const Texture& target)
-{
-    if (copies.empty() || gl.rehearsing())
-        return;
-    static GLuint from = 0;
-    if (!from)
-        glGenFramebuffers(1, &from);
-    gl.bindTarget(target);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
-    for (const TexelCopy& c : copies) {
-        glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, c.from->id, 0);
-        const QPoint f = c.fromTexel;
-        const QRect& t = c.to;
-        glBlitFramebuffer(f.x(), f.y(), f.x() + t.width(), f.y() + t.height(), t.x(), t.y(), t.x() + t.width(),
-                          t.y() + t.height(), GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    }
-    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
-    gl.bindTarget(target);
-}
-
 } // namespace
 
 void setFusionEnabled(bool enabled)

@@ -107,6 +107,9 @@ struct TexelCopy {
     QPoint fromTexel;
     QRect to;
 };
+// The copies' texels into `target` of the same format, as they are
+// (nothing while rehearsing).
+void copyTexels(GL& gl, const std::vector<TexelCopy>& copies, const Texture& target);
 
 // The caller's bitmap for an 8-bit result: bottom-up rows of `rowPixels`
 // RGBA pixels, the result's texel (0, 0) first. A last pass that can fills

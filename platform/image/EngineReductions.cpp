@@ -90,7 +90,7 @@ Rendered boxReduce(GL& gl, TexturePtr source, const QRectF& area, int width, int
     }
 }
 
-Rendered reduceDensity(GL& gl, const Rendered& source, double densityX, double densityY)
+Rendered reduceDensity(GL& gl, const Rendered& source, double densityX, double densityY, const QRectF& within)
 {
     if (source.isEmpty())
         return source;
@@ -99,6 +99,23 @@ Rendered reduceDensity(GL& gl, const Rendered& source, double densityX, double d
     // A few percent more texels than pixels read bilinearly skip nothing.
     if (w * 1.05 >= source.texture->width && h * 1.05 >= source.texture->height)
         return source;
+    // Only the texels over `within`, where one pass reduces the whole: the
+    // same boxes, counted from the same corner.
+    const int fromW = source.texture->width, fromH = source.texture->height;
+    if (!within.isNull() && w * 4 >= fromW && h * 4 >= fromH) {
+        const double tw = source.area.width() / w, th = source.area.height() / h;
+        // A texel more on each side: bilinear reads near the edge reach it.
+        const int i0 = std::clamp(int(std::floor((within.left() - source.area.left()) / tw)) - 1, 0, w);
+        const int i1 = std::clamp(int(std::ceil((within.right() - source.area.left()) / tw)) + 1, i0, w);
+        const int j0 = std::clamp(int(std::floor((within.top() - source.area.top()) / th)) - 1, 0, h);
+        const int j1 = std::clamp(int(std::ceil((within.bottom() - source.area.top()) / th)) + 1, j0, h);
+        if (i1 > i0 && j1 > j0 && (i1 - i0 < w || j1 - j0 < h)) {
+            const QPointF ratio(double(fromW) / w, double(fromH) / h);
+            const Boxes b{ratio, QPointF(i0 * ratio.x(), j0 * ratio.y())};
+            const QRectF part(source.area.left() + i0 * tw, source.area.top() + j0 * th, (i1 - i0) * tw, (j1 - j0) * th);
+            return boxReduce(gl, source.texture, part, i1 - i0, j1 - j0, false, &b);
+        }
+    }
     return boxReduce(gl, source.texture, source.area, w, h, false);
 }
 
@@ -108,7 +125,7 @@ Lattice latticeFor(double densityX, double densityY)
     return {step(densityX), step(densityY)};
 }
 
-Rendered reduceOnLattice(GL& gl, const Rendered& source, const Lattice& lattice)
+Rendered reduceOnLattice(GL& gl, const Rendered& source, const Lattice& lattice, const QRectF& within)
 {
     if (source.isEmpty() || !lattice.reduces())
         return source;
@@ -129,9 +146,12 @@ Rendered reduceOnLattice(GL& gl, const Rendered& source, const Lattice& lattice)
     double x0, x1, y0, y1;
     inward(a.x(), a.x() + a.width(), lattice.stepX, &x0, &x1);
     inward(a.y(), a.y() + a.height(), lattice.stepY, &y0, &y1);
-    const QRectF inside(x0, y0, x1 - x0, y1 - y0);
+    QRectF inside(x0, y0, x1 - x0, y1 - y0);
+    if (!within.isNull()) // and a box more on each side, for bilinear reads near the edge
+        inside = inside.intersected(
+            lattice.boxesOver(within).adjusted(-lattice.stepX, -lattice.stepY, lattice.stepX, lattice.stepY));
     if (!oneToOne || !a.contains(inside) || CIGeometry::isEmpty(inside))
-        return reduceDensity(gl, source, 1.0 / lattice.stepX, 1.0 / lattice.stepY);
+        return reduceDensity(gl, source, 1.0 / lattice.stepX, 1.0 / lattice.stepY, within);
     const int w = int(std::lround(inside.width() / lattice.stepX)), h = int(std::lround(inside.height() / lattice.stepY));
     const Boxes b{{lattice.stepX / k, lattice.stepY / k}, (inside.topLeft() - a.topLeft()) / k};
     return boxReduce(gl, source.texture, inside, w, h, false, &b);

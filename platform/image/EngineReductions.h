@@ -19,8 +19,9 @@ public:
 };
 
 // `source` averaged (boxes) down to at most about the given texels per
-// pixel along x and y; unchanged when it has hardly more.
-Rendered reduceDensity(GL& gl, const Rendered& source, double densityX, double densityY);
+// pixel along x and y; unchanged when it has hardly more. With `within`
+// (world), only the texels over it where that is the whole's one pass.
+Rendered reduceDensity(GL& gl, const Rendered& source, double densityX, double densityY, const QRectF& within = QRectF());
 
 // Boxes of `size` source texels, the first beginning `start` texels in.
 struct Boxes {
@@ -48,9 +49,10 @@ struct Lattice {
     }
 };
 Lattice latticeFor(double densityX, double densityY);
-// `source`, drawn one texel a pixel, averaged in the lattice's boxes; any
-// other source by its own area.
-Rendered reduceOnLattice(GL& gl, const Rendered& source, const Lattice& lattice);
+// `source`, drawn one texel a pixel, averaged in the lattice's boxes (only
+// those meeting `within` when not null: a region of a source drawn whole);
+// any other source by its own area.
+Rendered reduceOnLattice(GL& gl, const Rendered& source, const Lattice& lattice, const QRectF& within = QRectF());
 
 // Reduces `first` by the factors along x and y (powers of two) with box
 // halvings read at texel corners; the result covers `area` (world), which

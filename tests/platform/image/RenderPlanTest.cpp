@@ -7,7 +7,9 @@
 #include "tests/support/Pixels.h"
 
 #include "platform/image/CIBuiltinFilters.h"
+#include "platform/image/CIImageAccumulator.h"
 #include "platform/image/CIImageFile.h"
+#include "platform/image/CIKernel.h"
 #include "platform/image/EngineAhead.h"
 #include "platform/image/EngineNodes.h"
 #include "platform/image/EnginePasses.h"
@@ -282,4 +284,42 @@ TEST(RenderPlan, TheCompileAheadThreadDrawsWhatTheRehearsalListed)
     Engine::CompileAhead::drain();
     Engine::CompileAhead::finish();
     EXPECT_EQ(Engine::CompileAhead::drawsMade() - before, int(states.size()));
+}
+
+// Reduced under a picture known opaque over most of it (a framed photo
+// with rounded corners), the stretched photo behind is drawn only round
+// that part: the same texels as when the picture's opacity is unknown.
+TEST(RenderPlan, ABackdropReducedUnderAnOpaquePictureIsDrawnOnlyRoundIt)
+{
+    const auto opaque = [](int w, int h, int seed) {
+        QImage image(w, h, QImage::Format_RGB32);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                image.setPixel(x, y, qRgb((x * 37 + y * seed) % 256, (x * 5 + y * 23) % 256, 128 + int(100 * std::sin(x * 0.3 + y * 0.2))));
+        return CIImage::imageWithQImage(image);
+    };
+    QImage rim(400, 300, QImage::Format_ARGB32_Premultiplied);
+    rim.fill(QColor(200, 60, 20, 90));
+    const CIImage known = CIImageAccumulator::flatten(CIImage::imageWithQImage(rim).imageByCompositingOverImage(
+        opaque(352, 260, 11).imageByApplyingTransform(QTransform::fromTranslate(24, 20))), {});
+    const auto same = CIKernel::kernelWithString(QStringLiteral("kernel vec4 same(sampler s) { return sample(s, samplerCoord(s)); }"));
+    ASSERT_TRUE(same);
+    const CIImage unknown = same->apply({QVariant::fromValue(known)}, {});
+    ASSERT_TRUE(!known.node()->opaqueArea().isEmpty() && unknown.node()->opaqueArea().isEmpty());
+    // Stretched, and read at half detail from more texels than it needs.
+    const CIImage behind = opaque(220, 165, 3).imageByApplyingTransform(QTransform::fromScale(400 / 220.0, 300 / 165.0));
+    for (const double scale : {0.5, 0.25}) {
+        const auto reduced = [&](const CIImage& picture) {
+            return picture.imageByCompositingOverImage(behind).imageByApplyingTransform(QTransform::fromScale(scale, scale));
+        };
+        const QRect rect(0, 0, int(400 * scale), int(300 * scale));
+        const quint64 t0 = Engine::texelCount();
+        const std::vector<float> under = CIContext().renderToFloats(reduced(known), QRectF(rect));
+        const quint64 t1 = Engine::texelCount();
+        const std::vector<float> whole = CIContext().renderToFloats(reduced(unknown), QRectF(rect));
+        ASSERT_FALSE(under.empty() || whole.empty()) << scale;
+        // No background and no blend over the whole: under 3/5 of the texels (1/2 measured).
+        EXPECT_LT(5 * (t1 - t0), 3 * (Engine::texelCount() - t1)) << scale;
+        EXPECT_LT(worstDifference(under, whole), 1e-3) << scale; // a step of a half float
+    }
 }
