@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 
 namespace Engine {
@@ -280,7 +281,8 @@ void setPassInputs(GL& gl, GLuint program, const Texture& target, const QRectF& 
         ext[size_t(i) * 4 + 1] = limited(e.y());
         ext[size_t(i) * 4 + 2] = limited(e.width());
         ext[size_t(i) * 4 + 3] = limited(e.height());
-        const char name[] = {'_', 'c', 'i', '_', 't', 'e', 'x', char('0' + i), 0};
+        char name[16];
+        std::snprintf(name, sizeof name, "_ci_tex%d", i); // slots past 9 too: a fused pass reads up to 16
         if (s.rendered.isEmpty()) {
             // Nothing there: every read falls far outside and weighs nothing.
             map[size_t(i) * 4 + 2] = map[size_t(i) * 4 + 3] = -1e6f;

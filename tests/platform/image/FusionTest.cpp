@@ -91,6 +91,14 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
     const auto shifted = CIKernel::kernelWithString(
         QStringLiteral("kernel vec4 shift(sampler s) { return sample(s, samplerCoord(s) + vec2(2.0, 0.0)); }"));
     ASSERT_TRUE(shifted);
+    // More layers than ten sampler slots, each its own colour.
+    CIImage layers = back;
+    for (int k = 0; k < 12; ++k) {
+        QImage tile(3, 2, QImage::Format_RGBA8888);
+        tile.fill(QColor(k * 20, 250 - k * 20, k * 7, 200));
+        layers = CIImage::imageWithQImage(tile).imageByApplyingTransform(QTransform::fromTranslate(k % 6 * 3, k / 6 * 3))
+                     .imageByCompositingOverImage(layers);
+    }
     const struct {
         const char* name;
         CIImage image;
@@ -117,6 +125,7 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
         // what borders that part shows the colour under it.
         {"kept odd-sided photo half a pixel off", oddFlat.imageByApplyingTransform(QTransform::fromTranslate(0.5, 1.5)).imageByCompositingOverImage(back), 1},
         {"kept odd-sided photo shrunk", oddFlat.imageByApplyingTransform(QTransform(0.6, 0, 0, 0.7, 2.3, 0.4)).imageByCompositingOverImage(back), 1},
+        {"twelve layers", layers, 11},
     };
     const QRect rect(-2, -1, 20, 9);
     Engine::setFusedPartShare(0); // every part of a pass by its own program
