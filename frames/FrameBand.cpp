@@ -66,6 +66,58 @@ QRect middleWhere(const QImage& bitmap, Holds holds)
     return {};
 }
 
+// The larger of two opaque rectangles in a strip (rows top down, alpha in
+// the fourth byte): its span of columns opaque from edge to edge, and the
+// span opaque along its middle line widened across while it stays opaque
+// (along and across its long side). Empty when neither is found.
+QRect opaqueCore(const QImage& strip)
+{
+    const bool across = strip.width() >= strip.height(); // long side along x
+    const int n = across ? strip.width() : strip.height(), m = across ? strip.height() : strip.width();
+    const auto opaque = [&](int u, int v) {
+        return (across ? strip.constScanLine(v)[4 * u + 3] : strip.constScanLine(u)[4 * v + 3]) == 255;
+    };
+    const auto rect = [&](int u0, int u1, int v0, int v1) {
+        return across ? QRect(u0, v0, u1 - u0, v1 - v0) : QRect(v0, u0, v1 - v0, u1 - u0);
+    };
+    // The longest run of `holds` along the long side.
+    const auto longestRun = [n](auto holds) {
+        int best0 = 0, best1 = 0;
+        for (int u = 0; u < n;) {
+            int e = u;
+            while (e < n && holds(e))
+                ++e;
+            if (e - u > best1 - best0)
+                best0 = u, best1 = e;
+            u = e + 1;
+        }
+        return std::pair{best0, best1};
+    };
+    const auto [a0, a1] = longestRun([&](int u) {
+        for (int v = 0; v < m; ++v)
+            if (!opaque(u, v))
+                return false;
+        return true;
+    });
+    const int mid = m / 2;
+    const auto [b0, b1] = longestRun([&](int u) { return opaque(u, mid); });
+    const auto rowHolds = [&](int v) {
+        for (int u = b0; u < b1; ++u)
+            if (!opaque(u, v))
+                return false;
+        return true;
+    };
+    int v0 = mid, v1 = mid + 1;
+    while (b1 > b0 && v0 > 0 && rowHolds(v0 - 1))
+        --v0;
+    while (b1 > b0 && v1 < m && rowHolds(v1))
+        ++v1;
+    const qint64 areaA = qint64(a1 - a0) * m, areaB = b1 > b0 ? qint64(b1 - b0) * (v1 - v0) : 0;
+    if (areaA == 0 && areaB == 0)
+        return {};
+    return areaA >= areaB ? rect(a0, a1, 0, m) : rect(b0, b1, v0, v1);
+}
+
 } // namespace
 
 bool clearRim(const QImage& mask, const QRect& r)
@@ -209,15 +261,36 @@ CIImage renderedAround(const CIImage& image, const QRect& rect, const QRect& hol
     if (parts.isEmpty())
         return {};
     CIImage band;
+    // Rows top down in the strip at `strip` (y up).
+    const auto lay = [&band](QImage bitmap, const QRect& strip, int stripHeight, const QRect& rows) {
+        // Known opaque, a piece hides what lies under it (a photo framed whole is drawn without its backdrop).
+        if (bitmap.format() == QImage::Format_RGBA8888_Premultiplied && alphaIs(bitmap, bitmap.rect(), 255))
+            bitmap.reinterpretAsFormat(QImage::Format_RGBX8888);
+        const QPoint at(strip.x() + rows.x(), strip.y() + stripHeight - 1 - rows.bottom());
+        const CIImage placed =
+            CIImage::imageWithQImage(bitmap).imageByApplyingTransform(QTransform::fromTranslate(at.x(), at.y()));
+        band = band.isNull() ? placed : placed.imageByCompositingOverImage(band);
+    };
     for (qsizetype i = 0; i < strips.size(); ++i) {
         const QRect& strip = strips[i];
-        QImage& part = parts[i];
-        // Known opaque, a strip hides what lies under it (a photo framed whole is drawn without its backdrop).
-        if (part.format() == QImage::Format_RGBA8888_Premultiplied && alphaIs(part, part.rect(), 255))
-            part.reinterpretAsFormat(QImage::Format_RGBX8888);
-        const CIImage placed =
-            CIImage::imageWithQImage(part).imageByApplyingTransform(QTransform::fromTranslate(strip.x(), strip.y()));
-        band = band.isNull() ? placed : placed.imageByCompositingOverImage(band);
+        const QImage& part = parts[i];
+        const QRect core = part.format() == QImage::Format_RGBA8888_Premultiplied && !alphaIs(part, part.rect(), 255)
+                               ? opaqueCore(part)
+                               : QRect();
+        if (2 * qint64(core.width()) * core.height() < qint64(part.width()) * part.height()) {
+            lay(part, strip, part.height(), part.rect());
+            continue;
+        }
+        // A strip with soft corners or a soft rim: its opaque core apart
+        // (known opaque, nothing drawn under it), the rest round it.
+        const QRect all = part.rect();
+        const QRect pieces[] = {core, QRect(0, 0, all.width(), core.top()),
+                                QRect(0, core.bottom() + 1, all.width(), all.height() - core.bottom() - 1),
+                                QRect(0, core.top(), core.left(), core.height()),
+                                QRect(core.right() + 1, core.top(), all.width() - core.right() - 1, core.height())};
+        for (const QRect& piece : pieces)
+            if (!piece.isEmpty())
+                lay(part.copy(piece), strip, part.height(), piece);
     }
     return band;
 }

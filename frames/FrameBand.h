@@ -25,7 +25,9 @@ QRect whiteMiddle(const QImage& bitmap);
 // (y up, inside rect) left transparent without being drawn or held: the four
 // strips round it are rendered one by one and laid side by side (their
 // extents together are `rect`). An empty hole renders the whole rectangle.
-// A strip with no transparent pixel is known opaque (CIImage::isOpaque).
+// A strip with no transparent pixel is known opaque (CIImage::isOpaque); one
+// opaque over most of it (soft corners, a soft rim) is laid as its opaque
+// core, known so, and the pieces round it.
 // Null when a render fails (the engine logs it).
 CIImage renderedAround(const CIImage& image, const QRect& rect, const QRect& hole);
 
