@@ -71,13 +71,15 @@ Rendered SourceOverNode::renderUnder(GL& gl, const QRect& out, const DetailGrid&
     // Worth it only where the foreground hides most of the region; and only
     // where the region is whole texels: a texel over its edge is drawn from
     // what each layer has of it, which the strips would draw otherwise.
+    // The foreground drawn over the whole grid: it must cover it.
     const QRectF known = foreground.node() ? foreground.node()->opaqueArea() : QRectF();
-    if (known.isEmpty() || CIGeometry::isInfinite(known) || grid.area != QRectF(out))
+    if (detail >= 1 || known.isEmpty() || CIGeometry::isInfinite(known) || grid.area != QRectF(out)
+        || clip(out, foreground.extent()) != out)
         return {};
     const QRect hidden = texelsInside(grid, CIGeometry::intersect(known, QRectF(out)), std::ceil(1 / detail) + 1);
     if (hidden.isEmpty() || 2 * qint64(hidden.width()) * hidden.height() < qint64(grid.width) * grid.height)
         return {};
-    const PassSampler f = samplerFor(gl, foreground, QRectF(clip(out, foreground.extent())), false, false, true, detail);
+    const PassSampler f = samplerFor(gl, foreground, QRectF(out), false, false, true, detail);
     if (f.rendered.isEmpty())
         return {};
     const Rendered& r = f.rendered;

@@ -188,7 +188,13 @@ Rendered TransformNode::averagedInput(GL& gl, const QRectF& region, double detai
     if (!clamped && lattice.reduces())
         inRegion = toRect(lattice.boxesOver(QRectF(inRegion)));
     const Rendered in = renderImage(gl, source, inRegion, std::min(1.0, detail * scale));
-    return in.isEmpty() ? in : reduceOnLattice(gl, in, lattice, QRectF(inRegion));
+    if (in.isEmpty())
+        return in;
+    // Only the part needed where that is a small part of what was drawn (a
+    // strip of a stretched photo): a whole reduction may land on the grid.
+    const QRectF part = CIGeometry::intersect(QRectF(inRegion), in.area);
+    const bool small = 2 * part.width() * part.height() < in.area.width() * in.area.height();
+    return reduceOnLattice(gl, in, lattice, small ? part : QRectF());
 }
 
 CropNode::CropNode(const CIImage& in, const QRectF& r)
