@@ -61,9 +61,15 @@ CIImage LXSimpleShadowFilter::outputImage()
         color = kColor;
 
     const CISampler sampler(image);
-    const CIImage silhouette = apply(kernel(), {QVariant::fromValue(sampler), QVariant::fromValue(color)},
-                                     {{kCIApplyOptionDefinition, QVariant::fromValue(sampler.definition())},
-                                      {kCIApplyOptionExtent, arrayForRect(sampler.extent())}});
+    // An opaque picture on whole pixels casts a rectangle of the colour,
+    // whose blur the engine draws in closed form.
+    const QRectF extent = image.extent();
+    const CIImage silhouette =
+        image.isOpaque() && !CIGeometry::isInfinite(extent) && QRectF(CIGeometry::integral(extent)) == extent
+            ? CIImage::imageWithColor(color).imageByCroppingToRect(extent)
+            : apply(kernel(), {QVariant::fromValue(sampler), QVariant::fromValue(color)},
+                    {{kCIApplyOptionDefinition, QVariant::fromValue(sampler.definition())},
+                     {kCIApplyOptionExtent, arrayForRect(sampler.extent())}});
     if (silhouette.isNull())
         return {};
     const auto blur = CIFilter::filterWithName(QStringLiteral("CIGaussianBlur"));

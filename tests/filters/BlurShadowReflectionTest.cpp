@@ -79,23 +79,29 @@ TEST(SimpleShadow, FallsInItsDirection)
     const Row rows[] = {{"downRight", 135, M_SQRT2, -M_SQRT2}, {"right", 90, 2, 0}, {"up", 0, 0, 2}, {"left", 270, -2, 0}};
     const QRectF square(10, 10, 20, 20);
     const QRect area(0, 0, 40, 40);
-    const Texels mask(solid(CIColor(1, 1, 1, 1), square), area);
-    ASSERT_TRUE(mask.ok());
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        LXSimpleShadowFilter filter;
-        filter.inputImage = boxed(solid(CIColor(1, 1, 1, 1), square));
-        filter.inputRadius = 0.0; // an unblurred shadow, to see its edges
-        filter.inputDirection = row.direction;
-        const Texels got(filter.outputImage(), area);
-        ASSERT_TRUE(got.ok());
-        // The square's mask read back by the move, black at alpha 0.75, under the square.
-        EXPECT_LT(got.worstAgainst(area, [&](int x, int y) {
-            const double shadow = 0.75 * mask.bilinear(x + 0.5 - row.dx, y + 0.5 - row.dy)[3];
-            const Colour image = mask.at(x, y);
-            return Colour{image[0], image[1], image[2], image[3] + (1 - image[3]) * shadow};
-        }), 0.01);
-    }
+    // Opaque (its shadow a rectangle of the colour) and with a clear middle.
+    const CIImage white = solid(CIColor(1, 1, 1, 1), square);
+    const CIImage ring = solid(CIColor(1, 1, 1, 1), QRectF(10, 10, 20, 6))
+                             .imageByCompositingOverImage(solid(CIColor(1, 1, 1, 1), QRectF(10, 24, 20, 6)))
+                             .imageByCompositingOverImage(solid(CIColor(0, 0, 0, 0), square));
+    for (const CIImage& picture : {white, ring})
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.name);
+            const Texels mask(picture, area);
+            ASSERT_TRUE(mask.ok());
+            LXSimpleShadowFilter filter;
+            filter.inputImage = boxed(picture);
+            filter.inputRadius = 0.0; // an unblurred shadow, to see its edges
+            filter.inputDirection = row.direction;
+            const Texels got(filter.outputImage(), area);
+            ASSERT_TRUE(got.ok());
+            // The picture's mask read back by the move, black at alpha 0.75, under the picture.
+            EXPECT_LT(got.worstAgainst(area, [&](int x, int y) {
+                const double shadow = 0.75 * mask.bilinear(x + 0.5 - row.dx, y + 0.5 - row.dy)[3];
+                const Colour image = mask.at(x, y);
+                return Colour{image[0], image[1], image[2], image[3] + (1 - image[3]) * shadow};
+            }), 0.01);
+        }
 }
 
 TEST(Reflection, PictureThenGapThenFadingMirror)
