@@ -2,6 +2,7 @@
 
 #include "effects/LXEffect.h"
 #include "effects/LXEffectsCatalog.h"
+#include "filters/LXSimpleShadowFilter.h"
 #include "frames/LXFrameDescription.h"
 #include "frames/LXPictureFrameFilter.h"
 #include "frames/LXShapedBorderFilter.h"
@@ -188,6 +189,11 @@ QSizeF LookChain::framedSize(const QSizeF& size) const
             framed = border->outputExtentFor(framed, portion);
         else if (const auto* frame = qobject_cast<const LXTexturedFrameFilter*>(filter))
             framed = frame->outputExtentFor(framed, portion);
+        else if (qobject_cast<const LXSimpleShadowFilter*>(filter)) {
+            const auto number = [&](const char* key) { return step->filterValueFor(QLatin1String(key), framed).toDouble(); };
+            framed = LXSimpleShadowFilter::outputExtentFor(framed, number("inputRadius"), number("inputDistance"),
+                                                          number("inputDirection"));
+        }
         else if (step != m_frame.get())
             continue;
         // Whole pixels, as the effect keeps its picture.

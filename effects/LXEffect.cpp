@@ -227,6 +227,17 @@ QVariant LXEffect::settingsValueForKey(const QString& key) const
     return m_filter->valueForKey(key);
 }
 
+QVariant LXEffect::filterValueFor(const QString& key, const QRectF& extent) const
+{
+    const auto found = m_settings.constFind(key);
+    if (found == m_settings.cend())
+        return m_filter->valueForKey(key);
+    const QVariant value = valueForFilter(key, *found);
+    if (!m_relative.contains(key) || !isNumber(value))
+        return value;
+    return value.toDouble() * EffectSettingsForm::referenceLength(m_proportion, extent, true);
+}
+
 CIImage LXEffect::inputImage() const { return CIFilter::imageValue(m_filter->valueForKey(kCIInputImageKey)); }
 
 void LXEffect::setInputImage(const CIImage& image)

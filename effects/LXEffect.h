@@ -87,6 +87,10 @@ public:
     void setSettings(const QVariantMap& settings);
     // The setting of `key`, or the filter's value when there is none.
     QVariant settingsValueForKey(const QString& key) const;
+    // What the filter would be given for `key` with an input of `extent`
+    // (a relative setting scaled to it); the filter's value when there is
+    // no setting, null when the setting cannot be used.
+    QVariant filterValueFor(const QString& key, const QRectF& extent) const;
 
     CIImage inputImage() const;
     void setInputImage(const CIImage& image) override;

@@ -49,6 +49,22 @@ QPointF LXSimpleShadowFilter::offset(double distance, double direction)
     return {snapped(distance * std::cos(theta)), snapped(distance * std::sin(theta))};
 }
 
+namespace {
+
+// The blurred shadow's rectangle before its move.
+QRectF spread(const QRectF& picture, double radius)
+{
+    return CIGeometry::outset(picture, 3 * radius, 3 * radius);
+}
+
+} // namespace
+
+QRectF LXSimpleShadowFilter::outputExtentFor(const QRectF& picture, double radius, double distance, double direction)
+{
+    const QPointF move = offset(distance, direction);
+    return CIGeometry::unite(picture, spread(picture, std::max(0.0, radius)).translated(move));
+}
+
 CIImage LXSimpleShadowFilter::outputImage()
 {
     const CIImage image = imageValue(inputImage);
@@ -79,7 +95,7 @@ CIImage LXSimpleShadowFilter::outputImage()
     blur->setValue(QVariant::fromValue(silhouette), kCIInputImageKey);
     blur->setValue(r, kCIInputRadiusKey);
     const CIImage shadow = blur->outputImage()
-                               .imageByCroppingToRect(CIGeometry::outset(silhouette.extent(), 3 * r, 3 * r))
+                               .imageByCroppingToRect(spread(silhouette.extent(), r))
                                .imageByApplyingTransform(QTransform::fromTranslate(move.x(), move.y()));
     over->setValue(QVariant::fromValue(image), kCIInputImageKey);
     over->setValue(QVariant::fromValue(shadow), kCIInputBackgroundImageKey);

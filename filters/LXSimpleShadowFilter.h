@@ -8,6 +8,7 @@
 #include "filters/LXFilter.h"
 
 #include <QPointF>
+#include <QRectF>
 
 class LXSimpleShadowFilter : public LXFilter {
     Q_OBJECT
@@ -27,6 +28,9 @@ public:
 
     // The shadow's move for a distance and a direction in degrees.
     static QPointF offset(double distance, double direction);
+    // Where the output of a picture of extent `picture` lies: the picture
+    // and its shadow, spread three radii and moved.
+    static QRectF outputExtentFor(const QRectF& picture, double radius, double distance, double direction);
 
     QVariantMap customAttributes() const override;
     CIImage outputImage() override;

@@ -106,6 +106,7 @@ TEST(Pipeline, AFramedPhotoIsDecodedAsItIsStyled)
         {"frame over a crop", Look{{}, {{"name", "Frame"}, {"inputFrameName", "Plain Frame"}}, {0.1, 0.2, 0.7, 0.6}, 0}, true},
         {"mount", Look{{}, {{"name", "PictureFrame"}, {"inputFrameName", "ALX-F#003#Slide-Mount"}}, {}, 0}, true},
         {"textured frame", Look{{}, {{"name", "Frame"}, {"inputFrameName", "Wood - Walnut Moulding"}}, {}, 0}, true},
+        {"drop shadow", Look{{QVariantMap{{"name", "DropShadow"}}}, {}, {}, 0}, true},
     };
     const QSizeF picture(3000, 2000), screen = mainScreen.pixelSize();
     for (const Row& row : rows) {
