@@ -57,7 +57,7 @@ QVariantMap LXDimmedBWFilter::customAttributes() const
 CIImage LXDimmedBWFilter::outputImage()
 {
     const CIImage image = imageValue(inputImage);
-    return applyOverImage(kernel(), image, {sampler(image), numberInput(inputBrightness, "inputBrightness")});
+    return applyOverImage(kernel(), image, {sampler(image), numberInput(inputBrightness, "inputBrightness")}, true);
 }
 
 // --- Keep colour ---------------------------------------------------------------
@@ -79,7 +79,8 @@ CIImage LXKeepColorFilter::outputImage()
     const CIImage image = imageValue(inputImage);
     return applyOverImage(kernel(), image,
                           {sampler(image), hueOf(colorInput(inputColor, "inputColor")),
-                           numberInput(inputIntensity, "inputIntensity")});
+                           numberInput(inputIntensity, "inputIntensity")},
+                          true);
 }
 
 // --- Replace colour ------------------------------------------------------------
@@ -110,7 +111,8 @@ CIImage LXReplaceColorFilter::outputImage()
     const CIVector ratio(to.saturation / std::max(0.01, from.saturation), to.value / std::max(0.01, from.value));
     return applyOverImage(kernel(), image,
                           {sampler(image), from.hue, to.hue, target.isNull() ? 0.0 : target.alpha(),
-                           QVariant::fromValue(ratio), numberInput(inputIntensity, "inputIntensity")});
+                           QVariant::fromValue(ratio), numberInput(inputIntensity, "inputIntensity")},
+                          true);
 }
 
 // --- Rotate colour -------------------------------------------------------------
@@ -129,7 +131,7 @@ QVariantMap LXRotateColorFilter::customAttributes() const
 CIImage LXRotateColorFilter::outputImage()
 {
     const CIImage image = imageValue(inputImage);
-    return applyOverImage(kernel(), image, {sampler(image), numberInput(inputAngle, "inputAngle")});
+    return applyOverImage(kernel(), image, {sampler(image), numberInput(inputAngle, "inputAngle")}, true);
 }
 
 // --- sRGB conversion -----------------------------------------------------------
@@ -145,7 +147,7 @@ CIImage LXSRGBConversionFilter::outputImage()
 {
     const CIImage image = imageValue(inputImage);
     const QString routine = boolValue(toRGB) ? QStringLiteral("sRGB2RGB") : QStringLiteral("RGB2sRGB");
-    return applyOverImage(kernelWithName(routine), image, {sampler(image)});
+    return applyOverImage(kernelWithName(routine), image, {sampler(image)}, true);
 }
 
 // --- Colour multiply -----------------------------------------------------------
@@ -167,5 +169,6 @@ CIImage LXColorMultiplyFilter::outputImage()
     const CIColor color = colorInput(inputColor, "inputColor");
     const CIVector components = color.isNull() ? CIVector(1, 1, 1, 1)
                                                : CIVector(color.red(), color.green(), color.blue(), color.alpha());
-    return applyOverImage(kernel(), image, {sampler(image), QVariant::fromValue(components)});
+    // Its alpha kept where the colour is opaque (the kernel multiplies by the colour's).
+    return applyOverImage(kernel(), image, {sampler(image), QVariant::fromValue(components)}, components.W() >= 1);
 }

@@ -195,13 +195,16 @@ CIColor LXFilter::colorInput(const QVariant& value, const QString& key) const
     return color.isNull() && !value.isValid() ? colorValue(attributeDefault(key)) : color;
 }
 
-CIImage LXFilter::applyOverImage(const CIKernelPtr& routine, const CIImage& image, const QVariantList& arguments) const
+CIImage LXFilter::applyOverImage(const CIKernelPtr& routine, const CIImage& image, const QVariantList& arguments,
+                                 bool keepsAlpha) const
 {
     if (image.isNull() || !routine)
         return {};
-    return apply(routine, arguments,
-                 {{kCIApplyOptionDefinition, QVariant::fromValue(image.definition())},
-                  {kCIApplyOptionExtent, arrayForRect(image.extent())}});
+    QVariantMap options{{kCIApplyOptionDefinition, QVariant::fromValue(image.definition())},
+                        {kCIApplyOptionExtent, arrayForRect(image.extent())}};
+    if (keepsAlpha)
+        options.insert(kCIApplyOptionAlphaOf, 0);
+    return apply(routine, arguments, options);
 }
 
 QVariant LXFilter::settingsForKey(const QString& key) const

@@ -87,5 +87,8 @@ public:
 protected:
     // `routine` applied to `arguments` with `image`'s definition and extent:
     // the shape of the kit's per-pixel filters. null for a null image or routine.
-    CIImage applyOverImage(const CIKernelPtr& routine, const CIImage& image, const QVariantList& arguments) const;
+    // `keepsAlpha`: the routine returns its first sampler's alpha unchanged,
+    // so the result is opaque where the image is (a colour change of a photo).
+    CIImage applyOverImage(const CIKernelPtr& routine, const CIImage& image, const QVariantList& arguments,
+                           bool keepsAlpha = false) const;
 };

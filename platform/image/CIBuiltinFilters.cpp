@@ -266,7 +266,7 @@ CIImage CIColorInvert::outputImage()
     if (image.isNull())
         return {};
     return apply(builtinKernel(QStringLiteral("colorInvert")), {QVariant::fromValue(image)},
-                 {{kCIApplyOptionDefinition, QVariant::fromValue(image.definition())}});
+                 {{kCIApplyOptionDefinition, QVariant::fromValue(image.definition())}, {kCIApplyOptionAlphaOf, 0}});
 }
 
 QVariantMap CIAreaAverage::customAttributes() const

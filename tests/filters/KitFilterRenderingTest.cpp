@@ -131,3 +131,38 @@ TEST(KitFilterRendering, ByNameDefaultsCopiesAndTiles)
                         testing::AllOf(testing::Ge(0.0), testing::Le(row.tileTolerance)));
     }
 }
+
+// A colour change of an opaque photo is known opaque (its flattened copy is
+// then copied by the last pass and nothing is drawn under it), and truly
+// so; a translucent tint or a translucent photo is not.
+TEST(KitFilterRendering, AColourChangeOfAnOpaquePhotoIsKnownOpaqueWhereItIs)
+{
+    QImage bytes(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            bytes.setPixel(x, y, qRgb(x * 4, y * 5, (x * y) % 256));
+    const CIImage opaque = CIImage::imageWithQImage(bytes), translucent = picture(64, 48);
+    const struct { const char* name; Setter settings; bool opaque; } cases[] = {
+        {"LXDimmedBWFilter", with({}), true}, {"LXKeepColorFilter", with({}), true},
+        {"LXReplaceColorFilter", with({}), true}, {"LXRotateColorFilter", with({}), true},
+        {"LXSRGBConversionFilter", with({}), true}, {"LXColorMultiplyFilter", with({}), true},
+        {"LXColorMultiplyFilter", with({{"inputColor", color(1, 0.2, 0.5, 0.6)}}), false},
+        {"CIColorInvert", with({}), true},
+    };
+    for (const auto& c : cases)
+        for (const CIImage& photo : {opaque, translucent}) {
+            SCOPED_TRACE(c.name);
+            const auto filter = std::string(c.name).starts_with("CI") ? CIFilter::filterWithName(c.name) : byName(c.name);
+            ASSERT_TRUE(filter);
+            filter->setDefaults();
+            filter->setValue(boxed(photo), kCIInputImageKey);
+            c.settings(*filter);
+            const CIImage out = filter->outputImage();
+            const bool known = photo == opaque && c.opaque;
+            EXPECT_EQ(out.isOpaque(), known);
+            const std::vector<float> pixels = CIContext().renderToFloats(out, QRectF(0, 0, 64, 48));
+            ASSERT_FALSE(pixels.empty());
+            for (size_t i = 3; known && i < pixels.size(); i += 4)
+                ASSERT_EQ(pixels[i], 1.0f) << i / 4;
+        }
+}
