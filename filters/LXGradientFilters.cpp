@@ -37,8 +37,15 @@ CIImage gradientStrip(const QVariant& value)
         return {};
     // Pixels, not points: the same strip on every screen.
     QImage strip(kStripWidth, 1, QImage::Format_RGBA8888);
-    for (int x = 0; x < kStripWidth; ++x)
-        strip.setPixelColor(x, 0, gradient.colorAt((x + 0.5) / kStripWidth));
+    bool opaque = true;
+    for (int x = 0; x < kStripWidth; ++x) {
+        const QColor c = gradient.colorAt((x + 0.5) / kStripWidth);
+        strip.setPixelColor(x, 0, c);
+        opaque = opaque && c.alpha() == 255;
+    }
+    // Known opaque, it keeps what it colours opaque.
+    if (opaque)
+        strip.reinterpretAsFormat(QImage::Format_RGBX8888);
     return CIImage::imageWithQImage(strip);
 }
 
@@ -84,12 +91,15 @@ CIImage LXGradientMapFilter::outputImage()
     auto roi = [stripExtent](int sampler, const QRectF& dest, const QVariant&) {
         return sampler == 1 ? stripExtent : dest;
     };
+    QVariantMap options{{kCIApplyOptionDefinition, QVariant::fromValue(image.definition())},
+                        {kCIApplyOptionExtent, arrayForRect(image.extent())}};
+    if (strip.isOpaque()) // the photo's alpha times the strip's
+        options.insert(kCIApplyOptionAlphaOf, 0);
     return apply(kernel(), image.extent(), roi,
                  {QVariant::fromValue(CISampler(image)),
                   QVariant::fromValue(CISampler(strip, CISampler::Wrap::Clamp, CISampler::Filter::Nearest)),
                   QVariant::fromValue(CIVector(tint.hue, tint.saturation, k, 1.0 - k))},
-                 {{kCIApplyOptionDefinition, QVariant::fromValue(image.definition())},
-                  {kCIApplyOptionExtent, arrayForRect(image.extent())}});
+                 options);
 }
 
 // --- Gradient multiply ---------------------------------------------------------
@@ -147,5 +157,8 @@ CIImage LXGradientMultiplyFilter::outputImage()
     const CIImage laid = m_clampFilter->outputImage();
     if (laid.isNull())
         return {};
-    return applyOverImage(kernel(), image, {QVariant::fromValue(CISampler(image)), QVariant::fromValue(CISampler(laid))});
+    // The photo's alpha times the gradient's: kept where the gradient is opaque.
+    const bool opaqueGradient = imageValue(m_clampFilter->valueForKey(kCIInputImageKey)).isOpaque();
+    return applyOverImage(kernel(), image, {QVariant::fromValue(CISampler(image)), QVariant::fromValue(CISampler(laid))},
+                          opaqueGradient);
 }

@@ -148,6 +148,8 @@ TEST(KitFilterRendering, AColourChangeOfAnOpaquePhotoIsKnownOpaqueWhereItIs)
         {"LXSRGBConversionFilter", with({}), true}, {"LXColorMultiplyFilter", with({}), true},
         {"LXColorMultiplyFilter", with({{"inputColor", color(1, 0.2, 0.5, 0.6)}}), false},
         {"CIColorInvert", with({}), true},
+        {"LXGradientMapFilter", with({}), true}, {"LXGradientMultiplyFilter", with({}), true},
+        {"LXGradientMultiplyFilter", with({{"inputGradient", "0 1 0 0 0.5 1 0 0 1 1"}}), false},
     };
     for (const auto& c : cases)
         for (const CIImage& photo : {opaque, translucent}) {
