@@ -64,19 +64,38 @@ QRect texelsInside(const DetailGrid& grid, const QRectF& known, double margin)
     return QRect(x0, y0, x1 - x0, y1 - y0).intersected(QRect(0, 0, grid.width, grid.height));
 }
 
+// Whether what `node` knows opaque holds at reduced detail too: not the
+// bounds of layers laid side by side, whose seam a coarse texel straddles.
+bool opaqueAtAnyDetail(const ImageNode* node)
+{
+    if (const auto* over = dynamic_cast<const SourceOverNode*>(node)) {
+        const QRectF known = over->opaqueArea();
+        const CIImage& f = over->foreground;
+        const CIImage& b = over->background;
+        if (f.node() && known == f.node()->opaqueArea())
+            return opaqueAtAnyDetail(f.node().get());
+        return b.node() && known == b.node()->opaqueArea() && opaqueAtAnyDetail(b.node().get());
+    }
+    if (const auto* crop = dynamic_cast<const CropNode*>(node))
+        return opaqueAtAnyDetail(crop->input.node().get());
+    if (const auto* moved = dynamic_cast<const TransformNode*>(node))
+        return opaqueAtAnyDetail(moved->input.node().get());
+    return node != nullptr;
+}
+
 } // namespace
 
 Rendered SourceOverNode::renderUnder(GL& gl, const QRect& out, const DetailGrid& grid, double detail) const
 {
-    // Worth it only where the foreground hides most of the region; and only
-    // where the region is whole texels: a texel over its edge is drawn from
-    // what each layer has of it, which the strips would draw otherwise.
-    // The foreground drawn over the whole grid: it must cover it.
-    const QRectF known = foreground.node() ? foreground.node()->opaqueArea() : QRectF();
+    // Only where the region is whole texels (a texel over its edge takes
+    // what each layer has of it), the foreground covers it and hides most of
+    // it, and is known opaque at any detail.
+    const ImageNode* fg = foreground.node().get();
+    const QRectF known = fg ? fg->opaqueArea() : QRectF();
     if (detail >= 1 || known.isEmpty() || CIGeometry::isInfinite(known) || grid.area != QRectF(out)
-        || clip(out, foreground.extent()) != out)
+        || clip(out, foreground.extent()) != out || !opaqueAtAnyDetail(fg))
         return {};
-    const QRect hidden = texelsInside(grid, CIGeometry::intersect(known, QRectF(out)), std::ceil(1 / detail) + 1);
+    const QRect hidden = texelsInside(grid, known, std::ceil(1 / detail) + 1);
     if (hidden.isEmpty() || 2 * qint64(hidden.width()) * hidden.height() < qint64(grid.width) * grid.height)
         return {};
     const PassSampler f = samplerFor(gl, foreground, QRectF(out), false, false, true, detail);
@@ -84,28 +103,22 @@ Rendered SourceOverNode::renderUnder(GL& gl, const QRect& out, const DetailGrid&
         return {};
     const Rendered& r = f.rendered;
     TexturePtr target;
-    // Its texels the grid's, read where they lie or moved by whole pixels.
+    // Its texels the grid's, read where they lie or moved by whole pixels:
+    // copied as they are, no pass.
     const QTransform& move = f.toInput;
-    const bool onGrid = move.type() <= QTransform::TxTranslate && move.dx() == std::round(move.dx())
-                     && move.dy() == std::round(move.dy()) && r.area.translated(-move.dx(), -move.dy()) == grid.area
-                     && r.texture->width == grid.width && r.texture->height == grid.height && f.crop.isNull()
-                     && r.texture->format == gl.floatFormat();
-    if (onGrid && r.texture.use_count() == 1) {
-        target = r.texture; // ours alone: drawn under in place
-    } else if (onGrid) {
-        target = gl.floatTexture(grid.width, grid.height); // copied as it is: no pass
+    if (move.type() <= QTransform::TxTranslate && move.dx() == std::round(move.dx()) && move.dy() == std::round(move.dy())
+        && r.area.translated(-move.dx(), -move.dy()) == grid.area && r.texture->width == grid.width
+        && r.texture->height == grid.height && f.crop.isNull() && r.texture->format == gl.floatFormat()) {
+        target = gl.floatTexture(grid.width, grid.height);
         if (target)
             copyTexels(gl, {{r.texture, QPoint(), QRect(0, 0, grid.width, grid.height)}}, *target);
     } else {
         target = resample(gl, f, grid.area, QTransform(), grid.width, grid.height).texture;
     }
-    if (!target)
-        return {};
     const GLuint program = readProgram(gl);
-    if (!program)
+    if (!target || !program)
         return {};
-    // The background only round the hidden texels, drawn under the foreground
-    // (destination over: the same sum as the foreground blended onto it).
+    // Round the hidden texels, the background and the foreground over it.
     const QRect all(0, 0, grid.width, grid.height);
     const QRect strips[] = {QRect(0, 0, all.width(), hidden.top()),
                             QRect(0, hidden.bottom() + 1, all.width(), all.height() - hidden.bottom() - 1),
@@ -118,11 +131,9 @@ Rendered SourceOverNode::renderUnder(GL& gl, const QRect& out, const DetailGrid&
                            strip.width() * grid.step, strip.height() * grid.step);
         const PassSampler b = samplerFor(gl, background, world, false, false, true, detail);
         if (b.rendered.isEmpty())
-            continue;
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_ONE_MINUS_DST_ALPHA, GL_ONE);
+            continue; // nothing under: the foreground alone, as copied
         drawPass(gl, program, *target, grid.area, strip, false, {b}, {});
-        glDisable(GL_BLEND);
+        drawPass(gl, program, *target, grid.area, strip, true, {f}, {});
     }
     return {target, grid.area};
 }

@@ -32,7 +32,8 @@ public:
 private:
     // At reduced detail under a foreground known opaque over most of
     // `out`: the foreground drawn on `grid`, the background only round its
-    // opaque texels. Empty where that does not apply.
+    // opaque texels, the foreground blended over it there. Empty where that
+    // does not apply.
     Rendered renderUnder(GL& gl, const QRect& out, const DetailGrid& grid, double detail) const;
 };
 

@@ -281,7 +281,7 @@ void setPassInputs(GL& gl, GLuint program, const Texture& target, const QRectF& 
         ext[size_t(i) * 4 + 1] = limited(e.y());
         ext[size_t(i) * 4 + 2] = limited(e.width());
         ext[size_t(i) * 4 + 3] = limited(e.height());
-        char name[16];
+        char name[24];
         std::snprintf(name, sizeof name, "_ci_tex%d", i); // slots past 9 too: a fused pass reads up to 16
         if (s.rendered.isEmpty()) {
             // Nothing there: every read falls far outside and weighs nothing.

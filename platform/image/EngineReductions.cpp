@@ -21,10 +21,11 @@ uniform vec2 _ci_ratio; // source texels per output texel
 uniform vec2 _ci_have;  // source texels in use
 uniform vec2 _ci_unit;  // one over the source texture's real size
 uniform vec2 _ci_start; // source texels before the first box
+uniform vec2 _ci_first; // boxes skipped before the first drawn
 uniform int _ci_straight;
 float _ci_cover(float i, float a, float b) { return max(min(b, i + 1.0) - max(a, i), 0.0); }
 void main() {
-    vec2 a = floor(gl_FragCoord.xy) * _ci_ratio + _ci_start;
+    vec2 a = (floor(gl_FragCoord.xy) + _ci_first) * _ci_ratio + _ci_start;
     vec2 b = a + _ci_ratio;
     vec2 i0 = floor(a);
     ivec2 n = ivec2(ceil(b) - i0);
@@ -76,6 +77,8 @@ Rendered boxReduce(GL& gl, TexturePtr source, const QRectF& area, int width, int
                 const QPointF start = boxes ? boxes->start : QPointF();
                 glUniform2f(gl.uniform(p, "_ci_ratio"), float(ratio.x()), float(ratio.y()));
                 glUniform2f(gl.uniform(p, "_ci_start"), float(start.x()), float(start.y()));
+                const QPoint first = boxes ? boxes->first : QPoint();
+                glUniform2f(gl.uniform(p, "_ci_first"), float(first.x()), float(first.y()));
                 glUniform2f(gl.uniform(p, "_ci_have"), float(from->width), float(from->height));
                 glUniform2f(gl.uniform(p, "_ci_unit"), 1.f / float(from->allocWidth), 1.f / float(from->allocHeight));
                 glUniform1i(gl.uniform(p, "_ci_straight"), straight ? 1 : 0);
@@ -111,7 +114,7 @@ Rendered reduceDensity(GL& gl, const Rendered& source, double densityX, double d
         const int j1 = std::clamp(int(std::ceil((within.bottom() - source.area.top()) / th)) + 1, j0, h);
         if (i1 > i0 && j1 > j0 && (i1 - i0 < w || j1 - j0 < h)) {
             const QPointF ratio(double(fromW) / w, double(fromH) / h);
-            const Boxes b{ratio, QPointF(i0 * ratio.x(), j0 * ratio.y())};
+            const Boxes b{ratio, QPointF(), QPoint(i0, j0)};
             const QRectF part(source.area.left() + i0 * tw, source.area.top() + j0 * th, (i1 - i0) * tw, (j1 - j0) * th);
             return boxReduce(gl, source.texture, part, i1 - i0, j1 - j0, false, &b);
         }
@@ -146,14 +149,17 @@ Rendered reduceOnLattice(GL& gl, const Rendered& source, const Lattice& lattice,
     double x0, x1, y0, y1;
     inward(a.x(), a.x() + a.width(), lattice.stepX, &x0, &x1);
     inward(a.y(), a.y() + a.height(), lattice.stepY, &y0, &y1);
-    QRectF inside(x0, y0, x1 - x0, y1 - y0);
+    const QRectF whole(x0, y0, x1 - x0, y1 - y0);
+    QRectF inside = whole;
     if (!within.isNull()) // and a box more on each side, for bilinear reads near the edge
         inside = inside.intersected(
             lattice.boxesOver(within).adjusted(-lattice.stepX, -lattice.stepY, lattice.stepX, lattice.stepY));
     if (!oneToOne || !a.contains(inside) || CIGeometry::isEmpty(inside))
         return reduceDensity(gl, source, 1.0 / lattice.stepX, 1.0 / lattice.stepY, within);
     const int w = int(std::lround(inside.width() / lattice.stepX)), h = int(std::lround(inside.height() / lattice.stepY));
-    const Boxes b{{lattice.stepX / k, lattice.stepY / k}, (inside.topLeft() - a.topLeft()) / k};
+    const QPoint first(int(std::lround((inside.x() - whole.x()) / lattice.stepX)),
+                       int(std::lround((inside.y() - whole.y()) / lattice.stepY)));
+    const Boxes b{{lattice.stepX / k, lattice.stepY / k}, (whole.topLeft() - a.topLeft()) / k, first};
     return boxReduce(gl, source.texture, inside, w, h, false, &b);
 }
 

@@ -20,12 +20,16 @@ public:
 
 // `source` averaged (boxes) down to at most about the given texels per
 // pixel along x and y; unchanged when it has hardly more. With `within`
-// (world), only the texels over it where that is the whole's one pass.
+// (world), where the whole takes one pass: only the texels over it and one
+// more on each side, the whole's texels, the result covering just those.
 Rendered reduceDensity(GL& gl, const Rendered& source, double densityX, double densityY, const QRectF& within = QRectF());
 
 // Boxes of `size` source texels, the first beginning `start` texels in.
 struct Boxes {
     QPointF size, start;
+    // Boxes of the whole skipped before the first drawn (a part of a
+    // reduction): counted in the shader, so a part's texels are the whole's.
+    QPoint first;
 };
 // `source` (its texels in use) averaged down to width x height texels over
 // the same `area`, by boxes of at most four texels a step so that each
@@ -50,8 +54,9 @@ struct Lattice {
 };
 Lattice latticeFor(double densityX, double densityY);
 // `source`, drawn one texel a pixel, averaged in the lattice's boxes (only
-// those meeting `within` when not null: a region of a source drawn whole);
-// any other source by its own area.
+// those meeting `within` and one more on each side when not null: a region
+// of a source drawn whole; the result covers just those); any other source
+// by its own area.
 Rendered reduceOnLattice(GL& gl, const Rendered& source, const Lattice& lattice, const QRectF& within = QRectF());
 
 // Reduces `first` by the factors along x and y (powers of two) with box
