@@ -233,6 +233,8 @@ QVariant LXEffect::filterValueFor(const QString& key, const QRectF& extent) cons
     if (found == m_settings.cend())
         return m_filter->valueForKey(key);
     const QVariant value = valueForFilter(key, *found);
+    if (!value.isValid()) // as assignToFilter leaves the filter's value
+        return m_filter->valueForKey(key);
     if (!m_relative.contains(key) || !isNumber(value))
         return value;
     return value.toDouble() * EffectSettingsForm::referenceLength(m_proportion, extent, true);

@@ -89,7 +89,7 @@ public:
     QVariant settingsValueForKey(const QString& key) const;
     // What the filter would be given for `key` with an input of `extent`
     // (a relative setting scaled to it); the filter's value when there is
-    // no setting, null when the setting cannot be used.
+    // no setting or it cannot be used.
     QVariant filterValueFor(const QString& key, const QRectF& extent) const;
 
     CIImage inputImage() const;

@@ -274,11 +274,12 @@ CIImage renderedAround(const CIImage& image, const QRect& rect, const QRect& hol
     for (qsizetype i = 0; i < strips.size(); ++i) {
         const QRect& strip = strips[i];
         const QImage& part = parts[i];
+        // Known opaque whole, or opaque over most of it: its core.
         const QRect core = part.format() == QImage::Format_RGBA8888_Premultiplied && !alphaIs(part, part.rect(), 255)
                                ? opaqueCore(part)
                                : QRect();
         if (2 * qint64(core.width()) * core.height() < qint64(part.width()) * part.height()) {
-            lay(part, strip, part.height(), part.rect());
+            lay(std::move(parts[i]), strip, strip.height(), QRect(QPoint(), strip.size()));
             continue;
         }
         // A strip with soft corners or a soft rim: its opaque core apart

@@ -2,6 +2,7 @@
 #include "filters/LXGaussianBlurFilter.h"
 #include "filters/LXReflectionFilter.h"
 #include "filters/LXSimpleShadowFilter.h"
+#include "platform/image/CIKernel.h"
 #include "tests/support/Pixels.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +103,24 @@ TEST(SimpleShadow, FallsInItsDirection)
                 return Colour{image[0], image[1], image[2], image[3] + (1 - image[3]) * shadow};
             }), 0.01);
         }
+}
+
+// Blurred, an opaque picture's shadow (drawn in closed form) is the one its
+// alpha casts when its opacity is not known.
+TEST(SimpleShadow, AnOpaquePicturesBlurredShadowIsTheOneItsAlphaCasts)
+{
+    const CIImage square = solid(CIColor(0.3, 0.6, 0.9, 1), QRectF(10, 10, 20, 20));
+    const auto same = CIKernel::kernelWithString(QStringLiteral("kernel vec4 same(sampler s) { return sample(s, samplerCoord(s)); }"));
+    ASSERT_TRUE(same);
+    const CIImage hidden = same->apply({boxed(square)}, {});
+    ASSERT_TRUE(square.isOpaque() && !hidden.isOpaque());
+    const auto shadowed = [](const CIImage& picture) {
+        LXSimpleShadowFilter filter;
+        filter.inputImage = boxed(picture);
+        filter.inputRadius = 3.0;
+        return filter.outputImage();
+    };
+    EXPECT_LT(renderDifference(shadowed(square), shadowed(hidden), QRect(-5, -10, 50, 50)), 2e-2);
 }
 
 TEST(Reflection, PictureThenGapThenFadingMirror)

@@ -301,7 +301,7 @@ TEST(RenderPlan, ABackdropReducedUnderAnOpaquePictureIsDrawnOnlyRoundIt)
     QImage rim(400, 300, QImage::Format_ARGB32_Premultiplied);
     rim.fill(QColor(200, 60, 20, 90));
     const CIImage known = CIImageAccumulator::flatten(CIImage::imageWithQImage(rim).imageByCompositingOverImage(
-        opaque(352, 260, 11).imageByApplyingTransform(QTransform::fromTranslate(24, 20))), {});
+        opaque(352, 260, 11).imageByApplyingTransform(QTransform::fromTranslate(30, 14))), {});
     const auto same = CIKernel::kernelWithString(QStringLiteral("kernel vec4 same(sampler s) { return sample(s, samplerCoord(s)); }"));
     ASSERT_TRUE(same);
     const CIImage unknown = same->apply({QVariant::fromValue(known)}, {});
