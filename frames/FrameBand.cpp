@@ -195,13 +195,12 @@ namespace {
 std::pair<QList<QRect>, QList<QImage>> renderedStrips(const CIImage& image, const QRect& rect, const QRect& hole)
 {
     const QRect middle = hole & rect;
-    QList<QRect> strips{rect};
-    if (!middle.isEmpty())
-        // y up: bottom and top strips across, left and right beside the hole.
-        strips = {QRect(rect.left(), rect.top(), rect.width(), middle.top() - rect.top()),
-                  QRect(rect.left(), middle.bottom() + 1, rect.width(), rect.bottom() - middle.bottom()),
-                  QRect(rect.left(), middle.top(), middle.left() - rect.left(), middle.height()),
-                  QRect(middle.right() + 1, middle.top(), rect.right() - middle.right(), middle.height())};
+    QList<QRect> strips;
+    if (middle.isEmpty())
+        strips = {rect};
+    else // y up: bottom and top strips across, left and right beside the hole
+        for (const QRect& strip : CIGeometry::stripsAround(rect, middle))
+            strips.append(strip);
     strips.removeIf([](const QRect& r) { return r.isEmpty(); });
     QList<QRectF> areas;
     for (const QRect& strip : std::as_const(strips))
@@ -284,12 +283,8 @@ CIImage renderedAround(const CIImage& image, const QRect& rect, const QRect& hol
         }
         // A strip with soft corners or a soft rim: its opaque core apart
         // (known opaque, nothing drawn under it), the rest round it.
-        const QRect all = part.rect();
-        const QRect pieces[] = {core, QRect(0, 0, all.width(), core.top()),
-                                QRect(0, core.bottom() + 1, all.width(), all.height() - core.bottom() - 1),
-                                QRect(0, core.top(), core.left(), core.height()),
-                                QRect(core.right() + 1, core.top(), all.width() - core.right() - 1, core.height())};
-        for (const QRect& piece : pieces)
+        lay(part.copy(core), strip, part.height(), core);
+        for (const QRect& piece : CIGeometry::stripsAround(part.rect(), core))
             if (!piece.isEmpty())
                 lay(part.copy(piece), strip, part.height(), piece);
     }

@@ -482,10 +482,7 @@ CIImage LXTexturedFrameFilter::outputImage()
         base = clear.isEmpty() ? darkened : m_image;
         const QRect e = m_image.extent().toAlignedRect();
         if (!clear.isEmpty())
-            for (const QRect& strip : {QRect(e.left(), e.top(), e.width(), clear.top() - e.top()),
-                                       QRect(e.left(), clear.bottom() + 1, e.width(), e.bottom() - clear.bottom()),
-                                       QRect(e.left(), clear.top(), clear.left() - e.left(), clear.height()),
-                                       QRect(clear.right() + 1, clear.top(), e.right() - clear.right(), clear.height())})
+            for (const QRect& strip : CIGeometry::stripsAround(e, clear))
                 if (!strip.isEmpty())
                     base = darkened.imageByCroppingToRect(strip).imageByCompositingOverImage(base);
     }

@@ -110,4 +110,12 @@ QRect integral(const QRectF& rect)
     return QRect(int(x0), int(y0), int(x1 - x0), int(y1 - y0));
 }
 
+std::array<QRect, 4> stripsAround(const QRect& rect, const QRect& hole)
+{
+    return {QRect(rect.left(), rect.top(), rect.width(), hole.top() - rect.top()),
+            QRect(rect.left(), hole.bottom() + 1, rect.width(), rect.bottom() - hole.bottom()),
+            QRect(rect.left(), hole.top(), hole.left() - rect.left(), hole.height()),
+            QRect(hole.right() + 1, hole.top(), rect.right() - hole.right(), hole.height())};
+}
+
 } // namespace CIGeometry

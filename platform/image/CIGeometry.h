@@ -8,6 +8,8 @@
 #include <QRectF>
 #include <QTransform>
 
+#include <array>
+
 namespace CIGeometry {
 
 // The infinite rectangle: huge but finite, so that sums stay finite.
@@ -33,5 +35,10 @@ QRect integral(const QRectF& rect);
 // The largest whole-pixel rectangle inside `rect` (with the same hair of
 // tolerance); empty when none fits.
 QRectF wholePixelsInside(const QRectF& rect);
+
+// The parts of `rect` round `hole` (inside it): across its whole width
+// below and above the hole, then left and right of it; empty where the hole
+// meets that side. Rows counted either way: only the order matters.
+std::array<QRect, 4> stripsAround(const QRect& rect, const QRect& hole);
 
 } // namespace CIGeometry

@@ -119,12 +119,7 @@ Rendered SourceOverNode::renderUnder(GL& gl, const QRect& out, const DetailGrid&
     if (!target || !program)
         return {};
     // Round the hidden texels, the background and the foreground over it.
-    const QRect all(0, 0, grid.width, grid.height);
-    const QRect strips[] = {QRect(0, 0, all.width(), hidden.top()),
-                            QRect(0, hidden.bottom() + 1, all.width(), all.height() - hidden.bottom() - 1),
-                            QRect(0, hidden.top(), hidden.left(), hidden.height()),
-                            QRect(hidden.right() + 1, hidden.top(), all.width() - hidden.right() - 1, hidden.height())};
-    for (const QRect& strip : strips) {
+    for (const QRect& strip : CIGeometry::stripsAround(QRect(0, 0, grid.width, grid.height), hidden)) {
         if (strip.isEmpty())
             continue;
         const QRectF world(grid.area.x() + strip.x() * grid.step, grid.area.y() + strip.y() * grid.step,
