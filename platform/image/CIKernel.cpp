@@ -118,7 +118,8 @@ QList<std::shared_ptr<CIKernel>> CIKernel::kernelsWithString(const QString& text
         QString log;
         const bool compiles = allCompile || gl->compiles(routine.source, &log);
         kernel->m_source = routine.source;
-        kernel->m_pointwise = routine.pointwise;
+        kernel->m_fused = routine.fused;
+        kernel->m_readsAnywhere = routine.readsAnywhere;
         kernel->m_helpers = routine.helpers;
         kernel->m_readsDestCoord = routine.readsDestCoord;
         if (!compiles) {

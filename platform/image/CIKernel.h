@@ -73,9 +73,11 @@ public:
     unsigned programId() const;
     const QString& shaderSource() const { return m_source; }
     // For fused passes (see KernelTranslation::Routine): the routine as a
-    // function of its samplers' colours (empty: not fusable), the text's
-    // helpers, and whether the text reads destCoord().
-    const QString& pointwiseSource() const { return m_pointwise; }
+    // function (empty: not fusable), which samplers it reads elsewhere than
+    // at their own point, the text's helpers, and whether the text reads
+    // destCoord().
+    const QString& fusedSource() const { return m_fused; }
+    const QList<bool>& samplerReadsAnywhere() const { return m_readsAnywhere; }
     const QString& helperSource() const { return m_helpers; }
     bool readsDestCoord() const { return m_readsDestCoord; }
 
@@ -87,7 +89,8 @@ private:
     ROICallback m_roi;
     mutable unsigned m_program = 0;
     QString m_source;
-    QString m_pointwise;
+    QString m_fused;
+    QList<bool> m_readsAnywhere;
     QString m_helpers;
     bool m_readsDestCoord = false;
 };

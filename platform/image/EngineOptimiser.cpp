@@ -453,21 +453,28 @@ private:
     int read(const CIImage& image, const QRectF& need, const QTransform& toNode, bool clamp, bool nearest,
              const KernelNode* kernel = nullptr, int index = 0)
     {
+        Fn f(Fn::Kind::Read);
+        f.slot = slot(image, need, toNode, clamp, nearest, !nearest, kernel, index);
+        if (const QRectF known = image.node()->opaqueArea(); !known.isEmpty() && toNode.type() <= QTransform::TxScale)
+            f.knownOpaque = Box::of(known).mapped(toNode.inverted());
+        return add(f);
+    }
+
+    // The texture slot `image` is drawn into when the pass is, as read().
+    int slot(const CIImage& image, const QRectF& need, const QTransform& toNode, bool clamp, bool nearest,
+             bool smooth, const KernelNode* kernel, int index)
+    {
         GL* gl = &m_gl;
         const CIImage kept = image;
         const QRectF region = CIGeometry::transformed(need, toNode);
         const double detail = m_detail;
-        m_reads.push_back([gl, kept, region, toNode, clamp, nearest, kernel, index, detail] {
+        m_reads.push_back([gl, kept, region, toNode, clamp, nearest, smooth, kernel, index, detail] {
             const QRectF roi = kernel ? kernel->inputRegion(index, region) : region;
-            PassSampler s = samplerFor(*gl, kept, roi, clamp, nearest, !nearest, detail);
+            PassSampler s = samplerFor(*gl, kept, roi, clamp, nearest, smooth, detail);
             s.toInput = toNode * s.toInput;
             return s;
         });
-        Fn f(Fn::Kind::Read);
-        f.slot = int(m_reads.size()) - 1;
-        if (const QRectF known = image.node()->opaqueArea(); !known.isEmpty() && toNode.type() <= QTransform::TxScale)
-            f.knownOpaque = Box::of(known).mapped(toNode.inverted());
-        return add(f);
+        return int(m_reads.size()) - 1;
     }
 
     // A scaled move read straight from its (averaged) input: what its own
@@ -510,7 +517,13 @@ private:
     int kernel(const KernelNode& k, const QRectF& need, const QTransform& toNode)
     {
         const CIKernel& routine = k.kernel();
-        if (routine.pointwiseSource().isEmpty() || (routine.readsDestCoord() && !toNode.isIdentity()))
+        const QList<bool>& anywhere = routine.samplerReadsAnywhere();
+        // Samplers read elsewhere than at the pixel are read by their texels
+        // in the kernel's own world, one texel a pixel, as its own pass does.
+        const int sampled = int(std::count(anywhere.cbegin(), anywhere.cend(), true));
+        const bool ownWorld = routine.readsDestCoord() || sampled > 0;
+        if (routine.fusedSource().isEmpty() || (ownWorld && !toNode.isIdentity())
+            || (sampled > 0 && (m_detail < 1.0 || int(m_reads.size()) + sampled > kMaxReads)))
             return read(CIImage(std::shared_ptr<const ImageNode>(std::shared_ptr<const ImageNode>(), &k)), need,
                         toNode, false, false);
         ++m_saved;
@@ -533,28 +546,33 @@ private:
                 arguments << value(types[count - 1], k.values()[valueIndex++], count);
                 continue;
             }
-            // Fused inputs are read only at the pixel itself.
             const CISampler& s = k.samplers()[size_t(samplerIndex)];
             const bool nearest = s.filterMode() == CISampler::Filter::Nearest;
-            fn.children.push_back(s.wrapMode() == CISampler::Wrap::Clamp
-                                      ? read(s.image(), out, toNode, true, nearest, &k, samplerIndex)
-                                      : node(s.image(), out, toNode, nearest, &k, samplerIndex));
-            reads << QStringLiteral("vec4 s%1 = @%1@(p);").arg(samplerIndex);
+            const bool clamp = s.wrapMode() == CISampler::Wrap::Clamp;
+            if (anywhere.value(samplerIndex)) {
+                arguments << QStringLiteral("_ciSampler(%1)").arg(slot(s.image(), out, toNode, clamp, nearest, true, &k, samplerIndex));
+                ++samplerIndex;
+                continue;
+            }
+            // Fused inputs are read only at the pixel itself.
+            const int child = int(fn.children.size());
+            fn.children.push_back(clamp ? read(s.image(), out, toNode, true, nearest, &k, samplerIndex)
+                                        : node(s.image(), out, toNode, nearest, &k, samplerIndex));
+            reads << QStringLiteral("vec4 s%1 = @%2@(p);").arg(samplerIndex).arg(child);
             arguments << QStringLiteral("s%1").arg(samplerIndex);
             ++samplerIndex;
         }
         if (!m_helpers.contains(routine.helperSource()))
             m_helpers.append(routine.helperSource());
-        QString& name = m_routineNames[routine.pointwiseSource()];
+        QString& name = m_routineNames[routine.fusedSource()];
         if (name.isEmpty()) {
             name = QStringLiteral("_ci_routine%1").arg(m_routineNames.size());
-            m_routines += QString(routine.pointwiseSource()).replace(QStringLiteral("_ci_routine("), name + u'(');
+            m_routines += QString(routine.fusedSource()).replace(QStringLiteral("_ci_routine("), name + u'(');
         }
         guard(fn, inside);
         fn.code = QStringLiteral("%1\n    %2return %3(%4);")
-                      .arg(reads.join(QStringLiteral("\n    ")),
-                           routine.readsDestCoord() ? QStringLiteral("_ci_dc = p;\n    ") : QString(), name,
-                           arguments.join(QStringLiteral(", ")));
+                      .arg(reads.join(QStringLiteral("\n    ")), ownWorld ? QStringLiteral("_ci_dc = p;\n    ") : QString(),
+                           name, arguments.join(QStringLiteral(", ")));
         return add(fn);
     }
 

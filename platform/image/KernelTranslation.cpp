@@ -178,10 +178,12 @@ QString translateWords(QString code)
     return code;
 }
 
-// `span` as a plain function of its samplers' colours at the pixel, or
-// empty when a sampler is used in any other way than
-// sample(s, samplerCoord(s)) (conservative: any other mention refuses).
-QString pointwiseFunction(const QString& code, const Span& span, const QList<CIKernel::Parameter>& parameters)
+// `span` as a plain function for fused passes: a sampler used only as
+// sample(s, samplerCoord(s)) becomes its colour at the pixel (a vec4), any
+// other stays a sampler (conservative: any other mention keeps it one);
+// `anywhere` says which stayed. Empty when the body cannot be found.
+QString fusedFunction(const QString& code, const Span& span, const QList<CIKernel::Parameter>& parameters,
+                      QList<bool>& anywhere)
 {
     const qsizetype open = code.indexOf(u'{', span.start);
     if (open < 0 || open >= span.end)
@@ -189,10 +191,10 @@ QString pointwiseFunction(const QString& code, const Span& span, const QList<CIK
     QString body = code.mid(open, span.end - open);
     QStringList signature;
     for (const CIKernel::Parameter& p : parameters) {
-        const bool sampler = p.type == CIKernel::ParameterType::Sampler;
-        signature << (sampler ? QStringLiteral("vec4 ") : glslType(p.type) + u' ') + p.name;
-        if (!sampler)
+        if (p.type != CIKernel::ParameterType::Sampler) {
+            signature << glslType(p.type) + u' ' + p.name;
             continue;
+        }
         const QString n = QRegularExpression::escape(p.name);
         const QRegularExpression read(QStringLiteral(R"(\bsample\s*\(\s*%1\s*,\s*samplerCoord\s*\(\s*%1\s*\)\s*\))").arg(n));
         const QRegularExpression mention(QStringLiteral(R"(\b%1\b)").arg(n));
@@ -201,9 +203,11 @@ QString pointwiseFunction(const QString& code, const Span& span, const QList<CIK
             ++reads;
         for (auto it = mention.globalMatch(body); it.hasNext(); it.next())
             ++mentions;
-        if (mentions != 2 * reads)
-            return {};
-        body.replace(read, p.name);
+        const bool pointwise = mentions == 2 * reads;
+        anywhere.append(!pointwise);
+        signature << (pointwise ? QStringLiteral("vec4 ") : QStringLiteral("_ciSampler ")) + p.name;
+        if (pointwise)
+            body.replace(read, p.name);
     }
     return QStringLiteral("vec4 _ci_routine(%1) ").arg(signature.join(QStringLiteral(", "))) + translateWords(body) + u'\n';
 }
@@ -265,7 +269,7 @@ QList<Routine> translate(const QString& text)
             + QStringLiteral("\nvoid main() {\n    _ci_dc = _ci_dest.xy + gl_FragCoord.xy * _ci_dest.zw;\n"
                              "    _ci_out = %1(%2);\n}\n")
                   .arg(routine.name, call);
-        routine.pointwise = pointwiseFunction(code, span, routine.parameters);
+        routine.fused = fusedFunction(code, span, routine.parameters, routine.readsAnywhere);
         routine.helpers = helpers;
         routine.readsDestCoord = readsDestCoord;
         result.append(routine);

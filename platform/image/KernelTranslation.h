@@ -19,10 +19,13 @@ struct Routine {
     QString source; // the whole shader; empty when `error` is set
     QString error;  // why the parameters could not be read; empty when none
     // For passes that fuse several nodes: the routine as a plain function
-    // `vec4 _ci_routine(...)` taking each sampler's colour at the pixel as
-    // a vec4. Empty when the routine may read a sampler anywhere but at
-    // its own samplerCoord (then it cannot be fused).
-    QString pointwise;
+    // `vec4 _ci_routine(...)`. A sampler read only at its own samplerCoord
+    // is taken as its colour at the pixel (a vec4); one read anywhere else
+    // stays a sampler (`readsAnywhere`, one a sampler, in order), read
+    // through the fused pass's texture slots. Empty when the body cannot
+    // be found.
+    QString fused;
+    QList<bool> readsAnywhere;
     QString helpers;            // the text's other code, every routine blanked
     bool readsDestCoord = false; // the text mentions destCoord()
 };

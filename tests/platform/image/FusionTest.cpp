@@ -1,6 +1,6 @@
 // Chains of per-pixel work rendered in one fused pass give what rendering
 // them node by node gives, in fewer passes; a kernel that reads elsewhere
-// stays out of the chain and stays right.
+// joins the chain only in its own world, its input read by texels.
 
 #include "tests/support/Pixels.h"
 
@@ -90,7 +90,11 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
     const CIImage noise = random.outputImage().imageByCroppingToRect(QRectF(0, 0, 12, 7));
     const auto shifted = CIKernel::kernelWithString(
         QStringLiteral("kernel vec4 shift(sampler s) { return sample(s, samplerCoord(s) + vec2(2.0, 0.0)); }"));
-    ASSERT_TRUE(shifted);
+    // One input read at the pixel (fused), one a texel up and to the right.
+    const auto beside = CIKernel::kernelWithString(QStringLiteral(
+        "kernel vec4 beside(sampler a, sampler b) {"
+        " return 0.5 * sample(a, samplerCoord(a)) + 0.5 * sample(b, samplerTransform(b, destCoord() + vec2(1.0, 1.0))); }"));
+    ASSERT_TRUE(shifted && beside);
     // More layers than ten sampler slots, each its own colour.
     CIImage layers = back;
     for (int k = 0; k < 12; ++k) {
@@ -116,7 +120,10 @@ TEST(Fusion, ChainsRenderInOnePassAsNodeByNode)
         {"blend with mask and whole-pixel move", mask.outputImage(), 3},
         {"generator at its pixel", inverted(noise), 1},
         {"generator moved", inverted(noise.imageByApplyingTransform(QTransform::fromTranslate(3, -2))), 0},
-        {"kernel reading elsewhere", inverted(shifted->apply({boxed(inverted(scaled))})), 1},
+        {"kernel reading elsewhere", inverted(shifted->apply({boxed(inverted(scaled))})), 2},
+        {"kernel reading elsewhere, moved",
+         inverted(shifted->apply({boxed(scaled)}).imageByApplyingTransform(QTransform::fromTranslate(1, 2))), 0},
+        {"kernel reading one input elsewhere", inverted(beside->apply({boxed(inverted(scaled)), boxed(shrunk)})), 3},
         {"blurred input read reduced", inverted(blurred(scaled, 6)).imageByCompositingOverImage(back), 1},
         {"kept photo in a margin", flat(onPixels).imageByCompositingOverImage(back), 0},
         {"kept enlarged photo in a margin",
