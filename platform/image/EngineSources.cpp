@@ -34,6 +34,22 @@ QImage toWorkingBitmap(QImage image)
     return image;
 }
 
+// Premultiplied white of any coverage, as a mask is: every pixel's four
+// bytes alike, so they read as linear light as they are, in either order.
+bool whiteCoverage(const QImage& image)
+{
+    if (image.format() != QImage::Format_RGBA8888_Premultiplied && image.format() != QImage::Format_ARGB32_Premultiplied)
+        return false;
+    const int w = image.width(), h = image.height();
+    for (int y = 0; y < h; ++y) {
+        const auto* line = reinterpret_cast<const quint32*>(image.constScanLine(y));
+        for (int x = 0; x < w; ++x)
+            if (line[x] != (line[x] & 0xffu) * 0x01010101u)
+                return false;
+    }
+    return true;
+}
+
 bool bgraBytes(const QImage& image)
 {
     return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32;
@@ -127,7 +143,10 @@ std::shared_ptr<SourceNode> SourceNode::fromImage(const QImage& image)
 {
     auto node = std::shared_ptr<SourceNode>(new SourceNode(QRectF(0, 0, image.width(), image.height())));
     node->m_bitmapKey = image.cacheKey();
-    node->m_decoded = toWorkingBitmap(image);
+    // A coverage bitmap is kept as it is: no copy, and read without a conversion pass.
+    node->m_coverage = (!image.colorSpace().isValid() || image.colorSpace() == QColorSpace(QColorSpace::SRgb))
+                    && whiteCoverage(image);
+    node->m_decoded = node->m_coverage ? image : toWorkingBitmap(image);
     node->m_decodedSize = node->m_decoded.size();
     node->m_opaque = !node->m_decoded.hasAlphaChannel();
     return node;
@@ -278,7 +297,10 @@ Rendered SourceNode::convert(GL& gl, const QImage& image, const QRect& texels, c
                              int oh, bool upload)
 {
     const int x0 = texels.x(), y0 = texels.y(), w = texels.width(), h = texels.height();
-    TexturePtr texture = gl.srgbTexture(w, h);
+    // White coverage (premultiplied) is linear light as it is; anything else is sRGB.
+    const bool coverage = image.format() == QImage::Format_RGBA8888_Premultiplied
+                       || image.format() == QImage::Format_ARGB32_Premultiplied;
+    TexturePtr texture = coverage ? gl.byteTexture(w, h) : gl.srgbTexture(w, h);
     if (!texture)
         return {};
     glBindTexture(GL_TEXTURE_2D, texture->id);
@@ -294,7 +316,7 @@ Rendered SourceNode::convert(GL& gl, const QImage& image, const QRect& texels, c
         return {texture, area};
     // Every output texel averages what it covers; one texel each when as
     // many (the reductions' program, not one more to compile).
-    return boxReduce(gl, texture, area, ow, oh, true);
+    return boxReduce(gl, texture, area, ow, oh, !coverage);
 }
 
 Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
@@ -315,7 +337,9 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     // Reduced reads average the whole picture, so that every region reads
     // the same averages (kept below for the next regions); one too large to
     // keep is averaged by region.
-    const bool whole = detail < 1 && 16.0 * limit.width() * limit.height() * detail * detail <= kWholeCacheBytes;
+    // Coverage is kept whole at full detail too: its bytes as they are.
+    const bool whole = (detail < 1 && 16.0 * limit.width() * limit.height() * detail * detail <= kWholeCacheBytes)
+                    || (m_coverage && detail >= 1 && 4.0 * limit.width() * limit.height() <= kWholeCacheBytes);
     const QRect span = whole ? limit : region;
     // Whole-picture reads beyond the texture limit are read at a reduced scale.
     const double need = std::min(detail, double(gl.maxTextureSize()) / std::max(span.width(), span.height()));
@@ -349,11 +373,11 @@ Rendered SourceNode::render(GL& gl, const QRect& region, double detail) const
     // than it holds it skips nothing: kept as it is (8 bits a channel, no
     // pass), as is the photo decoded for its drawn size for every detail it
     // serves. Only when kept, so that nobody blends onto it in place.
-    const bool asIs =
-        !image.hasAlphaChannel() && (keep >= 0.9 || hinted) && wholeImage && 4.0 * w * h <= kWholeCacheBytes;
+    const bool asIs = (!image.hasAlphaChannel() || m_coverage) && (keep >= 0.9 || hinted) && wholeImage
+                   && 4.0 * w * h <= kWholeCacheBytes;
     // A bitmap converted whole before, by this image or another made of it.
     const KeptBitmaps::Key kept{wholeImage && m_path.isEmpty() ? m_bitmapKey : 0, ow, oh,
-                                asIs ? GLenum(GL_SRGB8_ALPHA8) : gl.floatFormat()};
+                                asIs ? GLenum(m_coverage ? GL_RGBA8 : GL_SRGB8_ALPHA8) : gl.floatFormat()};
     Rendered result = kept.bitmap ? KeptBitmaps::shared().find(kept) : Rendered();
     if (result.isEmpty()) {
         result = convert(gl, image, QRect(x0, y0, w, h), area, asIs, ow, oh, !rehearsal);

@@ -76,6 +76,7 @@ private:
     bool m_reducibleDecode = false; // decodes at a power-of-two reduction
     QImageIOHandler::Transformations m_turn; // the file's orientation
     bool m_opaque = false; // a bitmap or file format without alpha
+    bool m_coverage = false; // a bitmap of premultiplied white (a mask), kept as given
     mutable QImage m_decoded; // a bitmap's pixels, or a file decoded beyond its hint
     mutable int m_decodedDenominator = 0;
     mutable QSize m_decodedSize;

@@ -97,3 +97,35 @@ TEST(ContextWithoutEGL, ImagesAreNilAndOneErrorIsLogged)
                                           {"__EGL_VENDOR_LIBRARY_FILENAMES", "/nonexistent/egl_vendor.json"}});
     EXPECT_TRUE(child.passed) << child.output.toStdString();
 }
+
+TEST(ContextBitmaps, PremultipliedBitmapsReadAsTheirStraightColours)
+{
+    // White coverage (a mask) is read without a conversion pass; any other
+    // premultiplied colour must not be taken for it.
+    const auto premultiplied = [](std::initializer_list<std::array<int, 4>> pixels, QImage::Format format) {
+        return bitmap(int(pixels.size()), 1, pixels).convertToFormat(format);
+    };
+    const struct {
+        const char* name;
+        QImage image;
+    } rows[] = {
+        {"white coverage", premultiplied({{255, 255, 255, 0}, {255, 255, 255, 128}, {255, 255, 255, 255}, {255, 255, 255, 7}},
+                                         QImage::Format_RGBA8888_Premultiplied)},
+        {"white coverage, Qt's order", premultiplied({{255, 255, 255, 60}, {255, 255, 255, 255}}, QImage::Format_ARGB32_Premultiplied)},
+        {"grey coverage", premultiplied({{255, 255, 255, 128}, {128, 128, 128, 200}}, QImage::Format_RGBA8888_Premultiplied)},
+        {"red coverage", premultiplied({{255, 255, 255, 90}, {255, 0, 0, 90}}, QImage::Format_ARGB32_Premultiplied)},
+    };
+    for (const auto& row : rows) {
+        const CIImage given = CIImage::imageWithQImage(row.image);
+        const CIImage straight = CIImage::imageWithQImage(row.image.convertToFormat(QImage::Format_RGBA8888));
+        const QTransform halved = QTransform::fromScale(0.5, 1);
+        for (const QTransform& t : {QTransform(), halved}) {
+            const QRectF r = t.mapRect(given.extent());
+            const std::vector<float> a = CIContext().renderToFloats(given.imageByApplyingTransform(t), r);
+            const std::vector<float> b = CIContext().renderToFloats(straight.imageByApplyingTransform(t), r);
+            ASSERT_EQ(a.size(), b.size()) << row.name;
+            for (size_t i = 0; i < a.size(); ++i)
+                EXPECT_NEAR(a[i], b[i], 2e-3) << row.name << (t.isIdentity() ? "" : ", halved") << " at " << i;
+        }
+    }
+}
