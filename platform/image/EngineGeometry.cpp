@@ -287,7 +287,13 @@ Rendered TileNode::render(GL& gl, const QRect& region, double detail) const
                            std::hypot(transform.m21(), transform.m22()));
         remember(nullptr, key, in);
     }
-    return resample(gl, {in, tile, true, false, QTransform(), QRectF(), QRectF()}, QRectF(region), inverse, 0, 0, &tile);
+    // Strips of one frame read the same first tile: drawn once for them.
+    const QString drawn = QStringLiteral("tiled %1,%2 %3x%4").arg(region.x()).arg(region.y()).arg(region.width()).arg(region.height());
+    if (Rendered again = recalled(in.texture, drawn); !again.isEmpty())
+        return again;
+    Rendered out = resample(gl, {in, tile, true, false, QTransform(), QRectF(), QRectF()}, QRectF(region), inverse, 0, 0, &tile);
+    remember(in.texture, drawn, out);
+    return out;
 }
 
 } // namespace Engine
