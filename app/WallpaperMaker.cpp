@@ -207,12 +207,20 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
     // An opaque one (a photo framed whole, kept rendered as every look's
     // result is, so opaque at any detail) hides it. Both are laid over
     // the screen from the styled picture's corner, wherever it starts.
+    // The photo covers whole pixels, even in number, so that the composite
+    // is kept at half detail (below): drawn on a coarser grid, a picture
+    // whose edge falls inside a texel has that texel partly clear, and the
+    // clamp would repeat it over the whole extension (a darkened JPEG).
     const QRectF p = photo.extent();
+    QRect under = CIGeometry::integral(extent);
+    under.setWidth(under.width() + under.width() % 2);
+    under.setHeight(under.height() + under.height() % 2);
     CIImage backdrop = source == photo || source.isOpaque()
                            ? source
                            : source.imageByCompositingOverImage(photo.imageByApplyingTransform(
-                                 QTransform::fromTranslate(-p.x(), -p.y()) * QTransform::fromScale(w / p.width(), h / p.height())
-                                 * QTransform::fromTranslate(extent.x(), extent.y())));
+                                 QTransform::fromTranslate(-p.x(), -p.y())
+                                 * QTransform::fromScale(under.width() / p.width(), under.height() / p.height())
+                                 * QTransform::fromTranslate(under.x(), under.y())));
     // The composite is drawn once and kept: the extension reads it at two
     // levels of detail, and would draw it twice. A preview's is kept whole, a
     // screen's at half detail, the finest the extension reads it at (a whole
@@ -220,9 +228,10 @@ CIImage WallpaperMaker::enhancedImageFor(const CIImage& photo, const WallpaperSc
     // pixels until the next picture is made), where its texels then cover it
     // exactly: whole, even sides. Elsewhere a read near its edge would fade.
     const bool preview = W * H <= kKeptBackdropPixels;
-    const bool halvesExactly = QRectF(CIGeometry::integral(extent)) == extent && int(w) % 2 == 0 && int(h) % 2 == 0;
+    const QRectF b = backdrop.extent();
+    const bool halvesExactly = QRectF(CIGeometry::integral(b)) == b && int(b.width()) % 2 == 0 && int(b.height()) % 2 == 0;
     if (backdrop != source && (preview || halvesExactly))
-        if (const CIImage kept = preview ? CIImageAccumulator::flatten(backdrop, extent)
+        if (const CIImage kept = preview ? CIImageAccumulator::flatten(backdrop, b)
                                          : CIImageAccumulator::flattenReduced(backdrop, 0.5);
             !kept.isNull())
             backdrop = kept;

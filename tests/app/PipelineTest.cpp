@@ -273,3 +273,32 @@ TEST(Pipeline, TheBackdropIsTheSameWhereverThePictureStarts)
                                QRect(0, 0, 1440, 900)),
               4e-3);
 }
+
+TEST(Pipeline, AStyledPictureOfAnySizeGivesAnOpaqueWallpaper)
+{
+    // The extension repeats the styled picture's edges: read at half detail,
+    // an edge inside a texel would be partly clear, and so would everything
+    // round the photo (darkened in the saved JPEG).
+    const WallpaperScreen screen{QSizeF(1920, 1080), true, QString()};
+    const struct {
+        const char* name;
+        Look look;
+        QSize photo;
+    } rows[] = {
+        {"drop shadow, odd sides", Look{{QVariantMap{{"name", "DropShadow"}}}, {}, {}, 0}, QSize(1001, 667)},
+        {"drop shadow, even sides", Look{{QVariantMap{{"name", "DropShadow"}}}, {}, {}, 0}, QSize(1200, 800)},
+        {"turned", Look{{}, {}, {}, 3}, QSize(1001, 667)},
+    };
+    for (const auto& row : rows) {
+        LookChain chain;
+        ASSERT_TRUE(chain.setLook(row.look).ok()) << row.name;
+        WallpaperMaker maker;
+        const CIImage wallpaper = maker.enhancedImageFor(photo(row.photo.width(), row.photo.height()), screen, false, false, &chain);
+        const std::vector<float> pixels = CIContext().renderToFloats(wallpaper, QRectF(0, 0, 1920, 1080));
+        ASSERT_FALSE(pixels.empty()) << row.name;
+        float least = 1;
+        for (size_t i = 3; i < pixels.size(); i += 4)
+            least = std::min(least, pixels[i]);
+        EXPECT_GT(least, 0.999f) << row.name;
+    }
+}
