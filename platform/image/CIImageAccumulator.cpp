@@ -126,8 +126,16 @@ CIImage CIImageAccumulator::keptAsBytes(const CIImage& image)
     if (!gl || opaque.isEmpty() || rect.width() % 2 != 0 || rect.height() % 2 != 0)
         return {};
     const Engine::RenderScope scope(image);
-    const Engine::Rendered r = Engine::renderFused(*gl, *image.node(), rect, false, nullptr, true);
+    std::vector<Engine::CopiedPart> copied;
+    const Engine::Rendered r = Engine::renderFused(*gl, *image.node(), rect, false, nullptr, true, &copied);
     if (r.isEmpty() || r.area != QRectF(rect) || r.texture->width != rect.width() || r.texture->height != rect.height())
         return {};
-    return CIImage(std::make_shared<Engine::TextureNode>(r, QRectF(rect), CIGeometry::intersect(opaque, QRectF(rect))));
+    // The largest part copied from a photo halved on its worker: read at
+    // half detail (the extension's backdrop), it is that half.
+    Engine::CopiedPart largest;
+    for (const Engine::CopiedPart& part : copied)
+        if (Engine::TextureNode::halfKept(part)
+            && qint64(part.rect.width()) * part.rect.height() > qint64(largest.rect.width()) * largest.rect.height())
+            largest = part;
+    return CIImage(std::make_shared<Engine::TextureNode>(r, QRectF(rect), CIGeometry::intersect(opaque, QRectF(rect)), largest));
 }

@@ -490,6 +490,7 @@ private:
             PassSampler s;
             s.imageExtent = move->input.extent();
             s.rendered = move->averagedInput(*gl, QRectF(toRect(region)), detail, move->input, false);
+            s.node = move->input.node();
             s.toInput = toNode * move->transform.inverted();
             return s;
         });
@@ -664,7 +665,8 @@ Rendered renderFusedCoarse(GL& gl, const ImageNode& root, const QRectF& area, in
     return {target, area};
 }
 
-Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into, bool srgb)
+Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into, bool srgb,
+                     std::vector<CopiedPart>* copiedParts)
 {
     if (!g_enabled || region.isEmpty())
         return {};
@@ -720,10 +722,13 @@ Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool by
         const Box centre{region.x() + v.x() + 0.5, region.y() + v.y() + 0.5, region.x() + v.right() + 0.5,
                          region.y() + v.bottom() + 0.5};
         const Fn* read = plan.copiedRead(top, centre);
-        const TexturePtr from = read ? samplers[size_t(read->slot)].rendered.texture : nullptr;
-        if (from && (!keeping || swappedBytes(*from) == swapped))
+        const PassSampler* s = read ? &samplers[size_t(read->slot)] : nullptr;
+        const TexturePtr from = s ? s->rendered.texture : nullptr;
+        if (from && (!keeping || swappedBytes(*from) == swapped)) {
             copies.push_back({from, v.topLeft() + read->copyOffset, v});
-        else
+            if (copiedParts && s->node)
+                copiedParts->push_back({s->node, v.translated(region.topLeft()), s->toInput});
+        } else
             piece.program = general;
     }
     const auto copied = std::stable_partition(pieces.begin(), pieces.end(),

@@ -20,8 +20,10 @@ namespace Engine {
 // With `srgb` (and no `bytes`), the pass's linear light is stored in an
 // 8-bit sRGB texture instead of floats: what a last pass copies as it is
 // where the result is opaque.
+// `copiedParts` (with `srgb`) gets the parts whose texels are a source's own,
+// copied as they are.
 Rendered renderFused(GL& gl, const ImageNode& root, const QRect& region, bool bytes, ByteRows* into = nullptr,
-                     bool srgb = false);
+                     bool srgb = false, std::vector<CopiedPart>* copiedParts = nullptr);
 
 // `root` on a coarse grid: `width` x `height` texels covering `area` (any
 // texel size), its inputs averaged to about that density, by one program

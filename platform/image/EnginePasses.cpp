@@ -468,6 +468,7 @@ PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool cla
     if (step > 1)
         detail = 1.0 / step;
     s.toInput = toInner;
+    s.node = inner.node();
     s.clampExtent = inner.extent();
     if (smoothReads && !s.clamp && !s.nearest) {
         // A crop of a blur: the blur read reduced, the crop as a mask.
@@ -478,6 +479,7 @@ PassSampler samplerFor(GL& gl, const CIImage& image, const QRectF& roi, bool cla
             s.crop = QRectF(crop->rect);
             need = need.intersected(crop->rect);
             inner = crop->input;
+            s.node = inner.node();
         }
         const QRect r = clip(need, inner.extent());
         if (r.isEmpty())

@@ -107,6 +107,13 @@ struct TexelCopy {
     QPoint fromTexel;
     QRect to;
 };
+// Texels of a pass that are a source's own, copied: what is known of them
+// is known of the source (its reduced copy reads as their reduction).
+struct CopiedPart {
+    std::shared_ptr<const ImageNode> source;
+    QRect rect;          // the pass's world
+    QTransform toSource; // the pass's world -> the source's (axis-aligned)
+};
 // The copies' texels into `target` of the same format, as they are
 // (nothing while rehearsing).
 void copyTexels(GL& gl, const std::vector<TexelCopy>& copies, const Texture& target);
@@ -154,6 +161,8 @@ struct PassSampler {
     // Transparent outside this rectangle (the rendered image's world) when
     // not null: a crop read without a pass of its own.
     QRectF crop;
+    // The image `rendered` is of (the one read, its moves and clamps folded in).
+    std::shared_ptr<const ImageNode> node;
 };
 
 // What a pass needs to read `image` over `roi` (world), folding clamps and

@@ -448,8 +448,8 @@ Rendered ColorNode::render(GL& gl, const QRect& region, double) const
     return {target, QRectF(region)};
 }
 
-TextureNode::TextureNode(const Rendered& r, const QRectF& extent, const QRectF& opaque)
-    : ImageNode(extent), rendered(r), m_opaque(opaque)
+TextureNode::TextureNode(const Rendered& r, const QRectF& extent, const QRectF& opaque, const CopiedPart& copied)
+    : ImageNode(extent), rendered(r), m_opaque(opaque), m_copied(copied)
 {
 }
 
@@ -459,9 +459,69 @@ QRectF TextureNode::opaqueArea() const
     return CIGeometry::wholePixelsInside(CIGeometry::intersect(known, m_extent));
 }
 
-Rendered TextureNode::render(GL&, const QRect&, double) const
+Rendered TextureNode::render(GL& gl, const QRect&, double detail) const
 {
+    if (detail < 1)
+        if (Rendered halved = halvedFromCopy(gl, detail); !halved.isEmpty())
+            return halved;
     return rendered;
+}
+
+double TextureNode::halfKept(const CopiedPart& part)
+{
+    const QTransform& t = part.toSource;
+    if (!part.source || t.type() > QTransform::TxScale || !(t.m11() > 0) || !(t.m22() > 0))
+        return 0;
+    const double detail = 0.5 / std::max(t.m11(), t.m22());
+    return part.source->keptDetailFor(detail) > 0 ? detail : 0;
+}
+
+Rendered TextureNode::halvedFromCopy(GL& gl, double detail) const
+{
+    const double sourceDetail = halfKept(m_copied);
+    const QRect whole = toRect(rendered.area);
+    if (sourceDetail <= 0 || detail > 0.5 || rendered.isEmpty() || rendered.texture->format != GL_SRGB8_ALPHA8
+        || QRectF(whole) != rendered.area || rendered.texture->width != whole.width()
+        || rendered.texture->height != whole.height() || whole.width() % 2 != 0 || whole.height() % 2 != 0)
+        return {};
+    // The half texels wholly inside the copied part, and where they lie in
+    // the source's half: on its texels, or not at all.
+    const QRect c = m_copied.rect.intersected(whole).translated(-whole.topLeft());
+    const QRect inner(QPoint((c.left() + 1) / 2, (c.top() + 1) / 2), QPoint((c.right() + 1) / 2 - 1, (c.bottom() + 1) / 2 - 1));
+    if (c.isEmpty() || inner.isEmpty())
+        return {};
+    // The half's texels are two pixels from the source's corner on.
+    const QRectF part(whole.topLeft() + 2 * inner.topLeft(), 2 * QSizeF(inner.size()));
+    const QTransform& t = m_copied.toSource;
+    const QRectF e = m_copied.source->extent();
+    const QPointF from = (part.topLeft() - QPointF((e.x() - t.dx()) / t.m11(), (e.y() - t.dy()) / t.m22())) / 2;
+    const QPoint texel = from.toPoint();
+    const auto near = [](double a, double b) { return std::abs(a - b) < 1e-6; };
+    if (!near(texel.x(), from.x()) || !near(texel.y(), from.y()))
+        return {};
+    const Rendered half = renderImage(gl, CIImage(m_copied.source), t.mapRect(part).toAlignedRect(), sourceDetail);
+    if (half.isEmpty() || half.texture->format != gl.floatFormat() || half.area != e
+        || !near(t.m11() * half.densityX(), 0.5) || !near(t.m22() * half.densityY(), 0.5)
+        || !QRect(0, 0, half.texture->width, half.texture->height).contains(QRect(texel, inner.size())))
+        return {};
+    const int w = whole.width() / 2, h = whole.height() / 2;
+    TexturePtr target = gl.floatTexture(w, h);
+    if (!target)
+        return {};
+    std::vector<TexelCopy> copies{{half.texture, texel, inner}};
+    std::vector<Rendered> strips; // held until copied
+    for (const QRect& strip : CIGeometry::stripsAround(QRect(0, 0, w, h), inner)) {
+        if (strip.isEmpty())
+            continue;
+        const Boxes boxes{QPointF(2, 2), QPointF(), strip.topLeft()};
+        const QRectF area(whole.x() + 2 * strip.x(), whole.y() + 2 * strip.y(), 2 * strip.width(), 2 * strip.height());
+        strips.push_back(boxReduce(gl, rendered.texture, area, strip.width(), strip.height(), false, &boxes));
+        if (strips.back().isEmpty() || strips.back().texture->format != target->format)
+            return {};
+        copies.push_back({strips.back().texture, QPoint(), strip});
+    }
+    copyTexels(gl, copies, *target);
+    return {target, rendered.area, rendered.opaque};
 }
 
 } // namespace Engine

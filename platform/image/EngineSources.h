@@ -116,13 +116,22 @@ public:
 // are known to be opaque when not all are.
 class TextureNode final : public ImageNode {
 public:
-    TextureNode(const Rendered& rendered, const QRectF& extent, const QRectF& opaque = {});
+    // `copied`: where the texels are a source's own (none when its source is null).
+    TextureNode(const Rendered& rendered, const QRectF& extent, const QRectF& opaque = {}, const CopiedPart& copied = {});
     Rendered render(GL& gl, const QRect& region, double detail) const override;
     QRectF opaqueArea() const override;
+    // The source's detail that halves the part (its texels a source pixel);
+    // 0 when the source keeps no such half.
+    static double halfKept(const CopiedPart& part);
     Rendered rendered;
 
 private:
+    // Below full detail, 8-bit texels halved: the copied part from its
+    // source's kept half, only the rest reduced here (drawn anew for each
+    // read: the wallpaper's backdrop reads it once). Empty when not so.
+    Rendered halvedFromCopy(GL& gl, double detail) const;
     QRectF m_opaque;
+    CopiedPart m_copied;
 };
 
 } // namespace Engine

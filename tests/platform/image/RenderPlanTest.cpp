@@ -249,6 +249,38 @@ TEST(RenderPlan, PhotoHalvedOnTheWorkerReadsAsTheEnginesReduction)
     }
 }
 
+TEST(RenderPlan, AKeptPictureReadAtHalfDetailTakesItsCopiedPhotoFromThePhotosHalf)
+{
+    // Stripes a texel off or turned over show; a photo an odd number of
+    // pixels in lies across the half's texels and is reduced as before.
+    QImage stored(440, 640, QImage::Format_RGB32);
+    for (int y = 0; y < stored.height(); ++y)
+        for (int x = 0; x < stored.width(); ++x)
+            stored.setPixel(x, y, y < 20 ? qRgb(255, 240, 0) : (x + y / 3) % 2 ? qRgb(250, 250, 250) : qRgb(x % 256, 10, 90));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("photo.jpg"));
+    ASSERT_TRUE(writeFile(path, jpegWithOrientation(stored, 1)).size());
+    const auto kept = [](const CIImage& photo, int dx, int dy) {
+        return CIImageAccumulator::flatten(photo.imageByApplyingTransform(QTransform::fromTranslate(dx, dy))
+                                               .imageByCompositingOverImage(solid(CIColor(0.2, 0.6, 0.9, 0.5), QRectF(0, 0, 452, 652))),
+                                           {});
+    };
+    const struct {
+        const char* name;
+        int dx, dy;
+        bool halfRead;
+    } rows[] = {{"even offset", 6, 4, true}, {"odd offset", 5, 3, false}};
+    const QRect rect(0, 0, 226, 326);
+    const QTransform half = QTransform::fromScale(0.5, 0.5);
+    for (const auto& row : rows) {
+        const CIImage photo = imageWithContentsOfFileDrawnAt(path, QSizeF(440, 640));
+        const CIImage picture = kept(photo, row.dx, row.dy).imageByApplyingTransform(half);
+        const CIImage reference = kept(CIImage::imageWithContentsOfFile(path), row.dx, row.dy).imageByApplyingTransform(half);
+        EXPECT_LT(renderDifference(picture, reference, rect), 1.0 / 255) << row.name;
+        EXPECT_EQ(dynamic_cast<const Engine::SourceNode&>(*photo.node()).halfReads() > 0, row.halfRead) << row.name;
+    }
+}
+
 TEST(RenderPlan, WideBlurOfAFlippedPictureIsHalvedFromItsCoarseCopy)
 {
     // Not from a level of half the region's size (for a photo filling a 4K
